@@ -1,0 +1,22 @@
+# Settings every target of ours shares.
+
+# The results must be bit-exact: no fused multiply-add, no fast math.
+add_compile_options(-ffp-contract=off -fno-fast-math)
+
+# Strict warnings for our own targets; link this interface library to them.
+add_library(corvanta_warnings INTERFACE)
+target_compile_options(corvanta_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
+    -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+    -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough)
+if(DEFINED ENV{CI} AND NOT "$ENV{CI}" STREQUAL "" AND NOT "$ENV{CI}" STREQUAL "false")
+    target_compile_options(corvanta_warnings INTERFACE -Werror)
+endif()
+
+# Sanitizers for the asan preset.
+option(CORVANTA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(CORVANTA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()

@@ -1,0 +1,165 @@
+#include "conductor/conductor_actions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "conductor/wire_gauge_table.h"
+#include "core/run_time_error.h"
+#include "tests/sheet_recorder.h"
+
+namespace corvanta {
+namespace {
+
+using testing::SheetRecorder;
+using Action = void (*)(DesignSheet&, NumberFormat);
+
+struct ConductorTexts {
+    std::string gauge;  // Text4
+    std::string inch;   // Text6
+    std::string mm;     // Text8
+};
+
+ConductorTexts Conductor(const DesignSheet& sheet) {
+    return {sheet.Read(Field::Text4), sheet.Read(Field::Text6), sheet.Read(Field::Text8)};
+}
+
+void ExpectConductor(const DesignSheet& sheet, const ConductorTexts& expected) {
+    const ConductorTexts actual = Conductor(sheet);
+    EXPECT_EQ(actual.gauge, expected.gauge);
+    EXPECT_EQ(actual.inch, expected.inch);
+    EXPECT_EQ(actual.mm, expected.mm);
+}
+
+TEST(Accept, ProposesTheMinimumConductor) {
+    const std::pair<const char*, ConductorTexts> cases[] = {
+        {"146.00", {"14", "0.064", "1.626"}},
+        {"50", {"5", "0.187", "4.748"}},
+        {"28", {"0", "0.334", "8.479"}},
+        {"21", {"90009", "0.445", "11.305"}},
+        {"14.2", {"99999", "0.659", "16.718"}},
+        {"2400", {"38", "0.004", "0.099"}},
+        {"10368", {"99999", "0.001", "0.023"}},
+        {"-146", {"99999", "-0.064", "-1.626"}},
+        {"3000", {"99999", "0.003", "0.079"}},  // below the thinnest wire
+    };
+    for (const auto& [frequency, expected] : cases) {
+        SCOPED_TRACE(frequency);
+        DesignSheet sheet;
+        sheet.Replace(Field::Text2, frequency);
+        SheetRecorder recorder(sheet);
+        Accept(sheet);
+        ExpectConductor(sheet, expected);
+        EXPECT_EQ(recorder.writes, (std::vector<Field>{Field::Text8, Field::Text6, Field::Text4}));
+        EXPECT_EQ(sheet.Read(Field::Text2), frequency);
+    }
+}
+
+TEST(ChangeGauge, WritesTheTableDiameterThenMillimetres) {
+    const char* const mmTexts[] = {
+        "0.08", "0.09", "0.1",  "0.11", "0.13", "0.14", "0.16", "0.18", "0.2",  "0.23", "0.25",
+        "0.29", "0.32", "0.36", "0.4",  "0.45", "0.51", "0.57", "0.64", "0.72", "0.81", "0.91",
+        "1.02", "1.14", "1.29", "1.45", "1.62", "1.83", "2.06", "2.31", "2.59", "2.89", "3.25",
+        "3.65", "4.11", "4.62", "5.18", "5.81", "6.55", "7.34", "8.25", "9.26", "10.41", "11.68",
+    };
+    const auto& rows = WireGaugeTable::Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].code);
+        DesignSheet sheet;
+        sheet.Replace(Field::Text4, FormatInteger(rows[i].code));
+        ChangeGauge(sheet);
+        ExpectConductor(sheet, {FormatInteger(rows[i].code), FormatDouble(rows[i].inch), mmTexts[i]});
+    }
+}
+
+struct ChangeCase {
+    const char* name;
+    Action action;
+    ConductorTexts before;
+    ConductorTexts after;
+};
+
+TEST(Change, BringsTheOtherTwoFieldsInLine) {
+    const ChangeCase cases[] = {
+        {"gauge 14", ChangeGauge, {"14", ".064", "9"}, {"14", "0.064", "1.62"}},
+        {"gauge 9009", ChangeGauge, {"9009", ".064", "9"}, {"9009", "0.365", "9.26"}},
+        {"gauge 00 reads as 0", ChangeGauge, {"00", ".064", "9"}, {"00", "0.325", "8.25"}},
+        {"gauge 41 is not listed", ChangeGauge, {"41", ".064", "9"}, {"41", ".064", "1.62"}},
+        {"inch .064", ChangeInch, {"7", ".064", "9"}, {"14", ".064", "1.62"}},
+        {"inch 0.5", ChangeInch, {"7", "0.5", "9"}, {"99999", "0.5", "12.69"}},
+        {"inch 0.0045 lands on its row", ChangeInch, {"7", "0.0045", "9"}, {"37", "0.0045", "0.11"}},
+        {"inch 0.04", ChangeInch, {"7", "0.04", "9"}, {"18", "0.04", "1.02"}},
+        {"mm 1.626", ChangeMm, {"7", "1", "1.626"}, {"14", "0.064", "1.626"}},
+        {"mm 0", ChangeMm, {"7", "1", "0"}, {"99999", "0", "0"}},
+        {"mm negative", ChangeMm, {"7", "1", "-2"}, {"99999", "-0.079", "-2"}},
+    };
+    for (const ChangeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DesignSheet sheet;
+        sheet.Replace(Field::Text4, c.before.gauge);
+        sheet.Replace(Field::Text6, c.before.inch);
+        sheet.Replace(Field::Text8, c.before.mm);
+        c.action(sheet, {});
+        ExpectConductor(sheet, c.after);
+    }
+}
+
+struct ConductorFailure {
+    const char* name;
+    Action action;
+    std::string frequency;
+    ConductorTexts before;
+    ErrorNumber error;
+    std::optional<Field> failedField;
+    std::vector<Field> writes;
+};
+
+TEST(ConductorActions, StopAtTheFailingStep) {
+    const std::string tooBigForFloat = "1E39";
+    const ConductorFailure cases[] = {
+        {"accept at 0", Accept, "0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero,
+         std::nullopt, {}},
+        {"accept at -0", Accept, "-0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero,
+         std::nullopt, {}},
+        {"accept, no numeral", Accept, "MHz", {"14", ".064", "1.626"}, ErrorNumber::TypeMismatch,
+         Field::Text2, {}},
+        {"accept beyond a float", Accept, tooBigForFloat, {"14", ".064", "1.626"},
+         ErrorNumber::Overflow, Field::Text2, {}},
+        {"gauge no numeral", ChangeGauge, "146", {"AWG14", ".064", "1.626"},
+         ErrorNumber::TypeMismatch, Field::Text4, {}},
+        {"unlisted gauge, bad inch", ChangeGauge, "146", {"41", "x", "1.626"},
+         ErrorNumber::TypeMismatch, Field::Text6, {}},
+        {"inch beyond a float", ChangeInch, "146", {"14", tooBigForFloat, "1.626"},
+         ErrorNumber::Overflow, Field::Text6, {}},
+        {"inch empty", ChangeInch, "146", {"14", "", "1.626"}, ErrorNumber::TypeMismatch,
+         Field::Text6, {}},
+        {"mm beyond a float", ChangeMm, "146", {"14", ".064", tooBigForFloat},
+         ErrorNumber::Overflow, Field::Text8, {}},
+        {"mm with a comma", ChangeMm, "146", {"14", ".064", "1,6"}, ErrorNumber::TypeMismatch,
+         Field::Text8, {}},
+    };
+    for (const ConductorFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        DesignSheet sheet;
+        sheet.Replace(Field::Text2, c.frequency);
+        sheet.Replace(Field::Text4, c.before.gauge);
+        sheet.Replace(Field::Text6, c.before.inch);
+        sheet.Replace(Field::Text8, c.before.mm);
+        SheetRecorder recorder(sheet);
+        bool failed = false;
+        try {
+            c.action(sheet, {});
+        } catch (const RunTimeError& e) {
+            failed = true;
+            EXPECT_EQ(e.Number(), c.error);
+            EXPECT_EQ(e.FailedField(), c.failedField);
+        }
+        EXPECT_TRUE(failed);
+        EXPECT_EQ(recorder.writes, c.writes);
+        if (c.writes.empty()) ExpectConductor(sheet, c.before);
+    }
+}
+
+}  // namespace
+}  // namespace corvanta
