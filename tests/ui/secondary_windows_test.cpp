@@ -1,0 +1,188 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "tests/ui/recorders.h"
+#include "ui/main_window.h"
+#include "ui/notes_window.h"
+#include "ui/secondary_window.h"
+#include "ui/website_window.h"
+
+namespace corvanta::ui {
+
+namespace {
+
+int OpenWindowsNamed(const QString& name) {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == name && widget->isVisible()) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+class SecondaryWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::RecordingReporter reporter_;
+    testing::RecordingLauncher launcher_;
+    std::unique_ptr<SecondaryWindow> notes_;
+    std::unique_ptr<SecondaryWindow> website_;
+    QPointer<MainWindow> window_;
+
+    void press(const char* name) {
+        QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+    QLabel* link() const { return website_->Window()->findChild<QLabel*>(QStringLiteral("lblWebPage")); }
+
+private slots:
+    void init() {
+        reporter_ = {};
+        launcher_ = {};
+        notes_ = std::make_unique<SecondaryWindow>(BuildNotesWindow);
+        website_ = std::make_unique<SecondaryWindow>(
+            [this] { return BuildWebsiteWindow(launcher_, reporter_); });
+        window_ = new MainWindow(reporter_, *notes_, *website_, NumberFormat{});
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.data()));
+    }
+
+    void cleanup() {
+        delete window_;
+        notes_.reset();
+        website_.reset();
+    }
+
+    void notesTextIsAsDesigned() {
+        const std::string& text = NotesText();
+        QCOMPARE(text.size(), std::size_t{1253});
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 15);
+        QVERIFY(text.ends_with("GAIN IS APPROXIMATELY 7.6 DB\r\n"));
+        QVERIFY(text.find("PEAK AT 161." + std::string(136, ' ') + "\r\n") != std::string::npos);
+        QVERIFY(text.find("\"900009'\r\n") != std::string::npos);
+    }
+
+    void oneWindowOnTwoPressesRebuiltAfterClose_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("windowName");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("NOTES") << "Command6" << "no" << "NOTES";
+        QTest::newRow("WEBSITE") << "Command5" << "web" << "Web Page Link";
+    }
+
+    void oneWindowOnTwoPressesRebuiltAfterClose() {
+        QFETCH(QString, button);
+        QFETCH(QString, windowName);
+        QFETCH(QString, caption);
+        SecondaryWindow& holder = windowName == QLatin1String("no") ? *notes_ : *website_;
+        press(qPrintable(button));
+        QPointer<QWidget> first = holder.Window();
+        QVERIFY(first);
+        press(qPrintable(button));
+        QCOMPARE(holder.Window(), first.data());
+        QCOMPARE(OpenWindowsNamed(windowName), 1);
+        QCOMPARE(first->windowTitle(), caption);
+        QVERIFY(first->parentWidget() == nullptr);
+
+        if (auto* text = first->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))) {
+            QCOMPARE(first->size(), QSize(514, 225));
+            QCOMPARE(text->geometry(), QRect(8, 8, 497, 209));
+            text->setPlainText(QStringLiteral("scribbled"));
+        } else {
+            QCOMPARE(first->geometry(), QRect(142, 113, 221, 123));
+        }
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        press(qPrintable(button));
+        QVERIFY(holder.Window());
+        QCOMPARE(OpenWindowsNamed(windowName), 1);
+        if (auto* text = holder.Window()->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))) {
+            QCOMPARE(text->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")),
+                     QString::fromStdString(NotesText()));
+        } else {
+            QCOMPARE(holder.Window()->geometry(), QRect(142, 113, 221, 123));
+        }
+    }
+
+    void linkHandsItsCommandOncePerClick() {
+        press("Command5");
+        QLabel* label = link();
+        QCOMPARE(label->text(), QStringLiteral("http://zorvex.example"));
+        QVERIFY(label->font().underline());
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(label->cursor().hotSpot(), QPoint(13, 9));
+        QCOMPARE(label->cursor().pixmap().size(), QSize(32, 32));
+
+        QTest::mouseClick(label, Qt::LeftButton);
+        // The blank part of the label, right of the address, is the link too.
+        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(label->width() - 2, label->height() / 2));
+        QCOMPARE(launcher_.commands,
+                 QStringList({"start.exe http://zorvex.example/", "start.exe http://zorvex.example/"}));
+        QCOMPARE(launcher_.showStates, QList<int>({0, 0}));
+
+        // A real double-click: press, release, press (which also gives a
+        // double-click event), release. Only the first press and release click.
+        QWindow* handle = website_->Window()->windowHandle();
+        QTest::mouseDClick(handle, Qt::LeftButton, {}, label->mapTo(website_->Window(), QPoint(5, 5)));
+        QCOMPARE(launcher_.commands.size(), 3);
+
+        for (const char* other : {"Label1", "Label2"}) {
+            QTest::mouseClick(website_->Window()->findChild<QLabel*>(QLatin1String(other)),
+                              Qt::LeftButton);
+        }
+        QCOMPARE(launcher_.commands.size(), 3);
+        QVERIFY(reporter_.failures.isEmpty());
+    }
+
+    void launcherFailureIsReportedAndTheWindowStays() {
+        launcher_.failure = LaunchFailure{53, QStringLiteral("File not found: start.exe")};
+        press("Command5");
+        QTest::mouseClick(link(), Qt::LeftButton);
+        QCOMPARE(reporter_.failures.size(), 1);
+        QCOMPARE(FailureMessage(reporter_.failures.front()),
+                 QStringLiteral("Error 53: File not found: start.exe"));
+        QCOMPARE(reporter_.windows.front(), website_->Window());
+        QVERIFY(website_->Window()->isVisible());
+    }
+
+    void desktopLauncherKnowsOnlyStartExe() {
+        DesktopLauncher launcher;
+        const auto failure = launcher.Start(QStringLiteral("notepad.exe readme.txt"), 0);
+        QVERIFY(failure.has_value());
+        QCOMPARE(failure->number, 53);
+        QVERIFY(launcher.Start(QStringLiteral("start.exe not a url/"), 0).has_value());
+    }
+
+    // Runs the real event loop: Qt ends it when the last window closes.
+    // Kept last, since the application has quit afterwards.
+    void programOutlivesTheMainWindowWhileNotesAreOpen() {
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+        press("Command6");
+        bool notesOpenAfterMainClosed = false;
+        QTimer::singleShot(0, this, [this] { window_->close(); });
+        QTimer::singleShot(100, this, [&] {
+            notesOpenAfterMainClosed = window_.isNull() && notes_->Window()->isVisible();
+            notes_->Window()->close();
+        });
+        QTimer watchdog;  // the program failing to end would hang the test
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
+        watchdog.start(5000);
+        QCOMPARE(QApplication::exec(), 0);
+        watchdog.stop();
+        QVERIFY(notesOpenAfterMainClosed);
+        QCOMPARE(lastClosed.count(), 1);
+    }
+};
+
+}  // namespace corvanta::ui
+
+QTEST_MAIN(corvanta::ui::SecondaryWindowsTest)
+#include "secondary_windows_test.moc"
