@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
-#include <map>
+#include <limits>
 
 #include "conductor/conductor_actions.h"
 #include "core/compute.h"
@@ -309,12 +309,13 @@ void MainWindow::showText(Field field, const QString& text) {
     // Typing reaches the sheet first and comes back here: leave the box (and
     // its cursor) alone when it already shows the text.
     if (QWidget* widget = box(field); widget == text21_) {
-        const QString shown = text;
-        if (FromMultiLineBox(text21_->toPlainText()) != shown.toStdString()) {
-            text21_->setPlainText(ForMultiLineBox(shown.toStdString()));
+        if (FromMultiLineBox(text21_->toPlainText()) != text.toStdString()) {
+            text21_->setPlainText(ForMultiLineBox(text.toStdString()));
         }
     } else if (auto* line = static_cast<QLineEdit*>(widget); line->text() != text) {
         line->setText(text);
+        // Show a written number from its first digit, as a tape measure reads.
+        line->setCursorPosition(0);
     }
 }
 
