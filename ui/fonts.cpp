@@ -1,13 +1,31 @@
 #include "ui/fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace corvanta::ui {
 
+namespace {
+
+// Resolved once: asking for a family the system lacks makes Qt search its
+// fallbacks again for every font, which is most of the window's start-up.
+const QString& SansFamily() {
+    static const QString family = [] {
+        const QStringList wanted = {QStringLiteral("MS Sans Serif"),
+                                    QStringLiteral("Liberation Sans"),
+                                    QStringLiteral("DejaVu Sans")};
+        for (const QString& name : wanted) {
+            if (QFontDatabase::hasFamily(name)) return name;
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+}  // namespace
+
 QFont SansFont(qreal pointSize, int style) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
+    QFont font(SansFamily());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold((style & Bold) != 0);

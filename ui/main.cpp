@@ -29,7 +29,6 @@ corvanta::NumberFormat RegionalNumberFormat() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvanta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZORVEX CV"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon-32.png")));
 
