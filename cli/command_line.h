@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/design_run.h"
+#include "cli/output.h"
+
+namespace corvanta::cli {
+
+// A command line that does not follow the usage (exit status 2).
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Command { Design, Table, Bands, Help, Version };
+
+struct Sweep {
+    std::string from;
+    std::string to;
+    std::string step;
+};
+
+struct Invocation {
+    Command command = Command::Help;
+    std::optional<Command> helpFor;  // "COMMAND --help"
+    std::optional<std::string> frequency;  // design
+    std::vector<std::string> bands;        // table --band
+    std::vector<std::string> frequencies;  // table --freqs
+    std::optional<Sweep> sweep;            // table --from --to --step
+    std::optional<SideChoice> sides;       // none: both shapes
+    std::optional<SizeInput> size;
+    Format format = Format::Text;
+};
+
+Invocation ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage lines of every command.
+std::string ShortUsage();
+
+// The usage and a description of one command, or of the program.
+std::string UsageText(std::optional<Command> command);
+
+}  // namespace corvanta::cli

@@ -1,0 +1,135 @@
+// corvanta-cli: designs and band tables from the calculator library, for
+// scripts and printing. Exit status: 0 done, 1 a design failed (the message
+// names the option and its text), 2 the command line is not understood.
+
+#include <cmath>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/bands.h"
+#include "cli/command_line.h"
+#include "cli/design_run.h"
+#include "cli/output.h"
+#include "core/field_conversion.h"
+#include "core/run_time_error.h"
+
+namespace corvanta::cli {
+
+namespace {
+
+constexpr int kDesignFailed = 1;
+constexpr std::size_t kMostRows = 10000;
+
+// "error 13: Type mismatch: --freq "abc" is not a number".
+std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
+    std::string line = "error " + std::to_string(static_cast<int>(error.Number())) + ": " +
+                       std::string(Description(error.Number()));
+    if (const auto field = error.FailedField()) {
+        line += ": " + std::string(OptionOf(*field)) + " \"" + error.FieldText() + "\"";
+        line += error.Number() == ErrorNumber::TypeMismatch ? " is not a number" : " is out of range";
+    } else {
+        line += ": the design for --freq \"" + request.frequency + "\"";
+        if (request.size) line += " with the size \"" + request.size->text + "\"";
+        line += " cannot be computed";
+    }
+    return line;
+}
+
+double SweepNumber(const std::string& option, const std::string& text) {
+    const Parsed<double> parsed = ParseDouble(text);
+    if (!parsed) {
+        throw UsageError(option + " \"" + text + "\" is not a number");
+    }
+    return *parsed.value;
+}
+
+// The frequency texts of a table, as they go into the frequency field.
+std::vector<std::string> TableFrequencies(const Invocation& invocation) {
+    if (!invocation.frequencies.empty()) return invocation.frequencies;
+    std::vector<std::string> texts;
+    if (invocation.sweep) {
+        const double from = SweepNumber("--from", invocation.sweep->from);
+        const double to = SweepNumber("--to", invocation.sweep->to);
+        const double step = SweepNumber("--step", invocation.sweep->step);
+        if (!(step > 0) || from > to) throw UsageError("a sweep needs --from <= --to and --step > 0");
+        // A tolerance of a millionth of a step keeps the last edge that
+        // repeated additions would miss by a rounding.
+        const double count = std::floor((to - from) / step + 1e-6) + 1;
+        if (count > static_cast<double>(kMostRows)) throw UsageError("a sweep of more than 10000 rows");
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+            texts.push_back(FormatDouble(from + static_cast<double>(i) * step));
+        }
+        return texts;
+    }
+    for (const std::string& name : invocation.bands) {
+        const auto band = FindBand(name);
+        if (!band) throw UsageError("unknown band \"" + name + "\" (corvanta-cli bands lists them)");
+        for (std::string_view text : {band->low, band->centre, band->high}) texts.emplace_back(text);
+    }
+    return texts;
+}
+
+}  // namespace
+
+int Run(const Invocation& invocation) {
+    switch (invocation.command) {
+    case Command::Help:
+        std::cout << UsageText(invocation.helpFor);
+        return 0;
+    case Command::Version:
+        std::cout << "corvanta-cli " << CORVANTA_VERSION << '\n';
+        return 0;
+    case Command::Bands:
+        std::cout << "band   low MHz  centre MHz  high MHz\n";
+        for (const Band& band : kBands) {
+            std::string line(band.name);
+            line.resize(6, ' ');
+            std::cout << line << ' ' << std::string(8 - band.low.size(), ' ') << band.low << "  "
+                      << std::string(10 - band.centre.size(), ' ') << band.centre << "  "
+                      << std::string(8 - band.high.size(), ' ') << band.high << '\n';
+        }
+        return 0;
+    case Command::Design:
+    case Command::Table:
+        break;
+    }
+
+    const std::vector<std::string> frequencies = invocation.command == Command::Design
+                                                     ? std::vector{*invocation.frequency}
+                                                     : TableFrequencies(invocation);
+    const std::vector<SideChoice> shapes =
+        invocation.sides ? std::vector{*invocation.sides}
+                         : std::vector{SideChoice::Three, SideChoice::Four};
+    std::vector<DesignRow> rows;
+    for (const std::string& frequency : frequencies) {
+        for (SideChoice sides : shapes) {
+            const DesignRequest request{frequency, sides, invocation.size};
+            try {
+                rows.push_back(RunDesign(request));
+            } catch (const RunTimeError& error) {
+                // A failed design prints nothing; a table keeps its rows before.
+                if (invocation.command == Command::Table) Write(std::cout, invocation.format, rows);
+                std::cout.flush();
+                std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+                return kDesignFailed;
+            }
+        }
+    }
+    Write(std::cout, invocation.format, rows);
+    return 0;
+}
+
+}  // namespace corvanta::cli
+
+int main(int argc, char* argv[]) {
+    using namespace corvanta::cli;
+    constexpr int kUsage = 2;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    try {
+        return Run(ParseCommandLine(arguments));
+    } catch (const UsageError& error) {
+        std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
+        return kUsage;
+    }
+}

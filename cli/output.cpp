@@ -1,0 +1,113 @@
+#include "cli/output.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "core/field_conversion.h"
+
+namespace corvanta::cli {
+
+void WriteText(std::ostream& out, const std::vector<DesignRow>& rows) {
+    std::array<std::size_t, kColumnCount> widths{};
+    for (std::size_t i = 0; i < kColumnCount; ++i) {
+        widths[i] = kColumns[i].heading.size();
+        for (const DesignRow& row : rows) widths[i] = std::max(widths[i], row.texts[i].size());
+    }
+    const auto line = [&](auto cell) {
+        std::string text;
+        for (std::size_t i = 0; i < kColumnCount; ++i) {
+            const std::string_view value = cell(i);
+            if (i > 0) text += "  ";
+            // Numbers right-aligned, so that the decimal places line up.
+            text.append(widths[i] - value.size(), ' ');
+            text += value;
+        }
+        out << text << '\n';
+    };
+    line([](std::size_t i) { return kColumns[i].heading; });
+    for (const DesignRow& row : rows) {
+        line([&row](std::size_t i) { return std::string_view(row.texts[i]); });
+    }
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+void WriteCsv(std::ostream& out, const std::vector<DesignRow>& rows) {
+    for (std::size_t i = 0; i < kColumnCount; ++i) out << (i ? "," : "") << CsvField(kColumns[i].key);
+    out << "\r\n";
+    for (const DesignRow& row : rows) {
+        for (std::size_t i = 0; i < kColumnCount; ++i) out << (i ? "," : "") << CsvField(row.texts[i]);
+        out << "\r\n";
+    }
+}
+
+std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        case '\t': quoted += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                constexpr std::string_view kHex = "0123456789abcdef";
+                quoted += "\\u00";
+                quoted += kHex[static_cast<unsigned char>(c) >> 4];
+                quoted += kHex[static_cast<unsigned char>(c) & 0xf];
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
+namespace {
+
+// The number a text stands for, shortest round-trip form, or null.
+std::string JsonNumber(std::string_view text) {
+    const Parsed<double> parsed = ParseDouble(text);
+    if (!parsed) return "null";
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *parsed.value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+}  // namespace
+
+void WriteJson(std::ostream& out, const std::vector<DesignRow>& rows) {
+    out << "[";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        out << (r ? ",\n  {" : "\n  {");
+        for (std::size_t i = 0; i < kColumnCount; ++i) {
+            out << (i ? ", " : "") << JsonString(kColumns[i].key) << ": {\"text\": "
+                << JsonString(rows[r].texts[i]) << ", \"value\": " << JsonNumber(rows[r].texts[i])
+                << "}";
+        }
+        out << "}";
+    }
+    out << (rows.empty() ? "]\n" : "\n]\n");
+}
+
+void Write(std::ostream& out, Format format, const std::vector<DesignRow>& rows) {
+    switch (format) {
+    case Format::Text: WriteText(out, rows); break;
+    case Format::Csv: WriteCsv(out, rows); break;
+    case Format::Json: WriteJson(out, rows); break;
+    }
+}
+
+}  // namespace corvanta::cli
