@@ -8,7 +8,7 @@ add_library(corvanta_warnings INTERFACE)
 target_compile_options(corvanta_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
     -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
-    -Wdouble-promotion -Wimplicit-fallthrough)
+    -Wimplicit-fallthrough)
 if(DEFINED ENV{CI} AND NOT "$ENV{CI}" STREQUAL "" AND NOT "$ENV{CI}" STREQUAL "false")
     target_compile_options(corvanta_warnings INTERFACE -Werror)
 endif()
