@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian packages), when missing,
-# then configures the build tree. Sourced by ./run and ./test.
+# Installs what the build and the tests need (Debian packages), when missing.
+# Run by ./run and ./test; further package names on the command line are
+# installed too (.ci/run asks for the fuzzing compiler this way).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation fonts-dejavu-core
+    "$@"
 )
 
 missing=()
