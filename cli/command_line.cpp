@@ -1,5 +1,8 @@
 #include "cli/command_line.h"
 
+#include "core/field_conversion.h"
+
+#include <cmath>
 #include <string_view>
 #include <utility>
 
@@ -32,6 +35,8 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "design") return Command::Design;
     if (name == "table") return Command::Table;
     if (name == "bands") return Command::Bands;
+    if (name == "nec") return Command::Nec;
+    if (name == "check") return Command::Check;
     return std::nullopt;
 }
 
@@ -45,6 +50,27 @@ std::vector<std::string> SplitList(const std::string& list) {
         start = comma + 1;
     }
     return items;
+}
+
+double NumberOption(const std::string& option, const std::string& text) {
+    const Parsed<double> parsed = ParseDouble(text);
+    if (!parsed) throw UsageError(option + " \"" + text + "\" is not a number");
+    return *parsed.value;
+}
+
+// FROM:TO:POINTS, in MHz.
+void SetSweep(NecOptions& nec, const std::string& text) {
+    const std::size_t first = text.find(':');
+    const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) throw UsageError("--sweep is FROM:TO:POINTS");
+    nec.sweepFromMHz = NumberOption("--sweep", text.substr(0, first));
+    nec.sweepToMHz = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
+    const double points = NumberOption("--sweep", text.substr(second + 1));
+    if (!(nec.sweepFromMHz > 0) || nec.sweepToMHz < nec.sweepFromMHz || points < 1 ||
+        points > 1000 || points != std::floor(points)) {
+        throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS");
+    }
+    nec.sweepPoints = static_cast<int>(points);
 }
 
 void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
@@ -77,7 +103,8 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             inlineValue = option.substr(equals + 1);
             option.resize(equals);
         }
-        const bool design = *command == Command::Design;
+        const bool model = *command == Command::Nec || *command == Command::Check;
+        const bool design = *command == Command::Design || model;
         const bool table = *command == Command::Table;
         if (option == "--help" || option == "-h") {
             invocation.helpFor = *command;
@@ -95,12 +122,37 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             SetSize(invocation, SizeUnit::Inch, reader.Value(option, inlineValue));
         } else if ((design || table) && option == "--mm") {
             SetSize(invocation, SizeUnit::Mm, reader.Value(option, inlineValue));
-        } else if ((design || table) && option == "--format") {
+        } else if ((design || table) && *command != Command::Nec && option == "--format") {
             const std::string format = reader.Value(option, inlineValue);
             if (format == "text") invocation.format = Format::Text;
-            else if (format == "csv") invocation.format = Format::Csv;
+            else if (format == "csv" && *command != Command::Check) invocation.format = Format::Csv;
             else if (format == "json") invocation.format = Format::Json;
-            else throw UsageError("--format is text, csv or json");
+            else throw UsageError(*command == Command::Check ? "--format is text or json"
+                                                             : "--format is text, csv or json");
+        } else if (model && option == "--ground") {
+            const std::string ground = reader.Value(option, inlineValue);
+            if (ground == "free") invocation.nec.ground = Ground::Free;
+            else if (ground == "average") invocation.nec.ground = Ground::Average;
+            else if (ground == "perfect") invocation.nec.ground = Ground::Perfect;
+            else throw UsageError("--ground is free, average or perfect");
+        } else if (model && option == "--height") {
+            invocation.nec.heightM = NumberOption(option, reader.Value(option, inlineValue));
+        } else if (model && option == "--sweep") {
+            SetSweep(invocation.nec, reader.Value(option, inlineValue));
+        } else if (model && option == "--segments-per-gap") {
+            const double count = NumberOption(option, reader.Value(option, inlineValue));
+            if (count < 1 || count > 16 || count != std::floor(count)) {
+                throw UsageError("--segments-per-gap is a whole number from 1 to 16");
+            }
+            invocation.nec.segmentsPerGap = static_cast<int>(count);
+        } else if (model && option == "--pattern-step") {
+            const double degrees = NumberOption(option, reader.Value(option, inlineValue));
+            if (!(degrees >= 1 && degrees <= 45) || std::fmod(90.0, degrees) != 0) {
+                throw UsageError("--pattern-step divides 90 degrees, from 1 to 45");
+            }
+            invocation.nec.patternStepDeg = degrees;
+        } else if (*command == Command::Check && option == "--plot") {
+            invocation.plotPath = reader.Value(option, inlineValue);
         } else if (table && option == "--band") {
             invocation.bands.push_back(reader.Value(option, inlineValue));
             while (!reader.Done() && !reader.Peek().starts_with("--")) {
@@ -121,7 +173,13 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (*command == Command::Design && !invocation.frequency) throw UsageError("design needs --freq");
+    if (*command != Command::Table && !invocation.frequency) throw UsageError(first + " needs --freq");
+    if ((*command == Command::Nec || *command == Command::Check) && !invocation.sides) {
+        throw UsageError(first + " needs --sides 3 or 4");
+    }
+    if (invocation.nec.ground != Ground::Free && !(invocation.nec.heightM > 0)) {
+        throw UsageError("a ground needs --height METRES, the height of the loop's centre");
+    }
     if (*command == Command::Table) {
         const bool sweep = from || to || step;
         if (sweep && !(from && to && step)) throw UsageError("--from, --to and --step go together");
@@ -139,12 +197,17 @@ const std::string kShape = "[--sides 3|4] [--awg TEXT | --inch TEXT | --mm TEXT]
 const std::string kDesignUsage = "corvanta-cli design --freq TEXT " + kShape;
 const std::string kTableUsage =
     "corvanta-cli table (--band NAME... | --freqs LIST | --from F --to F --step S) " + kShape;
+const std::string kModel =
+    "--freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
+    "[--ground free|average|perfect --height METRES] [--sweep FROM:TO:POINTS]";
+const std::string kNecUsage = "corvanta-cli nec " + kModel;
+const std::string kCheckUsage = "corvanta-cli check " + kModel + " [--plot FILE.svg] [--format text|json]";
 
 }  // namespace
 
 std::string ShortUsage() {
-    return "usage: " + kDesignUsage + "\n       " + kTableUsage +
-           "\n       corvanta-cli bands\n       corvanta-cli --version\n";
+    return "usage: " + kDesignUsage + "\n       " + kTableUsage + "\n       " + kNecUsage +
+           "\n       " + kCheckUsage + "\n       corvanta-cli bands\n       corvanta-cli --version\n";
 }
 
 std::string UsageText(std::optional<Command> command) {
@@ -160,6 +223,24 @@ std::string UsageText(std::optional<Command> command) {
                "bands lists them) and gives each band's low edge, centre and high edge;\n"
                "--freqs takes a comma-separated list; --from/--to/--step a sweep in MHz.\n"
                "A failing row stops the table after the rows before it.\n";
+    }
+    if (command == Command::Nec) {
+        return "usage: " + kNecUsage +
+               "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) for\n"
+               "nec2c, xnec2c or 4nec2: the two polygons and the verticals, the feed gap as\n"
+               "the middle segment of every vertical with 1 V on each, copper wire, a sweep\n"
+               "(default 0.8x to 1.4x the design frequency, 101 points) and the pattern at\n"
+               "the design frequency. --segments-per-gap N makes the segments N times\n"
+               "shorter; --pattern-step DEG sets the pattern's grid (default 5).\n";
+    }
+    if (command == Command::Check) {
+        return "usage: " + kCheckUsage +
+               "\n\nRuns the deck through nec2c (Debian's package nec2c) and reports the\n"
+               "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
+               "and 50 ohm, the gain and efficiency at the design frequency, where the gap\n"
+               "reactance crosses zero and where the SWR is under 2:1, with sanity checks\n"
+               "of the model. --plot writes SWR, R and X against frequency as SVG.\n"
+               "Exit status 3 when a sanity check fails.\n";
     }
     if (command == Command::Bands) {
         return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

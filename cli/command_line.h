@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/design_run.h"
+#include "cli/nec_model.h"
 #include "cli/output.h"
 
 namespace corvanta::cli {
@@ -16,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Help, Version };
 
 struct Sweep {
     std::string from;
@@ -34,6 +35,8 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
+    NecOptions nec;        // nec, check
+    std::string plotPath;  // check --plot
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,8 +1,11 @@
 // corvanta-cli: designs and band tables from the calculator library, for
-// scripts and printing. Exit status: 0 done, 1 a design failed (the message
-// names the option and its text), 2 the command line is not understood.
+// scripts and printing, and a NEC-2 model of a design with the engine's
+// check. Exit status: 0 done, 1 a design or the model failed (the message
+// names the option and its text), 2 the command line is not understood,
+// 3 the engine's answer failed a sanity check.
 
 #include <cmath>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +13,9 @@
 #include "cli/bands.h"
 #include "cli/command_line.h"
 #include "cli/design_run.h"
+#include "cli/nec_check.h"
+#include "cli/nec_model.h"
+#include "cli/nec_output.h"
 #include "cli/output.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
@@ -19,6 +25,7 @@ namespace corvanta::cli {
 namespace {
 
 constexpr int kDesignFailed = 1;
+constexpr int kModelInsane = 3;  // check: a sanity check of the model failed
 constexpr std::size_t kMostRows = 10000;
 
 // "error 13: Type mismatch: --freq "abc" is not a number".
@@ -70,6 +77,45 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     return texts;
 }
 
+// nec: the deck on standard output. check: the engine's verdict.
+int RunModel(const Invocation& invocation) {
+    const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
+    DesignRow design;
+    try {
+        design = RunDesign(request);
+    } catch (const RunTimeError& error) {
+        std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+        return kDesignFailed;
+    }
+    try {
+        const NecModel model = BuildModel(design, invocation.nec);
+        const std::string deck = WriteDeck(model);
+        if (invocation.command == Command::Nec) {
+            std::cout << deck;
+            return 0;
+        }
+        const CheckReport report = Analyse(model, ParseNecOutput(RunEngine(deck)));
+        if (!invocation.plotPath.empty()) {
+            std::ofstream plot(invocation.plotPath);
+            plot << PlotSvg(model, report);
+            if (!plot) {
+                std::cerr << "corvanta-cli: cannot write " << invocation.plotPath << '\n';
+                return kDesignFailed;
+            }
+        }
+        std::cout << (invocation.format == Format::Json ? ReportJson(model, report)
+                                                        : ReportText(model, report));
+        return report.Sane() ? 0 : kModelInsane;
+    } catch (const ModelError& error) {
+        std::cerr << "corvanta-cli: " << error.what() << '\n';
+    } catch (const EngineError& error) {
+        std::cerr << "corvanta-cli: " << error.what() << '\n';
+    } catch (const std::runtime_error& error) {
+        std::cerr << "corvanta-cli: unreadable engine output: " << error.what() << '\n';
+    }
+    return kDesignFailed;
+}
+
 }  // namespace
 
 int Run(const Invocation& invocation) {
@@ -90,6 +136,9 @@ int Run(const Invocation& invocation) {
                       << std::string(8 - band.high.size(), ' ') << band.high << '\n';
         }
         return 0;
+    case Command::Nec:
+    case Command::Check:
+        return RunModel(invocation);
     case Command::Design:
     case Command::Table:
         break;
