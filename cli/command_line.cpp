@@ -173,7 +173,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (*command != Command::Table && !invocation.frequency) throw UsageError(first + " needs --freq");
+    const bool designs = *command == Command::Design || *command == Command::Nec ||
+                         *command == Command::Check;
+    if (designs && !invocation.frequency) throw UsageError(first + " needs --freq");
     if ((*command == Command::Nec || *command == Command::Check) && !invocation.sides) {
         throw UsageError(first + " needs --sides 3 or 4");
     }

@@ -1,5 +1,6 @@
 #include "cli/nec_model.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -78,15 +79,17 @@ NecModel BuildModel(const DesignRow& design, const NecOptions& options) {
 
     const double shortest = kMinRadiiPerSegment * model.radiusM;
     const double longest = kMaxWavelengthPerSegment * kSpeedOfLight / highest;
-    const double target = model.gapM / options.segmentsPerGap;
+    const auto tooThick = [&] {
+        return ModelError("the conductor is too thick to model: segments must be at least 8 wire radii (" +
+                          Millimetres(shortest) + " mm) and at most a twentieth of a wavelength at " +
+                          FormatDouble(highest) + " MHz (" + Millimetres(longest) + " mm)");
+    };
+    if (shortest > longest) throw tooThick();
+    // About the gap, within the engine's limits.
+    const double target = std::clamp(model.gapM / options.segmentsPerGap, shortest, longest);
     const auto vertical = Segments(model.heightM, target, shortest, longest, true);
     const auto edge = Segments(model.sideM, target, shortest, longest, false);
-    if (!vertical || !edge) {
-        throw ModelError("the conductor is too thick to model: segments about the gap (" +
-                         Millimetres(target) + " mm) must be at least 8 wire radii (" +
-                         Millimetres(shortest) + " mm) and at most a twentieth of a wavelength at " +
-                         FormatDouble(highest) + " MHz (" + Millimetres(longest) + " mm)");
-    }
+    if (!vertical || !edge) throw tooThick();
     model.verticalSegments = *vertical;
     model.edgeSegments = *edge;
 

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev
+    nec2c
     "$@"
 )
 

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -147,6 +149,11 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"table", "--band", "3m"}, 2, "corvanta-cli: unknown band \"3m\" (corvanta-cli bands lists them)", 0},
         {{"table", "--band", "2m", "--freqs", "146"}, 2, "corvanta-cli: table needs one of --band, --freqs or --from/--to/--step", 0},
         {{"table", "--from", "148", "--to", "144", "--step", "1"}, 2, "corvanta-cli: a sweep needs --from <= --to and --step > 0", 0},
+        {{"nec", "--freq", "146"}, 2, "corvanta-cli: nec needs --sides 3 or 4", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--ground", "average"}, 2, "corvanta-cli: a ground needs --height METRES, the height of the loop's centre", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
+        {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 8 wire radii (400 mm) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
     };
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.message);
@@ -160,6 +167,22 @@ TEST(CliErrors, MessagesAndExitStatus) {
             EXPECT_TRUE(errors.at(1).starts_with("usage: "));
         }
     }
+}
+
+TEST(CliCheck, ReportsAndPlots) {
+    const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
+    const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3",
+                                  "--format", "json", "--plot", plot});
+    ASSERT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find("\"passed\": true"), std::string::npos);
+    EXPECT_EQ(check.out.find("\"passed\": false"), std::string::npos);
+    EXPECT_NE(check.out.find("\"sweep\": ["), std::string::npos);
+    std::ifstream svg(plot);
+    std::stringstream text;
+    text << svg.rdbuf();
+    EXPECT_TRUE(text.str().starts_with("<?xml"));
+    EXPECT_NE(text.str().find("<polyline"), std::string::npos);
+    EXPECT_TRUE(text.str().ends_with("</svg>\n"));
 }
 
 TEST(CliOutput, QuotingRules) {
