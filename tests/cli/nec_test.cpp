@@ -88,6 +88,9 @@ TEST(NecDeck, RefusesWhatItCannotModel) {
     EXPECT_EQ(Cards(deck, "GN").at(0), (std::vector<std::string>{"GN", "2", "0", "0", "0", "13", "0.005"}));
 }
 
+// nec2c's answer to nec2c_146_three.nec (written by `corvanta-cli nec --freq
+// 146 --sides 3 --sweep 140:152:3 --pattern-step 30`), from its wire table
+// on: the banner before it carries nothing the reader uses.
 TEST(NecOutput, ReadsTheEnginesAnswer) {
     std::ifstream file(CORVANTA_TEST_DATA "/nec2c_146_three.out");
     std::stringstream text;

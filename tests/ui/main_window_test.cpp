@@ -8,11 +8,7 @@
 #include <QTextEdit>
 #include <memory>
 
-#include "tests/ui/recorders.h"
-#include "ui/main_window.h"
-#include "ui/notes_window.h"
-#include "ui/secondary_window.h"
-#include "ui/website_window.h"
+#include "tests/ui/test_program.h"
 
 namespace corvanta::ui {
 
@@ -20,10 +16,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    testing::RecordingReporter reporter_;
-    testing::RecordingLauncher launcher_;
-    std::unique_ptr<SecondaryWindow> notes_;
-    std::unique_ptr<SecondaryWindow> website_;
+    std::unique_ptr<testing::TestProgram> program_;
     std::unique_ptr<MainWindow> window_;
 
     QLineEdit* line(const char* name) const {
@@ -43,19 +36,15 @@ private:
 
 private slots:
     void init() {
-        reporter_ = {};
-        notes_ = std::make_unique<SecondaryWindow>(BuildNotesWindow);
-        website_ = std::make_unique<SecondaryWindow>(
-            [this] { return BuildWebsiteWindow(launcher_, reporter_); });
-        window_ = std::make_unique<MainWindow>(reporter_, *notes_, *website_, NumberFormat{});
+        program_ = std::make_unique<testing::TestProgram>();
+        window_.reset(program_->NewMainWindow());
         window_->show();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     }
 
     void cleanup() {
         window_.reset();
-        notes_.reset();
-        website_.reset();
+        program_.reset();
     }
 
     void startsWithTheDesign() {
@@ -141,7 +130,7 @@ private slots:
                                    line("Text17")->text(), line("Text16")->text(),
                                    line("Text20")->text(), line("Text19")->text()};
         QCOMPARE(shown, results);
-        QVERIFY(reporter_.failures.isEmpty());
+        QVERIFY(program_->reporter.failures.isEmpty());
     }
 
     void enterAndEscapePressNoButton() {
@@ -157,14 +146,14 @@ private slots:
     void failureShowsPartialWritesAndKeepsRunning() {
         typeInto("Text8", QStringLiteral("abc"));
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
-        QCOMPARE(reporter_.failures.size(), 1);
-        const Failure& failure = reporter_.failures.front();
+        QCOMPARE(program_->reporter.failures.size(), 1);
+        const Failure& failure = program_->reporter.failures.front();
         QCOMPARE(failure.number, 13);
         QCOMPARE(failure.field, std::optional<Field>(Field::Text8));
         QCOMPARE(FailureMessage(failure),
                  QStringLiteral("Error 13: Type mismatch\n\nThe MM field could not be read: "
                                 "\u201c" "abc" "\u201d"));
-        QCOMPARE(reporter_.windows.front(), window_.get());
+        QCOMPARE(program_->reporter.windows.front(), window_.get());
         // The matching section was written before the diameter was read.
         QCOMPARE(line("Text23")->text(), QStringLiteral("421.2329"));
         QCOMPARE(line("Text22")->text(), QStringLiteral("16.5839716393178"));
@@ -177,15 +166,15 @@ private slots:
         QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")),
                           Qt::LeftButton);
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
-        QCOMPARE(reporter_.failures.size(), 1);
+        QCOMPARE(program_->reporter.failures.size(), 1);
         QCOMPARE(line("Text13")->text(), QStringLiteral("718.233"));
     }
 
     void failureWithoutAFieldSaysOnlyTheError() {
         typeInto("Text2", QStringLiteral("0"));
         QTest::mouseClick(button("Command7"), Qt::LeftButton);
-        QCOMPARE(reporter_.failures.size(), 1);
-        QCOMPARE(FailureMessage(reporter_.failures.front()),
+        QCOMPARE(program_->reporter.failures.size(), 1);
+        QCOMPARE(FailureMessage(program_->reporter.failures.front()),
                  QStringLiteral("Error 11: Division by zero"));
         QCOMPARE(line("Text8")->text(), QStringLiteral("1.626"));
     }
@@ -209,8 +198,8 @@ private slots:
         box->insert(huge);
         QCOMPARE(window_->Sheet().Read(Field::Text2).size(), std::size_t{1} << 20);
         QTest::mouseClick(button("Command7"), Qt::LeftButton);
-        QCOMPARE(reporter_.failures.size(), 1);
-        QCOMPARE(reporter_.failures.front().number, 6);
+        QCOMPARE(program_->reporter.failures.size(), 1);
+        QCOMPARE(program_->reporter.failures.front().number, 6);
         QCOMPARE(box->text().size(), huge.size());
     }
 };

@@ -21,11 +21,7 @@
 
 #include "conductor/conductor_actions.h"
 #include "core/compute.h"
-#include "tests/ui/recorders.h"
-#include "ui/main_window.h"
-#include "ui/notes_window.h"
-#include "ui/secondary_window.h"
-#include "ui/website_window.h"
+#include "tests/ui/test_program.h"
 
 namespace corvanta::ui {
 
@@ -34,10 +30,7 @@ class MonkeyTest : public QObject {
 
     using Action = std::function<void(DesignSheet&)>;
 
-    testing::RecordingReporter reporter_;
-    testing::RecordingLauncher launcher_;
-    std::unique_ptr<SecondaryWindow> notes_;
-    std::unique_ptr<SecondaryWindow> website_;
+    std::unique_ptr<testing::TestProgram> program_;
     std::unique_ptr<MainWindow> window_;
     std::mt19937 random_;
 
@@ -130,13 +123,13 @@ class MonkeyTest : public QObject {
             fails = true;
             number = static_cast<int>(error.Number());
         }
-        const auto before = reporter_.failures.size();
+        const auto before = program_->reporter.failures.size();
         QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
-        const auto messages = reporter_.failures.size() - before;
+        const auto messages = program_->reporter.failures.size() - before;
         const QByteArray where = QByteArray("seed ") + QByteArray::number(seed) + " event " +
                                  QByteArray::number(event) + " " + button;
         QVERIFY2(messages == (fails ? 1 : 0), where.constData());
-        if (fails) QVERIFY2(reporter_.failures.back().number == number, where.constData());
+        if (fails) QVERIFY2(program_->reporter.failures.back().number == number, where.constData());
         for (Field field : AllFields()) {
             const QString want = QString::fromStdString(expected.Read(field));
             QVERIFY2(Shown(field) == want, (where + " " + FieldName(field).data()).constData());
@@ -163,10 +156,8 @@ private slots:
                                ? qEnvironmentVariableIntValue("CORVANTA_MONKEY_EVENTS")
                                : 10000;
         random_.seed(static_cast<unsigned>(seed));
-        notes_ = std::make_unique<SecondaryWindow>(BuildNotesWindow);
-        website_ = std::make_unique<SecondaryWindow>(
-            [this] { return BuildWebsiteWindow(launcher_, reporter_); });
-        window_ = std::make_unique<MainWindow>(reporter_, *notes_, *website_, NumberFormat{});
+        program_ = std::make_unique<testing::TestProgram>();
+        window_.reset(program_->NewMainWindow());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 
@@ -186,12 +177,12 @@ private slots:
             case 9: PressAction("Command2", [](DesignSheet& s) { ChangeInch(s); }, event, seed); break;
             case 10: PressAction("Command3", [](DesignSheet& s) { ChangeMm(s); }, event, seed); break;
             case 11: {
-                SecondaryWindow& holder = Pick(2) ? *notes_ : *website_;
+                SecondaryWindow& holder = Pick(2) ? program_->notes : program_->website;
                 if (holder.Window() && Pick(2)) {
                     holder.Window()->close();
                 } else {
                     QTest::mouseClick(window_->findChild<QPushButton*>(
-                                          &holder == notes_.get() ? QStringLiteral("Command6")
+                                          &holder == &program_->notes ? QStringLiteral("Command6")
                                                                   : QStringLiteral("Command5")),
                                       Qt::LeftButton);
                 }
@@ -201,10 +192,9 @@ private slots:
             if (QTest::currentTestFailed()) return;
         }
         qInfo("monkey: %d events, %lld messages, seed %d", events,
-              static_cast<long long>(reporter_.failures.size()), seed);
+              static_cast<long long>(program_->reporter.failures.size()), seed);
         window_.reset();
-        notes_.reset();
-        website_.reset();
+        program_.reset();
     }
 };
 

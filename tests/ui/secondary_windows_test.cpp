@@ -6,11 +6,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "tests/ui/recorders.h"
-#include "ui/main_window.h"
-#include "ui/notes_window.h"
-#include "ui/secondary_window.h"
-#include "ui/website_window.h"
+#include "tests/ui/test_program.h"
 
 namespace corvanta::ui {
 
@@ -30,25 +26,18 @@ class SecondaryWindowsTest : public QObject {
     Q_OBJECT
 
 private:
-    testing::RecordingReporter reporter_;
-    testing::RecordingLauncher launcher_;
-    std::unique_ptr<SecondaryWindow> notes_;
-    std::unique_ptr<SecondaryWindow> website_;
+    std::unique_ptr<testing::TestProgram> program_;
     QPointer<MainWindow> window_;
 
     void press(const char* name) {
         QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
     }
-    QLabel* link() const { return website_->Window()->findChild<QLabel*>(QStringLiteral("lblWebPage")); }
+    QLabel* link() const { return program_->website.Window()->findChild<QLabel*>(QStringLiteral("lblWebPage")); }
 
 private slots:
     void init() {
-        reporter_ = {};
-        launcher_ = {};
-        notes_ = std::make_unique<SecondaryWindow>(BuildNotesWindow);
-        website_ = std::make_unique<SecondaryWindow>(
-            [this] { return BuildWebsiteWindow(launcher_, reporter_); });
-        window_ = new MainWindow(reporter_, *notes_, *website_, NumberFormat{});
+        program_ = std::make_unique<testing::TestProgram>();
+        window_ = program_->NewMainWindow();
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.data()));
@@ -56,8 +45,7 @@ private slots:
 
     void cleanup() {
         delete window_;
-        notes_.reset();
-        website_.reset();
+        program_.reset();
     }
 
     void notesTextIsAsDesigned() {
@@ -81,7 +69,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, windowName);
         QFETCH(QString, caption);
-        SecondaryWindow& holder = windowName == QLatin1String("no") ? *notes_ : *website_;
+        SecondaryWindow& holder = windowName == QLatin1String("no") ? program_->notes : program_->website;
         press(qPrintable(button));
         QPointer<QWidget> first = holder.Window();
         QVERIFY(first);
@@ -123,33 +111,33 @@ private slots:
         QTest::mouseClick(label, Qt::LeftButton);
         // The blank part of the label, right of the address, is the link too.
         QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(label->width() - 2, label->height() / 2));
-        QCOMPARE(launcher_.commands,
+        QCOMPARE(program_->launcher.commands,
                  QStringList({"start.exe http://zorvex.example/", "start.exe http://zorvex.example/"}));
-        QCOMPARE(launcher_.showStates, QList<int>({0, 0}));
+        QCOMPARE(program_->launcher.showStates, QList<int>({0, 0}));
 
         // A real double-click: press, release, press (which also gives a
         // double-click event), release. Only the first press and release click.
-        QWindow* handle = website_->Window()->windowHandle();
-        QTest::mouseDClick(handle, Qt::LeftButton, {}, label->mapTo(website_->Window(), QPoint(5, 5)));
-        QCOMPARE(launcher_.commands.size(), 3);
+        QWindow* handle = program_->website.Window()->windowHandle();
+        QTest::mouseDClick(handle, Qt::LeftButton, {}, label->mapTo(program_->website.Window(), QPoint(5, 5)));
+        QCOMPARE(program_->launcher.commands.size(), 3);
 
         for (const char* other : {"Label1", "Label2"}) {
-            QTest::mouseClick(website_->Window()->findChild<QLabel*>(QLatin1String(other)),
+            QTest::mouseClick(program_->website.Window()->findChild<QLabel*>(QLatin1String(other)),
                               Qt::LeftButton);
         }
-        QCOMPARE(launcher_.commands.size(), 3);
-        QVERIFY(reporter_.failures.isEmpty());
+        QCOMPARE(program_->launcher.commands.size(), 3);
+        QVERIFY(program_->reporter.failures.isEmpty());
     }
 
     void launcherFailureIsReportedAndTheWindowStays() {
-        launcher_.failure = LaunchFailure{53, QStringLiteral("File not found: start.exe")};
+        program_->launcher.failure = LaunchFailure{53, QStringLiteral("File not found: start.exe")};
         press("Command5");
         QTest::mouseClick(link(), Qt::LeftButton);
-        QCOMPARE(reporter_.failures.size(), 1);
-        QCOMPARE(FailureMessage(reporter_.failures.front()),
+        QCOMPARE(program_->reporter.failures.size(), 1);
+        QCOMPARE(FailureMessage(program_->reporter.failures.front()),
                  QStringLiteral("Error 53: File not found: start.exe"));
-        QCOMPARE(reporter_.windows.front(), website_->Window());
-        QVERIFY(website_->Window()->isVisible());
+        QCOMPARE(program_->reporter.windows.front(), program_->website.Window());
+        QVERIFY(program_->website.Window()->isVisible());
     }
 
     void desktopLauncherKnowsOnlyStartExe() {
@@ -168,8 +156,8 @@ private slots:
         bool notesOpenAfterMainClosed = false;
         QTimer::singleShot(0, this, [this] { window_->close(); });
         QTimer::singleShot(100, this, [&] {
-            notesOpenAfterMainClosed = window_.isNull() && notes_->Window()->isVisible();
-            notes_->Window()->close();
+            notesOpenAfterMainClosed = window_.isNull() && program_->notes.Window()->isVisible();
+            program_->notes.Window()->close();
         });
         QTimer watchdog;  // the program failing to end would hang the test
         watchdog.setSingleShot(true);

@@ -6,6 +6,10 @@
 
 #include "ui/error_reporter.h"
 #include "ui/launcher.h"
+#include "ui/main_window.h"
+#include "ui/notes_window.h"
+#include "ui/secondary_window.h"
+#include "ui/website_window.h"
 
 namespace corvanta::ui::testing {
 
@@ -31,6 +35,17 @@ public:
     QStringList commands;
     QList<int> showStates;
     std::optional<LaunchFailure> failure;
+};
+
+// What the program keeps for its whole run, with the recorders standing in
+// for the message box and the launcher.
+struct TestProgram {
+    RecordingReporter reporter;
+    RecordingLauncher launcher;
+    SecondaryWindow notes{BuildNotesWindow};
+    SecondaryWindow website{[this] { return BuildWebsiteWindow(launcher, reporter); }};
+
+    MainWindow* NewMainWindow() { return new MainWindow(reporter, notes, website, NumberFormat{}); }
 };
 
 }  // namespace corvanta::ui::testing
