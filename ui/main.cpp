@@ -30,7 +30,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon-32.png")));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
 
     corvanta::ui::MessageBoxReporter reporter;
     corvanta::ui::DesktopLauncher launcher;

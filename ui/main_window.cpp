@@ -166,7 +166,6 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     : QWidget(parent), format_(format), reporter_(reporter), notes_(notes), website_(website) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZORVEX CV"));
-    setWindowIcon(QIcon(QStringLiteral(":/assets/icon-32.png")));
     setFont(DefaultFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kPeach);
