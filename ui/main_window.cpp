@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
+#include <algorithm>
 #include <limits>
 
 #include "conductor/conductor_actions.h"
@@ -86,61 +87,44 @@ constexpr std::array<ButtonDesign, 7> kButtons = {{
     {"Command7", "ACCEPT", "ACCEPT", 5640, 480, 1575, 375},
 }};
 
+// The look of each group, as a table: font, text and background colour
+// (none: the system's text-box colour), alignment.
+struct LookDesign {
+    Look look;
+    qreal pointSize;
+    int style;
+    const QColor* text;
+    const QColor* base;
+    Qt::Alignment alignment;
+};
+
+const std::array<LookDesign, 8> kLooks = {{
+    {Look::Title, 12, Bold | Italic, &kBlue, &kPaleCyan, Qt::AlignHCenter},
+    {Look::Labelling, 9.75, Bold, &kBlue, &kPeach, Qt::AlignLeft},
+    {Look::RowCaption, 9.75, Bold, &kBlue, &kPeach, Qt::AlignRight},
+    {Look::MatchCaption, 8.25, Bold, &kBlue, &kPeach, Qt::AlignRight},
+    {Look::UnitCaption, 9.75, Bold, nullptr, &kPeach, Qt::AlignLeft},
+    {Look::SmallUnitCaption, 8.25, Bold, nullptr, &kPeach, Qt::AlignLeft},
+    {Look::ConductorInput, 9.75, Bold, &kOrange, nullptr, Qt::AlignHCenter},
+    {Look::Value, 9.75, Bold, &kRed, nullptr, Qt::AlignHCenter},
+}};
+
 void ApplyLook(QWidget* box, Look look) {
+    const LookDesign& design = *std::find_if(kLooks.begin(), kLooks.end(),
+                                             [look](const LookDesign& d) { return d.look == look; });
+    box->setFont(SansFont(design.pointSize, design.style));
     QPalette palette = box->palette();
-    const auto colours = [&](const QColor* text, const QColor* base) {
-        if (text) palette.setColor(QPalette::Text, *text);
-        if (base) palette.setColor(QPalette::Base, *base);
-    };
-    Qt::Alignment alignment = Qt::AlignLeft;
-    switch (look) {
-    case Look::Title:
-        box->setFont(SansFont(12, Bold | Italic));
-        colours(&kBlue, &kPaleCyan);
-        alignment = Qt::AlignHCenter;
-        break;
-    case Look::Labelling:
-        box->setFont(SansFont(9.75, Bold));
-        colours(&kBlue, &kPeach);
-        break;
-    case Look::RowCaption:
-        box->setFont(SansFont(9.75, Bold));
-        colours(&kBlue, &kPeach);
-        alignment = Qt::AlignRight;
-        break;
-    case Look::MatchCaption:
-        box->setFont(SansFont(8.25, Bold));
-        colours(&kBlue, &kPeach);
-        alignment = Qt::AlignRight;
-        break;
-    case Look::UnitCaption:
-        box->setFont(SansFont(9.75, Bold));
-        colours(nullptr, &kPeach);
-        break;
-    case Look::SmallUnitCaption:
-        box->setFont(SansFont(8.25, Bold));
-        colours(nullptr, &kPeach);
-        break;
-    case Look::ConductorInput:
-        box->setFont(SansFont(9.75, Bold));
-        colours(&kOrange, nullptr);
-        alignment = Qt::AlignHCenter;
-        break;
-    case Look::Value:
-        box->setFont(SansFont(9.75, Bold));
-        colours(&kRed, nullptr);
-        alignment = Qt::AlignHCenter;
-        break;
-    }
+    if (design.text) palette.setColor(QPalette::Text, *design.text);
+    if (design.base) palette.setColor(QPalette::Base, *design.base);
     box->setPalette(palette);
     const bool caption = look != Look::ConductorInput && look != Look::Value;
     box->setFocusPolicy(caption ? Qt::ClickFocus : Qt::StrongFocus);
     if (auto* line = qobject_cast<QLineEdit*>(box)) {
-        line->setAlignment(alignment | Qt::AlignVCenter);
+        line->setAlignment(design.alignment | Qt::AlignVCenter);
         line->setFrame(!caption);
     } else if (auto* edit = qobject_cast<QTextEdit*>(box)) {
         QTextOption option = edit->document()->defaultTextOption();
-        option.setAlignment(alignment);
+        option.setAlignment(design.alignment);
         option.setWrapMode(QTextOption::WordWrap);
         edit->document()->setDefaultTextOption(option);
         edit->setFrameShape(QFrame::NoFrame);
