@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/design_run.h"
+#include "cli/columns.h"
 #include "cli/nec_model.h"
 #include "cli/output.h"
 

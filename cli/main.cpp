@@ -12,7 +12,7 @@
 
 #include "cli/bands.h"
 #include "cli/command_line.h"
-#include "cli/design_run.h"
+#include "cli/columns.h"
 #include "cli/nec_check.h"
 #include "cli/nec_model.h"
 #include "cli/nec_output.h"
@@ -82,7 +82,7 @@ int RunModel(const Invocation& invocation) {
     const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
     DesignRow design;
     try {
-        design = RunDesign(request);
+        design = RowOf(RunDesign(request));
     } catch (const RunTimeError& error) {
         std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
         return kDesignFailed;
@@ -155,7 +155,7 @@ int Run(const Invocation& invocation) {
         for (SideChoice sides : shapes) {
             const DesignRequest request{frequency, sides, invocation.size};
             try {
-                rows.push_back(RunDesign(request));
+                rows.push_back(RowOf(RunDesign(request)));
             } catch (const RunTimeError& error) {
                 // A failed design prints nothing; a table keeps its rows before.
                 if (invocation.command == Command::Table) Write(std::cout, invocation.format, rows);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/design_run.h"
+#include "cli/columns.h"
 
 // A NEC-2 model of a designed loop: two horizontal regular polygons of edge
 // SIDE, HEIGHT apart, joined corner to corner by verticals whose middle

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/design_run.h"
+#include "cli/columns.h"
 
 namespace corvanta::cli {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/design_run.h"
+#include "cli/columns.h"
 #include "cli/output.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
@@ -231,7 +231,7 @@ TEST(CliDesign, AgreesWithTheLibraryOnRandomInputs) {
         SCOPED_TRACE(request.frequency);
         const Outcome outcome = RunCli(arguments);
         try {
-            const DesignRow row = RunDesign(request);
+            const DesignRow row = RowOf(RunDesign(request));
             ASSERT_EQ(outcome.status, 0) << outcome.err;
             std::string expected;
             for (std::size_t c = 0; c < kColumnCount; ++c) expected += (c ? "," : "") + CsvField(row.texts[c]);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/design_run.h"
+#include "cli/columns.h"
 #include "cli/nec_check.h"
 #include "cli/nec_model.h"
 #include "cli/nec_output.h"
@@ -30,7 +30,7 @@ std::vector<std::vector<std::string>> Cards(const std::string& deck, const std::
 
 NecModel Model146(SideChoice sides, NecOptions options = {},
                   std::optional<SizeInput> size = std::nullopt) {
-    return BuildModel(RunDesign({"146", sides, size}), options);
+    return BuildModel(RowOf(RunDesign({"146", sides, size})), options);
 }
 
 TEST(NecDeck, The146MHzDesigns) {
@@ -77,7 +77,7 @@ TEST(NecDeck, The146MHzDesigns) {
 
 TEST(NecDeck, RefusesWhatItCannotModel) {
     // A 100 mm conductor: 8 radii are longer than a twentieth of a wavelength.
-    EXPECT_THROW(BuildModel(RunDesign({"146", SideChoice::Three, SizeInput{SizeUnit::Mm, "100"}}), {}),
+    EXPECT_THROW(BuildModel(RowOf(RunDesign({"146", SideChoice::Three, SizeInput{SizeUnit::Mm, "100"}})), {}),
                  ModelError);
     NecOptions ground;
     ground.ground = Ground::Average;

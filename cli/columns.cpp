@@ -1,7 +1,5 @@
-#include "cli/design_run.h"
+#include "cli/columns.h"
 
-#include "conductor/conductor_actions.h"
-#include "core/design_sheet.h"
 #include "core/field_conversion.h"
 
 namespace corvanta::cli {
@@ -26,38 +24,16 @@ const std::array<Column, kColumnCount> kColumns = {{
     {"corrected_mhz", "corrected MHz", std::nullopt},
 }};
 
-DesignRow RunDesign(const DesignRequest& request) {
-    DesignSheet sheet;
-    sheet.Replace(Field::Text2, request.frequency);
-    Accept(sheet);
-    if (request.size) {
-        switch (request.size->unit) {
-        case SizeUnit::Gauge:
-            sheet.Replace(Field::Text4, request.size->text);
-            ChangeGauge(sheet);
-            break;
-        case SizeUnit::Inch:
-            sheet.Replace(Field::Text6, request.size->text);
-            ChangeInch(sheet);
-            break;
-        case SizeUnit::Mm:
-            sheet.Replace(Field::Text8, request.size->text);
-            ChangeMm(sheet);
-            break;
-        }
-    }
-    sheet.SetSide(request.sides);
-    const ComputeTrace trace = Compute(sheet);
-
-    DesignRow row{request.sides, {}};
-    row.texts[0] = FormatInteger(request.sides == SideChoice::Four ? 4 : 3);
+DesignRow RowOf(const Design& design) {
+    DesignRow row{design.sides, {}};
+    row.texts[0] = FormatInteger(design.sides == SideChoice::Four ? 4 : 3);
     for (std::size_t i = 1; i < kColumnCount; ++i) {
-        if (kColumns[i].field) row.texts[i] = sheet.Read(*kColumns[i].field);
+        if (kColumns[i].field) row.texts[i] = design.Text(*kColumns[i].field);
     }
-    row.texts[13] = FormatSingle(trace.minDiameter);
-    row.texts[14] = FormatSingle(trace.thicknessRatio);
-    row.texts[15] = FormatSingle(trace.coefficient);
-    row.texts[16] = FormatSingle(trace.correctedFrequency);
+    row.texts[13] = FormatSingle(design.trace.minDiameter);
+    row.texts[14] = FormatSingle(design.trace.thicknessRatio);
+    row.texts[15] = FormatSingle(design.trace.coefficient);
+    row.texts[16] = FormatSingle(design.trace.correctedFrequency);
     return row;
 }
 
