@@ -59,18 +59,20 @@ double NumberOption(const std::string& option, const std::string& text) {
 }
 
 // FROM:TO:POINTS, in MHz.
-void SetSweep(NecOptions& nec, const std::string& text) {
+void SetSweep(nec::CheckOptions& check, const std::string& text) {
     const std::size_t first = text.find(':');
     const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
     if (second == std::string::npos) throw UsageError("--sweep is FROM:TO:POINTS");
-    nec.sweepFromMHz = NumberOption("--sweep", text.substr(0, first));
-    nec.sweepToMHz = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
+    const double from = NumberOption("--sweep", text.substr(0, first));
+    const double to = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
     const double points = NumberOption("--sweep", text.substr(second + 1));
-    if (!(nec.sweepFromMHz > 0) || nec.sweepToMHz < nec.sweepFromMHz || points < 1 ||
-        points > 1000 || points != std::floor(points)) {
+    if (!(from > 0) || !(to >= from) || !std::isfinite(to) || !(points >= 1) || points > 1000 ||
+        points != std::floor(points)) {
         throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS");
     }
-    nec.sweepPoints = static_cast<int>(points);
+    check.sweepFromMHz = from;
+    check.sweepToMHz = to;
+    check.sweepPoints = static_cast<int>(points);
 }
 
 void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
@@ -95,6 +97,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     invocation.command = *command;
 
     std::optional<std::string> from, to, step;
+    std::optional<double> height;
     while (!reader.Done()) {
         std::string option = reader.Take();
         std::optional<std::string> inlineValue;
@@ -131,26 +134,42 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
                                                              : "--format is text, csv or json");
         } else if (model && option == "--ground") {
             const std::string ground = reader.Value(option, inlineValue);
-            if (ground == "free") invocation.nec.ground = Ground::Free;
-            else if (ground == "average") invocation.nec.ground = Ground::Average;
-            else if (ground == "perfect") invocation.nec.ground = Ground::Perfect;
+            if (ground == "free") invocation.check.placement.ground = nec::Ground::Free;
+            else if (ground == "average") invocation.check.placement.ground = nec::Ground::Average;
+            else if (ground == "perfect") invocation.check.placement.ground = nec::Ground::Perfect;
             else throw UsageError("--ground is free, average or perfect");
         } else if (model && option == "--height") {
-            invocation.nec.heightM = NumberOption(option, reader.Value(option, inlineValue));
+            height = NumberOption(option, reader.Value(option, inlineValue));
+            if (!(*height > 0) || !std::isfinite(*height)) {
+                throw UsageError("--height is the height of the loop's centre in metres, above 0");
+            }
+            invocation.check.placement.heightM = *height;
         } else if (model && option == "--sweep") {
-            SetSweep(invocation.nec, reader.Value(option, inlineValue));
+            SetSweep(invocation.check, reader.Value(option, inlineValue));
         } else if (model && option == "--segments-per-gap") {
             const double count = NumberOption(option, reader.Value(option, inlineValue));
             if (count < 1 || count > 16 || count != std::floor(count)) {
                 throw UsageError("--segments-per-gap is a whole number from 1 to 16");
             }
-            invocation.nec.segmentsPerGap = static_cast<int>(count);
+            invocation.check.segmentsPerGap = static_cast<int>(count);
         } else if (model && option == "--pattern-step") {
             const double degrees = NumberOption(option, reader.Value(option, inlineValue));
             if (!(degrees >= 1 && degrees <= 45) || std::fmod(90.0, degrees) != 0) {
                 throw UsageError("--pattern-step divides 90 degrees, from 1 to 45");
             }
-            invocation.nec.patternStepDeg = degrees;
+            invocation.check.pattern.azimuthStepDeg = degrees;
+        } else if (*command == Command::Check && option == "--jobs") {
+            const double jobs = NumberOption(option, reader.Value(option, inlineValue));
+            if (!(jobs >= 1 && jobs <= 64) || jobs != std::floor(jobs)) {
+                throw UsageError("--jobs is a whole number from 1 to 64");
+            }
+            invocation.check.jobs = static_cast<int>(jobs);
+        } else if (*command == Command::Check && option == "--timeout") {
+            const double seconds = NumberOption(option, reader.Value(option, inlineValue));
+            if (!(seconds > 0 && seconds <= 86400)) {
+                throw UsageError("--timeout is a number of seconds above 0, at most 86400");
+            }
+            invocation.check.timeoutSeconds = seconds;
         } else if (*command == Command::Check && option == "--plot") {
             invocation.plotPath = reader.Value(option, inlineValue);
         } else if (table && option == "--band") {
@@ -179,8 +198,12 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if ((*command == Command::Nec || *command == Command::Check) && !invocation.sides) {
         throw UsageError(first + " needs --sides 3 or 4");
     }
-    if (invocation.nec.ground != Ground::Free && !(invocation.nec.heightM > 0)) {
+    const bool free = invocation.check.placement.ground == nec::Ground::Free;
+    if (!free && !height) {
         throw UsageError("a ground needs --height METRES, the height of the loop's centre");
+    }
+    if (free && height) {
+        throw UsageError("--height places the loop over a ground: give --ground average or perfect too");
     }
     if (*command == Command::Table) {
         const bool sweep = from || to || step;
@@ -201,9 +224,11 @@ const std::string kTableUsage =
     "corvanta-cli table (--band NAME... | --freqs LIST | --from F --to F --step S) " + kShape;
 const std::string kModel =
     "--freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
-    "[--ground free|average|perfect --height METRES] [--sweep FROM:TO:POINTS]";
+    "[--ground average|perfect --height METRES] [--sweep FROM:TO:POINTS] "
+    "[--segments-per-gap N] [--pattern-step DEG]";
 const std::string kNecUsage = "corvanta-cli nec " + kModel;
-const std::string kCheckUsage = "corvanta-cli check " + kModel + " [--plot FILE.svg] [--format text|json]";
+const std::string kCheckUsage = "corvanta-cli check " + kModel +
+                                " [--jobs N] [--timeout SECONDS] [--plot FILE.svg] [--format text|json]";
 
 }  // namespace
 
@@ -228,21 +253,32 @@ std::string UsageText(std::optional<Command> command) {
     }
     if (command == Command::Nec) {
         return "usage: " + kNecUsage +
-               "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) for\n"
-               "nec2c, xnec2c or 4nec2: the two polygons and the verticals, the feed gap as\n"
-               "the middle segment of every vertical with 1 V on each, copper wire, a sweep\n"
-               "(default 0.8x to 1.4x the design frequency, 101 points) and the pattern at\n"
-               "the design frequency. --segments-per-gap N makes the segments N times\n"
-               "shorter; --pattern-step DEG sets the pattern's grid (default 5).\n";
+               "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) that\n"
+               "every NEC-2 program reads (no line over 80 columns, millimetres under a GS\n"
+               "card): the two polygons and the verticals, the feed gap as the middle\n"
+               "segment of every vertical with 1 V on each, copper wire, a sweep (default\n"
+               "0.8x to 1.4x the design frequency, 101 points) and the pattern at the\n"
+               "design frequency. --ground average|perfect puts the loop's centre\n"
+               "--height METRES over ground (the lowest wire at least a segment above it).\n"
+               "--segments-per-gap N makes the segments N times shorter; --pattern-step\n"
+               "DEG sets the pattern's azimuth step (default 5; elevation goes by 1).\n"
+               "A conductor too thick for the thin-wire kernel gets the extended kernel\n"
+               "(EK), or is refused with the reason.\n";
     }
     if (command == Command::Check) {
         return "usage: " + kCheckUsage +
-               "\n\nRuns the deck through nec2c (Debian's package nec2c) and reports the\n"
+               "\n\nRuns the model through nec2c (Debian's package nec2c) and reports the\n"
                "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
-               "and 50 ohm, the gain and efficiency at the design frequency, where the gap\n"
-               "reactance crosses zero and where the SWR is under 2:1, with sanity checks\n"
-               "of the model. --plot writes SWR, R and X against frequency as SVG.\n"
-               "Exit status 3 when a sanity check fails.\n";
+               "and 50 ohm, the gain at its best elevation and the efficiency at the\n"
+               "design frequency, where the gap reactance crosses zero and where the SWR\n"
+               "is under 2:1 (an edge the sweep runs into is reported open), with sanity\n"
+               "checks of the model: segments, convergence (the design frequency again\n"
+               "with segments half as long, the gap within 2 %) and average gain against\n"
+               "the efficiency. --jobs N runs N engines side by side over slices of the\n"
+               "sweep (default: one a core). --timeout SECONDS stops every engine after\n"
+               "that long (default: grows with the model). --plot writes SWR, R and X\n"
+               "against frequency as SVG. Exit status 1 when the engine fails or its\n"
+               "answer is broken, 3 when a sanity check fails, 130 when interrupted.\n";
     }
     if (command == Command::Bands) {
         return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/columns.h"
-#include "cli/nec_model.h"
 #include "cli/output.h"
+#include "nec/model_check.h"
 
 namespace corvanta::cli {
 
@@ -35,8 +35,8 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
-    NecOptions nec;        // nec, check
-    std::string plotPath;  // check --plot
+    nec::CheckOptions check;  // nec, check
+    std::string plotPath;     // check --plot
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -4,7 +4,9 @@
 // names the option and its text), 2 the command line is not understood,
 // 3 the engine's answer failed a sanity check.
 
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -13,10 +15,10 @@
 #include "cli/bands.h"
 #include "cli/command_line.h"
 #include "cli/columns.h"
-#include "cli/nec_check.h"
-#include "cli/nec_model.h"
-#include "cli/nec_output.h"
 #include "cli/output.h"
+#include "nec/model_check.h"
+#include "nec/report.h"
+#include "nec/sweep_plot.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 
@@ -25,7 +27,9 @@ namespace corvanta::cli {
 namespace {
 
 constexpr int kDesignFailed = 1;
+constexpr int kUsage = 2;
 constexpr int kModelInsane = 3;  // check: a sanity check of the model failed
+constexpr int kInterrupted = 130;
 constexpr std::size_t kMostRows = 10000;
 
 // "error 13: Type mismatch: --freq "abc" is not a number".
@@ -77,41 +81,58 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     return texts;
 }
 
+// Set by Ctrl+C (or SIGTERM): the engines are stopped and their files go.
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int /*signal*/) { interrupted = true; }
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 // nec: the deck on standard output. check: the engine's verdict.
 int RunModel(const Invocation& invocation) {
     const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
-    DesignRow design;
+    Design design;
     try {
-        design = RowOf(RunDesign(request));
+        design = RunDesign(request);
     } catch (const RunTimeError& error) {
         std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
         return kDesignFailed;
     }
     try {
-        const NecModel model = BuildModel(design, invocation.nec);
-        const std::string deck = WriteDeck(model);
+        nec::CheckOptions options = invocation.check;
         if (invocation.command == Command::Nec) {
-            std::cout << deck;
+            std::cout << nec::FullDeck(nec::PlanCheck(design, options));
             return 0;
         }
-        const CheckReport report = Analyse(model, ParseNecOutput(RunEngine(deck)));
+        CatchInterrupts();
+        options.stop = &interrupted;
+        const nec::ModelCheck check = nec::RunCheck(design, options);
         if (!invocation.plotPath.empty()) {
             std::ofstream plot(invocation.plotPath);
-            plot << PlotSvg(model, report);
+            plot << nec::PlotSvg(check);
             if (!plot) {
                 std::cerr << "corvanta-cli: cannot write " << invocation.plotPath << '\n';
                 return kDesignFailed;
             }
         }
-        std::cout << (invocation.format == Format::Json ? ReportJson(model, report)
-                                                        : ReportText(model, report));
-        return report.Sane() ? 0 : kModelInsane;
-    } catch (const ModelError& error) {
+        std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
+                                                        : nec::ReportText(check));
+        return check.report.Sane() ? 0 : kModelInsane;
+    } catch (const nec::PlacementError& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n';
-    } catch (const EngineError& error) {
+        return kUsage;
+    } catch (const nec::EngineStopped& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n';
-    } catch (const std::runtime_error& error) {
-        std::cerr << "corvanta-cli: unreadable engine output: " << error.what() << '\n';
+        return kInterrupted;
+    } catch (const std::exception& error) {
+        // The model refused, the engine failed, or its answer is broken.
+        std::cerr << "corvanta-cli: " << error.what() << '\n';
     }
     return kDesignFailed;
 }
@@ -173,7 +194,6 @@ int Run(const Invocation& invocation) {
 
 int main(int argc, char* argv[]) {
     using namespace corvanta::cli;
-    constexpr int kUsage = 2;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
         return Run(ParseCommandLine(arguments));

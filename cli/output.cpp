@@ -51,30 +51,6 @@ void WriteCsv(std::ostream& out, const std::vector<DesignRow>& rows) {
     }
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                constexpr std::string_view kHex = "0123456789abcdef";
-                quoted += "\\u00";
-                quoted += kHex[static_cast<unsigned char>(c) >> 4];
-                quoted += kHex[static_cast<unsigned char>(c) & 0xf];
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
-
 namespace {
 
 // The number a text stands for, shortest round-trip form, or null.

@@ -7,7 +7,7 @@
 
 // Just enough SVG for line plots: lines, polylines, rectangles and text.
 
-namespace corvanta::cli {
+namespace corvanta::nec {
 
 class SvgWriter {
 public:
@@ -24,12 +24,9 @@ public:
 
     std::string Finish() const;
 
-    // A number for an attribute or a label: fixed, locale-free.
-    static std::string Number(double value, int decimals = 2);
-
 private:
     double width_, height_;
     std::string body_;
 };
 
-}  // namespace corvanta::cli
+}  // namespace corvanta::nec

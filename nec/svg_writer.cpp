@@ -1,11 +1,13 @@
-#include "cli/svg_writer.h"
+#include "nec/svg_writer.h"
 
-#include <array>
-#include <charconv>
+#include "nec/text_format.h"
 
-namespace corvanta::cli {
+
+namespace corvanta::nec {
 
 namespace {
+
+std::string Number(double value, int decimals = 2) { return Fixed(value, decimals); }
 
 std::string Escape(std::string_view text) {
     std::string escaped;
@@ -24,16 +26,6 @@ std::string Escape(std::string_view text) {
 }  // namespace
 
 SvgWriter::SvgWriter(double width, double height) : width_(width), height_(height) {}
-
-std::string SvgWriter::Number(double value, int decimals) {
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
-    // No "-0.00" for a value that rounds to zero.
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
-    return text;
-}
 
 void SvgWriter::Line(double x1, double y1, double x2, double y2, std::string_view stroke,
                      double width, std::string_view dash) {
@@ -73,4 +65,4 @@ std::string SvgWriter::Finish() const {
            "\" font-family=\"sans-serif\">\n" + body_ + "</svg>\n";
 }
 
-}  // namespace corvanta::cli
+}  // namespace corvanta::nec

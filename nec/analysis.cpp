@@ -1,0 +1,196 @@
+#include "nec/analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+constexpr double kAverageGainTolerance = 0.01;  // of the efficiency
+constexpr double kConvergenceTolerance = 0.02;  // of the gap impedance
+// A resonance between points further apart than this share of the
+// frequency is placed by a straight line over a curve: a note says so.
+constexpr double kCoarseStep = 0.01;
+
+std::vector<double> Column(const std::vector<SweepPoint>& sweep, double (*value)(const SweepPoint&)) {
+    std::vector<double> values;
+    for (const SweepPoint& point : sweep) values.push_back(value(point));
+    return values;
+}
+
+SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<LoopModel>& refined,
+                          const EngineAnswers& answers) {
+    for (int used : answers.segmentsUsed) {
+        if (used != model.TotalSegments()) {
+            return {"segments", Verdict::Failed,
+                    "the engine used " + std::to_string(used) + ", the deck asked for " +
+                        std::to_string(model.TotalSegments())};
+        }
+    }
+    if (refined && answers.refinedSegmentsUsed &&
+        *answers.refinedSegmentsUsed != refined->TotalSegments()) {
+        return {"segments", Verdict::Failed,
+                "the engine used " + std::to_string(*answers.refinedSegmentsUsed) +
+                    " in the convergence run, the deck asked for " +
+                    std::to_string(refined->TotalSegments())};
+    }
+    return {"segments", Verdict::Passed,
+            "the engine used " + std::to_string(model.TotalSegments()) + ", the deck asked for " +
+                std::to_string(model.TotalSegments())};
+}
+
+SanityCheck ConvergenceCheck(const std::optional<LoopModel>& refined, const EngineAnswers& answers,
+                             const SweepPoint& atDesign) {
+    if (!refined || !answers.refined) {
+        return {"convergence", Verdict::NotApplicable,
+                "segments half as long would be shorter than the kernel allows"};
+    }
+    const std::complex<double> coarse = atDesign.gaps.front();
+    const std::complex<double> fine = answers.refined->sources.front().impedance;
+    const double change = std::abs(fine - coarse) / std::abs(coarse);
+    return {"convergence", change <= kConvergenceTolerance ? Verdict::Passed : Verdict::Failed,
+            "with segments half as long (" + std::to_string(refined->TotalSegments()) +
+                ") the gap impedance moves by " + Fixed(change * 100, 2) + " % (at most " +
+                Fixed(kConvergenceTolerance * 100, 0) + " %)"};
+}
+
+SanityCheck AverageGainCheck(const LoopModel& model, const CheckReport& report) {
+    const double efficiency = report.efficiencyPercent / 100;
+    const auto judge = [&](double expected, const std::string& what) {
+        const double off = std::abs(report.averagePowerGain - expected) / expected;
+        return SanityCheck{"average gain", off <= kAverageGainTolerance ? Verdict::Passed : Verdict::Failed,
+                           "the average power gain " + what + " is " + Fixed(report.averagePowerGain, 4) +
+                               ", the efficiency gives " + Fixed(expected, 4) + " (within " +
+                               Fixed(kAverageGainTolerance * 100, 0) + " %)"};
+    };
+    switch (model.placement.ground) {
+    case Ground::Free: return judge(efficiency, "over the sphere");
+    case Ground::Perfect: return judge(2 * efficiency, "over the upper half");
+    case Ground::Average: break;
+    }
+    return {"average gain", Verdict::NotApplicable,
+            "over real ground the ground's loss is not in the efficiency the engine reports"};
+}
+
+}  // namespace
+
+double Swr(std::complex<double> impedance, double reference) {
+    const double reflection = std::abs((impedance - reference) / (impedance + reference));
+    return reflection >= 1 ? std::numeric_limits<double>::infinity() : (1 + reflection) / (1 - reflection);
+}
+
+SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result) {
+    SweepPoint point;
+    point.mhz = mhz;
+    std::complex<double> current;
+    std::complex<double> voltage{1, 0};
+    for (const SourceReading& source : result.sources) {
+        point.gaps.push_back(source.impedance);
+        current += source.current;
+        voltage = source.voltage;
+    }
+    point.parallel = voltage / current;
+    point.swrParallel300 = Swr(point.parallel, 300);
+    point.swrParallel50 = Swr(point.parallel, 50);
+    point.swrGap300 = Swr(point.gaps.front(), 300);
+    return point;
+}
+
+std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values,
+                               double limit) {
+    std::vector<Range> ranges;
+    std::optional<Range> open;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const bool under = values[i] < limit;
+        const auto crossing = [&] {
+            const double a = values[i - 1], b = values[i];
+            // An infinite SWR next to a finite one: the crossing is at the finite point.
+            if (!std::isfinite(a) || !std::isfinite(b)) return std::isfinite(a) ? mhz[i - 1] : mhz[i];
+            return mhz[i - 1] + (mhz[i] - mhz[i - 1]) * (limit - a) / (b - a);
+        };
+        if (under && !open) {
+            open = Range{i == 0 ? std::nullopt : std::optional(crossing()), std::nullopt};
+        } else if (!under && open) {
+            open->toMHz = crossing();
+            ranges.push_back(*open);
+            open.reset();
+        }
+    }
+    if (open) ranges.push_back(*open);
+    return ranges;
+}
+
+std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values) {
+    std::vector<double> crossings;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const double a = values[i - 1], b = values[i];
+        if ((a < 0) != (b < 0)) crossings.push_back(mhz[i - 1] + (mhz[i] - mhz[i - 1]) * (-a) / (b - a));
+    }
+    return crossings;
+}
+
+bool CheckReport::Sane() const {
+    return std::none_of(sanity.begin(), sanity.end(),
+                        [](const SanityCheck& c) { return c.verdict == Verdict::Failed; });
+}
+
+CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
+                    const Sweep& sweep, const EngineAnswers& answers) {
+    CheckReport report;
+    report.designMHz = model.designMHz;
+    for (std::size_t i = 0; i < answers.sweep.size(); ++i) {
+        report.sweep.push_back(ToSweepPoint(sweep.At(static_cast<int>(i)), answers.sweep[i]));
+    }
+    const FrequencyResult& design = answers.design;
+    report.atDesign = ToSweepPoint(model.designMHz, design);
+    report.efficiencyPercent = design.efficiencyPercent.value_or(0);
+    report.averagePowerGain = design.averagePowerGain.value_or(0);
+    report.maxGainDbi = -std::numeric_limits<double>::infinity();
+    for (const PatternPoint& p : design.pattern) {
+        if (p.totalGainDb > report.maxGainDbi) {
+            report.maxGainDbi = p.totalGainDb;
+            report.maxGainThetaDeg = p.thetaDeg;
+            report.maxGainPhiDeg = p.phiDeg;
+        }
+    }
+
+    const auto mhz = Column(report.sweep, [](const SweepPoint& p) { return p.mhz; });
+    report.resonancesMHz = ZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) {
+                                             return p.gaps.front().imag();
+                                         }));
+    report.under2Parallel300 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel300; }), kSwrLimit);
+    report.under2Parallel50 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel50; }), kSwrLimit);
+    report.under2Gap300 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrGap300; }), kSwrLimit);
+
+    report.sanity.push_back(SegmentsCheck(model, refined, answers));
+    report.sanity.push_back(ConvergenceCheck(refined, answers, report.atDesign));
+    report.sanity.push_back(AverageGainCheck(model, report));
+
+    if (model.kernel == Kernel::Extended) {
+        report.notes.push_back("the conductor is thick for its segments: the engine uses the extended "
+                               "thin-wire kernel (segments of " +
+                               Fixed(model.SegmentMm() / model.radiusMm, 1) + " wire radii)");
+    }
+    for (double resonance : report.resonancesMHz) {
+        if (sweep.stepMHz > kCoarseStep * resonance) {
+            report.notes.push_back("the sweep's step of " + Fixed(sweep.stepMHz, 3) +
+                                   " MHz is coarse for the resonance at " + Fixed(resonance, 2) +
+                                   " MHz, placed by a straight line between two points; a finer "
+                                   "--sweep places it better");
+            break;
+        }
+    }
+    if (report.sweep.size() < 2) {
+        report.notes.push_back("a sweep of one point shows no resonance and no 2:1 range");
+    }
+    return report;
+}
+
+}  // namespace corvanta::nec

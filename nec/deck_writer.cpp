@@ -1,0 +1,124 @@
+#include "nec/deck_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+// Coordinates to 7 significant digits of the largest one, so that a card
+// of six coordinates fits 80 columns; anything smaller than that step is 0.
+// A shared corner is written from the same double, so corners meet exactly.
+class CoordinateFormat {
+public:
+    explicit CoordinateFormat(double largest)
+        : decimals_(std::max(0, 6 - static_cast<int>(std::floor(std::log10(largest))))) {}
+
+    std::string operator()(double value) const { return Trimmed(Fixed(value, decimals_)); }
+
+    static std::string Trimmed(std::string text) {
+        if (text.find('.') == std::string::npos) return text;
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+        return text == "-0" ? "0" : text;
+    }
+
+private:
+    int decimals_;
+};
+
+std::string Significant(double value, int digits) {
+    const int magnitude = static_cast<int>(std::floor(std::log10(value)));
+    return CoordinateFormat::Trimmed(Fixed(value, std::max(0, digits - 1 - magnitude)));
+}
+
+class Deck {
+public:
+    void Card(std::initializer_list<std::string> fields) {
+        std::string line;
+        for (const std::string& field : fields) line += (line.empty() ? "" : " ") + field;
+        if (line.size() > kDeckColumns) {
+            throw std::logic_error("a deck line of " + std::to_string(line.size()) + " columns: " + line);
+        }
+        text_ += line + '\n';
+    }
+    void Comment(const std::string& text) {
+        text_ += ("CM " + text).substr(0, kDeckColumns) + '\n';
+    }
+    std::string Text() && { return std::move(text_); }
+
+private:
+    std::string text_;
+};
+
+std::string Int(int value) { return std::to_string(value); }
+
+}  // namespace
+
+int PatternThetas(const LoopModel& model, const PatternGrid& grid) {
+    const double span = model.placement.ground == Ground::Free ? 180 : 90;
+    return static_cast<int>(std::lround(span / grid.elevationStepDeg)) + 1;
+}
+
+int PatternPhis(const PatternGrid& grid) {
+    return static_cast<int>(std::lround(360 / grid.azimuthStepDeg)) + 1;
+}
+
+std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid& grid,
+                      const DeckContents& contents) {
+    Deck deck;
+    for (const std::string& comment : m.comments) deck.Comment(comment);
+    deck.Card({"CE"});
+
+    // The cell: the vertical at the first corner, the top and bottom edges
+    // from it to the next corner, centred on the origin.
+    const double r = m.CircumradiusMm();
+    const double angle = 2 * std::numbers::pi / m.sides;
+    const double half = m.heightMm / 2;
+    const CoordinateFormat mm(std::max(r, half));
+    const std::string x0 = mm(r), y0 = "0", x1 = mm(r * std::cos(angle)), y1 = mm(r * std::sin(angle));
+    const std::string top = mm(half), bottom = mm(-half);
+    const std::string radius = Significant(m.radiusMm, 6);
+    deck.Card({"GW", "1", Int(m.verticalSegments), x0, y0, bottom, x0, y0, top, radius});
+    deck.Card({"GW", "2", Int(m.edgeSegments), x0, y0, top, x1, y1, top, radius});
+    deck.Card({"GW", "3", Int(m.edgeSegments), x0, y0, bottom, x1, y1, bottom, radius});
+    if (m.placement.ground != Ground::Free) {
+        deck.Card({"GM", "0", "0", "0", "0", "0", "0", "0", Shortest(m.placement.heightM * 1000)});
+    }
+    deck.Card({"GR", "3", Int(m.sides)});
+    deck.Card({"GS", "0", "0", "0.001"});  // millimetres to metres
+    deck.Card({"GE", m.placement.ground == Ground::Free ? "0" : "1"});
+    if (m.kernel == Kernel::Extended) deck.Card({"EK", "0"});
+    switch (m.placement.ground) {
+    case Ground::Free: break;
+    case Ground::Perfect: deck.Card({"GN", "1"}); break;
+    // Average ground: relative permittivity 13, conductivity 0.005 S/m,
+    // with the Sommerfeld-Norton method.
+    case Ground::Average: deck.Card({"GN", "2", "0", "0", "0", "13", "0.005"}); break;
+    }
+    deck.Card({"LD", "5", "0", "0", "0", Shortest(kCopperConductivity)});
+    for (int copy = 0; copy < m.sides; ++copy) {
+        deck.Card({"EX", "0", Int(1 + 3 * copy), Int(m.FeedSegment()), "0", "1", "0"});
+    }
+    deck.Card({"PT", "-1", "0", "0", "0"});  // no currents: the output stays small
+    if (contents.count > 0) {
+        deck.Card({"FR", "0", Int(contents.count), "0", "0", Shortest(sweep.At(contents.first)),
+                   Shortest(sweep.stepMHz)});
+        deck.Card({"XQ"});
+    }
+    if (contents.pattern) {
+        // The pattern with the average gain (XNDA 0001).
+        deck.Card({"FR", "0", "1", "0", "0", Shortest(m.designMHz), "0"});
+        deck.Card({"RP", "0", Int(PatternThetas(m, grid)), Int(PatternPhis(grid)), "1", "0", "0",
+                   Shortest(grid.elevationStepDeg), Shortest(grid.azimuthStepDeg)});
+    }
+    deck.Card({"EN"});
+    return std::move(deck).Text();
+}
+
+}  // namespace corvanta::nec

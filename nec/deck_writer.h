@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "nec/loop_model.h"
+
+// NEC-2 decks of a loop model that every NEC-2 program reads: plain numbers,
+// no symbolic cards, no line over 80 columns. The geometry is written in
+// millimetres under a GS card, one cell (a vertical with the top and bottom
+// edges to the next corner) copied round the axis by GR.
+
+namespace corvanta::nec {
+
+inline constexpr std::size_t kDeckColumns = 80;
+
+// Frequencies from + i * step, i = 0 .. points - 1, in MHz.
+struct Sweep {
+    double fromMHz = 0;
+    double stepMHz = 0;
+    int points = 1;
+
+    double At(int i) const { return fromMHz + i * stepMHz; }
+    double ToMHz() const { return At(points - 1); }
+};
+
+// The radiation pattern's grid: the whole sphere in free space, the upper
+// half over ground.
+struct PatternGrid {
+    double elevationStepDeg = 1;
+    double azimuthStepDeg = 5;
+};
+
+// What one run of the engine computes: points [first, first + count) of the
+// sweep, then, if asked, the pattern at the design frequency.
+struct DeckContents {
+    int first = 0;
+    int count = 0;
+    bool pattern = false;
+};
+
+std::string WriteDeck(const LoopModel& model, const Sweep& sweep, const PatternGrid& grid,
+                      const DeckContents& contents);
+
+// Pattern rows over the grid: elevations and azimuths.
+int PatternThetas(const LoopModel& model, const PatternGrid& grid);
+int PatternPhis(const PatternGrid& grid);
+
+}  // namespace corvanta::nec

@@ -1,0 +1,145 @@
+#include "nec/engine_runner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "nec/subprocess.h"
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The engine's own last words, for the message: its last non-empty lines.
+std::string LastLines(const std::string& log, std::size_t count) {
+    std::vector<std::string> lines;
+    std::istringstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    std::string text;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+        text += "\n  " + lines[i];
+    }
+    return text;
+}
+
+std::string Failure(const std::string& program, const ProcessOutcome& outcome,
+                    const std::filesystem::path& log, std::chrono::duration<double> timeout) {
+    const std::string said = LastLines(ReadFile(log), 4);
+    switch (outcome.end) {
+    case ProcessOutcome::End::NotFound:
+        return program + " is not installed; install Debian's package nec2c (sudo apt-get install nec2c)";
+    case ProcessOutcome::End::NotStarted:
+        return program + " could not be started: " + std::strerror(errno);
+    case ProcessOutcome::End::TimedOut:
+        return program + " did not finish within " + Fixed(timeout.count(), 0) +
+               " s; every engine was stopped (--timeout SECONDS gives it longer)";
+    case ProcessOutcome::End::Signalled:
+        return program + " crashed on the model (signal " + std::to_string(outcome.status) + ", " +
+               strsignal(outcome.status) + ")" + (said.empty() ? "" : "; it said:" + said);
+    case ProcessOutcome::End::Exited:
+        return program + " failed on the model (exit status " + std::to_string(outcome.status) + ")" +
+               (said.empty() ? "" : "; it said:" + said);
+    case ProcessOutcome::End::Stopped: break;
+    }
+    return program + " was stopped";
+}
+
+}  // namespace
+
+int JobCount(int jobs) {
+    if (jobs > 0) return jobs;
+    return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+}
+
+std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings) {
+    if (runs.empty()) return {};
+    if (!FindProgram(settings.program)) {
+        throw EngineError(Failure(settings.program, {ProcessOutcome::End::NotFound, 0}, {}, {}));
+    }
+    TemporaryDirectory directory("corvanta-nec");
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
+
+    int total = 0;
+    for (const EngineRun& run : runs) total += static_cast<int>(run.expected.frequenciesMHz.size());
+
+    std::vector<EngineOutput> outputs(runs.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> done{0};
+    std::mutex mutex;
+    std::exception_ptr firstError;
+    // A watcher flag that trips on either the caller's stop or a failure
+    // elsewhere, so that one failing engine stops the others at once.
+    std::atomic<bool> stopAll{false};
+    const auto work = [&] {
+        while (true) {
+            const std::size_t i = next.fetch_add(1);
+            if (i >= runs.size() || stopAll.load()) return;
+            try {
+                const std::string stem = "run" + std::to_string(i);
+                const auto deck = directory.Path() / (stem + ".nec");
+                const auto output = directory.Path() / (stem + ".out");
+                const auto log = directory.Path() / (stem + ".log");
+                std::ofstream(deck, std::ios::binary) << runs[i].deck;
+                const ProcessOutcome outcome = RunProcess(
+                    {settings.program, "-i", deck.string(), "-o", output.string()}, log,
+                    {deadline, &stopAll});
+                if (outcome.end == ProcessOutcome::End::Stopped) {
+                    if (settings.stop && settings.stop->load()) throw EngineStopped();
+                    return;  // another run failed
+                }
+                if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
+                    throw EngineError(Failure(settings.program, outcome, log, settings.timeout));
+                }
+                outputs[i] = ReadOutput(ReadFile(output));
+                CheckOutput(outputs[i], runs[i].expected);
+                const int now = done.fetch_add(static_cast<int>(runs[i].expected.frequenciesMHz.size())) +
+                                static_cast<int>(runs[i].expected.frequenciesMHz.size());
+                if (settings.progress) settings.progress(now, total);
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                if (!firstError) firstError = std::current_exception();
+                stopAll = true;
+                return;
+            }
+        }
+    };
+
+    const int workers = std::min(JobCount(settings.jobs), static_cast<int>(runs.size()));
+    std::vector<std::thread> threads;
+    std::atomic<bool> finished{false};
+    // Passes the caller's stop on to the runs.
+    std::thread watcher([&] {
+        while (!finished.load()) {
+            if (settings.stop && settings.stop->load()) stopAll = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (std::thread& thread : threads) thread.join();
+    finished = true;
+    watcher.join();
+
+    if (firstError) std::rethrow_exception(firstError);
+    if (settings.stop && settings.stop->load()) throw EngineStopped();
+    return outputs;
+}
+
+}  // namespace corvanta::nec

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "nec/output_reader.h"
+
+// Runs decks through nec2c, several side by side: each run in its own
+// process group, its files in a fresh directory under TMPDIR that goes in
+// every outcome.
+
+namespace corvanta::nec {
+
+// nec2c is missing, failed, crashed or ran past its time.
+class EngineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The run was stopped on request (Ctrl+C, the Stop button).
+class EngineStopped : public EngineError {
+public:
+    EngineStopped() : EngineError("the model check was stopped") {}
+};
+
+struct EngineRun {
+    std::string deck;
+    Expected expected;  // the answer is checked against it
+};
+
+struct EngineSettings {
+    std::string program = "nec2c";  // found on PATH
+    int jobs = 0;                   // engines at a time; 0: one a core
+    std::chrono::duration<double> timeout{60};  // for all the runs together
+    const std::atomic<bool>* stop = nullptr;
+    // Frequencies answered so far and in all; called from the runs' threads.
+    std::function<void(int done, int total)> progress;
+};
+
+// The engines that `jobs` asks for.
+int JobCount(int jobs);
+
+// Each run's output, read and checked, in the order of `runs`. Throws
+// EngineError (or EngineStopped), or OutputError for an answer that is not
+// what was asked for; every engine still running is stopped first.
+std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings);
+
+}  // namespace corvanta::nec

@@ -1,0 +1,132 @@
+#include "nec/loop_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+#include "core/field_conversion.h"
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+double Number(const Design& design, Field field, const char* what) {
+    const Parsed<double> parsed = ParseDouble(design.Text(field));
+    if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
+        throw ModelError(std::string("only a design with a positive ") + what +
+                         " can be modelled, not \"" + design.Text(field) + "\"");
+    }
+    return *parsed.value;
+}
+
+// The (odd, for a vertical) count whose segments come nearest the target
+// length while staying within [shortest, longest].
+std::optional<int> Segments(double length, double target, double shortest, double longest,
+                            bool odd) {
+    const long nearest = std::max(1L, std::lround(length / target));
+    std::optional<int> best;
+    const auto distance = [&](int n) { return std::abs(length / n - target); };
+    for (long n = std::max(1L, nearest - 2); n <= nearest + 2; ++n) {
+        const int count = static_cast<int>(n);
+        if (odd && count % 2 == 0) continue;
+        const double segment = length / count;
+        if (segment < shortest || segment > longest) continue;
+        if (!best || distance(count) < distance(*best)) best = count;
+    }
+    return best;
+}
+
+struct Segmentation {
+    int vertical, edge;
+};
+
+std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii,
+                                    double longest) {
+    const double shortest = radii * m.radiusMm;
+    if (shortest > longest) return std::nullopt;
+    target = std::clamp(target, shortest, longest);
+    const auto vertical = Segments(m.heightMm, target, shortest, longest, true);
+    const auto edge = Segments(m.sideMm, target, shortest, longest, false);
+    if (!vertical || !edge) return std::nullopt;
+    return Segmentation{*vertical, *edge};
+}
+
+}  // namespace
+
+double LoopModel::CircumradiusMm() const {
+    return sideMm / (2 * std::sin(std::numbers::pi / sides));
+}
+
+double DesignMHz(const Design& design) { return Number(design, Field::Text2, "frequency"); }
+
+LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
+                     int segmentsPerGap) {
+    LoopModel m;
+    m.sides = design.sides == SideChoice::Four ? 4 : 3;
+    m.designMHz = DesignMHz(design);
+    m.radiusMm = Number(design, Field::Text8, "conductor diameter") / 2;
+    m.heightMm = Number(design, Field::Text13, "HEIGHT");
+    m.sideMm = Number(design, Field::Text17, "SIDE");
+    m.gapMm = Number(design, Field::Text20, "GAP");
+    m.placement = placement;
+    highestMHz = std::max(highestMHz, m.designMHz);
+
+    const double longest = kLongestSegmentWavelengths * kSpeedOfLight / highestMHz * 1000;
+    const double target = m.gapMm / segmentsPerGap;
+    std::optional<Segmentation> segments = Segment(m, target, kThinWireRadii, longest);
+    if (!segments) {
+        segments = Segment(m, target, kExtendedKernelRadii, longest);
+        m.kernel = Kernel::Extended;
+    }
+    if (!segments) {
+        throw ModelError("the conductor is too thick to model: segments must be at least " +
+                         Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
+                         Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
+                         " mm, with the extended thin-wire kernel) and at most a twentieth of a "
+                         "wavelength at " + Shortest(highestMHz) + " MHz (" + Fixed(longest, 3) +
+                         " mm)");
+    }
+    m.verticalSegments = segments->vertical;
+    m.edgeSegments = segments->edge;
+
+    if (placement.ground != Ground::Free) {
+        // The engine takes the ground as the wires' mirror image; a wire
+        // nearer its image than a segment's length is outside what the
+        // thin-wire model and the ground's field tables hold.
+        const double needed = m.SegmentMm();
+        if (!(m.ClearanceMm() >= needed)) {
+            const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
+            throw PlacementError("at a height of " + Shortest(placement.heightM) +
+                                 " m the lowest wire is " + Fixed(m.ClearanceMm(), 1) +
+                                 " mm above the ground; the ground model needs at least one "
+                                 "segment (" + Fixed(needed, 1) + " mm) between them: give a "
+                                 "--height of " + Fixed(lowest, 3) + " m or more");
+        }
+    }
+
+    m.comments = {
+        "corvanta " + design.Text(Field::Text2) + " MHz, " + std::to_string(m.sides) +
+            " sided prism loop, millimetres",
+        "HEIGHT " + design.Text(Field::Text13) + ", SIDE " + design.Text(Field::Text17) +
+            ", GAP " + design.Text(Field::Text20) + " mm",
+        "conductor " + design.Text(Field::Text8) + " mm (AWG " + design.Text(Field::Text4) +
+            "), copper",
+        "fed at the middle segment of every vertical, 1 V in phase",
+    };
+    return m;
+}
+
+std::optional<LoopModel> Refined(const LoopModel& model) {
+    LoopModel fine = model;
+    fine.verticalSegments = 2 * model.verticalSegments + 1;  // stays odd, the gap stays whole
+    fine.edgeSegments = 2 * model.edgeSegments;
+    const double shortest = std::min(fine.SegmentMm(), fine.sideMm / fine.edgeSegments);
+    // The halves may need the extended kernel where the model did not.
+    if (shortest < kThinWireRadii * model.radiusMm) fine.kernel = Kernel::Extended;
+    if (shortest < kExtendedKernelRadii * model.radiusMm) return std::nullopt;
+    return fine;
+}
+
+}  // namespace corvanta::nec

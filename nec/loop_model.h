@@ -1,0 +1,84 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/design_run.h"
+
+// The model of a designed loop: two horizontal regular polygons of edge
+// SIDE, HEIGHT apart, joined corner to corner by verticals whose middle
+// segment is the feed gap. The lengths are the millimetre texts the design
+// shows, the lengths a builder cuts.
+
+namespace corvanta::nec {
+
+enum class Ground { Free, Average, Perfect };
+
+// The kernel the engine uses for the wire: the ordinary thin-wire kernel
+// holds for segments of 8 wire radii and more; the extended one (EK card)
+// down to kExtendedKernelRadii.
+enum class Kernel { ThinWire, Extended };
+
+inline constexpr double kThinWireRadii = 8;
+inline constexpr double kExtendedKernelRadii = 4;
+inline constexpr double kLongestSegmentWavelengths = 1.0 / 20;
+inline constexpr double kSpeedOfLight = 299.792458;  // metres times MHz
+
+// The copper conductivity the model gives the wire, in S/m.
+inline constexpr double kCopperConductivity = 5.8e7;
+
+// The model could not be made faithfully (a conductor too thick for its
+// segments, a frequency or size that is not positive).
+class ModelError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The loop placed where the ground model cannot hold it: a usage error.
+class PlacementError : public ModelError {
+public:
+    using ModelError::ModelError;
+};
+
+struct Placement {
+    Ground ground = Ground::Free;
+    double heightM = 0;  // of the loop's centre over ground (not for free space)
+};
+
+struct LoopModel {
+    int sides = 3;
+    double designMHz = 0;
+    // The dimensions as the design shows them.
+    double heightMm = 0, sideMm = 0, gapMm = 0, radiusMm = 0;
+    Placement placement;
+    int verticalSegments = 0;  // odd: the middle one is the gap
+    int edgeSegments = 0;
+    Kernel kernel = Kernel::ThinWire;
+    std::vector<std::string> comments;  // what the deck says of the design
+
+    int FeedSegment() const { return (verticalSegments + 1) / 2; }
+    int TotalSegments() const { return sides * (verticalSegments + 2 * edgeSegments); }
+    double SegmentMm() const { return heightMm / verticalSegments; }
+    double CircumradiusMm() const;
+    // The lowest wire's height over ground in millimetres.
+    double ClearanceMm() const { return placement.heightM * 1000 - heightMm / 2 - radiusMm; }
+};
+
+// The design frequency as the design shows it; throws ModelError when it is
+// not a positive number.
+double DesignMHz(const Design& design);
+
+// The model of a design for a sweep up to `highestMHz`, segments about the
+// gap's length divided by `segmentsPerGap`. Throws ModelError, or
+// PlacementError for a height the ground model cannot handle.
+LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
+                     int segmentsPerGap = 1);
+
+// The same loop with every segment about half as long, for the convergence
+// check, with the extended kernel where the halves need it; nothing when
+// they would be too short even for that.
+std::optional<LoopModel> Refined(const LoopModel& model);
+
+}  // namespace corvanta::nec

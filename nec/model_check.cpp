@@ -1,0 +1,107 @@
+#include "nec/model_check.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvanta::nec {
+
+namespace {
+
+// Default sweep, as multiples of the design frequency.
+constexpr double kSweepLow = 0.8;
+constexpr double kSweepHigh = 1.4;
+// Slices of the sweep a job: small enough that the engines finish together.
+constexpr int kSlicesPerJob = 3;
+
+std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
+    std::vector<double> mhz;
+    for (int i = first; i < first + count; ++i) mhz.push_back(sweep.At(i));
+    return mhz;
+}
+
+}  // namespace
+
+CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
+    CheckPlan plan;
+    plan.pattern = options.pattern;
+    const double designMHz = DesignMHz(design);
+    const double from = options.sweepFromMHz.value_or(kSweepLow * designMHz);
+    const double to = options.sweepToMHz.value_or(kSweepHigh * designMHz);
+    plan.sweep.fromMHz = from;
+    plan.sweep.points = std::max(1, options.sweepPoints);
+    plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
+    plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
+    plan.refined = Refined(plan.model);
+    return plan;
+}
+
+std::string FullDeck(const CheckPlan& plan) {
+    return WriteDeck(plan.model, plan.sweep, plan.pattern, {0, plan.sweep.points, true});
+}
+
+double DefaultTimeoutSeconds(const CheckPlan& plan) {
+    // nec2c takes about 1e-7 s a squared segment a frequency here; twenty
+    // times that, and a minute on top for a slow or busy machine.
+    const auto squared = [](const LoopModel& m) {
+        return static_cast<double>(m.TotalSegments()) * m.TotalSegments();
+    };
+    double work = squared(plan.model) * (plan.sweep.points + 1);
+    if (plan.refined) work += squared(*plan.refined);
+    return 60 + 2e-6 * work;
+}
+
+ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
+    ModelCheck check{PlanCheck(design, options), {}};
+    const CheckPlan& plan = check.plan;
+    const LoopModel& model = plan.model;
+    const auto sources = static_cast<std::size_t>(model.sides);
+
+    // The longest runs first: the convergence run, then the pattern, then
+    // the sweep in slices that the engines take as they come free.
+    std::vector<EngineRun> runs;
+    if (plan.refined) {
+        const Sweep single{model.designMHz, 0, 1};
+        runs.push_back({WriteDeck(*plan.refined, single, plan.pattern, {0, 1, false}),
+                        {{model.designMHz}, sources, 0}});
+    }
+    const std::size_t patternRun = runs.size();
+    runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
+                    {{model.designMHz},
+                     sources,
+                     static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
+                         static_cast<std::size_t>(PatternPhis(plan.pattern))}});
+    const int jobs = JobCount(options.jobs);
+    const int slices = std::min(plan.sweep.points, jobs == 1 ? 1 : jobs * kSlicesPerJob);
+    const std::size_t firstSlice = runs.size();
+    for (int s = 0; s < slices; ++s) {
+        const int first = plan.sweep.points * s / slices;
+        const int count = plan.sweep.points * (s + 1) / slices - first;
+        runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {first, count, false}),
+                        {Frequencies(plan.sweep, first, count), sources, 0}});
+    }
+
+    EngineSettings settings;
+    settings.program = options.program;
+    settings.jobs = jobs;
+    settings.timeout = std::chrono::duration<double>(
+        options.timeoutSeconds.value_or(DefaultTimeoutSeconds(plan)));
+    settings.stop = options.stop;
+    settings.progress = options.progress;
+    std::vector<EngineOutput> outputs = RunEngines(runs, settings);
+
+    EngineAnswers answers;
+    for (std::size_t i = firstSlice; i < outputs.size(); ++i) {
+        for (FrequencyResult& f : outputs[i].frequencies) answers.sweep.push_back(std::move(f));
+        answers.segmentsUsed.push_back(*outputs[i].totalSegments);
+    }
+    answers.design = std::move(outputs[patternRun].frequencies.front());
+    answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
+    if (plan.refined) {
+        answers.refined = std::move(outputs[0].frequencies.front());
+        answers.refinedSegmentsUsed = outputs[0].totalSegments;
+    }
+    check.report = Analyse(model, plan.refined, plan.sweep, answers);
+    return check;
+}
+
+}  // namespace corvanta::nec

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/design_run.h"
+#include "nec/analysis.h"
+#include "nec/deck_writer.h"
+#include "nec/engine_runner.h"
+#include "nec/loop_model.h"
+
+// The whole model check of a design: the model, its sweep spread over
+// several engines, the pattern, the convergence run and the verdict.
+
+namespace corvanta::nec {
+
+struct CheckOptions {
+    Placement placement;
+    // The sweep in MHz; none: 0.8x to 1.4x the design frequency.
+    std::optional<double> sweepFromMHz, sweepToMHz;
+    int sweepPoints = 101;
+    int segmentsPerGap = 1;
+    PatternGrid pattern;
+    int jobs = 0;  // engines side by side; 0: one a core
+    std::optional<double> timeoutSeconds;  // none: grows with the work
+    std::string program = "nec2c";
+    const std::atomic<bool>* stop = nullptr;
+    std::function<void(int done, int total)> progress;  // from the engines' threads
+};
+
+// The model and the sweep a check would run, without running it.
+struct CheckPlan {
+    LoopModel model;
+    std::optional<LoopModel> refined;
+    Sweep sweep;
+    PatternGrid pattern;
+};
+
+// Throws ModelError (PlacementError for a height the ground cannot hold).
+CheckPlan PlanCheck(const Design& design, const CheckOptions& options);
+
+// The deck of the whole check in one piece, for other NEC-2 programs.
+std::string FullDeck(const CheckPlan& plan);
+
+// Seconds the engines get when no time-out is given: generous for the
+// work, a matrix of segments squared a frequency.
+double DefaultTimeoutSeconds(const CheckPlan& plan);
+
+struct ModelCheck {
+    CheckPlan plan;
+    CheckReport report;
+};
+
+// Throws what PlanCheck and RunEngines throw.
+ModelCheck RunCheck(const Design& design, const CheckOptions& options);
+
+}  // namespace corvanta::nec

@@ -1,0 +1,163 @@
+#include "nec/output_reader.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::optional<double> ToDouble(std::string_view word) {
+    double value = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (ec != std::errc{} || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
+std::string Quoted(std::string_view line) {
+    const auto words = Words(line);
+    std::string text;
+    for (std::string_view word : words) text += (text.empty() ? "" : " ") + std::string(word);
+    return "\"" + text.substr(0, 100) + "\"";
+}
+
+double Finite(double value, std::string_view what, std::string_view line) {
+    if (!std::isfinite(value)) {
+        throw OutputError("the engine's output has " + Shortest(value) + " in " + std::string(what) +
+                          ": " + Quoted(line));
+    }
+    return value;
+}
+
+// The number after `label` on the line, if the line has the label.
+std::optional<double> After(std::string_view line, std::string_view label) {
+    const std::size_t at = line.find(label);
+    if (at == std::string_view::npos) return std::nullopt;
+    const auto words = Words(line.substr(at + label.size()));
+    const auto value = words.empty() ? std::nullopt : ToDouble(words.front());
+    if (!value) throw OutputError("the engine's output has an unreadable line: " + Quoted(line));
+    return Finite(*value, label, line);
+}
+
+std::optional<SourceReading> SourceRow(std::string_view line) {
+    const auto words = Words(line);
+    if (words.size() < 8 || !ToDouble(words[0]) || !ToDouble(words[1])) return std::nullopt;
+    std::array<double, 8> v{};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const auto value = ToDouble(words[i]);
+        if (!value) throw OutputError("the engine's output has an unreadable source row: " + Quoted(line));
+        v[i] = Finite(*value, "a source's input parameters", line);
+    }
+    return SourceReading{static_cast<int>(v[0]), static_cast<int>(v[1]), {v[2], v[3]},
+                         {v[4], v[5]}, {v[6], v[7]}};
+}
+
+std::optional<PatternPoint> PatternRow(std::string_view line) {
+    const auto words = Words(line);
+    if (words.size() < 5) return std::nullopt;
+    const auto theta = ToDouble(words[0]);
+    const auto phi = ToDouble(words[1]);
+    const auto total = ToDouble(words[4]);
+    if (!theta || !phi) return std::nullopt;
+    if (!total) throw OutputError("the engine's output has an unreadable pattern row: " + Quoted(line));
+    return PatternPoint{Finite(*theta, "the pattern", line), Finite(*phi, "the pattern", line),
+                        Finite(*total, "the pattern", line)};
+}
+
+std::string Mhz(double mhz) { return Shortest(mhz) + " MHz"; }
+
+}  // namespace
+
+EngineOutput ReadOutput(std::string_view text) {
+    enum class Section { None, Sources, Pattern };
+    EngineOutput output;
+    Section section = Section::None;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+
+        if (line.find("TOTAL SEGMENTS USED:") != std::string_view::npos) {
+            output.totalSegments = static_cast<int>(*After(line, "TOTAL SEGMENTS USED:"));
+        } else if (line.find("FREQUENCY :") != std::string_view::npos ||
+                   line.find("FREQUENCY=") != std::string_view::npos) {
+            const bool colon = line.find("FREQUENCY :") != std::string_view::npos;
+            output.frequencies.push_back({});
+            output.frequencies.back().echoedMHz = *After(line, colon ? "FREQUENCY :" : "FREQUENCY=");
+            section = Section::None;
+        } else if (output.frequencies.empty()) {
+            continue;
+        } else if (line.find("ANTENNA INPUT PARAMETERS") != std::string_view::npos) {
+            section = Section::Sources;
+        } else if (line.find("RADIATION PATTERNS") != std::string_view::npos) {
+            section = Section::Pattern;
+        } else if (line.find("EFFICIENCY    =") != std::string_view::npos) {
+            output.frequencies.back().efficiencyPercent = After(line, "EFFICIENCY    =");
+            section = Section::None;
+        } else if (line.find("AVERAGE POWER GAIN:") != std::string_view::npos) {
+            output.frequencies.back().averagePowerGain = After(line, "AVERAGE POWER GAIN:");
+            section = Section::None;
+        } else if (section == Section::Sources) {
+            if (auto row = SourceRow(line)) output.frequencies.back().sources.push_back(*row);
+            else if (Words(line).empty() && !output.frequencies.back().sources.empty()) section = Section::None;
+        } else if (section == Section::Pattern) {
+            if (auto row = PatternRow(line)) output.frequencies.back().pattern.push_back(*row);
+        }
+    }
+    if (!output.totalSegments) throw OutputError("the engine's output has no segment count");
+    return output;
+}
+
+void CheckOutput(const EngineOutput& output, const Expected& expected) {
+    const auto& got = output.frequencies;
+    const auto& asked = expected.frequenciesMHz;
+    if (got.size() != asked.size()) {
+        throw OutputError("the engine answered " + std::to_string(got.size()) + " frequencies of the " +
+                          std::to_string(asked.size()) + " asked for" +
+                          (got.size() < asked.size() ? "; its output ends early" : ""));
+    }
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const FrequencyResult& f = got[i];
+        // The engine echoes 5 significant digits.
+        if (std::abs(f.echoedMHz - asked[i]) > 6e-5 * asked[i]) {
+            throw OutputError("the engine answered " + Mhz(f.echoedMHz) + " where " + Mhz(asked[i]) +
+                              " was asked for");
+        }
+        if (f.sources.size() != expected.sources) {
+            throw OutputError("the engine's output at " + Mhz(asked[i]) + " has " +
+                              std::to_string(f.sources.size()) + " of the " +
+                              std::to_string(expected.sources) + " sources' input parameters");
+        }
+        if (!f.efficiencyPercent) {
+            throw OutputError("the engine's output at " + Mhz(asked[i]) + " has no power budget");
+        }
+    }
+    if (expected.patternPoints > 0) {
+        const FrequencyResult& last = got.back();
+        if (last.pattern.size() != expected.patternPoints || !last.averagePowerGain) {
+            throw OutputError("the engine's pattern has " + std::to_string(last.pattern.size()) +
+                              " of the " + std::to_string(expected.patternPoints) + " directions" +
+                              (last.averagePowerGain ? "" : " and no average gain"));
+        }
+    }
+}
+
+}  // namespace corvanta::nec

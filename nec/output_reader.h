@@ -1,0 +1,62 @@
+#pragma once
+
+#include <complex>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+// Reads what nec2c writes: the segment count, and for every frequency the
+// input parameters of each source, the power budget and, where asked for,
+// the radiation pattern with its average gain.
+
+namespace corvanta::nec {
+
+// The engine's answer is not what was asked for, or not readable.
+class OutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SourceReading {
+    int tag = 0;
+    int segment = 0;
+    std::complex<double> voltage;
+    std::complex<double> current;
+    std::complex<double> impedance;
+};
+
+struct PatternPoint {
+    double thetaDeg = 0;
+    double phiDeg = 0;
+    double totalGainDb = 0;
+};
+
+struct FrequencyResult {
+    double echoedMHz = 0;  // as the engine prints it, to 5 digits
+    std::vector<SourceReading> sources;
+    std::optional<double> efficiencyPercent;
+    std::vector<PatternPoint> pattern;
+    std::optional<double> averagePowerGain;
+};
+
+struct EngineOutput {
+    std::optional<int> totalSegments;
+    std::vector<FrequencyResult> frequencies;
+};
+
+// Throws OutputError for a text that is not an engine's output, or that has
+// a number it cannot read, or nan or inf where a result should be.
+EngineOutput ReadOutput(std::string_view text);
+
+// What a run was asked for, to hold its answer against.
+struct Expected {
+    std::vector<double> frequenciesMHz;
+    std::size_t sources = 0;
+    std::size_t patternPoints = 0;  // on the last frequency; 0 for none
+};
+
+// Throws OutputError naming the first thing missing or different.
+void CheckOutput(const EngineOutput& output, const Expected& expected);
+
+}  // namespace corvanta::nec

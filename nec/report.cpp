@@ -1,0 +1,162 @@
+#include "nec/report.h"
+
+#include <cmath>
+
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+std::string Impedance(std::complex<double> z) {
+    return Fixed(z.real(), 2) + (z.imag() < 0 ? " -j" : " +j") + Fixed(std::abs(z.imag()), 2);
+}
+
+// An SWR as text: "inf" would not be a number to read.
+std::string SwrText(double swr, int decimals) {
+    return std::isfinite(swr) ? Fixed(swr, decimals) : "over 1000";
+}
+
+std::string SwrJson(double swr) { return std::isfinite(swr) ? Fixed(swr, 4) : "null"; }
+
+std::string RangesText(const std::vector<Range>& ranges) {
+    if (ranges.empty()) return "none in the sweep";
+    std::string text;
+    for (const Range& range : ranges) {
+        if (!text.empty()) text += ", ";
+        text += range.fromMHz ? Fixed(*range.fromMHz, 2) : "below the sweep's start";
+        text += " to ";
+        text += range.toMHz ? Fixed(*range.toMHz, 2) + " MHz" : "beyond the sweep's end";
+    }
+    return text;
+}
+
+std::string RangesJson(const std::vector<Range>& ranges) {
+    const auto edge = [](const std::optional<double>& mhz) { return mhz ? Fixed(*mhz, 4) : "null"; };
+    std::string json = "[";
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        json += (i ? ", " : "") + std::string("[") + edge(ranges[i].fromMHz) + ", " +
+                edge(ranges[i].toMHz) + "]";
+    }
+    return json + "]";
+}
+
+std::string VerdictName(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Passed: return "ok";
+    case Verdict::Failed: return "FAILED";
+    case Verdict::NotApplicable: return "n/a";
+    }
+    return "";
+}
+
+std::string Cell(const std::string& text, std::size_t width) {
+    return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
+}
+
+}  // namespace
+
+std::string GroundName(Ground ground) {
+    switch (ground) {
+    case Ground::Free: return "free space";
+    case Ground::Average: return "average ground";
+    case Ground::Perfect: return "perfect ground";
+    }
+    return "";
+}
+
+std::string ReportText(const ModelCheck& check) {
+    const LoopModel& model = check.plan.model;
+    const CheckReport& r = check.report;
+    std::string text = "NEC-2 check of the " + Shortest(model.designMHz) + " MHz " +
+                       std::to_string(model.sides) + "-sided loop (nec2c, " +
+                       GroundName(model.placement.ground) + ", " +
+                       std::to_string(model.TotalSegments()) + " segments)\n";
+    const SweepPoint& d = r.atDesign;
+    text += "at " + Shortest(d.mhz) + " MHz: one gap " + Impedance(d.gaps.front()) +
+            " ohm, the gaps in parallel " + Impedance(d.parallel) + " ohm\n";
+    text += "  SWR of the parallel feed: " + SwrText(d.swrParallel300, 2) + " on 300 ohm, " +
+            SwrText(d.swrParallel50, 2) + " on 50 ohm; one gap on 300 ohm: " +
+            SwrText(d.swrGap300, 2) + "\n";
+    text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " +
+            Fixed(r.MaxGainElevationDeg(), 0) + " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " +
+            Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " + Fixed(r.efficiencyPercent, 2) + " %\n";
+    text += "gap reactance crosses zero at: ";
+    if (r.resonancesMHz.empty()) text += "none in the sweep";
+    for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
+        text += (i ? ", " : "") + Fixed(r.resonancesMHz[i], 2) + " MHz";
+    }
+    text += "\nSWR under 2:1\n  parallel feed on 300 ohm: " + RangesText(r.under2Parallel300) +
+            "\n  parallel feed on 50 ohm: " + RangesText(r.under2Parallel50) +
+            "\n  one gap on 300 ohm: " + RangesText(r.under2Gap300) + "\nsanity checks\n";
+    for (const SanityCheck& c : r.sanity) {
+        const std::string verdict = VerdictName(c.verdict);
+        text += "  " + verdict + std::string(8 - verdict.size(), ' ') + c.name + ": " + c.detail + "\n";
+    }
+    for (const std::string& note : r.notes) text += "note: " + note + "\n";
+    text += "\n       MHz     gap R     gap X     par R     par X  SWR 300 par  SWR 50 par  SWR 300 gap\n";
+    for (const SweepPoint& p : r.sweep) {
+        text += Cell(Fixed(p.mhz, 3), 10) + Cell(Fixed(p.gaps.front().real(), 2), 10) +
+                Cell(Fixed(p.gaps.front().imag(), 2), 10) + Cell(Fixed(p.parallel.real(), 2), 10) +
+                Cell(Fixed(p.parallel.imag(), 2), 10) + Cell(SwrText(p.swrParallel300, 2), 13) +
+                Cell(SwrText(p.swrParallel50, 2), 12) + Cell(SwrText(p.swrGap300, 2), 13) + "\n";
+    }
+    return text;
+}
+
+std::string ReportJson(const ModelCheck& check) {
+    const LoopModel& model = check.plan.model;
+    const CheckReport& r = check.report;
+    const auto complex = [](std::complex<double> z) {
+        return "{\"r\": " + Fixed(z.real(), 4) + ", \"x\": " + Fixed(z.imag(), 4) + "}";
+    };
+    std::string json = "{\n  \"design_mhz\": " + Fixed(model.designMHz, 6) +
+                       ",\n  \"sides\": " + std::to_string(model.sides) +
+                       ",\n  \"ground\": " + JsonString(GroundName(model.placement.ground)) +
+                       ",\n  \"segments\": " + std::to_string(model.TotalSegments()) +
+                       ",\n  \"kernel\": " +
+                       JsonString(model.kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire") +
+                       ",\n  \"at_design\": {\"gap\": " + complex(r.atDesign.gaps.front()) +
+                       ", \"parallel\": " + complex(r.atDesign.parallel) +
+                       ", \"swr_parallel_300\": " + SwrJson(r.atDesign.swrParallel300) +
+                       ", \"swr_parallel_50\": " + SwrJson(r.atDesign.swrParallel50) +
+                       ", \"swr_gap_300\": " + SwrJson(r.atDesign.swrGap300) + "}" +
+                       ",\n  \"max_gain_dbi\": " + Fixed(r.maxGainDbi, 2) +
+                       ",\n  \"max_gain_theta_deg\": " + Fixed(r.maxGainThetaDeg, 1) +
+                       ",\n  \"max_gain_phi_deg\": " + Fixed(r.maxGainPhiDeg, 1) +
+                       ",\n  \"max_gain_elevation_deg\": " + Fixed(r.MaxGainElevationDeg(), 1) +
+                       ",\n  \"efficiency_percent\": " + Fixed(r.efficiencyPercent, 2) +
+                       ",\n  \"average_power_gain\": " + Fixed(r.averagePowerGain, 5) +
+                       ",\n  \"resonances_mhz\": [";
+    for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
+        json += (i ? ", " : "") + Fixed(r.resonancesMHz[i], 4);
+    }
+    json += "],\n  \"under_2_parallel_300\": " + RangesJson(r.under2Parallel300) +
+            ",\n  \"under_2_parallel_50\": " + RangesJson(r.under2Parallel50) +
+            ",\n  \"under_2_gap_300\": " + RangesJson(r.under2Gap300) + ",\n  \"sanity\": [";
+    for (std::size_t i = 0; i < r.sanity.size(); ++i) {
+        const SanityCheck& c = r.sanity[i];
+        json += std::string(i ? ", " : "") + "{\"name\": " + JsonString(c.name) +
+                ", \"passed\": " + (c.verdict == Verdict::Failed ? "false" : "true") +
+                ", \"verdict\": " +
+                JsonString(c.verdict == Verdict::Passed   ? "ok"
+                           : c.verdict == Verdict::Failed ? "failed"
+                                                          : "not applicable") +
+                ", \"detail\": " + JsonString(c.detail) + "}";
+    }
+    json += "],\n  \"notes\": [";
+    for (std::size_t i = 0; i < r.notes.size(); ++i) json += (i ? ", " : "") + JsonString(r.notes[i]);
+    json += "],\n  \"sweep\": [";
+    for (std::size_t i = 0; i < r.sweep.size(); ++i) {
+        const SweepPoint& p = r.sweep[i];
+        json += std::string(i ? ",\n    " : "\n    ") + "{\"mhz\": " + Fixed(p.mhz, 6) + ", \"gaps\": [";
+        for (std::size_t g = 0; g < p.gaps.size(); ++g) json += (g ? ", " : "") + complex(p.gaps[g]);
+        json += "], \"parallel\": " + complex(p.parallel) +
+                ", \"swr_parallel_300\": " + SwrJson(p.swrParallel300) +
+                ", \"swr_parallel_50\": " + SwrJson(p.swrParallel50) +
+                ", \"swr_gap_300\": " + SwrJson(p.swrGap300) + "}";
+    }
+    return json + "\n  ]\n}\n";
+}
+
+}  // namespace corvanta::nec

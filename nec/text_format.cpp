@@ -1,0 +1,46 @@
+#include "nec/text_format.h"
+
+#include <array>
+#include <charconv>
+
+namespace corvanta::nec {
+
+std::string Fixed(double value, int decimals) {
+    std::array<char, 350> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
+    std::string text(buffer.data(), result.ptr);
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+    return text;
+}
+
+std::string Shortest(double value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        case '\t': quoted += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                constexpr std::string_view kHex = "0123456789abcdef";
+                quoted += "\\u00";
+                quoted += kHex[static_cast<unsigned char>(c) >> 4];
+                quoted += kHex[static_cast<unsigned char>(c) & 0xF];
+            } else {
+                quoted += c;
+            }
+        }
+    }
+    return quoted + "\"";
+}
+
+}  // namespace corvanta::nec

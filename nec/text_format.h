@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// How the model's numbers are written, in decks, reports, JSON and plots:
+// locale-free, always with a point.
+
+namespace corvanta::nec {
+
+// Fixed notation with `decimals` digits after the point; a value that rounds
+// to zero has no minus sign. Not for nan or inf (callers check first).
+std::string Fixed(double value, int decimals);
+
+// The shortest text that reads back as the same double.
+std::string Shortest(double value);
+
+// A JSON string literal.
+std::string JsonString(std::string_view text);
+
+}  // namespace corvanta::nec
