@@ -125,7 +125,7 @@ int RunModel(const Invocation& invocation) {
                                                         : nec::ReportText(check));
         return check.report.Sane() ? 0 : kModelInsane;
     } catch (const nec::PlacementError& error) {
-        std::cerr << "corvanta-cli: " << error.what() << '\n';
+        std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
         return kUsage;
     } catch (const nec::EngineStopped& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n';

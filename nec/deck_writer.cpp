@@ -19,14 +19,7 @@ public:
     explicit CoordinateFormat(double largest)
         : decimals_(std::max(0, 6 - static_cast<int>(std::floor(std::log10(largest))))) {}
 
-    std::string operator()(double value) const { return Trimmed(Fixed(value, decimals_)); }
-
-    static std::string Trimmed(std::string text) {
-        if (text.find('.') == std::string::npos) return text;
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
-        return text == "-0" ? "0" : text;
-    }
+    std::string operator()(double value) const { return Trimmed(value, decimals_); }
 
 private:
     int decimals_;
@@ -34,7 +27,7 @@ private:
 
 std::string Significant(double value, int digits) {
     const int magnitude = static_cast<int>(std::floor(std::log10(value)));
-    return CoordinateFormat::Trimmed(Fixed(value, std::max(0, digits - 1 - magnitude)));
+    return Trimmed(value, std::max(0, digits - 1 - magnitude));
 }
 
 class Deck {

@@ -85,7 +85,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
                          Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
                          Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
                          " mm, with the extended thin-wire kernel) and at most a twentieth of a "
-                         "wavelength at " + Shortest(highestMHz) + " MHz (" + Fixed(longest, 3) +
+                         "wavelength at " + Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) +
                          " mm)");
     }
     m.verticalSegments = segments->vertical;

@@ -14,6 +14,14 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+std::string Trimmed(double value, int decimals) {
+    std::string text = Fixed(value, decimals);
+    if (text.find('.') == std::string::npos) return text;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
 std::string Shortest(double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);

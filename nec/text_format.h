@@ -12,6 +12,10 @@ namespace corvanta::nec {
 // to zero has no minus sign. Not for nan or inf (callers check first).
 std::string Fixed(double value, int decimals);
 
+// Fixed notation with at most `decimals` digits after the point, trailing
+// zeros dropped: "204.4", "370", "0.813".
+std::string Trimmed(double value, int decimals);
+
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
 

@@ -153,7 +153,9 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"check", "--freq", "146", "--sides", "3", "--ground", "average"}, 2, "corvanta-cli: a ground needs --height METRES, the height of the loop's centre", 0},
         {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
         {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
-        {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 8 wire radii (400 mm) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 4 wire radii long (200.000 mm, with the extended thin-wire kernel) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.message);

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Stands in for nec2c (called as: -i DECK -o OUTPUT) and misbehaves as
+# CORVANTA_STAND_IN asks.
+case "$CORVANTA_STAND_IN" in
+hang)
+    sleep 987 &
+    wait
+    ;;
+crash)
+    kill -SEGV $$
+    ;;
+fail)
+    echo "GW card: the segment count is out of range" >&2
+    exit 1
+    ;;
+garbage)
+    echo "not what an engine writes" > "$4"
+    ;;
+esac

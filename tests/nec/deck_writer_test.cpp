@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "nec/deck_writer.h"
+#include "nec/model_check.h"
+
+namespace corvanta::nec {
+namespace {
+
+using Card = std::vector<std::string>;
+
+std::vector<Card> Cards(const std::string& deck, const std::string& name) {
+    std::vector<Card> cards;
+    std::istringstream lines(deck);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        Card card;
+        for (std::string word; words >> word;) card.push_back(word);
+        if (!card.empty() && card[0] == name) cards.push_back(card);
+    }
+    return cards;
+}
+
+Design Design146(SideChoice sides, std::optional<SizeInput> size = std::nullopt) {
+    return RunDesign({"146", sides, std::move(size)});
+}
+
+TEST(DeckWriter, The146MHzDesignsInMillimetres) {
+    struct Case { SideChoice sides; int n; double height, side; };
+    for (const Case& c : {Case{SideChoice::Three, 3, 718.233, 266.718},
+                          Case{SideChoice::Four, 4, 679.027, 391.212}}) {
+        SCOPED_TRACE(c.n);
+        const std::string deck = FullDeck(PlanCheck(Design146(c.sides), {}));
+        const auto wires = Cards(deck, "GW");
+        ASSERT_EQ(wires.size(), 3U);
+        const auto number = [](const std::string& text) { return std::stod(text); };
+        const int vertical = std::stoi(wires[0][2]);
+        EXPECT_EQ(vertical % 2, 1);
+        // HEIGHT as the design shows it, to the written digit.
+        EXPECT_NEAR(number(wires[0][8]) - number(wires[0][5]), c.height, 1e-9);
+        for (const auto& wire : wires) EXPECT_EQ(wire[9], "0.813");
+        // Corners meet exactly: the same text where wires join.
+        EXPECT_EQ(Card(wires[0].begin() + 6, wires[0].begin() + 9), Card(wires[1].begin() + 3, wires[1].begin() + 6));
+        EXPECT_EQ(Card(wires[0].begin() + 3, wires[0].begin() + 6), Card(wires[2].begin() + 3, wires[2].begin() + 6));
+        const double x0 = number(wires[1][3]), y0 = number(wires[1][4]);
+        const double x1 = number(wires[1][6]), y1 = number(wires[1][7]);
+        EXPECT_NEAR(std::hypot(x1 - x0, y1 - y0), c.side, 2e-4);
+        EXPECT_NEAR(std::atan2(y1, x1), 2 * std::numbers::pi / c.n, 1e-6);
+
+        EXPECT_EQ(Cards(deck, "GS").at(0), (Card{"GS", "0", "0", "0.001"}));
+        EXPECT_EQ(Cards(deck, "GR").at(0), (Card{"GR", "3", std::to_string(c.n)}));
+        const auto sources = Cards(deck, "EX");
+        ASSERT_EQ(sources.size(), static_cast<std::size_t>(c.n));
+        for (int k = 0; k < c.n; ++k) {
+            EXPECT_EQ(sources[static_cast<std::size_t>(k)],
+                      (Card{"EX", "0", std::to_string(1 + 3 * k), std::to_string((vertical + 1) / 2), "0", "1", "0"}));
+        }
+        const auto sweep = Cards(deck, "FR").at(0);
+        EXPECT_EQ(sweep[2], "101");
+        EXPECT_DOUBLE_EQ(number(sweep[5]), 0.8 * 146);
+        EXPECT_NEAR(number(sweep[5]) + 100 * number(sweep[6]), 1.4 * 146, 1e-9);
+    }
+}
+
+// Every ordinary design, both shapes, AWG 8 to 24, from 160 m to 23 cm:
+// a deck of at most 80 columns, with the extended kernel where the wire is
+// thick for its segments.
+TEST(DeckWriter, EveryOrdinaryDesignFitsEightyColumns) {
+    int extended = 0;
+    for (const char* mhz : {"1.8", "3.5", "7", "14", "21", "28", "50", "144", "146", "222", "432", "1296"}) {
+        for (SideChoice sides : {SideChoice::Three, SideChoice::Four}) {
+            for (int awg = 8; awg <= 24; awg += 2) {
+                SCOPED_TRACE(std::string(mhz) + " MHz AWG " + std::to_string(awg));
+                CheckOptions options;
+                if (awg == 8) options.placement = {Ground::Average, 100};
+                const std::string deck =
+                    FullDeck(PlanCheck(RunDesign({mhz, sides, SizeInput{SizeUnit::Gauge, std::to_string(awg)}}), options));
+                std::istringstream lines(deck);
+                for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), kDeckColumns) << line;
+                extended += Cards(deck, "EK").size() == 1 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(extended, 0);  // the thickest wires at 1296 MHz
+}
+
+TEST(DeckWriter, RefusesWhatItCannotModel) {
+    struct Case { const char* what; SizeInput size; Placement placement; const char* message; bool placementError; };
+    const Case cases[] = {
+        // 4 radii of a 100 mm conductor are longer than a twentieth of a wavelength.
+        {"thick", {SizeUnit::Mm, "100"}, {}, "too thick to model", false},
+        // The lowest wire 0.1 mm over perfect ground: well under a segment.
+        {"low", {SizeUnit::Gauge, "14"}, {Ground::Perfect, 0.36}, "give a --height of 0.370 m", true},
+        {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "above the ground", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CheckOptions options;
+        options.placement = c.placement;
+        try {
+            PlanCheck(Design146(SideChoice::Three, c.size), options);
+            ADD_FAILURE() << "no refusal";
+        } catch (const ModelError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+            EXPECT_EQ(dynamic_cast<const PlacementError*>(&error) != nullptr, c.placementError);
+        }
+    }
+    CheckOptions above;
+    above.placement = {Ground::Perfect, 0.37};
+    const std::string deck = FullDeck(PlanCheck(Design146(SideChoice::Three), above));
+    EXPECT_EQ(Cards(deck, "GM").at(0).back(), "370");
+    EXPECT_EQ(Cards(deck, "GN").at(0), (Card{"GN", "1"}));
+}
+
+}  // namespace
+}  // namespace corvanta::nec
