@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Wall time of `corvanta-cli check` against nec2c alone on the same deck.
+"""Wall time of `corvanta-cli check` against one nec2c run of the same design.
 
-Alternates the two over several runs and prints the medians and their ratio:
-what the check adds to the engine (writing the deck, reading the output,
-the analysis) is the ratio above 1.
+The engine alone runs the whole deck that `corvanta-cli nec` writes (the
+sweep and the pattern); the check runs the same work, and the convergence run
+on top, as slices of the sweep on several engines side by side. Alternates
+the two over several runs and prints the medians and their ratio; under 1
+means the check is faster than the engine alone.
 
-    bench/nec_check.py [--runs 7] [--build build/default] [--sides 3] [--freq 146]
+    bench/nec_check.py [--runs 7] [--build build/default] [--sides 4] [--freq 146] [--jobs N]
 """
 import argparse
 import os
@@ -25,7 +27,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--build", default="build/default")
-    parser.add_argument("--sides", default="3")
+    parser.add_argument("--sides", default="4")
+    parser.add_argument("--jobs", default=None)
     parser.add_argument("--freq", default="146")
     args = parser.parse_args()
 
@@ -38,8 +41,10 @@ def main():
         engine, check = [], []
         for _ in range(args.runs):
             engine.append(timed(["nec2c", "-i", deck, "-o", os.path.join(work, "out.txt")]))
-            check.append(timed([cli, "check", *design]))
+            jobs = ["--jobs", args.jobs] if args.jobs else []
+            check.append(timed([cli, "check", *design, *jobs]))
     e, c = statistics.median(engine), statistics.median(check)
+    print(f"{os.cpu_count()} cores, {args.freq} MHz, {args.sides} sides, median of {args.runs}")
     print(f"nec2c alone      {e:7.3f} s")
     print(f"corvanta check   {c:7.3f} s")
     print(f"ratio            {c / e:7.3f}x")
