@@ -50,7 +50,15 @@ SanityCheck ConvergenceCheck(const std::optional<LoopModel>& refined, const Engi
                 "segments half as long would be shorter than the kernel allows"};
     }
     const std::complex<double> coarse = atDesign.gaps.front();
-    const std::complex<double> fine = answers.refined->sources.front().impedance;
+    // The gap is cut in parts in series: their voltages add up, the
+    // current through them is one (their mean, as the engine rounds).
+    std::complex<double> voltage, current;
+    const auto parts = static_cast<std::size_t>(refined->gapSegments);
+    for (std::size_t i = 0; i < parts; ++i) {
+        voltage += answers.refined->sources[i].voltage;
+        current += answers.refined->sources[i].current;
+    }
+    const std::complex<double> fine = voltage / (current / static_cast<double>(parts));
     const double change = std::abs(fine - coarse) / std::abs(coarse);
     return {"convergence", change <= kConvergenceTolerance ? Verdict::Passed : Verdict::Failed,
             "with segments half as long (" + std::to_string(refined->TotalSegments()) +

@@ -95,8 +95,11 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     case Ground::Average: deck.Card({"GN", "2", "0", "0", "0", "13", "0.005"}); break;
     }
     deck.Card({"LD", "5", "0", "0", "0", Shortest(kCopperConductivity)});
+    const std::string share = Shortest(1.0 / m.gapSegments);
     for (int copy = 0; copy < m.sides; ++copy) {
-        deck.Card({"EX", "0", Int(1 + 3 * copy), Int(m.FeedSegment()), "0", "1", "0"});
+        for (int s = 0; s < m.gapSegments; ++s) {
+            deck.Card({"EX", "0", Int(1 + 3 * copy), Int(m.FeedSegment() + s), "0", share, "0"});
+        }
     }
     deck.Card({"PT", "-1", "0", "0", "0"});  // no currents: the output stays small
     if (contents.count > 0) {

@@ -120,7 +120,8 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
 
 std::optional<LoopModel> Refined(const LoopModel& model) {
     LoopModel fine = model;
-    fine.verticalSegments = 2 * model.verticalSegments + 1;  // stays odd, the gap stays whole
+    fine.verticalSegments = 2 * model.verticalSegments;
+    fine.gapSegments = 2 * model.gapSegments;
     fine.edgeSegments = 2 * model.edgeSegments;
     const double shortest = std::min(fine.SegmentMm(), fine.sideMm / fine.edgeSegments);
     // The halves may need the extended kernel where the model did not.

@@ -53,12 +53,16 @@ struct LoopModel {
     // The dimensions as the design shows them.
     double heightMm = 0, sideMm = 0, gapMm = 0, radiusMm = 0;
     Placement placement;
-    int verticalSegments = 0;  // odd: the middle one is the gap
+    int verticalSegments = 0;  // the gap is the middle segment, or two
     int edgeSegments = 0;
+    // Segments across the gap, each with its share of the 1 V: 1, or 2 in
+    // the refined model, which cuts the same gap finer.
+    int gapSegments = 1;
     Kernel kernel = Kernel::ThinWire;
     std::vector<std::string> comments;  // what the deck says of the design
 
-    int FeedSegment() const { return (verticalSegments + 1) / 2; }
+    // The first segment of the gap on a vertical.
+    int FeedSegment() const { return (verticalSegments - gapSegments) / 2 + 1; }
     int TotalSegments() const { return sides * (verticalSegments + 2 * edgeSegments); }
     double SegmentMm() const { return heightMm / verticalSegments; }
     double CircumradiusMm() const;
@@ -76,9 +80,9 @@ double DesignMHz(const Design& design);
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);
 
-// The same loop with every segment about half as long, for the convergence
-// check, with the extended kernel where the halves need it; nothing when
-// they would be too short even for that.
+// The same loop with every segment half as long, the gap two segments, for
+// the convergence check, with the extended kernel where the halves need it;
+// nothing when they would be too short even for that.
 std::optional<LoopModel> Refined(const LoopModel& model);
 
 }  // namespace corvanta::nec

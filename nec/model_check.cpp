@@ -62,7 +62,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     if (plan.refined) {
         const Sweep single{model.designMHz, 0, 1};
         runs.push_back({WriteDeck(*plan.refined, single, plan.pattern, {0, 1, false}),
-                        {{model.designMHz}, sources, 0}});
+                        {{model.designMHz}, sources * static_cast<std::size_t>(plan.refined->gapSegments), 0}});
     }
     const std::size_t patternRun = runs.size();
     runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
