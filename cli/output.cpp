@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 #include "core/field_conversion.h"
 
@@ -57,9 +56,7 @@ namespace {
 std::string JsonNumber(std::string_view text) {
     const Parsed<double> parsed = ParseDouble(text);
     if (!parsed) return "null";
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *parsed.value);
-    return std::string(buffer.data(), result.ptr);
+    return nec::Shortest(*parsed.value);
 }
 
 }  // namespace
