@@ -1,0 +1,178 @@
+#include "nec/touchstone.h"
+
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+#include "nec/text_format.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == ','; };
+    while (i < line.size()) {
+        while (i < line.size() && space(line[i])) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !space(line[i])) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::string Upper(std::string_view word) {
+    std::string upper(word);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+std::optional<double> Number(std::string_view word) {
+    // from_chars takes no leading "+", which some programs write.
+    if (!word.empty() && word.front() == '+') word.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (ec != std::errc{} || end != word.data() + word.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+enum class Form { RealImaginary, MagnitudeAngle, DecibelAngle };
+
+struct Options {
+    double toMHz = 1000;  // GHz
+    Form form = Form::MagnitudeAngle;
+    double referenceOhm = 50;
+};
+
+class LineError {
+public:
+    LineError(std::size_t number, std::string_view line) : number_(number), line_(line) {}
+    [[noreturn]] void operator()(const std::string& why) const {
+        std::string text(line_);
+        while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
+        if (text.size() > 80) text = text.substr(0, 77) + "...";
+        throw TouchstoneError("line " + std::to_string(number_) + ": " + why + ": \"" + text + "\"");
+    }
+
+private:
+    std::size_t number_;
+    std::string_view line_;
+};
+
+Options ReadOptions(const std::vector<std::string_view>& words, const LineError& fail) {
+    Options options;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string word = Upper(words[i]);
+        if (word == "HZ") options.toMHz = 1e-6;
+        else if (word == "KHZ") options.toMHz = 1e-3;
+        else if (word == "MHZ") options.toMHz = 1;
+        else if (word == "GHZ") options.toMHz = 1000;
+        else if (word == "S") continue;
+        else if (word == "Y" || word == "Z" || word == "G" || word == "H") {
+            fail("only S parameters are read, not " + word);
+        } else if (word == "RI") options.form = Form::RealImaginary;
+        else if (word == "MA") options.form = Form::MagnitudeAngle;
+        else if (word == "DB") options.form = Form::DecibelAngle;
+        else if (word == "R") {
+            const auto reference = i + 1 < words.size() ? Number(words[i + 1]) : std::nullopt;
+            if (!reference || !(*reference > 0)) fail("R needs a reference impedance above 0 ohm");
+            options.referenceOhm = *reference;
+            ++i;
+        } else {
+            fail("the option line has \"" + std::string(words[i]) + "\"");
+        }
+    }
+    return options;
+}
+
+std::complex<double> Reflection(double a, double b, Form form) {
+    const double degrees = std::numbers::pi / 180;
+    switch (form) {
+    case Form::RealImaginary: return {a, b};
+    case Form::MagnitudeAngle: return std::polar(a, b * degrees);
+    case Form::DecibelAngle: return std::polar(std::pow(10.0, a / 20), b * degrees);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::complex<double> ReflectionOf(std::complex<double> impedance, double referenceOhm) {
+    return (impedance - referenceOhm) / (impedance + referenceOhm);
+}
+
+std::complex<double> ImpedanceOf(std::complex<double> reflection, double referenceOhm) {
+    return referenceOhm * (1.0 + reflection) / (1.0 - reflection);
+}
+
+OnePortSweep ReadTouchstone(std::string_view text) {
+    OnePortSweep sweep;
+    std::optional<Options> options;
+    std::size_t number = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        const LineError fail(number, line);
+        const std::string_view content = line.substr(0, line.find('!'));
+        const auto words = Words(content);
+        if (words.empty()) continue;
+        if (words.front().front() == '[') {
+            fail("Touchstone 2 files are not read; save the sweep as a version 1 .s1p file");
+        }
+        if (words.front().front() == '#') {
+            // Only the first option line counts, as the format says.
+            if (!options) {
+                std::vector<std::string_view> all = words;
+                if (all.front().size() > 1) all.insert(all.begin() + 1, all.front().substr(1));
+                options = ReadOptions(all, fail);
+                sweep.referenceOhm = options->referenceOhm;
+            }
+            continue;
+        }
+        if (!options) fail("not a Touchstone file: data before the option line (# MHz S RI R 50)");
+        if (words.size() != 3) {
+            if (words.size() == 9 || (words.size() > 3 && words.size() % 2 == 1)) {
+                fail("a file of more than one port; a one-port (.s1p) file has a frequency and one pair");
+            }
+            fail("a data line is a frequency and one pair of numbers");
+        }
+        const auto frequency = Number(words[0]);
+        const auto a = Number(words[1]);
+        const auto b = Number(words[2]);
+        if (!frequency || !a || !b) fail("a number does not read");
+        const double mhz = *frequency * options->toMHz;
+        if (!(mhz > 0)) fail("frequencies are above 0");
+        if (!sweep.mhz.empty() && !(mhz > sweep.mhz.back())) fail("frequencies must rise from line to line");
+        const std::complex<double> reflection = Reflection(*a, *b, options->form);
+        if (!std::isfinite(reflection.real()) || !std::isfinite(reflection.imag())) fail("a number does not read");
+        sweep.mhz.push_back(mhz);
+        sweep.reflection.push_back(reflection);
+    }
+    if (!options) throw TouchstoneError("not a Touchstone file: it has no option line (# MHz S RI R 50)");
+    if (sweep.mhz.empty()) throw TouchstoneError("the Touchstone file has no data lines");
+    return sweep;
+}
+
+std::string WriteTouchstone(const std::vector<double>& mhz,
+                            const std::vector<std::complex<double>>& impedance, double referenceOhm,
+                            const std::vector<std::string>& comments) {
+    std::string text;
+    for (const std::string& comment : comments) text += "! " + comment + "\n";
+    text += "# MHz S RI R " + Trimmed(referenceOhm, 6) + "\n";
+    for (std::size_t i = 0; i < mhz.size() && i < impedance.size(); ++i) {
+        const std::complex<double> s = ReflectionOf(impedance[i], referenceOhm);
+        text += Fixed(mhz[i], 6) + " " + Fixed(s.real(), 9) + " " + Fixed(s.imag(), 9) + "\n";
+    }
+    return text;
+}
+
+}  // namespace corvanta::nec
