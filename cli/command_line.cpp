@@ -52,12 +52,6 @@ std::vector<std::string> SplitList(const std::string& list) {
     return items;
 }
 
-double NumberOption(const std::string& option, const std::string& text) {
-    const Parsed<double> parsed = ParseDouble(text);
-    if (!parsed) throw UsageError(option + " \"" + text + "\" is not a number");
-    return *parsed.value;
-}
-
 // FROM:TO:POINTS, in MHz.
 void SetSweep(NecOptions& nec, const std::string& text) {
     const std::size_t first = text.find(':');
@@ -79,6 +73,12 @@ void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
 }
 
 }  // namespace
+
+double NumberOption(const std::string& option, const std::string& text) {
+    const Parsed<double> parsed = ParseDouble(text);
+    if (!parsed) throw UsageError(option + " \"" + text + "\" is not a number");
+    return *parsed.value;
+}
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     Invocation invocation;

@@ -72,15 +72,15 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     ComputeTrace t;
 
     // The matching section is cut for the frequency as entered.
-    t.designFrequency = ReadSingle(sheet, Field::Text2, format);
+    t.designFrequency = ReadSingle(sheet, Field::Frequency, format);
     const float f = t.designFrequency;
     t.matchLength = Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
-    sheet.Replace(Field::Text23, FormatSingle(t.matchLength, format));
+    sheet.Replace(Field::MatchMm, FormatSingle(t.matchLength, format));
     // The only inch result shown unrounded, with all 15 digits.
-    sheet.Replace(Field::Text22, FormatDouble(Divide(t.matchLength, kMillimetresPerInch), format));
+    sheet.Replace(Field::MatchInch, FormatDouble(Divide(t.matchLength, kMillimetresPerInch), format));
 
     // Correct the frequency for a conductor thicker than the minimum.
-    t.conductorDiameter = ReadSingle(sheet, Field::Text8, format);
+    t.conductorDiameter = ReadSingle(sheet, Field::DiameterMm, format);
     t.minDiameter = Narrow(MinimumDiameterMm(f));
     t.thicknessRatio = Narrow(Multiply(
         Subtract(Divide(t.conductorDiameter, t.minDiameter), kRatioOne), kRatioTenths));
@@ -102,14 +102,14 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
         break;
     }
     if (t.loopHeight) {
-        sheet.Replace(Field::Text13, FormatDouble(RoundDecimals(*t.loopHeight, kLengthDecimals), format));
-        sheet.Replace(Field::Text11,
+        sheet.Replace(Field::HeightMm, FormatDouble(RoundDecimals(*t.loopHeight, kLengthDecimals), format));
+        sheet.Replace(Field::HeightInch,
                       FormatDouble(RoundDecimals(Divide(*t.loopHeight, kMillimetresPerInch),
                                                  kLengthDecimals),
                                    format));
     } else {
-        sheet.Replace(Field::Text13, "0");
-        sheet.Replace(Field::Text11, "0");
+        sheet.Replace(Field::HeightMm, "0");
+        sheet.Replace(Field::HeightInch, "0");
     }
 
     switch (sheet.Side()) {
@@ -124,15 +124,15 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
         break;
     }
     // The side is a float, so its millimetre text has at most 7 digits.
-    sheet.Replace(Field::Text17, FormatSingle(RoundDecimals(t.sideLength, kLengthDecimals), format));
-    sheet.Replace(Field::Text16,
+    sheet.Replace(Field::SideMm, FormatSingle(RoundDecimals(t.sideLength, kLengthDecimals), format));
+    sheet.Replace(Field::SideInch,
                   FormatDouble(RoundDecimals(Divide(t.sideLength, kMillimetresPerInch),
                                              kLengthDecimals),
                                format));
 
     t.gapLength = Narrow(Divide(WavelengthMm(fc), kGapDivisor));
-    sheet.Replace(Field::Text20, FormatSingle(RoundDecimals(t.gapLength, kLengthDecimals), format));
-    sheet.Replace(Field::Text19,
+    sheet.Replace(Field::GapMm, FormatSingle(RoundDecimals(t.gapLength, kLengthDecimals), format));
+    sheet.Replace(Field::GapInch,
                   FormatDouble(RoundDecimals(Divide(t.gapLength, kMillimetresPerInch),
                                              kLengthDecimals),
                                format));

@@ -25,11 +25,9 @@ struct ComputeTrace {
 // The correction coefficient of the band that holds a thickness ratio.
 float BandCoefficient(float thicknessRatio);
 
-// COMPUTE: reads the frequency (Text2), the diameter in millimetres (Text8)
-// and the side choice, and writes the eight result fields in the order
-// Text23, Text22, Text13, Text11, Text17, Text16, Text20, Text19.
-// Throws RunTimeError at the first failing step; fields written before it
-// keep their new text.
+// COMPUTE: the eight result fields from the frequency, the diameter in
+// millimetres and the side choice. Its reads and writes, in order, are in
+// kSheetActions (core/sheet_actions.h).
 ComputeTrace Compute(DesignSheet& sheet, NumberFormat format = {});
 
 }  // namespace corvanta

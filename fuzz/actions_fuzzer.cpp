@@ -36,15 +36,15 @@ struct ActionSpec {
 
 const ActionSpec kActions[] = {
     {[](DesignSheet& s) { Compute(s); },
-     {Field::Text23, Field::Text22, Field::Text13, Field::Text11, Field::Text17, Field::Text16,
-      Field::Text20, Field::Text19},
-     {{Field::Text2, 0}, {Field::Text8, 2}}},
-    {[](DesignSheet& s) { Accept(s); }, {Field::Text8, Field::Text6, Field::Text4}, {{Field::Text2, 0}}},
+     {Field::MatchMm, Field::MatchInch, Field::HeightMm, Field::HeightInch, Field::SideMm, Field::SideInch,
+      Field::GapMm, Field::GapInch},
+     {{Field::Frequency, 0}, {Field::DiameterMm, 2}}},
+    {[](DesignSheet& s) { Accept(s); }, {Field::DiameterMm, Field::DiameterInch, Field::Gauge}, {{Field::Frequency, 0}}},
     // CHANGE (gauge) writes the inch field only for a listed gauge.
-    {[](DesignSheet& s) { ChangeGauge(s); }, {Field::Text6, Field::Text8},
-     {{Field::Text4, 0}, {Field::Text6, 0}}},
-    {[](DesignSheet& s) { ChangeInch(s); }, {Field::Text8, Field::Text4}, {{Field::Text6, 0}}},
-    {[](DesignSheet& s) { ChangeMm(s); }, {Field::Text6, Field::Text4}, {{Field::Text8, 0}}},
+    {[](DesignSheet& s) { ChangeGauge(s); }, {Field::DiameterInch, Field::DiameterMm},
+     {{Field::Gauge, 0}, {Field::DiameterInch, 0}}},
+    {[](DesignSheet& s) { ChangeInch(s); }, {Field::DiameterMm, Field::Gauge}, {{Field::DiameterInch, 0}}},
+    {[](DesignSheet& s) { ChangeMm(s); }, {Field::DiameterInch, Field::Gauge}, {{Field::DiameterMm, 0}}},
 };
 
 bool IsPrefix(const std::vector<Field>& part, const std::vector<Field>& whole) {
@@ -56,7 +56,7 @@ bool IsPrefix(const std::vector<Field>& part, const std::vector<Field>& whole) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     DesignSheet sheet;
-    for (Field field : {Field::Text2, Field::Text4, Field::Text6, Field::Text8}) {
+    for (Field field : {Field::Frequency, Field::Gauge, Field::DiameterInch, Field::DiameterMm}) {
         sheet.Replace(field, provider.ConsumeRandomLengthString(256));
     }
     const auto side = provider.ConsumeIntegralInRange<int>(0, 2);
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             action.run(sheet);
             const bool listedGauge = writes.size() == 2;
             if (&action == &kActions[2] && !listedGauge) {
-                Check(writes == std::vector<Field>{Field::Text8}, "CHANGE (gauge) writes");
+                Check(writes == std::vector<Field>{Field::DiameterMm}, "CHANGE (gauge) writes");
             } else {
                 Check(writes == action.writes, "writes of a finished action");
             }

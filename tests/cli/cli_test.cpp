@@ -133,12 +133,12 @@ struct ErrorCase {
 
 TEST(CliErrors, MessagesAndExitStatus) {
     const ErrorCase cases[] = {
-        {{"design", "--freq", "abc"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
-        {{"design", "--freq", "1E39"}, 1, "corvanta-cli: error 6: Overflow: --freq \"1E39\" is out of range", 0},
-        {{"design", "--freq", "146", "--mm", "1,6"}, 1, "corvanta-cli: error 13: Type mismatch: --mm \"1,6\" is not a number", 0},
-        {{"design", "--freq", "146", "--inch", ""}, 1, "corvanta-cli: error 13: Type mismatch: --inch \"\" is not a number", 0},
-        {{"design", "--freq", "0"}, 1, "corvanta-cli: error 11: Division by zero: the design for --freq \"0\" cannot be computed", 0},
-        {{"table", "--freqs", "146,x,148", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"x\" is not a number", 2},
+        {{"design", "--freq", "abc"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
+        {{"design", "--freq", "1E39"}, 1, "corvanta-cli: Error 6: Overflow: --freq \"1E39\" is out of range", 0},
+        {{"design", "--freq", "146", "--mm", "1,6"}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"1,6\" is not a number", 0},
+        {{"design", "--freq", "146", "--inch", ""}, 1, "corvanta-cli: Error 13: Type mismatch: --inch \"\" is not a number", 0},
+        {{"design", "--freq", "0"}, 1, "corvanta-cli: Error 11: Division by zero in the design for --freq \"0\"", 0},
+        {{"table", "--freqs", "146,x,148", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"x\" is not a number", 2},
         {{"frobnicate"}, 2, "corvanta-cli: unknown command \"frobnicate\"", 0},
         {{}, 2, "corvanta-cli: no command given", 0},
         {{"design", "--freq"}, 2, "corvanta-cli: --freq needs a value", 0},
@@ -152,7 +152,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"nec", "--freq", "146"}, 2, "corvanta-cli: nec needs --sides 3 or 4", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "average"}, 2, "corvanta-cli: a ground needs --height METRES, the height of the loop's centre", 0},
         {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
-        {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
+        {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 8 wire radii (400 mm) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
     };
     for (const ErrorCase& c : cases) {

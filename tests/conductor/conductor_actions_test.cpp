@@ -22,7 +22,7 @@ struct ConductorTexts {
 };
 
 ConductorTexts Conductor(const DesignSheet& sheet) {
-    return {sheet.Read(Field::Text4), sheet.Read(Field::Text6), sheet.Read(Field::Text8)};
+    return {sheet.Read(Field::Gauge), sheet.Read(Field::DiameterInch), sheet.Read(Field::DiameterMm)};
 }
 
 void ExpectConductor(const DesignSheet& sheet, const ConductorTexts& expected) {
@@ -47,12 +47,12 @@ TEST(Accept, ProposesTheMinimumConductor) {
     for (const auto& [frequency, expected] : cases) {
         SCOPED_TRACE(frequency);
         DesignSheet sheet;
-        sheet.Replace(Field::Text2, frequency);
+        sheet.Replace(Field::Frequency, frequency);
         SheetRecorder recorder(sheet);
         Accept(sheet);
         ExpectConductor(sheet, expected);
-        EXPECT_EQ(recorder.writes, (std::vector<Field>{Field::Text8, Field::Text6, Field::Text4}));
-        EXPECT_EQ(sheet.Read(Field::Text2), frequency);
+        EXPECT_EQ(recorder.writes, (std::vector<Field>{Field::DiameterMm, Field::DiameterInch, Field::Gauge}));
+        EXPECT_EQ(sheet.Read(Field::Frequency), frequency);
     }
 }
 
@@ -67,7 +67,7 @@ TEST(ChangeGauge, WritesTheTableDiameterThenMillimetres) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].code);
         DesignSheet sheet;
-        sheet.Replace(Field::Text4, FormatInteger(rows[i].code));
+        sheet.Replace(Field::Gauge, FormatInteger(rows[i].code));
         ChangeGauge(sheet);
         ExpectConductor(sheet, {FormatInteger(rows[i].code), FormatDouble(rows[i].inch), mmTexts[i]});
     }
@@ -97,9 +97,9 @@ TEST(Change, BringsTheOtherTwoFieldsInLine) {
     for (const ChangeCase& c : cases) {
         SCOPED_TRACE(c.name);
         DesignSheet sheet;
-        sheet.Replace(Field::Text4, c.before.gauge);
-        sheet.Replace(Field::Text6, c.before.inch);
-        sheet.Replace(Field::Text8, c.before.mm);
+        sheet.Replace(Field::Gauge, c.before.gauge);
+        sheet.Replace(Field::DiameterInch, c.before.inch);
+        sheet.Replace(Field::DiameterMm, c.before.mm);
         c.action(sheet, {});
         ExpectConductor(sheet, c.after);
     }
@@ -123,29 +123,29 @@ TEST(ConductorActions, StopAtTheFailingStep) {
         {"accept at -0", Accept, "-0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero,
          std::nullopt, {}},
         {"accept, no numeral", Accept, "MHz", {"14", ".064", "1.626"}, ErrorNumber::TypeMismatch,
-         Field::Text2, {}},
+         Field::Frequency, {}},
         {"accept beyond a float", Accept, tooBigForFloat, {"14", ".064", "1.626"},
-         ErrorNumber::Overflow, Field::Text2, {}},
+         ErrorNumber::Overflow, Field::Frequency, {}},
         {"gauge no numeral", ChangeGauge, "146", {"AWG14", ".064", "1.626"},
-         ErrorNumber::TypeMismatch, Field::Text4, {}},
+         ErrorNumber::TypeMismatch, Field::Gauge, {}},
         {"unlisted gauge, bad inch", ChangeGauge, "146", {"41", "x", "1.626"},
-         ErrorNumber::TypeMismatch, Field::Text6, {}},
+         ErrorNumber::TypeMismatch, Field::DiameterInch, {}},
         {"inch beyond a float", ChangeInch, "146", {"14", tooBigForFloat, "1.626"},
-         ErrorNumber::Overflow, Field::Text6, {}},
+         ErrorNumber::Overflow, Field::DiameterInch, {}},
         {"inch empty", ChangeInch, "146", {"14", "", "1.626"}, ErrorNumber::TypeMismatch,
-         Field::Text6, {}},
+         Field::DiameterInch, {}},
         {"mm beyond a float", ChangeMm, "146", {"14", ".064", tooBigForFloat},
-         ErrorNumber::Overflow, Field::Text8, {}},
+         ErrorNumber::Overflow, Field::DiameterMm, {}},
         {"mm with a comma", ChangeMm, "146", {"14", ".064", "1,6"}, ErrorNumber::TypeMismatch,
-         Field::Text8, {}},
+         Field::DiameterMm, {}},
     };
     for (const ConductorFailure& c : cases) {
         SCOPED_TRACE(c.name);
         DesignSheet sheet;
-        sheet.Replace(Field::Text2, c.frequency);
-        sheet.Replace(Field::Text4, c.before.gauge);
-        sheet.Replace(Field::Text6, c.before.inch);
-        sheet.Replace(Field::Text8, c.before.mm);
+        sheet.Replace(Field::Frequency, c.frequency);
+        sheet.Replace(Field::Gauge, c.before.gauge);
+        sheet.Replace(Field::DiameterInch, c.before.inch);
+        sheet.Replace(Field::DiameterMm, c.before.mm);
         SheetRecorder recorder(sheet);
         bool failed = false;
         try {

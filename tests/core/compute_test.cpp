@@ -15,14 +15,14 @@ namespace {
 
 using testing::SheetRecorder;
 
-constexpr std::array<Field, 8> kResultOrder = {Field::Text23, Field::Text22, Field::Text13,
-                                               Field::Text11, Field::Text17, Field::Text16,
-                                               Field::Text20, Field::Text19};
+constexpr std::array<Field, 8> kResultOrder = {Field::MatchMm, Field::MatchInch, Field::HeightMm,
+                                               Field::HeightInch, Field::SideMm, Field::SideInch,
+                                               Field::GapMm, Field::GapInch};
 
 DesignSheet SheetWith(const std::string& frequency, const std::string& mm, SideChoice side) {
     DesignSheet sheet;
-    sheet.Replace(Field::Text2, frequency);
-    sheet.Replace(Field::Text8, mm);
+    sheet.Replace(Field::Frequency, frequency);
+    sheet.Replace(Field::DiameterMm, mm);
     sheet.SetSide(side);
     return sheet;
 }
@@ -60,8 +60,8 @@ TEST(Compute, WritesTheEightResultsInOrder) {
             EXPECT_EQ(sheet.Read(kResultOrder[i]), c.texts[i]) << FieldName(kResultOrder[i]);
         }
         // Inputs stay as entered; a second press writes the same texts.
-        EXPECT_EQ(sheet.Read(Field::Text2), c.frequency);
-        EXPECT_EQ(sheet.Read(Field::Text8), c.mm);
+        EXPECT_EQ(sheet.Read(Field::Frequency), c.frequency);
+        EXPECT_EQ(sheet.Read(Field::DiameterMm), c.mm);
         const DesignSheet first = sheet;
         Compute(sheet);
         for (Field field : kResultOrder) EXPECT_EQ(sheet.Read(field), first.Read(field));
@@ -93,8 +93,8 @@ TEST(Compute, WorkingValuesOfTheCorrection) {
         EXPECT_EQ(trace.coefficient, c.coefficient);
         EXPECT_NEAR(trace.correctedFrequency, c.corrected, c.corrected * 1e-7F);
         if (c.height) {
-            EXPECT_EQ(sheet.Read(Field::Text13), c.height);
-            EXPECT_EQ(sheet.Read(Field::Text17), c.side);
+            EXPECT_EQ(sheet.Read(Field::HeightMm), c.height);
+            EXPECT_EQ(sheet.Read(Field::SideMm), c.side);
         }
     }
     DesignSheet onThreshold = SheetWith("1", "364.9996", SideChoice::Three);
@@ -118,7 +118,7 @@ TEST(Compute, BandTable) {
 TEST(Compute, NegativeFrequencyGivesNegativeLengths) {
     DesignSheet sheet = SheetWith("-146", "1.626", SideChoice::Three);
     Compute(sheet);
-    EXPECT_EQ(sheet.Read(Field::Text23), "-421.2329");
+    EXPECT_EQ(sheet.Read(Field::MatchMm), "-421.2329");
     for (Field field : kResultOrder) EXPECT_EQ(sheet.Read(field).front(), '-') << FieldName(field);
 }
 
@@ -135,16 +135,16 @@ struct FailureCase {
 TEST(Compute, StopsAtTheFailingStep) {
     const FailureCase cases[] = {
         {"frequency no numeral", "abc", "1.626", SideChoice::Three, ErrorNumber::TypeMismatch,
-         Field::Text2, 0},
-        {"frequency empty", "", "1.626", SideChoice::Three, ErrorNumber::TypeMismatch, Field::Text2, 0},
+         Field::Frequency, 0},
+        {"frequency empty", "", "1.626", SideChoice::Three, ErrorNumber::TypeMismatch, Field::Frequency, 0},
         {"frequency beyond a float", "1E39", "1.626", SideChoice::Three, ErrorNumber::Overflow,
-         Field::Text2, 0},
+         Field::Frequency, 0},
         {"frequency zero", "0", "1.626", SideChoice::Three, ErrorNumber::DivisionByZero,
          std::nullopt, 0},
         {"frequency so small the match overflows", "1E-35", "1.626", SideChoice::Three,
          ErrorNumber::Overflow, std::nullopt, 0},
         {"diameter no numeral", "146", "abc", SideChoice::Three, ErrorNumber::TypeMismatch,
-         Field::Text8, 2},
+         Field::DiameterMm, 2},
         {"ratio beyond a float", "146", "3E38", SideChoice::Three, ErrorNumber::Overflow,
          std::nullopt, 2},
         {"corrected frequency beyond a float", "146", "-4.5E37", SideChoice::Three,

@@ -134,7 +134,7 @@ private slots:
         press("Command5");
         QTest::mouseClick(link(), Qt::LeftButton);
         QCOMPARE(program_->reporter.failures.size(), 1);
-        QCOMPARE(FailureMessage(program_->reporter.failures.front()),
+        QCOMPARE(program_->reporter.failures.front().message,
                  QStringLiteral("Error 53: File not found: start.exe"));
         QCOMPARE(program_->reporter.windows.front(), program_->website.Window());
         QVERIFY(program_->website.Window()->isVisible());
