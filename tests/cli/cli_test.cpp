@@ -4,18 +4,13 @@
 #include <unistd.h>
 
 #include <array>
-#include <cmath>
 #include <fstream>
 #include <sstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/columns.h"
 #include "cli/output.h"
-#include "core/field_conversion.h"
-#include "core/run_time_error.h"
 
 extern char** environ;
 
@@ -202,44 +197,21 @@ TEST(CliOptions, ValuesMayStartWithAMinusOrFollowAnEqualsSign) {
     EXPECT_EQ(RunCli({"--version"}).out, "corvanta-cli 1.00\n");
 }
 
-// The program and the library must give the same texts for the same inputs.
-TEST(CliDesign, AgreesWithTheLibraryOnRandomInputs) {
-    std::mt19937 random(146);
-    std::uniform_real_distribution<double> logFrequency(0.0, 4.0);
-    std::uniform_int_distribution<int> pick(0, 5);
-    std::uniform_real_distribution<double> logSize(-3.0, 1.5);
-    for (int i = 0; i < 300; ++i) {
-        DesignRequest request;
-        const double frequency = std::pow(10.0, logFrequency(random));
-        request.frequency = pick(random) == 0 ? FormatSingle(static_cast<float>(frequency))
-                                              : FormatDouble(std::round(frequency * 1000) / 1000);
-        request.sides = pick(random) % 2 ? SideChoice::Three : SideChoice::Four;
-        std::vector<std::string> arguments = {"design", "--freq", request.frequency, "--sides",
-                                              request.sides == SideChoice::Three ? "3" : "4",
-                                              "--format", "csv"};
-        switch (pick(random)) {
-        case 0: request.size = SizeInput{SizeUnit::Gauge, FormatInteger(pick(random) * 7)}; break;
-        case 1: request.size = SizeInput{SizeUnit::Inch, FormatDouble(std::pow(10.0, logSize(random)) / 25)}; break;
-        case 2: request.size = SizeInput{SizeUnit::Mm, FormatDouble(std::pow(10.0, logSize(random)))}; break;
-        default: break;
-        }
-        if (request.size) {
-            const char* option[] = {"--awg", "--inch", "--mm"};
-            arguments.push_back(option[static_cast<int>(request.size->unit)]);
-            arguments.push_back(request.size->text);
-        }
-        SCOPED_TRACE(request.frequency);
+// A size goes into its own box and runs the CHANGE under it, after ACCEPT
+// and before COMPUTE: the conductor columns are what that CHANGE writes.
+TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--awg", "9009"}, "3,146,9009,0.365,9.26,"},
+        {{"--awg", "41"}, "3,146,41,0.064,1.62,"},  // unlisted: ACCEPT's inch stays
+        {{"--inch", "0.014775"}, "3,146,27,0.014775,0.37,"},
+        {{"--mm", "2.50000001"}, "3,146,11,0.098,2.50000001,"},
+    };
+    for (const auto& [size, row] : cases) {
+        std::vector<std::string> arguments = {"design", "--freq", "146", "--sides", "3", "--format", "csv"};
+        arguments.insert(arguments.end(), size.begin(), size.end());
         const Outcome outcome = RunCli(arguments);
-        try {
-            const DesignRow row = RowOf(RunDesign(request));
-            ASSERT_EQ(outcome.status, 0) << outcome.err;
-            std::string expected;
-            for (std::size_t c = 0; c < kColumnCount; ++c) expected += (c ? "," : "") + CsvField(row.texts[c]);
-            ASSERT_EQ(Lines(outcome.out).at(1), expected);
-        } catch (const RunTimeError&) {
-            EXPECT_EQ(outcome.status, 1);
-            EXPECT_TRUE(outcome.out.empty());
-        }
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_TRUE(Lines(outcome.out).at(1).starts_with(row)) << Lines(outcome.out).at(1);
     }
 }
 
