@@ -208,26 +208,26 @@ const std::string kCheckUsage = "corvanta-cli check " + kModel + " [--plot FILE.
 }  // namespace
 
 std::string ShortUsage() {
-    return "usage: " + kDesignUsage + "\n       " + kTableUsage + "\n       " + kNecUsage +
-           "\n       " + kCheckUsage + "\n       corvanta-cli bands\n       corvanta-cli --version\n";
+    return "Usage: " + kDesignUsage + "\n  or:  " + kTableUsage + "\n  or:  " + kNecUsage +
+           "\n  or:  " + kCheckUsage + "\n  or:  corvanta-cli bands\n  or:  corvanta-cli --version\n";
 }
 
 std::string UsageText(std::optional<Command> command) {
     if (command == Command::Design) {
-        return "usage: " + kDesignUsage +
+        return "Usage: " + kDesignUsage +
                "\n\nA prism loop design, as the window computes it: the frequency in MHz,\n"
                "ACCEPT, then the size's CHANGE if one is given, then COMPUTE. Without\n"
                "--sides both the three- and the four-sided loop are printed.\n";
     }
     if (command == Command::Table) {
-        return "usage: " + kTableUsage +
+        return "Usage: " + kTableUsage +
                "\n\nOne design per frequency (and shape). --band takes band names (corvanta-cli\n"
                "bands lists them) and gives each band's low edge, centre and high edge;\n"
                "--freqs takes a comma-separated list; --from/--to/--step a sweep in MHz.\n"
                "A failing row stops the table after the rows before it.\n";
     }
     if (command == Command::Nec) {
-        return "usage: " + kNecUsage +
+        return "Usage: " + kNecUsage +
                "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) for\n"
                "nec2c, xnec2c or 4nec2: the two polygons and the verticals, the feed gap as\n"
                "the middle segment of every vertical with 1 V on each, copper wire, a sweep\n"
@@ -236,7 +236,7 @@ std::string UsageText(std::optional<Command> command) {
                "shorter; --pattern-step DEG sets the pattern's grid (default 5).\n";
     }
     if (command == Command::Check) {
-        return "usage: " + kCheckUsage +
+        return "Usage: " + kCheckUsage +
                "\n\nRuns the deck through nec2c (Debian's package nec2c) and reports the\n"
                "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
                "and 50 ohm, the gain and efficiency at the design frequency, where the gap\n"
@@ -245,7 +245,7 @@ std::string UsageText(std::optional<Command> command) {
                "Exit status 3 when a sanity check fails.\n";
     }
     if (command == Command::Bands) {
-        return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";
+        return "Usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";
     }
     return ShortUsage() +
            "\nPrism loop antenna designs from the command line. Numbers are read and\n"

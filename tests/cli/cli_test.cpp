@@ -159,7 +159,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         EXPECT_EQ(errors.front(), c.message);
         EXPECT_EQ(Lines(outcome.out).size(), c.rowsOut);
         if (c.status == 2) {
-            EXPECT_TRUE(errors.at(1).starts_with("usage: "));
+            EXPECT_TRUE(errors.at(1).starts_with("Usage: "));
         }
     }
 }
