@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -14,6 +13,7 @@
 
 #include "core/run_time_error.h"
 #include "core/sheet_actions.h"
+#include "ui/assets.h"
 #include "ui/colours.h"
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
@@ -250,7 +250,7 @@ void MainWindow::buildPictureAndLine() {
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setAccessibleName(QStringLiteral("Antenna: HEIGHT, SIDE and GAP"));
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/antenna.png")));
+    picture->setPixmap(PngAsset(QStringLiteral(":/assets/antenna.png")));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setGeometry(TwipsRect(5160, 1680, 2610, 3555));
