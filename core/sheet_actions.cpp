@@ -72,12 +72,12 @@ const SheetAction& Action(ActionId id) {
 }
 
 std::vector<Field> Inputs(const SheetAction& action) {
+    const auto has = [](const std::vector<Field>& fields, Field field) {
+        return std::find(fields.begin(), fields.end(), field) != fields.end();
+    };
     std::vector<Field> inputs;
-    std::vector<Field> written;
+    std::vector<Field> written;  // for sure: a WriteIfListed may not happen
     for (const ActionStep& step : action.steps) {
-        const auto has = [](const std::vector<Field>& fields, Field field) {
-            return std::find(fields.begin(), fields.end(), field) != fields.end();
-        };
         if (step.kind == StepKind::Write) written.push_back(step.field);
         if (step.IsRead() && !has(written, step.field) && !has(inputs, step.field)) {
             inputs.push_back(step.field);
