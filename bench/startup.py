@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Start-up time and peak memory of the program against a bare Qt window.
 
-Starts each program under Xvfb, alternating, and measures the time until its
-window is mapped (polled with xdotool) and its peak resident memory (VmHWM)
-once it is up. Prints the medians and the ratios program / bare window.
+The bare window (bench/bare_window.cpp) is a Qt Widgets window of the same
+size with a few line edits and a button, so that it loads fonts and lays out
+text as the program does. Starts each program under Xvfb, alternating, and
+measures the time until its window is mapped (polled with xdotool) and its
+peak resident memory (VmHWM) once it is up. Prints the medians and the ratios
+program / bare window.
 
     bench/startup.py [--runs 15] [--build build/default]
 Needs Xvfb and xdotool (Debian: xvfb, xdotool).

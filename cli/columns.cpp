@@ -6,18 +6,18 @@ namespace corvanta::cli {
 
 const std::array<Column, kColumnCount> kColumns = {{
     {"sides", "sides", std::nullopt},
-    {"frequency_mhz", "MHz", Field::Text2},
-    {"awg", "AWG", Field::Text4},
-    {"diameter_in", "dia in", Field::Text6},
-    {"diameter_mm", "dia mm", Field::Text8},
-    {"height_in", "HEIGHT in", Field::Text11},
-    {"height_mm", "HEIGHT mm", Field::Text13},
-    {"side_in", "SIDE in", Field::Text16},
-    {"side_mm", "SIDE mm", Field::Text17},
-    {"gap_in", "GAP in", Field::Text19},
-    {"gap_mm", "GAP mm", Field::Text20},
-    {"match_in", "MATCH in", Field::Text22},
-    {"match_mm", "MATCH mm", Field::Text23},
+    {"frequency_mhz", "MHz", Field::Frequency},
+    {"awg", "AWG", Field::Gauge},
+    {"diameter_in", "dia in", Field::DiameterInch},
+    {"diameter_mm", "dia mm", Field::DiameterMm},
+    {"height_in", "HEIGHT in", Field::HeightInch},
+    {"height_mm", "HEIGHT mm", Field::HeightMm},
+    {"side_in", "SIDE in", Field::SideInch},
+    {"side_mm", "SIDE mm", Field::SideMm},
+    {"gap_in", "GAP in", Field::GapInch},
+    {"gap_mm", "GAP mm", Field::GapMm},
+    {"match_in", "MATCH in", Field::MatchInch},
+    {"match_mm", "MATCH mm", Field::MatchMm},
     {"min_diameter_mm", "min dia mm", std::nullopt},
     {"thickness_ratio", "ratio", std::nullopt},
     {"coefficient", "coefficient", std::nullopt},
@@ -39,10 +39,10 @@ DesignRow RowOf(const Design& design) {
 
 std::string_view OptionOf(Field field) {
     switch (field) {
-    case Field::Text2: return "--freq";
-    case Field::Text4: return "--awg";
-    case Field::Text6: return "--inch";
-    case Field::Text8: return "--mm";
+    case Field::Frequency: return "--freq";
+    case Field::Gauge: return "--awg";
+    case Field::DiameterInch: return "--inch";
+    case Field::DiameterMm: return "--mm";
     default: return FieldName(field);
     }
 }

@@ -52,12 +52,6 @@ std::vector<std::string> SplitList(const std::string& list) {
     return items;
 }
 
-double NumberOption(const std::string& option, const std::string& text) {
-    const Parsed<double> parsed = ParseDouble(text);
-    if (!parsed) throw UsageError(option + " \"" + text + "\" is not a number");
-    return *parsed.value;
-}
-
 // FROM:TO:POINTS, in MHz.
 void SetSweep(nec::CheckOptions& check, const std::string& text) {
     const std::size_t first = text.find(':');
@@ -81,6 +75,12 @@ void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
 }
 
 }  // namespace
+
+double NumberOption(const std::string& option, const std::string& text) {
+    const Parsed<double> parsed = ParseDouble(text);
+    if (!parsed) throw UsageError(option + " \"" + text + "\" is not a number");
+    return *parsed.value;
+}
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     Invocation invocation;
@@ -233,26 +233,26 @@ const std::string kCheckUsage = "corvanta-cli check " + kModel +
 }  // namespace
 
 std::string ShortUsage() {
-    return "usage: " + kDesignUsage + "\n       " + kTableUsage + "\n       " + kNecUsage +
-           "\n       " + kCheckUsage + "\n       corvanta-cli bands\n       corvanta-cli --version\n";
+    return "Usage: " + kDesignUsage + "\n  or:  " + kTableUsage + "\n  or:  " + kNecUsage +
+           "\n  or:  " + kCheckUsage + "\n  or:  corvanta-cli bands\n  or:  corvanta-cli --version\n";
 }
 
 std::string UsageText(std::optional<Command> command) {
     if (command == Command::Design) {
-        return "usage: " + kDesignUsage +
+        return "Usage: " + kDesignUsage +
                "\n\nA prism loop design, as the window computes it: the frequency in MHz,\n"
                "ACCEPT, then the size's CHANGE if one is given, then COMPUTE. Without\n"
                "--sides both the three- and the four-sided loop are printed.\n";
     }
     if (command == Command::Table) {
-        return "usage: " + kTableUsage +
+        return "Usage: " + kTableUsage +
                "\n\nOne design per frequency (and shape). --band takes band names (corvanta-cli\n"
                "bands lists them) and gives each band's low edge, centre and high edge;\n"
                "--freqs takes a comma-separated list; --from/--to/--step a sweep in MHz.\n"
                "A failing row stops the table after the rows before it.\n";
     }
     if (command == Command::Nec) {
-        return "usage: " + kNecUsage +
+        return "Usage: " + kNecUsage +
                "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) that\n"
                "every NEC-2 program reads (no line over 80 columns, millimetres under a GS\n"
                "card): the two polygons and the verticals, the feed gap as the middle\n"
@@ -266,7 +266,7 @@ std::string UsageText(std::optional<Command> command) {
                "(EK), or is refused with the reason.\n";
     }
     if (command == Command::Check) {
-        return "usage: " + kCheckUsage +
+        return "Usage: " + kCheckUsage +
                "\n\nRuns the model through nec2c (Debian's package nec2c) and reports the\n"
                "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
                "and 50 ohm, the gain at its best elevation and the efficiency at the\n"
@@ -281,7 +281,7 @@ std::string UsageText(std::optional<Command> command) {
                "answer is broken, 3 when a sanity check fails, 130 when interrupted.\n";
     }
     if (command == Command::Bands) {
-        return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";
+        return "Usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";
     }
     return ShortUsage() +
            "\nPrism loop antenna designs from the command line. Numbers are read and\n"

@@ -41,6 +41,9 @@ struct Invocation {
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);
 
+// The number an option's text stands for, or a UsageError naming both.
+double NumberOption(const std::string& option, const std::string& text);
+
 // The usage lines of every command.
 std::string ShortUsage();
 

@@ -32,27 +32,11 @@ constexpr int kModelInsane = 3;  // check: a sanity check of the model failed
 constexpr int kInterrupted = 130;
 constexpr std::size_t kMostRows = 10000;
 
-// "error 13: Type mismatch: --freq "abc" is not a number".
+// "Error 13: Type mismatch: --freq "abc" is not a number".
 std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
-    std::string line = "error " + std::to_string(static_cast<int>(error.Number())) + ": " +
-                       std::string(Description(error.Number()));
-    if (const auto field = error.FailedField()) {
-        line += ": " + std::string(OptionOf(*field)) + " \"" + error.FieldText() + "\"";
-        line += error.Number() == ErrorNumber::TypeMismatch ? " is not a number" : " is out of range";
-    } else {
-        line += ": the design for --freq \"" + request.frequency + "\"";
-        if (request.size) line += " with the size \"" + request.size->text + "\"";
-        line += " cannot be computed";
-    }
-    return line;
-}
-
-double SweepNumber(const std::string& option, const std::string& text) {
-    const Parsed<double> parsed = ParseDouble(text);
-    if (!parsed) {
-        throw UsageError(option + " \"" + text + "\" is not a number");
-    }
-    return *parsed.value;
+    std::string subject = "the design for --freq \"" + request.frequency + "\"";
+    if (request.size) subject += " with the size \"" + request.size->text + "\"";
+    return FailureText(error, [](Field field) { return std::string(OptionOf(field)); }, subject);
 }
 
 // The frequency texts of a table, as they go into the frequency field.
@@ -60,9 +44,9 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     if (!invocation.frequencies.empty()) return invocation.frequencies;
     std::vector<std::string> texts;
     if (invocation.sweep) {
-        const double from = SweepNumber("--from", invocation.sweep->from);
-        const double to = SweepNumber("--to", invocation.sweep->to);
-        const double step = SweepNumber("--step", invocation.sweep->step);
+        const double from = NumberOption("--from", invocation.sweep->from);
+        const double to = NumberOption("--to", invocation.sweep->to);
+        const double step = NumberOption("--step", invocation.sweep->step);
         if (!(step > 0) || from > to) throw UsageError("a sweep needs --from <= --to and --step > 0");
         // A tolerance of a millionth of a step keeps the last edge that
         // repeated additions would miss by a rounding.

@@ -21,40 +21,40 @@ constexpr int kConductorDecimals = 3;   // ACCEPT's mm and every written inch
 
 // Classifies the inch field as it now stands and writes the code.
 void WriteGaugeFromInchField(DesignSheet& sheet, NumberFormat format) {
-    const double inch = ReadDouble(sheet, Field::Text6, format);
-    sheet.Replace(Field::Text4, FormatInteger(WireGaugeTable::InchToGauge(inch)));
+    const double inch = ReadDouble(sheet, Field::DiameterInch, format);
+    sheet.Replace(Field::Gauge, FormatInteger(WireGaugeTable::InchToGauge(inch)));
 }
 
 }  // namespace
 
 void Accept(DesignSheet& sheet, NumberFormat format) {
-    const float designFrequency = ReadSingle(sheet, Field::Text2, format);
-    sheet.Replace(Field::Text8,
+    const float designFrequency = ReadSingle(sheet, Field::Frequency, format);
+    sheet.Replace(Field::DiameterMm,
                   FormatDouble(RoundDecimals(MinimumDiameterMm(designFrequency), kConductorDecimals),
                                format));
     // Read back as a double: the inch size follows the rounded mm text.
-    const double mm = ReadDouble(sheet, Field::Text8, format);
-    sheet.Replace(Field::Text6,
+    const double mm = ReadDouble(sheet, Field::DiameterMm, format);
+    sheet.Replace(Field::DiameterInch,
                   FormatDouble(RoundDecimals(Multiply(mm, kInchPerMm), kConductorDecimals), format));
     WriteGaugeFromInchField(sheet, format);
 }
 
 void ChangeGauge(DesignSheet& sheet, NumberFormat format) {
-    const double gauge = ReadDouble(sheet, Field::Text4, format);
+    const double gauge = ReadDouble(sheet, Field::Gauge, format);
     if (const auto inch = WireGaugeTable::GaugeToInch(gauge)) {
-        sheet.Replace(Field::Text6, FormatDouble(*inch, format));
+        sheet.Replace(Field::DiameterInch, FormatDouble(*inch, format));
     }
     // An unlisted gauge leaves the inch field as it was, and the mm field is
     // still brought in line with it.
-    const float sizeValue = ReadSingle(sheet, Field::Text6, format);
-    sheet.Replace(Field::Text8,
+    const float sizeValue = ReadSingle(sheet, Field::DiameterInch, format);
+    sheet.Replace(Field::DiameterMm,
                   FormatDouble(RoundDecimals(Divide(sizeValue, kInchPerMm), kMmDecimalsFromInch),
                                format));
 }
 
 void ChangeInch(DesignSheet& sheet, NumberFormat format) {
-    const float inchValue = ReadSingle(sheet, Field::Text6, format);
-    sheet.Replace(Field::Text8,
+    const float inchValue = ReadSingle(sheet, Field::DiameterInch, format);
+    sheet.Replace(Field::DiameterMm,
                   FormatDouble(RoundDecimals(Divide(inchValue, kInchPerMm), kMmDecimalsFromInch),
                                format));
     // The gauge is classified from the double reading of the same text: a
@@ -63,8 +63,8 @@ void ChangeInch(DesignSheet& sheet, NumberFormat format) {
 }
 
 void ChangeMm(DesignSheet& sheet, NumberFormat format) {
-    const float sizeValue = ReadSingle(sheet, Field::Text8, format);
-    sheet.Replace(Field::Text6,
+    const float sizeValue = ReadSingle(sheet, Field::DiameterMm, format);
+    sheet.Replace(Field::DiameterInch,
                   FormatDouble(RoundDecimals(Multiply(sizeValue, kInchPerMm), kConductorDecimals),
                                format));
     WriteGaugeFromInchField(sheet, format);

@@ -1,6 +1,7 @@
 #include "core/compute.h"
 
 #include <array>
+#include <optional>
 
 #include "core/checked_arithmetic.h"
 #include "core/sheet_access.h"
@@ -72,68 +73,69 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     ComputeTrace t;
 
     // The matching section is cut for the frequency as entered.
-    t.designFrequency = ReadSingle(sheet, Field::Text2, format);
-    const float f = t.designFrequency;
-    t.matchLength = Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
-    sheet.Replace(Field::Text23, FormatSingle(t.matchLength, format));
+    const float f = ReadSingle(sheet, Field::Frequency, format);  // the design frequency
+    const float matchLength =
+        Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
+    sheet.Replace(Field::MatchMm, FormatSingle(matchLength, format));
     // The only inch result shown unrounded, with all 15 digits.
-    sheet.Replace(Field::Text22, FormatDouble(Divide(t.matchLength, kMillimetresPerInch), format));
+    sheet.Replace(Field::MatchInch, FormatDouble(Divide(matchLength, kMillimetresPerInch), format));
 
     // Correct the frequency for a conductor thicker than the minimum.
-    t.conductorDiameter = ReadSingle(sheet, Field::Text8, format);
+    const float conductorDiameter = ReadSingle(sheet, Field::DiameterMm, format);
     t.minDiameter = Narrow(MinimumDiameterMm(f));
-    t.thicknessRatio = Narrow(Multiply(
-        Subtract(Divide(t.conductorDiameter, t.minDiameter), kRatioOne), kRatioTenths));
+    t.thicknessRatio = Narrow(
+        Multiply(Subtract(Divide(conductorDiameter, t.minDiameter), kRatioOne), kRatioTenths));
     if (t.thicknessRatio > kRatioLimit) t.thicknessRatio = kRatioLimit;
     t.coefficient = BandCoefficient(t.thicknessRatio);
     t.correctedFrequency = Narrow(
         Multiply(Subtract(kCorrectionOne, Multiply(t.coefficient, t.thicknessRatio)), f));
     const float fc = t.correctedFrequency;
 
-    // The height stays a double all the way to its text.
+    // The height stays a double all the way to its text; none without a side choice.
+    std::optional<double> loopHeight;
     switch (sheet.Side()) {
     case SideChoice::Three:
-        t.loopHeight = Divide(WavelengthMm(fc), kThreeSidedHeightDivisor);
+        loopHeight = Divide(WavelengthMm(fc), kThreeSidedHeightDivisor);
         break;
     case SideChoice::Four:
-        t.loopHeight = Multiply(WavelengthMm(fc), kFourSidedHeightFactor);
+        loopHeight = Multiply(WavelengthMm(fc), kFourSidedHeightFactor);
         break;
     case SideChoice::None:
         break;
     }
-    if (t.loopHeight) {
-        sheet.Replace(Field::Text13, FormatDouble(RoundDecimals(*t.loopHeight, kLengthDecimals), format));
-        sheet.Replace(Field::Text11,
-                      FormatDouble(RoundDecimals(Divide(*t.loopHeight, kMillimetresPerInch),
+    if (loopHeight) {
+        sheet.Replace(Field::HeightMm, FormatDouble(RoundDecimals(*loopHeight, kLengthDecimals), format));
+        sheet.Replace(Field::HeightInch,
+                      FormatDouble(RoundDecimals(Divide(*loopHeight, kMillimetresPerInch),
                                                  kLengthDecimals),
                                    format));
     } else {
-        sheet.Replace(Field::Text13, "0");
-        sheet.Replace(Field::Text11, "0");
+        sheet.Replace(Field::HeightMm, "0");
+        sheet.Replace(Field::HeightInch, "0");
     }
 
+    float sideLength = 0.0F;
     switch (sheet.Side()) {
     case SideChoice::Three:
-        t.sideLength = Narrow(Divide(WavelengthMm(fc), kThreeSidedSideDivisor));
+        sideLength = Narrow(Divide(WavelengthMm(fc), kThreeSidedSideDivisor));
         break;
     case SideChoice::Four:
-        t.sideLength = Narrow(Multiply(WavelengthMm(fc), kFourSidedSideFactor));
+        sideLength = Narrow(Multiply(WavelengthMm(fc), kFourSidedSideFactor));
         break;
     case SideChoice::None:
-        t.sideLength = 0.0F;
         break;
     }
     // The side is a float, so its millimetre text has at most 7 digits.
-    sheet.Replace(Field::Text17, FormatSingle(RoundDecimals(t.sideLength, kLengthDecimals), format));
-    sheet.Replace(Field::Text16,
-                  FormatDouble(RoundDecimals(Divide(t.sideLength, kMillimetresPerInch),
+    sheet.Replace(Field::SideMm, FormatSingle(RoundDecimals(sideLength, kLengthDecimals), format));
+    sheet.Replace(Field::SideInch,
+                  FormatDouble(RoundDecimals(Divide(sideLength, kMillimetresPerInch),
                                              kLengthDecimals),
                                format));
 
-    t.gapLength = Narrow(Divide(WavelengthMm(fc), kGapDivisor));
-    sheet.Replace(Field::Text20, FormatSingle(RoundDecimals(t.gapLength, kLengthDecimals), format));
-    sheet.Replace(Field::Text19,
-                  FormatDouble(RoundDecimals(Divide(t.gapLength, kMillimetresPerInch),
+    const float gapLength = Narrow(Divide(WavelengthMm(fc), kGapDivisor));
+    sheet.Replace(Field::GapMm, FormatSingle(RoundDecimals(gapLength, kLengthDecimals), format));
+    sheet.Replace(Field::GapInch,
+                  FormatDouble(RoundDecimals(Divide(gapLength, kMillimetresPerInch),
                                              kLengthDecimals),
                                format));
     return t;

@@ -1,30 +1,33 @@
 #include "core/design_run.h"
 
-#include "conductor/conductor_actions.h"
+#include <array>
+
+#include "core/sheet_actions.h"
 
 namespace corvanta {
+
+namespace {
+
+// The CHANGE under the box a size is typed into.
+const SheetAction& ChangeFor(SizeUnit unit) {
+    constexpr std::array<ActionId, 3> kChanges = {ActionId::ChangeGauge, ActionId::ChangeInch,
+                                                  ActionId::ChangeMm};
+    return Action(kChanges[static_cast<std::size_t>(unit)]);
+}
+
+}  // namespace
 
 Design RunDesign(const DesignRequest& request) {
     Design design;
     design.sides = request.sides;
     DesignSheet& sheet = design.sheet;
-    sheet.Replace(Field::Text2, request.frequency);
-    Accept(sheet);
+    sheet.Edit(Field::Frequency, request.frequency);
+    Action(ActionId::Accept).run(sheet, {});
     if (request.size) {
-        switch (request.size->unit) {
-        case SizeUnit::Gauge:
-            sheet.Replace(Field::Text4, request.size->text);
-            ChangeGauge(sheet);
-            break;
-        case SizeUnit::Inch:
-            sheet.Replace(Field::Text6, request.size->text);
-            ChangeInch(sheet);
-            break;
-        case SizeUnit::Mm:
-            sheet.Replace(Field::Text8, request.size->text);
-            ChangeMm(sheet);
-            break;
-        }
+        const SheetAction& change = ChangeFor(request.size->unit);
+        // A CHANGE's one input is the box it stands under.
+        sheet.Edit(Inputs(change).front(), request.size->text);
+        change.run(sheet, {});
     }
     sheet.SetSide(request.sides);
     design.trace = Compute(sheet);

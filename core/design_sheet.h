@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/field.h"
 
@@ -14,9 +15,8 @@ namespace corvanta {
 // action reads a field as a number.
 class DesignSheet {
 public:
-    // Called after every change of a field's text, with the new text, so that
-    // a view shows an action's writes at once (also those made before the
-    // action failed).
+    // Called after every write of an action, with the new text, so that a
+    // view shows it at once (also the writes made before the action failed).
     using ChangeObserver = std::function<void(Field, std::string_view)>;
 
     DesignSheet();
@@ -25,7 +25,13 @@ public:
     static std::string_view StartText(Field field);
 
     const std::string& Read(Field field) const { return texts_[FieldIndex(field)]; }
+
+    // An action's write: the observer is told.
     void Replace(Field field, std::string text);
+
+    // The user's own edit, from the view that already shows it: the observer
+    // is not told, so that a keystroke does not come back to its box.
+    void Edit(Field field, std::string text) { texts_[FieldIndex(field)] = std::move(text); }
 
     SideChoice Side() const { return side_; }
     // Choosing three or four sides replaces the other; there is no way back

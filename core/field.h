@@ -7,12 +7,29 @@
 
 namespace corvanta {
 
-// The 24 named text fields of the design sheet. Even numbers up to Text8 and
-// the result rows hold values; the rest are captions and the title line.
+// The 24 named text fields of the design sheet, by the names of the boxes
+// that show them. Even numbers up to Text8 and the result rows hold values;
+// the rest are captions and the title line.
 enum class Field : std::uint8_t {
     Text1 = 1, Text2, Text3, Text4, Text5, Text6, Text7, Text8,
     Text9, Text10, Text11, Text12, Text13, Text14, Text15, Text16,
     Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24,
+
+    // The value fields by what they hold, for the code that computes with
+    // them. The result rows are height, side, gap and the 300 ohm series
+    // matching section, each in inches and in millimetres.
+    Frequency = Text2,  // MHz
+    Gauge = Text4,      // AWG code
+    DiameterInch = Text6,
+    DiameterMm = Text8,
+    HeightInch = Text11,
+    HeightMm = Text13,
+    SideInch = Text16,
+    SideMm = Text17,
+    GapInch = Text19,
+    GapMm = Text20,
+    MatchInch = Text22,
+    MatchMm = Text23,
 };
 
 inline constexpr std::size_t kFieldCount = 24;

@@ -1,6 +1,7 @@
 #include "core/field_conversion.h"
 
 #include <array>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -109,12 +110,9 @@ Parsed<T> Parse(std::string_view text, NumberFormat format) {
 // Works in stack buffers: this runs for every field an action writes.
 template <typename T>
 std::string FormatGeneral(T value, int precision, char separator) {
+    assert(std::isfinite(value));
     if (value == T{0}) return "0";
     std::array<char, 64> buffer{};
-    if (!std::isfinite(value)) {
-        const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-        return std::string(buffer.data(), result.ptr);
-    }
 
     // Correctly rounded to `precision` digits: "d.dddddde+XX".
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
@@ -123,7 +121,7 @@ std::string FormatGeneral(T value, int precision, char separator) {
     std::array<char, 24> digits{};
     int digitCount = 0;
     const char* p = buffer.data();
-    for (; *p != 'e'; ++p) {
+    for (; p != result.ptr && *p != 'e'; ++p) {
         if (*p != '.') digits[static_cast<std::size_t>(digitCount++)] = *p;
     }
     int exponent = 0;

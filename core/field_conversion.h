@@ -46,11 +46,16 @@ Parsed<double> ParseDouble(std::string_view text, NumberFormat format = {});
 // significant digits: positional from 0.0001 up to below 10^7 (float) or
 // 10^15 (double), exponent form outside; no trailing zeros, "0" before the
 // separator below 1, a sign only for negatives, and zero is always "0".
-//     146      -> "146"           0.0031   -> "0.0031"
-//     0.1f     -> "0.1" / "0.100000001490116" (FormatDouble of the widened float)
-//     -2.5     -> "-2.5"          0.00001  -> "1E-05"
-//     12345678 -> "1.234568E+07" / "12345678"
-//     1E+15    -> "1E+15"
+// The value is finite: every number an action writes came out of a checked
+// step or a parse, and neither lets an infinity or a NaN through.
+//                  FormatSingle      FormatDouble
+//     146      ->  "146"             "146"
+//     0.0031   ->  "0.0031"          "0.0031"
+//     0.1f     ->  "0.1"             "0.100000001490116"  (the widened float)
+//     -2.5     ->  "-2.5"            "-2.5"
+//     0.00001  ->  "1E-05"           "1E-05"
+//     12345678 ->  "1.234568E+07"    "12345678"
+//     1E+15    ->  "1E+15"           "1E+15"
 std::string FormatSingle(float value, NumberFormat format = {});
 std::string FormatDouble(double value, NumberFormat format = {});
 

@@ -13,22 +13,55 @@ std::string_view Description(ErrorNumber number) {
     return "Unknown error";
 }
 
+std::string ErrorLine(int number, std::string_view description) {
+    return "Error " + std::to_string(number) + ": " + std::string(description);
+}
+
 namespace {
 
-std::string What(ErrorNumber number) {
-    return "Error " + std::to_string(static_cast<int>(number)) + ": " +
-           std::string(Description(number));
+constexpr std::size_t kShownCharacters = 60;
+
+// The first 60 characters of a UTF-8 text, never cut inside a character.
+std::string Shown(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+        if (!continuation && characters++ == kShownCharacters) {
+            return std::string(text.substr(0, i)) + "...";
+        }
+    }
+    return std::string(text);
 }
+
+std::string Compose(ErrorNumber number, const std::optional<Field>& field,
+                    std::string_view fieldText, const FieldNamer& name, std::string_view subject) {
+    std::string text = ErrorLine(static_cast<int>(number), Description(number));
+    if (field) {
+        text += ": " + name(*field) + " \"" + Shown(fieldText) + "\"";
+        text += number == ErrorNumber::TypeMismatch ? " is not a number" : " is out of range";
+    } else if (!subject.empty()) {
+        text += " in ";
+        text += subject;
+    }
+    return text;
+}
+
+std::string BoxName(Field field) { return std::string(FieldName(field)); }
 
 }  // namespace
 
 RunTimeError::RunTimeError(ErrorNumber number)
-    : std::runtime_error(What(number)), number_(number) {}
+    : std::runtime_error(Compose(number, std::nullopt, {}, BoxName, {})), number_(number) {}
 
 RunTimeError::RunTimeError(ErrorNumber number, Field field, std::string fieldText)
-    : std::runtime_error(What(number)),
+    : std::runtime_error(Compose(number, field, fieldText, BoxName, {})),
       number_(number),
       field_(field),
       fieldText_(std::move(fieldText)) {}
+
+std::string FailureText(const RunTimeError& error, const FieldNamer& name,
+                        std::string_view subject) {
+    return Compose(error.Number(), error.FailedField(), error.FieldText(), name, subject);
+}
 
 }  // namespace corvanta

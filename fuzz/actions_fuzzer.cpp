@@ -1,20 +1,19 @@
 // Random texts in the frequency and conductor fields, a random side choice,
 // then a random run of actions. Each action must end normally or with 6, 11
-// or 13; the fields it wrote must follow its order of writes (all of them on
-// success, those before the failing step on failure); and everything an
-// action writes must read back as a number.
+// or 13; the fields it wrote must follow its steps in kSheetActions (all of
+// them on success, those before the failing step on failure, a failed read
+// being a read of that field); and everything an action writes must read
+// back as a number.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <vector>
 
-#include "conductor/conductor_actions.h"
-#include "core/compute.h"
 #include "core/design_sheet.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "core/sheet_actions.h"
 
 namespace {
 
@@ -27,28 +26,30 @@ void Check(bool condition, const char* what) {
     }
 }
 
-struct ActionSpec {
-    void (*run)(DesignSheet&);
-    std::vector<Field> writes;  // in order, on success
-    // How many writes come before each field the action may fail to read.
-    std::vector<std::pair<Field, std::size_t>> reads;
-};
+// The writes of the steps before `end`, with or without the write that
+// only a listed gauge makes.
+std::vector<Field> WritesBefore(const SheetAction& action, std::size_t end, bool listed) {
+    std::vector<Field> writes;
+    for (std::size_t i = 0; i < end; ++i) {
+        const ActionStep& step = action.steps[i];
+        if (step.kind == StepKind::Write || (step.kind == StepKind::WriteIfListed && listed)) {
+            writes.push_back(step.field);
+        }
+    }
+    return writes;
+}
 
-const ActionSpec kActions[] = {
-    {[](DesignSheet& s) { Compute(s); },
-     {Field::Text23, Field::Text22, Field::Text13, Field::Text11, Field::Text17, Field::Text16,
-      Field::Text20, Field::Text19},
-     {{Field::Text2, 0}, {Field::Text8, 2}}},
-    {[](DesignSheet& s) { Accept(s); }, {Field::Text8, Field::Text6, Field::Text4}, {{Field::Text2, 0}}},
-    // CHANGE (gauge) writes the inch field only for a listed gauge.
-    {[](DesignSheet& s) { ChangeGauge(s); }, {Field::Text6, Field::Text8},
-     {{Field::Text4, 0}, {Field::Text6, 0}}},
-    {[](DesignSheet& s) { ChangeInch(s); }, {Field::Text8, Field::Text4}, {{Field::Text6, 0}}},
-    {[](DesignSheet& s) { ChangeMm(s); }, {Field::Text6, Field::Text4}, {{Field::Text8, 0}}},
-};
-
-bool IsPrefix(const std::vector<Field>& part, const std::vector<Field>& whole) {
-    return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+// Whether the writes are those of the steps before some step that `stops`
+// accepts as the one the action ended at.
+template <typename Stops>
+bool EndedAt(const SheetAction& action, const std::vector<Field>& writes, Stops stops) {
+    for (std::size_t end = 0; end <= action.steps.size(); ++end) {
+        if (!stops(end)) continue;
+        if (writes == WritesBefore(action, end, true) || writes == WritesBefore(action, end, false)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -56,8 +57,8 @@ bool IsPrefix(const std::vector<Field>& part, const std::vector<Field>& whole) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     DesignSheet sheet;
-    for (Field field : {Field::Text2, Field::Text4, Field::Text6, Field::Text8}) {
-        sheet.Replace(field, provider.ConsumeRandomLengthString(256));
+    for (Field field : {Field::Frequency, Field::Gauge, Field::DiameterInch, Field::DiameterMm}) {
+        sheet.Edit(field, provider.ConsumeRandomLengthString(256));
     }
     const auto side = provider.ConsumeIntegralInRange<int>(0, 2);
     sheet.SetSide(side == 0 ? SideChoice::None : side == 1 ? SideChoice::Three : SideChoice::Four);
@@ -68,28 +69,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(static_cast<bool>(ParseDouble(text)), "an action wrote a text that is no number");
     });
     for (int step = 0; step < 8 && provider.remaining_bytes() > 0; ++step) {
-        const ActionSpec& action = kActions[provider.ConsumeIntegralInRange<std::size_t>(0, 4)];
+        const SheetAction& action =
+            kSheetActions[provider.ConsumeIntegralInRange<std::size_t>(0, kSheetActions.size() - 1)];
         writes.clear();
+        const std::size_t last = action.steps.size();
         try {
-            action.run(sheet);
-            const bool listedGauge = writes.size() == 2;
-            if (&action == &kActions[2] && !listedGauge) {
-                Check(writes == std::vector<Field>{Field::Text8}, "CHANGE (gauge) writes");
-            } else {
-                Check(writes == action.writes, "writes of a finished action");
-            }
+            action.run(sheet, {});
+            Check(EndedAt(action, writes, [last](std::size_t end) { return end == last; }),
+                  "writes of a finished action");
         } catch (const RunTimeError& error) {
             const int number = static_cast<int>(error.Number());
             Check(number == 6 || number == 11 || number == 13, "error number");
-            Check(IsPrefix(writes, action.writes) && writes.size() < action.writes.size(),
-                  "writes before a failure");
             if (const auto field = error.FailedField()) {
-                bool known = false;
-                for (const auto& [read, before] : action.reads) {
-                    if (read == *field && writes.size() == before) known = true;
-                }
-                Check(known, "failed read at the wrong step");
+                Check(EndedAt(action, writes,
+                              [&](std::size_t end) {
+                                  return end < last && action.steps[end].IsRead() &&
+                                         action.steps[end].field == *field;
+                              }),
+                      "failed read at the wrong step");
                 Check(error.FieldText() == sheet.Read(*field), "failed field text");
+            } else {
+                Check(EndedAt(action, writes, [last](std::size_t end) { return end < last; }),
+                      "writes before a failure");
             }
         }
     }

@@ -59,17 +59,17 @@ double LoopModel::CircumradiusMm() const {
     return sideMm / (2 * std::sin(std::numbers::pi / sides));
 }
 
-double DesignMHz(const Design& design) { return Number(design, Field::Text2, "frequency"); }
+double DesignMHz(const Design& design) { return Number(design, Field::Frequency, "frequency"); }
 
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap) {
     LoopModel m;
     m.sides = design.sides == SideChoice::Four ? 4 : 3;
     m.designMHz = DesignMHz(design);
-    m.radiusMm = Number(design, Field::Text8, "conductor diameter") / 2;
-    m.heightMm = Number(design, Field::Text13, "HEIGHT");
-    m.sideMm = Number(design, Field::Text17, "SIDE");
-    m.gapMm = Number(design, Field::Text20, "GAP");
+    m.radiusMm = Number(design, Field::DiameterMm, "conductor diameter") / 2;
+    m.heightMm = Number(design, Field::HeightMm, "HEIGHT");
+    m.sideMm = Number(design, Field::SideMm, "SIDE");
+    m.gapMm = Number(design, Field::GapMm, "GAP");
     m.placement = placement;
     highestMHz = std::max(highestMHz, m.designMHz);
 
@@ -107,11 +107,11 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     }
 
     m.comments = {
-        "corvanta " + design.Text(Field::Text2) + " MHz, " + std::to_string(m.sides) +
+        "corvanta " + design.Text(Field::Frequency) + " MHz, " + std::to_string(m.sides) +
             " sided prism loop, millimetres",
-        "HEIGHT " + design.Text(Field::Text13) + ", SIDE " + design.Text(Field::Text17) +
-            ", GAP " + design.Text(Field::Text20) + " mm",
-        "conductor " + design.Text(Field::Text8) + " mm (AWG " + design.Text(Field::Text4) +
+        "HEIGHT " + design.Text(Field::HeightMm) + ", SIDE " + design.Text(Field::SideMm) +
+            ", GAP " + design.Text(Field::GapMm) + " mm",
+        "conductor " + design.Text(Field::DiameterMm) + " mm (AWG " + design.Text(Field::Gauge) +
             "), copper",
         "fed at the middle segment of every vertical, 1 V in phase",
     };

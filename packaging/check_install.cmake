@@ -17,7 +17,10 @@ set(expected
     share/icons/hicolor/48x48/apps/org.zorvex.Corvanta.png
     share/icons/hicolor/256x256/apps/org.zorvex.Corvanta.png
     share/icons/hicolor/scalable/apps/org.zorvex.Corvanta.svg
-    share/doc/corvanta/LICENSE)
+    share/doc/corvanta/copyright
+    share/doc/corvanta/changelog.gz
+    share/man/man1/corvanta.1.gz
+    share/man/man1/corvanta-cli.1.gz)
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${path}")
         message(FATAL_ERROR "not installed: ${path}")

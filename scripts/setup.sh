@@ -9,7 +9,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
     fonts-liberation fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev
+    desktop-file-utils appstream dpkg-dev help2man lintian
     nec2c
     "$@"
 )

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <string_view>
 
 #include "core/run_time_error.h"
 
@@ -9,20 +10,21 @@ class QWidget;
 
 namespace corvanta::ui {
 
+struct LaunchFailure;
+
 // What went wrong in an action or in the launcher, as the user is told.
 struct Failure {
     int number = 0;
-    QString description;
-    // The field that could not be read, by what labels it, and its text.
-    std::optional<Field> field;
-    QString fieldLabel;
-    QString fieldText;
-
-    static Failure FromRunTimeError(const RunTimeError& error);
+    QString message;
+    std::optional<Field> field;  // the field that could not be read
 };
 
-// "Error 13: Type mismatch" and, for a field, which one and what it held.
-QString FailureMessage(const Failure& failure);
+// The failure of a window's action, its fields named by their captions:
+// "Error 13: Type mismatch: the MM field "abc" is not a number".
+Failure FailureOf(const RunTimeError& error, std::string_view action);
+
+// "Error 53: File not found: start.exe".
+Failure FailureOf(const LaunchFailure& failure);
 
 // Tells the user of a failure. The program keeps running afterwards.
 // Injected so that tests can record failures instead of opening a modal box.

@@ -9,13 +9,15 @@ namespace {
 
 // Resolved once: asking for a family the system lacks makes Qt search its
 // fallbacks again for every font, which is most of the window's start-up.
+// Looked up in the list of installed families rather than with hasFamily(),
+// which first asks fontconfig to resolve the name as an alias (a family
+// that is missing, as "MS Sans Serif" mostly is, costs a full match).
 const QString& SansFamily() {
     static const QString family = [] {
-        const QStringList wanted = {QStringLiteral("MS Sans Serif"),
-                                    QStringLiteral("Liberation Sans"),
-                                    QStringLiteral("DejaVu Sans")};
-        for (const QString& name : wanted) {
-            if (QFontDatabase::hasFamily(name)) return name;
+        const QStringList installed = QFontDatabase::families();
+        for (const QString& name : {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                                   QStringLiteral("DejaVu Sans")}) {
+            if (installed.contains(name, Qt::CaseInsensitive)) return name;
         }
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "ui/assets.h"
 #include "ui/error_reporter.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
@@ -30,8 +31,14 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));
+    // Ties the window to its desktop entry, whose icon theme has every size.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorvex.Corvanta"));
+    // The sizes a title bar, a task bar and a window switcher use; the menu's
+    // larger ones come from the installed icon theme.
     QIcon icon;
-    for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size));
+    for (int size : {16, 32, 48}) {
+        icon.addPixmap(corvanta::ui::PngAsset(QStringLiteral(":/assets/icon-%1.png").arg(size)));
+    }
     QApplication::setWindowIcon(icon);
 
     corvanta::ui::MessageBoxReporter reporter;

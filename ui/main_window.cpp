@@ -4,18 +4,20 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <algorithm>
 #include <limits>
 
-#include "conductor/conductor_actions.h"
-#include "core/compute.h"
 #include "core/run_time_error.h"
+#include "core/sheet_actions.h"
+#include "ui/assets.h"
+#include "ui/colours.h"
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
+#include "ui/line_breaks.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -23,11 +25,9 @@ namespace corvanta::ui {
 
 namespace {
 
-const QColor kPeach(255, 224, 192);
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
-const QColor kOrange(255, 128, 0);
-const QColor kPaleCyan(192, 255, 255);
+constexpr QColor kRed(255, 0, 0);
+constexpr QColor kOrange(255, 128, 0);
+constexpr QColor kPaleCyan(192, 255, 255);
 
 // How a text box looks. Captions sit on the window's peach without a border
 // and are not Tab stops (the user can still click into them and type);
@@ -72,20 +72,30 @@ constexpr std::array<TextBoxDesign, kFieldCount> kTextBoxes = {{
 struct ButtonDesign {
     const char* name;
     const char* caption;
-    const char* accessibleName;
     int left, top, width, height;  // twips
 };
 
-// Command1 .. Command7.
+// Command1 .. Command7. Which action each runs is in kSheetActions.
 constexpr std::array<ButtonDesign, 7> kButtons = {{
-    {"Command1", "CHANGE", "CHANGE gauge", 120, 2520, 855, 375},
-    {"Command2", "CHANGE", "CHANGE inch", 1800, 2520, 855, 375},
-    {"Command3", "CHANGE", "CHANGE mm", 3480, 2520, 855, 375},
-    {"Command4", "COMPUTE", "COMPUTE", 1680, 3120, 1935, 375},
-    {"Command5", "WEBSITE", "WEBSITE", 5040, 5520, 1215, 375},
-    {"Command6", "NOTES", "NOTES", 6480, 5520, 1215, 375},
-    {"Command7", "ACCEPT", "ACCEPT", 5640, 480, 1575, 375},
+    {"Command1", "CHANGE", 120, 2520, 855, 375},
+    {"Command2", "CHANGE", 1800, 2520, 855, 375},
+    {"Command3", "CHANGE", 3480, 2520, 855, 375},
+    {"Command4", "COMPUTE", 1680, 3120, 1935, 375},
+    {"Command5", "WEBSITE", 5040, 5520, 1215, 375},
+    {"Command6", "NOTES", 6480, 5520, 1215, 375},
+    {"Command7", "ACCEPT", 5640, 480, 1575, 375},
 }};
+
+// Every control in the order of its Tab index. The captions, the title and
+// the picture are links of the chain but no Tab stops, so that Tab from a
+// caption the user clicked into goes on to the next stop after it.
+constexpr std::array<std::string_view, 34> kTabOrder = {
+    "Text1",    "Text2",    "Picture1", "Text3",    "Text4",    "Text5",    "Text6",
+    "Text7",    "Text8",    "Text9",    "Command1", "Command2", "Command3", "Command4",
+    "Text10",   "Text11",   "Text12",   "Text13",   "Text14",   "Text15",   "Text16",
+    "Text17",   "Text18",   "Text19",   "Text20",   "Text21",   "Text22",   "Text23",
+    "Command5", "Command6", "Command7", "Text24",   "Option1",  "Option2",
+};
 
 // The look of each group, as a table: font, text and background colour
 // (none: the system's text-box colour), alignment.
@@ -98,7 +108,7 @@ struct LookDesign {
     Qt::Alignment alignment;
 };
 
-const std::array<LookDesign, 8> kLooks = {{
+constexpr std::array<LookDesign, 8> kLooks = {{
     {Look::Title, 12, Bold | Italic, &kBlue, &kPaleCyan, Qt::AlignHCenter},
     {Look::Labelling, 9.75, Bold, &kBlue, &kPeach, Qt::AlignLeft},
     {Look::RowCaption, 9.75, Bold, &kBlue, &kPeach, Qt::AlignRight},
@@ -109,38 +119,30 @@ const std::array<LookDesign, 8> kLooks = {{
     {Look::Value, 9.75, Bold, &kRed, nullptr, Qt::AlignHCenter},
 }};
 
+const LookDesign& DesignOf(Look look) {
+    return *std::find_if(kLooks.begin(), kLooks.end(),
+                         [look](const LookDesign& d) { return d.look == look; });
+}
+
+// One handler for each kind of box, for std::visit.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+bool IsCaption(Look look) { return look != Look::ConductorInput && look != Look::Value; }
+
+// Font, colours and focus, the same for either kind of box.
 void ApplyLook(QWidget* box, Look look) {
-    const LookDesign& design = *std::find_if(kLooks.begin(), kLooks.end(),
-                                             [look](const LookDesign& d) { return d.look == look; });
+    const LookDesign& design = DesignOf(look);
     box->setFont(SansFont(design.pointSize, design.style));
     QPalette palette = box->palette();
     if (design.text) palette.setColor(QPalette::Text, *design.text);
     if (design.base) palette.setColor(QPalette::Base, *design.base);
     box->setPalette(palette);
-    const bool caption = look != Look::ConductorInput && look != Look::Value;
-    box->setFocusPolicy(caption ? Qt::ClickFocus : Qt::StrongFocus);
-    if (auto* line = qobject_cast<QLineEdit*>(box)) {
-        line->setAlignment(design.alignment | Qt::AlignVCenter);
-        line->setFrame(!caption);
-    } else if (auto* edit = qobject_cast<QTextEdit*>(box)) {
-        QTextOption option = edit->document()->defaultTextOption();
-        option.setAlignment(design.alignment);
-        option.setWrapMode(QTextOption::WordWrap);
-        edit->document()->setDefaultTextOption(option);
-        edit->setFrameShape(QFrame::NoFrame);
-    }
-}
-
-// The multi-line box shows CR LF as a line break and gives the sheet CR LF back.
-QString ForMultiLineBox(const std::string& text) {
-    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-std::string FromMultiLineBox(const QString& text) {
-    QString crlf = text;
-    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return crlf.toStdString();
+    box->setFocusPolicy(IsCaption(look) ? Qt::ClickFocus : Qt::StrongFocus);
 }
 
 }  // namespace
@@ -163,27 +165,39 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     buildButtons();
     setTabOrder();
     bindSheet();
-    box(Field::Text2)->setFocus();
+    std::get<QLineEdit*>(boxes_[FieldIndex(Field::Text2)])->setFocus();
 }
 
 void MainWindow::buildTextBoxes() {
     for (const TextBoxDesign& design : kTextBoxes) {
+        const Qt::Alignment alignment = DesignOf(design.look).alignment;
         QWidget* widget = nullptr;
-        if (design.field == Field::Text21) {
-            text21_ = new QTextEdit(this);
-            text21_->setAcceptRichText(false);
-            text21_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            text21_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            text21_->setTabChangesFocus(true);
-            widget = text21_;
+        if (design.look == Look::MatchCaption) {
+            auto* edit = new QTextEdit(this);
+            edit->setAcceptRichText(false);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setTabChangesFocus(true);
+            edit->setFrameShape(QFrame::NoFrame);
+            QTextOption option = edit->document()->defaultTextOption();
+            option.setAlignment(alignment);
+            option.setWrapMode(QTextOption::WordWrap);
+            edit->document()->setDefaultTextOption(option);
+            boxes_[FieldIndex(design.field)] = edit;
+            widget = edit;
         } else {
-            widget = new QLineEdit(this);
+            auto* line = new QLineEdit(this);
+            line->setAlignment(alignment | Qt::AlignVCenter);
+            line->setFrame(!IsCaption(design.look));
+            // No length limit: whatever the user pastes is kept whole.
+            line->setMaxLength(std::numeric_limits<int>::max());
+            boxes_[FieldIndex(design.field)] = line;
+            widget = line;
         }
         widget->setObjectName(QString::fromUtf8(FieldName(design.field)));
         widget->setAccessibleName(QString::fromUtf8(FieldLabel(design.field)));
         widget->setGeometry(TwipsRect(design.left, design.top, design.width, design.height));
         ApplyLook(widget, design.look);
-        boxes_[FieldIndex(design.field)] = widget;
     }
 }
 
@@ -192,7 +206,7 @@ void MainWindow::buildButtons() {
         const ButtonDesign& design = kButtons[i];
         auto* button = new QPushButton(QString::fromLatin1(design.caption), this);
         button->setObjectName(QString::fromLatin1(design.name));
-        button->setAccessibleName(QString::fromLatin1(design.accessibleName));
+        button->setAccessibleName(button->text());
         button->setGeometry(TwipsRect(design.left, design.top, design.width, design.height));
         // Neither Enter nor Esc presses a button.
         button->setAutoDefault(false);
@@ -201,13 +215,14 @@ void MainWindow::buildButtons() {
         button->setPalette(QPalette());
         commands_[i] = button;
     }
-    connect(commands_[0], &QPushButton::clicked, this, &MainWindow::changeGaugeClicked);
-    connect(commands_[1], &QPushButton::clicked, this, &MainWindow::changeInchClicked);
-    connect(commands_[2], &QPushButton::clicked, this, &MainWindow::changeMmClicked);
-    connect(commands_[3], &QPushButton::clicked, this, &MainWindow::computeClicked);
-    connect(commands_[4], &QPushButton::clicked, this, &MainWindow::websiteClicked);
-    connect(commands_[5], &QPushButton::clicked, this, &MainWindow::notesClicked);
-    connect(commands_[6], &QPushButton::clicked, this, &MainWindow::acceptClicked);
+    for (const SheetAction& action : kSheetActions) {
+        QPushButton* runs = button(action.button);
+        runs->setAccessibleName(QString::fromUtf8(action.name.data(),
+                                                  static_cast<qsizetype>(action.name.size())));
+        connect(runs, &QPushButton::clicked, this, [this, &action] { run(action); });
+    }
+    connect(button("Command5"), &QPushButton::clicked, this, &MainWindow::websiteClicked);
+    connect(button("Command6"), &QPushButton::clicked, this, &MainWindow::notesClicked);
 
     const auto makeOption = [this](const char* name, const QString& caption, const QRect& geometry) {
         auto* option = new QRadioButton(caption, this);
@@ -225,11 +240,17 @@ void MainWindow::buildButtons() {
     group->addButton(option2_);
 }
 
+QPushButton* MainWindow::button(std::string_view name) const {
+    return *std::find_if(commands_.begin(), commands_.end(), [name](const QPushButton* b) {
+        return b->objectName() == QLatin1String(name.data(), static_cast<qsizetype>(name.size()));
+    });
+}
+
 void MainWindow::buildPictureAndLine() {
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setAccessibleName(QStringLiteral("Antenna: HEIGHT, SIDE and GAP"));
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/antenna.png")));
+    picture->setPixmap(PngAsset(QStringLiteral(":/assets/antenna.png")));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setGeometry(TwipsRect(5160, 1680, 2610, 3555));
@@ -245,40 +266,38 @@ void MainWindow::buildPictureAndLine() {
 }
 
 void MainWindow::setTabOrder() {
-    // The stops in their order; captions and the picture take no Tab stop.
-    const std::array<QWidget*, 22> order = {
-        box(Field::Text2),  box(Field::Text4),  box(Field::Text6),  box(Field::Text8),
-        commands_[0],       commands_[1],       commands_[2],       commands_[3],
-        box(Field::Text11), box(Field::Text13), box(Field::Text16), box(Field::Text17),
-        box(Field::Text19), box(Field::Text20), box(Field::Text22), box(Field::Text23),
-        commands_[4],       commands_[5],       commands_[6],       option1_,
-        option2_,           box(Field::Text2),
-    };
-    for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+    QWidget* previous = nullptr;
+    for (std::string_view name : kTabOrder) {
+        auto* control = findChild<QWidget*>(
+            QLatin1String(name.data(), static_cast<qsizetype>(name.size())),
+            Qt::FindDirectChildrenOnly);
+        if (previous) QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void MainWindow::bindSheet() {
     for (Field field : AllFields()) {
-        QWidget* widget = box(field);
-        if (widget == text21_) {
-            text21_->setPlainText(ForMultiLineBox(sheet_.Read(field)));
-            connect(text21_, &QTextEdit::textChanged, this, [this, field] {
-                const std::string text = FromMultiLineBox(text21_->toPlainText());
-                if (text != sheet_.Read(field)) sheet_.Replace(field, text);
-            });
-        } else {
-            auto* line = static_cast<QLineEdit*>(widget);
-            // No length limit: whatever the user pastes is kept whole.
-            line->setMaxLength(std::numeric_limits<int>::max());
-            line->setText(QString::fromStdString(sheet_.Read(field)));
-            line->setCursorPosition(0);
-            connect(line, &QLineEdit::textEdited, this,
-                    [this, field](const QString& text) { sheet_.Replace(field, text.toStdString()); });
-        }
+        const std::string& text = sheet_.Read(field);
+        std::visit(Overloaded{
+                       [&](QLineEdit* line) {
+                           line->setText(QString::fromStdString(text));
+                           line->setCursorPosition(0);
+                           connect(line, &QLineEdit::textEdited, this,
+                                   [this, field](const QString& edited) {
+                                       sheet_.Edit(field, edited.toStdString());
+                                   });
+                       },
+                       [&](QTextEdit* edit) {
+                           edit->setPlainText(ForBox(text));
+                           connect(edit, &QTextEdit::textChanged, this, [this, field, edit] {
+                               sheet_.Edit(field, ForField(edit->toPlainText()));
+                           });
+                       },
+                   },
+                   boxes_[FieldIndex(field)]);
     }
-    sheet_.SetObserver([this](Field field, std::string_view text) {
-        showText(field, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    });
+    sheet_.SetObserver([this](Field field, std::string_view text) { showWrite(field, text); });
 
     connect(option1_, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked) sheet_.SetSide(SideChoice::Three);
@@ -288,41 +307,40 @@ void MainWindow::bindSheet() {
     });
 }
 
-void MainWindow::showText(Field field, const QString& text) {
-    // Typing reaches the sheet first and comes back here: leave the box (and
-    // its cursor) alone when it already shows the text.
-    if (QWidget* widget = box(field); widget == text21_) {
-        if (FromMultiLineBox(text21_->toPlainText()) != text.toStdString()) {
-            text21_->setPlainText(ForMultiLineBox(text.toStdString()));
-        }
-    } else if (auto* line = static_cast<QLineEdit*>(widget); line->text() != text) {
-        line->setText(text);
-        // Show a written number from its first digit, as a tape measure reads.
-        line->setCursorPosition(0);
-    }
+void MainWindow::showWrite(Field field, std::string_view text) {
+    std::visit(Overloaded{
+                   [text](QLineEdit* line) {
+                       line->setText(QString::fromUtf8(text.data(),
+                                                       static_cast<qsizetype>(text.size())));
+                       // Show a written number from its first digit, as a tape measure reads.
+                       line->setCursorPosition(0);
+                   },
+                   [text](QTextEdit* edit) {
+                       // The sheet holds the text already; the box only shows it.
+                       const QSignalBlocker showing(edit);
+                       edit->setPlainText(ForBox(text));
+                   },
+               },
+               boxes_[FieldIndex(field)]);
 }
 
-void MainWindow::run(Action action) {
+void MainWindow::run(const SheetAction& action) {
     try {
-        action(sheet_, format_);
+        action.run(sheet_, format_);
     } catch (const RunTimeError& error) {
-        const Failure failure = Failure::FromRunTimeError(error);
+        const Failure failure = FailureOf(error, action.name);
         reporter_.Report(this, failure);
         if (failure.field) {
-            QWidget* widget = box(*failure.field);
-            widget->setFocus(Qt::OtherFocusReason);
-            if (auto* line = qobject_cast<QLineEdit*>(widget)) line->selectAll();
+            std::visit(
+                [](auto* box) {
+                    box->setFocus(Qt::OtherFocusReason);
+                    box->selectAll();
+                },
+                boxes_[FieldIndex(*failure.field)]);
         }
     }
 }
 
-void MainWindow::changeGaugeClicked() { run(ChangeGauge); }
-void MainWindow::changeInchClicked() { run(ChangeInch); }
-void MainWindow::changeMmClicked() { run(ChangeMm); }
-void MainWindow::computeClicked() {
-    run([](DesignSheet& sheet, NumberFormat format) { Compute(sheet, format); });
-}
-void MainWindow::acceptClicked() { run(Accept); }
 void MainWindow::websiteClicked() { website_.Show(); }
 void MainWindow::notesClicked() { notes_.Show(); }
 

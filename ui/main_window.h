@@ -3,16 +3,19 @@
 // The main window, Form1: the design sheet shown as 24 text boxes, the side
 // choice as two option buttons, and seven buttons.
 //
-// The path of an action: a button's clicked() runs its slot (computeClicked,
-// acceptClicked, ...), which runs one library action on the design sheet
-// (Compute, Accept, ChangeGauge, ...). Every field the action writes reaches
-// its text box at once through the sheet's observer. If the action throws a
-// RunTimeError, the slot hands it to the injected ErrorReporter (a modal
-// message box in the program) and then puts the focus, text selected, on the
-// field that could not be read. The program keeps running.
+// The path of an action: each button named in kSheetActions has its
+// clicked() wired to run that action (Compute, Accept, ChangeGauge, ...) on
+// the design sheet. Every field the action writes reaches its box at once
+// through the sheet's observer; what the user types goes the other way, into
+// the sheet, and does not come back. If the action throws a RunTimeError,
+// the window hands its text to the injected ErrorReporter (a modal message
+// box in the program) and then puts the focus, text selected, on the field
+// that could not be read. The program keeps running.
 
 #include <QWidget>
 #include <array>
+#include <string_view>
+#include <variant>
 
 #include "core/design_sheet.h"
 #include "core/field_conversion.h"
@@ -21,6 +24,10 @@ class QLineEdit;
 class QTextEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace corvanta {
+struct SheetAction;
+}
 
 namespace corvanta::ui {
 
@@ -36,25 +43,21 @@ public:
     const DesignSheet& Sheet() const { return sheet_; }
 
 private slots:
-    void changeGaugeClicked();
-    void changeInchClicked();
-    void changeMmClicked();
-    void computeClicked();
     void websiteClicked();
     void notesClicked();
-    void acceptClicked();
 
 private:
-    using Action = void (*)(DesignSheet&, NumberFormat);
+    // The box of a field: a line, or the one multi-line box (Text21).
+    using Box = std::variant<QLineEdit*, QTextEdit*>;
 
     void buildTextBoxes();
     void buildButtons();
     void buildPictureAndLine();
     void setTabOrder();
     void bindSheet();
-    void run(Action action);
-    void showText(Field field, const QString& text);
-    QWidget* box(Field field) const { return boxes_[FieldIndex(field)]; }
+    void run(const SheetAction& action);
+    void showWrite(Field field, std::string_view text);
+    QPushButton* button(std::string_view name) const;
 
     DesignSheet sheet_;
     NumberFormat format_;
@@ -62,9 +65,8 @@ private:
     SecondaryWindow& notes_;
     SecondaryWindow& website_;
 
-    std::array<QWidget*, kFieldCount> boxes_{};
-    QTextEdit* text21_ = nullptr;  // the one multi-line box
-    std::array<QPushButton*, 7> commands_{};
+    std::array<Box, kFieldCount> boxes_{};
+    std::array<QPushButton*, 7> commands_{};  // Command1 .. Command7
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
 };

@@ -5,7 +5,9 @@
 #include <array>
 #include <string_view>
 
+#include "ui/colours.h"
 #include "ui/fonts.h"
+#include "ui/line_breaks.h"
 #include "ui/twips.h"
 
 namespace corvanta::ui {
@@ -35,8 +37,6 @@ constexpr std::array<NotesLine, 15> kNotesLines = {{
     {"VALUE. FOR WIRE AWG LARGER THAN \"0\" MAY BE ENTERED as \"9009\", \"90009\" or \"900009'", 0},
     {"GAIN IS APPROXIMATELY 7.6 DB", 0},
 }};
-
-const QColor kPeach(255, 224, 192);
 
 }  // namespace
 
@@ -73,9 +73,7 @@ QWidget* BuildNotesWindow() {
     text->setWordWrapMode(QTextOption::WordWrap);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The editor breaks lines itself; CR LF would show the CR as a glyph.
-    text->setPlainText(QString::fromStdString(NotesText()).replace(QStringLiteral("\r\n"),
-                                                                   QStringLiteral("\n")));
+    text->setPlainText(ForBox(NotesText()));
     text->setFocus();
     return window;
 }

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "ui/colours.h"
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
 #include "ui/launcher.h"
@@ -97,14 +98,14 @@ QWidget* BuildWebsiteWindow(Launcher& launcher, ErrorReporter& reporter) {
     PlaceLabel(link, "lblWebPage", TwipsRect(525, 1335, 2205, 255), Qt::AlignLeft | Qt::AlignTop);
     link->setFont(SansFont(8.25, Underline));
     QPalette palette = link->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    palette.setColor(QPalette::WindowText, kBlue);
     link->setPalette(palette);
     link->setCursor(HandCursor());
     link->setAccessibleDescription(QStringLiteral("Opens the web page in your default browser"));
 
     QObject::connect(link, &LinkLabel::clicked, window, [window, &launcher, &reporter] {
         if (const auto failure = launcher.Start(WebPageCommand(), Launcher::kHidden)) {
-            reporter.Report(window, Failure{failure->number, failure->description, {}, {}, {}});
+            reporter.Report(window, FailureOf(*failure));
         }
     });
     return window;

