@@ -1,7 +1,6 @@
 #include "plot/sweep_plot.h"
 
 #include <QFontMetricsF>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
@@ -156,7 +155,7 @@ void ClipMark(QPainter& painter, double x, double edgeY, bool up, const QColor& 
 
 // The parts of a line between two heights. Clipped here rather than by
 // the painter: Qt's SVG generator writes no clip paths.
-std::vector<QPolygonF> Within(const QPolygonF& line, double top, double bottom) {
+std::vector<QPolygonF> PartsBetween(const QPolygonF& line, double top, double bottom) {
     std::vector<QPolygonF> parts;
     QPolygonF part;
     const auto close = [&] {
@@ -203,7 +202,7 @@ bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>
     painter.save();
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    for (const QPolygonF& part : Within(line, panel.top(), panel.bottom())) painter.drawPolyline(part);
+    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) painter.drawPolyline(part);
     painter.restore();
 
     bool clipped = false;
