@@ -9,6 +9,7 @@
 #include "nec/analysis.h"
 #include "nec/deck_writer.h"
 #include "nec/engine_runner.h"
+#include "nec/feed_line.h"
 #include "nec/loop_model.h"
 
 // The whole model check of a design: the model, its sweep spread over
@@ -26,6 +27,14 @@ struct CheckOptions {
     int jobs = 0;  // engines side by side; 0: one a core
     std::optional<double> timeoutSeconds;  // none: grows with the work
     std::string program = "nec2c";
+    // The lines from the gaps to their junction; none: the design's
+    // matching section.
+    double lineImpedanceOhm = kLineImpedanceOhm;
+    double velocityFactor = kLineVelocityFactor;
+    std::optional<double> lineLengthMm;
+    // Also find the scale of HEIGHT, SIDE and GAP that resonates at the
+    // design frequency.
+    bool tune = false;
     const std::atomic<bool>* stop = nullptr;
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
@@ -36,6 +45,7 @@ struct CheckPlan {
     std::optional<LoopModel> refined;
     Sweep sweep;
     PatternGrid pattern;
+    FeedLine line;
 };
 
 // Throws ModelError (PlacementError for a height the ground cannot hold).
@@ -47,6 +57,9 @@ std::string FullDeck(const CheckPlan& plan);
 // Seconds the engines get when no time-out is given: generous for the
 // work, a matrix of segments squared a frequency.
 double DefaultTimeoutSeconds(const CheckPlan& plan);
+
+// What the tune adds to that, at most.
+double DefaultTuneSeconds(const CheckPlan& plan);
 
 struct ModelCheck {
     CheckPlan plan;
