@@ -191,6 +191,15 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             invocation.plotPath = PlotFile(option, reader.Value(option, inlineValue));
         } else if (*command == Command::Check && option == "--pattern") {
             invocation.patternPath = PlotFile(option, reader.Value(option, inlineValue));
+        } else if (*command == Command::Check && option == "--s1p") {
+            invocation.s1pPath = reader.Value(option, inlineValue);
+            if (invocation.s1pPath.empty()) throw UsageError("--s1p needs a file name");
+        } else if (*command == Command::Check && option == "--measured") {
+            invocation.measuredPath = reader.Value(option, inlineValue);
+            if (invocation.measuredPath.empty()) throw UsageError("--measured needs a file name");
+        } else if (*command == Command::Check && option == "--reference") {
+            invocation.check.referenceOhm = LineOption(
+                option, reader.Value(option, inlineValue), 10000, "is the reference impedance in ohm, above 0, at most 10000");
         } else if (*command == Command::Check && option == "--tune") {
             if (inlineValue) throw UsageError("--tune takes no value");
             invocation.check.tune = true;
@@ -261,7 +270,8 @@ const std::string kNecUsage = "corvanta-cli nec " + kModel;
 const std::string kCheckUsage =
     "corvanta-cli check " + kModel +
     " [--line-impedance OHM] [--velocity-factor VF] [--line-length MM] [--tune] [--jobs N] "
-    "[--timeout SECONDS] [--plot FILE.svg|.png] [--pattern FILE.svg|.png] [--format text|json]";
+    "[--timeout SECONDS] [--plot FILE.svg|.png] [--pattern FILE.svg|.png] [--s1p FILE.s1p] "
+    "[--measured FILE.s1p] [--reference OHM] [--format text|json]";
 
 }  // namespace
 
@@ -321,9 +331,14 @@ std::string UsageText(std::optional<Command> command) {
                "--timeout SECONDS stops every engine after that long (default: grows\n"
                "with the model). --plot FILE draws SWR, R and X against frequency,\n"
                "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"
-               "PNG by the file's name; no display is needed. Exit status 1 when the\n"
-               "engine fails or its answer is broken, 3 when a sanity check fails, 130\n"
-               "when interrupted.\n";
+               "PNG by the file's name; no display is needed. --s1p FILE writes the\n"
+               "sweep as a Touchstone file: S11 where the lines join, against --reference\n"
+               "OHM (default 50). --measured FILE reads an analyser's one-port Touchstone\n"
+               "file taken where the lines join, draws it over the model, undoes the\n"
+               "lines to find the built loop's resonance, and gives the trim: HEIGHT,\n"
+               "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
+               "1 when the engine fails, its answer is broken or a file does not read, 3\n"
+               "when a sanity check fails, 130 when interrupted.\n";
     }
     if (command == Command::Bands) {
         return "Usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

@@ -38,6 +38,8 @@ struct Invocation {
     nec::CheckOptions check;  // nec, check
     std::string plotPath;     // check --plot
     std::string patternPath;  // check --pattern
+    std::string s1pPath;      // check --s1p: the model's sweep as Touchstone
+    std::string measuredPath; // check --measured: a measured .s1p to compare
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

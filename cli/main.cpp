@@ -8,10 +8,14 @@
 #include <QGuiApplication>
 #include <atomic>
 #include <cmath>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <optional>
 #include <utility>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "cli/command_line.h"
 #include "cli/columns.h"
 #include "cli/output.h"
+#include "nec/measurement.h"
 #include "nec/model_check.h"
 #include "nec/report.h"
 #include "plot/plot_file.h"
@@ -109,6 +114,15 @@ std::optional<std::string> DrawPlots(const Invocation& invocation, const nec::Mo
     return std::nullopt;
 }
 
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::stringstream text;
+    text << file.rdbuf();
+    if (file.bad()) return std::nullopt;
+    return text.str();
+}
+
 // nec: the deck on standard output. check: the engine's verdict.
 int RunModel(const Invocation& invocation) {
     const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
@@ -125,9 +139,26 @@ int RunModel(const Invocation& invocation) {
             std::cout << nec::FullDeck(nec::PlanCheck(design, options));
             return 0;
         }
+        // A measurement that does not read stops here, before anything is run.
+        std::optional<nec::OnePortSweep> measured;
+        if (!invocation.measuredPath.empty()) {
+            const auto text = ReadFile(invocation.measuredPath);
+            if (!text) {
+                std::cerr << "corvanta-cli: cannot read " << invocation.measuredPath << ": "
+                          << std::strerror(errno) << '\n';
+                return kDesignFailed;
+            }
+            try {
+                measured = nec::ReadTouchstone(*text);
+            } catch (const nec::TouchstoneError& error) {
+                std::cerr << "corvanta-cli: " << invocation.measuredPath << ": " << error.what() << '\n';
+                return kDesignFailed;
+            }
+        }
         CatchInterrupts();
         options.stop = &interrupted;
-        const nec::ModelCheck check = nec::RunCheck(design, options);
+        nec::ModelCheck check = nec::RunCheck(design, options);
+        if (measured) check.measured = nec::CompareMeasurement(check, *measured, invocation.measuredPath);
         // The report first: a plot that cannot be written loses nothing else.
         std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
                                                         : nec::ReportText(check));
@@ -135,6 +166,16 @@ int RunModel(const Invocation& invocation) {
         if (const auto failed = DrawPlots(invocation, check)) {
             std::cerr << "corvanta-cli: " << *failed << '\n';
             return kDesignFailed;
+        }
+        if (!invocation.s1pPath.empty()) {
+            std::ofstream file(invocation.s1pPath, std::ios::binary);
+            file << nec::ModelTouchstone(check);
+            file.close();
+            if (!file) {
+                std::cerr << "corvanta-cli: cannot write " << invocation.s1pPath << ": "
+                          << std::strerror(errno) << '\n';
+                return kDesignFailed;
+            }
         }
         return check.report.Sane() ? 0 : kModelInsane;
     } catch (const nec::PlacementError& error) {

@@ -35,6 +35,7 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
     plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
     plan.refined = Refined(plan.model);
+    plan.referenceOhm = options.referenceOhm;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,
                  options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
     return plan;
@@ -61,7 +62,7 @@ double DefaultTuneSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}};
+    ModelCheck check{PlanCheck(design, options), {}, std::nullopt};
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);

@@ -10,6 +10,7 @@
 #include "nec/deck_writer.h"
 #include "nec/engine_runner.h"
 #include "nec/feed_line.h"
+#include "nec/measurement.h"
 #include "nec/loop_model.h"
 
 // The whole model check of a design: the model, its sweep spread over
@@ -35,6 +36,8 @@ struct CheckOptions {
     // Also find the scale of HEIGHT, SIDE and GAP that resonates at the
     // design frequency.
     bool tune = false;
+    // The reference impedance of a Touchstone file written or compared.
+    double referenceOhm = 50;
     const std::atomic<bool>* stop = nullptr;
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
@@ -46,6 +49,7 @@ struct CheckPlan {
     Sweep sweep;
     PatternGrid pattern;
     FeedLine line;
+    double referenceOhm = 50;  // of the Touchstone file and the measured SWR
 };
 
 // Throws ModelError (PlacementError for a height the ground cannot hold).
@@ -64,6 +68,7 @@ double DefaultTuneSeconds(const CheckPlan& plan);
 struct ModelCheck {
     CheckPlan plan;
     CheckReport report;
+    std::optional<Measurement> measured;  // laid beside the model when loaded
 };
 
 // Throws what PlanCheck and RunEngines throw.

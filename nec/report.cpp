@@ -54,6 +54,57 @@ std::string Cell(const std::string& text, std::size_t width) {
     return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
 }
 
+std::string OptionalJson(const std::optional<double>& value, int decimals) {
+    return value ? Fixed(*value, decimals) : "null";
+}
+
+std::string MeasuredText(const Measurement& m) {
+    const auto mhz = [](const std::optional<double>& value) {
+        return value ? Fixed(*value, 3) + " MHz" : std::string("none");
+    };
+    const auto size = [](double mm) { return Fixed(mm, 2) + " mm (" + Fixed(mm / kMmPerInch, 3) + " in)"; };
+    std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
+                       " points, where the lines join; the lines undone for the gap)\n";
+    text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
+    if (const auto shift = m.ShiftMHz()) {
+        text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
+    }
+    text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) + " at " +
+            Fixed(m.minSwrMHz, 3) + " MHz; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
+    if (m.trim) {
+        text += "  trim: HEIGHT, SIDE and GAP times " + Fixed(m.trim->scale, 5) + " bring the built loop to "
+                "resonance at the design frequency\n  HEIGHT " + size(m.trim->heightMm) + ", SIDE " +
+                size(m.trim->sideMm) + ", GAP " + size(m.trim->gapMm) + "\n";
+    }
+    for (const std::string& note : m.notes) text += "  note: " + note + "\n";
+    return text;
+}
+
+std::string MeasuredJson(const Measurement& m) {
+    std::string json = "{\"points\": " + std::to_string(m.points.size()) +
+                       ", \"resonance_mhz\": " + OptionalJson(m.resonanceMHz, 4) +
+                       ", \"model_resonance_mhz\": " + OptionalJson(m.modelResonanceMHz, 4) +
+                       ", \"shift_mhz\": " + OptionalJson(m.ShiftMHz(), 4) +
+                       ", \"shift_percent\": " + OptionalJson(m.ShiftPercent(), 3) +
+                       ", \"min_swr\": " + SwrJson(m.minSwr) +
+                       ", \"min_swr_mhz\": " + Fixed(m.minSwrMHz, 4) +
+                       ", \"model_min_swr_mhz\": " + OptionalJson(m.modelMinSwrMHz, 4) +
+                       ", \"reference_ohm\": " + Trimmed(m.referenceOhm, 6) +
+                       ", \"trim_scale\": " + (m.trim ? Fixed(m.trim->scale, 6) : "null") + ", \"trimmed\": ";
+    if (m.trim) {
+        const Trim& t = *m.trim;
+        json += "{\"height_mm\": " + Fixed(t.heightMm, 3) + ", \"side_mm\": " + Fixed(t.sideMm, 3) +
+                ", \"gap_mm\": " + Fixed(t.gapMm, 3) + ", \"height_in\": " + Fixed(t.heightMm / kMmPerInch, 4) +
+                ", \"side_in\": " + Fixed(t.sideMm / kMmPerInch, 4) +
+                ", \"gap_in\": " + Fixed(t.gapMm / kMmPerInch, 4) + "}";
+    } else {
+        json += "null";
+    }
+    json += ", \"notes\": [";
+    for (std::size_t i = 0; i < m.notes.size(); ++i) json += (i ? ", " : "") + JsonString(m.notes[i]);
+    return json + "]}";
+}
+
 }  // namespace
 
 std::string GroundName(Ground ground) {
@@ -117,6 +168,7 @@ std::string ReportText(const ModelCheck& check) {
                 (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
                 "; the design itself stays as COMPUTE gives it\n";
     }
+    if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
     text += "\n       MHz     gap R     gap X     par R     par X  SWR 300 par  SWR 50 par  SWR 300 gap"
             "   lines R   lines X  SWR 50 ln  SWR 200 ln  SWR 300 ln\n";
@@ -184,6 +236,7 @@ std::string ReportJson(const ModelCheck& check) {
     } else {
         json += "null";
     }
+    if (check.measured) json += ",\n  \"measured\": " + MeasuredJson(*check.measured);
     json += ",\n  \"sanity\": [";
     for (std::size_t i = 0; i < r.sanity.size(); ++i) {
         const SanityCheck& c = r.sanity[i];

@@ -30,6 +30,7 @@ const QColor kJunction200{0x6a, 0x1b, 0x9a};
 const QColor kJunction300{0xc6, 0x28, 0x28};
 const QColor kParallel{0x2e, 0x7d, 0x32};
 const QColor kGap{0xe0, 0x6c, 0x00};
+const QColor kMeasured{0x11, 0x11, 0x11};
 
 struct SwrCurve {
     const char* label;
@@ -84,6 +85,10 @@ std::string Ohms(std::complex<double> z) {
 
 std::string SwrText(double swr) { return std::isfinite(swr) ? nec::Fixed(swr, 2) : "over 1000"; }
 
+std::string MeasuredLabel(const nec::Measurement& measured) {
+    return "measured on " + nec::Trimmed(measured.referenceOhm, 3) + " Ω";
+}
+
 // The legend's lines, to size the column that holds them.
 std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     std::vector<QString> texts;
@@ -92,7 +97,18 @@ std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
         texts.push_back(style::Text(RangeText(check.report.*curve.ranges)));
     }
     for (const Feed& feed : kFeeds) texts.push_back(style::Text(feed.label));
+    if (check.measured) texts.push_back(style::Text(MeasuredLabel(*check.measured)));
     return texts;
+}
+
+// The measured points inside the sweep: what the plot can show of them.
+std::vector<nec::MeasuredPoint> MeasuredWithin(const nec::ModelCheck& check, double from, double to) {
+    std::vector<nec::MeasuredPoint> points;
+    if (!check.measured) return points;
+    for (const nec::MeasuredPoint& p : check.measured->points) {
+        if (p.mhz >= from && p.mhz <= to) points.push_back(p);
+    }
+    return points;
 }
 
 void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout& layout,
@@ -283,6 +299,10 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
             high = std::max({high, z.real(), z.imag()});
         }
     }
+    for (const nec::MeasuredPoint& p : MeasuredWithin(check, layout.fromMHz, layout.toMHz)) {
+        low = std::min({low, p.junction.real(), p.junction.imag()});
+        high = std::max({high, p.junction.real(), p.junction.imag()});
+    }
     layout.ohm = RoundRange(std::max(low, -kReadableOhm), std::min(high, kReadableOhm), kMostOhmTicks);
 
     const QFontMetricsF text(style::Font(style::kTextPx));
@@ -398,6 +418,32 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.*curve.ranges)));
         legendY += lineHeight + 3;
     }
+    const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
+    if (!measured.empty()) {
+        std::vector<double> at, swr;
+        for (const nec::MeasuredPoint& p : measured) {
+            at.push_back(p.mhz);
+            swr.push_back(p.swr);
+        }
+        const QPen pen(kMeasured, 2.4, Qt::DotLine, Qt::RoundCap, Qt::RoundJoin);
+        swrClipped |= DrawCurve(painter, layout.swrPanel, at, swr, layout.swr.low, layout.swr.high, layout,
+                                &SweepLayout::SwrY, pen);
+        if (const auto resonance = check.measured->resonanceMHz; resonance && Within(layout, *resonance)) {
+            Marker(painter, layout, *resonance, Qt::DotLine);
+            labels.Place(painter, layout.X(*resonance),
+                         style::Text("measured resonance " + Mhz(*resonance, 2) + " MHz"), kMeasured);
+        }
+        LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(textX, legendY), style::Text(MeasuredLabel(*check.measured)));
+        legendY += lineHeight;
+        painter.setPen(style::kMuted);
+        const auto& resonance = check.measured->resonanceMHz;
+        painter.drawText(QPointF(textX, legendY),
+                         style::Text(resonance ? "gap resonance " + Mhz(*resonance, 2) + " MHz (dotted)"
+                                               : std::string("no gap resonance in it")));
+        legendY += lineHeight + 3;
+    }
     painter.setPen(style::kMuted);
     painter.drawText(QPointF(layout.legend.left(), legendY),
                      QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
@@ -419,6 +465,18 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         ohmClipped |= DrawCurve(painter, layout.ohmPanel, mhz, x, layout.ohm.low, layout.ohm.high, layout,
                                 &SweepLayout::OhmY, QPen(feed.colour, 1.8, Qt::DashLine, Qt::FlatCap));
     }
+    if (!measured.empty()) {
+        std::vector<double> at, r, x;
+        for (const nec::MeasuredPoint& p : measured) {
+            at.push_back(p.mhz);
+            r.push_back(p.junction.real());
+            x.push_back(p.junction.imag());
+        }
+        ohmClipped |= DrawCurve(painter, layout.ohmPanel, at, r, layout.ohm.low, layout.ohm.high, layout,
+                                &SweepLayout::OhmY, QPen(kMeasured, 1.8, Qt::SolidLine, Qt::FlatCap));
+        ohmClipped |= DrawCurve(painter, layout.ohmPanel, at, x, layout.ohm.low, layout.ohm.high, layout,
+                                &SweepLayout::OhmY, QPen(kMeasured, 1.8, Qt::DashLine, Qt::FlatCap));
+    }
     legendY = layout.ohmPanel.top() + small.ascent();
     painter.setPen(style::kInk);
     LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), QPen(style::kInk, 1.8));
@@ -432,6 +490,12 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6), feed.colour);
         painter.setPen(style::kInk);
         painter.drawText(QPointF(textX, legendY), style::Text(feed.label));
+        legendY += lineHeight;
+    }
+    if (!measured.empty()) {
+        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6), kMeasured);
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(textX, legendY), QStringLiteral("measured, lines' junction"));
         legendY += lineHeight;
     }
     legendY += 4;

@@ -212,6 +212,34 @@ TEST(CliCheck, ReportsAndPlots) {
     EXPECT_EQ(unwritable.err, "corvanta-cli: cannot write /nonexistent/plot.svg: No such file or directory\n");
 }
 
+// The model's sweep as Touchstone, read back as a measurement: the same
+// resonance, no shift. A bad file stops the check before it runs.
+TEST(CliCheck, TouchstoneOutAndBackIn) {
+    const std::string s1p = ::testing::TempDir() + "corvanta-model.s1p";
+    const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
+                                             "--sweep", "138:150:7", "--pattern-step", "15"};
+    std::vector<std::string> out = design;
+    out.insert(out.end(), {"--s1p", s1p, "--reference", "75"});
+    ASSERT_EQ(RunCli(out).status, 0);
+    EXPECT_NE(FileText(s1p).find("\n# MHz S RI R 75\n138.000000 "), std::string::npos);
+
+    std::vector<std::string> back = design;
+    back.insert(back.end(), {"--measured", s1p, "--format", "json"});
+    const Outcome compared = RunCli(back);
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    EXPECT_NE(compared.out.find("\"measured\": {\"points\": 7, "), std::string::npos) << compared.out;
+    EXPECT_NE(compared.out.find("\"shift_mhz\": 0.0000, "), std::string::npos) << compared.out;
+
+    const std::string bad = ::testing::TempDir() + "corvanta-bad.s1p";
+    std::ofstream(bad) << "! analyser export\n# MHz S RI R 50\n146 0.1 0.2\n147 0.1 oops\n";
+    std::vector<std::string> refused = design;
+    refused.insert(refused.end(), {"--measured", bad});
+    const Outcome failed = RunCli(refused);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err, "corvanta-cli: " + bad + ": line 4: a number does not read: \"147 0.1 oops\"\n");
+}
+
 TEST(CliOutput, QuotingRules) {
     EXPECT_EQ(CsvField("1.5"), "1.5");
     EXPECT_EQ(CsvField("1,5"), "\"1,5\"");

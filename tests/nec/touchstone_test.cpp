@@ -3,6 +3,7 @@
 #include <complex>
 #include <string>
 
+#include "nec/model_check.h"
 #include "nec/touchstone.h"
 
 namespace corvanta::nec {
@@ -72,6 +73,67 @@ TEST(Touchstone, WhatIsWrittenReadsBack) {
         // 9 decimals of S keep the impedance within the 2 decimals printed.
         EXPECT_LT(std::abs(ImpedanceOf(back.reflection[i], 50) - z[i]), 0.005);
     }
+}
+
+}  // namespace
+}  // namespace corvanta::nec
+
+namespace corvanta::nec {
+namespace {
+
+// A loop built 2 % small: it behaves at 1.02 f as the model does at f. Its
+// junction, seen through the lines at 1.02 f, is the measurement; undoing
+// the lines must find the model's resonance times 1.02, and the trim must
+// scale the loop by that over the design frequency.
+TEST(Measurement, TrimOfALoopBuiltTwoPercentSmall) {
+    ModelCheck check;
+    check.plan.model.sides = 3;
+    check.plan.model.designMHz = 146;
+    check.plan.model.heightMm = 700;
+    check.plan.model.sideMm = 260;
+    check.plan.model.gapMm = 9.5;
+    check.plan.line = {300, 0.82, 421.2329};
+    const auto gap = [](double mhz) { return std::complex<double>(180, 10 * (mhz - 142)); };
+    for (int mhz = 130; mhz <= 160; ++mhz) {
+        SweepPoint point;
+        point.mhz = mhz;
+        point.gaps.assign(3, gap(mhz));
+        point.lines = Junction(point.gaps, check.plan.line, mhz);
+        check.report.sweep.push_back(point);
+    }
+    check.report.resonancesMHz = {142};
+
+    constexpr double k = 1.02;
+    OnePortSweep measured;
+    measured.referenceOhm = 75;
+    for (int mhz = 130; mhz <= 160; ++mhz) {
+        const std::vector<std::complex<double>> gaps(3, gap(mhz));
+        measured.mhz.push_back(k * mhz);
+        measured.reflection.push_back(ReflectionOf(Junction(gaps, check.plan.line, k * mhz), 75));
+    }
+    const Measurement m = CompareMeasurement(check, measured, "built.s1p");
+    ASSERT_TRUE(m.resonanceMHz);
+    EXPECT_NEAR(*m.resonanceMHz, 144.84, 1e-9);
+    EXPECT_NEAR(*m.ShiftMHz(), 2.84, 1e-9);
+    EXPECT_NEAR(*m.ShiftPercent(), 2.0, 1e-9);
+    ASSERT_TRUE(m.trim);
+    EXPECT_NEAR(m.trim->scale, 144.84 / 146, 1e-12);
+    EXPECT_NEAR(m.trim->heightMm, 700 * 144.84 / 146, 1e-9);
+    EXPECT_NEAR(m.trim->gapMm, 9.5 * 144.84 / 146, 1e-9);
+    // Every measured point, the lines undone, is the model's gap again.
+    for (std::size_t i = 0; i < m.points.size(); ++i) {
+        EXPECT_LT(std::abs(m.points[i].gap - gap(130 + static_cast<double>(i))), 1e-9);
+    }
+
+    // A measurement that never crosses resonance gives no trim, and says so.
+    OnePortSweep above = measured;
+    above.mhz.erase(above.mhz.begin(), above.mhz.begin() + 20);
+    above.reflection.erase(above.reflection.begin(), above.reflection.begin() + 20);
+    const Measurement none = CompareMeasurement(check, above, "above.s1p");
+    EXPECT_FALSE(none.resonanceMHz);
+    EXPECT_FALSE(none.trim);
+    ASSERT_FALSE(none.notes.empty());
+    EXPECT_NE(none.notes.front().find("no resonance inside the measurement"), std::string::npos);
 }
 
 }  // namespace
