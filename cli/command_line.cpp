@@ -37,6 +37,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "bands") return Command::Bands;
     if (name == "nec") return Command::Nec;
     if (name == "check") return Command::Check;
+    if (name == "sheet") return Command::Sheet;
     return std::nullopt;
 }
 
@@ -98,6 +99,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
 
     std::optional<std::string> from, to, step;
     std::optional<double> height;
+    bool formatGiven = false;
     while (!reader.Done()) {
         std::string option = reader.Take();
         std::optional<std::string> inlineValue;
@@ -107,7 +109,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             option.resize(equals);
         }
         const bool model = *command == Command::Nec || *command == Command::Check;
-        const bool design = *command == Command::Design || model;
+        const bool design = *command == Command::Design || *command == Command::Sheet || model;
         const bool table = *command == Command::Table;
         if (option == "--help" || option == "-h") {
             invocation.helpFor = *command;
@@ -127,6 +129,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             SetSize(invocation, SizeUnit::Mm, reader.Value(option, inlineValue));
         } else if ((design || table) && *command != Command::Nec && option == "--format") {
             const std::string format = reader.Value(option, inlineValue);
+            formatGiven = true;
             if (format == "text") invocation.format = Format::Text;
             else if (format == "csv" && *command != Command::Check) invocation.format = Format::Csv;
             else if (format == "json") invocation.format = Format::Json;
@@ -172,6 +175,12 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             invocation.check.timeoutSeconds = seconds;
         } else if (*command == Command::Check && option == "--plot") {
             invocation.plotPath = reader.Value(option, inlineValue);
+        } else if (*command == Command::Sheet && option == "--output") {
+            invocation.outputPath = reader.Value(option, inlineValue);
+            const std::size_t size = invocation.outputPath.size();
+            std::string suffix = invocation.outputPath.substr(size < 4 ? 0 : size - 4);
+            for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (size <= 4 || suffix != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
         } else if (table && option == "--band") {
             invocation.bands.push_back(reader.Value(option, inlineValue));
             while (!reader.Done() && !reader.Peek().starts_with("--")) {
@@ -193,10 +202,14 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     const bool designs = *command == Command::Design || *command == Command::Nec ||
-                         *command == Command::Check;
+                         *command == Command::Check || *command == Command::Sheet;
     if (designs && !invocation.frequency) throw UsageError(first + " needs --freq");
-    if ((*command == Command::Nec || *command == Command::Check) && !invocation.sides) {
+    if ((*command == Command::Nec || *command == Command::Check || *command == Command::Sheet) &&
+        !invocation.sides) {
         throw UsageError(first + " needs --sides 3 or 4");
+    }
+    if (formatGiven && !invocation.outputPath.empty()) {
+        throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
     }
     const bool free = invocation.check.placement.ground == nec::Ground::Free;
     if (!free && !height) {
@@ -226,6 +239,9 @@ const std::string kModel =
     "--freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
     "[--ground average|perfect --height METRES] [--sweep FROM:TO:POINTS] "
     "[--segments-per-gap N] [--pattern-step DEG]";
+const std::string kSheetUsage =
+    "corvanta-cli sheet --freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
+    "[--format text|csv|json | --output FILE.pdf]";
 const std::string kNecUsage = "corvanta-cli nec " + kModel;
 const std::string kCheckUsage = "corvanta-cli check " + kModel +
                                 " [--jobs N] [--timeout SECONDS] [--plot FILE.svg] [--format text|json]";
@@ -234,7 +250,7 @@ const std::string kCheckUsage = "corvanta-cli check " + kModel +
 
 std::string ShortUsage() {
     return "usage: " + kDesignUsage + "\n       " + kTableUsage + "\n       " + kNecUsage +
-           "\n       " + kCheckUsage + "\n       corvanta-cli bands\n       corvanta-cli --version\n";
+           "\n       " + kCheckUsage + "\n       " + kSheetUsage + "\n       corvanta-cli bands\n       corvanta-cli --version\n";
 }
 
 std::string UsageText(std::optional<Command> command) {
@@ -279,6 +295,16 @@ std::string UsageText(std::optional<Command> command) {
                "that long (default: grows with the model). --plot writes SWR, R and X\n"
                "against frequency as SVG. Exit status 1 when the engine fails or its\n"
                "answer is broken, 3 when a sanity check fails, 130 when interrupted.\n";
+    }
+    if (command == Command::Sheet) {
+        return "usage: " + kSheetUsage +
+               "\n\nThe build sheet of a design: the cut list (the horizontal sides of the two\n"
+               "polygons, each vertical as two halves either side of its gap, the conductor\n"
+               "total) and one 300 ohm line of the matching-section length per gap, in mm\n"
+               "and inches, worked out from the dimensions as the calculator writes them.\n"
+               "--format prints the cut list as text, csv or json; --output writes the\n"
+               "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
+               "drawing of the prism), with no display needed.\n";
     }
     if (command == Command::Bands) {
         return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

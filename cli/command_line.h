@@ -17,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Help, Version };
 
 struct Sweep {
     std::string from;
@@ -37,6 +37,7 @@ struct Invocation {
     Format format = Format::Text;
     nec::CheckOptions check;  // nec, check
     std::string plotPath;     // check --plot
+    std::string outputPath;   // sheet --output: the whole sheet as PDF
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

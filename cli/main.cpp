@@ -1,6 +1,7 @@
 // corvanta-cli: designs and band tables from the calculator library, for
-// scripts and printing, and a NEC-2 model of a design with the engine's
-// check. Exit status: 0 done, 1 a design or the model failed (the message
+// scripts and printing, a NEC-2 model of a design with the engine's check,
+// and a design's build sheet (its cut list, or the whole page as PDF). Exit
+// status: 0 done, 1 a design or the model failed (the message
 // names the option and its text), 2 the command line is not understood,
 // 3 the engine's answer failed a sanity check.
 
@@ -15,12 +16,22 @@
 #include "cli/bands.h"
 #include "cli/command_line.h"
 #include "cli/columns.h"
+#include "cli/cut_list_output.h"
 #include "cli/output.h"
+#include "core/cut_list.h"
 #include "nec/model_check.h"
 #include "nec/report.h"
 #include "nec/sweep_plot.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+
+#ifdef CORVANTA_SHEET_PDF
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QString>
+
+#include "sheet/build_sheet.h"
+#endif
 
 namespace corvanta::cli {
 
@@ -137,6 +148,52 @@ int RunModel(const Invocation& invocation) {
     return kDesignFailed;
 }
 
+// The whole sheet as PDF. Qt starts only here, on the offscreen platform
+// unless told otherwise, so that no display is needed.
+int WriteSheet(const std::string& path, const Design& design, const CutList& list) {
+#ifdef CORVANTA_SHEET_PDF
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "corvanta-cli";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication application(argc, argv);
+    const std::optional<QString> failure =
+        sheet::WriteSheetPdf(QString::fromStdString(path), {design, list, NumberFormat{}, std::nullopt});
+    if (failure) {
+        std::cerr << "corvanta-cli: " << failure->toStdString() << '\n';
+        return kDesignFailed;
+    }
+    return 0;
+#else
+    (void)design;
+    (void)list;
+    std::cerr << "corvanta-cli: this build cannot write " << path << ": it was built without Qt\n";
+    return kDesignFailed;
+#endif
+}
+
+// sheet: the cut list on standard output, or the whole sheet as PDF.
+int RunSheet(const Invocation& invocation) {
+    const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
+    Design design;
+    try {
+        design = RunDesign(request);
+    } catch (const RunTimeError& error) {
+        std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+        return kDesignFailed;
+    }
+    CutList list;
+    try {
+        list = MakeCutList(design);
+    } catch (const CutListError& error) {
+        std::cerr << "corvanta-cli: " << error.what() << '\n';
+        return kDesignFailed;
+    }
+    if (!invocation.outputPath.empty()) return WriteSheet(invocation.outputPath, design, list);
+    WriteCutList(std::cout, invocation.format, design, list);
+    return 0;
+}
+
 }  // namespace
 
 int Run(const Invocation& invocation) {
@@ -160,6 +217,8 @@ int Run(const Invocation& invocation) {
     case Command::Nec:
     case Command::Check:
         return RunModel(invocation);
+    case Command::Sheet:
+        return RunSheet(invocation);
     case Command::Design:
     case Command::Table:
         break;
