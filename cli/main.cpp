@@ -29,6 +29,7 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
+#include <QtGlobal>
 
 #include "sheet/build_sheet.h"
 #endif
@@ -148,11 +149,22 @@ int RunModel(const Invocation& invocation) {
     return kDesignFailed;
 }
 
+#ifdef CORVANTA_SHEET_PDF
+// Qt's own messages go to standard error as usual, but for the note that a
+// process without a session (a root shell, CI) has no XDG_RUNTIME_DIR,
+// which says nothing about the sheet.
+void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR"))) return;
+    std::cerr << "corvanta-cli: " << qPrintable(qFormatLogMessage(type, context, message)) << '\n';
+}
+#endif
+
 // The whole sheet as PDF. Qt starts only here, on the offscreen platform
 // unless told otherwise, so that no display is needed.
 int WriteSheet(const std::string& path, const Design& design, const CutList& list) {
 #ifdef CORVANTA_SHEET_PDF
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessage);
     int argc = 1;
     char name[] = "corvanta-cli";
     char* argv[] = {name, nullptr};
