@@ -11,6 +11,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev
     nec2c
+    poppler-utils
     "$@"
 )
 
