@@ -30,6 +30,10 @@ QString FailureMessage(const Failure& failure) {
     return message;
 }
 
+QString NoSidesMessage() {
+    return QStringLiteral("Choose THREE SIDED or FOUR SIDED for the design first.");
+}
+
 void MessageBoxReporter::Report(QWidget* over, const Failure& failure) {
     QMessageBox box(QMessageBox::Critical, over ? over->windowTitle() : QString(),
                     FailureMessage(failure), QMessageBox::Ok, over);

@@ -24,6 +24,10 @@ struct Failure {
 // "Error 13: Type mismatch" and, for a field, which one and what it held.
 QString FailureMessage(const Failure& failure);
 
+// What a window that works on the design the main window would compute now
+// says when no side count is chosen.
+QString NoSidesMessage();
+
 // Tells the user of a failure. The program keeps running afterwards.
 // Injected so that tests can record failures instead of opening a modal box.
 class ErrorReporter {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPrinter>
+#include <QShortcut>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -13,9 +15,11 @@
 
 #include "conductor/conductor_actions.h"
 #include "core/compute.h"
+#include "core/cut_list.h"
 #include "core/run_time_error.h"
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
+#include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -146,8 +150,13 @@ std::string FromMultiLineBox(const QString& text) {
 }  // namespace
 
 MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-                       NumberFormat format, QWidget* parent)
-    : QWidget(parent), format_(format), reporter_(reporter), notes_(notes), website_(website) {
+                       PrintDialog& printDialog, NumberFormat format, QWidget* parent)
+    : QWidget(parent),
+      format_(format),
+      reporter_(reporter),
+      notes_(notes),
+      website_(website),
+      printDialog_(printDialog) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZORVEX CV"));
     setFont(DefaultFont());
@@ -164,6 +173,11 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     setTabOrder();
     bindSheet();
     box(Field::Text2)->setFocus();
+
+    // A shortcut, not a control: nothing on the window moves.
+    auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    print->setObjectName(QStringLiteral("PrintSheet"));
+    connect(print, &QShortcut::activated, this, &MainWindow::printSheet);
 }
 
 void MainWindow::buildTextBoxes() {
@@ -306,13 +320,47 @@ void MainWindow::run(Action action) {
     try {
         action(sheet_, format_);
     } catch (const RunTimeError& error) {
-        const Failure failure = Failure::FromRunTimeError(error);
-        reporter_.Report(this, failure);
-        if (failure.field) {
-            QWidget* widget = box(*failure.field);
-            widget->setFocus(Qt::OtherFocusReason);
-            if (auto* line = qobject_cast<QLineEdit*>(widget)) line->selectAll();
-        }
+        reportFailure(error);
+    }
+}
+
+void MainWindow::reportFailure(const RunTimeError& error) {
+    const Failure failure = Failure::FromRunTimeError(error);
+    reporter_.Report(this, failure);
+    if (failure.field) {
+        QWidget* widget = box(*failure.field);
+        widget->setFocus(Qt::OtherFocusReason);
+        if (auto* line = qobject_cast<QLineEdit*>(widget)) line->selectAll();
+    }
+}
+
+void MainWindow::printSheet() {
+    std::optional<Design> design;
+    try {
+        design = ComputeCopy(sheet_, format_);
+    } catch (const RunTimeError& error) {
+        reportFailure(error);
+        return;
+    }
+    if (!design) {
+        printDialog_.Tell(this, NoSidesMessage());
+        return;
+    }
+    sheet::SheetContent content{*design, {}, format_, std::nullopt};
+    try {
+        content.cutList = MakeCutList(*design, format_);
+    } catch (const CutListError& error) {
+        printDialog_.Tell(this, QString::fromUtf8(error.what()));
+        return;
+    }
+    if (modelFigures_) content.model = modelFigures_(*design);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(sheet::SheetTitle(*design));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (!printDialog_.Ask(this, printer)) return;
+    if (!sheet::PrintSheet(printer, content)) {
+        printDialog_.Tell(this, QStringLiteral("The sheet could not be printed: the printer did not start."));
     }
 }
 
