@@ -219,6 +219,12 @@ QString SheetTitle(const Design& design) {
            QStringLiteral(" prism loop: build sheet");
 }
 
+QString SheetDocumentName(const Design& design) {
+    QString frequency = QString::fromStdString(FormatSingle(design.trace.designFrequency));
+    frequency.replace(QLatin1Char('.'), QLatin1Char(','));
+    return QStringLiteral("Build sheet ") + frequency + QStringLiteral(" MHz ") + Shape(design.sides);
+}
+
 void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content) {
     const Design& design = content.design;
     painter.save();

@@ -47,6 +47,12 @@ struct SheetContent {
 // job's name: "146 MHz THREE SIDED prism loop: build sheet".
 QString SheetTitle(const Design& design);
 
+// The print job's name, which the print dialog also offers as the PDF's
+// file name, so it has no point in it (the dialog would cut the name at
+// the point) and no colon: "Build sheet 146 MHz THREE SIDED", "Build sheet
+// 145,5 MHz FOUR SIDED" for a frequency of "145.50".
+QString SheetDocumentName(const Design& design);
+
 // Draws the whole sheet into `area` (in the painter's coordinates), scaled
 // to fit and centred across it; the sheet is 180 mm by 257 mm at full size.
 void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content);

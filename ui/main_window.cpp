@@ -356,7 +356,7 @@ void MainWindow::printSheet() {
     if (modelFigures_) content.model = modelFigures_(*design);
 
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(sheet::SheetTitle(*design));
+    printer.setDocName(sheet::SheetDocumentName(*design));
     printer.setPageOrientation(QPageLayout::Portrait);
     if (!printDialog_.Ask(this, printer)) return;
     if (!sheet::PrintSheet(printer, content)) {

@@ -55,11 +55,11 @@ private slots:
         QTest::addColumn<QString>("told");
         QTest::addColumn<int>("failure");  // error number reported, 0 for none
         QTest::newRow("146.00 three sided")
-            << "146.00" << "Option1" << "146.00 MHz THREE SIDED prism loop: build sheet"
+            << "146.00" << "Option1" << "Build sheet 146 MHz THREE SIDED"
             << QStringList{"718.233", "354.28", "3725.988", "1263.6987", "718.233 mm modelled"}
             << QString() << 0;
         QTest::newRow("146 four sided")
-            << "146" << "Option2" << "146 MHz FOUR SIDED prism loop: build sheet"
+            << "146" << "Option2" << "Build sheet 146 MHz FOUR SIDED"
             << QStringList{"679.027", "334.68", "5807.136", "1684.9316", "679.027 mm modelled"}
             << QString() << 0;
         QTest::newRow("no side chosen") << "146.00" << "" << "" << QStringList() << NoSidesMessage() << 0;
