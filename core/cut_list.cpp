@@ -1,6 +1,7 @@
 #include "core/cut_list.h"
 
 #include <array>
+#include <utility>
 
 #include "core/exact_decimal.h"
 
@@ -33,12 +34,11 @@ Lengths Read(const Design& design, const std::array<Dimension, 4>& dimensions, N
     return {values[0], values[1], values[2], values[3]};
 }
 
-CutPiece Piece(std::string_view name, int count, const std::string& mm, const std::string& in,
-               NumberFormat format) {
-    const auto times = [&](const std::string& text) {
-        return ExactDecimal::FromText(text, format)->Times(count).Text(format);
-    };
-    return {std::string(name), count, mm, in, times(mm), times(in)};
+// A piece of `count`, its lengths as printed and as numbers.
+CutPiece Piece(std::string_view name, int count, const ExactDecimal& mm, const ExactDecimal& in,
+               std::string mmText, std::string inText, NumberFormat format) {
+    return {std::string(name), count, std::move(mmText), std::move(inText), mm.Times(count).Text(format),
+            in.Times(count).Text(format)};
 }
 
 }  // namespace
@@ -64,33 +64,32 @@ CutList MakeCutList(const Design& design, NumberFormat format) {
     const Lengths mm = Read(design, kMm, format);
     const Lengths in = Read(design, kIn, format);
 
-    const auto halfVertical = [&](const Lengths& lengths, int decimals, const char* unit) {
-        const ExactDecimal piece = lengths.height - lengths.gap;
-        if (piece.Sign() <= 0) {
+    const auto halfVertical = [](const Lengths& lengths, int decimals, const char* unit) {
+        const ExactDecimal vertical = lengths.height - lengths.gap;
+        if (vertical.Sign() <= 0) {
             throw CutListError(std::string("This design cannot be cut: its HEIGHT is not longer than its GAP (") +
                                unit + ")");
         }
-        const ExactDecimal half = piece.Half().RoundedHalfUp(decimals);
+        const ExactDecimal half = vertical.Half().RoundedHalfUp(decimals);
         if (half.Sign() <= 0) {
             throw CutListError(std::string("This design cannot be cut: its half verticals round to 0 ") + unit);
         }
-        return half.Text(format);
+        return half;
     };
+    const ExactDecimal halfMm = halfVertical(mm, kHalfVerticalMmDecimals, "mm");
+    const ExactDecimal halfIn = halfVertical(in, kHalfVerticalInDecimals, "in");
 
     CutList list;
     list.sides = sides;
-    list.pieces.push_back(Piece(kHorizontalSide, 2 * sides, design.Text(Field::Text17),
+    const int pieces = 2 * sides;
+    list.pieces.push_back(Piece(kHorizontalSide, pieces, mm.side, in.side, design.Text(Field::Text17),
                                 design.Text(Field::Text16), format));
-    list.pieces.push_back(Piece(kHalfVertical, 2 * sides, halfVertical(mm, kHalfVerticalMmDecimals, "mm"),
-                                halfVertical(in, kHalfVerticalInDecimals, "in"), format));
-    ExactDecimal totalMm, totalIn;
-    for (const CutPiece& piece : list.pieces) {
-        totalMm = totalMm + *ExactDecimal::FromText(piece.totalMm, format);
-        totalIn = totalIn + *ExactDecimal::FromText(piece.totalIn, format);
-    }
-    list.conductorTotalMm = totalMm.Text(format);
-    list.conductorTotalIn = totalIn.Text(format);
-    list.lines = Piece(kMatchingLine, sides, design.Text(Field::Text23), design.Text(Field::Text22), format);
+    list.pieces.push_back(Piece(kHalfVertical, pieces, halfMm, halfIn, halfMm.Text(format), halfIn.Text(format),
+                                format));
+    list.conductorTotalMm = (mm.side + halfMm).Times(pieces).Text(format);
+    list.conductorTotalIn = (in.side + halfIn).Times(pieces).Text(format);
+    list.lines = Piece(kMatchingLine, sides, mm.match, in.match, design.Text(Field::Text23),
+                       design.Text(Field::Text22), format);
     return list;
 }
 
