@@ -165,7 +165,6 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"sheet", "--freq", "146", "--sides", "3", "--format", "csv", "--output", "s.pdf"}, 2, "corvanta-cli: sheet prints the cut list (--format) or writes the sheet (--output), not both", 0},
         {{"sheet", "--freq", "146", "--sides", "4", "--mm", "x"}, 1, "corvanta-cli: error 13: Type mismatch: --mm \"x\" is not a number", 0},
         {{"sheet", "--freq", "-146", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: This design cannot be cut: its HEIGHT \"-718.233\" (mm) is not above 0", 0},
-        {{"sheet", "--freq", "146", "--sides", "3", "--output", "/nonexistent/sheet.pdf"}, 1, "corvanta-cli: cannot write /nonexistent/sheet.pdf: No such file or directory", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
@@ -273,6 +272,10 @@ TEST(CliSheet, PdfHoldsTheDimensionsAndTotals) {
         ASSERT_EQ(page.status, 0) << page.err;
         for (const std::string& text : c.texts) EXPECT_NE(page.out.find(text), std::string::npos) << text;
     }
+
+    const Outcome nowhere = RunCli({"sheet", "--freq", "146", "--sides", "3", "--output", "/nonexistent/sheet.pdf"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "corvanta-cli: cannot write /nonexistent/sheet.pdf: No such file or directory\n");
 }
 
 TEST(CliOutput, QuotingRules) {
