@@ -37,6 +37,7 @@ std::optional<Command> CommandNamed(std::string_view name) {
     if (name == "bands") return Command::Bands;
     if (name == "nec") return Command::Nec;
     if (name == "check") return Command::Check;
+    if (name == "sheet") return Command::Sheet;
     return std::nullopt;
 }
 
@@ -115,6 +116,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
 
     std::optional<std::string> from, to, step;
     std::optional<double> height;
+    bool formatGiven = false;
     while (!reader.Done()) {
         std::string option = reader.Take();
         std::optional<std::string> inlineValue;
@@ -124,7 +126,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             option.resize(equals);
         }
         const bool model = *command == Command::Nec || *command == Command::Check;
-        const bool design = *command == Command::Design || model;
+        const bool design = *command == Command::Design || *command == Command::Sheet || model;
         const bool table = *command == Command::Table;
         if (option == "--help" || option == "-h") {
             invocation.helpFor = *command;
@@ -144,6 +146,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             SetSize(invocation, SizeUnit::Mm, reader.Value(option, inlineValue));
         } else if ((design || table) && *command != Command::Nec && option == "--format") {
             const std::string format = reader.Value(option, inlineValue);
+            formatGiven = true;
             if (format == "text") invocation.format = Format::Text;
             else if (format == "csv" && *command != Command::Check) invocation.format = Format::Csv;
             else if (format == "json") invocation.format = Format::Json;
@@ -212,6 +215,12 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (*command == Command::Check && option == "--line-length") {
             invocation.check.lineLengthMm = LineOption(
                 option, reader.Value(option, inlineValue), 1e6, "is the length of each line in mm, above 0");
+        } else if (*command == Command::Sheet && option == "--output") {
+            invocation.outputPath = reader.Value(option, inlineValue);
+            const std::size_t size = invocation.outputPath.size();
+            std::string suffix = invocation.outputPath.substr(size < 4 ? 0 : size - 4);
+            for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (size <= 4 || suffix != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
         } else if (table && option == "--band") {
             invocation.bands.push_back(reader.Value(option, inlineValue));
             while (!reader.Done() && !reader.Peek().starts_with("--")) {
@@ -233,10 +242,14 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     const bool designs = *command == Command::Design || *command == Command::Nec ||
-                         *command == Command::Check;
+                         *command == Command::Check || *command == Command::Sheet;
     if (designs && !invocation.frequency) throw UsageError(first + " needs --freq");
-    if ((*command == Command::Nec || *command == Command::Check) && !invocation.sides) {
+    if ((*command == Command::Nec || *command == Command::Check || *command == Command::Sheet) &&
+        !invocation.sides) {
         throw UsageError(first + " needs --sides 3 or 4");
+    }
+    if (formatGiven && !invocation.outputPath.empty()) {
+        throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
     }
     const bool free = invocation.check.placement.ground == nec::Ground::Free;
     if (!free && !height) {
@@ -266,6 +279,9 @@ const std::string kModel =
     "--freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
     "[--ground average|perfect --height METRES] [--sweep FROM:TO:POINTS] "
     "[--segments-per-gap N] [--pattern-step DEG]";
+const std::string kSheetUsage =
+    "corvanta-cli sheet --freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
+    "[--format text|csv|json | --output FILE.pdf]";
 const std::string kNecUsage = "corvanta-cli nec " + kModel;
 const std::string kCheckUsage =
     "corvanta-cli check " + kModel +
@@ -277,7 +293,7 @@ const std::string kCheckUsage =
 
 std::string ShortUsage() {
     return "Usage: " + kDesignUsage + "\n  or:  " + kTableUsage + "\n  or:  " + kNecUsage +
-           "\n  or:  " + kCheckUsage + "\n  or:  corvanta-cli bands\n  or:  corvanta-cli --version\n";
+           "\n  or:  " + kCheckUsage + "\n  or:  " + kSheetUsage + "\n  or:  corvanta-cli bands\n  or:  corvanta-cli --version\n";
 }
 
 std::string UsageText(std::optional<Command> command) {
@@ -339,6 +355,16 @@ std::string UsageText(std::optional<Command> command) {
                "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
                "1 when the engine fails, its answer is broken or a file does not read, 3\n"
                "when a sanity check fails, 130 when interrupted.\n";
+    }
+    if (command == Command::Sheet) {
+        return "Usage: " + kSheetUsage +
+               "\n\nThe build sheet of a design: the cut list (the horizontal sides of the two\n"
+               "polygons, each vertical as two halves either side of its gap, the conductor\n"
+               "total) and one 300 ohm line of the matching-section length per gap, in mm\n"
+               "and inches, worked out from the dimensions as the calculator writes them.\n"
+               "--format prints the cut list as text, csv or json; --output writes the\n"
+               "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
+               "drawing of the prism), with no display needed.\n";
     }
     if (command == Command::Bands) {
         return "Usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

@@ -17,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Help, Version };
 
 struct Sweep {
     std::string from;
@@ -40,6 +40,7 @@ struct Invocation {
     std::string patternPath;  // check --pattern
     std::string s1pPath;      // check --s1p: the model's sweep as Touchstone
     std::string measuredPath; // check --measured: a measured .s1p to compare
+    std::string outputPath;   // sheet --output: the whole sheet as PDF
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,6 +1,7 @@
 // corvanta-cli: designs and band tables from the calculator library, for
-// scripts and printing, and a NEC-2 model of a design with the engine's
-// check. Exit status: 0 done, 1 a design or the model failed (the message
+// scripts and printing, a NEC-2 model of a design with the engine's check,
+// and a design's build sheet (its cut list, or the whole page as PDF). Exit
+// status: 0 done, 1 a design or the model failed (the message
 // names the option and its text), 2 the command line is not understood,
 // 3 the engine's answer failed a sanity check.
 
@@ -22,13 +23,16 @@
 #include "cli/bands.h"
 #include "cli/command_line.h"
 #include "cli/columns.h"
+#include "cli/cut_list_output.h"
 #include "cli/output.h"
+#include "core/cut_list.h"
+#include "core/field_conversion.h"
+#include "core/run_time_error.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
 #include "nec/report.h"
 #include "plot/plot_file.h"
-#include "core/field_conversion.h"
-#include "core/run_time_error.h"
+#include "sheet/build_sheet.h"
 
 namespace corvanta::cli {
 
@@ -95,18 +99,32 @@ void QuietStart(QtMsgType type, const QMessageLogContext& context, const QString
     qtMessages(type, context, message);
 }
 
+// Qt for drawing plots and the sheet, started only when something is drawn,
+// on its offscreen platform unless told otherwise: a server or CI has no
+// display.
+class DrawingQt {
+public:
+    DrawingQt() : application_((Prepare(), argc_), argv_) {}
+
+private:
+    static void Prepare() {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtMessages = qInstallMessageHandler(QuietStart);
+    }
+    // Qt keeps a reference to these for the application's life.
+    int argc_ = 1;
+    char name_[13] = "corvanta-cli";
+    char* argv_[2] = {name_, nullptr};
+    QGuiApplication application_;
+};
+
 // The plots the command line asks for. Qt starts only here, and on its
 // offscreen platform unless told otherwise: a server or CI has no display.
 std::optional<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
     const std::pair<const std::string*, plot::PlotKind> files[] = {
         {&invocation.plotPath, plot::PlotKind::Sweep}, {&invocation.patternPath, plot::PlotKind::Pattern}};
     if (invocation.plotPath.empty() && invocation.patternPath.empty()) return std::nullopt;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtMessages = qInstallMessageHandler(QuietStart);
-    int argc = 1;
-    char name[] = "corvanta-cli";
-    char* argv[] = {name, nullptr};
-    const QGuiApplication application(argc, argv);
+    const DrawingQt qt;
     for (const auto& [path, kind] : files) {
         if (path->empty()) continue;
         if (auto failed = plot::WritePlot(*path, kind, check)) return failed;
@@ -191,6 +209,41 @@ int RunModel(const Invocation& invocation) {
     return kDesignFailed;
 }
 
+// The whole sheet as PDF. Qt starts only here, on the offscreen platform
+// unless told otherwise, so that no display is needed.
+int WriteSheet(const std::string& path, const Design& design, const CutList& list) {
+    const DrawingQt qt;
+    const std::optional<QString> failure =
+        sheet::WriteSheetPdf(QString::fromStdString(path), {design, list, NumberFormat{}, std::nullopt});
+    if (failure) {
+        std::cerr << "corvanta-cli: " << failure->toStdString() << '\n';
+        return kDesignFailed;
+    }
+    return 0;
+}
+
+// sheet: the cut list on standard output, or the whole sheet as PDF.
+int RunSheet(const Invocation& invocation) {
+    const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
+    Design design;
+    try {
+        design = RunDesign(request);
+    } catch (const RunTimeError& error) {
+        std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+        return kDesignFailed;
+    }
+    CutList list;
+    try {
+        list = MakeCutList(design);
+    } catch (const CutListError& error) {
+        std::cerr << "corvanta-cli: " << error.what() << '\n';
+        return kDesignFailed;
+    }
+    if (!invocation.outputPath.empty()) return WriteSheet(invocation.outputPath, design, list);
+    WriteCutList(std::cout, invocation.format, design, list);
+    return 0;
+}
+
 }  // namespace
 
 int Run(const Invocation& invocation) {
@@ -214,6 +267,8 @@ int Run(const Invocation& invocation) {
     case Command::Nec:
     case Command::Check:
         return RunModel(invocation);
+    case Command::Sheet:
+        return RunSheet(invocation);
     case Command::Design:
     case Command::Table:
         break;

@@ -34,4 +34,15 @@ Design RunDesign(const DesignRequest& request) {
     return design;
 }
 
+std::optional<Design> ComputeCopy(const DesignSheet& sheet, NumberFormat format) {
+    if (sheet.Side() == SideChoice::None) return std::nullopt;
+    Design design;
+    design.sides = sheet.Side();
+    design.sheet = sheet;
+    // The copy would otherwise tell the original's window of every write.
+    design.sheet.SetObserver(nullptr);
+    design.trace = Compute(design.sheet, format);
+    return design;
+}
+
 }  // namespace corvanta

@@ -38,4 +38,10 @@ struct Design {
 // Throws RunTimeError as the window's actions would.
 Design RunDesign(const DesignRequest& request);
 
+// The design a window's sheet would give now: COMPUTE on a copy of it (its
+// frequency, millimetre diameter and side choice as they stand), so that
+// the sheet itself and whatever shows it are never written. None when no
+// side count is chosen. Throws RunTimeError as COMPUTE does.
+std::optional<Design> ComputeCopy(const DesignSheet& sheet, NumberFormat format = {});
+
 }  // namespace corvanta

@@ -11,6 +11,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev help2man lintian
     nec2c
+    poppler-utils
     "$@"
 )
 

@@ -21,6 +21,10 @@ Failure FailureOf(const LaunchFailure& failure) {
             std::nullopt};
 }
 
+QString NoSidesMessage() {
+    return QStringLiteral("Choose THREE SIDED or FOUR SIDED for the design first.");
+}
+
 void MessageBoxReporter::Report(QWidget* over, const Failure& failure) {
     QMessageBox box(QMessageBox::Critical, over ? over->windowTitle() : QString(), failure.message,
                     QMessageBox::Ok, over);

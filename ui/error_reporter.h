@@ -26,6 +26,10 @@ Failure FailureOf(const RunTimeError& error, std::string_view action);
 // "Error 53: File not found: start.exe".
 Failure FailureOf(const LaunchFailure& failure);
 
+// What a window that works on the design the main window would compute now
+// says when no side count is chosen.
+QString NoSidesMessage();
+
 // Tells the user of a failure. The program keeps running afterwards.
 // Injected so that tests can record failures instead of opening a modal box.
 class ErrorReporter {

@@ -10,6 +10,7 @@
 #include "ui/launcher.h"
 #include "ui/main_window.h"
 #include "ui/notes_window.h"
+#include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
 #include "ui/website_window.h"
 
@@ -43,11 +44,13 @@ int main(int argc, char* argv[]) {
 
     corvanta::ui::MessageBoxReporter reporter;
     corvanta::ui::DesktopLauncher launcher;
+    corvanta::ui::StandardPrintDialog printDialog;
     corvanta::ui::SecondaryWindow notes(corvanta::ui::BuildNotesWindow);
     corvanta::ui::SecondaryWindow website(
         [&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
 
-    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, RegionalNumberFormat());
+    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, printDialog,
+                                                RegionalNumberFormat());
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);
     form1->show();

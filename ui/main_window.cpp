@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QShortcut>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/cut_list.h"
 #include "core/run_time_error.h"
 #include "core/sheet_actions.h"
 #include "ui/assets.h"
@@ -18,6 +21,7 @@
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
 #include "ui/line_breaks.h"
+#include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -148,8 +152,13 @@ void ApplyLook(QWidget* box, Look look) {
 }  // namespace
 
 MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-                       NumberFormat format, QWidget* parent)
-    : QWidget(parent), format_(format), reporter_(reporter), notes_(notes), website_(website) {
+                       PrintDialog& printDialog, NumberFormat format, QWidget* parent)
+    : QWidget(parent),
+      format_(format),
+      reporter_(reporter),
+      notes_(notes),
+      website_(website),
+      printDialog_(printDialog) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZORVEX CV"));
     setFont(DefaultFont());
@@ -166,6 +175,11 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     setTabOrder();
     bindSheet();
     std::get<QLineEdit*>(boxes_[FieldIndex(Field::Text2)])->setFocus();
+
+    // A shortcut, not a control: nothing on the window moves.
+    auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    print->setObjectName(QStringLiteral("PrintSheet"));
+    connect(print, &QShortcut::activated, this, &MainWindow::printSheet);
 }
 
 void MainWindow::buildTextBoxes() {
@@ -328,16 +342,51 @@ void MainWindow::run(const SheetAction& action) {
     try {
         action.run(sheet_, format_);
     } catch (const RunTimeError& error) {
-        const Failure failure = FailureOf(error, action.name);
-        reporter_.Report(this, failure);
-        if (failure.field) {
-            std::visit(
-                [](auto* box) {
-                    box->setFocus(Qt::OtherFocusReason);
-                    box->selectAll();
-                },
-                boxes_[FieldIndex(*failure.field)]);
-        }
+        reportFailure(error, action.name);
+    }
+}
+
+void MainWindow::reportFailure(const RunTimeError& error, std::string_view action) {
+    const Failure failure = FailureOf(error, action);
+    reporter_.Report(this, failure);
+    if (failure.field) {
+        std::visit(
+            [](auto* box) {
+                box->setFocus(Qt::OtherFocusReason);
+                box->selectAll();
+            },
+            boxes_[FieldIndex(*failure.field)]);
+    }
+}
+
+void MainWindow::printSheet() {
+    std::optional<Design> design;
+    try {
+        design = ComputeCopy(sheet_, format_);
+    } catch (const RunTimeError& error) {
+        // The same message as COMPUTE's own failure.
+        reportFailure(error, Action(ActionId::Compute).name);
+        return;
+    }
+    if (!design) {
+        printDialog_.Tell(this, NoSidesMessage());
+        return;
+    }
+    sheet::SheetContent content{*design, {}, format_, std::nullopt};
+    try {
+        content.cutList = MakeCutList(*design, format_);
+    } catch (const CutListError& error) {
+        printDialog_.Tell(this, QString::fromUtf8(error.what()));
+        return;
+    }
+    if (modelFigures_) content.model = modelFigures_(*design);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(sheet::SheetDocumentName(*design));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (!printDialog_.Ask(this, printer)) return;
+    if (!sheet::PrintSheet(printer, content)) {
+        printDialog_.Tell(this, QStringLiteral("The sheet could not be printed: the printer did not start."));
     }
 }
 

@@ -11,14 +11,26 @@
 // the window hands its text to the injected ErrorReporter (a modal message
 // box in the program) and then puts the focus, text selected, on the field
 // that could not be read. The program keeps running.
+//
+// Ctrl+P prints the build sheet of the design the window would compute now:
+// COMPUTE on a copy of the sheet (the boxes are not written), its cut list,
+// and the model's figures when a model window has checked the same design;
+// then the injected PrintDialog (the standard print dialog in the program)
+// takes it to paper or to a PDF file. A field that does not read goes to
+// the ErrorReporter as COMPUTE's failure would; no side chosen, or a design
+// that cannot be cut, is told through the PrintDialog.
 
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <variant>
 
+#include "core/design_run.h"
 #include "core/design_sheet.h"
 #include "core/field_conversion.h"
+#include "sheet/build_sheet.h"
 
 class QLineEdit;
 class QTextEdit;
@@ -32,19 +44,27 @@ struct SheetAction;
 namespace corvanta::ui {
 
 class ErrorReporter;
+class PrintDialog;
 class SecondaryWindow;
 
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
     MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-               NumberFormat format, QWidget* parent = nullptr);
+               PrintDialog& printDialog, NumberFormat format, QWidget* parent = nullptr);
 
     const DesignSheet& Sheet() const { return sheet_; }
+
+    // The model's figures and plot for the printed sheet: given the design
+    // about to be printed, the figures of a check of that same design, or
+    // none. Set by the model window; without it the sheet has none.
+    using ModelFiguresSource = std::function<std::optional<sheet::ModelFigures>(const Design&)>;
+    void SetModelFiguresSource(ModelFiguresSource source) { modelFigures_ = std::move(source); }
 
 private slots:
     void websiteClicked();
     void notesClicked();
+    void printSheet();
 
 private:
     // The box of a field: a line, or the one multi-line box (Text21).
@@ -58,12 +78,15 @@ private:
     void run(const SheetAction& action);
     void showWrite(Field field, std::string_view text);
     QPushButton* button(std::string_view name) const;
+    void reportFailure(const RunTimeError& error, std::string_view action);
 
     DesignSheet sheet_;
     NumberFormat format_;
     ErrorReporter& reporter_;
     SecondaryWindow& notes_;
     SecondaryWindow& website_;
+    PrintDialog& printDialog_;
+    ModelFiguresSource modelFigures_;
 
     std::array<Box, kFieldCount> boxes_{};
     std::array<QPushButton*, 7> commands_{};  // Command1 .. Command7

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/command_line.h"
@@ -33,10 +34,8 @@ std::string ReadAll(int fd) {
     return text;
 }
 
-// Runs the built program with the arguments and collects what it printed.
-Outcome RunCli(const std::vector<std::string>& arguments) {
-    std::vector<std::string> words = {CORVANTA_CLI_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+// Runs a program (a path, or a name found on PATH) and collects what it printed.
+Outcome RunProgram(std::vector<std::string> words, char* const* environment = environ) {
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -50,7 +49,7 @@ Outcome RunCli(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, err[0]);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -62,6 +61,13 @@ Outcome RunCli(const std::vector<std::string>& arguments) {
         outcome.status = WEXITSTATUS(status);
     }
     return outcome;
+}
+
+// Runs the built program with the arguments.
+Outcome RunCli(const std::vector<std::string>& arguments, char* const* environment = environ) {
+    std::vector<std::string> words = {CORVANTA_CLI_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return RunProgram(std::move(words), environment);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -155,6 +161,11 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"check", "--freq", "146", "--sides", "3", "--pattern", "p.pdf"}, 2, "corvanta-cli: --pattern \"p.pdf\" is not a file name ending in .svg or .png", 0},
         {{"check", "--freq", "146", "--sides", "3", "--tune=yes"}, 2, "corvanta-cli: --tune takes no value", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--tune"}, 2, "corvanta-cli: unknown option \"--tune\" for nec", 0},
+        {{"sheet", "--freq", "146"}, 2, "corvanta-cli: sheet needs --sides 3 or 4", 0},
+        {{"sheet", "--freq", "146", "--sides", "3", "--output", "sheet.png"}, 2, "corvanta-cli: --output writes a PDF: give FILE.pdf", 0},
+        {{"sheet", "--freq", "146", "--sides", "3", "--format", "csv", "--output", "s.pdf"}, 2, "corvanta-cli: sheet prints the cut list (--format) or writes the sheet (--output), not both", 0},
+        {{"sheet", "--freq", "146", "--sides", "4", "--mm", "x"}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"x\" is not a number", 0},
+        {{"sheet", "--freq", "-146", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: This design cannot be cut: its HEIGHT \"-718.233\" (mm) is not above 0", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
@@ -238,6 +249,83 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err, "corvanta-cli: " + bad + ": line 4: a number does not read: \"147 0.1 oops\"\n");
+}
+
+// The 146 MHz cut lists as worked out by hand in tests/core/cut_list_test.cpp.
+TEST(CliSheet, CutListInEveryFormat) {
+    const Outcome json = RunCli({"sheet", "--freq", "146", "--sides", "3", "--format", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
+              "{\n  \"pieces\": [\n"
+              "    {\"name\": \"horizontal side\", \"count\": 6, \"length_mm\": 266.718, \"length_in\": 10.501},\n"
+              "    {\"name\": \"half vertical\", \"count\": 6, \"length_mm\": 354.28, \"length_in\": 13.948}\n"
+              "  ],\n  \"conductor_total_mm\": 3725.988,\n  \"line_count\": 3,\n"
+              "  \"line_length_mm\": 421.2329,\n  \"line_total_mm\": 1263.6987\n}\n");
+
+    const Outcome csv = RunCli({"sheet", "--freq", "146", "--sides", "4", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(Lines(csv.out), (std::vector<std::string>{
+                                  "name,count,length_mm,length_in,total_mm,total_in",
+                                  "horizontal side,8,391.212,15.402,3129.696,123.216",
+                                  "half vertical,8,334.68,13.176,2677.44,105.408",
+                                  "conductor total,,,,5807.136,228.624",
+                                  "300 ohm line,4,421.2329,16.5839716393178,1684.9316,66.3358865572712"}));
+
+    const Outcome text = RunCli({"sheet", "--freq", "146", "--sides", "3"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    const auto lines = Lines(text.out);
+    ASSERT_GE(lines.size(), 6U);
+    EXPECT_EQ(lines[0], "Cut list of the 146 MHz 3-sided loop (AWG 14, 0.064 in, 1.626 mm)");
+    EXPECT_EQ(lines[3], "half vertical        6     354.28            13.948    2125.68            83.688");
+    EXPECT_NE(text.out.find("rounded to 0.01 mm and 0.001"), std::string::npos);
+}
+
+// The page from the built program, with no display, read back as text.
+TEST(CliSheet, PdfHoldsTheDimensionsAndTotals) {
+    std::vector<std::string> variables;
+    for (char** v = environ; *v; ++v) {
+        const std::string variable = *v;
+        if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY=") &&
+            !variable.starts_with("QT_QPA_PLATFORM=")) {
+            variables.push_back(variable);
+        }
+    }
+    std::vector<char*> headless;
+    for (std::string& variable : variables) headless.push_back(variable.data());
+    headless.push_back(nullptr);
+
+    const struct {
+        const char* sides;
+        std::vector<std::string> texts;  // each must be on the page
+    } cases[] = {
+        {"3", {"146 MHz THREE SIDED prism loop", "AWG 14", "718.233", "28.277", "266.718", "10.501", "9.67",
+               "0.381", "421.2329", "16.5839716393178", "354.28", "13.948", "1600.308", "2125.68",
+               "3725.988", "146.694", "1263.6987", "49.7519149179534", "rounded to 0.01 mm"}},
+        {"4", {"146 MHz FOUR SIDED prism loop", "679.027", "26.733", "391.212", "15.402", "334.68", "13.176",
+               "5807.136", "228.624", "1684.9316", "66.3358865572712"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sides);
+        const std::string pdf = ::testing::TempDir() + "corvanta-sheet-" + c.sides + ".pdf";
+        const Outcome written =
+            RunCli({"sheet", "--freq", "146", "--sides", c.sides, "--output", pdf}, headless.data());
+        ASSERT_EQ(written.status, 0) << written.err;
+        EXPECT_TRUE(written.out.empty());
+        const Outcome info = RunProgram({"pdfinfo", pdf});
+        ASSERT_EQ(info.status, 0) << info.err;
+        const std::size_t pages = info.out.find("Pages:");
+        ASSERT_NE(pages, std::string::npos);
+        std::string count = info.out.substr(pages + 6, info.out.find('\n', pages) - pages - 6);
+        count.erase(0, count.find_first_not_of(' '));
+        EXPECT_EQ(count, "1");
+        const Outcome page = RunProgram({"pdftotext", "-layout", pdf, "-"});
+        ASSERT_EQ(page.status, 0) << page.err;
+        for (const std::string& text : c.texts) EXPECT_NE(page.out.find(text), std::string::npos) << text;
+    }
+
+    const Outcome nowhere = RunCli({"sheet", "--freq", "146", "--sides", "3", "--output", "/nonexistent/sheet.pdf"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "corvanta-cli: cannot write /nonexistent/sheet.pdf: No such file or directory\n");
 }
 
 TEST(CliOutput, QuotingRules) {

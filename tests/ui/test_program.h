@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QList>
+#include <QPrinter>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "ui/error_reporter.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
 #include "ui/notes_window.h"
+#include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
 #include "ui/website_window.h"
 
@@ -37,15 +40,34 @@ public:
     std::optional<LaunchFailure> failure;
 };
 
+// Stands in for the print dialog: records what it was asked to print and
+// what it was told, and "prints" to a PDF file when one is set (else the
+// user cancels).
+class RecordingPrintDialog final : public PrintDialog {
+public:
+    bool Ask(QWidget* /*over*/, QPrinter& printer) override {
+        asked.append(printer.docName());
+        if (pdfPath.isEmpty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        return true;
+    }
+    void Tell(QWidget* /*over*/, const QString& message) override { told.append(message); }
+    QStringList asked;
+    QStringList told;
+    QString pdfPath;
+};
+
 // What the program keeps for its whole run, with the recorders standing in
 // for the message box and the launcher.
 struct TestProgram {
     RecordingReporter reporter;
     RecordingLauncher launcher;
+    RecordingPrintDialog printDialog;
     SecondaryWindow notes{BuildNotesWindow};
     SecondaryWindow website{[this] { return BuildWebsiteWindow(launcher, reporter); }};
 
-    MainWindow* NewMainWindow() { return new MainWindow(reporter, notes, website, NumberFormat{}); }
+    MainWindow* NewMainWindow() { return new MainWindow(reporter, notes, website, printDialog, NumberFormat{}); }
 };
 
 }  // namespace corvanta::ui::testing

@@ -1,0 +1,298 @@
+#include "sheet/build_sheet.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRectF>
+#include <algorithm>
+#include <array>
+
+#include "sheet/prism_drawing.h"
+#include "sheet/sheet_style.h"
+
+namespace corvanta::sheet {
+
+namespace {
+
+// The page at full size, in tenths of a millimetre: A4 inside 15 mm
+// margins (Letter takes it at 97 %).
+constexpr double kPageWidth = 1800;
+constexpr double kPageHeight = 2570;
+
+constexpr double kColumnGap = 40;
+constexpr double kLeftWidth = 860;  // the dimensions and the pieces, beside the drawing
+constexpr int kTextSize = 32;
+constexpr int kSmallSize = 27;
+
+QString Text(const Design& design, Field field) { return QString::fromStdString(design.Text(field)); }
+
+QString Shape(SideChoice sides) {
+    return sides == SideChoice::Four ? QStringLiteral("FOUR SIDED") : QStringLiteral("THREE SIDED");
+}
+
+// A section's name with a rule under it; returns the y below.
+double Heading(QPainter& painter, double left, double y, double width, const QString& name) {
+    PutText(painter, QRectF(left, y, width, 44), Qt::AlignLeft | Qt::AlignBottom, name, SheetFont(34, true));
+    painter.setPen(QPen(kRule, 2));
+    painter.drawLine(QPointF(left, y + 50), QPointF(left + width, y + 50));
+    return y + 66;
+}
+
+// Wrapped text; returns the y below it.
+double Paragraph(QPainter& painter, const QRectF& box, const QString& text, const QFont& font,
+                 const QColor& colour = kInk) {
+    const QRectF taken = PutText(painter, box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, font, colour);
+    return taken.bottom();
+}
+
+struct Column {
+    double left, width;
+    int align;
+};
+
+// Piece, count, length mm, length in, total mm, total in.
+constexpr std::array<Column, 6> kCutColumns = {{
+    {0, 560, Qt::AlignLeft},
+    {560, 110, Qt::AlignRight},
+    {670, 240, Qt::AlignRight},
+    {910, 300, Qt::AlignRight},
+    {1210, 270, Qt::AlignRight},
+    {1480, 320, Qt::AlignRight},
+}};
+constexpr double kRowHeight = 52;
+
+void Row(QPainter& painter, double y, const std::array<QString, 6>& cells, const QFont& font,
+         const QColor& colour = kInk) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const Column& c = kCutColumns[i];
+        PutText(painter, QRectF(c.left, y, c.width, kRowHeight), c.align | Qt::AlignVCenter, cells[i], font, colour);
+    }
+}
+
+std::array<QString, 6> Cells(const QString& letter, const CutPiece& piece) {
+    const auto q = [](const std::string& text) { return QString::fromStdString(text); };
+    return {letter + QStringLiteral("   ") + q(piece.name), QString::number(piece.count), q(piece.lengthMm),
+            q(piece.lengthIn), q(piece.totalMm), q(piece.totalIn)};
+}
+
+const std::array<QString, 6> kCutHeadings = {QStringLiteral("PIECE"),     QStringLiteral("COUNT"),
+                                             QStringLiteral("LENGTH MM"), QStringLiteral("LENGTH IN"),
+                                             QStringLiteral("TOTAL MM"),  QStringLiteral("TOTAL IN")};
+
+double TitleBlock(QPainter& painter, const Design& design) {
+    PutText(painter, QRectF(0, 0, kPageWidth, 36), Qt::AlignLeft | Qt::AlignTop,
+            QStringLiteral("CORVANTA BUILD SHEET"), SheetFont(28, true), kDimension);
+    PutText(painter, QRectF(0, 40, kPageWidth, 80), Qt::AlignLeft | Qt::AlignVCenter,
+            Text(design, Field::Text2) + QStringLiteral(" MHz ") + Shape(design.sides) +
+                QStringLiteral(" prism loop"),
+            SheetFont(62, true));
+    PutText(painter, QRectF(0, 125, kPageWidth, 45), Qt::AlignLeft | Qt::AlignVCenter,
+            QStringLiteral("Conductor  AWG %1  \u00b7  %2 in  \u00b7  %3 mm")
+                .arg(Text(design, Field::Text4), Text(design, Field::Text6), Text(design, Field::Text8)),
+            SheetFont(kTextSize));
+    painter.setPen(QPen(kInk, 4));
+    painter.drawLine(QPointF(0, 185), QPointF(kPageWidth, 185));
+    return 215;
+}
+
+// The four dimensions as the window shows them; returns the y below.
+double Dimensions(QPainter& painter, double y, const Design& design) {
+    y = Heading(painter, 0, y, kLeftWidth, QStringLiteral("DIMENSIONS"));
+    const std::array<std::array<QString, 3>, 4> rows = {{
+        {QStringLiteral("HEIGHT"), Text(design, Field::Text13), Text(design, Field::Text11)},
+        {QStringLiteral("SIDE"), Text(design, Field::Text17), Text(design, Field::Text16)},
+        {QStringLiteral("GAP"), Text(design, Field::Text20), Text(design, Field::Text19)},
+        {QStringLiteral("300 OHM SERIES MATCH"), Text(design, Field::Text23), Text(design, Field::Text22)},
+    }};
+    const std::array<Column, 3> columns = {{{0, 370, Qt::AlignLeft}, {370, 200, Qt::AlignRight},
+                                            {570, 290, Qt::AlignRight}}};
+    const auto row = [&](const std::array<QString, 3>& cells, const QFont& name, const QFont& number,
+                         const QColor& colour) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            PutText(painter, QRectF(columns[i].left, y, columns[i].width, kRowHeight),
+                    columns[i].align | Qt::AlignVCenter, cells[i], i == 0 ? name : number, colour);
+        }
+        y += kRowHeight;
+    };
+    row({QString(), QStringLiteral("MM"), QStringLiteral("IN")}, SheetFont(kSmallSize, true),
+        SheetFont(kSmallSize, true), kQuiet);
+    for (const auto& cells : rows) row(cells, SheetFont(30, true), SheetFont(kTextSize, true), kInk);
+    return y;
+}
+
+// What A, B and C are and how many; returns the y below.
+double Pieces(QPainter& painter, double y, const CutList& list) {
+    y = Heading(painter, 0, y + 30, kLeftWidth, QStringLiteral("PIECES"));
+    const int n = list.sides;
+    const QString polygon = n == 4 ? QStringLiteral("square") : QStringLiteral("triangle");
+    const std::array<std::pair<QString, QString>, 3> entries = {{
+        {QStringLiteral("A"), QStringLiteral("%1 horizontal sides: the top and the bottom %2, %3 each.")
+                                  .arg(2 * n).arg(polygon).arg(n)},
+        {QStringLiteral("B"), QStringLiteral("%1 half verticals: each of the %2 verticals is two halves, "
+                                             "one either side of its gap.")
+                                  .arg(2 * n).arg(n)},
+        {QStringLiteral("C"), QStringLiteral("%1 lines of 300 ohm, one from each gap; they meet at one "
+                                             "junction, where the feed line is connected.")
+                                  .arg(n)},
+    }};
+    for (const auto& [letter, text] : entries) {
+        PutText(painter, QRectF(0, y, 50, 40), Qt::AlignLeft | Qt::AlignTop, letter, SheetFont(kTextSize, true));
+        y = Paragraph(painter, QRectF(50, y, kLeftWidth - 50, 200), text, SheetFont(30)) + 14;
+    }
+    return y;
+}
+
+double CutTable(QPainter& painter, double y, const CutList& list) {
+    y = Heading(painter, 0, y, kPageWidth, QStringLiteral("CUT LIST"));
+    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+    y += kRowHeight;
+    const std::array<QString, 2> letters = {QStringLiteral("A"), QStringLiteral("B")};
+    for (std::size_t i = 0; i < list.pieces.size(); ++i) {
+        Row(painter, y, Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]), SheetFont(kTextSize));
+        y += kRowHeight;
+    }
+    painter.setPen(QPen(kInk, 2));
+    painter.drawLine(QPointF(kCutColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
+    Row(painter, y + 8,
+        {QStringLiteral("Conductor total"), QString(), QString(), QString(),
+         QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
+        SheetFont(kTextSize, true));
+    return y + 8 + kRowHeight;
+}
+
+double LineTable(QPainter& painter, double y, const CutList& list) {
+    y = Heading(painter, 0, y + 30, kPageWidth, QStringLiteral("MATCHING LINES"));
+    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+    y += kRowHeight;
+    std::array<QString, 6> cells = Cells(QStringLiteral("C"), list.lines);
+    cells[0] += QStringLiteral(", gap to junction");
+    Row(painter, y, cells, SheetFont(kTextSize));
+    // The row's totals are the lines' total; bold, as the conductor's.
+    for (std::size_t i = 4; i < 6; ++i) {
+        PutText(painter, QRectF(kCutColumns[i].left, y, kCutColumns[i].width, kRowHeight),
+                kCutColumns[i].align | Qt::AlignVCenter, cells[i], SheetFont(kTextSize, true), kInk);
+    }
+    return y + kRowHeight;
+}
+
+double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>& model) {
+    y = Heading(painter, 0, y + 30, kPageWidth, QStringLiteral("MODEL CHECK"));
+    if (!model) {
+        PutText(painter, QRectF(0, y, kPageWidth, 44), Qt::AlignLeft | Qt::AlignVCenter,
+                QStringLiteral("No model check of this design has been run. Room for what you measure:"),
+                SheetFont(30), kQuiet);
+        // Ruled lines for the builder's own notes (SWR, trims).
+        painter.setPen(QPen(kRule, 1.5));
+        for (y += 110; y < kPageHeight; y += 80) painter.drawLine(QPointF(0, y), QPointF(kPageWidth, y));
+        return y;
+    }
+    const double top = y;
+    constexpr double kFiguresWidth = 720;
+    y = Paragraph(painter, QRectF(0, y, kFiguresWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
+    for (const auto& [figure, value] : model->rows) {
+        const double nameBottom = Paragraph(painter, QRectF(0, y, 400, 200), figure, SheetFont(kSmallSize));
+        const double valueBottom = Paragraph(painter, QRectF(410, y, kFiguresWidth - 410, 200), value,
+                                             SheetFont(kSmallSize, true));
+        y = std::max(nameBottom, valueBottom) + 8;
+    }
+    if (model->drawPlot) {
+        const QRectF plot(kFiguresWidth + kColumnGap, top, kPageWidth - kFiguresWidth - kColumnGap,
+                          std::max(kPageHeight - top, 300.0));
+        painter.save();
+        // The plotting code draws in the device's own units (its fonts in
+        // points), wherever this page is scaled to.
+        const QRectF onDevice = painter.worldTransform().mapRect(plot);
+        painter.resetTransform();
+        model->drawPlot(painter, onDevice);
+        painter.restore();
+    }
+    return y;
+}
+
+}  // namespace
+
+QString SheetTitle(const Design& design) {
+    return Text(design, Field::Text2) + QStringLiteral(" MHz ") + Shape(design.sides) +
+           QStringLiteral(" prism loop: build sheet");
+}
+
+QString SheetDocumentName(const Design& design) {
+    // The frequency as COMPUTE read it, with no point: the print dialog cuts
+    // a suggested file name at the first one.
+    const std::string& text = design.Text(Field::Frequency);
+    const Parsed<float> read = ParseSingle(text);
+    QString frequency = QString::fromStdString(read ? FormatSingle(*read.value) : text);
+    frequency.replace(QLatin1Char('.'), QLatin1Char(','));
+    return QStringLiteral("Build sheet ") + frequency + QStringLiteral(" MHz ") + Shape(design.sides);
+}
+
+void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content) {
+    const Design& design = content.design;
+    painter.save();
+    const double scale = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
+    painter.translate(area.left() + (area.width() - kPageWidth * scale) / 2, area.top());
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+
+    const double top = TitleBlock(painter, design);
+    const double left = Pieces(painter, Dimensions(painter, top, design), content.cutList);
+
+    const auto millimetres = [&](Field field) {
+        return ParseDouble(design.Text(field), content.format).value.value_or(0);
+    };
+    PrismDimensions prism;
+    prism.sides = content.cutList.sides;
+    prism.heightMm = millimetres(Field::Text13);
+    prism.sideMm = millimetres(Field::Text17);
+    prism.gapMm = millimetres(Field::Text20);
+    prism.height[0] = Text(design, Field::Text13);
+    prism.height[1] = Text(design, Field::Text11);
+    prism.side[0] = Text(design, Field::Text17);
+    prism.side[1] = Text(design, Field::Text16);
+    prism.gap[0] = Text(design, Field::Text20);
+    prism.gap[1] = Text(design, Field::Text19);
+    const double drawingLeft = kLeftWidth + kColumnGap;
+    const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, 1130);
+    const double drawn = DrawPrism(painter, drawing, prism);
+
+    double y = std::max(left, drawn) + 40;
+    y = CutTable(painter, y, content.cutList);
+    y = LineTable(painter, y, content.cutList);
+    y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200), QString::fromUtf8(RoundingNote().data(),
+                  static_cast<qsizetype>(RoundingNote().size())), SheetFont(kSmallSize), kQuiet);
+    ModelBlock(painter, y, content.model);
+    painter.restore();
+}
+
+bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content) {
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    DrawSheet(painter, QRectF(0, 0, device.width(), device.height()), content);
+    return painter.end();
+}
+
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        writer.setTitle(SheetTitle(content.design));
+        writer.setCreator(QStringLiteral("corvanta"));
+        if (!PrintSheet(writer, content)) return QStringLiteral("cannot draw the sheet into %1").arg(path);
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    }
+    return std::nullopt;
+}
+
+}  // namespace corvanta::sheet

@@ -1,0 +1,68 @@
+#pragma once
+
+// The build sheet: one page a builder takes to the bench. It is drawn once,
+// by DrawSheet, onto whatever QPainter it is given: a QPdfWriter for
+// corvanta-cli sheet --output, the QPrinter of the print dialog for Ctrl+P
+// in the window. The page holds the design (frequency, side count,
+// conductor, the four dimensions in mm and inches as the calculator writes
+// them), the cut list with the conductor total, the 300 ohm lines with
+// their total, the rounding used, a dimensioned drawing of the prism and,
+// when the window has checked the same design on the model, its figures and
+// plot.
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "core/cut_list.h"
+#include "core/design_run.h"
+#include "core/field_conversion.h"
+
+class QPagedPaintDevice;
+class QPainter;
+class QRectF;
+
+namespace corvanta::sheet {
+
+// What a model check of the same design found, as its window words it.
+struct ModelFigures {
+    QString heading;                            // what was modelled, and how
+    std::vector<std::pair<QString, QString>> rows;  // figure, value
+    // Draws the SWR plot into the rectangle, with the model's plotting code.
+    // It is called in the device's own coordinates (the rectangle is given
+    // in them too), so that fonts in points come out in points.
+    std::function<void(QPainter&, const QRectF&)> drawPlot;
+};
+
+struct SheetContent {
+    Design design;
+    CutList cutList;
+    NumberFormat format;  // the separator the design's texts were written with
+    std::optional<ModelFigures> model;
+};
+
+// The sheet's title, on the page, in the PDF's metadata and as the print
+// job's name: "146 MHz THREE SIDED prism loop: build sheet".
+QString SheetTitle(const Design& design);
+
+// The print job's name, which the print dialog also offers as the PDF's
+// file name, so it has no point in it (the dialog would cut the name at
+// the point) and no colon: "Build sheet 146 MHz THREE SIDED", "Build sheet
+// 145,5 MHz FOUR SIDED" for a frequency of "145.50".
+QString SheetDocumentName(const Design& design);
+
+// Draws the whole sheet into `area` (in the painter's coordinates), scaled
+// to fit and centred across it; the sheet is 180 mm by 257 mm at full size.
+void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content);
+
+// One page on a printer or PDF writer that is set up already. False when
+// the device cannot be painted on.
+bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content);
+
+// The sheet as a one-page A4 PDF file. A message when the file cannot be
+// written. Needs a QGuiApplication (the offscreen platform will do).
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content);
+
+}  // namespace corvanta::sheet
