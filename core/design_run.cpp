@@ -31,4 +31,15 @@ Design RunDesign(const DesignRequest& request) {
     return design;
 }
 
+Design ComputeOnCopy(const DesignSheet& sheet, NumberFormat format) {
+    // A fresh sheet, not a copy of the object: the original's observer
+    // would carry the copy's writes to the window that shows the original.
+    Design design;
+    design.sides = sheet.Side();
+    for (Field field : AllFields()) design.sheet.Replace(field, sheet.Read(field));
+    design.sheet.SetSide(sheet.Side());
+    design.trace = Compute(design.sheet, format);
+    return design;
+}
+
 }  // namespace corvanta

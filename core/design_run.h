@@ -38,4 +38,9 @@ struct Design {
 // Throws RunTimeError as the window's actions would.
 Design RunDesign(const DesignRequest& request);
 
+// The design COMPUTE would give now for a sheet, worked out on a copy of its
+// texts and side choice: the sheet itself is never written. Throws
+// RunTimeError as COMPUTE on the sheet would.
+Design ComputeOnCopy(const DesignSheet& sheet, NumberFormat format = {});
+
 }  // namespace corvanta

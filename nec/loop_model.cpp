@@ -55,6 +55,11 @@ std::optional<Segmentation> Segment(const LoopModel& m, double target, double ra
 
 }  // namespace
 
+PlacementError::PlacementError(const std::string& reason, double lowestHeightM)
+    : ModelError(reason + ": give a --height of " + Fixed(lowestHeightM, 3) + " m or more"),
+      reason_(reason),
+      lowestHeightM_(lowestHeightM) {}
+
 double LoopModel::CircumradiusMm() const {
     return sideMm / (2 * std::sin(std::numbers::pi / sides));
 }
@@ -99,10 +104,10 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
         if (!(m.ClearanceMm() >= needed)) {
             const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
             throw PlacementError("at a height of " + Shortest(placement.heightM) +
-                                 " m the lowest wire is " + Fixed(m.ClearanceMm(), 1) +
-                                 " mm above the ground; the ground model needs at least one "
-                                 "segment (" + Fixed(needed, 1) + " mm) between them: give a "
-                                 "--height of " + Fixed(lowest, 3) + " m or more");
+                                     " m the lowest wire is " + Fixed(m.ClearanceMm(), 1) +
+                                     " mm above the ground; the ground model needs at least "
+                                     "one segment (" + Fixed(needed, 1) + " mm) between them",
+                                 lowest);
         }
     }
 

@@ -6,8 +6,10 @@
 #include <QLocale>
 
 #include "ui/error_reporter.h"
+#include "ui/file_dialog.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
+#include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/secondary_window.h"
 #include "ui/website_window.h"
@@ -39,8 +41,11 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow notes(corvanta::ui::BuildNotesWindow);
     corvanta::ui::SecondaryWindow website(
         [&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
+    corvanta::ui::StandardFileDialog files;
+    corvanta::ui::SecondaryWindow model([&] { return new corvanta::ui::ModelWindow(files); });
 
-    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, RegionalNumberFormat());
+    auto* form1 =
+        new corvanta::ui::MainWindow(reporter, notes, website, model, RegionalNumberFormat());
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);
     form1->show();

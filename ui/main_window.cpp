@@ -4,9 +4,11 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextEdit>
 #include <algorithm>
 #include <limits>
@@ -16,6 +18,7 @@
 #include "core/run_time_error.h"
 #include "ui/error_reporter.h"
 #include "ui/fonts.h"
+#include "ui/model_window.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -146,8 +149,13 @@ std::string FromMultiLineBox(const QString& text) {
 }  // namespace
 
 MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-                       NumberFormat format, QWidget* parent)
-    : QWidget(parent), format_(format), reporter_(reporter), notes_(notes), website_(website) {
+                       SecondaryWindow& model, NumberFormat format, QWidget* parent)
+    : QWidget(parent),
+      format_(format),
+      reporter_(reporter),
+      notes_(notes),
+      website_(website),
+      model_(model) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZORVEX CV"));
     setFont(DefaultFont());
@@ -164,6 +172,9 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     setTabOrder();
     bindSheet();
     box(Field::Text2)->setFocus();
+
+    auto* check = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(check, &QShortcut::activated, this, &MainWindow::modelClicked);
 }
 
 void MainWindow::buildTextBoxes() {
@@ -233,6 +244,12 @@ void MainWindow::buildPictureAndLine() {
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setGeometry(TwipsRect(5160, 1680, 2610, 3555));
+    picture->setToolTip(QStringLiteral("Click (or press F5) to check this design with the NEC-2 "
+                                       "antenna model"));
+    picture->setAccessibleDescription(picture->toolTip());
+    picture->setCursor(Qt::PointingHandCursor);
+    picture->installEventFilter(this);
+    picture_ = picture;
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line2"));
@@ -325,5 +342,29 @@ void MainWindow::computeClicked() {
 void MainWindow::acceptClicked() { run(Accept); }
 void MainWindow::websiteClicked() { website_.Show(); }
 void MainWindow::notesClicked() { notes_.Show(); }
+
+void MainWindow::modelClicked() {
+    // Open already: to the front, and a fresh check of the texts as they
+    // are now unless one is running.
+    auto* window = qobject_cast<ModelWindow*>(model_.Show());
+    if (!window) return;
+    window->setSource(this);
+    if (!window->isRunning()) window->run();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The picture is a button in all but looks: a left click inside it.
+    if (watched == picture_ && (event->type() == QEvent::MouseButtonPress ||
+                                event->type() == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) return false;
+        if (event->type() == QEvent::MouseButtonRelease &&
+            picture_->rect().contains(mouse->position().toPoint())) {
+            modelClicked();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 }  // namespace corvanta::ui

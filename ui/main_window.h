@@ -10,6 +10,9 @@
 // RunTimeError, the slot hands it to the injected ErrorReporter (a modal
 // message box in the program) and then puts the focus, text selected, on the
 // field that could not be read. The program keeps running.
+//
+// A click on the antenna picture (Picture1) or F5 opens the MODEL CHECK
+// window (model_window.h), which checks the design on a copy of the sheet.
 
 #include <QWidget>
 #include <array>
@@ -31,9 +34,13 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-               NumberFormat format, QWidget* parent = nullptr);
+               SecondaryWindow& model, NumberFormat format, QWidget* parent = nullptr);
 
     const DesignSheet& Sheet() const { return sheet_; }
+    NumberFormat Format() const { return format_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void changeGaugeClicked();
@@ -43,6 +50,7 @@ private slots:
     void websiteClicked();
     void notesClicked();
     void acceptClicked();
+    void modelClicked();
 
 private:
     using Action = void (*)(DesignSheet&, NumberFormat);
@@ -61,12 +69,14 @@ private:
     ErrorReporter& reporter_;
     SecondaryWindow& notes_;
     SecondaryWindow& website_;
+    SecondaryWindow& model_;
 
     std::array<QWidget*, kFieldCount> boxes_{};
     QTextEdit* text21_ = nullptr;  // the one multi-line box
     std::array<QPushButton*, 7> commands_{};
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
+    QWidget* picture_ = nullptr;
 };
 
 }  // namespace corvanta::ui

@@ -1,0 +1,147 @@
+#include "ui/model_figures.h"
+
+#include <cmath>
+#include <complex>
+#include <optional>
+#include <vector>
+
+#include "nec/report.h"
+#include "nec/text_format.h"
+
+namespace corvanta::ui {
+
+namespace {
+
+QString Html(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
+
+QString Ohms(std::complex<double> z) {
+    return Html(nec::Fixed(z.real(), 2)) + (z.imag() < 0 ? QStringLiteral(" \u2212 j") : QStringLiteral(" + j")) +
+           Html(nec::Fixed(std::abs(z.imag()), 2)) + QStringLiteral(" \u03a9");
+}
+
+QString SwrCell(std::optional<double> swr) {
+    if (!swr) return QStringLiteral("\u2014");
+    return std::isfinite(*swr) ? Html(nec::Fixed(*swr, 2)) : QStringLiteral("over 1000");
+}
+
+QString Ranges(const std::vector<nec::Range>& ranges) {
+    if (ranges.empty()) return QStringLiteral("none in the sweep");
+    QStringList parts;
+    for (const nec::Range& range : ranges) {
+        const QString from = range.fromMHz ? Html(nec::Fixed(*range.fromMHz, 2))
+                                           : QStringLiteral("below the sweep\u2019s start");
+        const QString to = range.toMHz ? Html(nec::Fixed(*range.toMHz, 2)) + QStringLiteral(" MHz")
+                                       : QStringLiteral("beyond the sweep\u2019s end");
+        parts << from + QStringLiteral(" to ") + to;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+struct Verdict {
+    const char* word;
+    const char* colour;
+};
+
+Verdict Judged(nec::Verdict verdict) {
+    switch (verdict) {
+    case nec::Verdict::Passed: return {"ok", "#1a7f37"};
+    case nec::Verdict::Failed: return {"FAILED", "#c62828"};
+    case nec::Verdict::NotApplicable: return {"n/a", "#555555"};
+    }
+    return {"", ""};
+}
+
+QString Heading(const QString& text) { return QStringLiteral("<h3>") + text + QStringLiteral("</h3>"); }
+
+QString Row(const QStringList& cells, bool header = false) {
+    const QString tag = header ? QStringLiteral("th") : QStringLiteral("td");
+    QString row = QStringLiteral("<tr>");
+    for (const QString& cell : cells) {
+        row += QStringLiteral("<%1 align=\"left\">%2</%1>").arg(tag, cell);
+    }
+    return row + QStringLiteral("</tr>");
+}
+
+const QString kTable = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">");
+
+}  // namespace
+
+QString DimensionsHtml(const Design& design) {
+    const auto text = [&](Field field) { return Html(design.Text(field)); };
+    const QString sides = design.sides == SideChoice::Four ? QStringLiteral("FOUR SIDED")
+                                                           : QStringLiteral("THREE SIDED");
+    QString html = QStringLiteral("<b>%1 MHz, %2</b>, conductor %3 mm<br>")
+                       .arg(text(Field::Text2), sides, text(Field::Text8));
+    const struct { const char* name; Field mm, in; } rows[] = {
+        {"HEIGHT", Field::Text13, Field::Text11},
+        {"SIDE", Field::Text17, Field::Text16},
+        {"GAP", Field::Text20, Field::Text19},
+        {"300 OHM SERIES MATCH", Field::Text23, Field::Text22},
+    };
+    QStringList parts;
+    for (const auto& row : rows) {
+        parts << QStringLiteral("%1 <b>%2</b> mm (%3 in)")
+                     .arg(QLatin1String(row.name), text(row.mm), text(row.in));
+    }
+    return html + parts.join(QStringLiteral(" &nbsp;\u00b7&nbsp; "));
+}
+
+QString FiguresHtml(const nec::ModelCheck& check) {
+    const nec::CheckReport& r = check.report;
+    const nec::LoopModel& model = check.plan.model;
+    const nec::SweepPoint& d = r.atDesign;
+    QString html;
+
+    html += Heading(QStringLiteral("At %1 MHz").arg(Html(nec::Shortest(d.mhz))));
+    html += kTable;
+    html += Row({QStringLiteral("Feed"), QStringLiteral("Impedance"), QStringLiteral("SWR on 50 \u03a9"),
+                 QStringLiteral("SWR on 200 \u03a9"), QStringLiteral("SWR on 300 \u03a9")},
+                true);
+    html += Row({QStringLiteral("One gap"), Ohms(d.gaps.front()), SwrCell({}), SwrCell({}),
+                 SwrCell(d.swrGap300)});
+    html += Row({QStringLiteral("The gaps in parallel"), Ohms(d.parallel), SwrCell(d.swrParallel50),
+                 SwrCell({}), SwrCell(d.swrParallel300)});
+    html += QStringLiteral("</table>");
+
+    html += Heading(QStringLiteral("Gain"));
+    html += QStringLiteral("<p>Maximum gain <b>%1 dBi</b> at an elevation of %2\u00b0, azimuth "
+                           "%3\u00b0; efficiency %4 %.</p>")
+                .arg(Html(nec::Fixed(r.maxGainDbi, 2)), Html(nec::Fixed(r.MaxGainElevationDeg(), 0)),
+                     Html(nec::Fixed(r.maxGainPhiDeg, 0)), Html(nec::Fixed(r.efficiencyPercent, 2)));
+
+    html += Heading(QStringLiteral("Resonance"));
+    QStringList resonances;
+    for (double mhz : r.resonancesMHz) resonances << Html(nec::Fixed(mhz, 2)) + QStringLiteral(" MHz");
+    html += QStringLiteral("<p>The gap reactance crosses zero at %1.</p>")
+                .arg(resonances.isEmpty() ? QStringLiteral("no frequency of the sweep")
+                                          : resonances.join(QStringLiteral(", ")));
+
+    html += Heading(QStringLiteral("SWR under 2:1"));
+    html += kTable;
+    html += Row({QStringLiteral("The gaps in parallel on 50 \u03a9"), Ranges(r.under2Parallel50)});
+    html += Row({QStringLiteral("The gaps in parallel on 300 \u03a9"), Ranges(r.under2Parallel300)});
+    html += Row({QStringLiteral("One gap on 300 \u03a9"), Ranges(r.under2Gap300)});
+    html += QStringLiteral("</table>");
+
+    html += Heading(QStringLiteral("Sanity checks"));
+    html += kTable;
+    for (const nec::SanityCheck& c : r.sanity) {
+        const Verdict verdict = Judged(c.verdict);
+        html += Row({QStringLiteral("<b><font color=\"%1\">%2</font></b>")
+                         .arg(QLatin1String(verdict.colour), QLatin1String(verdict.word)),
+                     Html(c.name), Html(c.detail)});
+    }
+    html += QStringLiteral("</table>");
+    for (const std::string& note : r.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
+
+    html += QStringLiteral("<p>Modelled by nec2c in %1, %2 segments, swept from %3 to %4 MHz in %5 "
+                           "steps.</p>")
+                .arg(Html(nec::GroundName(model.placement.ground)))
+                .arg(model.TotalSegments())
+                .arg(Html(nec::Fixed(check.plan.sweep.fromMHz, 2)),
+                     Html(nec::Fixed(check.plan.sweep.ToMHz(), 2)))
+                .arg(check.plan.sweep.points - 1);
+    return html;
+}
+
+}  // namespace corvanta::ui
