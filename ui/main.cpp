@@ -1,9 +1,16 @@
 // corvanta: start-up creates and shows the main window and nothing else.
 // The program ends when its last window closes; the notes and website
-// windows outlive the main window.
+// windows outlive the main window. SIGTERM, SIGINT and SIGHUP quit it as
+// closing would, so that a model check in progress stops its engines and
+// removes its files (SIGKILL leaves that to the engines' parent-death
+// signal).
 
 #include <QApplication>
 #include <QLocale>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "ui/error_reporter.h"
 #include "ui/file_dialog.h"
@@ -26,6 +33,26 @@ corvanta::NumberFormat RegionalNumberFormat() {
     return format;
 }
 
+// A signal handler may only write to a descriptor: the event loop reads
+// the other end and quits.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnQuitSignal(int /*signal*/) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+void QuitOnSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -35,6 +62,7 @@ int main(int argc, char* argv[]) {
     QIcon icon;
     for (int size : {16, 32, 48, 256}) icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
+    QuitOnSignals(app);
 
     corvanta::ui::MessageBoxReporter reporter;
     corvanta::ui::DesktopLauncher launcher;

@@ -62,7 +62,7 @@ QString Row(const QStringList& cells, bool header = false) {
     return row + QStringLiteral("</tr>");
 }
 
-const QString kTable = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"4\">");
+const QString kTable = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
 
 }  // namespace
 
@@ -70,20 +70,17 @@ QString DimensionsHtml(const Design& design) {
     const auto text = [&](Field field) { return Html(design.Text(field)); };
     const QString sides = design.sides == SideChoice::Four ? QStringLiteral("FOUR SIDED")
                                                            : QStringLiteral("THREE SIDED");
-    QString html = QStringLiteral("<b>%1 MHz, %2</b>, conductor %3 mm<br>")
+    QString html = QStringLiteral("<b>%1 MHz, %2</b>, conductor %3 mm")
                        .arg(text(Field::Text2), sides, text(Field::Text8));
-    const struct { const char* name; Field mm, in; } rows[] = {
-        {"HEIGHT", Field::Text13, Field::Text11},
-        {"SIDE", Field::Text17, Field::Text16},
-        {"GAP", Field::Text20, Field::Text19},
-        {"300 OHM SERIES MATCH", Field::Text23, Field::Text22},
-    };
-    QStringList parts;
-    for (const auto& row : rows) {
-        parts << QStringLiteral("%1 <b>%2</b> mm (%3 in)")
-                     .arg(QLatin1String(row.name), text(row.mm), text(row.in));
-    }
-    return html + parts.join(QStringLiteral(" &nbsp;\u00b7&nbsp; "));
+    html += kTable;
+    html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP"),
+                 QStringLiteral("300 OHM SERIES MATCH")},
+                true);
+    html += Row({QStringLiteral("mm"), text(Field::Text13), text(Field::Text17), text(Field::Text20),
+                 text(Field::Text23)});
+    html += Row({QStringLiteral("in"), text(Field::Text11), text(Field::Text16), text(Field::Text19),
+                 text(Field::Text22)});
+    return html + QStringLiteral("</table>");
 }
 
 QString FiguresHtml(const nec::ModelCheck& check) {

@@ -257,6 +257,7 @@ void ModelWindow::clearResults() {
     report_->clear();
     progress_->setRange(0, 1);
     progress_->setValue(0);
+    progress_->setTextVisible(false);
 }
 
 void ModelWindow::showStatus(const QString& message, bool problem) {
@@ -339,6 +340,7 @@ void ModelWindow::run() {
     }));
     connect(current->thread.get(), &QThread::finished, this, [this, id] { runFinished(id); });
     progress_->setRange(0, 0);  // busy until the first frequency is done
+    progress_->setTextVisible(true);
     showStatus(QStringLiteral("Starting the engines\u2026"));
     clock_.start();
     current->thread->start();
@@ -380,8 +382,9 @@ void ModelWindow::endRun() {
             [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
         QString done = QStringLiteral("Checked in %1 s.").arg(Text(nec::Fixed(seconds, 1)));
         if (failed > 0) {
-            done += QStringLiteral(" %1 of the sanity checks failed: read the figures with care.")
-                        .arg(failed);
+            done += QStringLiteral(" %1 of the %2 sanity checks failed: read the figures with care.")
+                        .arg(failed)
+                        .arg(check_->report.sanity.size());
         }
         showStatus(done);
         figures_->setHtml(FiguresHtml(*check_));
