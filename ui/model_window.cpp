@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
@@ -83,8 +84,9 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     setWindowTitle(QStringLiteral("MODEL CHECK"));
     setAccessibleName(QStringLiteral("Model check"));
     buildControls();
-    setTabOrder();
-    resize(760, 640);
+    // Large screens show the figures and a plot whole; a small screen, or a
+    // large scale factor, gets a window that fits, and the views scroll.
+    resize(QSize(760, 640).boundedTo(screen()->availableSize() * 0.9));
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -151,23 +153,25 @@ void ModelWindow::buildControls() {
     status_->setAccessibleName(QStringLiteral("Status"));
     status_->setWordWrap(true);
     status_->setTextFormat(Qt::PlainText);
-    // Reachable by Tab, so that a screen reader reads a failure out.
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    figures_ = new QTextBrowser(this);
+    // Created in the order of the window, top to bottom and left to right:
+    // that is the Tab order.
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("views"));
+    tabs_->setAccessibleName(QStringLiteral("Views"));
+    figures_ = new QTextBrowser(tabs_);
     figures_->setObjectName(QStringLiteral("figures"));
     figures_->setAccessibleName(QStringLiteral("Figures"));
     figures_->setOpenLinks(false);
-    report_ = new QPlainTextEdit(this);
+    figures_->setTabChangesFocus(true);
+    report_ = new QPlainTextEdit(tabs_);
     report_->setObjectName(QStringLiteral("report"));
     report_->setAccessibleName(QStringLiteral("Report"));
     report_->setReadOnly(true);
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     report_->setTabChangesFocus(true);
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName(QStringLiteral("views"));
-    tabs_->setAccessibleName(QStringLiteral("Views"));
     tabs_->addTab(figures_, QStringLiteral("&Figures"));
     tabs_->addTab(report_, QStringLiteral("Re&port"));
 
@@ -222,12 +226,6 @@ void ModelWindow::buildControls() {
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void ModelWindow::setTabOrder() {
-    QWidget* const order[] = {ground_, height_, runButton_, stopButton_, status_, tabs_,
-                              figures_, report_, saveDeck_, saveReport_, savePlot_, close_};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
-}
-
 void ModelWindow::setSource(const MainWindow* window) { source_ = window; }
 
 bool ModelWindow::isRunning() const { return run_ && run_->thread; }
@@ -266,6 +264,9 @@ void ModelWindow::showStatus(const QString& message, bool problem) {
                                                    : QApplication::palette().color(QPalette::WindowText));
     status_->setPalette(palette);
     status_->setText(message);
+    // A Tab stop while it says something, so that a screen reader reads a
+    // failure out.
+    status_->setFocusPolicy(message.isEmpty() ? Qt::NoFocus : Qt::StrongFocus);
 }
 
 void ModelWindow::showProblem(const QString& message) { showStatus(message, true); }

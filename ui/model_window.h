@@ -75,7 +75,6 @@ private:
     struct Run;
 
     void buildControls();
-    void setTabOrder();
     void groundChosen();
     void heightEdited();
     void showProgress(int runId, int done, int total);
