@@ -99,6 +99,9 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
 }
 
 ModelWindow::~ModelWindow() {
+    // QWidget's destructor hides the window, and the focus leaving the
+    // height box would call this class's slots when it is gone.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
     // Quitting mid-run: the engines go with the run, never after it.
     if (isRunning()) {
         run_->stop = true;
