@@ -75,6 +75,23 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
     check.sweepPoints = static_cast<int>(points);
 }
 
+// A plot's file: SVG or PNG, by its name.
+std::string PlotFile(const std::string& option, const std::string& path) {
+    std::string suffix = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (suffix != ".svg" && suffix != ".png") {
+        throw UsageError(option + " \"" + path + "\" is not a file name ending in .svg or .png");
+    }
+    return path;
+}
+
+// A positive number of the line, and no more than `most`.
+double LineOption(const std::string& option, const std::string& text, double most, const char* rule) {
+    const double value = NumberOption(option, text);
+    if (!(value > 0 && value <= most)) throw UsageError(option + " " + rule);
+    return value;
+}
+
 void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
     if (invocation.size) throw UsageError("give only one of --awg, --inch and --mm");
     invocation.size = SizeInput{unit, std::move(text)};
@@ -171,7 +188,18 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             invocation.check.timeoutSeconds = seconds;
         } else if (*command == Command::Check && option == "--plot") {
-            invocation.plotPath = reader.Value(option, inlineValue);
+            invocation.plotPath = PlotFile(option, reader.Value(option, inlineValue));
+        } else if (*command == Command::Check && option == "--pattern") {
+            invocation.patternPath = PlotFile(option, reader.Value(option, inlineValue));
+        } else if (*command == Command::Check && option == "--line-impedance") {
+            invocation.check.lineImpedanceOhm = LineOption(
+                option, reader.Value(option, inlineValue), 10000, "is the lines' impedance in ohm, above 0, at most 10000");
+        } else if (*command == Command::Check && option == "--velocity-factor") {
+            invocation.check.velocityFactor = LineOption(
+                option, reader.Value(option, inlineValue), 1, "is above 0 and at most 1");
+        } else if (*command == Command::Check && option == "--line-length") {
+            invocation.check.lineLengthMm = LineOption(
+                option, reader.Value(option, inlineValue), 1e6, "is the length of each line in mm, above 0");
         } else if (table && option == "--band") {
             invocation.bands.push_back(reader.Value(option, inlineValue));
             while (!reader.Done() && !reader.Peek().starts_with("--")) {
@@ -227,8 +255,10 @@ const std::string kModel =
     "[--ground average|perfect --height METRES] [--sweep FROM:TO:POINTS] "
     "[--segments-per-gap N] [--pattern-step DEG]";
 const std::string kNecUsage = "corvanta-cli nec " + kModel;
-const std::string kCheckUsage = "corvanta-cli check " + kModel +
-                                " [--jobs N] [--timeout SECONDS] [--plot FILE.svg] [--format text|json]";
+const std::string kCheckUsage =
+    "corvanta-cli check " + kModel +
+    " [--line-impedance OHM] [--velocity-factor VF] [--line-length MM] [--jobs N] "
+    "[--timeout SECONDS] [--plot FILE.svg|.png] [--pattern FILE.svg|.png] [--format text|json]";
 
 }  // namespace
 
@@ -269,16 +299,25 @@ std::string UsageText(std::optional<Command> command) {
         return "usage: " + kCheckUsage +
                "\n\nRuns the model through nec2c (Debian's package nec2c) and reports the\n"
                "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
-               "and 50 ohm, the gain at its best elevation and the efficiency at the\n"
-               "design frequency, where the gap reactance crosses zero and where the SWR\n"
-               "is under 2:1 (an edge the sweep runs into is reported open), with sanity\n"
-               "checks of the model: segments, convergence (the design frequency again\n"
-               "with segments half as long, the gap within 2 %) and average gain against\n"
-               "the efficiency. --jobs N runs N engines side by side over slices of the\n"
-               "sweep (default: one a core). --timeout SECONDS stops every engine after\n"
-               "that long (default: grows with the model). --plot writes SWR, R and X\n"
-               "against frequency as SVG. Exit status 1 when the engine fails or its\n"
-               "answer is broken, 3 when a sanity check fails, 130 when interrupted.\n";
+               "and 50 ohm, and the feed as built: each gap feeds a lossless line, by\n"
+               "default of 300 ohm with velocity factor 0.82 (TV twin-lead; open ladder\n"
+               "line is nearer 0.9) as long as the design's matching section, and the\n"
+               "lines join at one point. The impedance there (balanced) is reported with\n"
+               "its SWR on 50, 200 (through a 4:1 balun) and 300 ohm; --line-impedance\n"
+               "OHM, --velocity-factor VF and --line-length MM change the line. Then the\n"
+               "gain at its best elevation and the efficiency at the design frequency,\n"
+               "where the gap reactance crosses zero and where the SWR is under 2:1 (an\n"
+               "edge the sweep runs into is reported open), with sanity checks of the\n"
+               "model: segments, convergence (the design frequency again with segments\n"
+               "half as long, the gap within 2 %) and average gain against the\n"
+               "efficiency. --jobs N runs N\n"
+               "engines side by side over slices of the sweep (default: one a core).\n"
+               "--timeout SECONDS stops every engine after that long (default: grows\n"
+               "with the model). --plot FILE draws SWR, R and X against frequency,\n"
+               "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"
+               "PNG by the file's name; no display is needed. Exit status 1 when the\n"
+               "engine fails or its answer is broken, 3 when a sanity check fails, 130\n"
+               "when interrupted.\n";
     }
     if (command == Command::Bands) {
         return "usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";

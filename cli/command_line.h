@@ -37,6 +37,7 @@ struct Invocation {
     Format format = Format::Text;
     nec::CheckOptions check;  // nec, check
     std::string plotPath;     // check --plot
+    std::string patternPath;  // check --pattern
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

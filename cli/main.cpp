@@ -4,10 +4,13 @@
 // names the option and its text), 2 the command line is not understood,
 // 3 the engine's answer failed a sanity check.
 
+#include <QByteArray>
+#include <QGuiApplication>
 #include <atomic>
 #include <cmath>
 #include <csignal>
-#include <fstream>
+#include <optional>
+#include <utility>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,7 +21,7 @@
 #include "cli/output.h"
 #include "nec/model_check.h"
 #include "nec/report.h"
-#include "nec/sweep_plot.h"
+#include "plot/plot_file.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 
@@ -94,6 +97,34 @@ void CatchInterrupts() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+QtMessageHandler qtMessages = nullptr;
+
+// Qt warns at start, as root without XDG_RUNTIME_DIR (CI, containers), of a
+// directory that drawing never uses; everything else it says goes through.
+void QuietStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    qtMessages(type, context, message);
+}
+
+// The plots the command line asks for. Qt starts only here, and on its
+// offscreen platform unless told otherwise: a server or CI has no display.
+std::optional<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
+    const std::pair<const std::string*, plot::PlotKind> files[] = {
+        {&invocation.plotPath, plot::PlotKind::Sweep}, {&invocation.patternPath, plot::PlotKind::Pattern}};
+    if (invocation.plotPath.empty() && invocation.patternPath.empty()) return std::nullopt;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessages = qInstallMessageHandler(QuietStart);
+    int argc = 1;
+    char name[] = "corvanta-cli";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication application(argc, argv);
+    for (const auto& [path, kind] : files) {
+        if (path->empty()) continue;
+        if (auto failed = plot::WritePlot(*path, kind, check)) return failed;
+    }
+    return std::nullopt;
+}
+
 // nec: the deck on standard output. check: the engine's verdict.
 int RunModel(const Invocation& invocation) {
     const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
@@ -113,13 +144,9 @@ int RunModel(const Invocation& invocation) {
         CatchInterrupts();
         options.stop = &interrupted;
         const nec::ModelCheck check = nec::RunCheck(design, options);
-        if (!invocation.plotPath.empty()) {
-            std::ofstream plot(invocation.plotPath);
-            plot << nec::PlotSvg(check);
-            if (!plot) {
-                std::cerr << "corvanta-cli: cannot write " << invocation.plotPath << '\n';
-                return kDesignFailed;
-            }
+        if (const auto failed = DrawPlots(invocation, check)) {
+            std::cerr << "corvanta-cli: " << *failed << '\n';
+            return kDesignFailed;
         }
         std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
                                                         : nec::ReportText(check));

@@ -83,7 +83,7 @@ double Swr(std::complex<double> impedance, double reference) {
     return reflection >= 1 ? std::numeric_limits<double>::infinity() : (1 + reflection) / (1 - reflection);
 }
 
-SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result) {
+SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLine& line) {
     SweepPoint point;
     point.mhz = mhz;
     std::complex<double> current;
@@ -97,6 +97,10 @@ SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result) {
     point.swrParallel300 = Swr(point.parallel, 300);
     point.swrParallel50 = Swr(point.parallel, 50);
     point.swrGap300 = Swr(point.gaps.front(), 300);
+    point.lines = Junction(point.gaps, line, mhz);
+    point.swrLines50 = Swr(point.lines, 50);
+    point.swrLines200 = Swr(point.lines, 200);
+    point.swrLines300 = Swr(point.lines, 300);
     return point;
 }
 
@@ -139,14 +143,15 @@ bool CheckReport::Sane() const {
 }
 
 CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
-                    const Sweep& sweep, const EngineAnswers& answers) {
+                    const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers) {
     CheckReport report;
     report.designMHz = model.designMHz;
     for (std::size_t i = 0; i < answers.sweep.size(); ++i) {
-        report.sweep.push_back(ToSweepPoint(sweep.At(static_cast<int>(i)), answers.sweep[i]));
+        report.sweep.push_back(ToSweepPoint(sweep.At(static_cast<int>(i)), answers.sweep[i], line));
     }
     const FrequencyResult& design = answers.design;
-    report.atDesign = ToSweepPoint(model.designMHz, design);
+    report.atDesign = ToSweepPoint(model.designMHz, design, line);
+    report.pattern = design.pattern;
     report.efficiencyPercent = design.efficiencyPercent.value_or(0);
     report.averagePowerGain = design.averagePowerGain.value_or(0);
     report.maxGainDbi = -std::numeric_limits<double>::infinity();
@@ -168,6 +173,12 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
         mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel50; }), kSwrLimit);
     report.under2Gap300 = RangesUnder(
         mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrGap300; }), kSwrLimit);
+    report.under2Lines50 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines50; }), kSwrLimit);
+    report.under2Lines200 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines200; }), kSwrLimit);
+    report.under2Lines300 = RangesUnder(
+        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines300; }), kSwrLimit);
 
     report.sanity.push_back(SegmentsCheck(model, refined, answers));
     report.sanity.push_back(ConvergenceCheck(refined, answers, report.atDesign));
@@ -186,6 +197,22 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
                                    "--sweep places it better");
             break;
         }
+    }
+    // What the builder measures is the lines' junction: say so when no
+    // feeder of the three comes under 2:1 there at the design frequency.
+    std::vector<std::string> over;
+    const SweepPoint& d = report.atDesign;
+    for (const auto& [swr, name] : {std::pair{d.swrLines50, "50 ohm"}, std::pair{d.swrLines200, "200 ohm"},
+                                    std::pair{d.swrLines300, "300 ohm"}}) {
+        if (!(swr < kSwrLimit)) over.emplace_back(name);
+    }
+    if (!over.empty()) {
+        std::string list;
+        for (std::size_t i = 0; i < over.size(); ++i) {
+            list += (i == 0 ? "" : i + 1 == over.size() ? " or " : ", ") + over[i];
+        }
+        report.notes.push_back("no 2:1 range of the lines' junction reaches the design frequency " +
+                               Trimmed(model.designMHz, 6) + " MHz on " + list);
     }
     if (report.sweep.size() < 2) {
         report.notes.push_back("a sweep of one point shows no resonance and no 2:1 range");

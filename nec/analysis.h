@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nec/deck_writer.h"
+#include "nec/feed_line.h"
 #include "nec/loop_model.h"
 #include "nec/output_reader.h"
 
@@ -24,6 +25,10 @@ struct SweepPoint {
     double swrParallel300 = 0;
     double swrParallel50 = 0;
     double swrGap300 = 0;
+    std::complex<double> lines;  // where the lines from the gaps join
+    double swrLines50 = 0;
+    double swrLines200 = 0;  // through a 4:1 balun
+    double swrLines300 = 0;
 };
 
 // Where the SWR stays under 2:1. An edge the sweep ran into is open: the
@@ -50,6 +55,20 @@ struct EngineAnswers {
     std::optional<int> refinedSegmentsUsed;
 };
 
+// The loop scaled until the gap reactance crosses zero at the design
+// frequency: HEIGHT, SIDE and GAP times `scale`, the conductor as it was.
+struct TunedDesign {
+    double scale = 1;
+    double heightMm = 0, sideMm = 0, gapMm = 0;
+    double resonanceMHz = 0;  // where the tuned loop's gap reactance crosses zero
+    bool reached = false;     // within kTuneTolerance of the design frequency
+    int rounds = 0;           // of engines side by side
+};
+
+// How near the tuned resonance comes to the design frequency, as a share.
+inline constexpr double kTuneTolerance = 0.001;
+inline constexpr double kMmPerInch = 25.4;
+
 struct CheckReport {
     double designMHz = 0;
     std::vector<SweepPoint> sweep;
@@ -61,6 +80,9 @@ struct CheckReport {
     double averagePowerGain = 0;
     std::vector<double> resonancesMHz;  // where one gap's reactance crosses zero
     std::vector<Range> under2Parallel300, under2Parallel50, under2Gap300;
+    std::vector<Range> under2Lines50, under2Lines200, under2Lines300;
+    std::vector<PatternPoint> pattern;  // at the design frequency, over the grid
+    std::optional<TunedDesign> tuned;   // check --tune
     std::vector<SanityCheck> sanity;
     std::vector<std::string> notes;  // what the reader should know; not failures
 
@@ -70,7 +92,7 @@ struct CheckReport {
 
 double Swr(std::complex<double> impedance, double reference);
 
-SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result);
+SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLine& line);
 
 // Where values[i] - limit changes sign between neighbours, by straight
 // lines; open where the first or last value is under the limit.
@@ -81,6 +103,6 @@ std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector
 std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);
 
 CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
-                    const Sweep& sweep, const EngineAnswers& answers);
+                    const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers);
 
 }  // namespace corvanta::nec

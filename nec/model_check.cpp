@@ -32,6 +32,8 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
     plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
     plan.refined = Refined(plan.model);
+    plan.line = {options.lineImpedanceOhm, options.velocityFactor,
+                 options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
     return plan;
 }
 
@@ -100,7 +102,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         answers.refined = std::move(outputs[0].frequencies.front());
         answers.refinedSegmentsUsed = outputs[0].totalSegments;
     }
-    check.report = Analyse(model, plan.refined, plan.sweep, answers);
+    check.report = Analyse(model, plan.refined, plan.sweep, plan.line, answers);
     return check;
 }
 

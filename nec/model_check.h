@@ -9,6 +9,7 @@
 #include "nec/analysis.h"
 #include "nec/deck_writer.h"
 #include "nec/engine_runner.h"
+#include "nec/feed_line.h"
 #include "nec/loop_model.h"
 
 // The whole model check of a design: the model, its sweep spread over
@@ -26,6 +27,11 @@ struct CheckOptions {
     int jobs = 0;  // engines side by side; 0: one a core
     std::optional<double> timeoutSeconds;  // none: grows with the work
     std::string program = "nec2c";
+    // The lines from the gaps to their junction; none: the design's
+    // matching section.
+    double lineImpedanceOhm = kLineImpedanceOhm;
+    double velocityFactor = kLineVelocityFactor;
+    std::optional<double> lineLengthMm;
     const std::atomic<bool>* stop = nullptr;
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
@@ -36,6 +42,7 @@ struct CheckPlan {
     std::optional<LoopModel> refined;
     Sweep sweep;
     PatternGrid pattern;
+    FeedLine line;
 };
 
 // Throws ModelError (PlacementError for a height the ground cannot hold).

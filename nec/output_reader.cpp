@@ -68,16 +68,24 @@ std::optional<SourceReading> SourceRow(std::string_view line) {
                          {v[4], v[5]}, {v[6], v[7]}};
 }
 
+// THETA PHI MAJOR MINOR TOTAL AXIAL TILT [SENSE] E(THETA) PHASE E(PHI) PHASE:
+// the sense is blank where there is no field, so the field magnitudes are
+// counted from the end.
 std::optional<PatternPoint> PatternRow(std::string_view line) {
     const auto words = Words(line);
     if (words.size() < 5) return std::nullopt;
     const auto theta = ToDouble(words[0]);
     const auto phi = ToDouble(words[1]);
-    const auto total = ToDouble(words[4]);
     if (!theta || !phi) return std::nullopt;
-    if (!total) throw OutputError("the engine's output has an unreadable pattern row: " + Quoted(line));
+    const auto total = ToDouble(words[4]);
+    const auto thetaField = words.size() >= 11 ? ToDouble(words[words.size() - 4]) : std::nullopt;
+    const auto phiField = words.size() >= 11 ? ToDouble(words[words.size() - 2]) : std::nullopt;
+    if (!total || !thetaField || !phiField) {
+        throw OutputError("the engine's output has an unreadable pattern row: " + Quoted(line));
+    }
     return PatternPoint{Finite(*theta, "the pattern", line), Finite(*phi, "the pattern", line),
-                        Finite(*total, "the pattern", line)};
+                        Finite(*total, "the pattern", line), Finite(*thetaField, "the pattern", line),
+                        Finite(*phiField, "the pattern", line)};
 }
 
 std::string Mhz(double mhz) { return Shortest(mhz) + " MHz"; }

@@ -30,6 +30,10 @@ struct PatternPoint {
     double thetaDeg = 0;
     double phiDeg = 0;
     double totalGainDb = 0;
+    // The far field's components: E(theta) in the vertical plane through
+    // the direction (vertical polarisation), E(phi) level across it.
+    double thetaFieldVPerM = 0;
+    double phiFieldVPerM = 0;
 };
 
 struct FrequencyResult {

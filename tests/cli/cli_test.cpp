@@ -171,20 +171,36 @@ TEST(CliErrors, MessagesAndExitStatus) {
     }
 }
 
+std::string FileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
 TEST(CliCheck, ReportsAndPlots) {
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
+    const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
     const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3",
-                                  "--format", "json", "--plot", plot});
+                                  "--format", "json", "--plot", plot, "--pattern", pattern});
     ASSERT_EQ(check.status, 0) << check.err;
+    EXPECT_EQ(check.err, "");
     EXPECT_NE(check.out.find("\"passed\": true"), std::string::npos);
     EXPECT_EQ(check.out.find("\"passed\": false"), std::string::npos);
     EXPECT_NE(check.out.find("\"sweep\": ["), std::string::npos);
-    std::ifstream svg(plot);
-    std::stringstream text;
-    text << svg.rdbuf();
-    EXPECT_TRUE(text.str().starts_with("<?xml"));
-    EXPECT_NE(text.str().find("<polyline"), std::string::npos);
-    EXPECT_TRUE(text.str().ends_with("</svg>\n"));
+    EXPECT_NE(check.out.find(R"("line": {"impedance_ohm": 300, "velocity_factor": 0.82, "length_mm": 421.2329})"),
+              std::string::npos);
+    for (const char* key : {"\"swr_lines_50\": ", "\"swr_lines_200\": ", "\"swr_lines_300\": ",
+                            "\"under_2_lines_50\": [", "\"under_2_lines_200\": [", "\"under_2_lines_300\": [",
+                            "\"tuned\": null", "\"lines\": {\"r\": "}) {
+        EXPECT_NE(check.out.find(key), std::string::npos) << key;
+    }
+    const std::string svg = FileText(plot);
+    EXPECT_TRUE(svg.starts_with("<?xml"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("MHz"), std::string::npos);
+    EXPECT_TRUE(svg.ends_with("</svg>\n"));
+    EXPECT_TRUE(FileText(pattern).starts_with("\x89PNG\r\n"));
 }
 
 TEST(CliOutput, QuotingRules) {

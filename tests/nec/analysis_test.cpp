@@ -63,6 +63,13 @@ TEST(OutputReader, ReadsTheEnginesAnswer) {
     EXPECT_EQ(output.frequencies[1].sources[2].tag, 7);
     EXPECT_DOUBLE_EQ(*output.frequencies[0].efficiencyPercent, 99.80);
     EXPECT_DOUBLE_EQ(*output.frequencies[3].averagePowerGain, 0.9877);
+    // Rows with and without a polarisation sense: the fields count from the end.
+    const std::vector<PatternPoint>& pattern = output.frequencies[3].pattern;
+    EXPECT_DOUBLE_EQ(pattern[3].thetaDeg, 90);
+    EXPECT_DOUBLE_EQ(pattern[3].thetaFieldVPerM, 8.6798E-01);
+    EXPECT_DOUBLE_EQ(pattern[3].phiFieldVPerM, 1.9370E-14);
+    EXPECT_DOUBLE_EQ(pattern[0].thetaFieldVPerM, 1.2585E-11);
+    EXPECT_DOUBLE_EQ(pattern[0].phiFieldVPerM, 2.1399E-11);
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -88,8 +95,10 @@ TEST(OutputReader, BrokenAnswersAreNamed) {
         {"inf efficiency", [&] { return Replace(good, "99.80 Percent", "inf Percent"); }, kAsked, "inf in EFFICIENCY"},
         {"unreadable frequency", [&] { return Replace(good, "1.4600E+02 MHz", "1.46OOE+02 MHz"); }, kAsked,
          "unreadable line"},
-        {"truncated", [&] { return good.substr(0, good.find("RADIATION PATTERNS") + 3000); }, kAsked,
-         "of the 91 directions"},
+        {"truncated", [&] { return good.substr(0, good.find('\n', good.find("RADIATION PATTERNS") + 3000)); },
+         kAsked, "of the 91 directions"},
+        {"row cut short", [&] { return good.substr(0, good.find("RADIATION PATTERNS") + 3000); }, kAsked,
+         "unreadable pattern row"},
         {"ends early", [&] { return good.substr(0, good.rfind("--- FREQUENCY", good.find("1.5200E+02"))); }, kAsked, "ends early"},
         {"another frequency", [&] { return good; }, Expected{{140, 146.5, 152, 146}, 3, 91},
          "answered 146 MHz where 146.5 MHz was asked for"},

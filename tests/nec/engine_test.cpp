@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -64,11 +65,20 @@ TEST(EngineRunner, ThickWireAndRealGround) {
     EXPECT_GT(over.report.MaxGainElevationDeg(), 0);
 }
 
-bool SleepRunning() {
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The stand-in's sleep started by this test: the same suite may run in
+// another build at the same time, so it is told by the TMPDIR it inherited.
+bool SleepRunning(const std::filesystem::path& temporary) {
+    const std::string tmpdir = "TMPDIR=" + temporary.string() + std::string(1, '\0');
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream file(entry.path() / "cmdline");
-        const std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        if (line == std::string("sleep\0987\0", 10)) return true;
+        if (FileText(entry.path() / "cmdline") == std::string("sleep\0987\0", 10) &&
+            FileText(entry.path() / "environ").find(tmpdir) != std::string::npos) {
+            return true;
+        }
     }
     return false;
 }
@@ -76,7 +86,8 @@ bool SleepRunning() {
 // A stand-in engine that hangs, crashes, fails or writes garbage: a message
 // that says so, every engine gone, no file left behind.
 TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
-    const std::filesystem::path temporary = std::filesystem::path(::testing::TempDir()) / "corvanta-engine-test";
+    const std::filesystem::path temporary =
+        std::filesystem::path(::testing::TempDir()) / ("corvanta-engine-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(temporary);
     setenv("TMPDIR", temporary.c_str(), 1);
     struct Case { const char* mode; const char* message; };
@@ -111,10 +122,11 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
         if (stopper.joinable()) stopper.join();
-        EXPECT_FALSE(SleepRunning());
+        EXPECT_FALSE(SleepRunning(temporary));
         EXPECT_TRUE(std::filesystem::is_empty(temporary));
     }
     unsetenv("TMPDIR");
+    std::filesystem::remove(temporary);
     unsetenv("CORVANTA_STAND_IN");
 
     CheckOptions missing = Short(1);

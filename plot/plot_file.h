@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "nec/model_check.h"
+
+// The plots as files: SVG through Qt SVG's generator, PNG through QImage,
+// chosen by the file name's ending. Both draw with the same code as the
+// window. Needs a QGuiApplication (corvanta-cli starts one on the offscreen
+// platform).
+
+namespace corvanta::plot {
+
+enum class PlotKind { Sweep, Pattern };
+
+// Nothing when written; else what went wrong, for a message.
+std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check);
+
+}  // namespace corvanta::plot

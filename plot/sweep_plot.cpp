@@ -1,0 +1,462 @@
+#include "plot/sweep_plot.h"
+
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "nec/report.h"
+#include "nec/text_format.h"
+#include "plot/plot_style.h"
+
+namespace corvanta::plot {
+
+namespace {
+
+using nec::SweepPoint;
+
+constexpr int kMostFrequencyTicks = 10;
+constexpr int kMostOhmTicks = 8;
+constexpr int kLabelRows = 3;
+constexpr double kSampleWidth = 26;  // of a legend's line sample
+// Values further out than this many panel heights are drawn at that
+// distance: the clip hides them anyway, and the painter keeps to sane
+// coordinates.
+constexpr double kFarOut = 4;
+
+const QColor kJunction50{0x15, 0x65, 0xc0};
+const QColor kJunction200{0x6a, 0x1b, 0x9a};
+const QColor kJunction300{0xc6, 0x28, 0x28};
+const QColor kParallel{0x2e, 0x7d, 0x32};
+const QColor kGap{0xe0, 0x6c, 0x00};
+
+struct SwrCurve {
+    const char* label;
+    QColor colour;
+    Qt::PenStyle style;
+    double width;
+    double (*value)(const SweepPoint&);
+    std::vector<nec::Range> nec::CheckReport::*ranges;
+};
+
+const SwrCurve kSwrCurves[] = {
+    {"lines' junction on 50 Ω", kJunction50, Qt::SolidLine, 2, [](const SweepPoint& p) { return p.swrLines50; },
+     &nec::CheckReport::under2Lines50},
+    {"lines' junction on 200 Ω (4:1 balun)", kJunction200, Qt::SolidLine, 2,
+     [](const SweepPoint& p) { return p.swrLines200; }, &nec::CheckReport::under2Lines200},
+    {"lines' junction on 300 Ω", kJunction300, Qt::SolidLine, 2, [](const SweepPoint& p) { return p.swrLines300; },
+     &nec::CheckReport::under2Lines300},
+    {"gaps in parallel on 50 Ω", kParallel, Qt::DashLine, 1.5, [](const SweepPoint& p) { return p.swrParallel50; },
+     &nec::CheckReport::under2Parallel50},
+    {"one gap on 300 Ω", kGap, Qt::DashDotLine, 1.5, [](const SweepPoint& p) { return p.swrGap300; },
+     &nec::CheckReport::under2Gap300},
+};
+
+struct Feed {
+    const char* label;
+    QColor colour;
+    std::complex<double> (*value)(const SweepPoint&);
+};
+
+const Feed kFeeds[] = {
+    {"lines' junction", kJunction50, [](const SweepPoint& p) { return p.lines; }},
+    {"gaps in parallel", kParallel, [](const SweepPoint& p) { return p.parallel; }},
+    {"one gap", kGap, [](const SweepPoint& p) { return p.gaps.front(); }},
+};
+
+std::string Mhz(double mhz, int decimals) { return nec::Fixed(mhz, decimals); }
+
+std::string RangeText(const std::vector<nec::Range>& ranges) {
+    if (ranges.empty()) return "never under 2:1 in the sweep";
+    std::string text = "under 2:1 ";
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const nec::Range& r = ranges[i];
+        text += (i ? ", " : "") + (r.fromMHz ? Mhz(*r.fromMHz, 1) : std::string("(start)")) + "–" +
+                (r.toMHz ? Mhz(*r.toMHz, 1) : std::string("(end)"));
+    }
+    return text + " MHz";
+}
+
+std::string Ohms(std::complex<double> z) {
+    return nec::Fixed(z.real(), 1) + (z.imag() < 0 ? " −j" : " +j") + nec::Fixed(std::abs(z.imag()), 1) + " Ω";
+}
+
+std::string SwrText(double swr) { return std::isfinite(swr) ? nec::Fixed(swr, 2) : "over 1000"; }
+
+// The legend's lines, to size the column that holds them.
+std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
+    std::vector<QString> texts;
+    for (const SwrCurve& curve : kSwrCurves) {
+        texts.push_back(style::Text(curve.label));
+        texts.push_back(style::Text(RangeText(check.report.*curve.ranges)));
+    }
+    for (const Feed& feed : kFeeds) texts.push_back(style::Text(feed.label));
+    return texts;
+}
+
+void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout& layout,
+                      const std::vector<double>& yTicks, double (SweepLayout::*y)(double) const,
+                      double emphasised) {
+    painter.save();
+    painter.setPen(QPen(style::kGrid, 1));
+    for (double mhz : RoundTicks(layout.fromMHz, layout.toMHz, layout.mhzStep)) {
+        painter.drawLine(QPointF(layout.X(mhz), panel.top()), QPointF(layout.X(mhz), panel.bottom()));
+    }
+    for (double value : yTicks) {
+        painter.drawLine(QPointF(panel.left(), (layout.*y)(value)), QPointF(panel.right(), (layout.*y)(value)));
+    }
+    painter.setPen(QPen(style::kMuted, 1, Qt::DashLine));
+    painter.drawLine(QPointF(panel.left(), (layout.*y)(emphasised)),
+                     QPointF(panel.right(), (layout.*y)(emphasised)));
+    painter.setPen(QPen(style::kFrame, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(panel);
+
+    painter.setFont(style::Font(style::kSmallPx));
+    painter.setPen(style::kInk);
+    const QFontMetricsF metrics(painter.font());
+    for (double mhz : RoundTicks(layout.fromMHz, layout.toMHz, layout.mhzStep)) {
+        const QString text = style::Text(TickLabel(mhz, layout.mhzStep));
+        const double width = metrics.horizontalAdvance(text);
+        painter.drawText(QPointF(layout.X(mhz) - width / 2, panel.bottom() + metrics.ascent() + 4), text);
+        painter.drawLine(QPointF(layout.X(mhz), panel.bottom()), QPointF(layout.X(mhz), panel.bottom() + 3));
+    }
+    const double step = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
+    for (double value : yTicks) {
+        const QString text = style::Text(TickLabel(value, step));
+        const double width = metrics.horizontalAdvance(text);
+        painter.drawText(QPointF(panel.left() - 6 - width, (layout.*y)(value) + metrics.ascent() / 2 - 1), text);
+    }
+    painter.restore();
+}
+
+void DrawAxisTitle(QPainter& painter, const QRectF& panel, double x, const QString& text) {
+    painter.save();
+    painter.setFont(style::Font(style::kTextPx));
+    painter.setPen(style::kInk);
+    painter.translate(x, panel.center().y());
+    painter.rotate(-90);
+    const QFontMetricsF metrics(painter.font());
+    painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, 0), text);
+    painter.restore();
+}
+
+// An arrowhead on the panel's edge where a curve leaves the scale.
+void ClipMark(QPainter& painter, double x, double edgeY, bool up, const QColor& colour) {
+    constexpr double kSize = 5;
+    const double tip = up ? edgeY - kSize : edgeY + kSize;
+    painter.save();
+    painter.setPen(QPen(colour, 1));
+    painter.setBrush(colour);
+    painter.drawPolygon(QPolygonF({QPointF(x - kSize * 0.8, edgeY), QPointF(x + kSize * 0.8, edgeY), QPointF(x, tip)}));
+    painter.restore();
+}
+
+// A curve clipped to its panel, with a mark wherever it crosses the top or
+// the bottom; true when it left the scale somewhere.
+bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>& mhz,
+               const std::vector<double>& values, double low, double high, const SweepLayout& layout,
+               double (SweepLayout::*y)(double) const, const QPen& pen) {
+    const double reach = kFarOut * panel.height();
+    const auto point = [&](std::size_t i) {
+        const double v = std::isfinite(values[i]) ? (layout.*y)(values[i])
+                                                  : (values[i] > 0 ? panel.top() - reach : panel.bottom() + reach);
+        return QPointF(layout.X(mhz[i]), std::clamp(v, panel.top() - reach, panel.bottom() + reach));
+    };
+    QPolygonF line;
+    for (std::size_t i = 0; i < values.size(); ++i) line << point(i);
+    painter.save();
+    painter.setClipRect(panel.adjusted(-1, -1, 1, 1));
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(line);
+    painter.restore();
+
+    bool clipped = false;
+    const auto side = [&](double v) { return v > high ? 1 : v < low ? -1 : 0; };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int here = side(values[i]);
+        if (here != 0) clipped = true;
+        if (i == 0) {
+            if (here != 0) ClipMark(painter, line[0].x(), here > 0 ? panel.top() : panel.bottom(), here > 0, pen.color());
+            continue;
+        }
+        const int before = side(values[i - 1]);
+        for (int edge : {1, -1}) {
+            if ((before == edge) == (here == edge)) continue;
+            // Where the straight line between the points meets the edge.
+            const double edgeY = edge > 0 ? panel.top() : panel.bottom();
+            const QPointF a = line[static_cast<int>(i) - 1], b = line[static_cast<int>(i)];
+            const double t = b.y() == a.y() ? 0 : std::clamp((edgeY - a.y()) / (b.y() - a.y()), 0.0, 1.0);
+            ClipMark(painter, a.x() + t * (b.x() - a.x()), edgeY, edge > 0, pen.color());
+        }
+    }
+    return clipped;
+}
+
+void LegendSample(QPainter& painter, QPointF at, const QPen& pen) {
+    painter.save();
+    painter.setPen(pen);
+    painter.drawLine(at, at + QPointF(kSampleWidth, 0));
+    painter.restore();
+}
+
+void Marker(QPainter& painter, const SweepLayout& layout, double mhz, Qt::PenStyle style) {
+    painter.save();
+    painter.setPen(QPen(style::kInk, 1, style, Qt::FlatCap));
+    // On a pixel's middle: a sharp line on a screen and in a PNG.
+    const double x = std::floor(layout.X(mhz)) + 0.5;
+    painter.drawLine(QPointF(x, layout.swrPanel.top()), QPointF(x, layout.swrPanel.bottom()));
+    painter.drawLine(QPointF(x, layout.ohmPanel.top()), QPointF(x, layout.ohmPanel.bottom()));
+    painter.restore();
+}
+
+bool Within(const SweepLayout& layout, double mhz) { return mhz >= layout.fromMHz && mhz <= layout.toMHz; }
+
+}  // namespace
+
+double SweepLayout::X(double mhz) const {
+    return swrPanel.left() + (mhz - fromMHz) / (toMHz - fromMHz) * swrPanel.width();
+}
+
+double SweepLayout::MHzAt(double x) const {
+    return fromMHz + (x - swrPanel.left()) / swrPanel.width() * (toMHz - fromMHz);
+}
+
+double SweepLayout::SwrY(double value) const {
+    return swrPanel.bottom() - (value - swr.low) / (swr.high - swr.low) * swrPanel.height();
+}
+
+double SweepLayout::OhmY(double value) const {
+    return ohmPanel.bottom() - (value - ohm.low) / (ohm.high - ohm.low) * ohmPanel.height();
+}
+
+SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
+    SweepLayout layout;
+    layout.area = area;
+    const std::vector<SweepPoint>& sweep = check.report.sweep;
+    layout.drawable = sweep.size() >= 2 && sweep.back().mhz > sweep.front().mhz;
+    if (!layout.drawable) return layout;
+
+    layout.fromMHz = sweep.front().mhz;
+    layout.toMHz = sweep.back().mhz;
+    layout.mhzStep = RoundStep(layout.toMHz - layout.fromMHz, kMostFrequencyTicks);
+    layout.swr = {1, kSwrAxisTop, 1};
+    double low = 0, high = 0;  // zero is always on the scale: the reactance crosses it
+    for (const SweepPoint& p : sweep) {
+        for (const Feed& feed : kFeeds) {
+            const std::complex<double> z = feed.value(p);
+            low = std::min({low, z.real(), z.imag()});
+            high = std::max({high, z.real(), z.imag()});
+        }
+    }
+    layout.ohm = RoundRange(std::max(low, -kReadableOhm), std::min(high, kReadableOhm), kMostOhmTicks);
+
+    const QFontMetricsF text(style::Font(style::kTextPx));
+    const QFontMetricsF small(style::Font(style::kSmallPx));
+    double legendWidth = 0;
+    for (const QString& line : LegendTexts(check)) {
+        legendWidth = std::max(legendWidth, small.horizontalAdvance(line));
+    }
+    legendWidth = std::min(legendWidth + kSampleWidth + 18, area.width() * 0.4);
+    double tickWidth = 0;
+    for (double value : RoundTicks(layout.ohm.low, layout.ohm.high, layout.ohm.step)) {
+        tickWidth = std::max(tickWidth, small.horizontalAdvance(style::Text(TickLabel(value, layout.ohm.step))));
+    }
+    const double left = area.left() + text.height() + 10 + tickWidth;
+    const double right = area.right() - legendWidth - 12;
+    const double titleHeight = QFontMetricsF(style::Font(style::kTitlePx, true)).height() + 8;
+    const double bandHeight = kLabelRows * (small.height() + 2);
+    const double tickRow = small.height() + 10;
+    const double top = area.top() + titleHeight + bandHeight;
+    const double panels = area.bottom() - top - 2 * tickRow - text.height() - 4;
+    const double panel = std::max(20.0, panels / 2);
+    layout.labelBand = QRectF(left, area.top() + titleHeight, right - left, bandHeight);
+    layout.swrPanel = QRectF(left, top, right - left, panel);
+    layout.ohmPanel = QRectF(left, top + panel + tickRow, right - left, panel);
+    layout.legend = QRectF(right + 12, top, legendWidth, 2 * panel + tickRow);
+    return layout;
+}
+
+void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check) {
+    const nec::CheckReport& report = check.report;
+    const nec::LoopModel& model = check.plan.model;
+    const SweepLayout layout = LayOutSweep(check, area);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(area, Qt::white);
+
+    painter.setFont(style::Font(style::kTitlePx, true));
+    painter.setPen(style::kInk);
+    const QString title = style::Text(nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) +
+                                      "-sided loop, " + nec::GroundName(model.placement.ground) +
+                                      ": SWR and impedance (NEC-2, nec2c)");
+    painter.drawText(QRectF(area.left(), area.top() + 4, area.width(), 24), Qt::AlignHCenter | Qt::AlignTop, title);
+    if (!layout.drawable) {
+        painter.setFont(style::Font(style::kTextPx));
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("A sweep of one point has no curves."));
+        painter.restore();
+        return;
+    }
+
+    const std::vector<double> swrTicks = RoundTicks(layout.swr.low, layout.swr.high, layout.swr.step);
+    const std::vector<double> ohmTicks = RoundTicks(layout.ohm.low, layout.ohm.high, layout.ohm.step);
+    DrawFrameAndGrid(painter, layout.swrPanel, layout, swrTicks, &SweepLayout::SwrY, nec::kSwrLimit);
+    DrawFrameAndGrid(painter, layout.ohmPanel, layout, ohmTicks, &SweepLayout::OhmY, 0);
+    DrawAxisTitle(painter, layout.swrPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
+                  QStringLiteral("SWR (axis to %1:1)").arg(kSwrAxisTop));
+    DrawAxisTitle(painter, layout.ohmPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
+                  QStringLiteral("R and X, Ω"));
+    painter.setFont(style::Font(style::kTextPx));
+    painter.setPen(style::kInk);
+    painter.drawText(QRectF(layout.ohmPanel.left(), area.bottom() - 20, layout.ohmPanel.width(), 18),
+                     Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("MHz"));
+
+    std::vector<double> mhz;
+    for (const SweepPoint& p : report.sweep) mhz.push_back(p.mhz);
+
+    // The markers first, so that the curves run over them.
+    style::LabelRows labels(layout.labelBand, kLabelRows, style::Font(style::kSmallPx));
+    if (Within(layout, model.designMHz)) {
+        Marker(painter, layout, model.designMHz, Qt::SolidLine);
+        labels.Place(painter, layout.X(model.designMHz),
+                     style::Text("design " + nec::Trimmed(model.designMHz, 3) + " MHz"), style::kInk);
+    }
+    for (double resonance : report.resonancesMHz) {
+        if (!Within(layout, resonance)) continue;
+        Marker(painter, layout, resonance, Qt::DashLine);
+        labels.Place(painter, layout.X(resonance), style::Text("resonance " + Mhz(resonance, 2) + " MHz"),
+                     style::kInk);
+    }
+
+    // The legend, beside the panels where no curve runs.
+    const QFontMetricsF small(style::Font(style::kSmallPx));
+    const double lineHeight = small.height() + 1;
+    double legendY = layout.swrPanel.top() + small.ascent();
+    const double textX = layout.legend.left() + kSampleWidth + 6;
+    painter.setFont(style::Font(style::kSmallPx));
+
+    bool swrClipped = false;
+    for (const SwrCurve& curve : kSwrCurves) {
+        std::vector<double> values;
+        for (const SweepPoint& p : report.sweep) values.push_back(curve.value(p));
+        const QPen pen(curve.colour, curve.width, curve.style, Qt::FlatCap, Qt::RoundJoin);
+        swrClipped |= DrawCurve(painter, layout.swrPanel, mhz, values, layout.swr.low, layout.swr.high, layout,
+                                &SweepLayout::SwrY, pen);
+        // The 2:1 edges: a ring on the 2:1 line, the numbers in the legend
+        // and, where there is room, above the plot.
+        for (const nec::Range& range : report.*curve.ranges) {
+            for (const std::optional<double>& edge : {range.fromMHz, range.toMHz}) {
+                if (!edge || !Within(layout, *edge)) continue;
+                painter.save();
+                painter.setPen(QPen(curve.colour, 1.5));
+                painter.setBrush(Qt::white);
+                painter.drawEllipse(QPointF(layout.X(*edge), layout.SwrY(nec::kSwrLimit)), 3.5, 3.5);
+                painter.restore();
+                if (curve.width > 1.5) labels.Place(painter, layout.X(*edge), style::Text(Mhz(*edge, 1)), curve.colour);
+            }
+        }
+        LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(textX, legendY), style::Text(curve.label));
+        legendY += lineHeight;
+        painter.setPen(style::kMuted);
+        painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.*curve.ranges)));
+        legendY += lineHeight + 3;
+    }
+    painter.setPen(style::kMuted);
+    if (swrClipped) {
+        painter.drawText(QPointF(layout.legend.left(), legendY),
+                         QStringLiteral("▲ ▼ a curve leaves the scale (over %1:1)").arg(kSwrAxisTop));
+    }
+
+    bool ohmClipped = false;
+    for (const Feed& feed : kFeeds) {
+        std::vector<double> r, x;
+        for (const SweepPoint& p : report.sweep) {
+            r.push_back(feed.value(p).real());
+            x.push_back(feed.value(p).imag());
+        }
+        ohmClipped |= DrawCurve(painter, layout.ohmPanel, mhz, r, layout.ohm.low, layout.ohm.high, layout,
+                                &SweepLayout::OhmY, QPen(feed.colour, 1.8, Qt::SolidLine, Qt::FlatCap));
+        ohmClipped |= DrawCurve(painter, layout.ohmPanel, mhz, x, layout.ohm.low, layout.ohm.high, layout,
+                                &SweepLayout::OhmY, QPen(feed.colour, 1.8, Qt::DashLine, Qt::FlatCap));
+    }
+    legendY = layout.ohmPanel.top() + small.ascent();
+    painter.setPen(style::kInk);
+    LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), QPen(style::kInk, 1.8));
+    painter.drawText(QPointF(textX, legendY), QStringLiteral("resistance R"));
+    legendY += lineHeight;
+    LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3),
+                 QPen(style::kInk, 1.8, Qt::DashLine, Qt::FlatCap));
+    painter.drawText(QPointF(textX, legendY), QStringLiteral("reactance X"));
+    legendY += lineHeight + 4;
+    for (const Feed& feed : kFeeds) {
+        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6), feed.colour);
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(textX, legendY), style::Text(feed.label));
+        legendY += lineHeight;
+    }
+    legendY += 4;
+    painter.setPen(style::kMuted);
+    if (ohmClipped) {
+        painter.drawText(QPointF(layout.legend.left(), legendY),
+                         QStringLiteral("▲ ▼ a curve leaves the scale"));
+        legendY += lineHeight;
+    }
+    const nec::FeedLine& line = check.plan.line;
+    painter.drawText(QPointF(layout.legend.left(), legendY),
+                     style::Text("lines: " + nec::Trimmed(line.impedanceOhm, 3) + " Ω, velocity factor " +
+                                 nec::Trimmed(line.velocityFactor, 3) + ","));
+    legendY += lineHeight;
+    painter.drawText(QPointF(layout.legend.left(), legendY),
+                     style::Text(nec::Trimmed(line.lengthMm, 1) + " mm from each gap"));
+    painter.restore();
+}
+
+std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz) {
+    const std::vector<SweepPoint>& sweep = check.report.sweep;
+    if (sweep.empty() || mhz < sweep.front().mhz || mhz > sweep.back().mhz) return std::nullopt;
+    std::size_t i = 0;
+    while (i + 2 < sweep.size() && sweep[i + 1].mhz < mhz) ++i;
+    const SweepPoint& a = sweep[i];
+    const SweepPoint& b = sweep.size() > 1 ? sweep[i + 1] : a;
+    const double t = b.mhz > a.mhz ? (mhz - a.mhz) / (b.mhz - a.mhz) : 0;
+    const auto mix = [t](auto x, auto y) { return x + t * (y - x); };
+    // An infinite SWR stays infinite instead of turning into nan.
+    const auto swr = [&](double x, double y) {
+        return std::isfinite(x) && std::isfinite(y) ? mix(x, y) : (t < 0.5 ? x : y);
+    };
+    SweepReadout r;
+    r.mhz = mhz;
+    r.lines = mix(a.lines, b.lines);
+    r.parallel = mix(a.parallel, b.parallel);
+    r.gap = mix(a.gaps.front(), b.gaps.front());
+    r.swrLines50 = swr(a.swrLines50, b.swrLines50);
+    r.swrLines200 = swr(a.swrLines200, b.swrLines200);
+    r.swrLines300 = swr(a.swrLines300, b.swrLines300);
+    r.swrParallel50 = swr(a.swrParallel50, b.swrParallel50);
+    r.swrGap300 = swr(a.swrGap300, b.swrGap300);
+    return r;
+}
+
+std::optional<double> SweepMHzAt(const nec::ModelCheck& check, const QRectF& area, QPointF point) {
+    const SweepLayout layout = LayOutSweep(check, area);
+    if (!layout.drawable) return std::nullopt;
+    const bool over = layout.swrPanel.contains(point) || layout.ohmPanel.contains(point);
+    if (!over) return std::nullopt;
+    return std::clamp(layout.MHzAt(point.x()), layout.fromMHz, layout.toMHz);
+}
+
+QString ReadoutText(const SweepReadout& r) {
+    return style::Text(nec::Fixed(r.mhz, 3) + " MHz\n" + "lines' junction " + Ohms(r.lines) + ", SWR " +
+                       SwrText(r.swrLines50) + " on 50 Ω, " + SwrText(r.swrLines200) + " on 200 Ω, " +
+                       SwrText(r.swrLines300) + " on 300 Ω\n" + "gaps in parallel " + Ohms(r.parallel) +
+                       ", SWR " + SwrText(r.swrParallel50) + " on 50 Ω\n" + "one gap " + Ohms(r.gap) +
+                       ", SWR " + SwrText(r.swrGap300) + " on 300 Ω");
+}
+
+}  // namespace corvanta::plot

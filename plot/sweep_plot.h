@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPainter>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <complex>
+#include <optional>
+
+#include "nec/model_check.h"
+#include "plot/ticks.h"
+
+// The sweep of a model check against frequency: SWR above (the lines'
+// junction on 50, 200 and 300 ohm, the gaps in parallel, one gap),
+// resistance and reactance below; the design frequency, the resonance and
+// the 2:1 edges marked. Drawn with QPainter into any rectangle of any paint
+// device: a widget, an SVG file, a PNG image.
+
+namespace corvanta::plot {
+
+// The SWR axis ends at 5:1; a curve above it leaves the scale, marked.
+inline constexpr double kSwrAxisTop = 5;
+// Resistance and reactance are shown within +-1000 ohm at most.
+inline constexpr double kReadableOhm = 1000;
+// The size of the plot in a file, in pixels.
+inline constexpr QSize kSweepPlotSize{940, 660};
+
+// Where everything goes in a rectangle; the drawing and the read-out under
+// the pointer both work from it, so they agree.
+struct SweepLayout {
+    bool drawable = false;  // a sweep of two points or more
+    QRectF area, swrPanel, ohmPanel, labelBand, legend;
+    double fromMHz = 0, toMHz = 1;
+    double mhzStep = 1;
+    AxisRange swr, ohm;
+
+    double X(double mhz) const;
+    double MHzAt(double x) const;
+    double SwrY(double swr) const;
+    double OhmY(double ohm) const;
+};
+
+// Needs a QGuiApplication (for the fonts' metrics).
+SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area);
+
+void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check);
+
+// The plotted values at a frequency, each a straight line between the sweep
+// points as the curves are drawn.
+struct SweepReadout {
+    double mhz = 0;
+    std::complex<double> lines, parallel, gap;
+    double swrLines50 = 0, swrLines200 = 0, swrLines300 = 0, swrParallel50 = 0, swrGap300 = 0;
+};
+
+// Nothing when the sweep has no point or the frequency is outside it.
+std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz);
+
+// The frequency under a point of the plot in `area`; nothing outside the
+// panels.
+std::optional<double> SweepMHzAt(const nec::ModelCheck& check, const QRectF& area, QPointF point);
+
+// "146.000 MHz" and a line for each feed, as the plot's legend names them.
+QString ReadoutText(const SweepReadout& readout);
+
+}  // namespace corvanta::plot
