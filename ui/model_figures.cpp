@@ -94,11 +94,19 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     html += Row({QStringLiteral("Feed"), QStringLiteral("Impedance"), QStringLiteral("SWR on 50 \u03a9"),
                  QStringLiteral("SWR on 200 \u03a9"), QStringLiteral("SWR on 300 \u03a9")},
                 true);
-    html += Row({QStringLiteral("One gap"), Ohms(d.gaps.front()), SwrCell({}), SwrCell({}),
-                 SwrCell(d.swrGap300)});
+    html += Row({QStringLiteral("<b>The lines’ junction</b>"), QStringLiteral("<b>") + Ohms(d.lines) + QStringLiteral("</b>"),
+                 SwrCell(d.swrLines50), SwrCell(d.swrLines200), SwrCell(d.swrLines300)});
     html += Row({QStringLiteral("The gaps in parallel"), Ohms(d.parallel), SwrCell(d.swrParallel50),
                  SwrCell({}), SwrCell(d.swrParallel300)});
+    html += Row({QStringLiteral("One gap"), Ohms(d.gaps.front()), SwrCell({}), SwrCell({}),
+                 SwrCell(d.swrGap300)});
     html += QStringLiteral("</table>");
+    const nec::FeedLine& line = check.plan.line;
+    html += QStringLiteral("<p>Each gap feeds %1 mm of %2 Ω line, velocity factor %3 (lossless); "
+                           "the lines join at one point, balanced. SWR on 200 Ω is through a 4:1 "
+                           "balun.</p>")
+                .arg(Html(nec::Trimmed(line.lengthMm, 4)), Html(nec::Trimmed(line.impedanceOhm, 3)),
+                     Html(nec::Trimmed(line.velocityFactor, 3)));
 
     html += Heading(QStringLiteral("Gain"));
     html += QStringLiteral("<p>Maximum gain <b>%1 dBi</b> at an elevation of %2\u00b0, azimuth "
@@ -115,10 +123,29 @@ QString FiguresHtml(const nec::ModelCheck& check) {
 
     html += Heading(QStringLiteral("SWR under 2:1"));
     html += kTable;
+    html += Row({QStringLiteral("The lines\u2019 junction on 50 \u03a9"), Ranges(r.under2Lines50)});
+    html += Row({QStringLiteral("The lines\u2019 junction on 200 \u03a9"), Ranges(r.under2Lines200)});
+    html += Row({QStringLiteral("The lines\u2019 junction on 300 \u03a9"), Ranges(r.under2Lines300)});
     html += Row({QStringLiteral("The gaps in parallel on 50 \u03a9"), Ranges(r.under2Parallel50)});
     html += Row({QStringLiteral("The gaps in parallel on 300 \u03a9"), Ranges(r.under2Parallel300)});
     html += Row({QStringLiteral("One gap on 300 \u03a9"), Ranges(r.under2Gap300)});
     html += QStringLiteral("</table>");
+
+    if (r.tuned) {
+        const nec::TunedDesign& t = *r.tuned;
+        const auto size = [](double mm) {
+            return QStringLiteral("%1 mm (%2 in)").arg(Html(nec::Fixed(mm, 2)), Html(nec::Fixed(mm / nec::kMmPerInch, 3)));
+        };
+        html += Heading(QStringLiteral("Tuned by the model"));
+        html += QStringLiteral("<p>HEIGHT, SIDE and GAP times <b>%1</b>: HEIGHT %2, SIDE %3, GAP %4. "
+                               "The tuned loop\u2019s gap reactance crosses zero at %5 MHz%6. The "
+                               "design itself stays as COMPUTE gives it.</p>")
+                    .arg(Html(nec::Fixed(t.scale, 5)), size(t.heightMm), size(t.sideMm), size(t.gapMm),
+                         Html(nec::Fixed(t.resonanceMHz, 3)),
+                         t.reached ? QString()
+                                   : QStringLiteral(", not within %1 % of the design frequency")
+                                         .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))));
+    }
 
     html += Heading(QStringLiteral("Sanity checks"));
     html += kTable;

@@ -24,9 +24,11 @@
 
 #include "nec/report.h"
 #include "nec/text_format.h"
+#include "plot/plot_file.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 #include "ui/model_figures.h"
+#include "ui/plot_view.h"
 #include "ui/sheet_design.h"
 
 namespace corvanta::ui {
@@ -86,7 +88,7 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     buildControls();
     // Large screens show the figures and a plot whole; a small screen, or a
     // large scale factor, gets a window that fits, and the views scroll.
-    resize(QSize(760, 640).boundedTo(screen()->availableSize() * 0.9));
+    resize(QSize(1000, 900).boundedTo(screen()->availableSize() * 0.9));
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -175,7 +177,13 @@ void ModelWindow::buildControls() {
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     report_->setTabChangesFocus(true);
+    sweepPlot_ = new PlotView(plot::PlotKind::Sweep);
+    sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
+    patternPlot_ = new PlotView(plot::PlotKind::Pattern);
+    patternPlot_->setObjectName(QStringLiteral("patternPlot"));
     tabs_->addTab(figures_, QStringLiteral("&Figures"));
+    tabs_->addTab(plotPage(sweepPlot_, "sweepReadout"), QStringLiteral("&SWR and impedance"));
+    tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("P&attern"));
     tabs_->addTab(report_, QStringLiteral("Re&port"));
 
     saveDeck_ = new QPushButton(QStringLiteral("Save deck\u2026"), this);
@@ -229,6 +237,27 @@ void ModelWindow::buildControls() {
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
+// A plot above its read-out, which a screen reader and a Tab reach too.
+QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
+    auto* page = new QWidget(tabs_);
+    auto* readout = new QLabel(page);
+    readout->setObjectName(QLatin1String(readoutName));
+    readout->setAccessibleName(view->accessibleName() + QStringLiteral(" read-out"));
+    readout->setWordWrap(true);
+    readout->setTextFormat(Qt::PlainText);
+    readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the sweep's four lines, so that the plot does not jump.
+    readout->setMinimumHeight(readout->fontMetrics().lineSpacing() * 4);
+    readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(view, &PlotView::readoutChanged, readout, &QLabel::setText);
+    view->setParent(page);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view, 1);
+    layout->addWidget(readout);
+    return page;
+}
+
 void ModelWindow::setSource(const MainWindow* window) { source_ = window; }
 
 bool ModelWindow::isRunning() const { return run_ && run_->thread; }
@@ -253,6 +282,8 @@ void ModelWindow::heightEdited() {
 }
 
 void ModelWindow::clearResults() {
+    sweepPlot_->setCheck(nullptr);
+    patternPlot_->setCheck(nullptr);
     check_.reset();
     figures_->clear();
     report_->clear();
@@ -392,6 +423,8 @@ void ModelWindow::endRun() {
         }
         showStatus(done);
         figures_->setHtml(FiguresHtml(*check_));
+        sweepPlot_->setCheck(&*check_);
+        patternPlot_->setCheck(&*check_);
         report_->setPlainText(Text(nec::ReportText(*check_)));
     } else {
         progress_->setRange(0, std::max(1, run_->total));
@@ -458,7 +491,22 @@ void ModelWindow::saveReport() {
 }
 
 void ModelWindow::savePlot() {
-    // Drawn by the plotting module once it is in.
+    if (!check_) return;
+    // The plot in view; from the other pages, the sweep.
+    const bool pattern = tabs_->currentWidget() == patternPlot_->parentWidget();
+    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : plot::PlotKind::Sweep;
+    const QString name = pattern ? QStringLiteral("pattern") : QStringLiteral("swr");
+    const SaveTarget target = files_.AskSave(
+        this, pattern ? QStringLiteral("Save the pattern plot") : QStringLiteral("Save the SWR and impedance plot"),
+        FileStem(check_->plan) + QLatin1Char('-') + name + QStringLiteral(".svg"),
+        {QStringLiteral("SVG image (*.svg)"), QStringLiteral("PNG image (*.png)")});
+    if (target.path.isEmpty()) return;
+    const QString path = WithSuffix(target, {QStringLiteral("svg"), QStringLiteral("png")}).path;
+    if (const auto failed = plot::WritePlot(path.toStdString(), kind, *check_)) {
+        showProblem(QStringLiteral("Could not save the plot: %1").arg(Text(*failed)));
+        return;
+    }
+    showStatus(QStringLiteral("Saved %1").arg(path));
 }
 
 }  // namespace corvanta::ui

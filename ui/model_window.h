@@ -36,6 +36,7 @@ namespace corvanta::ui {
 
 class FileDialog;
 class MainWindow;
+class PlotView;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -84,6 +85,7 @@ private:
     void showProblem(const QString& message);
     void clearResults();
     void updateButtons();
+    QWidget* plotPage(PlotView* view, const char* readoutName);
     nec::Placement placement() const;
     void saveDeck();
     void saveReport();
@@ -111,6 +113,8 @@ private:
     QLabel* status_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QTextBrowser* figures_ = nullptr;
+    PlotView* sweepPlot_ = nullptr;
+    PlotView* patternPlot_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
     QPushButton* saveDeck_ = nullptr;
     QPushButton* saveReport_ = nullptr;
