@@ -13,14 +13,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <memory>
 
 #include "tests/ui/test_program.h"
+#include "ui/plot_view.h"
 
 namespace corvanta::ui {
 
@@ -301,11 +304,13 @@ private slots:
         QTest::addColumn<QString>("answer");  // the file name typed in the dialog
         QTest::addColumn<int>("filter");      // the type chosen in the dialog
         QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("starts");
-        QTest::newRow("deck") << "saveDeck" << "loop" << 0 << "loop.nec" << "CM corvanta 146.00 MHz";
-        QTest::newRow("report as text") << "saveReport" << "r.txt" << 1 << "r.txt" << "NEC-2 check of the 146 MHz";
-        QTest::newRow("report as json") << "saveReport" << "r" << 1 << "r.json" << "{";
-        QTest::newRow("json by suffix") << "saveReport" << "r.JSON" << 0 << "r.JSON" << "{";
+        QTest::addColumn<QByteArray>("starts");
+        QTest::newRow("deck") << "saveDeck" << "loop" << 0 << "loop.nec" << QByteArray("CM corvanta 146.00 MHz");
+        QTest::newRow("report as text") << "saveReport" << "r.txt" << 1 << "r.txt" << QByteArray("NEC-2 check of the 146 MHz");
+        QTest::newRow("report as json") << "saveReport" << "r" << 1 << "r.json" << QByteArray("{");
+        QTest::newRow("json by suffix") << "saveReport" << "r.JSON" << 0 << "r.JSON" << QByteArray("{");
+        QTest::newRow("plot as svg") << "savePlot" << "p" << 0 << "p.svg" << QByteArray("<?xml");
+        QTest::newRow("plot as png") << "savePlot" << "p.png" << 0 << "p.png" << QByteArray("\x89PNG");
     }
 
     void savesTheDeckAndTheReport() {
@@ -313,7 +318,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, filter);
         QFETCH(QString, written);
-        QFETCH(QString, starts);
+        QFETCH(QByteArray, starts);
         useEngine("slow");
         chooseSides("Option1");
         const QStringList before = shownFields();
@@ -323,12 +328,12 @@ private slots:
         program_->files.answer = {folder.filePath(answer), filter};
         QTest::mouseClick(in<QPushButton>(qPrintable(button)), Qt::LeftButton);
         QCOMPARE(program_->files.suggestedNames.size(), 1);
-        QVERIFY(program_->files.suggestedNames.front().startsWith(QLatin1String("corvanta-146-three.")));
+        QVERIFY(program_->files.suggestedNames.front().startsWith(QLatin1String("corvanta-146-three")));
         QFile file(folder.filePath(written));
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(status()));
         const QByteArray bytes = file.readAll();
-        QVERIFY2(bytes.startsWith(starts.toUtf8()), bytes.left(80).constData());
-        if (starts == QLatin1String("{")) {
+        QVERIFY2(bytes.startsWith(starts), bytes.left(80).constData());
+        if (starts == "{") {
             const QJsonObject json = QJsonDocument::fromJson(bytes).object();
             QCOMPARE(json.value(QStringLiteral("design_mhz")).toDouble(), 146.0);
             QCOMPARE(json.value(QStringLiteral("sides")).toInt(), 3);
@@ -336,8 +341,35 @@ private slots:
         // A folder that is not there: a message, and the window stays.
         program_->files.answer = {folder.filePath(QStringLiteral("no/such/folder/x.txt")), 0};
         QTest::mouseClick(in<QPushButton>(qPrintable(button)), Qt::LeftButton);
-        QVERIFY2(status().startsWith(QLatin1String("Could not write")), qPrintable(status()));
+        QVERIFY2(status().startsWith(QLatin1String("Could not")), qPrintable(status()));
         QVERIFY(program_->Model()->isVisible());
+    }
+
+    // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =
+    // 116.8 to 1.4 x 146 = 204.4 MHz, 0.876 MHz apart; the design frequency
+    // is nearest point 33, 116.8 + 33 x 0.876 = 145.708 MHz.
+    void plotReadsOutUnderThePointerAndTheKeys() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        auto* plot = in<PlotView>("sweepPlot");
+        auto* readout = in<QLabel>("sweepReadout");
+        in<QTabWidget>("views")->setCurrentWidget(plot->parentWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
+        const struct { Qt::Key key; const char* mhz; } steps[] = {
+            {Qt::Key_Right, "145.708 MHz\n"}, {Qt::Key_Right, "146.584 MHz\n"}, {Qt::Key_Left, "145.708 MHz\n"},
+            {Qt::Key_Home, "116.800 MHz\n"}, {Qt::Key_Left, "116.800 MHz\n"}, {Qt::Key_End, "204.400 MHz\n"},
+        };
+        for (const auto& step : steps) {
+            QTest::keyClick(plot, step.key);
+            QVERIFY2(readout->text().startsWith(QLatin1String(step.mhz)), qPrintable(readout->text()));
+            QVERIFY(readout->text().contains(QLatin1String("lines' junction")));
+        }
+        // The pointer in the middle of the plot is inside the sweep.
+        QTest::mouseMove(plot, plot->rect().center());
+        QTRY_VERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
+                     qPrintable(readout->text()));
+        QCOMPARE(plot->accessibleDescription(), readout->text());
     }
 };
 
