@@ -144,12 +144,14 @@ int RunModel(const Invocation& invocation) {
         CatchInterrupts();
         options.stop = &interrupted;
         const nec::ModelCheck check = nec::RunCheck(design, options);
+        // The report first: a plot that cannot be written loses nothing else.
+        std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
+                                                        : nec::ReportText(check));
+        std::cout.flush();
         if (const auto failed = DrawPlots(invocation, check)) {
             std::cerr << "corvanta-cli: " << *failed << '\n';
             return kDesignFailed;
         }
-        std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
-                                                        : nec::ReportText(check));
         return check.report.Sane() ? 0 : kModelInsane;
     } catch (const nec::PlacementError& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();

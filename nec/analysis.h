@@ -60,7 +60,9 @@ struct EngineAnswers {
 struct TunedDesign {
     double scale = 1;
     double heightMm = 0, sideMm = 0, gapMm = 0;
-    double resonanceMHz = 0;  // where the tuned loop's gap reactance crosses zero
+    // Where the tuned loop's gap reactance crosses zero; none when it does
+    // not near the design frequency.
+    std::optional<double> resonanceMHz;
     bool reached = false;     // within kTuneTolerance of the design frequency
     int rounds = 0;           // of engines side by side
 };

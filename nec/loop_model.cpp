@@ -53,6 +53,21 @@ std::optional<Segmentation> Segment(const LoopModel& m, double target, double ra
     return Segmentation{*vertical, *edge};
 }
 
+void CheckClearance(const LoopModel& m) {
+    if (m.placement.ground == Ground::Free) return;
+    // The engine takes the ground as the wires' mirror image; a wire nearer
+    // its image than a segment's length is outside what the thin-wire model
+    // and the ground's field tables hold.
+    const double needed = m.SegmentMm();
+    if (!(m.ClearanceMm() >= needed)) {
+        const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
+        throw PlacementError("at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " +
+                                 Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at "
+                                 "least one segment (" + Fixed(needed, 1) + " mm) between them",
+                             lowest);
+    }
+}
+
 }  // namespace
 
 PlacementError::PlacementError(const std::string& reason, double lowestHeightM)
@@ -96,20 +111,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     m.verticalSegments = segments->vertical;
     m.edgeSegments = segments->edge;
 
-    if (placement.ground != Ground::Free) {
-        // The engine takes the ground as the wires' mirror image; a wire
-        // nearer its image than a segment's length is outside what the
-        // thin-wire model and the ground's field tables hold.
-        const double needed = m.SegmentMm();
-        if (!(m.ClearanceMm() >= needed)) {
-            const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
-            throw PlacementError("at a height of " + Shortest(placement.heightM) +
-                                     " m the lowest wire is " + Fixed(m.ClearanceMm(), 1) +
-                                     " mm above the ground; the ground model needs at least "
-                                     "one segment (" + Fixed(needed, 1) + " mm) between them",
-                                 lowest);
-        }
-    }
+    CheckClearance(m);
 
     m.comments = {
         "corvanta " + design.Text(Field::Text2) + " MHz, " + std::to_string(m.sides) +
@@ -120,6 +122,25 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
             "), copper",
         "fed at the middle segment of every vertical, 1 V in phase",
     };
+    return m;
+}
+
+LoopModel Scaled(const LoopModel& model, double scale) {
+    LoopModel m = model;
+    m.heightMm *= scale;
+    m.sideMm *= scale;
+    m.gapMm *= scale;
+    const double shortest = std::min(m.SegmentMm(), m.sideMm / m.edgeSegments);
+    if (shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
+    if (shortest < kExtendedKernelRadii * m.radiusMm) {
+        throw ModelError("the loop scaled by " + Fixed(scale, 4) + " has segments of " + Fixed(shortest, 3) +
+                         " mm, under " + Fixed(kExtendedKernelRadii, 0) + " wire radii");
+    }
+    CheckClearance(m);
+    if (m.comments.size() > 1) {
+        m.comments[1] = "HEIGHT " + Fixed(m.heightMm, 3) + ", SIDE " + Fixed(m.sideMm, 3) + ", GAP " +
+                        Fixed(m.gapMm, 3) + " mm: the design scaled by " + Fixed(scale, 6);
+    }
     return m;
 }
 

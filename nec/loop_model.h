@@ -88,6 +88,13 @@ double DesignMHz(const Design& design);
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);
 
+// The same loop with HEIGHT, SIDE and GAP times `scale`, the conductor and
+// the segment counts as they were, so that it is modelled as the design is;
+// the extended kernel where the shorter segments need it. Throws ModelError
+// when they would be too short even for that, PlacementError when the loop
+// would come too near the ground.
+LoopModel Scaled(const LoopModel& model, double scale);
+
 // The same loop with every segment about half as long, for the convergence
 // check, with the extended kernel where the halves need it; nothing when
 // they would be too short even for that.

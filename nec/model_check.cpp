@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "nec/text_format.h"
+#include "nec/tune.h"
+
 namespace corvanta::nec {
 
 namespace {
@@ -52,6 +55,11 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
     return 60 + 2e-6 * work;
 }
 
+double DefaultTuneSeconds(const CheckPlan& plan) {
+    const double squared = static_cast<double>(plan.model.TotalSegments()) * plan.model.TotalSegments();
+    return 2e-6 * squared * kTunePoints * (kTuneRounds + 1);
+}
+
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     ModelCheck check{PlanCheck(design, options), {}};
     const CheckPlan& plan = check.plan;
@@ -82,13 +90,22 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                         {Frequencies(plan.sweep, first, count), sources, 0}});
     }
 
+    // One time limit for the check and the tune together.
+    const auto start = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> timeout(options.timeoutSeconds.value_or(
+        DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
+    int frequencies = 0;
+    for (const EngineRun& run : runs) frequencies += static_cast<int>(run.expected.frequenciesMHz.size());
+    const int total = frequencies + (options.tune ? ExpectedTuneFrequencies() : 0);
+
     EngineSettings settings;
     settings.program = options.program;
     settings.jobs = jobs;
-    settings.timeout = std::chrono::duration<double>(
-        options.timeoutSeconds.value_or(DefaultTimeoutSeconds(plan)));
+    settings.timeout = timeout;
     settings.stop = options.stop;
-    settings.progress = options.progress;
+    if (options.progress) {
+        settings.progress = [&](int done, int) { options.progress(done, total); };
+    }
     std::vector<EngineOutput> outputs = RunEngines(runs, settings);
 
     EngineAnswers answers;
@@ -103,6 +120,35 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         answers.refinedSegmentsUsed = outputs[0].totalSegments;
     }
     check.report = Analyse(model, plan.refined, plan.sweep, plan.line, answers);
+
+    if (options.tune) {
+        settings.timeout = timeout - (std::chrono::steady_clock::now() - start);
+        if (settings.timeout.count() <= 0) settings.timeout = std::chrono::duration<double>(0.001);
+        if (options.progress) {
+            // The tune's rounds count on from the check, short of the end
+            // until it is done: how many rounds it takes is not known ahead.
+            settings.progress = [&](int done, int) { options.progress(std::min(frequencies + done, total - 1), total); };
+        }
+        const std::vector<double>& resonances = check.report.resonancesMHz;
+        std::optional<double> nearest;
+        for (double resonance : resonances) {
+            if (!nearest || std::abs(resonance - model.designMHz) < std::abs(*nearest - model.designMHz)) {
+                nearest = resonance;
+            }
+        }
+        // A scaled loop the model cannot hold costs the tune, not the check.
+        try {
+            check.report.tuned = Tune(plan, settings, nearest);
+        } catch (const ModelError& error) {
+            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
+        }
+        if (check.report.tuned && !check.report.tuned->reached) {
+            check.report.notes.push_back("the tune did not bring the resonance within " +
+                                         Trimmed(kTuneTolerance * 100, 3) + " % of the design frequency in " +
+                                         std::to_string(check.report.tuned->rounds) + " rounds");
+        }
+        if (options.progress) options.progress(total, total);
+    }
     return check;
 }
 

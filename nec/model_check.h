@@ -32,6 +32,9 @@ struct CheckOptions {
     double lineImpedanceOhm = kLineImpedanceOhm;
     double velocityFactor = kLineVelocityFactor;
     std::optional<double> lineLengthMm;
+    // Also find the scale of HEIGHT, SIDE and GAP that resonates at the
+    // design frequency.
+    bool tune = false;
     const std::atomic<bool>* stop = nullptr;
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
@@ -54,6 +57,9 @@ std::string FullDeck(const CheckPlan& plan);
 // Seconds the engines get when no time-out is given: generous for the
 // work, a matrix of segments squared a frequency.
 double DefaultTimeoutSeconds(const CheckPlan& plan);
+
+// What the tune adds to that, at most.
+double DefaultTuneSeconds(const CheckPlan& plan);
 
 struct ModelCheck {
     CheckPlan plan;

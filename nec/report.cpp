@@ -109,11 +109,12 @@ std::string ReportText(const ModelCheck& check) {
         const auto size = [](double mm) {
             return Fixed(mm, 2) + " mm (" + Fixed(mm / kMmPerInch, 3) + " in)";
         };
-        text += "tuned by the model: HEIGHT, SIDE and GAP times " + Fixed(t.scale, 5) + ": HEIGHT " +
-                size(t.heightMm) + ", SIDE " + size(t.sideMm) + ", GAP " + size(t.gapMm) + "\n" +
-                "  the tuned loop's gap reactance crosses zero at " + Fixed(t.resonanceMHz, 3) + " MHz" +
-                (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) +
-                                      " % of the design frequency") +
+        text += "tuned by the model (" + std::to_string(t.rounds) + " rounds of short sweeps): HEIGHT, SIDE and GAP times " +
+                Fixed(t.scale, 5) + "\n  HEIGHT " + size(t.heightMm) + ", SIDE " + size(t.sideMm) + ", GAP " +
+                size(t.gapMm) + "\n" +
+                "  the tuned loop's gap reactance crosses zero " +
+                (t.resonanceMHz ? "at " + Fixed(*t.resonanceMHz, 3) + " MHz" : "nowhere near the design frequency") +
+                (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
                 "; the design itself stays as COMPUTE gives it\n";
     }
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
@@ -179,7 +180,7 @@ std::string ReportJson(const ModelCheck& check) {
                 ", \"height_in\": " + Fixed(t.heightMm / kMmPerInch, 4) +
                 ", \"side_in\": " + Fixed(t.sideMm / kMmPerInch, 4) +
                 ", \"gap_in\": " + Fixed(t.gapMm / kMmPerInch, 4) +
-                ", \"resonance_mhz\": " + Fixed(t.resonanceMHz, 4) + "}";
+                ", \"resonance_mhz\": " + (t.resonanceMHz ? Fixed(*t.resonanceMHz, 4) : "null") + "}";
     } else {
         json += "null";
     }

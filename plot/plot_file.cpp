@@ -1,7 +1,9 @@
 #include "plot/plot_file.h"
 
 #include <QFileInfo>
+#include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSvgGenerator>
 
@@ -31,8 +33,12 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
     const QRectF area(QPointF(0, 0), QSizeF(size));
     const QString name = QString::fromStdString(path);
     if (Suffix(path) == QLatin1String("svg")) {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            return "cannot write " + path + ": " + file.errorString().toStdString();
+        }
         QSvgGenerator svg;
-        svg.setFileName(name);
+        svg.setOutputDevice(&file);
         svg.setSize(size);
         svg.setViewBox(area);
         svg.setResolution(kDotsPerInch);
@@ -41,7 +47,7 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         QPainter painter;
         if (!painter.begin(&svg)) return "cannot write " + path;
         Draw(painter, kind, area, check);
-        if (!painter.end()) return "cannot write " + path;
+        if (!painter.end() || !file.flush()) return "cannot write " + path + ": " + file.errorString().toStdString();
         return std::nullopt;
     }
     if (Suffix(path) == QLatin1String("png")) {
@@ -53,7 +59,8 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         QPainter painter(&image);
         Draw(painter, kind, area, check);
         painter.end();
-        if (!image.save(name, "PNG")) return "cannot write " + path;
+        QImageWriter writer(name, "png");
+        if (!writer.write(image)) return "cannot write " + path + ": " + writer.errorString().toStdString();
         return std::nullopt;
     }
     return path + " is neither .svg nor .png";

@@ -368,6 +368,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         legendY += lineHeight + 3;
     }
     painter.setPen(style::kMuted);
+    painter.drawText(QPointF(layout.legend.left(), legendY),
+                     QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
+    legendY += lineHeight;
     if (swrClipped) {
         painter.drawText(QPointF(layout.legend.left(), legendY),
                          QStringLiteral("▲ ▼ a curve leaves the scale (over %1:1)").arg(kSwrAxisTop));

@@ -133,18 +133,24 @@ QString FiguresHtml(const nec::ModelCheck& check) {
 
     if (r.tuned) {
         const nec::TunedDesign& t = *r.tuned;
-        const auto size = [](double mm) {
-            return QStringLiteral("%1 mm (%2 in)").arg(Html(nec::Fixed(mm, 2)), Html(nec::Fixed(mm / nec::kMmPerInch, 3)));
-        };
+        const auto mm = [](double value) { return Html(nec::Fixed(value, 2)); };
+        const auto in = [](double value) { return Html(nec::Fixed(value / nec::kMmPerInch, 3)); };
         html += Heading(QStringLiteral("Tuned by the model"));
-        html += QStringLiteral("<p>HEIGHT, SIDE and GAP times <b>%1</b>: HEIGHT %2, SIDE %3, GAP %4. "
-                               "The tuned loop\u2019s gap reactance crosses zero at %5 MHz%6. The "
-                               "design itself stays as COMPUTE gives it.</p>")
-                    .arg(Html(nec::Fixed(t.scale, 5)), size(t.heightMm), size(t.sideMm), size(t.gapMm),
-                         Html(nec::Fixed(t.resonanceMHz, 3)),
-                         t.reached ? QString()
-                                   : QStringLiteral(", not within %1 % of the design frequency")
-                                         .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))));
+        html += QStringLiteral("<p>HEIGHT, SIDE and GAP times <b>%1</b> put the gap reactance\u2019s zero "
+                               "%2. The design itself stays as COMPUTE gives it.</p>")
+                    .arg(Html(nec::Fixed(t.scale, 5)),
+                         t.resonanceMHz
+                             ? QStringLiteral("at %1 MHz%2")
+                                   .arg(Html(nec::Fixed(*t.resonanceMHz, 3)),
+                                        t.reached ? QString()
+                                                  : QStringLiteral(", not within %1 % of the design frequency")
+                                                        .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))))
+                             : QStringLiteral("nowhere near the design frequency"));
+        html += kTable;
+        html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP")}, true);
+        html += Row({QStringLiteral("mm"), mm(t.heightMm), mm(t.sideMm), mm(t.gapMm)});
+        html += Row({QStringLiteral("in"), in(t.heightMm), in(t.sideMm), in(t.gapMm)});
+        html += QStringLiteral("</table>");
     }
 
     html += Heading(QStringLiteral("Sanity checks"));

@@ -343,6 +343,8 @@ void ModelWindow::run() {
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
+    // The tuned design is part of what the window shows.
+    options.tune = true;
     try {
         plan_ = nec::PlanCheck(design, options);
     } catch (const nec::PlacementError& error) {

@@ -154,6 +154,12 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
         {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 4 wire radii long (200.000 mm, with the extended thin-wire kernel) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--velocity-factor", "1.2"}, 2, "corvanta-cli: --velocity-factor is above 0 and at most 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--line-impedance=0"}, 2, "corvanta-cli: --line-impedance is the lines' impedance in ohm, above 0, at most 10000", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--line-length", "abc"}, 2, "corvanta-cli: --line-length \"abc\" is not a number", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--pattern", "p.pdf"}, 2, "corvanta-cli: --pattern \"p.pdf\" is not a file name ending in .svg or .png", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--tune=yes"}, 2, "corvanta-cli: --tune takes no value", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--tune"}, 2, "corvanta-cli: unknown option \"--tune\" for nec", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
@@ -181,18 +187,19 @@ std::string FileText(const std::string& path) {
 TEST(CliCheck, ReportsAndPlots) {
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
     const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
-    const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3",
-                                  "--format", "json", "--plot", plot, "--pattern", pattern});
+    const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune",
+                                  "--velocity-factor", "0.9", "--line-length=400", "--format", "json", "--plot",
+                                  plot, "--pattern", pattern});
     ASSERT_EQ(check.status, 0) << check.err;
     EXPECT_EQ(check.err, "");
     EXPECT_NE(check.out.find("\"passed\": true"), std::string::npos);
     EXPECT_EQ(check.out.find("\"passed\": false"), std::string::npos);
     EXPECT_NE(check.out.find("\"sweep\": ["), std::string::npos);
-    EXPECT_NE(check.out.find(R"("line": {"impedance_ohm": 300, "velocity_factor": 0.82, "length_mm": 421.2329})"),
+    EXPECT_NE(check.out.find(R"("line": {"impedance_ohm": 300, "velocity_factor": 0.9, "length_mm": 400})"),
               std::string::npos);
     for (const char* key : {"\"swr_lines_50\": ", "\"swr_lines_200\": ", "\"swr_lines_300\": ",
                             "\"under_2_lines_50\": [", "\"under_2_lines_200\": [", "\"under_2_lines_300\": [",
-                            "\"tuned\": null", "\"lines\": {\"r\": "}) {
+                            "\"lines\": {\"r\": ", "\"tuned\": {\"scale\": 0.91", "\"resonance_mhz\": 14"}) {
         EXPECT_NE(check.out.find(key), std::string::npos) << key;
     }
     const std::string svg = FileText(plot);
@@ -201,6 +208,13 @@ TEST(CliCheck, ReportsAndPlots) {
     EXPECT_NE(svg.find("MHz"), std::string::npos);
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
     EXPECT_TRUE(FileText(pattern).starts_with("\x89PNG\r\n"));
+
+    // A plot that cannot be written: a message, and the report all the same.
+    const Outcome unwritable = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1",
+                                       "--plot", "/nonexistent/plot.svg"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("where the lines join (balanced): 158.81 -j22.89 ohm"), std::string::npos);
+    EXPECT_EQ(unwritable.err, "corvanta-cli: cannot write /nonexistent/plot.svg: No such file or directory\n");
 }
 
 TEST(CliOutput, QuotingRules) {

@@ -183,7 +183,8 @@ TEST(PlotFile, SvgAndPngByName) {
     EXPECT_EQ(WritePlot(png, PlotKind::Pattern, check), std::nullopt);
     EXPECT_TRUE(QSvgRenderer(QString::fromStdString(svg)).isValid());
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), kPatternPlotSize);
-    EXPECT_EQ(WritePlot("/nonexistent/plot.svg", PlotKind::Sweep, check), "cannot write /nonexistent/plot.svg");
+    EXPECT_EQ(WritePlot("/nonexistent/plot.svg", PlotKind::Sweep, check), "cannot write /nonexistent/plot.svg: No such file or directory");
+    EXPECT_TRUE(WritePlot("/nonexistent/plot.png", PlotKind::Pattern, check)->starts_with("cannot write /nonexistent/plot.png: "));
     EXPECT_EQ(WritePlot("plot.pdf", PlotKind::Sweep, check), "plot.pdf is neither .svg nor .png");
 }
 
