@@ -39,10 +39,8 @@ namespace {
 // holds every HF loop the calculator designs down to 10 MHz.
 constexpr double kStartHeightM = 10;
 
-struct GroundItem {
-    nec::Ground ground;
-};
-constexpr GroundItem kGrounds[] = {{nec::Ground::Free}, {nec::Ground::Average}, {nec::Ground::Perfect}};
+// The ground box's items, in order.
+constexpr nec::Ground kGrounds[] = {nec::Ground::Free, nec::Ground::Average, nec::Ground::Perfect};
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -122,7 +120,7 @@ void ModelWindow::buildControls() {
     ground_ = new QComboBox(this);
     ground_->setObjectName(QStringLiteral("ground"));
     ground_->setAccessibleName(QStringLiteral("Ground"));
-    for (const GroundItem& item : kGrounds) ground_->addItem(Text(nec::GroundName(item.ground)));
+    for (nec::Ground ground : kGrounds) ground_->addItem(Text(nec::GroundName(ground)));
     auto* groundLabel = new QLabel(QStringLiteral("&Ground:"), this);
     groundLabel->setBuddy(ground_);
 
@@ -264,7 +262,7 @@ bool ModelWindow::isRunning() const { return run_ && run_->thread; }
 
 nec::Placement ModelWindow::placement() const {
     nec::Placement placement;
-    placement.ground = kGrounds[std::max(0, ground_->currentIndex())].ground;
+    placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
     if (placement.ground != nec::Ground::Free) placement.heightM = height_->value();
     return placement;
 }
