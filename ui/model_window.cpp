@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
@@ -248,10 +249,16 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     readout->setMinimumHeight(readout->fontMetrics().lineSpacing() * 4);
     readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(view, &PlotView::readoutChanged, readout, &QLabel::setText);
-    view->setParent(page);
+    // A small screen or a large scale factor scrolls the plot rather than
+    // shrinking its text past reading.
+    auto* scroller = new QScrollArea(page);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(view);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view, 1);
+    layout->addWidget(scroller, 1);
     layout->addWidget(readout);
     return page;
 }

@@ -16,6 +16,9 @@ namespace corvanta::ui {
 namespace {
 
 constexpr int kAngleStepDeg = 5;
+// Smaller than this the plot's text is too small to read: the view keeps
+// this much and its page scrolls instead.
+constexpr double kSmallestScale = 0.7;
 // Where on a pattern circle the keyboard's read-out point sits: the gain
 // read is the pattern's in that direction, whatever the distance.
 constexpr double kKeyboardRadius = 0.6;
@@ -31,8 +34,12 @@ QString Hint(plot::PlotKind kind) {
 
 }  // namespace
 
+QSizeF PlotView::nativeSize() const {
+    return kind_ == plot::PlotKind::Sweep ? plot::kSweepPlotSize : plot::kPatternPlotSize;
+}
+
 double PlotView::scale() const {
-    const QSizeF native = kind_ == plot::PlotKind::Sweep ? plot::kSweepPlotSize : plot::kPatternPlotSize;
+    const QSizeF native = nativeSize();
     return std::min({1.0, width() / native.width(), height() / native.height()});
 }
 
@@ -44,7 +51,7 @@ QRectF PlotView::area() const {
 PlotView::PlotView(plot::PlotKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(320, 240);
+    setMinimumSize((nativeSize() * kSmallestScale).toSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(kind == plot::PlotKind::Sweep ? QStringLiteral("SWR and impedance plot")
                                                     : QStringLiteral("Radiation pattern plot"));

@@ -38,6 +38,7 @@ protected:
 private:
     // A window smaller than the plot's own size shows the plot as it is
     // drawn in a file, scaled down whole; a larger one gives it the room.
+    QSizeF nativeSize() const;
     double scale() const;
     QRectF area() const;  // where the plot is laid out, in its own pixels
     // Reads the values at a point of the plot's own pixels.
