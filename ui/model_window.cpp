@@ -500,7 +500,7 @@ void ModelWindow::saveReport() {
 void ModelWindow::savePlot() {
     if (!check_) return;
     // The plot in view; from the other pages, the sweep.
-    const bool pattern = tabs_->currentWidget() == patternPlot_->parentWidget();
+    const bool pattern = tabs_->currentWidget()->isAncestorOf(patternPlot_);
     const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : plot::PlotKind::Sweep;
     const QString name = pattern ? QStringLiteral("pattern") : QStringLiteral("swr");
     const SaveTarget target = files_.AskSave(

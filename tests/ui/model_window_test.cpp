@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -63,6 +64,12 @@ private:
         return program_->Model()->findChild<T*>(QLatin1String(name));
     }
     QString status() const { return in<QLabel>("status")->text(); }
+    void showPageOf(QWidget* view) {
+        auto* tabs = in<QTabWidget>("views");
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->widget(i)->isAncestorOf(view)) tabs->setCurrentIndex(i);
+        }
+    }
 
     void useEngine(const char* mode) {
         qputenv("CORVANTA_STAND_IN", mode);
@@ -354,7 +361,7 @@ private slots:
         QVERIFY(checkToTheEnd());
         auto* plot = in<PlotView>("sweepPlot");
         auto* readout = in<QLabel>("sweepReadout");
-        in<QTabWidget>("views")->setCurrentWidget(plot->parentWidget());
+        showPageOf(plot);
         QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
         const struct { Qt::Key key; const char* mhz; } steps[] = {
             {Qt::Key_Right, "145.708 MHz\n"}, {Qt::Key_Right, "146.584 MHz\n"}, {Qt::Key_Left, "145.708 MHz\n"},
@@ -365,11 +372,19 @@ private slots:
             QVERIFY2(readout->text().startsWith(QLatin1String(step.mhz)), qPrintable(readout->text()));
             QVERIFY(readout->text().contains(QLatin1String("lines' junction")));
         }
-        // The pointer in the middle of the plot is inside the sweep.
-        QTest::mouseMove(plot, plot->rect().center());
-        QTRY_VERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
-                     qPrintable(readout->text()));
+        // The pointer in the middle of the plot in view is inside the sweep.
+        const QPointF middle = plot->visibleRegion().boundingRect().center();
+        QMouseEvent move(QEvent::MouseMove, middle, plot->mapToGlobal(middle), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
+                 qPrintable(readout->text()));
         QCOMPARE(plot->accessibleDescription(), readout->text());
+
+        // Save plot saves the plot in view.
+        showPageOf(in<PlotView>("patternPlot"));
+        QTest::mouseClick(in<QPushButton>("savePlot"), Qt::LeftButton);
+        QCOMPARE(program_->files.titles, QStringList({"Save the pattern plot"}));
     }
 };
 
