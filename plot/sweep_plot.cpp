@@ -1,7 +1,6 @@
 #include "plot/sweep_plot.h"
 
 #include <QFontMetricsF>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
@@ -154,6 +153,39 @@ void ClipMark(QPainter& painter, double x, double edgeY, bool up, const QColor& 
     painter.restore();
 }
 
+// The parts of a line between two heights. Clipped here rather than by
+// the painter: Qt's SVG generator writes no clip paths.
+std::vector<QPolygonF> PartsBetween(const QPolygonF& line, double top, double bottom) {
+    std::vector<QPolygonF> parts;
+    QPolygonF part;
+    const auto close = [&] {
+        if (part.size() > 1) parts.push_back(part);
+        part.clear();
+    };
+    for (int i = 1; i < line.size(); ++i) {
+        const QPointF a = line[i - 1], b = line[i];
+        // The share of the segment from a to b that lies between the heights.
+        double enter = 0, leave = 1;
+        if (a.y() == b.y()) {
+            if (a.y() < top || a.y() > bottom) enter = 2;
+        } else {
+            const double tTop = (top - a.y()) / (b.y() - a.y()), tBottom = (bottom - a.y()) / (b.y() - a.y());
+            enter = std::max(0.0, std::min(tTop, tBottom));
+            leave = std::min(1.0, std::max(tTop, tBottom));
+        }
+        if (enter > leave) {
+            close();
+            continue;
+        }
+        if (enter > 0) close();
+        if (part.isEmpty()) part << a + enter * (b - a);
+        part << a + leave * (b - a);
+        if (leave < 1) close();
+    }
+    close();
+    return parts;
+}
+
 // A curve clipped to its panel, with a mark wherever it crosses the top or
 // the bottom; true when it left the scale somewhere.
 bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>& mhz,
@@ -168,10 +200,9 @@ bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>
     QPolygonF line;
     for (std::size_t i = 0; i < values.size(); ++i) line << point(i);
     painter.save();
-    painter.setClipRect(panel.adjusted(-1, -1, 1, 1));
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(line);
+    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) painter.drawPolyline(part);
     painter.restore();
 
     bool clipped = false;
@@ -266,7 +297,7 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
         tickWidth = std::max(tickWidth, small.horizontalAdvance(style::Text(TickLabel(value, layout.ohm.step))));
     }
     const double left = area.left() + text.height() + 10 + tickWidth;
-    const double right = area.right() - legendWidth - 12;
+    const double right = area.right() - legendWidth - 20;
     const double titleHeight = QFontMetricsF(style::Font(style::kTitlePx, true)).height() + 8;
     const double bandHeight = kLabelRows * (small.height() + 2);
     const double tickRow = small.height() + 10;
