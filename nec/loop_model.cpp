@@ -62,13 +62,18 @@ void CheckClearance(const LoopModel& m) {
     if (!(m.ClearanceMm() >= needed)) {
         const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
         throw PlacementError("at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " +
-                             Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at "
-                             "least one segment (" + Fixed(needed, 1) + " mm) between them: give a "
-                             "--height of " + Fixed(lowest, 3) + " m or more");
+                                 Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at "
+                                 "least one segment (" + Fixed(needed, 1) + " mm) between them",
+                             lowest);
     }
 }
 
 }  // namespace
+
+PlacementError::PlacementError(const std::string& reason, double lowestHeightM)
+    : ModelError(reason + ": give a --height of " + Fixed(lowestHeightM, 3) + " m or more"),
+      reason_(reason),
+      lowestHeightM_(lowestHeightM) {}
 
 double LoopModel::CircumradiusMm() const {
     return sideMm / (2 * std::sin(std::numbers::pi / sides));

@@ -37,9 +37,21 @@ public:
 };
 
 // The loop placed where the ground model cannot hold it: a usage error.
+// what() ends with the remedy in the command line's words; a window says it
+// in its own from Reason() and LowestHeightM().
 class PlacementError : public ModelError {
 public:
-    using ModelError::ModelError;
+    PlacementError(const std::string& reason, double lowestHeightM);
+
+    // "at a height of 0.36 m the lowest wire is 0.1 mm above the ground; ..."
+    const std::string& Reason() const { return reason_; }
+    // The lowest height that the ground model holds, in metres, to the
+    // millimetre above.
+    double LowestHeightM() const { return lowestHeightM_; }
+
+private:
+    std::string reason_;
+    double lowestHeightM_;
 };
 
 struct Placement {

@@ -22,7 +22,7 @@ Failure FailureOf(const LaunchFailure& failure) {
 }
 
 QString NoSidesMessage() {
-    return QStringLiteral("Choose THREE SIDED or FOUR SIDED for the design first.");
+    return QStringLiteral("No side count is chosen: choose THREE SIDED or FOUR SIDED in the main window.");
 }
 
 void MessageBoxReporter::Report(QWidget* over, const Failure& failure) {

@@ -1,14 +1,23 @@
 // corvanta: start-up creates and shows the main window and nothing else.
 // The program ends when its last window closes; the notes and website
-// windows outlive the main window.
+// windows outlive the main window. SIGTERM, SIGINT and SIGHUP quit it as
+// closing would, so that a model check in progress stops its engines and
+// removes its files (SIGKILL leaves that to the engines' parent-death
+// signal).
 
 #include <QApplication>
 #include <QLocale>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "ui/assets.h"
 #include "ui/error_reporter.h"
+#include "ui/file_dialog.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
+#include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
@@ -26,6 +35,26 @@ corvanta::NumberFormat RegionalNumberFormat() {
     return format;
 }
 
+// A signal handler may only write to a descriptor: the event loop reads
+// the other end and quits.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnQuitSignal(int /*signal*/) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+void QuitOnSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -41,6 +70,7 @@ int main(int argc, char* argv[]) {
         icon.addPixmap(corvanta::ui::PngAsset(QStringLiteral(":/assets/icon-%1.png").arg(size)));
     }
     QApplication::setWindowIcon(icon);
+    QuitOnSignals(app);
 
     corvanta::ui::MessageBoxReporter reporter;
     corvanta::ui::DesktopLauncher launcher;
@@ -48,8 +78,10 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow notes(corvanta::ui::BuildNotesWindow);
     corvanta::ui::SecondaryWindow website(
         [&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
+    corvanta::ui::StandardFileDialog files;
+    corvanta::ui::SecondaryWindow model([&] { return new corvanta::ui::ModelWindow(files); });
 
-    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, printDialog,
+    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, model, printDialog,
                                                 RegionalNumberFormat());
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,10 +4,11 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrinter>
-#include <QShortcut>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextEdit>
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "ui/fonts.h"
 #include "ui/line_breaks.h"
 #include "ui/print_dialog.h"
+#include "ui/model_window.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -152,12 +154,14 @@ void ApplyLook(QWidget* box, Look look) {
 }  // namespace
 
 MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-                       PrintDialog& printDialog, NumberFormat format, QWidget* parent)
+                       SecondaryWindow& model, PrintDialog& printDialog, NumberFormat format,
+                       QWidget* parent)
     : QWidget(parent),
       format_(format),
       reporter_(reporter),
       notes_(notes),
       website_(website),
+      model_(model),
       printDialog_(printDialog) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ZORVEX CV"));
@@ -180,6 +184,9 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
     auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     print->setObjectName(QStringLiteral("PrintSheet"));
     connect(print, &QShortcut::activated, this, &MainWindow::printSheet);
+
+    auto* check = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(check, &QShortcut::activated, this, &MainWindow::modelClicked);
 }
 
 void MainWindow::buildTextBoxes() {
@@ -268,6 +275,12 @@ void MainWindow::buildPictureAndLine() {
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setGeometry(TwipsRect(5160, 1680, 2610, 3555));
+    picture->setToolTip(QStringLiteral("Click (or press F5) to check this design with the NEC-2 "
+                                       "antenna model"));
+    picture->setAccessibleDescription(picture->toolTip());
+    picture->setCursor(Qt::PointingHandCursor);
+    picture->installEventFilter(this);
+    picture_ = picture;
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line2"));
@@ -392,5 +405,29 @@ void MainWindow::printSheet() {
 
 void MainWindow::websiteClicked() { website_.Show(); }
 void MainWindow::notesClicked() { notes_.Show(); }
+
+void MainWindow::modelClicked() {
+    // Open already: to the front, and a fresh check of the texts as they
+    // are now unless one is running.
+    auto* window = qobject_cast<ModelWindow*>(model_.Show());
+    if (!window) return;
+    window->setSource(this);
+    if (!window->isRunning()) window->run();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The picture is a button in all but looks: a left click inside it.
+    if (watched == picture_ && (event->type() == QEvent::MouseButtonPress ||
+                                event->type() == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) return false;
+        if (event->type() == QEvent::MouseButtonRelease &&
+            picture_->rect().contains(mouse->position().toPoint())) {
+            modelClicked();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 }  // namespace corvanta::ui

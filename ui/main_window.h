@@ -19,6 +19,9 @@
 // takes it to paper or to a PDF file. A field that does not read goes to
 // the ErrorReporter as COMPUTE's failure would; no side chosen, or a design
 // that cannot be cut, is told through the PrintDialog.
+//
+// A click on the antenna picture (Picture1) or F5 opens the MODEL CHECK
+// window (model_window.h), which checks the design on a copy of the sheet.
 
 #include <QWidget>
 #include <array>
@@ -51,9 +54,11 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-               PrintDialog& printDialog, NumberFormat format, QWidget* parent = nullptr);
+               SecondaryWindow& model, PrintDialog& printDialog, NumberFormat format,
+               QWidget* parent = nullptr);
 
     const DesignSheet& Sheet() const { return sheet_; }
+    NumberFormat Format() const { return format_; }
 
     // The model's figures and plot for the printed sheet: given the design
     // about to be printed, the figures of a check of that same design, or
@@ -61,10 +66,14 @@ public:
     using ModelFiguresSource = std::function<std::optional<sheet::ModelFigures>(const Design&)>;
     void SetModelFiguresSource(ModelFiguresSource source) { modelFigures_ = std::move(source); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void websiteClicked();
     void notesClicked();
     void printSheet();
+    void modelClicked();
 
 private:
     // The box of a field: a line, or the one multi-line box (Text21).
@@ -85,6 +94,7 @@ private:
     ErrorReporter& reporter_;
     SecondaryWindow& notes_;
     SecondaryWindow& website_;
+    SecondaryWindow& model_;
     PrintDialog& printDialog_;
     ModelFiguresSource modelFigures_;
 
@@ -92,6 +102,7 @@ private:
     std::array<QPushButton*, 7> commands_{};  // Command1 .. Command7
     QRadioButton* option1_ = nullptr;
     QRadioButton* option2_ = nullptr;
+    QWidget* picture_ = nullptr;
 };
 
 }  // namespace corvanta::ui

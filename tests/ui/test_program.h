@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "ui/error_reporter.h"
+#include "ui/file_dialog.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
+#include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
@@ -58,6 +60,21 @@ public:
     QString pdfPath;
 };
 
+// Answers the save dialog with a path set beforehand, and records the asks.
+class RecordingFileDialog final : public FileDialog {
+public:
+    SaveTarget AskSave(QWidget* /*over*/, const QString& title, const QString& suggestedName,
+                       const QStringList& filters) override {
+        titles.append(title);
+        suggestedNames.append(suggestedName);
+        offered.append(filters);
+        return answer;
+    }
+    SaveTarget answer;
+    QStringList titles, suggestedNames;
+    QList<QStringList> offered;
+};
+
 // What the program keeps for its whole run, with the recorders standing in
 // for the message box and the launcher.
 struct TestProgram {
@@ -66,8 +83,15 @@ struct TestProgram {
     RecordingPrintDialog printDialog;
     SecondaryWindow notes{BuildNotesWindow};
     SecondaryWindow website{[this] { return BuildWebsiteWindow(launcher, reporter); }};
+    RecordingFileDialog files;
+    // Tests that open the model window choose their engine first.
+    ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
+    SecondaryWindow model{[this] { return new ModelWindow(files, engine); }};
 
-    MainWindow* NewMainWindow() { return new MainWindow(reporter, notes, website, printDialog, NumberFormat{}); }
+    MainWindow* NewMainWindow() {
+        return new MainWindow(reporter, notes, website, model, printDialog, NumberFormat{});
+    }
+    ModelWindow* Model() const { return qobject_cast<ModelWindow*>(model.Window()); }
 };
 
 }  // namespace corvanta::ui::testing

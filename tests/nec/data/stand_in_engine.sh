@@ -2,6 +2,10 @@
 # Stands in for nec2c (called as: -i DECK -o OUTPUT) and misbehaves as
 # CORVANTA_STAND_IN asks.
 case "$CORVANTA_STAND_IN" in
+slow)
+    sleep 0.4
+    exec nec2c "$@"
+    ;;
 hang)
     sleep 987 &
     wait

@@ -1,0 +1,394 @@
+// The MODEL CHECK window against a stand-in engine that is slow (it sleeps,
+// then runs nec2c), hangs or fails: the main window keeps working during a
+// run, Stop and closing leave no engine process behind, a run never writes
+// the main window's fields, and every failure ends in its message.
+
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <memory>
+
+#include "tests/ui/test_program.h"
+#include "ui/plot_view.h"
+
+namespace corvanta::ui {
+
+namespace {
+
+// Every process started by this test carries this in its environment, so
+// that engines of other programs on the machine do not count.
+const QByteArray kMark = "CORVANTA_MODEL_TEST=" + QByteArray::number(QCoreApplication::applicationPid());
+
+int MarkedProcesses() {
+    int count = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        if (pid == self || !pid.front().isDigit()) continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environ.open(QIODevice::ReadOnly)) continue;
+        // A zombie's environment reads empty: it runs no more.
+        if (environ.readAll().split('\0').contains(kMark)) ++count;
+    }
+    return count;
+}
+
+constexpr int kRunLimitMs = 60000;  // a bound against hanging, not a speed test
+
+}  // namespace
+
+class ModelWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testing::TestProgram> program_;
+    std::unique_ptr<MainWindow> window_;
+
+    QLineEdit* line(const char* name) const { return window_->findChild<QLineEdit*>(QLatin1String(name)); }
+    template <typename T>
+    T* in(const char* name) const {
+        return program_->Model()->findChild<T*>(QLatin1String(name));
+    }
+    QString status() const { return in<QLabel>("status")->text(); }
+    void showPageOf(QWidget* view) {
+        auto* tabs = in<QTabWidget>("views");
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->widget(i)->isAncestorOf(view)) tabs->setCurrentIndex(i);
+        }
+    }
+
+    void useEngine(const char* mode) {
+        qputenv("CORVANTA_STAND_IN", mode);
+        program_->engine.program = CORVANTA_STAND_IN_ENGINE;
+        program_->engine.jobs = 1;
+    }
+    void chooseSides(const char* option) {
+        QTest::mouseClick(window_->findChild<QRadioButton*>(QLatin1String(option)), Qt::LeftButton);
+    }
+    void typeInto(const char* name, const QString& text) {
+        line(name)->selectAll();
+        QTest::keyClick(line(name), Qt::Key_Delete);
+        QTest::keyClicks(line(name), text);
+    }
+    void clickPicture() {
+        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
+    }
+    // Opens the model window, which starts a run, and waits for its end.
+    bool checkToTheEnd() {
+        clickPicture();
+        QSignalSpy ended(program_->Model(), &ModelWindow::runEnded);
+        return program_->Model()->isRunning() ? ended.wait(kRunLimitMs) : true;
+    }
+    QStringList shownFields() const {
+        QStringList texts;
+        for (Field field : AllFields()) {
+            texts << QString::fromStdString(window_->Sheet().Read(field));
+            if (auto* box = line(FieldName(field).data())) texts << box->text();
+        }
+        return texts;
+    }
+
+private slots:
+    void initTestCase() {
+        qputenv("CORVANTA_MODEL_TEST", kMark.mid(kMark.indexOf('=') + 1));
+        // The offscreen platform cannot raise windows or pass on size hints,
+        // and says so each time.
+        static QtMessageHandler previous = nullptr;
+        previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (!message.contains(QLatin1String("does not support raise()")) &&
+                    !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
+                    previous(type, context, message);
+                }
+            });
+    }
+
+    void init() {
+        program_ = std::make_unique<testing::TestProgram>();
+        window_.reset(program_->NewMainWindow());
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void cleanup() {
+        window_.reset();
+        program_.reset();
+        QCOMPARE(MarkedProcesses(), 0);
+    }
+
+    void pictureAndF5OpenOneWindow() {
+        auto* picture = window_->findChild<QLabel*>(QStringLiteral("Picture1"));
+        QVERIFY(picture->toolTip().contains(QLatin1String("F5")));
+        QCOMPARE(picture->cursor().shape(), Qt::PointingHandCursor);
+        clickPicture();
+        QPointer<QWidget> first = program_->model.Window();
+        QVERIFY(first);
+        QCOMPARE(first->windowTitle(), QStringLiteral("MODEL CHECK"));
+        QVERIFY(first->parentWidget() == nullptr);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_F5);
+        QCOMPARE(program_->model.Window(), first.data());
+        // Esc closes it; F5 in the main window builds it again.
+        first->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(first.data()));
+        QTest::keyClick(first.data(), Qt::Key_Escape);
+        QTRY_VERIFY(first.isNull());
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_F5);
+        QVERIFY(program_->Model());
+    }
+
+    void everyControlIsNamed() {
+        clickPicture();
+        for (QWidget* control : program_->Model()->findChildren<QWidget*>()) {
+            // A spin box's editor and the tab bar are named by their owners.
+            if (qobject_cast<QAbstractSpinBox*>(control->parentWidget()) || qobject_cast<QTabBar*>(control)) {
+                continue;
+            }
+            if (control->focusPolicy() & Qt::TabFocus && control->isVisibleTo(program_->Model())) {
+                QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
+            }
+        }
+        for (const char* name : {"ground", "height", "run", "stop", "progress", "status"}) {
+            QVERIFY2(!in<QWidget>(name)->accessibleName().isEmpty(), name);
+        }
+        // Tab goes down the window, left to right; over ground the height
+        // and, after a check, the save buttons take part.
+        in<QComboBox>("ground")->setCurrentIndex(1);
+        program_->Model()->run();
+        QStringList order;
+        program_->Model()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(program_->Model()));
+        in<QWidget>("ground")->setFocus();
+        for (int i = 0; i < 8; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"ground", "height", "run", "status", "qt_tabwidget_tabbar", "figures", "close", "ground"}));
+    }
+
+    // What stops a run before the engine starts: the side choice, a field
+    // that does not read, a height the ground cannot hold.
+    void refusalsAreTold_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("mm");      // Text8
+        QTest::addColumn<int>("ground");      // index: free, average, perfect
+        QTest::addColumn<double>("heightM");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("no side") << "" << "1.626" << 0 << 10.0
+                                 << QStringList{"THREE SIDED", "FOUR SIDED"};
+        QTest::newRow("mm abc") << "Option1" << "abc" << 0 << 10.0
+                                << QStringList{"Error 13: Type mismatch", "the MM field", "\"abc\""};
+        // HEIGHT 718.233 mm: half 359.117, radius 0.813, a segment 718.233 / 75 = 9.577;
+        // their sum is 369.507 mm, so 0.370 m.
+        QTest::newRow("too low") << "Option1" << "1.626" << 2 << 0.36 << QStringList{"0.370 m", "above the ground"};
+    }
+
+    void refusalsAreTold() {
+        QFETCH(QString, option);
+        QFETCH(QString, mm);
+        QFETCH(int, ground);
+        QFETCH(double, heightM);
+        QFETCH(QStringList, said);
+        useEngine("fail");
+        if (!option.isEmpty()) chooseSides(qPrintable(option));
+        typeInto("Text8", mm);
+        const QStringList before = shownFields();
+        clickPicture();
+        in<QComboBox>("ground")->setCurrentIndex(ground);
+        in<QDoubleSpinBox>("height")->setValue(heightM);
+        program_->Model()->run();
+        QVERIFY(!program_->Model()->isRunning());
+        for (const QString& words : said) QVERIFY2(status().contains(words), qPrintable(status()));
+        QCOMPARE(shownFields(), before);
+        QVERIFY(program_->reporter.failures.isEmpty());
+        if (mm == QLatin1String("abc")) {
+            // The same message as COMPUTE gives in the main window.
+            QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
+            QCOMPARE(program_->reporter.failures.size(), 1);
+            QCOMPARE(status(), program_->reporter.failures.front().message);
+        }
+    }
+
+    // The main window takes typing and buttons while the engines run.
+    void mainWindowWorksDuringARun() {
+        useEngine("slow");
+        chooseSides("Option2");
+        clickPicture();
+        ModelWindow* model = program_->Model();
+        QVERIFY(model->isRunning());
+        QSignalSpy ended(model, &ModelWindow::runEnded);
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        typeInto("Text2", QStringLiteral("50"));
+        QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("Command7")), Qt::LeftButton);
+        // ACCEPT at 50 MHz: 300000 / 50 / 1263.7 = 4.748 mm.
+        QCOMPARE(line("Text8")->text(), QStringLiteral("4.748"));
+        QVERIFY(model->isRunning());
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY2(model->Check().has_value(), qPrintable(status()));
+        // The run modelled the texts of its start: 146.00 MHz, four sides,
+        // HEIGHT 679.027 mm.
+        QCOMPARE(model->Check()->plan.model.designMHz, 146.0);
+        QCOMPARE(model->Check()->plan.model.sides, 4);
+        QCOMPARE(model->Check()->plan.model.heightMm, 679.027);
+        QVERIFY(in<QLabel>("design")->text().contains(QLatin1String("679.027")));
+        QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("The gaps in parallel")));
+    }
+
+    // A hanging engine: Stop, closing the window, or a second run end it and
+    // leave no process behind; a failing or missing one ends in its message.
+    void everyEndOfARun_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("end");  // what the user does while it runs
+        QTest::addColumn<QString>("said");
+        QTest::newRow("hang, Stop") << "hang" << "stop" << "Stopped";
+        QTest::newRow("hang, closed") << "hang" << "close" << "";
+        QTest::newRow("hang, Run again, Esc") << "hang" << "rerun" << "";
+        QTest::newRow("fail") << "fail" << "" << "failed on the model (exit status 1); it said:\n  GW card";
+        QTest::newRow("missing") << "missing" << "" << "package nec2c";
+    }
+
+    void everyEndOfARun() {
+        QFETCH(QString, mode);
+        QFETCH(QString, end);
+        QFETCH(QString, said);
+        useEngine(qPrintable(mode));
+        if (mode == QLatin1String("missing")) program_->engine.program = "nec2c-that-is-not-installed";
+        chooseSides("Option1");
+        clickPicture();
+        QPointer<ModelWindow> model = program_->Model();
+        QSignalSpy ended(model.data(), &ModelWindow::runEnded);
+        if (mode == QLatin1String("hang")) {
+            QTRY_VERIFY(MarkedProcesses() > 0);
+            QVERIFY(model->isRunning());
+            if (end == QLatin1String("stop")) {
+                QTest::mouseClick(in<QPushButton>("stop"), Qt::LeftButton);
+                QVERIFY(ended.wait(kRunLimitMs));
+            } else if (end == QLatin1String("close")) {
+                model->close();
+                QTRY_VERIFY(model.isNull());
+            } else {
+                model->run();
+                QCOMPARE(ended.size(), 1);
+                QVERIFY(model->isRunning());
+                model->activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(model.data()));
+                QTest::keyClick(model.data(), Qt::Key_Escape);
+                QTRY_VERIFY(model.isNull());
+            }
+            // The stand-in's own child goes with it: the whole group is killed.
+            QTRY_COMPARE(MarkedProcesses(), 0);
+        } else {
+            QVERIFY(model->isRunning() ? ended.wait(kRunLimitMs) : ended.size() == 1);
+        }
+        if (model) {
+            QVERIFY2(status().contains(said), qPrintable(status()));
+            QVERIFY(!in<QPushButton>("saveReport")->isEnabled());
+            // The deck is there without an engine.
+            QVERIFY(in<QPushButton>("saveDeck")->isEnabled());
+        }
+        QVERIFY(program_->reporter.failures.isEmpty());
+    }
+
+    void savesTheDeckAndTheReport_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("answer");  // the file name typed in the dialog
+        QTest::addColumn<int>("filter");      // the type chosen in the dialog
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("starts");
+        QTest::newRow("deck") << "saveDeck" << "loop" << 0 << "loop.nec" << QByteArray("CM corvanta 146.00 MHz");
+        QTest::newRow("report as text") << "saveReport" << "r.txt" << 1 << "r.txt" << QByteArray("NEC-2 check of the 146 MHz");
+        QTest::newRow("report as json") << "saveReport" << "r" << 1 << "r.json" << QByteArray("{");
+        QTest::newRow("json by suffix") << "saveReport" << "r.JSON" << 0 << "r.JSON" << QByteArray("{");
+        QTest::newRow("plot as svg") << "savePlot" << "p" << 0 << "p.svg" << QByteArray("<?xml");
+        QTest::newRow("plot as png") << "savePlot" << "p.png" << 0 << "p.png" << QByteArray("\x89PNG");
+    }
+
+    void savesTheDeckAndTheReport() {
+        QFETCH(QString, button);
+        QFETCH(QString, answer);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, starts);
+        useEngine("slow");
+        chooseSides("Option1");
+        const QStringList before = shownFields();
+        QVERIFY(checkToTheEnd());
+        QCOMPARE(shownFields(), before);
+        QTemporaryDir folder;
+        program_->files.answer = {folder.filePath(answer), filter};
+        QTest::mouseClick(in<QPushButton>(qPrintable(button)), Qt::LeftButton);
+        QCOMPARE(program_->files.suggestedNames.size(), 1);
+        QVERIFY(program_->files.suggestedNames.front().startsWith(QLatin1String("corvanta-146-three")));
+        QFile file(folder.filePath(written));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(status()));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(bytes.startsWith(starts), bytes.left(80).constData());
+        if (starts == "{") {
+            const QJsonObject json = QJsonDocument::fromJson(bytes).object();
+            QCOMPARE(json.value(QStringLiteral("design_mhz")).toDouble(), 146.0);
+            QCOMPARE(json.value(QStringLiteral("sides")).toInt(), 3);
+        }
+        // A folder that is not there: a message, and the window stays.
+        program_->files.answer = {folder.filePath(QStringLiteral("no/such/folder/x.txt")), 0};
+        QTest::mouseClick(in<QPushButton>(qPrintable(button)), Qt::LeftButton);
+        QVERIFY2(status().startsWith(QLatin1String("Could not")), qPrintable(status()));
+        QVERIFY(program_->Model()->isVisible());
+    }
+
+    // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =
+    // 116.8 to 1.4 x 146 = 204.4 MHz, 0.876 MHz apart; the design frequency
+    // is nearest point 33, 116.8 + 33 x 0.876 = 145.708 MHz.
+    void plotReadsOutUnderThePointerAndTheKeys() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        auto* plot = in<PlotView>("sweepPlot");
+        auto* readout = in<QLabel>("sweepReadout");
+        showPageOf(plot);
+        QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
+        const struct { Qt::Key key; const char* mhz; } steps[] = {
+            {Qt::Key_Right, "145.708 MHz\n"}, {Qt::Key_Right, "146.584 MHz\n"}, {Qt::Key_Left, "145.708 MHz\n"},
+            {Qt::Key_Home, "116.800 MHz\n"}, {Qt::Key_Left, "116.800 MHz\n"}, {Qt::Key_End, "204.400 MHz\n"},
+        };
+        for (const auto& step : steps) {
+            QTest::keyClick(plot, step.key);
+            QVERIFY2(readout->text().startsWith(QLatin1String(step.mhz)), qPrintable(readout->text()));
+            QVERIFY(readout->text().contains(QLatin1String("lines' junction")));
+        }
+        // The pointer in the middle of the plot in view is inside the sweep.
+        const QPointF middle = plot->visibleRegion().boundingRect().center();
+        QMouseEvent move(QEvent::MouseMove, middle, plot->mapToGlobal(middle), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
+                 qPrintable(readout->text()));
+        QCOMPARE(plot->accessibleDescription(), readout->text());
+
+        // Save plot saves the plot in view.
+        showPageOf(in<PlotView>("patternPlot"));
+        QTest::mouseClick(in<QPushButton>("savePlot"), Qt::LeftButton);
+        QCOMPARE(program_->files.titles, QStringList({"Save the pattern plot"}));
+    }
+};
+
+}  // namespace corvanta::ui
+
+QTEST_MAIN(corvanta::ui::ModelWindowTest)
+#include "model_window_test.moc"

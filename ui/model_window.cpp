@@ -1,0 +1,519 @@
+#include "ui/model_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+
+#include "nec/report.h"
+#include "nec/text_format.h"
+#include "plot/plot_file.h"
+#include "ui/file_dialog.h"
+#include "ui/main_window.h"
+#include "ui/model_figures.h"
+#include "ui/plot_view.h"
+#include "ui/sheet_design.h"
+
+namespace corvanta::ui {
+
+namespace {
+
+// Over ground the loop needs a height; ten metres suits most VHF masts and
+// holds every HF loop the calculator designs down to 10 MHz.
+constexpr double kStartHeightM = 10;
+
+// The ground box's items, in order.
+constexpr nec::Ground kGrounds[] = {nec::Ground::Free, nec::Ground::Average, nec::Ground::Perfect};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// "corvanta-146-three": what a saved file is called unless the user says.
+QString FileStem(const nec::CheckPlan& plan) {
+    return QStringLiteral("corvanta-%1-%2")
+        .arg(Text(nec::Shortest(plan.model.designMHz)),
+             plan.model.sides == 4 ? QStringLiteral("four") : QStringLiteral("three"));
+}
+
+// The chosen path with the suffix of its type: a suffix the user typed
+// that names one of the offered types wins over the type chosen in the list.
+struct Chosen {
+    QString path;
+    int type;
+};
+Chosen WithSuffix(const SaveTarget& target, const QStringList& suffixes) {
+    const QString typed = QFileInfo(target.path).suffix().toLower();
+    const auto index = suffixes.indexOf(typed);
+    if (index >= 0) return {target.path, static_cast<int>(index)};
+    const int type = std::clamp(target.filter, 0, static_cast<int>(suffixes.size()) - 1);
+    return {target.path + QLatin1Char('.') + suffixes.at(type), type};
+}
+
+}  // namespace
+
+// One run of the check. The thread writes `check` or `error` before it
+// ends; the GUI thread reads them only after the thread has finished.
+struct ModelWindow::Run {
+    int id = 0;
+    std::atomic<bool> stop{false};
+    std::unique_ptr<QThread> thread;
+    std::optional<nec::ModelCheck> check;
+    std::exception_ptr error;
+    int done = 0, total = 0;
+};
+
+ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
+    : QWidget(parent), files_(files), engine_(std::move(engine)), lastHeightM_(kStartHeightM) {
+    setObjectName(QStringLiteral("model"));
+    setWindowTitle(QStringLiteral("MODEL CHECK"));
+    setAccessibleName(QStringLiteral("Model check"));
+    buildControls();
+    // Large screens show the figures and a plot whole; a small screen, or a
+    // large scale factor, gets a window that fits, and the views scroll.
+    resize(QSize(1000, 900).boundedTo(screen()->availableSize() * 0.9));
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] {
+        if (!isRunning()) run();
+    });
+    clearResults();
+    updateButtons();
+}
+
+ModelWindow::~ModelWindow() {
+    // QWidget's destructor hides the window, and the focus leaving the
+    // height box would call this class's slots when it is gone.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    // Quitting mid-run: the engines go with the run, never after it.
+    if (isRunning()) {
+        run_->stop = true;
+        run_->thread->wait();
+    }
+}
+
+void ModelWindow::buildControls() {
+    design_ = new QLabel(this);
+    design_->setObjectName(QStringLiteral("design"));
+    design_->setAccessibleName(QStringLiteral("Design modelled"));
+    design_->setWordWrap(true);
+    design_->setTextFormat(Qt::RichText);
+    design_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    ground_ = new QComboBox(this);
+    ground_->setObjectName(QStringLiteral("ground"));
+    ground_->setAccessibleName(QStringLiteral("Ground"));
+    for (nec::Ground ground : kGrounds) ground_->addItem(Text(nec::GroundName(ground)));
+    auto* groundLabel = new QLabel(QStringLiteral("&Ground:"), this);
+    groundLabel->setBuddy(ground_);
+
+    height_ = new QDoubleSpinBox(this);
+    height_->setObjectName(QStringLiteral("height"));
+    height_->setAccessibleName(QStringLiteral("Height of the loop's centre above the ground"));
+    height_->setAccessibleDescription(QStringLiteral("metres"));
+    height_->setDecimals(3);
+    height_->setRange(0.001, 100000);
+    height_->setSingleStep(0.5);
+    height_->setSuffix(QStringLiteral(" m"));
+    height_->setValue(kStartHeightM);
+    height_->setKeyboardTracking(false);
+    auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
+    heightLabel->setBuddy(height_);
+
+    runButton_ = new QPushButton(QStringLiteral("Run"), this);
+    runButton_->setObjectName(QStringLiteral("run"));
+    runButton_->setAccessibleName(QStringLiteral("Run"));
+    runButton_->setToolTip(QStringLiteral("Check the main window's design as it stands now (F5)"));
+    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    stopButton_->setObjectName(QStringLiteral("stop"));
+    stopButton_->setAccessibleName(QStringLiteral("Stop"));
+    stopButton_->setToolTip(QStringLiteral("Stop the engines"));
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setAccessibleName(QStringLiteral("Frequencies done"));
+    progress_->setFormat(QStringLiteral("%v of %m frequencies"));
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setAccessibleName(QStringLiteral("Status"));
+    status_->setWordWrap(true);
+    status_->setTextFormat(Qt::PlainText);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    // Created in the order of the window, top to bottom and left to right:
+    // that is the Tab order.
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("views"));
+    tabs_->setAccessibleName(QStringLiteral("Views"));
+    figures_ = new QTextBrowser(tabs_);
+    figures_->setObjectName(QStringLiteral("figures"));
+    figures_->setAccessibleName(QStringLiteral("Figures"));
+    figures_->setOpenLinks(false);
+    figures_->setTabChangesFocus(true);
+    report_ = new QPlainTextEdit(tabs_);
+    report_->setObjectName(QStringLiteral("report"));
+    report_->setAccessibleName(QStringLiteral("Report"));
+    report_->setReadOnly(true);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    report_->setTabChangesFocus(true);
+    sweepPlot_ = new PlotView(plot::PlotKind::Sweep);
+    sweepPlot_->setObjectName(QStringLiteral("sweepPlot"));
+    patternPlot_ = new PlotView(plot::PlotKind::Pattern);
+    patternPlot_->setObjectName(QStringLiteral("patternPlot"));
+    tabs_->addTab(figures_, QStringLiteral("&Figures"));
+    tabs_->addTab(plotPage(sweepPlot_, "sweepReadout"), QStringLiteral("&SWR and impedance"));
+    tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("P&attern"));
+    tabs_->addTab(report_, QStringLiteral("Re&port"));
+
+    saveDeck_ = new QPushButton(QStringLiteral("Save deck\u2026"), this);
+    saveDeck_->setObjectName(QStringLiteral("saveDeck"));
+    saveDeck_->setAccessibleName(QStringLiteral("Save deck"));
+    saveReport_ = new QPushButton(QStringLiteral("Save report\u2026"), this);
+    saveReport_->setObjectName(QStringLiteral("saveReport"));
+    saveReport_->setAccessibleName(QStringLiteral("Save report"));
+    savePlot_ = new QPushButton(QStringLiteral("Save plot\u2026"), this);
+    savePlot_->setObjectName(QStringLiteral("savePlot"));
+    savePlot_->setAccessibleName(QStringLiteral("Save plot"));
+    close_ = new QPushButton(QStringLiteral("Close"), this);
+    close_->setObjectName(QStringLiteral("close"));
+    close_->setAccessibleName(QStringLiteral("Close"));
+    for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, close_}) {
+        button->setAutoDefault(false);
+    }
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(groundLabel);
+    controls->addWidget(ground_);
+    controls->addSpacing(12);
+    controls->addWidget(heightLabel);
+    controls->addWidget(height_);
+    controls->addStretch(1);
+    controls->addWidget(runButton_);
+    controls->addWidget(stopButton_);
+
+    auto* saving = new QHBoxLayout;
+    saving->addWidget(saveDeck_);
+    saving->addWidget(saveReport_);
+    saving->addWidget(savePlot_);
+    saving->addStretch(1);
+    saving->addWidget(close_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(design_);
+    layout->addLayout(controls);
+    layout->addWidget(progress_);
+    layout->addWidget(status_);
+    layout->addWidget(tabs_, 1);
+    layout->addLayout(saving);
+
+    connect(ground_, &QComboBox::activated, this, &ModelWindow::groundChosen);
+    connect(height_, &QDoubleSpinBox::editingFinished, this, &ModelWindow::heightEdited);
+    connect(runButton_, &QPushButton::clicked, this, &ModelWindow::run);
+    connect(stopButton_, &QPushButton::clicked, this, &ModelWindow::stop);
+    connect(saveDeck_, &QPushButton::clicked, this, &ModelWindow::saveDeck);
+    connect(saveReport_, &QPushButton::clicked, this, &ModelWindow::saveReport);
+    connect(savePlot_, &QPushButton::clicked, this, &ModelWindow::savePlot);
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// A plot above its read-out, which a screen reader and a Tab reach too.
+QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
+    auto* page = new QWidget(tabs_);
+    auto* readout = new QLabel(page);
+    readout->setObjectName(QLatin1String(readoutName));
+    readout->setAccessibleName(view->accessibleName() + QStringLiteral(" read-out"));
+    readout->setWordWrap(true);
+    readout->setTextFormat(Qt::PlainText);
+    readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the sweep's four lines, so that the plot does not jump.
+    readout->setMinimumHeight(readout->fontMetrics().lineSpacing() * 4);
+    readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(view, &PlotView::readoutChanged, readout, &QLabel::setText);
+    // A small screen or a large scale factor scrolls the plot rather than
+    // shrinking its text past reading.
+    auto* scroller = new QScrollArea(page);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(view);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroller, 1);
+    layout->addWidget(readout);
+    return page;
+}
+
+void ModelWindow::setSource(const MainWindow* window) { source_ = window; }
+
+bool ModelWindow::isRunning() const { return run_ && run_->thread; }
+
+nec::Placement ModelWindow::placement() const {
+    nec::Placement placement;
+    placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
+    if (placement.ground != nec::Ground::Free) placement.heightM = height_->value();
+    return placement;
+}
+
+void ModelWindow::groundChosen() {
+    updateButtons();
+    run();
+}
+
+void ModelWindow::heightEdited() {
+    // editingFinished also comes when the box merely loses the focus.
+    if (height_->value() == lastHeightM_) return;
+    lastHeightM_ = height_->value();
+    if (placement().ground != nec::Ground::Free) run();
+}
+
+void ModelWindow::clearResults() {
+    sweepPlot_->setCheck(nullptr);
+    patternPlot_->setCheck(nullptr);
+    check_.reset();
+    figures_->clear();
+    report_->clear();
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+}
+
+void ModelWindow::showStatus(const QString& message, bool problem) {
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, problem ? QColor(0xb0, 0x1c, 0x1c)
+                                                   : QApplication::palette().color(QPalette::WindowText));
+    status_->setPalette(palette);
+    status_->setText(message);
+    // A Tab stop while it says something, so that a screen reader reads a
+    // failure out.
+    status_->setFocusPolicy(message.isEmpty() ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+void ModelWindow::showProblem(const QString& message) { showStatus(message, true); }
+
+void ModelWindow::updateButtons() {
+    const bool running = isRunning();
+    runButton_->setEnabled(!running && source_);
+    stopButton_->setEnabled(running);
+    height_->setEnabled(placement().ground != nec::Ground::Free);
+    saveDeck_->setEnabled(plan_.has_value());
+    saveReport_->setEnabled(check_.has_value());
+    savePlot_->setEnabled(check_.has_value());
+}
+
+void ModelWindow::run() {
+    if (isRunning()) {
+        run_->stop = true;
+        run_->thread->wait();
+        endRun();
+    }
+    clearResults();
+    plan_.reset();
+    showStatus({});
+    design_->clear();
+    updateButtons();
+    if (!source_) {
+        showProblem(QStringLiteral("The main window is closed: there are no fields to check."));
+        return;
+    }
+    SheetDesign sheet = DesignOfSheet(source_->Sheet(), source_->Format());
+    if (!sheet.design) {
+        showProblem(sheet.problem);
+        return;
+    }
+    const Design design = std::move(*sheet.design);
+    design_->setText(DimensionsHtml(design));
+
+    nec::CheckOptions options;
+    options.placement = placement();
+    options.program = engine_.program;
+    options.jobs = engine_.jobs;
+    options.timeoutSeconds = engine_.timeoutSeconds;
+    // The tuned design is part of what the window shows.
+    options.tune = true;
+    try {
+        plan_ = nec::PlanCheck(design, options);
+    } catch (const nec::PlacementError& error) {
+        showProblem(QStringLiteral("The loop cannot be modelled there: %1. Give a height of %2 m "
+                                   "or more.")
+                        .arg(Text(error.Reason()), Text(nec::Fixed(error.LowestHeightM(), 3))));
+        updateButtons();
+        return;
+    } catch (const nec::ModelError& error) {
+        showProblem(QStringLiteral("The design cannot be modelled: %1.").arg(Text(error.what())));
+        updateButtons();
+        return;
+    }
+
+    run_ = std::make_unique<Run>();
+    Run* current = run_.get();
+    current->id = ++runs_;
+    options.stop = &current->stop;
+    const int id = current->id;
+    options.progress = [this, id](int done, int total) {
+        QMetaObject::invokeMethod(
+            this, [this, id, done, total] { showProgress(id, done, total); }, Qt::QueuedConnection);
+    };
+    current->thread.reset(QThread::create([current, design, options] {
+        try {
+            current->check = nec::RunCheck(design, options);
+        } catch (...) {
+            current->error = std::current_exception();
+        }
+    }));
+    connect(current->thread.get(), &QThread::finished, this, [this, id] { runFinished(id); });
+    progress_->setRange(0, 0);  // busy until the first frequency is done
+    progress_->setTextVisible(true);
+    showStatus(QStringLiteral("Starting the engines\u2026"));
+    clock_.start();
+    current->thread->start();
+    updateButtons();
+}
+
+void ModelWindow::stop() {
+    if (isRunning()) run_->stop = true;
+}
+
+void ModelWindow::showProgress(int runId, int done, int total) {
+    if (!run_ || run_->id != runId || !run_->thread) return;
+    // Engines finish out of order; the bar only goes forward.
+    if (done < run_->done) return;
+    run_->done = done;
+    run_->total = total;
+    progress_->setRange(0, total);
+    progress_->setValue(done);
+    showStatus(QStringLiteral("Checking: %1 of %2 frequencies done").arg(done).arg(total));
+}
+
+void ModelWindow::runFinished(int runId) {
+    // A run that was replaced has been dealt with already.
+    if (!run_ || run_->id != runId || !run_->thread) return;
+    endRun();
+}
+
+// Takes the outcome of the run whose thread has ended.
+void ModelWindow::endRun() {
+    run_->thread->wait();
+    run_->thread.reset();
+    const double seconds = static_cast<double>(clock_.elapsed()) / 1000;
+    if (run_->check) {
+        check_ = std::move(run_->check);
+        progress_->setRange(0, std::max(1, run_->total));
+        progress_->setValue(std::max(1, run_->total));
+        const auto failed = std::count_if(
+            check_->report.sanity.begin(), check_->report.sanity.end(),
+            [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
+        QString done = QStringLiteral("Checked in %1 s.").arg(Text(nec::Fixed(seconds, 1)));
+        if (failed > 0) {
+            done += QStringLiteral(" %1 of the %2 sanity checks failed: read the figures with care.")
+                        .arg(failed)
+                        .arg(check_->report.sanity.size());
+        }
+        showStatus(done);
+        figures_->setHtml(FiguresHtml(*check_));
+        sweepPlot_->setCheck(&*check_);
+        patternPlot_->setCheck(&*check_);
+        report_->setPlainText(Text(nec::ReportText(*check_)));
+    } else {
+        progress_->setRange(0, std::max(1, run_->total));
+        progress_->setValue(run_->done);
+        try {
+            std::rethrow_exception(run_->error);
+        } catch (const nec::EngineStopped&) {
+            showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were done.")
+                                 .arg(Text(nec::Fixed(seconds, 1)))
+                                 .arg(run_->done)
+                                 .arg(run_->total));
+        } catch (const nec::EngineError& error) {
+            showProblem(QStringLiteral("The engine failed: %1").arg(Text(error.what())));
+        } catch (const nec::OutputError& error) {
+            showProblem(QStringLiteral("The engine's answer could not be read: %1").arg(Text(error.what())));
+        } catch (const std::exception& error) {
+            showProblem(QStringLiteral("The check failed: %1").arg(Text(error.what())));
+        }
+    }
+    updateButtons();
+    emit runEnded();
+}
+
+void ModelWindow::closeEvent(QCloseEvent* event) {
+    if (isRunning()) {
+        // The engines are killed at once; the thread returns within
+        // milliseconds, so waiting here does not freeze the program.
+        run_->stop = true;
+        run_->thread->wait();
+        endRun();
+    }
+    event->accept();
+}
+
+bool ModelWindow::write(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        showProblem(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    showStatus(QStringLiteral("Saved %1").arg(path));
+    return true;
+}
+
+void ModelWindow::saveDeck() {
+    if (!plan_) return;
+    const SaveTarget target = files_.AskSave(this, QStringLiteral("Save deck"),
+                                             FileStem(*plan_) + QStringLiteral(".nec"),
+                                             {QStringLiteral("NEC-2 deck (*.nec)")});
+    if (target.path.isEmpty()) return;
+    write(WithSuffix(target, {QStringLiteral("nec")}).path,
+          QByteArray::fromStdString(nec::FullDeck(*plan_)));
+}
+
+void ModelWindow::saveReport() {
+    if (!check_) return;
+    const SaveTarget target = files_.AskSave(
+        this, QStringLiteral("Save report"), FileStem(check_->plan) + QStringLiteral(".txt"),
+        {QStringLiteral("Text (*.txt)"), QStringLiteral("JSON (*.json)")});
+    if (target.path.isEmpty()) return;
+    const Chosen chosen = WithSuffix(target, {QStringLiteral("txt"), QStringLiteral("json")});
+    write(chosen.path, QByteArray::fromStdString(chosen.type == 1 ? nec::ReportJson(*check_)
+                                                                  : nec::ReportText(*check_)));
+}
+
+void ModelWindow::savePlot() {
+    if (!check_) return;
+    // The plot in view; from the other pages, the sweep.
+    const bool pattern = tabs_->currentWidget()->isAncestorOf(patternPlot_);
+    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : plot::PlotKind::Sweep;
+    const QString name = pattern ? QStringLiteral("pattern") : QStringLiteral("swr");
+    const SaveTarget target = files_.AskSave(
+        this, pattern ? QStringLiteral("Save the pattern plot") : QStringLiteral("Save the SWR and impedance plot"),
+        FileStem(check_->plan) + QLatin1Char('-') + name + QStringLiteral(".svg"),
+        {QStringLiteral("SVG image (*.svg)"), QStringLiteral("PNG image (*.png)")});
+    if (target.path.isEmpty()) return;
+    const QString path = WithSuffix(target, {QStringLiteral("svg"), QStringLiteral("png")}).path;
+    if (const auto failed = plot::WritePlot(path.toStdString(), kind, *check_)) {
+        showProblem(QStringLiteral("Could not save the plot: %1").arg(Text(*failed)));
+        return;
+    }
+    showStatus(QStringLiteral("Saved %1").arg(path));
+}
+
+}  // namespace corvanta::ui

@@ -1,0 +1,125 @@
+#pragma once
+
+// The MODEL CHECK window: the design the main window would compute now,
+// modelled with the NEC-2 engine.
+//
+// The path of a run: run() reads the main window's sheet and computes on a
+// copy (DesignOfSheet), plans the model on the GUI thread (a bad height or
+// a conductor too thick is told at once, and the deck can be saved without
+// an engine), then hands nec::RunCheck to a QThread. The engines report
+// each frequency done from their own threads; a queued call carries it to
+// the progress bar. Stop, closing the window and quitting set the run's stop
+// flag; the engines' process groups are killed within milliseconds and the
+// window waits for the thread before it goes. The outcome, a check or one
+// of the model library's errors, is shown in this window: nothing here ends
+// the program.
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "nec/model_check.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTextBrowser;
+
+namespace corvanta::ui {
+
+class FileDialog;
+class MainWindow;
+class PlotView;
+
+// Which engine the window runs, and how.
+struct ModelEngine {
+    std::string program = "nec2c";  // a path, or a name found on PATH
+    int jobs = 0;                   // engines side by side; 0: one a core
+    std::optional<double> timeoutSeconds;  // none: the library's default
+};
+
+class ModelWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ModelWindow(FileDialog& files, ModelEngine engine = {}, QWidget* parent = nullptr);
+    ~ModelWindow() override;
+
+    // Where run() reads the texts: the main window's sheet, while it is open.
+    void setSource(const MainWindow* window);
+
+    bool isRunning() const;
+    // The last check that ran to its end, for the save buttons.
+    const std::optional<nec::ModelCheck>& Check() const { return check_; }
+
+public slots:
+    // Checks the source's design as its texts stand now; a run in progress
+    // is stopped first.
+    void run();
+    // Stops the engines at once.
+    void stop();
+
+signals:
+    // A run ended: checked, stopped or failed.
+    void runEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Run;
+
+    void buildControls();
+    void groundChosen();
+    void heightEdited();
+    void showProgress(int runId, int done, int total);
+    void runFinished(int runId);
+    void endRun();
+    void showStatus(const QString& message, bool problem = false);
+    void showProblem(const QString& message);
+    void clearResults();
+    void updateButtons();
+    QWidget* plotPage(PlotView* view, const char* readoutName);
+    nec::Placement placement() const;
+    void saveDeck();
+    void saveReport();
+    void savePlot();
+    // Writes `bytes` to `path` whole or not at all; false after telling why.
+    bool write(const QString& path, const QByteArray& bytes);
+
+    FileDialog& files_;
+    ModelEngine engine_;
+    QPointer<const MainWindow> source_;
+
+    std::unique_ptr<Run> run_;
+    int runs_ = 0;
+    QElapsedTimer clock_;
+    std::optional<nec::CheckPlan> plan_;
+    std::optional<nec::ModelCheck> check_;
+    double lastHeightM_ = 0;
+
+    QLabel* design_ = nullptr;
+    QComboBox* ground_ = nullptr;
+    QDoubleSpinBox* height_ = nullptr;
+    QPushButton* runButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QTextBrowser* figures_ = nullptr;
+    PlotView* sweepPlot_ = nullptr;
+    PlotView* patternPlot_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
+    QPushButton* saveDeck_ = nullptr;
+    QPushButton* saveReport_ = nullptr;
+    QPushButton* savePlot_ = nullptr;
+    QPushButton* close_ = nullptr;
+};
+
+}  // namespace corvanta::ui

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QWidget>
+#include <optional>
+
+#include "nec/model_check.h"
+#include "plot/plot_file.h"
+
+namespace corvanta::ui {
+
+// A plot of a model check on the screen, drawn by the plotting module with
+// the same code as its files, and a read-out of the values under the
+// pointer. The keyboard reads too: Left and Right step through the sweep's
+// frequencies (or round a pattern cut), Home and End go to its ends, Up and
+// Down change the pattern's cut.
+class PlotView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlotView(plot::PlotKind kind, QWidget* parent = nullptr);
+
+    // The check to draw, or none; it must outlive its showing here.
+    void setCheck(const nec::ModelCheck* check);
+    plot::PlotKind Kind() const { return kind_; }
+    // What the read-out says now: the values at the pointer, or how to get them.
+    QString Readout() const { return readout_; }
+
+signals:
+    void readoutChanged(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // A window smaller than the plot's own size shows the plot as it is
+    // drawn in a file, scaled down whole; a larger one gives it the room.
+    QSizeF nativeSize() const;
+    double scale() const;
+    QRectF area() const;  // where the plot is laid out, in its own pixels
+    // Reads the values at a point of the plot's own pixels.
+    void readAt(QPointF point);
+    void readSweepPoint(int index);
+    void readPatternAngle();
+    void setReadout(const QString& text);
+
+    plot::PlotKind kind_;
+    const nec::ModelCheck* check_ = nullptr;
+    QString readout_;
+    std::optional<QPointF> pointer_;  // where the read-out was taken, for its mark
+    std::optional<double> mhz_;       // the sweep's read-out frequency
+    int sweepIndex_ = -1;             // the sweep point the keyboard is on
+    bool azimuthCut_ = true;          // the pattern cut the keyboard is on
+    int angleDeg_ = 0;                // round that cut, on the screen
+};
+
+}  // namespace corvanta::ui
