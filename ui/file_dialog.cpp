@@ -5,10 +5,20 @@
 
 namespace corvanta::ui {
 
+namespace {
+
+// The same folder as last time within a run, saving or opening; the home
+// folder first.
+QString& Folder() {
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+}  // namespace
+
 SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title,
                                        const QString& suggestedName, const QStringList& filters) {
-    // The same folder as last time within a run; the home folder first.
-    static QString folder = QDir::homePath();
+    QString& folder = Folder();
     QString chosenFilter = filters.value(0);
     SaveTarget target;
     target.path = QFileDialog::getSaveFileName(over, title, QDir(folder).filePath(suggestedName),
@@ -16,6 +26,13 @@ SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title,
     target.filter = std::max(0, static_cast<int>(filters.indexOf(chosenFilter)));
     if (!target.path.isEmpty()) folder = QFileInfo(target.path).absolutePath();
     return target;
+}
+
+QString StandardFileDialog::AskOpen(QWidget* over, const QString& title, const QStringList& filters) {
+    const QString path =
+        QFileDialog::getOpenFileName(over, title, Folder(), filters.join(QStringLiteral(";;")));
+    if (!path.isEmpty()) Folder() = QFileInfo(path).absolutePath();
+    return path;
 }
 
 }  // namespace corvanta::ui

@@ -21,6 +21,8 @@ public:
     // filters: "SVG image (*.svg)"...; the first is the one offered first.
     virtual SaveTarget AskSave(QWidget* over, const QString& title, const QString& suggestedName,
                                const QStringList& filters) = 0;
+    // Which file to open; empty when the user cancelled.
+    virtual QString AskOpen(QWidget* over, const QString& title, const QStringList& filters) = 0;
 };
 
 // The desktop's standard save dialog.
@@ -28,6 +30,7 @@ class StandardFileDialog final : public FileDialog {
 public:
     SaveTarget AskSave(QWidget* over, const QString& title, const QString& suggestedName,
                        const QStringList& filters) override;
+    QString AskOpen(QWidget* over, const QString& title, const QStringList& filters) override;
 };
 
 }  // namespace corvanta::ui

@@ -83,6 +83,9 @@ int main(int argc, char* argv[]) {
 
     auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, model, printDialog,
                                                 RegionalNumberFormat());
+    // The printed sheet carries the model window's figures when its last
+    // check is of the design being printed.
+    form1->SetModelFiguresSource(corvanta::ui::SheetFiguresFrom(model, *form1));
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);
     form1->show();

@@ -1,5 +1,7 @@
 #include "ui/model_figures.h"
 
+#include "plot/sweep_plot.h"
+
 #include <cmath>
 #include <complex>
 #include <optional>
@@ -153,6 +155,38 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += QStringLiteral("</table>");
     }
 
+    if (check.measured) {
+        const nec::Measurement& m = *check.measured;
+        const auto mhz = [](const std::optional<double>& value) {
+            return value ? Html(nec::Fixed(*value, 3)) + QStringLiteral(" MHz") : QStringLiteral("none");
+        };
+        html += Heading(QStringLiteral("Measured: %1").arg(Html(m.source)));
+        html += kTable;
+        html += Row({QString(), QStringLiteral("Measured"), QStringLiteral("Model")}, true);
+        html += Row({QStringLiteral("Gap resonance"), mhz(m.resonanceMHz), mhz(m.modelResonanceMHz)});
+        html += Row({QStringLiteral("Lowest SWR on %1 \u03a9").arg(Html(nec::Trimmed(m.referenceOhm, 3))),
+                     QStringLiteral("%1 at %2 MHz").arg(SwrCell(m.minSwr), Html(nec::Fixed(m.minSwrMHz, 3))),
+                     QStringLiteral("at %1").arg(mhz(m.modelMinSwrMHz))});
+        html += QStringLiteral("</table>");
+        if (const auto shift = m.ShiftMHz()) {
+            html += QStringLiteral("<p>The built loop resonates %1 MHz (%2 %) from the model.</p>")
+                        .arg(Html(nec::Fixed(*shift, 3)), Html(nec::Fixed(*m.ShiftPercent(), 2)));
+        }
+        if (m.trim) {
+            const auto mm = [](double value) { return Html(nec::Fixed(value, 2)); };
+            const auto in = [](double value) { return Html(nec::Fixed(value / nec::kMmPerInch, 3)); };
+            html += QStringLiteral("<p>Trim: HEIGHT, SIDE and GAP times <b>%1</b> bring the built loop to "
+                                   "resonance at the design frequency.</p>")
+                        .arg(Html(nec::Fixed(m.trim->scale, 5)));
+            html += kTable;
+            html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP")}, true);
+            html += Row({QStringLiteral("mm"), mm(m.trim->heightMm), mm(m.trim->sideMm), mm(m.trim->gapMm)});
+            html += Row({QStringLiteral("in"), in(m.trim->heightMm), in(m.trim->sideMm), in(m.trim->gapMm)});
+            html += QStringLiteral("</table>");
+        }
+        for (const std::string& note : m.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
+    }
+
     html += Heading(QStringLiteral("Sanity checks"));
     html += kTable;
     for (const nec::SanityCheck& c : r.sanity) {
@@ -172,6 +206,59 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                      Html(nec::Fixed(check.plan.sweep.ToMHz(), 2)))
                 .arg(check.plan.sweep.points - 1);
     return html;
+}
+
+bool ModelsDesign(const nec::ModelCheck& check, const Design& design, NumberFormat format) {
+    const nec::LoopModel& model = check.plan.model;
+    if ((design.sides == SideChoice::Four ? 4 : 3) != model.sides) return false;
+    const auto same = [&](Field field, double modelled) {
+        const Parsed<double> parsed = ParseDouble(design.Text(field), format);
+        return parsed && *parsed.value == modelled;
+    };
+    return same(Field::Frequency, model.designMHz) && same(Field::DiameterMm, model.radiusMm * 2) &&
+           same(Field::HeightMm, model.heightMm) && same(Field::SideMm, model.sideMm) &&
+           same(Field::GapMm, model.gapMm);
+}
+
+sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
+    const nec::CheckReport& r = check.report;
+    const nec::SweepPoint& d = r.atDesign;
+    const auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    const auto swr = [](double value) {
+        return std::isfinite(value) ? QString::fromStdString(nec::Fixed(value, 2)) : QStringLiteral("over 1000");
+    };
+    sheet::ModelFigures figures;
+    figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
+                          .arg(text(nec::GroundName(check.plan.model.placement.ground)))
+                          .arg(check.plan.model.TotalSegments())
+                          .arg(text(nec::Shortest(d.mhz)));
+    figures.rows.emplace_back(QStringLiteral("Where the lines join"),
+                              text(nec::Fixed(d.lines.real(), 2)) +
+                                  (d.lines.imag() < 0 ? QStringLiteral(" \u2212j") : QStringLiteral(" +j")) +
+                                  text(nec::Fixed(std::abs(d.lines.imag()), 2)) + QStringLiteral(" \u03a9"));
+    figures.rows.emplace_back(QStringLiteral("SWR on 50 / 200 (4:1) / 300 \u03a9"),
+                              swr(d.swrLines50) + QStringLiteral(" / ") + swr(d.swrLines200) +
+                                  QStringLiteral(" / ") + swr(d.swrLines300));
+    QStringList resonances;
+    for (double mhz : r.resonancesMHz) resonances << text(nec::Fixed(mhz, 2)) + QStringLiteral(" MHz");
+    figures.rows.emplace_back(QStringLiteral("Gap resonance"),
+                              resonances.isEmpty() ? QStringLiteral("none in the sweep")
+                                                   : resonances.join(QStringLiteral(", ")));
+    if (r.tuned) {
+        const nec::TunedDesign& t = *r.tuned;
+        const auto size = [&](double mm) {
+            return text(nec::Fixed(mm, 2)) + QStringLiteral(" mm (") +
+                   text(nec::Fixed(mm / nec::kMmPerInch, 3)) + QStringLiteral(" in)");
+        };
+        figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::Fixed(t.scale, 5))),
+                                  QStringLiteral("HEIGHT ") + size(t.heightMm) + QStringLiteral(", SIDE ") +
+                                      size(t.sideMm) + QStringLiteral(", GAP ") + size(t.gapMm));
+    }
+    // The plot draws from its own copy: the window may run again meanwhile.
+    figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
+        plot::DrawSweepPlot(painter, area, check);
+    };
+    return figures;
 }
 
 }  // namespace corvanta::ui

@@ -4,7 +4,9 @@
 #include <QStringList>
 
 #include "core/design_run.h"
+#include "core/field_conversion.h"
 #include "nec/model_check.h"
+#include "sheet/build_sheet.h"
 
 // What the model window shows of a design and its check, as rich text.
 
@@ -18,5 +20,13 @@ QString DimensionsHtml(const Design& design);
 // gain, resonance, the 2:1 ranges, every sanity check with its verdict and
 // the notes. Numbers as the report writes them.
 QString FiguresHtml(const nec::ModelCheck& check);
+
+// Whether the check modelled this design: the same side count and the same
+// numbers in its frequency, conductor and dimension fields (written with
+// `format`'s separator).
+bool ModelsDesign(const nec::ModelCheck& check, const Design& design, NumberFormat format);
+
+// The check's key figures and its SWR plot, for the build sheet.
+sheet::ModelFigures SheetFigures(const nec::ModelCheck& check);
 
 }  // namespace corvanta::ui

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -29,6 +30,7 @@
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 #include "ui/model_figures.h"
+#include "ui/secondary_window.h"
 #include "ui/plot_view.h"
 #include "ui/sheet_design.h"
 
@@ -194,10 +196,20 @@ void ModelWindow::buildControls() {
     savePlot_ = new QPushButton(QStringLiteral("Save plot\u2026"), this);
     savePlot_->setObjectName(QStringLiteral("savePlot"));
     savePlot_->setAccessibleName(QStringLiteral("Save plot"));
+    saveTouchstone_ = new QPushButton(QStringLiteral("Save Touchstone\u2026"), this);
+    saveTouchstone_->setObjectName(QStringLiteral("saveTouchstone"));
+    saveTouchstone_->setAccessibleName(QStringLiteral("Save Touchstone"));
+    saveTouchstone_->setToolTip(QStringLiteral("The sweep as a one-port .s1p file: S11 where the lines join, on 50 \u03a9"));
+    loadMeasurement_ = new QPushButton(QStringLiteral("Load measurement\u2026"), this);
+    loadMeasurement_->setObjectName(QStringLiteral("loadMeasurement"));
+    loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
+    loadMeasurement_->setToolTip(QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
+                                                "the model, compared, and turned into a trim"));
     close_ = new QPushButton(QStringLiteral("Close"), this);
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
-    for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, close_}) {
+    for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
+                                loadMeasurement_, close_}) {
         button->setAutoDefault(false);
     }
 
@@ -215,6 +227,8 @@ void ModelWindow::buildControls() {
     saving->addWidget(saveDeck_);
     saving->addWidget(saveReport_);
     saving->addWidget(savePlot_);
+    saving->addWidget(saveTouchstone_);
+    saving->addWidget(loadMeasurement_);
     saving->addStretch(1);
     saving->addWidget(close_);
 
@@ -233,6 +247,8 @@ void ModelWindow::buildControls() {
     connect(saveDeck_, &QPushButton::clicked, this, &ModelWindow::saveDeck);
     connect(saveReport_, &QPushButton::clicked, this, &ModelWindow::saveReport);
     connect(savePlot_, &QPushButton::clicked, this, &ModelWindow::savePlot);
+    connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
+    connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -318,6 +334,8 @@ void ModelWindow::updateButtons() {
     saveDeck_->setEnabled(plan_.has_value());
     saveReport_->setEnabled(check_.has_value());
     savePlot_->setEnabled(check_.has_value());
+    saveTouchstone_->setEnabled(check_.has_value());
+    loadMeasurement_->setEnabled(check_.has_value());
 }
 
 void ModelWindow::run() {
@@ -429,10 +447,7 @@ void ModelWindow::endRun() {
                         .arg(check_->report.sanity.size());
         }
         showStatus(done);
-        figures_->setHtml(FiguresHtml(*check_));
-        sweepPlot_->setCheck(&*check_);
-        patternPlot_->setCheck(&*check_);
-        report_->setPlainText(Text(nec::ReportText(*check_)));
+        showCheck();
     } else {
         progress_->setRange(0, std::max(1, run_->total));
         progress_->setValue(run_->done);
@@ -514,6 +529,68 @@ void ModelWindow::savePlot() {
         return;
     }
     showStatus(QStringLiteral("Saved %1").arg(path));
+}
+
+void ModelWindow::showCheck() {
+    figures_->setHtml(FiguresHtml(*check_));
+    sweepPlot_->setCheck(&*check_);
+    patternPlot_->setCheck(&*check_);
+    report_->setPlainText(Text(nec::ReportText(*check_)));
+}
+
+void ModelWindow::saveTouchstone() {
+    if (!check_) return;
+    const SaveTarget target = files_.AskSave(this, QStringLiteral("Save Touchstone"),
+                                             FileStem(check_->plan) + QStringLiteral(".s1p"),
+                                             {QStringLiteral("Touchstone one-port (*.s1p)")});
+    if (target.path.isEmpty()) return;
+    write(WithSuffix(target, {QStringLiteral("s1p")}).path,
+          QByteArray::fromStdString(nec::ModelTouchstone(*check_)));
+}
+
+void ModelWindow::loadMeasurement() {
+    if (!check_) return;
+    const QString path = files_.AskOpen(
+        this, QStringLiteral("Load measurement"),
+        {QStringLiteral("Touchstone one-port (*.s1p *.S1P)"), QStringLiteral("All files (*)")});
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showProblem(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    const QString name = QFileInfo(path).fileName();
+    // Read whole before anything is shown: a file that does not read leaves
+    // the check as it was.
+    std::optional<nec::OnePortSweep> sweep;
+    try {
+        sweep = nec::ReadTouchstone(file.readAll().toStdString());
+    } catch (const nec::TouchstoneError& error) {
+        showProblem(QStringLiteral("%1 was not loaded: %2").arg(name, Text(error.what())));
+        return;
+    }
+    check_->measured = nec::CompareMeasurement(*check_, *sweep, name.toStdString());
+    const nec::Measurement& m = *check_->measured;
+    QString said = QStringLiteral("Loaded %1 (%2 points).").arg(name).arg(m.points.size());
+    if (m.trim) {
+        said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2.")
+                    .arg(Text(nec::Fixed(*m.resonanceMHz, 3)), Text(nec::Fixed(m.trim->scale, 5)));
+    }
+    for (const std::string& note : m.notes) said += QLatin1Char(' ') + Text(note) + QLatin1Char('.');
+    showStatus(said);
+    showCheck();
+}
+
+std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
+                                                                                  const MainWindow& main) {
+    return [&model, &main](const Design& design) {
+        std::optional<sheet::ModelFigures> figures;
+        const auto* window = qobject_cast<const ModelWindow*>(model.Window());
+        if (window && window->Check() && ModelsDesign(*window->Check(), design, main.Format())) {
+            figures = SheetFigures(*window->Check());
+        }
+        return figures;
+    };
 }
 
 }  // namespace corvanta::ui

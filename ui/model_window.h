@@ -17,11 +17,13 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "nec/model_check.h"
+#include "sheet/build_sheet.h"
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -35,6 +37,7 @@ class QTextBrowser;
 namespace corvanta::ui {
 
 class FileDialog;
+class SecondaryWindow;
 class MainWindow;
 class PlotView;
 
@@ -55,7 +58,8 @@ public:
     void setSource(const MainWindow* window);
 
     bool isRunning() const;
-    // The last check that ran to its end, for the save buttons.
+    // The last check that ran to its end, for the save buttons, with the
+    // measurement laid beside it when one is loaded.
     const std::optional<nec::ModelCheck>& Check() const { return check_; }
 
 public slots:
@@ -90,6 +94,9 @@ private:
     void saveDeck();
     void saveReport();
     void savePlot();
+    void saveTouchstone();
+    void loadMeasurement();
+    void showCheck();
     // Writes `bytes` to `path` whole or not at all; false after telling why.
     bool write(const QString& path, const QByteArray& bytes);
 
@@ -119,7 +126,14 @@ private:
     QPushButton* saveDeck_ = nullptr;
     QPushButton* saveReport_ = nullptr;
     QPushButton* savePlot_ = nullptr;
+    QPushButton* saveTouchstone_ = nullptr;
+    QPushButton* loadMeasurement_ = nullptr;
     QPushButton* close_ = nullptr;
 };
+
+// What the main window prints of the model: the figures and plot of the
+// model window's last check when it is of the design being printed.
+std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
+                                                                                  const MainWindow& main);
 
 }  // namespace corvanta::ui

@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QApplication>
+#include <QProcess>
 #include <QTextBrowser>
 #include <memory>
 
@@ -318,6 +320,7 @@ private slots:
         QTest::newRow("json by suffix") << "saveReport" << "r.JSON" << 0 << "r.JSON" << QByteArray("{");
         QTest::newRow("plot as svg") << "savePlot" << "p" << 0 << "p.svg" << QByteArray("<?xml");
         QTest::newRow("plot as png") << "savePlot" << "p.png" << 0 << "p.png" << QByteArray("\x89PNG");
+        QTest::newRow("touchstone") << "saveTouchstone" << "m" << 0 << "m.s1p" << QByteArray("! corvanta 146.00 MHz");
     }
 
     void savesTheDeckAndTheReport() {
@@ -350,6 +353,61 @@ private slots:
         QTest::mouseClick(in<QPushButton>(qPrintable(button)), Qt::LeftButton);
         QVERIFY2(status().startsWith(QLatin1String("Could not")), qPrintable(status()));
         QVERIFY(program_->Model()->isVisible());
+    }
+
+    // The model's own sweep loaded back as a measurement: the same resonance,
+    // a trim to the design frequency. A file that does not read changes
+    // nothing and says which line.
+    void loadsAMeasurement() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        QTemporaryDir folder;
+        program_->files.answer = {folder.filePath(QStringLiteral("model.s1p")), 0};
+        QTest::mouseClick(in<QPushButton>("saveTouchstone"), Qt::LeftButton);
+
+        QFile bad(folder.filePath(QStringLiteral("bad.s1p")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("# MHz S RI R 50\n146 0.1\n");
+        bad.close();
+        program_->files.openAnswer = bad.fileName();
+        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        QVERIFY2(status().contains(QLatin1String("bad.s1p was not loaded: line 2")), qPrintable(status()));
+        QVERIFY(!program_->Model()->Check()->measured);
+
+        program_->files.openAnswer = folder.filePath(QStringLiteral("model.s1p"));
+        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        const auto& measured = program_->Model()->Check()->measured;
+        QVERIFY2(measured && measured->resonanceMHz, qPrintable(status()));
+        QVERIFY(std::abs(*measured->resonanceMHz - *measured->modelResonanceMHz) < 1e-3);
+        QVERIFY(status().contains(QLatin1String("Measured resonance")));
+        QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("Measured: model.s1p")));
+    }
+
+    // Ctrl+P after a check of the same design prints the model's figures;
+    // after an edit of the fields, the sheet has none.
+    void thePrintedSheetCarriesTheCheck() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        window_->SetModelFiguresSource(SheetFiguresFrom(program_->model, *window_));
+        // Ctrl+P belongs to the main window: back to it from the model window.
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTemporaryDir folder;
+        const auto printed = [&](const QString& name) {
+            program_->printDialog.pdfPath = folder.filePath(name);
+            QTest::keyClick(window_.get(), Qt::Key_P, Qt::ControlModifier);
+            QProcess reader;
+            reader.start(QStringLiteral("pdftotext"), {program_->printDialog.pdfPath, QStringLiteral("-")});
+            reader.waitForFinished();
+            return QString::fromUtf8(reader.readAllStandardOutput());
+        };
+        const QString checked = printed(QStringLiteral("checked.pdf"));
+        QVERIFY2(checked.contains(QLatin1String("Where the lines join")), qPrintable(checked));
+        typeInto("Text2", QStringLiteral("147"));
+        const QString edited = printed(QStringLiteral("edited.pdf"));
+        QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Where the lines join")), qPrintable(edited));
     }
 
     // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =

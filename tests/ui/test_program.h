@@ -70,7 +70,13 @@ public:
         offered.append(filters);
         return answer;
     }
+    QString AskOpen(QWidget* /*over*/, const QString& title, const QStringList& filters) override {
+        titles.append(title);
+        offered.append(filters);
+        return openAnswer;
+    }
     SaveTarget answer;
+    QString openAnswer;
     QStringList titles, suggestedNames;
     QList<QStringList> offered;
 };
