@@ -136,6 +136,14 @@ std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector
     return ranges;
 }
 
+std::optional<double> NearestTo(const std::vector<double>& frequencies, double mhz) {
+    std::optional<double> nearest;
+    for (double f : frequencies) {
+        if (!nearest || std::abs(f - mhz) < std::abs(*nearest - mhz)) nearest = f;
+    }
+    return nearest;
+}
+
 std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values) {
     std::vector<double> crossings;
     for (std::size_t i = 1; i < values.size(); ++i) {

@@ -101,6 +101,9 @@ SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLin
 std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values,
                                double limit);
 
+// The one of `frequencies` nearest `mhz`; none when there are none.
+std::optional<double> NearestTo(const std::vector<double>& frequencies, double mhz);
+
 // Where values cross zero, by straight lines between neighbours.
 std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);
 

@@ -38,6 +38,8 @@ std::string LastLines(const std::string& log, std::size_t count) {
     return text;
 }
 
+std::string Described(const char* description) { return description ? description : "no description"; }
+
 std::string Failure(const std::string& program, const ProcessOutcome& outcome,
                     const std::filesystem::path& log, std::chrono::duration<double> timeout) {
     const std::string said = LastLines(ReadFile(log), 4);
@@ -45,13 +47,15 @@ std::string Failure(const std::string& program, const ProcessOutcome& outcome,
     case ProcessOutcome::End::NotFound:
         return program + " is not installed; install Debian's package nec2c (sudo apt-get install nec2c)";
     case ProcessOutcome::End::NotStarted:
-        return program + " could not be started: " + std::strerror(errno);
+        // strerrordesc_np and sigdescr_np, unlike strerror and strsignal, are
+        // safe on the engines' threads.
+        return program + " could not be started: " + Described(strerrordesc_np(outcome.error));
     case ProcessOutcome::End::TimedOut:
-        return program + " did not finish within " + Fixed(timeout.count(), 0) +
+        return program + " did not finish within " + Trimmed(timeout.count(), 2) +
                " s; every engine was stopped (--timeout SECONDS gives it longer)";
     case ProcessOutcome::End::Signalled:
         return program + " crashed on the model (signal " + std::to_string(outcome.status) + ", " +
-               strsignal(outcome.status) + ")" + (said.empty() ? "" : "; it said:" + said);
+               Described(sigdescr_np(outcome.status)) + ")" + (said.empty() ? "" : "; it said:" + said);
     case ProcessOutcome::End::Exited:
         return program + " failed on the model (exit status " + std::to_string(outcome.status) + ")" +
                (said.empty() ? "" : "; it said:" + said);
@@ -106,7 +110,8 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
                     return;  // another run failed
                 }
                 if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
-                    throw EngineError(Failure(settings.program, outcome, log, settings.timeout));
+                    throw EngineError(Failure(settings.program, outcome, log,
+                                              settings.givenTimeout.value_or(settings.timeout)));
                 }
                 outputs[i] = ReadOutput(ReadFile(output));
                 CheckOutput(outputs[i], runs[i].expected);

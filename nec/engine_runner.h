@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ struct EngineSettings {
     std::string program = "nec2c";  // found on PATH
     int jobs = 0;                   // engines at a time; 0: one a core
     std::chrono::duration<double> timeout{60};  // for all the runs together
+    // The limit the user gave, for the message when it runs out; none: `timeout`.
+    std::optional<std::chrono::duration<double>> givenTimeout;
     const std::atomic<bool>* stop = nullptr;
     // Frequencies answered so far and in all; called from the runs' threads.
     std::function<void(int done, int total)> progress;

@@ -13,14 +13,6 @@ namespace corvanta::nec {
 
 namespace {
 
-std::optional<double> Nearest(const std::vector<double>& crossings, double mhz) {
-    std::optional<double> best;
-    for (double crossing : crossings) {
-        if (!best || std::abs(crossing - mhz) < std::abs(*best - mhz)) best = crossing;
-    }
-    return best;
-}
-
 std::string Mhz(double mhz) { return Fixed(mhz, 3) + " MHz"; }
 
 }  // namespace
@@ -63,8 +55,8 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         mhz.push_back(point.mhz);
         reactance.push_back(point.gap.imag());
     }
-    m.resonanceMHz = Nearest(ZeroCrossings(mhz, reactance), model.designMHz);
-    m.modelResonanceMHz = Nearest(report.resonancesMHz, model.designMHz);
+    m.resonanceMHz = NearestTo(ZeroCrossings(mhz, reactance), model.designMHz);
+    m.modelResonanceMHz = NearestTo(report.resonancesMHz, model.designMHz);
 
     const auto lowest = std::min_element(m.points.begin(), m.points.end(),
                                          [](const auto& a, const auto& b) { return a.swr < b.swr; });

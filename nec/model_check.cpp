@@ -103,6 +103,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     settings.program = options.program;
     settings.jobs = jobs;
     settings.timeout = timeout;
+    settings.givenTimeout = timeout;
     settings.stop = options.stop;
     if (options.progress) {
         settings.progress = [&](int done, int) { options.progress(done, total); };
@@ -130,17 +131,18 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             // until it is done: how many rounds it takes is not known ahead.
             settings.progress = [&](int done, int) { options.progress(std::min(frequencies + done, total - 1), total); };
         }
-        const std::vector<double>& resonances = check.report.resonancesMHz;
-        std::optional<double> nearest;
-        for (double resonance : resonances) {
-            if (!nearest || std::abs(resonance - model.designMHz) < std::abs(*nearest - model.designMHz)) {
-                nearest = resonance;
-            }
-        }
-        // A scaled loop the model cannot hold costs the tune, not the check.
+        const std::optional<double> nearest = NearestTo(check.report.resonancesMHz, model.designMHz);
+        // A scaled loop the model cannot hold, or an engine that fails on
+        // it, costs the tune, not the check; a stop stops both.
         try {
             check.report.tuned = Tune(plan, settings, nearest);
+        } catch (const EngineStopped&) {
+            throw;
         } catch (const ModelError& error) {
+            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
+        } catch (const EngineError& error) {
+            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
+        } catch (const OutputError& error) {
             check.report.notes.push_back(std::string("no tuned design: ") + error.what());
         }
         if (check.report.tuned && !check.report.tuned->reached) {

@@ -70,7 +70,10 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const int output = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (output < 0) return outcome;
+    if (output < 0) {
+        outcome.error = errno;
+        return outcome;
+    }
     const pid_t parent = ::getpid();
 
     const pid_t pid = ::fork();
@@ -85,8 +88,12 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
         ::execve(executable.c_str(), argv.data(), environ);
         ::_exit(127);
     }
+    const int forkError = errno;
     ::close(output);
-    if (pid < 0) return outcome;
+    if (pid < 0) {
+        outcome.error = forkError;
+        return outcome;
+    }
     // Also from this side, so that a stop right after fork reaches the group.
     ::setpgid(pid, pid);
 
@@ -103,7 +110,11 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
             }
             return outcome;
         }
-        if (done < 0 && errno != EINTR) return outcome;
+        if (done < 0 && errno != EINTR) {
+            outcome.error = errno;
+            KillGroup(pid);
+            return outcome;
+        }
         if (limits.stop && limits.stop->load()) {
             KillGroup(pid);
             outcome.end = ProcessOutcome::End::Stopped;

@@ -18,6 +18,7 @@ struct ProcessOutcome {
     enum class End { Exited, Signalled, TimedOut, Stopped, NotFound, NotStarted };
     End end = End::NotStarted;
     int status = 0;  // the exit status, or the signal's number
+    int error = 0;   // errno, when it could not be started
 };
 
 struct ProcessLimits {

@@ -52,14 +52,8 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, const EngineSettings& setting
     for (std::size_t g = 0; g < scales.size(); ++g) {
         std::vector<double> reactances;
         for (const FrequencyResult& f : outputs[g].frequencies) reactances.push_back(f.sources.front().impedance.imag());
-        Guess guess{scales[g], reactances[static_cast<std::size_t>(kTunePoints / 2)], std::nullopt};
-        for (double crossing : ZeroCrossings(mhz, reactances)) {
-            if (!guess.resonanceMHz ||
-                std::abs(crossing - model.designMHz) < std::abs(*guess.resonanceMHz - model.designMHz)) {
-                guess.resonanceMHz = crossing;
-            }
-        }
-        guesses.push_back(guess);
+        guesses.push_back({scales[g], reactances[static_cast<std::size_t>(kTunePoints / 2)],
+                           NearestTo(ZeroCrossings(mhz, reactances), model.designMHz)});
     }
     return guesses;
 }

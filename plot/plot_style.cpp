@@ -40,6 +40,7 @@ bool LabelRows::Place(QPainter& painter, double x, const QString& text, const QC
     const double width = metrics.horizontalAdvance(text) + 4;
     const double height = band_.height() / rows_;
     constexpr double kBeside = 3;
+    if (width > band_.width()) return false;  // no room in any row
     for (int row = 0; row < rows_; ++row) {
         // The lowest row first: nearest the plot.
         const double top = band_.bottom() - (row + 1) * height;

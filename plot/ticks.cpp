@@ -12,6 +12,9 @@ namespace {
 // A tick sits on a multiple when it is within this share of a step of it,
 // so that 0.1 * 3 counts as 0.3.
 constexpr double kOnTick = 1e-9;
+// More ticks than any axis shows: a step too fine for its values (lost in
+// their rounding) gives none rather than a loop that cannot end.
+constexpr double kMostTicks = 1000;
 
 }  // namespace
 
@@ -33,7 +36,8 @@ std::vector<double> RoundTicks(double low, double high, double step) {
     if (!(step > 0) || !(high >= low)) return ticks;
     const double first = std::ceil(low / step - kOnTick);
     const double last = std::floor(high / step + kOnTick);
-    for (double k = first; k <= last; ++k) ticks.push_back(k * step);
+    if (!(last - first < kMostTicks) || first + 1 == first) return ticks;
+    for (int k = 0; first + k <= last; ++k) ticks.push_back((first + k) * step);
     return ticks;
 }
 
@@ -45,8 +49,11 @@ AxisRange RoundRange(double low, double high, int mostIntervals) {
     while (true) {
         const double from = std::floor(low / step + kOnTick) * step;
         const double to = std::ceil(high / step - kOnTick) * step;
-        if ((to - from) / step <= mostIntervals + kOnTick) return {from, to, step};
-        step = RoundStep(step * mostIntervals * (1 + 1e-6), mostIntervals);
+        if ((to - from) / step <= mostIntervals + kOnTick || !std::isfinite(step)) return {from, to, step};
+        const double wider = RoundStep(step * mostIntervals * (1 + 1e-6), mostIntervals);
+        // Values so large that a step is lost in their rounding: no round range.
+        if (!(wider > step)) return {low, high, high - low};
+        step = wider;
     }
 }
 

@@ -1,6 +1,6 @@
 #include "sheet/build_sheet.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -202,11 +202,7 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
         const QRectF plot(kFiguresWidth + kColumnGap, top, kPageWidth - kFiguresWidth - kColumnGap,
                           std::max(kPageHeight - top, 300.0));
         painter.save();
-        // The plotting code draws in the device's own units (its fonts in
-        // points), wherever this page is scaled to.
-        const QRectF onDevice = painter.worldTransform().mapRect(plot);
-        painter.resetTransform();
-        model->drawPlot(painter, onDevice);
+        model->drawPlot(painter, plot);
         painter.restore();
     }
     return y;
@@ -276,22 +272,21 @@ bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content) {
 }
 
 std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Whole or not at all: a sheet that fails leaves the file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     }
     {
         QPdfWriter writer(&file);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        const QMarginsF margins(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
         writer.setTitle(SheetTitle(content.design));
         writer.setCreator(QStringLiteral("corvanta"));
         if (!PrintSheet(writer, content)) return QStringLiteral("cannot draw the sheet into %1").arg(path);
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    }
+    if (!file.commit()) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     return std::nullopt;
 }
 

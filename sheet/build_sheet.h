@@ -30,11 +30,14 @@ namespace corvanta::sheet {
 struct ModelFigures {
     QString heading;                            // what was modelled, and how
     std::vector<std::pair<QString, QString>> rows;  // figure, value
-    // Draws the SWR plot into the rectangle, with the model's plotting code.
-    // It is called in the device's own coordinates (the rectangle is given
-    // in them too), so that fonts in points come out in points.
+    // Draws the SWR plot into the rectangle of the page, with the model's
+    // plotting code, scaled to fit: its text keeps its size to the plot.
     std::function<void(QPainter&, const QRectF&)> drawPlot;
 };
+
+// The margin round the sheet on every side, in millimetres: clear of what
+// printers cannot print near the edge.
+inline constexpr double kSheetMarginMm = 15;
 
 struct SheetContent {
     Design design;

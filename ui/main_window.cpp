@@ -397,6 +397,8 @@ void MainWindow::printSheet() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(sheet::SheetDocumentName(*design));
     printer.setPageOrientation(QPageLayout::Portrait);
+    const double margin = sheet::kSheetMarginMm;
+    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
     if (!printDialog_.Ask(this, printer)) return;
     if (!sheet::PrintSheet(printer, content)) {
         printDialog_.Tell(this, QStringLiteral("The sheet could not be printed: the printer did not start."));

@@ -256,7 +256,15 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     }
     // The plot draws from its own copy: the window may run again meanwhile.
     figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
-        plot::DrawSweepPlot(painter, area, check);
+        // At the plot's own size, scaled to fit: on a printer's page the
+        // plot's text keeps its size to the curves, as on the screen.
+        const QSizeF size(plot::kSweepPlotSize);
+        const double scale = std::min(area.width() / size.width(), area.height() / size.height());
+        painter.save();
+        painter.translate(area.topLeft());
+        painter.scale(scale, scale);
+        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), size), check);
+        painter.restore();
     };
     return figures;
 }
