@@ -71,10 +71,16 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
 }
 
 // A plot's file: SVG or PNG, by its name.
-std::string PlotFile(const std::string& option, const std::string& path) {
-    std::string suffix = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+// The file name's ending, in lower case, if it has a name before it.
+std::string Suffix(const std::string& path, std::size_t length) {
+    if (path.size() <= length) return "";
+    std::string suffix = path.substr(path.size() - length);
     for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (suffix != ".svg" && suffix != ".png") {
+    return suffix;
+}
+
+std::string PlotFile(const std::string& option, const std::string& path) {
+    if (Suffix(path, 4) != ".svg" && Suffix(path, 4) != ".png") {
         throw UsageError(option + " \"" + path + "\" is not a file name ending in .svg or .png");
     }
     return path;
@@ -196,7 +202,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             invocation.patternPath = PlotFile(option, reader.Value(option, inlineValue));
         } else if (*command == Command::Check && option == "--s1p") {
             invocation.s1pPath = reader.Value(option, inlineValue);
-            if (invocation.s1pPath.empty()) throw UsageError("--s1p needs a file name");
+            if (Suffix(invocation.s1pPath, 4) != ".s1p") {
+                throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
+            }
         } else if (*command == Command::Check && option == "--measured") {
             invocation.measuredPath = reader.Value(option, inlineValue);
             if (invocation.measuredPath.empty()) throw UsageError("--measured needs a file name");
@@ -217,10 +225,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
                 option, reader.Value(option, inlineValue), 1e6, "is the length of each line in mm, above 0");
         } else if (*command == Command::Sheet && option == "--output") {
             invocation.outputPath = reader.Value(option, inlineValue);
-            const std::size_t size = invocation.outputPath.size();
-            std::string suffix = invocation.outputPath.substr(size < 4 ? 0 : size - 4);
-            for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-            if (size <= 4 || suffix != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
+            if (Suffix(invocation.outputPath, 4) != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
         } else if (table && option == "--band") {
             invocation.bands.push_back(reader.Value(option, inlineValue));
             while (!reader.Done() && !reader.Peek().starts_with("--")) {
@@ -257,6 +262,17 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (free && height) {
         throw UsageError("--height places the loop over a ground: give --ground average or perfect too");
+    }
+    // Two outputs into one file, or an output over the measurement, would
+    // lose one of them.
+    const std::string* files[] = {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath,
+                                  &invocation.measuredPath};
+    for (std::size_t a = 0; a < std::size(files); ++a) {
+        for (std::size_t b = a + 1; b < std::size(files); ++b) {
+            if (!files[a]->empty() && *files[a] == *files[b]) {
+                throw UsageError("\"" + *files[a] + "\" is named twice: give each output a file of its own");
+            }
+        }
     }
     if (*command == Command::Table) {
         const bool sweep = from || to || step;

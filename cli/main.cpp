@@ -1,9 +1,13 @@
 // corvanta-cli: designs and band tables from the calculator library, for
 // scripts and printing, a NEC-2 model of a design with the engine's check,
 // and a design's build sheet (its cut list, or the whole page as PDF). Exit
-// status: 0 done, 1 a design or the model failed (the message
-// names the option and its text), 2 the command line is not understood,
-// 3 the engine's answer failed a sanity check.
+// status: 0 done, 1 a design, the model, the engine or a file failed (the
+// message names the option and its text), 2 the command line is not
+// understood (a height the ground cannot hold included), 3 the engine's
+// answer failed a sanity check, 128 + the signal when Ctrl+C or SIGTERM
+// stopped a check.
+
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -12,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <utility>
@@ -41,7 +46,6 @@ namespace {
 constexpr int kDesignFailed = 1;
 constexpr int kUsage = 2;
 constexpr int kModelInsane = 3;  // check: a sanity check of the model failed
-constexpr int kInterrupted = 130;
 constexpr std::size_t kMostRows = 10000;
 
 // "Error 13: Type mismatch: --freq "abc" is not a number".
@@ -79,8 +83,12 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
 
 // Set by Ctrl+C (or SIGTERM): the engines are stopped and their files go.
 std::atomic<bool> interrupted{false};
+std::atomic<int> interruptedBy{SIGINT};
 
-extern "C" void OnInterrupt(int /*signal*/) { interrupted = true; }
+extern "C" void OnInterrupt(int signal) {
+    interruptedBy = signal;
+    interrupted = true;
+}
 
 void CatchInterrupts() {
     struct sigaction action {};
@@ -120,14 +128,30 @@ private:
 
 // The plots the command line asks for. Qt starts only here, and on its
 // offscreen platform unless told otherwise: a server or CI has no display.
-std::optional<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
+std::vector<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
     const std::pair<const std::string*, plot::PlotKind> files[] = {
         {&invocation.plotPath, plot::PlotKind::Sweep}, {&invocation.patternPath, plot::PlotKind::Pattern}};
-    if (invocation.plotPath.empty() && invocation.patternPath.empty()) return std::nullopt;
+    std::vector<std::string> failures;
+    if (invocation.plotPath.empty() && invocation.patternPath.empty()) return failures;
     const DrawingQt qt;
     for (const auto& [path, kind] : files) {
         if (path->empty()) continue;
-        if (auto failed = plot::WritePlot(*path, kind, check)) return failed;
+        if (auto failed = plot::WritePlot(*path, kind, check)) failures.push_back(*failed);
+    }
+    return failures;
+}
+
+// Why a file could not be written there, found before a check that may run
+// for minutes: its folder is missing or not writable.
+std::optional<std::string> FolderProblem(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    std::error_code error;
+    if (!std::filesystem::is_directory(where, error)) {
+        return "cannot write " + path + ": there is no folder " + where.string();
+    }
+    if (::access(where.c_str(), W_OK) != 0) {
+        return "cannot write " + path + ": the folder " + where.string() + " is not writable";
     }
     return std::nullopt;
 }
@@ -173,35 +197,38 @@ int RunModel(const Invocation& invocation) {
                 return kDesignFailed;
             }
         }
+        for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath}) {
+            if (path->empty()) continue;
+            if (const auto problem = FolderProblem(*path)) {
+                std::cerr << "corvanta-cli: " << *problem << '\n';
+                return kDesignFailed;
+            }
+        }
         CatchInterrupts();
         options.stop = &interrupted;
         nec::ModelCheck check = nec::RunCheck(design, options);
         if (measured) check.measured = nec::CompareMeasurement(check, *measured, invocation.measuredPath);
-        // The report first: a plot that cannot be written loses nothing else.
+        // The report first, then every file: one that cannot be written
+        // loses nothing else.
         std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
                                                         : nec::ReportText(check));
         std::cout.flush();
-        if (const auto failed = DrawPlots(invocation, check)) {
-            std::cerr << "corvanta-cli: " << *failed << '\n';
-            return kDesignFailed;
-        }
+        std::vector<std::string> failures = DrawPlots(invocation, check);
         if (!invocation.s1pPath.empty()) {
             std::ofstream file(invocation.s1pPath, std::ios::binary);
             file << nec::ModelTouchstone(check);
             file.close();
-            if (!file) {
-                std::cerr << "corvanta-cli: cannot write " << invocation.s1pPath << ": "
-                          << std::strerror(errno) << '\n';
-                return kDesignFailed;
-            }
+            if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
         }
+        for (const std::string& failure : failures) std::cerr << "corvanta-cli: " << failure << '\n';
+        if (!failures.empty()) return kDesignFailed;
         return check.report.Sane() ? 0 : kModelInsane;
     } catch (const nec::PlacementError& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
         return kUsage;
     } catch (const nec::EngineStopped& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n';
-        return kInterrupted;
+        return 128 + interruptedBy.load();  // as the shell reports a signal
     } catch (const std::exception& error) {
         // The model refused, the engine failed, or its answer is broken.
         std::cerr << "corvanta-cli: " << error.what() << '\n';

@@ -25,7 +25,8 @@ Design RunDesign(const DesignRequest& request) {
     Action(ActionId::Accept).run(sheet, {});
     if (request.size) {
         const SheetAction& change = ChangeFor(request.size->unit);
-        // A CHANGE's one input is the box it stands under.
+        // A CHANGE's first input is the box it stands under; what else it
+        // reads (the gauge's inch box) the sheet holds from ACCEPT.
         sheet.Edit(Inputs(change).front(), request.size->text);
         change.run(sheet, {});
     }

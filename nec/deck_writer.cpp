@@ -103,8 +103,10 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     }
     deck.Card({"PT", "-1", "0", "0", "0"});  // no currents: the output stays small
     if (contents.count > 0) {
-        deck.Card({"FR", "0", Int(contents.count), "0", "0", Shortest(sweep.At(contents.first)),
-                   Shortest(sweep.stepMHz)});
+        // To 10 decimals: 116.8, not 116.80000000000001. The answer is
+        // read at the program's own frequencies, whatever the card rounds.
+        deck.Card({"FR", "0", Int(contents.count), "0", "0", Trimmed(sweep.At(contents.first), 10),
+                   Trimmed(sweep.stepMHz, 10)});
         deck.Card({"XQ"});
     }
     if (contents.pattern) {

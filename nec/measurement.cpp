@@ -15,6 +15,10 @@ namespace {
 
 std::string Mhz(double mhz) { return Fixed(mhz, 3) + " MHz"; }
 
+// Further than this share from the design frequency, a measured resonance
+// is more likely another antenna, or another band, than this loop.
+constexpr double kFarOff = 0.25;
+
 }  // namespace
 
 std::optional<double> Measurement::ShiftMHz() const {
@@ -39,6 +43,9 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
     const LoopModel& model = check.plan.model;
     const CheckReport& report = check.report;
     Measurement m;
+    if (measured.mhz.empty() || measured.reflection.size() != measured.mhz.size()) {
+        throw TouchstoneError("the measurement has no points to compare");
+    }
     m.source = std::move(source);
     m.referenceOhm = check.plan.referenceOhm;
     const double lines = model.sides;
@@ -71,6 +78,17 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         }
     }
 
+    const auto gain = std::count_if(measured.reflection.begin(), measured.reflection.end(),
+                                    [](std::complex<double> s) { return std::abs(s) > 1; });
+    if (gain > 0) {
+        m.notes.push_back(std::to_string(gain) + " of the " + std::to_string(measured.mhz.size()) +
+                          " measured points reflect more than was sent (|S11| over 1), which a "
+                          "passive antenna cannot: check the analyser's calibration");
+    }
+    if (m.resonanceMHz && std::abs(*m.resonanceMHz / model.designMHz - 1) > kFarOff) {
+        m.notes.push_back("the measured resonance is " + Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +
+                          " % from the design frequency: is this a measurement of this design?");
+    }
     if (m.resonanceMHz) {
         // Resonance goes inversely with size: the built loop scaled by this
         // much resonates at the design frequency.

@@ -17,16 +17,28 @@ std::string SwrText(double swr, int decimals) {
     return std::isfinite(swr) ? Fixed(swr, decimals) : "over 1000";
 }
 
-std::string SwrJson(double swr) { return std::isfinite(swr) ? Fixed(swr, 4) : "null"; }
+// A number for JSON: null where it is not finite, which JSON cannot hold.
+std::string JsonNumber(double value, int decimals) {
+    return std::isfinite(value) ? Fixed(value, decimals) : "null";
+}
+
+std::string SwrJson(double swr) { return JsonNumber(swr, 4); }
+
+// Frequencies in text to 5 significant digits, at least 2 decimals: 146.00,
+// 14.000, 0.13750 MHz.
+std::string MhzText(double mhz) {
+    const int magnitude = mhz > 0 ? static_cast<int>(std::floor(std::log10(mhz))) : 0;
+    return Fixed(mhz, std::max(2, 4 - magnitude));
+}
 
 std::string RangesText(const std::vector<Range>& ranges) {
     if (ranges.empty()) return "none in the sweep";
     std::string text;
     for (const Range& range : ranges) {
         if (!text.empty()) text += ", ";
-        text += range.fromMHz ? Fixed(*range.fromMHz, 2) : "below the sweep's start";
+        text += range.fromMHz ? MhzText(*range.fromMHz) : "below the sweep's start";
         text += " to ";
-        text += range.toMHz ? Fixed(*range.toMHz, 2) + " MHz" : "beyond the sweep's end";
+        text += range.toMHz ? MhzText(*range.toMHz) + " MHz" : "beyond the sweep's end";
     }
     return text;
 }
@@ -55,7 +67,7 @@ std::string Cell(const std::string& text, std::size_t width) {
 }
 
 std::string OptionalJson(const std::optional<double>& value, int decimals) {
-    return value ? Fixed(*value, decimals) : "null";
+    return value ? JsonNumber(*value, decimals) : "null";
 }
 
 std::string MeasuredText(const Measurement& m) {
@@ -64,7 +76,7 @@ std::string MeasuredText(const Measurement& m) {
     };
     const auto size = [](double mm) { return Fixed(mm, 2) + " mm (" + Fixed(mm / kMmPerInch, 3) + " in)"; };
     std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
-                       " points, where the lines join; the lines undone for the gap)\n";
+                       (m.points.size() == 1 ? " point" : " points") + ", where the lines join; the lines undone for the gap)\n";
     text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
     if (const auto shift = m.ShiftMHz()) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
@@ -87,16 +99,16 @@ std::string MeasuredJson(const Measurement& m) {
                        ", \"shift_mhz\": " + OptionalJson(m.ShiftMHz(), 4) +
                        ", \"shift_percent\": " + OptionalJson(m.ShiftPercent(), 3) +
                        ", \"min_swr\": " + SwrJson(m.minSwr) +
-                       ", \"min_swr_mhz\": " + Fixed(m.minSwrMHz, 4) +
+                       ", \"min_swr_mhz\": " + JsonNumber(m.minSwrMHz, 4) +
                        ", \"model_min_swr_mhz\": " + OptionalJson(m.modelMinSwrMHz, 4) +
                        ", \"reference_ohm\": " + Trimmed(m.referenceOhm, 6) +
-                       ", \"trim_scale\": " + (m.trim ? Fixed(m.trim->scale, 6) : "null") + ", \"trimmed\": ";
+                       ", \"trim_scale\": " + (m.trim ? JsonNumber(m.trim->scale, 6) : "null") + ", \"trimmed\": ";
     if (m.trim) {
         const Trim& t = *m.trim;
-        json += "{\"height_mm\": " + Fixed(t.heightMm, 3) + ", \"side_mm\": " + Fixed(t.sideMm, 3) +
-                ", \"gap_mm\": " + Fixed(t.gapMm, 3) + ", \"height_in\": " + Fixed(t.heightMm / kMmPerInch, 4) +
-                ", \"side_in\": " + Fixed(t.sideMm / kMmPerInch, 4) +
-                ", \"gap_in\": " + Fixed(t.gapMm / kMmPerInch, 4) + "}";
+        json += "{\"height_mm\": " + JsonNumber(t.heightMm, 3) + ", \"side_mm\": " + JsonNumber(t.sideMm, 3) +
+                ", \"gap_mm\": " + JsonNumber(t.gapMm, 3) + ", \"height_in\": " + JsonNumber(t.heightMm / kMmPerInch, 4) +
+                ", \"side_in\": " + JsonNumber(t.sideMm / kMmPerInch, 4) +
+                ", \"gap_in\": " + JsonNumber(t.gapMm / kMmPerInch, 4) + "}";
     } else {
         json += "null";
     }
@@ -126,8 +138,10 @@ std::string ReportText(const ModelCheck& check) {
     const FeedLine& line = check.plan.line;
     text += "lines: each gap feeds " + Trimmed(line.lengthMm, 4) + " mm of " +
             Trimmed(line.impedanceOhm, 3) + " ohm line, velocity factor " +
-            Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point (0.82 is TV " +
-            "twin-lead, open ladder line is nearer 0.9)\n";
+            Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point" +
+            (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)"
+                                                        : "") +
+            "\n";
     const SweepPoint& d = r.atDesign;
     text += "at " + Shortest(d.mhz) + " MHz: one gap " + Impedance(d.gaps.front()) +
             " ohm, the gaps in parallel " + Impedance(d.parallel) + " ohm\n";
@@ -143,7 +157,7 @@ std::string ReportText(const ModelCheck& check) {
     text += "gap reactance crosses zero at: ";
     if (r.resonancesMHz.empty()) text += "none in the sweep";
     for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
-        text += (i ? ", " : "") + Fixed(r.resonancesMHz[i], 2) + " MHz";
+        text += (i ? ", " : "") + MhzText(r.resonancesMHz[i]) + " MHz";
     }
     text += "\nSWR under 2:1\n  lines' junction on 50 ohm: " + RangesText(r.under2Lines50) +
             "\n  lines' junction on 200 ohm (4:1 balun): " + RangesText(r.under2Lines200) +
@@ -189,9 +203,9 @@ std::string ReportJson(const ModelCheck& check) {
     const FeedLine& line = check.plan.line;
     const CheckReport& r = check.report;
     const auto complex = [](std::complex<double> z) {
-        return "{\"r\": " + Fixed(z.real(), 4) + ", \"x\": " + Fixed(z.imag(), 4) + "}";
+        return "{\"r\": " + JsonNumber(z.real(), 4) + ", \"x\": " + JsonNumber(z.imag(), 4) + "}";
     };
-    std::string json = "{\n  \"design_mhz\": " + Fixed(model.designMHz, 6) +
+    std::string json = "{\n  \"design_mhz\": " + JsonNumber(model.designMHz, 6) +
                        ",\n  \"sides\": " + std::to_string(model.sides) +
                        ",\n  \"ground\": " + JsonString(GroundName(model.placement.ground)) +
                        ",\n  \"segments\": " + std::to_string(model.TotalSegments()) +
@@ -209,15 +223,15 @@ std::string ReportJson(const ModelCheck& check) {
                        ", \"swr_lines_50\": " + SwrJson(r.atDesign.swrLines50) +
                        ", \"swr_lines_200\": " + SwrJson(r.atDesign.swrLines200) +
                        ", \"swr_lines_300\": " + SwrJson(r.atDesign.swrLines300) + "}" +
-                       ",\n  \"max_gain_dbi\": " + Fixed(r.maxGainDbi, 2) +
-                       ",\n  \"max_gain_theta_deg\": " + Fixed(r.maxGainThetaDeg, 1) +
-                       ",\n  \"max_gain_phi_deg\": " + Fixed(r.maxGainPhiDeg, 1) +
-                       ",\n  \"max_gain_elevation_deg\": " + Fixed(r.MaxGainElevationDeg(), 1) +
-                       ",\n  \"efficiency_percent\": " + Fixed(r.efficiencyPercent, 2) +
-                       ",\n  \"average_power_gain\": " + Fixed(r.averagePowerGain, 5) +
+                       ",\n  \"max_gain_dbi\": " + JsonNumber(r.maxGainDbi, 2) +
+                       ",\n  \"max_gain_theta_deg\": " + JsonNumber(r.maxGainThetaDeg, 1) +
+                       ",\n  \"max_gain_phi_deg\": " + JsonNumber(r.maxGainPhiDeg, 1) +
+                       ",\n  \"max_gain_elevation_deg\": " + JsonNumber(r.MaxGainElevationDeg(), 1) +
+                       ",\n  \"efficiency_percent\": " + JsonNumber(r.efficiencyPercent, 2) +
+                       ",\n  \"average_power_gain\": " + JsonNumber(r.averagePowerGain, 5) +
                        ",\n  \"resonances_mhz\": [";
     for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
-        json += (i ? ", " : "") + Fixed(r.resonancesMHz[i], 4);
+        json += (i ? ", " : "") + JsonNumber(r.resonancesMHz[i], 4);
     }
     json += "],\n  \"under_2_parallel_300\": " + RangesJson(r.under2Parallel300) +
             ",\n  \"under_2_parallel_50\": " + RangesJson(r.under2Parallel50) +
@@ -227,12 +241,12 @@ std::string ReportJson(const ModelCheck& check) {
             ",\n  \"under_2_lines_300\": " + RangesJson(r.under2Lines300) + ",\n  \"tuned\": ";
     if (r.tuned) {
         const TunedDesign& t = *r.tuned;
-        json += "{\"scale\": " + Fixed(t.scale, 6) + ", \"height_mm\": " + Fixed(t.heightMm, 3) +
-                ", \"side_mm\": " + Fixed(t.sideMm, 3) + ", \"gap_mm\": " + Fixed(t.gapMm, 3) +
-                ", \"height_in\": " + Fixed(t.heightMm / kMmPerInch, 4) +
-                ", \"side_in\": " + Fixed(t.sideMm / kMmPerInch, 4) +
-                ", \"gap_in\": " + Fixed(t.gapMm / kMmPerInch, 4) +
-                ", \"resonance_mhz\": " + (t.resonanceMHz ? Fixed(*t.resonanceMHz, 4) : "null") + "}";
+        json += "{\"scale\": " + JsonNumber(t.scale, 6) + ", \"height_mm\": " + JsonNumber(t.heightMm, 3) +
+                ", \"side_mm\": " + JsonNumber(t.sideMm, 3) + ", \"gap_mm\": " + JsonNumber(t.gapMm, 3) +
+                ", \"height_in\": " + JsonNumber(t.heightMm / kMmPerInch, 4) +
+                ", \"side_in\": " + JsonNumber(t.sideMm / kMmPerInch, 4) +
+                ", \"gap_in\": " + JsonNumber(t.gapMm / kMmPerInch, 4) +
+                ", \"resonance_mhz\": " + (t.resonanceMHz ? JsonNumber(*t.resonanceMHz, 4) : "null") + "}";
     } else {
         json += "null";
     }
@@ -253,11 +267,13 @@ std::string ReportJson(const ModelCheck& check) {
     json += "],\n  \"sweep\": [";
     for (std::size_t i = 0; i < r.sweep.size(); ++i) {
         const SweepPoint& p = r.sweep[i];
-        json += std::string(i ? ",\n    " : "\n    ") + "{\"mhz\": " + Fixed(p.mhz, 6) + ", \"gaps\": [";
+        json += std::string(i ? ",\n    " : "\n    ") + "{\"mhz\": " + JsonNumber(p.mhz, 6) + ", \"gaps\": [";
         for (std::size_t g = 0; g < p.gaps.size(); ++g) json += (g ? ", " : "") + complex(p.gaps[g]);
         json += "], \"parallel\": " + complex(p.parallel) +
                 ", \"swr_parallel_300\": " + SwrJson(p.swrParallel300) +
                 ", \"swr_parallel_50\": " + SwrJson(p.swrParallel50) +
+                ", \"swr_lines_50\": " + SwrJson(p.swrLines50) + ", \"swr_lines_200\": " + SwrJson(p.swrLines200) +
+                ", \"swr_lines_300\": " + SwrJson(p.swrLines300) +
                 ", \"swr_gap_300\": " + SwrJson(p.swrGap300) + ", \"lines\": " + complex(p.lines) + "}";
     }
     return json + "\n  ]\n}\n";

@@ -138,8 +138,15 @@ OnePortSweep ReadTouchstone(std::string_view text) {
             }
             continue;
         }
-        if (!options) fail("not a Touchstone file: data before the option line (# MHz S RI R 50)");
+        // The option line may be left out: then GHz S MA R 50, as for an
+        // option line with nothing on it.
+        const bool first = !options && sweep.mhz.empty();
+        if (!options) options = Options{};
+        const auto notTouchstone = [&] {
+            fail("not a Touchstone file: the first data line is not a frequency and a pair of numbers");
+        };
         if (words.size() != 3) {
+            if (first) notTouchstone();
             if (words.size() == 9 || (words.size() > 3 && words.size() % 2 == 1)) {
                 fail("a file of more than one port; a one-port (.s1p) file has a frequency and one pair");
             }
@@ -148,16 +155,19 @@ OnePortSweep ReadTouchstone(std::string_view text) {
         const auto frequency = Number(words[0]);
         const auto a = Number(words[1]);
         const auto b = Number(words[2]);
-        if (!frequency || !a || !b) fail("a number does not read");
+        if (!frequency || !a || !b) {
+            if (first) notTouchstone();
+            fail("a number does not read");
+        }
         const double mhz = *frequency * options->toMHz;
-        if (!(mhz > 0)) fail("frequencies are above 0");
+        if (!(mhz > 0)) fail("frequencies must be above 0");
+        if (options->form == Form::MagnitudeAngle && *a < 0) fail("a magnitude must not be below 0");
         if (!sweep.mhz.empty() && !(mhz > sweep.mhz.back())) fail("frequencies must rise from line to line");
         const std::complex<double> reflection = Reflection(*a, *b, options->form);
         if (!std::isfinite(reflection.real()) || !std::isfinite(reflection.imag())) fail("a number does not read");
         sweep.mhz.push_back(mhz);
         sweep.reflection.push_back(reflection);
     }
-    if (!options) throw TouchstoneError("not a Touchstone file: it has no option line (# MHz S RI R 50)");
     if (sweep.mhz.empty()) throw TouchstoneError("the Touchstone file has no data lines");
     return sweep;
 }

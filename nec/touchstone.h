@@ -25,9 +25,10 @@ struct OnePortSweep {
 };
 
 // Reads the option line in any of its forms (Hz, kHz, MHz or GHz; S; RI, MA
-// or DB; R and any reference; the defaults GHz S MA R 50 where left out),
-// comments and blank lines; refuses other parameters than S, more than one
-// port, Touchstone 2 keywords and anything else that does not read.
+// or DB; R and any reference; the defaults GHz S MA R 50 for what it leaves
+// out, or when there is none), comments and blank lines; refuses other
+// parameters than S, more than one port, Touchstone 2 keywords and anything
+// else that does not read.
 OnePortSweep ReadTouchstone(std::string_view text);
 
 // MHz, S, RI against `referenceOhm`; comments first, one a line.

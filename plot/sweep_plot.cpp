@@ -358,7 +358,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     DrawFrameAndGrid(painter, layout.swrPanel, layout, swrTicks, &SweepLayout::SwrY, nec::kSwrLimit);
     DrawFrameAndGrid(painter, layout.ohmPanel, layout, ohmTicks, &SweepLayout::OhmY, 0);
     DrawAxisTitle(painter, layout.swrPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
-                  QStringLiteral("SWR (axis to %1:1)").arg(kSwrAxisTop));
+                  style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
     DrawAxisTitle(painter, layout.ohmPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
                   QStringLiteral("R and X, Ω"));
     painter.setFont(style::Font(style::kTextPx));
@@ -450,7 +450,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     legendY += lineHeight;
     if (swrClipped) {
         painter.drawText(QPointF(layout.legend.left(), legendY),
-                         QStringLiteral("▲ ▼ a curve leaves the scale (over %1:1)").arg(kSwrAxisTop));
+                         style::Text("▲ ▼ a curve leaves the scale (over " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
     }
 
     bool ohmClipped = false;

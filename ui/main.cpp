@@ -86,6 +86,11 @@ int main(int argc, char* argv[]) {
     // The printed sheet carries the model window's figures when its last
     // check is of the design being printed.
     form1->SetModelFiguresSource(corvanta::ui::SheetFiguresFrom(model, *form1));
+    // The model window checks the main window's design: it goes with it,
+    // and its engines stop.
+    QObject::connect(form1, &QObject::destroyed, [&model] {
+        if (QWidget* window = model.Window()) window->close();
+    });
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);
     form1->show();

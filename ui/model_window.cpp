@@ -571,7 +571,9 @@ void ModelWindow::loadMeasurement() {
     }
     check_->measured = nec::CompareMeasurement(*check_, *sweep, name.toStdString());
     const nec::Measurement& m = *check_->measured;
-    QString said = QStringLiteral("Loaded %1 (%2 points).").arg(name).arg(m.points.size());
+    QString said = QStringLiteral("Loaded %1 (%2 %3).")
+                       .arg(name, QString::number(m.points.size()),
+                            m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2.")
                     .arg(Text(nec::Fixed(*m.resonanceMHz, 3)), Text(nec::Fixed(m.trim->scale, 5)));

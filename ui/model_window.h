@@ -7,8 +7,8 @@
 // copy (DesignOfSheet), plans the model on the GUI thread (a bad height or
 // a conductor too thick is told at once, and the deck can be saved without
 // an engine), then hands nec::RunCheck to a QThread. The engines report
-// each frequency done from their own threads; a queued call carries it to
-// the progress bar. Stop, closing the window and quitting set the run's stop
+// the frequencies done as each run of them ends, from their own threads; a
+// queued call carries that to the progress bar. Stop, closing the window and quitting set the run's stop
 // flag; the engines' process groups are killed within milliseconds and the
 // window waits for the thread before it goes. The outcome, a check or one
 // of the model library's errors, is shown in this window: nothing here ends

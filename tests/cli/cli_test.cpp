@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -215,12 +216,24 @@ TEST(CliCheck, ReportsAndPlots) {
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
     EXPECT_TRUE(FileText(pattern).starts_with("\x89PNG\r\n"));
 
-    // A plot that cannot be written: a message, and the report all the same.
+    // A folder that is not there: told before the engines run.
+    const Outcome nowhere = RunCli({"check", "--freq", "146", "--sides", "3", "--plot", "/nonexistent/plot.svg"});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.out, "");
+    EXPECT_EQ(nowhere.err, "corvanta-cli: cannot write /nonexistent/plot.svg: there is no folder /nonexistent\n");
+
+    // A plot that cannot be written (a folder stands in its name): a
+    // message, and the report and the other files all the same.
+    const std::string blocked = ::testing::TempDir() + "corvanta-blocked.svg";
+    const std::string s1p = ::testing::TempDir() + "corvanta-beside.s1p";
+    std::filesystem::create_directories(blocked);
+    std::filesystem::remove(s1p);
     const Outcome unwritable = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1",
-                                       "--plot", "/nonexistent/plot.svg"});
+                                       "--plot", blocked, "--s1p", s1p});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("where the lines join (balanced): 158.81 -j22.89 ohm"), std::string::npos);
-    EXPECT_EQ(unwritable.err, "corvanta-cli: cannot write /nonexistent/plot.svg: No such file or directory\n");
+    EXPECT_TRUE(unwritable.err.starts_with("corvanta-cli: cannot write " + blocked)) << unwritable.err;
+    EXPECT_TRUE(std::filesystem::exists(s1p));
 }
 
 // The model's sweep as Touchstone, read back as a measurement: the same

@@ -20,6 +20,7 @@ TEST(Touchstone, EveryOptionLineForm) {
         {"# GHz S DB R 75\n0.146 -20 0\n", 146, {75 * 1.1 / 0.9, 0}, 75},
         {"#MHZ s ri r 300\n146 +0 -0\n", 146, {300, 0}, 300},
         {"#\n0.146 0.5 90\n", 146, {30, 40}, 50},  // GHz S MA R 50 when left out
+        {"! no option line at all\n0.146 0.5 90\n", 146, {30, 40}, 50},
         {"! a comment\n\n  # MHz  S  RI  R 50 ! inline\n146\t0\t0 ! point\n", 146, {50, 0}, 50},
         {"# MHz S RI R 50\n# GHz S DB R 75\n146 0 0\n", 146, {50, 0}, 50},  // the first option line counts
     };
@@ -49,7 +50,9 @@ TEST(Touchstone, RefusalsNameTheLine) {
         {"# MHz S RI R 50\n146 0 0\n145 0 0\n", "line 3: frequencies must rise"},
         {"# MHz S RI R 50\n146 nan 0\n", "line 2: a number does not read"},
         {"! nothing\n# MHz S RI R 50\n", "no data lines"},
-        {"", "no option line"},
+        {"", "no data lines"},
+        {"# MHz S MA R 50\n146 -0.5 0\n", "line 2: a magnitude must not be below 0"},
+        {"# MHz S RI R 50\n0 0 0\n", "line 2: frequencies must be above 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
