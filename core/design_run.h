@@ -44,4 +44,9 @@ Design RunDesign(const DesignRequest& request);
 // side count is chosen. Throws RunTimeError as COMPUTE does.
 std::optional<Design> ComputeCopy(const DesignSheet& sheet, NumberFormat format = {});
 
+// The design with the fields COMPUTE read or wrote written with the point,
+// as the model library reads numbers whatever the regional separator. Each
+// holds at most one separator, so swapping it keeps the number.
+Design WithPoint(Design design, NumberFormat format);
+
 }  // namespace corvanta

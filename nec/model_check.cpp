@@ -1,5 +1,7 @@
 #include "nec/model_check.h"
 
+#include "core/field_conversion.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -153,6 +155,18 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         if (options.progress) options.progress(total, total);
     }
     return check;
+}
+
+bool ChecksDesign(const ModelCheck& check, const Design& design) {
+    const LoopModel& model = check.plan.model;
+    if ((design.sides == SideChoice::Four ? 4 : 3) != model.sides) return false;
+    const auto same = [&](Field field, double modelled) {
+        const Parsed<double> parsed = ParseDouble(design.Text(field));
+        return parsed && *parsed.value == modelled;
+    };
+    return same(Field::Frequency, model.designMHz) && same(Field::DiameterMm, model.radiusMm * 2) &&
+           same(Field::HeightMm, model.heightMm) && same(Field::SideMm, model.sideMm) &&
+           same(Field::GapMm, model.gapMm);
 }
 
 }  // namespace corvanta::nec

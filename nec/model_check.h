@@ -71,6 +71,10 @@ struct ModelCheck {
     std::optional<Measurement> measured;  // laid beside the model when loaded
 };
 
+// Whether the check modelled this design: the same side count and the same
+// numbers in its frequency, conductor and dimension fields.
+bool ChecksDesign(const ModelCheck& check, const Design& design);
+
 // Throws what PlanCheck and RunEngines throw.
 ModelCheck RunCheck(const Design& design, const CheckOptions& options);
 

@@ -11,17 +11,7 @@ namespace corvanta::nec {
 
 namespace {
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
+std::vector<std::string_view> Words(std::string_view line) { return SplitWords(line); }
 
 std::optional<double> ToDouble(std::string_view word) {
     double value = 0;

@@ -8,14 +8,7 @@ namespace corvanta::nec {
 
 namespace {
 
-std::string Impedance(std::complex<double> z) {
-    return Fixed(z.real(), 2) + (z.imag() < 0 ? " -j" : " +j") + Fixed(std::abs(z.imag()), 2);
-}
-
-// An SWR as text: "inf" would not be a number to read.
-std::string SwrText(double swr, int decimals) {
-    return std::isfinite(swr) ? Fixed(swr, decimals) : "over 1000";
-}
+std::string Impedance(std::complex<double> z) { return ImpedanceText(z, 2); }
 
 // A number for JSON: null where it is not finite, which JSON cannot hold.
 std::string JsonNumber(double value, int decimals) {

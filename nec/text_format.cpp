@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace corvanta::nec {
 
@@ -26,6 +27,25 @@ std::string Shortest(double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return std::string(buffer.data(), result.ptr);
+}
+
+std::string SwrText(double swr, int decimals) {
+    return std::isfinite(swr) ? Fixed(swr, decimals) : "infinite";
+}
+
+std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus, std::string_view minus) {
+    return Fixed(z.real(), decimals) + std::string(z.imag() < 0 ? minus : plus) + Fixed(std::abs(z.imag()), decimals);
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators) {
+    std::vector<std::string_view> words;
+    std::size_t start = line.find_first_not_of(separators);
+    while (start != std::string_view::npos) {
+        const std::size_t end = line.find_first_of(separators, start);
+        words.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        start = end == std::string_view::npos ? end : line.find_first_not_of(separators, end);
+    }
+    return words;
 }
 
 std::string JsonString(std::string_view text) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <complex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How the model's numbers are written, in decks, reports, JSON and plots:
 // locale-free, always with a point.
@@ -18,6 +20,17 @@ std::string Trimmed(double value, int decimals);
 
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
+
+// An SWR: "infinite" where everything is reflected, not "inf".
+std::string SwrText(double swr, int decimals = 2);
+
+// An impedance, "185.03 +j26.47": the real part, then the sign text and
+// the size of the imaginary part.
+std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus = " +j",
+                          std::string_view minus = " -j");
+
+// The words of a line between any of `separators`, in order.
+std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators = " \t\r");
 
 // A JSON string literal.
 std::string JsonString(std::string_view text);

@@ -11,18 +11,8 @@ namespace corvanta::nec {
 
 namespace {
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == ','; };
-    while (i < line.size()) {
-        while (i < line.size() && space(line[i])) ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !space(line[i])) ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
+// Analysers' programs separate with spaces, tabs or commas.
+std::vector<std::string_view> Words(std::string_view line) { return SplitWords(line, " \t\r,"); }
 
 std::string Upper(std::string_view word) {
     std::string upper(word);

@@ -79,11 +79,9 @@ std::string RangeText(const std::vector<nec::Range>& ranges) {
     return text + " MHz";
 }
 
-std::string Ohms(std::complex<double> z) {
-    return nec::Fixed(z.real(), 1) + (z.imag() < 0 ? " −j" : " +j") + nec::Fixed(std::abs(z.imag()), 1) + " Ω";
-}
+std::string Ohms(std::complex<double> z) { return nec::ImpedanceText(z, 1, " +j", " −j") + " Ω"; }
 
-std::string SwrText(double swr) { return std::isfinite(swr) ? nec::Fixed(swr, 2) : "over 1000"; }
+std::string SwrText(double swr) { return nec::SwrText(swr); }
 
 std::string MeasuredLabel(const nec::Measurement& measured) {
     return "measured on " + nec::Trimmed(measured.referenceOhm, 3) + " Ω";

@@ -17,13 +17,12 @@ namespace {
 QString Html(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
 
 QString Ohms(std::complex<double> z) {
-    return Html(nec::Fixed(z.real(), 2)) + (z.imag() < 0 ? QStringLiteral(" \u2212 j") : QStringLiteral(" + j")) +
-           Html(nec::Fixed(std::abs(z.imag()), 2)) + QStringLiteral(" \u03a9");
+    return Html(nec::ImpedanceText(z, 2, " + j", " \u2212 j")) + QStringLiteral(" \u03a9");
 }
 
 QString SwrCell(std::optional<double> swr) {
     if (!swr) return QStringLiteral("\u2014");
-    return std::isfinite(*swr) ? Html(nec::Fixed(*swr, 2)) : QStringLiteral("over 1000");
+    return Html(nec::SwrText(*swr));
 }
 
 QString Ranges(const std::vector<nec::Range>& ranges) {
@@ -208,34 +207,18 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     return html;
 }
 
-bool ModelsDesign(const nec::ModelCheck& check, const Design& design, NumberFormat format) {
-    const nec::LoopModel& model = check.plan.model;
-    if ((design.sides == SideChoice::Four ? 4 : 3) != model.sides) return false;
-    const auto same = [&](Field field, double modelled) {
-        const Parsed<double> parsed = ParseDouble(design.Text(field), format);
-        return parsed && *parsed.value == modelled;
-    };
-    return same(Field::Frequency, model.designMHz) && same(Field::DiameterMm, model.radiusMm * 2) &&
-           same(Field::HeightMm, model.heightMm) && same(Field::SideMm, model.sideMm) &&
-           same(Field::GapMm, model.gapMm);
-}
-
 sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     const nec::CheckReport& r = check.report;
     const nec::SweepPoint& d = r.atDesign;
     const auto text = [](const std::string& s) { return QString::fromStdString(s); };
-    const auto swr = [](double value) {
-        return std::isfinite(value) ? QString::fromStdString(nec::Fixed(value, 2)) : QStringLiteral("over 1000");
-    };
+    const auto swr = [](double value) { return QString::fromStdString(nec::SwrText(value)); };
     sheet::ModelFigures figures;
     figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
                           .arg(text(nec::GroundName(check.plan.model.placement.ground)))
                           .arg(check.plan.model.TotalSegments())
                           .arg(text(nec::Shortest(d.mhz)));
     figures.rows.emplace_back(QStringLiteral("Where the lines join"),
-                              text(nec::Fixed(d.lines.real(), 2)) +
-                                  (d.lines.imag() < 0 ? QStringLiteral(" \u2212j") : QStringLiteral(" +j")) +
-                                  text(nec::Fixed(std::abs(d.lines.imag()), 2)) + QStringLiteral(" \u03a9"));
+                              text(nec::ImpedanceText(d.lines, 2, " +j", " \u2212j")) + QStringLiteral(" \u03a9"));
     figures.rows.emplace_back(QStringLiteral("SWR on 50 / 200 (4:1) / 300 \u03a9"),
                               swr(d.swrLines50) + QStringLiteral(" / ") + swr(d.swrLines200) +
                                   QStringLiteral(" / ") + swr(d.swrLines300));

@@ -21,11 +21,6 @@ QString DimensionsHtml(const Design& design);
 // the notes. Numbers as the report writes them.
 QString FiguresHtml(const nec::ModelCheck& check);
 
-// Whether the check modelled this design: the same side count and the same
-// numbers in its frequency, conductor and dimension fields (written with
-// `format`'s separator).
-bool ModelsDesign(const nec::ModelCheck& check, const Design& design, NumberFormat format);
-
 // The check's key figures and its SWR plot, for the build sheet.
 sheet::ModelFigures SheetFigures(const nec::ModelCheck& check);
 

@@ -588,7 +588,7 @@ std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFro
     return [&model, &main](const Design& design) {
         std::optional<sheet::ModelFigures> figures;
         const auto* window = qobject_cast<const ModelWindow*>(model.Window());
-        if (window && window->Check() && ModelsDesign(*window->Check(), design, main.Format())) {
+        if (window && window->Check() && nec::ChecksDesign(*window->Check(), WithPoint(design, main.Format()))) {
             figures = SheetFigures(*window->Check());
         }
         return figures;
