@@ -107,8 +107,10 @@ double Dimensions(QPainter& painter, double y, const Design& design) {
         {QStringLiteral("GAP"), Text(design, Field::Text20), Text(design, Field::Text19)},
         {QStringLiteral("300 OHM SERIES MATCH"), Text(design, Field::Text23), Text(design, Field::Text22)},
     }};
-    const std::array<Column, 3> columns = {{{0, 370, Qt::AlignLeft}, {370, 200, Qt::AlignRight},
-                                            {570, 290, Qt::AlignRight}}};
+    // The inch column ends the left half; the millimetres stand clear of the
+    // longest inch text the window writes (16.5839716393178).
+    const std::array<Column, 3> columns = {{{0, 360, Qt::AlignLeft}, {360, 180, Qt::AlignRight},
+                                            {560, 300, Qt::AlignRight}}};
     const auto row = [&](const std::array<QString, 3>& cells, const QFont& name, const QFont& number,
                          const QColor& colour) {
         for (std::size_t i = 0; i < cells.size(); ++i) {
