@@ -78,8 +78,12 @@ void WriteCsv(std::ostream& out, const CutList& list) {
     }
 }
 
-// A length text as a JSON number: positional, with a point.
-std::string Number(const std::string& text) { return ExactDecimal::FromText(text)->Text(); }
+// A length text as a JSON number: positional, with a point. The cut list's
+// texts are its own exact decimals; one that were not would be null.
+std::string Number(const std::string& text) {
+    const auto decimal = ExactDecimal::FromText(text);
+    return decimal ? decimal->Text() : "null";
+}
 
 void WriteJson(std::ostream& out, const CutList& list) {
     out << "{\n  \"pieces\": [";
