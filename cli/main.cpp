@@ -165,16 +165,23 @@ std::optional<std::string> ReadFile(const std::string& path) {
     return text.str();
 }
 
-// nec: the deck on standard output. check: the engine's verdict.
-int RunModel(const Invocation& invocation) {
+// The one design that nec, check and sheet work on; nothing, after the
+// failure is told, when it cannot be computed.
+std::optional<Design> DesignOf(const Invocation& invocation) {
     const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
-    Design design;
     try {
-        design = RunDesign(request);
+        return RunDesign(request);
     } catch (const RunTimeError& error) {
         std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
-        return kDesignFailed;
+        return std::nullopt;
     }
+}
+
+// nec: the deck on standard output. check: the engine's verdict.
+int RunModel(const Invocation& invocation) {
+    const std::optional<Design> computed = DesignOf(invocation);
+    if (!computed) return kDesignFailed;
+    const Design& design = *computed;
     try {
         nec::CheckOptions options = invocation.check;
         if (invocation.command == Command::Nec) {
@@ -251,14 +258,9 @@ int WriteSheet(const std::string& path, const Design& design, const CutList& lis
 
 // sheet: the cut list on standard output, or the whole sheet as PDF.
 int RunSheet(const Invocation& invocation) {
-    const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
-    Design design;
-    try {
-        design = RunDesign(request);
-    } catch (const RunTimeError& error) {
-        std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
-        return kDesignFailed;
-    }
+    const std::optional<Design> computed = DesignOf(invocation);
+    if (!computed) return kDesignFailed;
+    const Design& design = *computed;
     CutList list;
     try {
         list = MakeCutList(design);

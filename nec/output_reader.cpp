@@ -86,13 +86,7 @@ EngineOutput ReadOutput(std::string_view text) {
     enum class Section { None, Sources, Pattern };
     EngineOutput output;
     Section section = Section::None;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-
+    for (const std::string_view line : SplitLines(text)) {
         if (line.find("TOTAL SEGMENTS USED:") != std::string_view::npos) {
             output.totalSegments = static_cast<int>(*After(line, "TOTAL SEGMENTS USED:"));
         } else if (line.find("FREQUENCY :") != std::string_view::npos ||

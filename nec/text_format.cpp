@@ -37,6 +37,18 @@ std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view
     return Fixed(z.real(), decimals) + std::string(z.imag() < 0 ? minus : plus) + Fixed(std::abs(z.imag()), decimals);
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators) {
     std::vector<std::string_view> words;
     std::size_t start = line.find_first_not_of(separators);

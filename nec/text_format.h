@@ -29,6 +29,9 @@ std::string SwrText(double swr, int decimals = 2);
 std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus = " +j",
                           std::string_view minus = " -j");
 
+// The lines of a text, without their line feeds.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
 // The words of a line between any of `separators`, in order.
 std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators = " \t\r");
 

@@ -104,12 +104,7 @@ OnePortSweep ReadTouchstone(std::string_view text) {
     OnePortSweep sweep;
     std::optional<Options> options;
     std::size_t number = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 1;
+    for (const std::string_view line : SplitLines(text)) {
         ++number;
         const LineError fail(number, line);
         const std::string_view content = line.substr(0, line.find('!'));

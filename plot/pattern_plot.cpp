@@ -172,19 +172,13 @@ PatternLayout LayOutPattern(const nec::ModelCheck& check, const QRectF& area) {
 void DrawPatternPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check) {
     const nec::LoopModel& model = check.plan.model;
     const PatternLayout layout = LayOutPattern(check, area);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.fillRect(area, Qt::white);
-    painter.setFont(style::Font(style::kTitlePx, true));
-    painter.setPen(style::kInk);
     std::string where = nec::GroundName(model.placement.ground);
     if (model.placement.ground != nec::Ground::Free) {
         where = "centre " + nec::Trimmed(model.placement.heightM, 3) + " m over " + where;
     }
-    painter.drawText(QRectF(area.left(), area.top() + 4, area.width(), 24), Qt::AlignHCenter | Qt::AlignTop,
-                     style::Text(nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) +
-                                 "-sided loop, " + where + ": radiation pattern (NEC-2, nec2c)"));
+    style::BeginPlot(painter, area,
+                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
+                         where + ": radiation pattern (NEC-2, nec2c)");
     if (!layout.drawable) {
         painter.setFont(style::Font(style::kTextPx));
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("The check has no pattern."));

@@ -32,6 +32,17 @@ QFont Font(int pixelSize, bool bold) {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+void BeginPlot(QPainter& painter, const QRectF& area, const std::string& title) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(area, Qt::white);
+    painter.setFont(Font(kTitlePx, true));
+    painter.setPen(kInk);
+    painter.drawText(QRectF(area.left(), area.top() + 4, area.width(), 24), Qt::AlignHCenter | Qt::AlignTop,
+                     Text(title));
+}
+
 LabelRows::LabelRows(QRectF band, int rows, const QFont& font)
     : band_(band), rows_(rows), font_(font), taken_(static_cast<std::size_t>(rows)) {}
 

@@ -30,6 +30,10 @@ inline const QColor kMuted{0x70, 0x70, 0x70};
 
 QString Text(const std::string& text);
 
+// Begins a plot: saves the painter (the caller restores it), smooths lines
+// and text, whitens the area and writes the title across its top.
+void BeginPlot(QPainter& painter, const QRectF& area, const std::string& title);
+
 // Labels in rows, each as near its wanted place as the labels before it
 // allow; a label that finds no room is left out.
 class LabelRows {

@@ -333,17 +333,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     const nec::CheckReport& report = check.report;
     const nec::LoopModel& model = check.plan.model;
     const SweepLayout layout = LayOutSweep(check, area);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.fillRect(area, Qt::white);
-
-    painter.setFont(style::Font(style::kTitlePx, true));
-    painter.setPen(style::kInk);
-    const QString title = style::Text(nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) +
-                                      "-sided loop, " + nec::GroundName(model.placement.ground) +
-                                      ": SWR and impedance (NEC-2, nec2c)");
-    painter.drawText(QRectF(area.left(), area.top() + 4, area.width(), 24), Qt::AlignHCenter | Qt::AlignTop, title);
+    style::BeginPlot(painter, area,
+                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
+                         nec::GroundName(model.placement.ground) + ": SWR and impedance (NEC-2, nec2c)");
     if (!layout.drawable) {
         painter.setFont(style::Font(style::kTextPx));
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("A sweep of one point has no curves."));
