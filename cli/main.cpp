@@ -4,8 +4,8 @@
 // status: 0 done, 1 a design, the model, the engine or a file failed (the
 // message names the option and its text), 2 the command line is not
 // understood (a height the ground cannot hold included), 3 the engine's
-// answer failed a sanity check, 128 + the signal when Ctrl+C or SIGTERM
-// stopped a check.
+// answer failed a sanity check, 128 + the signal when Ctrl+C, SIGTERM or
+// SIGHUP (the terminal closed) stopped a check.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -88,9 +88,10 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     return texts;
 }
 
-// Ctrl+C or SIGTERM during a check stops it: the engines are killed, their
-// files go, and the program ends with 128 + the signal, as a shell reports
-// one. A signal handler may not take a lock, and std::stop_source's
+// Ctrl+C, SIGTERM or SIGHUP (the terminal closed) during a check stops it:
+// the engines are killed, their files go, and the program ends with 128 +
+// the signal, as a shell reports one. Left to its default, SIGHUP would end
+// the program on the spot and leave the temporary folder behind. A signal handler may not take a lock, and std::stop_source's
 // request_stop may (it runs the stop's callbacks), so the handler only
 // records the signal and writes a byte into a pipe; a watcher thread wakes
 // on that byte and asks for the stop.
@@ -146,7 +147,7 @@ public:
     int Signal() const { return caught; }
 
 private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM};
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
     int pipe_[2] = {-1, -1};
     std::stop_source stop_;
     std::jthread watcher_;

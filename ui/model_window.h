@@ -27,7 +27,6 @@
 #include "sheet/build_sheet.h"
 
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -38,6 +37,7 @@ class QTextBrowser;
 namespace corvanta::ui {
 
 class CheckJob;
+class DecimalBox;
 class FileDialog;
 class SecondaryWindow;
 class MainWindow;
@@ -120,7 +120,7 @@ private:
 
     QLabel* design_ = nullptr;
     QComboBox* ground_ = nullptr;
-    QDoubleSpinBox* height_ = nullptr;
+    DecimalBox* height_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -324,9 +326,11 @@ bool EngineRunning(const std::string& mark) {
     return false;
 }
 
-// Ctrl+C and SIGTERM during a check with an engine that hangs: the engine
-// goes at once, its files with it, and the program ends as a shell reports
-// the signal, 128 + its number.
+// Ctrl+C, SIGTERM and SIGHUP during a check with an engine that hangs:
+// the engine goes at once, its files with it, and the program ends as a
+// shell reports the signal, 128 + its number. SIGHUP comes when the
+// terminal closes; by default it would end the program on the spot and
+// leave the folder behind.
 TEST(CliCheck, ASignalStopsTheCheck) {
     const std::filesystem::path root =
         std::filesystem::path(::testing::TempDir()) / ("corvanta-cli-signal-" + std::to_string(getpid()));
@@ -338,7 +342,7 @@ TEST(CliCheck, ASignalStopsTheCheck) {
     std::filesystem::create_symlink(CORVANTA_STAND_IN_ENGINE, bin / "nec2c");
     const std::string mark = "CORVANTA_CLI_SIGNAL_TEST=" + std::to_string(getpid());
 
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         std::vector<std::string> variables = {mark, "CORVANTA_STAND_IN=hang", "TMPDIR=" + temporary.string()};
         for (char** v = environ; *v; ++v) {
