@@ -1,6 +1,6 @@
 #pragma once
 
-// One model check run off the GUI thread, shaped as a job: a percent, a
+// One model check run off the GUI thread, shaped as a job: its progress, a
 // kill, a result. start() hands nec::RunCheck to a thread of its own, whose
 // stop token is the check's; the frequencies answered and the end come
 // back to the GUI thread as queued signals. stop() asks the engines to
@@ -29,10 +29,11 @@ public:
     void start();
     bool isRunning() const { return running_; }
 
-    // Frequencies answered so far, of `total`; both 0 until the first.
+    // Frequencies answered so far, of `total`; both 0 until the first. The
+    // progress is counted in frequencies, as the window shows it ("12 of
+    // 101"), rather than as a percent.
     int done() const { return done_; }
     int total() const { return total_; }
-    int percent() const { return total_ > 0 ? done_ * 100 / total_ : 0; }
 
     // Asks the engines to stop; `finished` follows when the thread ends.
     void stop();

@@ -355,7 +355,7 @@ TEST(CliCheck, ASignalStopsTheCheck) {
         environment.push_back(nullptr);
 
         std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3",
-                                          "--sweep", "146:146:1", "--timeout", "600"};
+                                          "--sweep", "146:146:1", "--timeout", "60"};
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);

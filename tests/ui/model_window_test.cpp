@@ -27,6 +27,7 @@
 
 #include "tests/nec/failure_samples.h"
 #include "tests/ui/test_program.h"
+#include "ui/check_job.h"
 #include "ui/failure_words.h"
 #include "ui/plot_view.h"
 
@@ -386,6 +387,39 @@ private slots:
             QVERIFY(in<QPushButton>("saveDeck")->isEnabled());
         }
         QVERIFY(program_->reporter.failures.isEmpty());
+    }
+
+    // The job on its own: Stop ends it with a Stopped failure and its
+    // progress as it stood; a job destroyed mid-run takes its engines with
+    // it and says nothing after it is gone.
+    void aJobStopsAndGoesWithItsEngines() {
+        useEngine("hang");
+        nec::CheckOptions options;
+        options.program = CORVANTA_STAND_IN_ENGINE;
+        options.jobs = 1;
+        options.sweepPoints = 3;
+        const Design design = RunDesign({"146", SideChoice::Three, std::nullopt});
+
+        CheckJob stopped(design, options);
+        QSignalSpy finished(&stopped, &CheckJob::finished);
+        stopped.start();
+        QVERIFY(stopped.isRunning());
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        stopped.stop();
+        QVERIFY(finished.wait(kRunLimitMs));
+        QVERIFY(!stopped.isRunning());
+        QVERIFY(!stopped.check());
+        QVERIFY(stopped.failure());
+        QCOMPARE(stopped.failure()->Kind(), nec::FailureKind::Stopped);
+        QTRY_COMPARE(MarkedProcesses(), 0);
+
+        auto gone = std::make_unique<CheckJob>(design, options);
+        QSignalSpy quiet(gone.get(), &CheckJob::finished);
+        gone->start();
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        gone.reset();
+        QTRY_COMPARE(MarkedProcesses(), 0);
+        QCOMPARE(quiet.size(), 0);
     }
 
     // Every kind of the model library's failure in the window's words,
