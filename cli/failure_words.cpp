@@ -21,7 +21,8 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
     case nec::FailureKind::EngineCrashed:
     case nec::FailureKind::EngineFailed:
     case nec::FailureKind::Stopped:
-    case nec::FailureKind::Answer: break;
+    case nec::FailureKind::Answer:
+    case nec::FailureKind::System: break;
     }
     return failure.what();
 }

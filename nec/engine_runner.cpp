@@ -5,10 +5,12 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
 #include <stop_token>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -80,6 +82,16 @@ Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
     return Failure(std::move(facts));
 }
 
+// The engines' folder; the system refusing it (a full disk, a TMPDIR that
+// is not there) ends the check like any other failure.
+std::unique_ptr<TemporaryDirectory> EnginesFolder() {
+    try {
+        return std::make_unique<TemporaryDirectory>("corvanta-nec");
+    } catch (const std::system_error& error) {
+        throw Failure(FailureKind::System, error.what());
+    }
+}
+
 }  // namespace
 
 int JobCount(int jobs) {
@@ -92,7 +104,8 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
     if (!FindProgram(settings.program)) {
         throw EngineFailure(settings.program, {ProcessOutcome::End::NotFound, 0}, {}, {});
     }
-    TemporaryDirectory directory("corvanta-nec");
+    const std::unique_ptr<TemporaryDirectory> folder = EnginesFolder();
+    const TemporaryDirectory& directory = *folder;
     const auto deadline =
         std::chrono::steady_clock::now() +
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);

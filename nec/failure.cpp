@@ -35,7 +35,8 @@ std::string Describe(const FailureFacts& facts) {
     };
     switch (facts.kind) {
     case FailureKind::Model:
-    case FailureKind::Answer: return facts.detail;
+    case FailureKind::Answer:
+    case FailureKind::System: return facts.detail;
     case FailureKind::TooNearGround:
         return facts.detail + "; the ground model holds the loop from " + Fixed(facts.limit.value_or(0), 3) +
                " m up";

@@ -24,6 +24,7 @@ enum class FailureKind {
     Stopped,           // the caller asked for the stop
     Answer,            // the engine's answer is not what was asked for, or does not read; `detail`
     Measurement,       // a measured sweep that does not read: `line` (0: the file as a whole), `detail`, `text`
+    System,            // the system refused what the check needs (its temporary folder); `detail` its words
 };
 
 struct FailureFacts {
@@ -69,6 +70,7 @@ Failure StoppedFailure();
 //     EngineFailed, nec2c, status 1, said "GW card" -> nec2c failed on the model (exit status 1); it said:\n  GW card
 //     Measurement, line 4, "a number does not read", "147 0.1 oops" -> line 4: a number does not read: "147 0.1 oops"
 //     TooNearGround, "at a height of ...", limit 0.37 -> at a height of ...; the ground model holds the loop from 0.370 m up
+//     System, "cannot make a temporary directory /tmp/x: No space left on device" -> the same
 std::string Describe(const FailureFacts& facts);
 
 }  // namespace corvanta::nec

@@ -21,6 +21,7 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
     case nec::FailureKind::EngineFailed: return QStringLiteral("The engine failed: %1").arg(said);
     case nec::FailureKind::Stopped: return QStringLiteral("The check was stopped.");
     case nec::FailureKind::Answer: return QStringLiteral("The engine's answer could not be read: %1").arg(said);
+    case nec::FailureKind::System: return QStringLiteral("The check could not start: %1").arg(said);
     case nec::FailureKind::Measurement:
         return QStringLiteral("%1 was not loaded: %2")
             .arg(file.isEmpty() ? QStringLiteral("The measurement") : file, said);

@@ -289,6 +289,7 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
         {"the model check was stopped", 1},
         {"the engine's output has no segment count", 1},
         {"line 4: a number does not read: \"147 0.1 oops\"", 1},
+        {"cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or directory", 1},
     };
     const auto samples = nec::testing::FailureSamples();
     ASSERT_EQ(std::size(expected), nec::testing::kFailureKinds);
@@ -298,7 +299,7 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
         EXPECT_EQ(ExitStatusOf(samples[i]), expected[i].status);
     }
     // A measurement's failure names its file first.
-    EXPECT_EQ(FailureWords(samples.back(), "sweep.s1p"), "sweep.s1p: line 4: a number does not read: \"147 0.1 oops\"");
+    EXPECT_EQ(FailureWords(samples.at(9), "sweep.s1p"), "sweep.s1p: line 4: a number does not read: \"147 0.1 oops\"");
     EXPECT_EQ(AdviceWords(nec::Advice::FinerSweep), "a finer --sweep places a resonance better");
 }
 

@@ -154,6 +154,19 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
         EXPECT_EQ(error.Kind(), FailureKind::EngineMissing);
         EXPECT_EQ(error.Facts().program, "nec2c-that-is-not-installed");
     }
+
+    // A TMPDIR that is not there: the system's words, as a failure of the
+    // check like the others.
+    setenv("TMPDIR", "/nonexistent-corvanta-folder", 1);
+    try {
+        RunCheck(Awg20(SideChoice::Three), Short(1));
+        ADD_FAILURE() << "no error";
+    } catch (const Failure& error) {
+        EXPECT_EQ(error.Kind(), FailureKind::System);
+        EXPECT_NE(std::string(error.what()).find("/nonexistent-corvanta-folder/corvanta-nec-"), std::string::npos)
+            << error.what();
+    }
+    unsetenv("TMPDIR");
 }
 
 }  // namespace

@@ -44,9 +44,12 @@ inline std::vector<Failure> FailureSamples() {
     line.line = 4;
     line.text = "147 0.1 oops";
     samples.emplace_back(line);
+    samples.emplace_back(Facts(FailureKind::System,
+                               "cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or "
+                               "directory"));
     return samples;
 }
 
-inline constexpr std::size_t kFailureKinds = static_cast<std::size_t>(FailureKind::Measurement) + 1;
+inline constexpr std::size_t kFailureKinds = static_cast<std::size_t>(FailureKind::System) + 1;
 
 }  // namespace corvanta::nec::testing

@@ -22,6 +22,7 @@ TEST(Failure, DescribesEveryKindInItsOwnWords) {
         "the model check was stopped",
         "the engine's output has no segment count",
         "line 4: a number does not read: \"147 0.1 oops\"",
+        "cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or directory",
     };
     const auto samples = testing::FailureSamples();
     ASSERT_EQ(samples.size(), testing::kFailureKinds);

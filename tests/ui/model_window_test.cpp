@@ -452,6 +452,9 @@ private slots:
                                      << "sweep.s1p was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
         QTest::newRow("measurement, no file")
             << 9 << "" << "The measurement was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
+        QTest::newRow("system") << 10 << ""
+                                << "The check could not start: cannot make a temporary directory "
+                                   "/nowhere/corvanta-nec-XXXXXX: No such file or directory";
     }
 
     void failureWordsOfEveryKind() {
