@@ -91,10 +91,12 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
 // Ctrl+C, SIGTERM or SIGHUP (the terminal closed) during a check stops it:
 // the engines are killed, their files go, and the program ends with 128 +
 // the signal, as a shell reports one. Left to its default, SIGHUP would end
-// the program on the spot and leave the temporary folder behind. A signal handler may not take a lock, and std::stop_source's
-// request_stop may (it runs the stop's callbacks), so the handler only
-// records the signal and writes a byte into a pipe; a watcher thread wakes
-// on that byte and asks for the stop.
+// the program on the spot and leave the temporary folder behind.
+//
+// A signal handler may not take a lock, and std::stop_source's request_stop
+// may (it runs the stop's callbacks), so the handler only records the
+// signal and writes a byte into a pipe; a watcher thread wakes on that byte
+// and asks for the stop. Outside a check the signals keep their defaults.
 int wakeWatcher = -1;              // the pipe's writing end, for the handler
 volatile std::sig_atomic_t caught = 0;
 
@@ -308,7 +310,7 @@ int RunModel(const Invocation& invocation) {
         if (status == kUsage) std::cerr << ShortUsage();
         return status;
     } catch (const std::exception& error) {
-        // The system refused (a temporary folder, memory).
+        // The system refused (memory, a file the report goes to).
         Tell(error.what());
     }
     return kDesignFailed;
