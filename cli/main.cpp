@@ -211,6 +211,14 @@ int RunModel(const Invocation& invocation) {
                 return kDesignFailed;
             }
         }
+        // More engines than cores or runs would only wait: say so, and
+        // run what helps. The report is the same either way.
+        const nec::JobLimit jobs = nec::LimitJobs(nec::PlanCheck(design, options), options.jobs);
+        if (options.jobs > jobs.used) {
+            std::cerr << "corvanta-cli: --jobs " << options.jobs << ": " << jobs.used
+                      << (jobs.used == 1 ? " engine runs" : " engines run") << " at a time, "
+                      << (jobs.used == jobs.cores ? "one a core" : "one a run of the check") << '\n';
+        }
         CatchInterrupts();
         options.stop = &interrupted;
         nec::ModelCheck check = nec::RunCheck(design, options);
@@ -232,6 +240,16 @@ int RunModel(const Invocation& invocation) {
         return check.report.Sane() ? 0 : kModelInsane;
     } catch (const nec::PlacementError& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
+        return kUsage;
+    } catch (const nec::SegmentLimitError& error) {
+        const int fewest = error.FewestPerGap(), most = error.MostPerGap();
+        const std::string remedy =
+            fewest > most    ? "leave --segments-per-gap out"
+            : fewest == most ? "give --segments-per-gap " + std::to_string(most)
+                             : "give --segments-per-gap from " + std::to_string(fewest) + " to " + std::to_string(most);
+        std::cerr << "corvanta-cli: --segments-per-gap " << invocation.check.segmentsPerGap << ": " << error.Reason()
+                  << ": " << remedy << '\n'
+                  << ShortUsage();
         return kUsage;
     } catch (const nec::EngineStopped& error) {
         std::cerr << "corvanta-cli: " << error.what() << '\n';

@@ -40,6 +40,7 @@ std::optional<int> Segments(double length, double target, double shortest, doubl
 
 struct Segmentation {
     int vertical, edge;
+    double shortest;  // mm
 };
 
 std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii,
@@ -50,7 +51,32 @@ std::optional<Segmentation> Segment(const LoopModel& m, double target, double ra
     const auto vertical = Segments(m.heightMm, target, shortest, longest, true);
     const auto edge = Segments(m.sideMm, target, shortest, longest, false);
     if (!vertical || !edge) return std::nullopt;
-    return Segmentation{*vertical, *edge};
+    return Segmentation{*vertical, *edge, std::min(m.heightMm / *vertical, m.sideMm / *edge)};
+}
+
+// Segments the gap's length divided by `perGap`, as asked, not pulled back
+// to what the ordinary kernel holds: that would give one model for every
+// count. A count whose segments are too short even for the extended kernel,
+// or that the sweep's wavelength already makes shorter, is refused.
+std::optional<Segmentation> Finer(const LoopModel& m, int perGap, double longest, double highestMHz) {
+    const double target = m.gapMm / perGap;
+    const double shortest = kExtendedKernelRadii * m.radiusMm;
+    const int fewest = std::max(2, static_cast<int>(std::ceil(m.gapMm / longest)));
+    const int most = static_cast<int>(std::floor(m.gapMm / shortest));
+    const std::string segments =
+        "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) + " mm gap in " + std::to_string(perGap) + ")";
+    if (target < shortest) {
+        throw SegmentLimitError(segments + " would be under " + Fixed(kExtendedKernelRadii, 0) + " wire radii (" +
+                                    Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds",
+                                fewest, most);
+    }
+    if (target > longest) {
+        throw SegmentLimitError(segments + " are longer than the " + Fixed(longest, 3) +
+                                    " mm, a twentieth of a wavelength at " + Trimmed(highestMHz, 6) +
+                                    " MHz, that the sweep already gives them",
+                                fewest, most);
+    }
+    return Segment(m, target, kExtendedKernelRadii, longest);
 }
 
 void CheckClearance(const LoopModel& m) {
@@ -69,6 +95,17 @@ void CheckClearance(const LoopModel& m) {
 }
 
 }  // namespace
+
+SegmentLimitError::SegmentLimitError(const std::string& reason, int fewestPerGap, int mostPerGap)
+    : ModelError(reason + "; " +
+                 (fewestPerGap > mostPerGap
+                      ? std::string("no count above 1 can be modelled here")
+                      : "the gap's length may be cut into " + std::to_string(fewestPerGap) +
+                            (fewestPerGap == mostPerGap ? "" : " to " + std::to_string(mostPerGap)) +
+                            " segments here")),
+      reason_(reason),
+      fewestPerGap_(fewestPerGap),
+      mostPerGap_(mostPerGap) {}
 
 PlacementError::PlacementError(const std::string& reason, double lowestHeightM)
     : ModelError(reason + ": give a --height of " + Fixed(lowestHeightM, 3) + " m or more"),
@@ -94,11 +131,15 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     highestMHz = std::max(highestMHz, m.designMHz);
 
     const double longest = kLongestSegmentWavelengths * kSpeedOfLight / highestMHz * 1000;
-    const double target = m.gapMm / segmentsPerGap;
-    std::optional<Segmentation> segments = Segment(m, target, kThinWireRadii, longest);
-    if (!segments) {
-        segments = Segment(m, target, kExtendedKernelRadii, longest);
-        m.kernel = Kernel::Extended;
+    std::optional<Segmentation> segments;
+    if (segmentsPerGap > 1) {
+        segments = Finer(m, segmentsPerGap, longest, highestMHz);
+    } else {
+        segments = Segment(m, m.gapMm, kThinWireRadii, longest);
+        if (!segments) {
+            segments = Segment(m, m.gapMm, kExtendedKernelRadii, longest);
+            m.kernel = Kernel::Extended;
+        }
     }
     if (!segments) {
         throw ModelError("the conductor is too thick to model: segments must be at least " +
@@ -108,6 +149,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
                          "wavelength at " + Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) +
                          " mm)");
     }
+    if (segmentsPerGap > 1 && segments->shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     m.verticalSegments = segments->vertical;
     m.edgeSegments = segments->edge;
 

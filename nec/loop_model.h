@@ -54,6 +54,29 @@ private:
     double lowestHeightM_;
 };
 
+// Segments the gap's length divided by a count that cannot be modelled:
+// under what even the extended kernel holds, or no shorter than the sweep's
+// wavelength already makes them, so that the model would not change. The
+// message says why without naming an option; a front end words it from
+// Reason(), FewestPerGap() and MostPerGap().
+class SegmentLimitError : public ModelError {
+public:
+    SegmentLimitError(const std::string& reason, int fewestPerGap, int mostPerGap);
+
+    // "segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire
+    // radii (3.252 mm), the least the extended thin-wire kernel holds"
+    const std::string& Reason() const { return reason_; }
+    // The counts above 1 that can be modelled here, from the fewest to the
+    // most; none when the fewest is above the most.
+    int FewestPerGap() const { return fewestPerGap_; }
+    int MostPerGap() const { return mostPerGap_; }
+
+private:
+    std::string reason_;
+    int fewestPerGap_;
+    int mostPerGap_;
+};
+
 struct Placement {
     Ground ground = Ground::Free;
     double heightM = 0;  // of the loop's centre over ground (not for free space)
@@ -86,8 +109,12 @@ struct LoopModel {
 // not a positive number.
 double DesignMHz(const Design& design);
 
-// The model of a design for a sweep up to `highestMHz`, segments about the
-// gap's length divided by `segmentsPerGap`. Throws ModelError, or
+// The model of a design for a sweep up to `highestMHz`. With
+// `segmentsPerGap` 1 the segments are about the gap's length, within what
+// the kernels and the sweep's wavelength allow; with more they are the gap's
+// length divided by it, on the extended kernel when the thin-wire one does
+// not hold them, so that every count gives a model of its own. Throws
+// ModelError, SegmentLimitError for a count that cannot do that, or
 // PlacementError for a height the ground model cannot handle.
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);
