@@ -74,12 +74,18 @@ std::string MeasuredText(const Measurement& m) {
     if (const auto shift = m.ShiftMHz()) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
     }
-    text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) + " at " +
-            Fixed(m.minSwrMHz, 3) + " MHz; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
+    text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) +
+            (m.minSwrAtEdge ? " at the edge of the measurement (" + Fixed(m.minSwrMHz, 3) + " MHz)"
+                            : " at " + Fixed(m.minSwrMHz, 3) + " MHz") +
+            "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     if (m.trim) {
         text += "  trim: HEIGHT, SIDE and GAP times " + Fixed(m.trim->scale, 5) + " bring the built loop to "
                 "resonance at the design frequency\n  HEIGHT " + size(m.trim->heightMm) + ", SIDE " +
                 size(m.trim->sideMm) + ", GAP " + size(m.trim->gapMm) + "\n";
+        if (m.assumesDesignLengths) {
+            text += "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
+                    "its own lengths scaled by the same factor\n";
+        }
     }
     for (const std::string& note : m.notes) text += "  note: " + note + "\n";
     return text;
@@ -93,8 +99,10 @@ std::string MeasuredJson(const Measurement& m) {
                        ", \"shift_percent\": " + OptionalJson(m.ShiftPercent(), 3) +
                        ", \"min_swr\": " + SwrJson(m.minSwr) +
                        ", \"min_swr_mhz\": " + JsonNumber(m.minSwrMHz, 4) +
+                       ", \"min_swr_at_edge\": " + (m.minSwrAtEdge ? "true" : "false") +
                        ", \"model_min_swr_mhz\": " + OptionalJson(m.modelMinSwrMHz, 4) +
                        ", \"reference_ohm\": " + Trimmed(m.referenceOhm, 6) +
+                       ", \"assumes_design_lengths\": " + (m.assumesDesignLengths ? "true" : "false") +
                        ", \"trim_scale\": " + (m.trim ? JsonNumber(m.trim->scale, 6) : "null") + ", \"trimmed\": ";
     if (m.trim) {
         const Trim& t = *m.trim;
