@@ -28,6 +28,9 @@ constexpr long kGraceMs = 300;
 // ends them at once; this only bounds the wait where the children cannot be
 // listed (a kernel without /proc/<pid>/task/<tid>/children).
 constexpr long kGiveUpMs = 2000;
+// The signals a caller may handle or ignore: the keeper ignores them, the
+// program gets their defaults back.
+constexpr int kResetSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGUSR1, SIGUSR2};
 // Output chunks read between looks at the clock and the stop, so that a
 // flood cannot keep the reader past the deadline.
 constexpr int kReadsBetweenLooks = 16;
@@ -149,7 +152,7 @@ bool KeepOnly(const KeeperStart& start, int& control, int& report) {
     // The program starts with the signals as a shell would give them.
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM}) ::sigaction(signal, &standard, nullptr);
+    for (int signal : kResetSignals) ::sigaction(signal, &standard, nullptr);
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -169,9 +172,13 @@ void Tell(int report, KeeperReport what) {
     // the caller handles, from ending it before it has stopped them.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     ::setpgid(0, 0);
+    // The caller's handlers must not run here (they would write to its
+    // descriptors, whose numbers may be the keeper's own now), and no
+    // signal may end the keeper before it has stopped what it holds: it
+    // ends when told, or when the caller goes.
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &ignore, nullptr);
+    for (int signal : kResetSignals) ::sigaction(signal, &ignore, nullptr);
     int control = -1, report = -1;
     if (!KeepOnly(start, control, report)) {
         if (report >= 0) Tell(report, {KeeperReport::How::NotStarted, errno});
