@@ -1,11 +1,11 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/design_run.h"
+#include "nec/failure.h"
 
 // The model of a designed loop: two horizontal regular polygons of edge
 // SIDE, HEIGHT apart, joined corner to corner by verticals whose middle
@@ -28,54 +28,6 @@ inline constexpr double kSpeedOfLight = 299.792458;  // metres times MHz
 
 // The copper conductivity the model gives the wire, in S/m.
 inline constexpr double kCopperConductivity = 5.8e7;
-
-// The model could not be made faithfully (a conductor too thick for its
-// segments, a frequency or size that is not positive).
-class ModelError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The loop placed where the ground model cannot hold it: a usage error.
-// what() ends with the remedy in the command line's words; a window says it
-// in its own from Reason() and LowestHeightM().
-class PlacementError : public ModelError {
-public:
-    PlacementError(const std::string& reason, double lowestHeightM);
-
-    // "at a height of 0.36 m the lowest wire is 0.1 mm above the ground; ..."
-    const std::string& Reason() const { return reason_; }
-    // The lowest height that the ground model holds, in metres, to the
-    // millimetre above.
-    double LowestHeightM() const { return lowestHeightM_; }
-
-private:
-    std::string reason_;
-    double lowestHeightM_;
-};
-
-// Segments the gap's length divided by a count that cannot be modelled:
-// under what even the extended kernel holds, or no shorter than the sweep's
-// wavelength already makes them, so that the model would not change. The
-// message says why without naming an option; a front end words it from
-// Reason(), FewestPerGap() and MostPerGap().
-class SegmentLimitError : public ModelError {
-public:
-    SegmentLimitError(const std::string& reason, int fewestPerGap, int mostPerGap);
-
-    // "segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire
-    // radii (3.252 mm), the least the extended thin-wire kernel holds"
-    const std::string& Reason() const { return reason_; }
-    // The counts above 1 that can be modelled here, from the fewest to the
-    // most; none when the fewest is above the most.
-    int FewestPerGap() const { return fewestPerGap_; }
-    int MostPerGap() const { return mostPerGap_; }
-
-private:
-    std::string reason_;
-    int fewestPerGap_;
-    int mostPerGap_;
-};
 
 struct Placement {
     Ground ground = Ground::Free;
@@ -105,25 +57,25 @@ struct LoopModel {
     double ClearanceMm() const { return placement.heightM * 1000 - heightMm / 2 - radiusMm; }
 };
 
-// The design frequency as the design shows it; throws ModelError when it is
-// not a positive number.
+// The design frequency as the design shows it; throws a Model failure when
+// it is not a positive number.
 double DesignMHz(const Design& design);
 
 // The model of a design for a sweep up to `highestMHz`. With
 // `segmentsPerGap` 1 the segments are about the gap's length, within what
 // the kernels and the sweep's wavelength allow; with more they are the gap's
 // length divided by it, on the extended kernel when the thin-wire one does
-// not hold them, so that every count gives a model of its own. Throws
-// ModelError, SegmentLimitError for a count that cannot do that, or
-// PlacementError for a height the ground model cannot handle.
+// not hold them, so that every count gives a model of its own. Throws a
+// Model failure, SegmentsPerGap for a count that cannot do that, or
+// TooNearGround for a height the ground model cannot handle.
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);
 
 // The same loop with HEIGHT, SIDE and GAP times `scale`, the conductor and
 // the segment counts as they were, so that it is modelled as the design is;
-// the extended kernel where the shorter segments need it. Throws ModelError
-// when they would be too short even for that, PlacementError when the loop
-// would come too near the ground.
+// the extended kernel where the shorter segments need it. Throws a Model
+// failure when they would be too short even for that, TooNearGround when
+// the loop would come too near the ground.
 LoopModel Scaled(const LoopModel& model, double scale);
 
 // The same loop with every segment half as long, the gap two segments, for

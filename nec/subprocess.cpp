@@ -343,7 +343,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
     bool reportClosed = false;
     while (!said && !reportClosed) {
         if (!stopped) {
-            if (limits.stop && limits.stop->load()) {
+            if (limits.stop.stop_requested()) {
                 stopped = ProcessOutcome::End::Stopped;
             } else if (std::chrono::steady_clock::now() >= limits.deadline) {
                 stopped = ProcessOutcome::End::TimedOut;

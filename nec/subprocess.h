@@ -1,10 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -35,7 +35,7 @@ inline constexpr std::size_t kKeptOutputBytes = 4096;
 
 struct ProcessLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-    const std::atomic<bool>* stop = nullptr;  // set it to stop the process at once
+    std::stop_token stop;  // a stop request kills the process at once
 };
 
 // The program's full path: `name` itself when it holds a slash, else the
