@@ -41,8 +41,8 @@ std::string AdviceWords(nec::Advice advice) {
 }
 
 int ExitStatusOf(const nec::Failure& failure) {
-    return failure.Kind() == nec::FailureKind::TooNearGround || failure.Kind() == nec::FailureKind::SegmentsPerGap ? 2
-                                                                                                               : 1;
+    const nec::FailureKind kind = failure.Kind();
+    return kind == nec::FailureKind::TooNearGround || kind == nec::FailureKind::SegmentsPerGap ? 2 : 1;
 }
 
 }  // namespace corvanta::cli

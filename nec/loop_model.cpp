@@ -67,16 +67,17 @@ std::optional<Segmentation> Finer(const LoopModel& m, int perGap, double longest
     facts.count = perGap;
     facts.fewest = std::max(2, static_cast<int>(std::ceil(m.gapMm / longest)));
     facts.most = static_cast<int>(std::floor(m.gapMm / shortest));
-    const std::string segments =
-        "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) + " mm gap in " + std::to_string(perGap) + ")";
+    const std::string segments = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) +
+                                 " mm gap in " + std::to_string(perGap) + ")";
     if (target < shortest) {
         facts.detail = segments + " would be under " + Fixed(kExtendedKernelRadii, 0) + " wire radii (" +
                        Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds";
         throw Failure(std::move(facts));
     }
     if (target > longest) {
-        facts.detail = segments + " are longer than the " + Fixed(longest, 3) + " mm, a twentieth of a wavelength at " +
-                       Trimmed(highestMHz, 6) + " MHz, that the sweep already gives them";
+        facts.detail = segments + " are longer than the " + Fixed(longest, 3) +
+                       " mm, a twentieth of a wavelength at " + Trimmed(highestMHz, 6) +
+                       " MHz, that the sweep already gives them";
         throw Failure(std::move(facts));
     }
     return Segment(m, target, kExtendedKernelRadii, longest);
