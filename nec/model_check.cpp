@@ -53,7 +53,7 @@ JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
     limit.cores = CoreCount();
     limit.used = std::min(JobCount(jobs), limit.cores);
     // The convergence run and the pattern's run come before the slices.
-    const auto runsFor = [&](int engines) { return (plan.refined ? 2 : 1) + SliceCount(plan, engines); };
+    const auto runsFor = [&](int engines) { return (plan.second && plan.second->halved ? 2 : 1) + SliceCount(plan, engines); };
     limit.used = std::max(1, std::min(limit.used, runsFor(limit.used)));
     limit.runs = runsFor(limit.used);
     return limit;
