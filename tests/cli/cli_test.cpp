@@ -136,7 +136,7 @@ TEST(CliTable, BandsGiveEdgesAndCentre) {
     EXPECT_TRUE(sweepRows[9].starts_with("3,148,"));
 
     const Outcome list = RunCli({"bands"});
-    EXPECT_EQ(Lines(list.out).size(), 8U);
+    EXPECT_EQ(Lines(list.out).size(), 18U);  // a header and 17 bands, 160 m to 23 cm
 }
 
 struct ErrorCase {
