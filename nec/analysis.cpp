@@ -287,14 +287,14 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
         const std::complex<double> fine = GapImpedance(*answers.secondAtDesign, second->model.gapSegments);
         convergence.impedanceChangePercent = std::abs(fine - coarse) / std::abs(coarse) * 100;
     }
-    const std::optional<double> resonance = NearestTo(report.resonancesMHz, model.designMHz);
-    if (second && resonance && !answers.secondSweep.empty()) {
+    const std::optional<double> nearest = NearestTo(report.resonancesMHz, model.designMHz);
+    if (second && nearest && !answers.secondSweep.empty()) {
         std::vector<double> reactance;
         for (const FrequencyResult& f : answers.secondSweep) {
             reactance.push_back(GapImpedance(f, second->model.gapSegments).imag());
         }
         if (const auto moved = ResonanceOfShortSweep(answers.secondMHz, reactance, convergence.resonanceExtrapolated)) {
-            convergence.resonanceMovePercent = std::abs(*moved / *resonance - 1) * 100;
+            convergence.resonanceMovePercent = std::abs(*moved / *nearest - 1) * 100;
             report.resonanceUncertaintyPercent = convergence.resonanceMovePercent;
         }
     }
