@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/commands.h"
+#include "cli/files.h"
 #include "cli/failure_words.h"
 #include "cli/output.h"
 #include "tests/nec/failure_samples.h"
@@ -645,6 +647,49 @@ TEST(CliHelp, TheManualPageListsEveryCommand) {
         for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
         EXPECT_NE(page.out.find(escaped), std::string::npos) << option;
     }
+}
+
+// The frequencies of a table: the sweep keeps its last edge that repeated
+// additions would miss by a rounding, bands give edge, centre, edge.
+TEST(CliTable, FrequenciesOfATable) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {{"table", "--from", "144", "--to", "145", "--step", "0.1"},
+         {"144", "144.1", "144.2", "144.3", "144.4", "144.5", "144.6", "144.7", "144.8", "144.9", "145"}},
+        {{"table", "--from", "7", "--to", "7", "--step", "1"}, {"7"}},
+        {{"table", "--band", "2m", "20m"}, {"144", "146", "148", "14", "14.175", "14.35"}},
+        {{"table", "--freqs", "146,146.0,1e2"}, {"146", "146.0", "1e2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        EXPECT_EQ(TableFrequencies(ParseCommandLine(c.arguments)), c.texts);
+    }
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"table", "--from", "145", "--to", "144", "--step", "1"},
+          {"table", "--from", "1", "--to", "100000", "--step", "1"},
+          {"table", "--band", "2 m"}}) {
+        EXPECT_THROW(TableFrequencies(ParseCommandLine(bad)), UsageError) << bad.back();
+    }
+}
+
+TEST(CliFiles, WhereAFileCannotBeWritten) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("corvanta-files-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    EXPECT_FALSE(FolderProblem((folder / "plot.svg").string()));
+    EXPECT_FALSE(FolderProblem("plot.svg"));  // the working folder
+    const auto missing = FolderProblem((folder / "nowhere" / "plot.svg").string());
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->find("there is no folder"), std::string::npos) << *missing;
+    {
+        std::ofstream file(folder / "bytes.s1p", std::ios::binary);
+        file << std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29);
+    }
+    EXPECT_EQ(ReadFile((folder / "bytes.s1p").string()), std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29));
+    EXPECT_FALSE(ReadFile((folder / "none.s1p").string()));
+    fs::remove_all(folder);
 }
 
 }  // namespace

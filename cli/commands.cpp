@@ -1,0 +1,311 @@
+// What each command of corvanta-cli does, once its command line is read:
+// a design or a table of them, the band list, a NEC-2 deck, the model check
+// with its plots and files, the build sheet. Exit status: 0 done, 1 a
+// design, the model, the engine or a file failed (the message names the
+// option and its text), 2 the command line is not understood (a height the
+// ground cannot hold included), 3 the engine's answer failed a sanity
+// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
+
+#include "cli/commands.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <utility>
+#include <variant>
+
+#include "cli/columns.h"
+#include "cli/cut_list_output.h"
+#include "cli/drawing_qt.h"
+#include "cli/failure_words.h"
+#include "cli/files.h"
+#include "cli/interrupt_watch.h"
+#include "cli/output.h"
+#include "core/amateur_bands.h"
+#include "core/cut_list.h"
+#include "core/field_conversion.h"
+#include "core/run_time_error.h"
+#include "nec/measurement.h"
+#include "nec/model_check.h"
+#include "nec/report.h"
+#include "plot/plot_file.h"
+#include "sheet/build_sheet.h"
+
+namespace corvanta::cli {
+
+namespace {
+
+constexpr std::size_t kMostRows = 10000;
+
+// "Error 13: Type mismatch: --freq "abc" is not a number".
+std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
+    std::string subject = "the design for --freq \"" + request.frequency + "\"";
+    if (request.size) subject += " with the size \"" + request.size->text + "\"";
+    return FailureText(error, [](Field field) { return std::string(OptionOf(field)); }, subject);
+}
+
+}  // namespace
+
+void Tell(std::string_view message) { std::cerr << "corvanta-cli: " << message << '\n'; }
+
+std::vector<std::string> TableFrequencies(const Invocation& invocation) {
+    if (!invocation.frequencies.empty()) return invocation.frequencies;
+    std::vector<std::string> texts;
+    if (invocation.sweep) {
+        const double from = NumberOption("--from", invocation.sweep->from);
+        const double to = NumberOption("--to", invocation.sweep->to);
+        const double step = NumberOption("--step", invocation.sweep->step);
+        if (!(step > 0) || from > to) throw UsageError("a sweep needs --from <= --to and --step > 0");
+        // A tolerance of a millionth of a step keeps the last edge that
+        // repeated additions would miss by a rounding.
+        const double count = std::floor((to - from) / step + 1e-6) + 1;
+        if (count > static_cast<double>(kMostRows)) throw UsageError("a sweep of more than 10000 rows");
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+            texts.push_back(FormatDouble(from + static_cast<double>(i) * step));
+        }
+        return texts;
+    }
+    for (const std::string& name : invocation.bands) {
+        const auto band = FindBand(name);
+        if (!band) throw UsageError("unknown band \"" + name + "\" (corvanta-cli bands lists them)");
+        for (std::string_view text : {band->low, band->centre, band->high}) texts.emplace_back(text);
+    }
+    return texts;
+}
+
+namespace {
+
+// The plots the command line asks for. Qt starts only here, and on its
+// offscreen platform unless told otherwise: a server or CI has no display.
+std::vector<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
+    const std::pair<const std::string*, plot::PlotKind> files[] = {
+        {&invocation.plotPath, plot::PlotKind::Sweep}, {&invocation.patternPath, plot::PlotKind::Pattern}};
+    std::vector<std::string> failures;
+    if (invocation.plotPath.empty() && invocation.patternPath.empty()) return failures;
+    const DrawingQt qt;
+    for (const auto& [path, kind] : files) {
+        if (path->empty()) continue;
+        if (auto failed = plot::WritePlot(*path, kind, check)) failures.push_back(*failed);
+    }
+    return failures;
+}
+
+// The one design that nec, check and sheet work on; nothing, after the
+// failure is told, when it cannot be computed.
+std::optional<Design> DesignOf(const Invocation& invocation) {
+    const DesignRequest request{*invocation.frequency, *invocation.sides, invocation.size};
+    try {
+        return RunDesign(request);
+    } catch (const RunTimeError& error) {
+        Tell(FailureLine(error, request));
+        return std::nullopt;
+    }
+}
+
+// The measurement --measured names, read before anything runs; the exit
+// status when it does not read.
+std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invocation& invocation) {
+    if (invocation.measuredPath.empty()) return std::optional<nec::OnePortSweep>{};
+    const auto text = ReadFile(invocation.measuredPath);
+    if (!text) {
+        Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
+        return kDesignFailed;
+    }
+    try {
+        return std::optional<nec::OnePortSweep>(nec::ReadTouchstone(*text));
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, invocation.measuredPath));
+        return ExitStatusOf(failure);
+    }
+}
+
+// Every output's folder, before a check that may run for minutes.
+bool OutputsCanBeWritten(const Invocation& invocation) {
+    for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath}) {
+        if (path->empty()) continue;
+        if (const auto problem = FolderProblem(*path)) {
+            Tell(*problem);
+            return false;
+        }
+    }
+    return true;
+}
+
+// More engines than cores or runs would only wait: say so, and run what
+// helps. The report is the same either way.
+void TellJobLimit(const Design& design, const nec::CheckOptions& options) {
+    const nec::JobLimit jobs = nec::LimitJobs(nec::PlanCheck(design, options), options.jobs);
+    if (options.jobs > jobs.used) {
+        Tell("--jobs " + std::to_string(options.jobs) + ": " + std::to_string(jobs.used) +
+             (jobs.used == 1 ? " engine runs" : " engines run") + " at a time, " +
+             (jobs.used == jobs.cores ? "one a core" : "one a run of the check"));
+    }
+}
+
+// The report first, then every file: one that cannot be written loses
+// nothing else. The files that could not be written, worded.
+std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::ModelCheck& check) {
+    std::cout << (invocation.format == Format::Json ? nec::ReportJson(check, AdviceWords)
+                                                    : nec::ReportText(check, AdviceWords));
+    std::cout.flush();
+    std::vector<std::string> failures = DrawPlots(invocation, check);
+    if (!invocation.s1pPath.empty()) {
+        std::ofstream file(invocation.s1pPath, std::ios::binary);
+        file << nec::ModelTouchstone(check);
+        file.close();
+        if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
+    }
+    return failures;
+}
+
+// check: the engine's verdict, and the measurement beside it.
+int RunCheck(const Invocation& invocation, const Design& design) {
+    auto measured = ReadMeasurement(invocation);
+    if (const int* status = std::get_if<int>(&measured)) return *status;
+    if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
+    nec::CheckOptions options = invocation.check;
+    TellJobLimit(design, options);
+    std::optional<nec::ModelCheck> ran;
+    {
+        const InterruptWatch interrupts;
+        options.stop = interrupts.Token();
+        try {
+            ran = nec::RunCheck(design, options);
+        } catch (const nec::Failure& failure) {
+            if (failure.Kind() != nec::FailureKind::Stopped) throw;
+            Tell(FailureWords(failure));
+            return 128 + interrupts.Signal();  // as the shell reports a signal
+        }
+    }
+    nec::ModelCheck& check = *ran;
+    if (const auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
+        try {
+            check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath);
+        } catch (const nec::Failure& failure) {
+            Tell(FailureWords(failure, invocation.measuredPath));
+            return ExitStatusOf(failure);
+        }
+    }
+    const std::vector<std::string> failures = WriteOutputs(invocation, check);
+    for (const std::string& failure : failures) Tell(failure);
+    if (!failures.empty()) return kDesignFailed;
+    return check.report.Sane() ? 0 : kModelInsane;
+}
+
+// nec: the deck on standard output. check: the engine's verdict.
+int RunModel(const Invocation& invocation) {
+    const std::optional<Design> computed = DesignOf(invocation);
+    if (!computed) return kDesignFailed;
+    try {
+        if (invocation.command == Command::Nec) {
+            std::cout << nec::FullDeck(nec::PlanCheck(*computed, invocation.check));
+            return 0;
+        }
+        return RunCheck(invocation, *computed);
+    } catch (const nec::Failure& failure) {
+        // The model refused, the engine failed, or its answer is broken.
+        Tell(FailureWords(failure));
+        const int status = ExitStatusOf(failure);
+        if (status == kUsage) std::cerr << ShortUsage();
+        return status;
+    } catch (const std::exception& error) {
+        // The system refused (memory, a file the report goes to).
+        Tell(error.what());
+    }
+    return kDesignFailed;
+}
+
+// The whole sheet as PDF. Qt starts only here, on the offscreen platform
+// unless told otherwise, so that no display is needed.
+int WriteSheet(const std::string& path, const Design& design, const CutList& list) {
+    const DrawingQt qt;
+    const std::optional<QString> failure =
+        sheet::WriteSheetPdf(QString::fromStdString(path), {design, list, NumberFormat{}, std::nullopt});
+    if (failure) {
+        Tell(failure->toStdString());
+        return kDesignFailed;
+    }
+    return 0;
+}
+
+// sheet: the cut list on standard output, or the whole sheet as PDF.
+int RunSheet(const Invocation& invocation) {
+    const std::optional<Design> computed = DesignOf(invocation);
+    if (!computed) return kDesignFailed;
+    const Design& design = *computed;
+    CutList list;
+    try {
+        list = MakeCutList(design);
+    } catch (const CutListError& error) {
+        Tell(error.what());
+        return kDesignFailed;
+    }
+    if (!invocation.outputPath.empty()) return WriteSheet(invocation.outputPath, design, list);
+    WriteCutList(std::cout, invocation.format, design, list);
+    return 0;
+}
+
+}  // namespace
+
+void ListBands(std::ostream& out) {
+    out << "band   low MHz  centre MHz  high MHz\n";
+    for (const Band& band : Bands()) {
+        std::string line(band.name);
+        line.resize(6, ' ');
+        out << line << ' ' << std::string(8 - band.low.size(), ' ') << band.low << "  "
+            << std::string(10 - band.centre.size(), ' ') << band.centre << "  "
+            << std::string(8 - band.high.size(), ' ') << band.high << '\n';
+    }
+}
+
+int Run(const Invocation& invocation) {
+    switch (invocation.command) {
+    case Command::Help:
+        std::cout << UsageText(invocation.helpFor);
+        return 0;
+    case Command::Version:
+        std::cout << "corvanta-cli " << CORVANTA_VERSION << '\n';
+        return 0;
+    case Command::Bands:
+        ListBands(std::cout);
+        return 0;
+    case Command::Nec:
+    case Command::Check:
+        return RunModel(invocation);
+    case Command::Sheet:
+        return RunSheet(invocation);
+    case Command::Design:
+    case Command::Table:
+        break;
+    }
+
+    const std::vector<std::string> frequencies = invocation.command == Command::Design
+                                                     ? std::vector{*invocation.frequency}
+                                                     : TableFrequencies(invocation);
+    const std::vector<SideChoice> shapes =
+        invocation.sides ? std::vector{*invocation.sides}
+                         : std::vector{SideChoice::Three, SideChoice::Four};
+    std::vector<DesignRow> rows;
+    for (const std::string& frequency : frequencies) {
+        for (SideChoice sides : shapes) {
+            const DesignRequest request{frequency, sides, invocation.size};
+            try {
+                rows.push_back(RowOf(RunDesign(request)));
+            } catch (const RunTimeError& error) {
+                // A failed design prints nothing; a table keeps its rows before.
+                if (invocation.command == Command::Table) Write(std::cout, invocation.format, rows);
+                std::cout.flush();
+                Tell(FailureLine(error, request));
+                return kDesignFailed;
+            }
+        }
+    }
+    Write(std::cout, invocation.format, rows);
+    return 0;
+}
+
+}  // namespace corvanta::cli
+

@@ -1,0 +1,33 @@
+#include "cli/files.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace corvanta::cli {
+
+std::optional<std::string> FolderProblem(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    std::error_code error;
+    if (!std::filesystem::is_directory(where, error)) {
+        return "cannot write " + path + ": there is no folder " + where.string();
+    }
+    if (::access(where.c_str(), W_OK) != 0) {
+        return "cannot write " + path + ": the folder " + where.string() + " is not writable";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::stringstream text;
+    text << file.rdbuf();
+    if (file.bad()) return std::nullopt;
+    return text.str();
+}
+
+}  // namespace corvanta::cli
