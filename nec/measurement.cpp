@@ -93,7 +93,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         // Resonance goes inversely with size: the built loop scaled by this
         // much resonates at the design frequency.
         const double scale = *m.resonanceMHz / model.designMHz;
-        m.trim = Trim{scale, model.heightMm * scale, model.sideMm * scale, model.gapMm * scale};
+        m.trim = ScaledDesign::Of(model, scale);
     } else {
         m.notes.push_back("the measured gap reactance does not cross zero between " + Mhz(mhz.front()) +
                           " and " + Mhz(mhz.back()) + ": no resonance inside the measurement, so no trim");

@@ -60,27 +60,4 @@ std::vector<std::string_view> SplitWords(std::string_view line, std::string_view
     return words;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                constexpr std::string_view kHex = "0123456789abcdef";
-                quoted += "\\u00";
-                quoted += kHex[static_cast<unsigned char>(c) >> 4];
-                quoted += kHex[static_cast<unsigned char>(c) & 0xF];
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    return quoted + "\"";
-}
-
 }  // namespace corvanta::nec

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-// How the model's numbers are written, in decks, reports, JSON and plots:
+// How the model's numbers are written, in decks, reports and plots:
 // locale-free, always with a point.
 
 namespace corvanta::nec {
@@ -34,8 +34,5 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The words of a line between any of `separators`, in order.
 std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators = " \t\r");
-
-// A JSON string literal.
-std::string JsonString(std::string_view text);
 
 }  // namespace corvanta::nec

@@ -92,10 +92,7 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
     }
     const Guess answer = best();
     TunedDesign tuned;
-    tuned.scale = answer.scale;
-    tuned.heightMm = model.heightMm * answer.scale;
-    tuned.sideMm = model.sideMm * answer.scale;
-    tuned.gapMm = model.gapMm * answer.scale;
+    static_cast<ScaledDesign&>(tuned) = ScaledDesign::Of(model, answer.scale);
     tuned.resonanceMHz = answer.resonanceMHz;
     tuned.reached = Off(answer, f) <= kTuneTolerance;
     tuned.rounds = rounds;

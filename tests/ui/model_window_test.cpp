@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(model->Check()->plan.model.sides, 4);
         QCOMPARE(model->Check()->plan.model.heightMm, 679.027);
         QVERIFY(in<QLabel>("design")->text().contains(QLatin1String("679.027")));
-        QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("The gaps in parallel")));
+        QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("Gaps in parallel")));
     }
 
     // A hanging engine: Stop, closing the window, or a second run end it and
@@ -404,10 +404,10 @@ private slots:
             return QString::fromUtf8(reader.readAllStandardOutput());
         };
         const QString checked = printed(QStringLiteral("checked.pdf"));
-        QVERIFY2(checked.contains(QLatin1String("Where the lines join")), qPrintable(checked));
+        QVERIFY2(checked.contains(QLatin1String("Lines' junction")), qPrintable(checked));
         typeInto("Text2", QStringLiteral("147"));
         const QString edited = printed(QStringLiteral("edited.pdf"));
-        QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Where the lines join")), qPrintable(edited));
+        QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Lines' junction")), qPrintable(edited));
     }
 
     // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =
