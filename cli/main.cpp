@@ -4,8 +4,8 @@
 // status: 0 done, 1 a design, the model, the engine or a file failed (the
 // message names the option and its text), 2 the command line is not
 // understood (a height the ground cannot hold included), 3 the engine's
-// answer failed a sanity check, 128 + the signal when Ctrl+C or SIGTERM
-// stopped a check.
+// answer failed a sanity check, 128 + the signal when Ctrl+C, SIGTERM or
+// SIGHUP (the terminal closed) stopped a check.
 
 #include <unistd.h>
 
@@ -81,7 +81,9 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     return texts;
 }
 
-// Set by Ctrl+C (or SIGTERM): the engines are stopped and their files go.
+// Set by Ctrl+C, SIGTERM or SIGHUP: the engines are stopped and their files
+// go. Left to its default, SIGHUP would end the program on the spot and
+// leave the temporary folder behind.
 std::atomic<bool> interrupted{false};
 std::atomic<int> interruptedBy{SIGINT};
 
@@ -94,8 +96,7 @@ void CatchInterrupts() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 QtMessageHandler qtMessages = nullptr;

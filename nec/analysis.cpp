@@ -159,6 +159,15 @@ std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vec
     return crossings;
 }
 
+std::vector<double> RisingZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values) {
+    std::vector<double> crossings;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        const double a = values[i - 1], b = values[i];
+        if (a < 0 && b >= 0) crossings.push_back(mhz[i - 1] + (mhz[i] - mhz[i - 1]) * (-a) / (b - a));
+    }
+    return crossings;
+}
+
 bool CheckReport::Sane() const {
     return std::none_of(sanity.begin(), sanity.end(),
                         [](const SanityCheck& c) { return c.verdict == Verdict::Failed; });

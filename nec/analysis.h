@@ -102,6 +102,11 @@ std::optional<double> NearestTo(const std::vector<double>& frequencies, double m
 // Where values cross zero, by straight lines between neighbours.
 std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);
 
+// Only where they cross going up: a loop's own (series) resonance is its
+// gap reactance rising through zero; falling through zero is where it
+// resonates the other way, with a resistance of kilohms.
+std::vector<double> RisingZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);
+
 CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
                     const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "nec/analysis.h"
 #include "nec/model_check.h"
@@ -19,7 +20,61 @@ std::string Mhz(double mhz) { return Fixed(mhz, 3) + " MHz"; }
 // is more likely another antenna, or another band, than this loop.
 constexpr double kFarOff = 0.25;
 
+using Point = std::complex<double>;
+
+struct Circle {
+    Point centre;
+    double radius = -1;  // holds nothing
+    bool Holds(Point p) const { return std::abs(p - centre) <= radius * (1 + 1e-12) + 1e-15; }
+};
+
+Circle Through(Point a, Point b) { return {(a + b) / 2.0, std::abs(a - b) / 2}; }
+
+Circle Through(Point a, Point b, Point c) {
+    // The circumcircle; three points in a line have none, and the widest
+    // pair's circle holds the third.
+    const Point ab = b - a, ac = c - a;
+    const double d = 2 * (ab.real() * ac.imag() - ab.imag() * ac.real());
+    if (std::abs(d) < 1e-300) {
+        Circle best = Through(a, b);
+        for (const Circle& other : {Through(a, c), Through(b, c)}) {
+            if (other.radius > best.radius) best = other;
+        }
+        return best;
+    }
+    const double ab2 = std::norm(ab), ac2 = std::norm(ac);
+    const Point offset((ac.imag() * ab2 - ab.imag() * ac2) / d, (ab.real() * ac2 - ac.real() * ab2) / d);
+    return {a + offset, std::abs(offset)};
+}
+
+std::string CheckTheConnection() {
+    return "check that the analyser measured the port the check assumes, that the lines are as the check "
+           "models them, and that they connect to the loop";
+}
+
 }  // namespace
+
+double Spread(const std::vector<std::complex<double>>& points) {
+    // The smallest enclosing circle, built up point by point: each point
+    // outside the circle so far lies on the rim of the next one. In a
+    // sweep's order nearly every point is outside; shuffled (the same way
+    // every time), few are, and the work stays linear.
+    std::vector<Point> reflection = points;
+    std::shuffle(reflection.begin(), reflection.end(), std::mt19937(20261207));
+    Circle circle;
+    for (std::size_t i = 0; i < reflection.size(); ++i) {
+        if (circle.Holds(reflection[i])) continue;
+        circle = {reflection[i], 0};
+        for (std::size_t j = 0; j < i; ++j) {
+            if (circle.Holds(reflection[j])) continue;
+            circle = Through(reflection[i], reflection[j]);
+            for (std::size_t k = 0; k < j; ++k) {
+                if (!circle.Holds(reflection[k])) circle = Through(reflection[i], reflection[j], reflection[k]);
+            }
+        }
+    }
+    return std::max(0.0, circle.radius);
+}
 
 std::optional<double> Measurement::ShiftMHz() const {
     if (!resonanceMHz || !modelResonanceMHz) return std::nullopt;
@@ -62,13 +117,22 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         mhz.push_back(point.mhz);
         reactance.push_back(point.gap.imag());
     }
-    m.resonanceMHz = NearestTo(ZeroCrossings(mhz, reactance), model.designMHz);
-    m.modelResonanceMHz = NearestTo(report.resonancesMHz, model.designMHz);
+    const bool flat = Spread(measured.reflection) <= kFlatSpread;
+    if (!flat) m.resonanceMHz = NearestTo(RisingZeroCrossings(mhz, reactance), model.designMHz);
+    {
+        std::vector<double> modelMHz, modelReactance;
+        for (const SweepPoint& p : report.sweep) {
+            modelMHz.push_back(p.mhz);
+            modelReactance.push_back(p.gaps.front().imag());
+        }
+        m.modelResonanceMHz = NearestTo(RisingZeroCrossings(modelMHz, modelReactance), model.designMHz);
+    }
 
     const auto lowest = std::min_element(m.points.begin(), m.points.end(),
                                          [](const auto& a, const auto& b) { return a.swr < b.swr; });
     m.minSwr = lowest->swr;
     m.minSwrMHz = lowest->mhz;
+    m.minSwrAtEdge = m.points.size() > 1 && (lowest == m.points.begin() || lowest == m.points.end() - 1);
     double modelMin = std::numeric_limits<double>::infinity();
     for (const SweepPoint& p : report.sweep) {
         const double swr = Swr(p.lines, m.referenceOhm);
@@ -94,9 +158,16 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         // much resonates at the design frequency.
         const double scale = *m.resonanceMHz / model.designMHz;
         m.trim = ScaledDesign::Of(model, scale);
+    } else if (flat) {
+        m.notes.push_back("the measurement does not show the loop's resonance: its S11 stays within " +
+                          Fixed(kFlatSpread, 2) + " of one value from " + Mhz(mhz.front()) + " to " +
+                          Mhz(mhz.back()) + ", as a load, an open or a short would, so no trim; " +
+                          CheckTheConnection());
     } else {
-        m.notes.push_back("the measured gap reactance does not cross zero between " + Mhz(mhz.front()) +
-                          " and " + Mhz(mhz.back()) + ": no resonance inside the measurement, so no trim");
+        m.notes.push_back("the measurement does not show the loop's resonance: the gap reactance, the lines "
+                          "undone, does not rise through zero between " + Mhz(mhz.front()) + " and " +
+                          Mhz(mhz.back()) + ", so no trim; if the loop resonates inside this range, " +
+                          CheckTheConnection());
     }
     if (!report.sweep.empty()) {
         const double from = report.sweep.front().mhz, to = report.sweep.back().mhz;

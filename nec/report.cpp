@@ -33,11 +33,17 @@ std::string MeasuredText(const Measurement& m) {
     if (const auto shift = m.ShiftMHz()) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
     }
-    text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) + " at " +
-            Fixed(m.minSwrMHz, 3) + " MHz; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
+    text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) +
+            (m.minSwrAtEdge ? " at the edge of the measurement (" + Fixed(m.minSwrMHz, 3) + " MHz)"
+                            : " at " + Fixed(m.minSwrMHz, 3) + " MHz") +
+            "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     if (m.trim) {
         text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "
                 "resonance at the design frequency\n  " + ScaledDesignText(*m.trim) + "\n";
+        if (m.assumesDesignLengths) {
+            text += "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
+                    "its own lengths scaled by the same factor\n";
+        }
     }
     for (const std::string& note : m.notes) text += "  note: " + note + "\n";
     return text;
@@ -51,8 +57,10 @@ Json MeasuredJson(const Measurement& m) {
                  {"shift_percent", JsonNumber(m.ShiftPercent(), 3)},
                  {"min_swr", JsonNumber(m.minSwr, 4)},
                  {"min_swr_mhz", JsonNumber(m.minSwrMHz, 4)},
+                 {"min_swr_at_edge", m.minSwrAtEdge},
                  {"model_min_swr_mhz", JsonNumber(m.modelMinSwrMHz, 4)},
                  {"reference_ohm", JsonNumber(m.referenceOhm, 6)},
+                 {"assumes_design_lengths", m.assumesDesignLengths},
                  {"trim_scale", m.trim ? JsonNumber(m.trim->scale, 6) : Json(nullptr)},
                  {"trimmed", m.trim ? ScaledDesignJson(*m.trim) : Json(nullptr)}};
     json["notes"] = m.notes;

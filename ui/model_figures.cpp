@@ -184,7 +184,9 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += Row({QString(), QStringLiteral("Measured"), QStringLiteral("Model")}, true);
         html += Row({QStringLiteral("Gap resonance"), mhz(m.resonanceMHz), mhz(m.modelResonanceMHz)});
         html += Row({QStringLiteral("Lowest SWR on %1 \u03a9").arg(Html(nec::Trimmed(m.referenceOhm, 3))),
-                     QStringLiteral("%1 at %2 MHz").arg(SwrCell(m.minSwr), Html(nec::Fixed(m.minSwrMHz, 3))),
+                     (m.minSwrAtEdge ? QStringLiteral("%1 at the edge of the measurement (%2 MHz)")
+                                     : QStringLiteral("%1 at %2 MHz"))
+                         .arg(SwrCell(m.minSwr), Html(nec::Fixed(m.minSwrMHz, 3))),
                      QStringLiteral("at %1").arg(mhz(m.modelMinSwrMHz))});
         html += QStringLiteral("</table>");
         if (const auto shift = m.ShiftMHz()) {
@@ -196,6 +198,10 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                                    "resonance at the design frequency.</p>")
                         .arg(Html(nec::ScaleText(m.trim->scale)));
             html += ScaledDesignHtml(*m.trim);
+            if (m.assumesDesignLengths) {
+                html += QStringLiteral("<p>The trim assumes the loop was cut to the design's lengths; a loop cut "
+                                       "otherwise needs its own lengths scaled by the same factor.</p>");
+            }
         }
         for (const std::string& note : m.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
     }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -27,6 +26,7 @@
 #include "nec/report.h"
 #include "nec/text_format.h"
 #include "plot/plot_file.h"
+#include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 #include "ui/model_figures.h"
@@ -127,7 +127,7 @@ void ModelWindow::buildControls() {
     auto* groundLabel = new QLabel(QStringLiteral("&Ground:"), this);
     groundLabel->setBuddy(ground_);
 
-    height_ = new QDoubleSpinBox(this);
+    height_ = new DecimalBox(this);
     height_->setObjectName(QStringLiteral("height"));
     height_->setAccessibleName(QStringLiteral("Height of the loop's centre above the ground"));
     height_->setAccessibleDescription(QStringLiteral("metres"));
@@ -242,6 +242,13 @@ void ModelWindow::buildControls() {
 
     connect(ground_, &QComboBox::activated, this, &ModelWindow::groundChosen);
     connect(height_, &QDoubleSpinBox::editingFinished, this, &ModelWindow::heightEdited);
+    connect(height_, &DecimalBox::refused, this, [this](const QString& typed) {
+        showProblem(QStringLiteral("Height above it: \u201c%1\u201d is not a height in metres from %2 to %3; "
+                                   "it stays %4.")
+                        .arg(typed, height_->textFromValue(height_->minimum()),
+                             height_->textFromValue(height_->maximum()),
+                             height_->textFromValue(height_->value()) + height_->suffix()));
+    });
     connect(runButton_, &QPushButton::clicked, this, &ModelWindow::run);
     connect(stopButton_, &QPushButton::clicked, this, &ModelWindow::stop);
     connect(saveDeck_, &QPushButton::clicked, this, &ModelWindow::saveDeck);
@@ -279,7 +286,11 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     return page;
 }
 
-void ModelWindow::setSource(const MainWindow* window) { source_ = window; }
+void ModelWindow::setSource(const MainWindow* window) {
+    source_ = window;
+    // The height is read and written with the main window's separator.
+    if (window) height_->setFormat(window->Format());
+}
 
 bool ModelWindow::isRunning() const { return run_ && run_->thread; }
 
@@ -575,7 +586,8 @@ void ModelWindow::loadMeasurement() {
                        .arg(name, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
-        said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2.")
+        said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2 "
+                               "(assuming the loop was cut to the design's lengths).")
                     .arg(Text(nec::Fixed(*m.resonanceMHz, 3)), Text(nec::Fixed(m.trim->scale, 5)));
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Text(note) + QLatin1Char('.');

@@ -26,7 +26,6 @@
 #include "sheet/build_sheet.h"
 
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -36,6 +35,7 @@ class QTextBrowser;
 
 namespace corvanta::ui {
 
+class DecimalBox;
 class FileDialog;
 class SecondaryWindow;
 class MainWindow;
@@ -113,7 +113,7 @@ private:
 
     QLabel* design_ = nullptr;
     QComboBox* ground_ = nullptr;
-    QDoubleSpinBox* height_ = nullptr;
+    DecimalBox* height_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

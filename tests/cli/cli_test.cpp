@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -344,6 +349,60 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_TRUE(Lines(outcome.out).at(1).starts_with(row)) << Lines(outcome.out).at(1);
     }
+}
+
+// A signal during a check stops the engines, removes the check's temporary
+// folder, and ends with 128 + the signal, as the shell reports one. SIGHUP
+// comes when the terminal closes; by default it would end the program on
+// the spot and leave the folder behind.
+TEST(CliCheck, ASignalStopsTheCheckAndLeavesNothing) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("corvanta-signal-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const fs::path bin = root / "bin", tmp = root / "tmp";
+    fs::create_directories(bin);
+    {
+        // An engine that never answers.
+        std::ofstream engine(bin / "nec2c");
+        engine << "#!/bin/sh\nexec sleep 600\n";
+    }
+    fs::permissions(bin / "nec2c", fs::perms::owner_all);
+    const std::string path = "PATH=" + bin.string() + ":" + getenv("PATH");
+    const std::string tmpdir = "TMPDIR=" + tmp.string();
+
+    for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        fs::create_directories(tmp);
+        std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3", "--jobs", "1"};
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> environment = {path, tmpdir};
+        std::vector<char*> envp;
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+
+        // The engines are running once their folder is there (a bound
+        // against hanging, not a speed test).
+        for (int i = 0; i < 3000 && fs::is_empty(tmp); ++i) usleep(10000);
+        ASSERT_FALSE(fs::is_empty(tmp)) << "the check never started its engine";
+        usleep(100000);
+        kill(pid, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_TRUE(fs::is_empty(tmp)) << fs::directory_iterator(tmp)->path();
+        fs::remove_all(tmp);
+    }
+    fs::remove_all(root);
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST(Measurement, TrimOfALoopBuiltTwoPercentSmall) {
     EXPECT_FALSE(none.resonanceMHz);
     EXPECT_FALSE(none.trim);
     ASSERT_FALSE(none.notes.empty());
-    EXPECT_NE(none.notes.front().find("no resonance inside the measurement"), std::string::npos);
+    EXPECT_NE(none.notes.front().find("does not show the loop's resonance"), std::string::npos);
 }
 
 }  // namespace

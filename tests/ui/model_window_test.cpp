@@ -185,6 +185,66 @@ private slots:
         QCOMPARE(order, QStringList({"ground", "height", "run", "status", "qt_tabwidget_tabbar", "figures", "close", "ground"}));
     }
 
+    // The height box reads as the main window's fields do: the regional
+    // separator and the point, never a group separator; what it cannot read
+    // is told and the height stays.
+    void heightReadsTheRegionalSeparator_data() {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("heightM");  // as the check would use it
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("said");    // empty: nothing to tell
+        QTest::newRow("comma, point typed") << "," << "12.5" << 12.5 << "12,500 m" << "";
+        QTest::newRow("comma, comma typed") << "," << "12,5" << 12.5 << "12,500 m" << "";
+        QTest::newRow("comma, grouped") << "," << "1.234,5" << 10.0 << "10,000 m" << "\u201c1.234,5\u201d";
+        QTest::newRow("comma, two points") << "," << "1.2.5" << 10.0 << "10,000 m" << "\u201c1.2.5\u201d";
+        QTest::newRow("comma, letters") << "," << "zwoelf" << 10.0 << "10,000 m" << "\u201czwoelf\u201d";
+        QTest::newRow("point, point typed") << "." << "12.5" << 12.5 << "12.500 m" << "";
+        QTest::newRow("point, grouped") << "." << "1,234.5" << 10.0 << "10.000 m" << "\u201c1,234.5\u201d";
+        QTest::newRow("point, too high") << "." << "250000" << 10.0 << "10.000 m" << "\u201c250000\u201d";
+    }
+
+    void heightReadsTheRegionalSeparator() {
+        QFETCH(QString, separator);
+        QFETCH(QString, typed);
+        QFETCH(double, heightM);
+        QFETCH(QString, shown);
+        QFETCH(QString, said);
+        const QLocale before;
+        QLocale::setDefault(separator == QLatin1String(",") ? QLocale(QLocale::German, QLocale::Germany)
+                                                            : QLocale(QLocale::English, QLocale::UnitedStates));
+        window_.reset(program_->NewMainWindow(NumberFormat{separator.at(0).toLatin1()}));
+        window_->show();
+        useEngine("fail");
+        chooseSides("Option1");
+        clickPicture();
+        auto* height = in<QDoubleSpinBox>("height");
+        height->setValue(10);
+        in<QComboBox>("ground")->setCurrentIndex(1);
+        QVERIFY(checkToTheEnd());
+        program_->Model()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(program_->Model()));
+        height->setFocus();
+        height->selectAll();
+        QTest::keyClick(height, Qt::Key_Delete);
+        QTest::keyClicks(height, typed);
+        QTest::keyClick(height, Qt::Key_Tab);
+        QLocale::setDefault(before);
+        if (program_->Model()->isRunning()) {
+            QSignalSpy ended(program_->Model(), &ModelWindow::runEnded);
+            QVERIFY(ended.wait(kRunLimitMs));
+        }
+        QCOMPARE(height->value(), heightM);
+        QCOMPARE(height->text(), shown);
+        if (said.isEmpty()) {
+            QVERIFY2(!status().contains(QLatin1String("Height above it")), qPrintable(status()));
+        } else {
+            QVERIFY2(status().startsWith(QLatin1String("Height above it: ")), qPrintable(status()));
+            QVERIFY2(status().contains(said), qPrintable(status()));
+            QVERIFY2(status().contains(shown), qPrintable(status()));
+        }
+    }
+
     // What stops a run before the engine starts: the side choice, a field
     // that does not read, a height the ground cannot hold.
     void refusalsAreTold_data() {

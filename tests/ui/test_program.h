@@ -94,8 +94,8 @@ struct TestProgram {
     ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
     SecondaryWindow model{[this] { return new ModelWindow(files, engine); }};
 
-    MainWindow* NewMainWindow() {
-        return new MainWindow(reporter, notes, website, model, printDialog, NumberFormat{});
+    MainWindow* NewMainWindow(NumberFormat format = {}) {
+        return new MainWindow(reporter, notes, website, model, printDialog, format);
     }
     ModelWindow* Model() const { return qobject_cast<ModelWindow*>(model.Window()); }
 };
