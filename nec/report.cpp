@@ -25,7 +25,7 @@ std::string Cell(const std::string& text, std::size_t width) {
 
 std::string MeasuredText(const Measurement& m) {
     const auto mhz = [](const std::optional<double>& value) {
-        return value ? Fixed(*value, 3) + " MHz" : std::string("none");
+        return value ? MhzText(*value) + " MHz" : std::string("none");
     };
     std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
                        (m.points.size() == 1 ? " point" : " points") + ", where the lines join; the lines undone for the gap)\n";
@@ -34,8 +34,8 @@ std::string MeasuredText(const Measurement& m) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
     }
     text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) +
-            (m.minSwrAtEdge ? " at the edge of the measurement (" + Fixed(m.minSwrMHz, 3) + " MHz)"
-                            : " at " + Fixed(m.minSwrMHz, 3) + " MHz") +
+            (m.minSwrAtEdge ? " at the edge of the measurement (" + MhzText(m.minSwrMHz) + " MHz)"
+                            : " at " + MhzText(m.minSwrMHz) + " MHz") +
             "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     if (m.trim) {
         text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "

@@ -177,7 +177,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     if (check.measured) {
         const nec::Measurement& m = *check.measured;
         const auto mhz = [](const std::optional<double>& value) {
-            return value ? Html(nec::Fixed(*value, 3)) + QStringLiteral(" MHz") : QStringLiteral("none");
+            return value ? Html(nec::MhzText(*value)) + QStringLiteral(" MHz") : QStringLiteral("none");
         };
         html += Heading(QStringLiteral("Measured: %1").arg(Html(m.source)));
         html += kTable;
@@ -186,7 +186,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += Row({QStringLiteral("Lowest SWR on %1 \u03a9").arg(Html(nec::Trimmed(m.referenceOhm, 3))),
                      (m.minSwrAtEdge ? QStringLiteral("%1 at the edge of the measurement (%2 MHz)")
                                      : QStringLiteral("%1 at %2 MHz"))
-                         .arg(SwrCell(m.minSwr), Html(nec::Fixed(m.minSwrMHz, 3))),
+                         .arg(SwrCell(m.minSwr), Html(nec::MhzText(m.minSwrMHz))),
                      QStringLiteral("at %1").arg(mhz(m.modelMinSwrMHz))});
         html += QStringLiteral("</table>");
         if (const auto shift = m.ShiftMHz()) {
