@@ -29,11 +29,11 @@ struct FeedPointInfo {
 };
 
 // In the order readers meet them: the junction first, as built.
-inline constexpr std::array<FeedPointInfo, 3> kFeedPoints = {{
+inline constexpr auto kFeedPoints = std::to_array<FeedPointInfo>({
     {FeedPoint::Junction, "lines' junction", "lines", 0x1565c0},
     {FeedPoint::Parallel, "gaps in parallel", "par", 0x2e7d32},
     {FeedPoint::Gap, "one gap", "gap", 0xe06c00},
-}};
+});
 
 constexpr const FeedPointInfo& InfoOf(FeedPoint point) {
     for (const FeedPointInfo& info : kFeedPoints) {
@@ -65,14 +65,20 @@ struct Reading {
 
 // The order of the table is the order of the SWR keys in the JSON of a
 // sweep point; readers see them grouped by feed point (ReadingsInView).
-inline constexpr std::array<Reading, 6> kReadings = {{
+// A new reading at a feed point already here is one more line, and goes
+// last in each JSON object its keys appear in; a new feed point (the radio
+// end of a feed chain) is one more FeedPoint, its line in kFeedPoints and
+// its impedance in SweepPoint::At. A reading through a transformer reads
+// the impedance on the transformer's feed-point side: a 4:1 balun on
+// 50 ohm coax presents 200 ohm to the junction.
+inline constexpr auto kReadings = std::to_array<Reading>({
     {FeedPoint::Parallel, 300, "", "swr_parallel_300", "under_2_parallel_300", {false, 0x2e7d32, Dash::Dashed, 1.5}},
     {FeedPoint::Parallel, 50, "", "swr_parallel_50", "under_2_parallel_50", {true, 0x2e7d32, Dash::Dashed, 1.5}},
     {FeedPoint::Junction, 50, "", "swr_lines_50", "under_2_lines_50", {true, 0x1565c0, Dash::Solid, 2}},
     {FeedPoint::Junction, 200, "4:1 balun", "swr_lines_200", "under_2_lines_200", {true, 0x6a1b9a, Dash::Solid, 2}},
     {FeedPoint::Junction, 300, "", "swr_lines_300", "under_2_lines_300", {true, 0xc62828, Dash::Solid, 2}},
     {FeedPoint::Gap, 300, "", "swr_gap_300", "under_2_gap_300", {true, 0xe06c00, Dash::DashDotted, 1.5}},
-}};
+});
 
 inline constexpr std::size_t kReadingCount = kReadings.size();
 
