@@ -91,12 +91,8 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
         ++rounds;
     }
     const Guess answer = best();
-    TunedDesign tuned;
-    static_cast<ScaledDesign&>(tuned) = ScaledDesign::Of(model, answer.scale);
-    tuned.resonanceMHz = answer.resonanceMHz;
-    tuned.reached = Off(answer, f) <= kTuneTolerance;
-    tuned.rounds = rounds;
-    return tuned;
+    return TunedDesign{ScaledDesign::Of(model, answer.scale), answer.resonanceMHz, Off(answer, f) <= kTuneTolerance,
+                       rounds};
 }
 
 }  // namespace corvanta::nec
