@@ -155,7 +155,7 @@ std::string GroundName(Ground ground) {
     return "";
 }
 
-std::string ReportText(const ModelCheck& check) {
+std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
     std::string text = "NEC-2 check of the " + Shortest(model.designMHz) + " MHz " +
@@ -208,6 +208,7 @@ std::string ReportText(const ModelCheck& check) {
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
+    for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
 
     // The sweep as a table: each feed point's R and X, then its SWR on
     // each of its readings; a column as wide as its heading.
@@ -238,7 +239,7 @@ std::string ReportText(const ModelCheck& check) {
     return text;
 }
 
-std::string ReportJson(const ModelCheck& check) {
+std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const FeedLine& line = check.plan.line;
     const CheckReport& r = check.report;
@@ -280,6 +281,7 @@ std::string ReportJson(const ModelCheck& check) {
                                   {"detail", c.detail}});
     }
     json["notes"] = r.notes;
+    for (Advice advice : r.advice) json["notes"].push_back(advise(advice));
     json["sweep"] = Json::array();
     for (const SweepPoint& p : r.sweep) json["sweep"].push_back(SweepPointJson(p));
     return JsonText(json);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <complex>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,11 @@ std::string ScaleText(double scale);
 // (0.371 in)".
 std::string ScaledDesignText(const ScaledDesign& design);
 
-std::string ReportText(const ModelCheck& check);
-std::string ReportJson(const ModelCheck& check);
+// How a front end words an advice, with its own names for the controls.
+using AdviceWords = std::function<std::string(Advice)>;
+
+// The report's advice follows its notes, in the words of `advise`.
+std::string ReportText(const ModelCheck& check, const AdviceWords& advise);
+std::string ReportJson(const ModelCheck& check, const AdviceWords& advise);
 
 }  // namespace corvanta::nec

@@ -9,8 +9,6 @@
 
 namespace corvanta::cli {
 
-namespace {
-
 std::string ReadAll(int fd) {
     std::string text;
     std::array<char, 4096> buffer{};
@@ -20,8 +18,6 @@ std::string ReadAll(int fd) {
     close(fd);
     return text;
 }
-
-}  // namespace
 
 Outcome RunProgram(std::vector<std::string> words, char* const* environment) {
     std::vector<char*> argv;

@@ -16,6 +16,9 @@ struct Outcome {
     std::string err;
 };
 
+// Everything there is to read from `fd`, which is then closed.
+std::string ReadAll(int fd);
+
 // Runs a program (a path, or a name found on PATH) and collects what it printed.
 Outcome RunProgram(std::vector<std::string> words, char* const* environment = environ);
 

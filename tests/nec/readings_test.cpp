@@ -250,7 +250,9 @@ TEST(ReportJson, ReadingsKeysInTheirPlacesAndNotFiniteIsNull) {
     check.report.sweep = {p};
     check.report.maxGainDbi = -INFINITY;
     check.report.under2[ReadingIndex("swr_lines_200")] = {{std::nullopt, 147.123456}};
-    Json json = Json::parse(ReportJson(check));
+    check.report.notes = {"a note"};
+    check.report.advice = {Advice::FinerSweep};
+    Json json = Json::parse(ReportJson(check, [](Advice) { return std::string("an advice"); }));
     EXPECT_EQ(Keys(json["at_design"]),
               (std::vector<std::string>{"gap", "parallel", "swr_parallel_300", "swr_parallel_50", "swr_gap_300",
                                         "lines", "swr_lines_50", "swr_lines_200", "swr_lines_300"}));
@@ -270,6 +272,7 @@ TEST(ReportJson, ReadingsKeysInTheirPlacesAndNotFiniteIsNull) {
     EXPECT_EQ(json["under_2_lines_200"], Json::parse("[[null, 147.1235]]"));
     EXPECT_EQ(json["tuned"], nullptr);
     EXPECT_FALSE(json.contains("measured"));
+    EXPECT_EQ(json["notes"], Json::parse(R"(["a note", "an advice"])"));
 }
 
 }  // namespace
