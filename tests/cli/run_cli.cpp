@@ -1,6 +1,7 @@
 #include "tests/cli/run_cli.h"
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,8 +42,10 @@ Outcome RunProgram(std::vector<std::string> words, char* const* environment) {
     outcome.out = ReadAll(out[0]);
     outcome.err = ReadAll(err[0]);
     int status = 0;
-    if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    rusage usage{};
+    if (spawned == 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
         outcome.status = WEXITSTATUS(status);
+        outcome.peakKb = usage.ru_maxrss;
     }
     return outcome;
 }

@@ -14,6 +14,7 @@ struct Outcome {
     int status = -1;  // -1 when the program did not start or did not exit
     std::string out;
     std::string err;
+    long peakKb = 0;  // the most memory it (or a process it waited for) held
 };
 
 // Everything there is to read from `fd`, which is then closed.
