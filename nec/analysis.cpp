@@ -216,7 +216,7 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
     for (double resonance : report.resonancesMHz) {
         if (sweep.stepMHz > kCoarseStep * resonance) {
             report.notes.push_back("the sweep's step of " + Fixed(sweep.stepMHz, 3) +
-                                   " MHz is coarse for the resonance at " + Fixed(resonance, 2) +
+                                   " MHz is coarse for the resonance at " + MhzText(resonance) +
                                    " MHz, placed by a straight line between two points");
             report.advice.push_back(Advice::FinerSweep);
             break;

@@ -114,11 +114,6 @@ Json SweepPointJson(const SweepPoint& p) {
 
 }  // namespace
 
-std::string MhzText(double mhz) {
-    const int magnitude = mhz > 0 ? static_cast<int>(std::floor(std::log10(mhz))) : 0;
-    return Fixed(mhz, std::max(2, 4 - magnitude));
-}
-
 std::string ImpedanceWords(std::complex<double> z, Medium medium) {
     return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " +
            std::string(OhmUnit(medium));

@@ -15,10 +15,6 @@ namespace corvanta::nec {
 
 std::string GroundName(Ground ground);
 
-// A frequency the check found (a resonance, a 2:1 edge): 5 significant
-// digits, at least 2 decimals: 146.00, 14.000, 0.13750.
-std::string MhzText(double mhz);
-
 // An impedance with its unit: "158.81 -j22.89 ohm", "158.81 −j22.89 Ω".
 std::string ImpedanceWords(std::complex<double> z, Medium medium);
 

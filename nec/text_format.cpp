@@ -1,5 +1,6 @@
 #include "nec/text_format.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -27,6 +28,11 @@ std::string Shortest(double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return std::string(buffer.data(), result.ptr);
+}
+
+std::string MhzText(double mhz) {
+    const int magnitude = mhz > 0 ? static_cast<int>(std::floor(std::log10(mhz))) : 0;
+    return Fixed(mhz, std::max(2, 4 - magnitude));
 }
 
 std::string SwrText(double swr, int decimals) {

@@ -21,6 +21,10 @@ std::string Trimmed(double value, int decimals);
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
 
+// A frequency the check found (a resonance, a 2:1 edge): 5 significant
+// digits, at least 2 decimals: 146.00, 14.000, 0.13750.
+std::string MhzText(double mhz);
+
 // An SWR: "infinite" where everything is reflected, not "inf".
 std::string SwrText(double swr, int decimals = 2);
 

@@ -11,6 +11,7 @@
 #include "nec/model_check.h"
 #include "nec/readings.h"
 #include "nec/report.h"
+#include "nec/text_format.h"
 
 // The readings' table, and the analysis of made-up engine answers through
 // it: each reading's SWR and 2:1 range from its own feed point and
