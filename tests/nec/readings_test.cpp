@@ -202,21 +202,21 @@ TEST(Analysis, EachVerdictOfTheSanityChecks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const LoopModel model = MadeUpModel(c.ground);
-        std::optional<LoopModel> refined;
+        std::optional<ConvergenceModel> second;
         EngineAnswers answers;
         answers.sweep = {Answer(300), Answer(300)};
         answers.design = Answer(300);
         answers.design.averagePowerGain = c.averageGain;
         answers.segmentsUsed = {model.TotalSegments(), model.TotalSegments() + c.usedOffBy};
         if (c.refinedOhm) {
-            refined = model;
-            refined->verticalSegments = 2 * model.verticalSegments;
-            refined->edgeSegments = 2 * model.edgeSegments;
-            refined->gapSegments = 2;
-            answers.refined = Answer(*c.refinedOhm, 2);
-            answers.refinedSegmentsUsed = refined->TotalSegments() + c.refinedUsedOffBy;
+            second = ConvergenceModel{model, true};
+            second->model.verticalSegments = 2 * model.verticalSegments;
+            second->model.edgeSegments = 2 * model.edgeSegments;
+            second->model.gapSegments = 2;
+            answers.secondAtDesign = Answer(*c.refinedOhm, 2);
+            answers.secondSegmentsUsed = {second->model.TotalSegments() + c.refinedUsedOffBy};
         }
-        const CheckReport report = Analyse(model, refined, Sweep{140, 10, 2}, kNoLine, answers);
+        const CheckReport report = Analyse(model, second, Sweep{140, 10, 2}, kNoLine, answers);
         ASSERT_EQ(report.sanity.size(), 3U);
         EXPECT_EQ(report.sanity[0].verdict, c.segments) << report.sanity[0].detail;
         EXPECT_EQ(report.sanity[1].verdict, c.convergence) << report.sanity[1].detail;
