@@ -78,25 +78,28 @@ void WriteCsv(std::ostream& out, const CutList& list) {
     }
 }
 
-// A length text as a JSON number: positional, with a point. The cut list's
-// texts are its own exact decimals; one that were not would be null.
-std::string Number(const std::string& text) {
+// A length text as a JSON number. The cut list's texts are its own exact
+// decimals of at most 15 significant digits (the calculator's fields hold
+// no more), which a double keeps: JSON writes back the same decimal. A
+// text that were not a decimal would be null.
+nec::Json Number(const std::string& text) {
     const auto decimal = ExactDecimal::FromText(text);
-    return decimal ? decimal->Text() : "null";
+    return decimal ? nec::JsonNumber(decimal->Text()) : nec::Json(nullptr);
 }
 
 void WriteJson(std::ostream& out, const CutList& list) {
-    out << "{\n  \"pieces\": [";
-    for (std::size_t i = 0; i < list.pieces.size(); ++i) {
-        const CutPiece& piece = list.pieces[i];
-        out << (i ? ",\n    " : "\n    ") << "{\"name\": " << JsonString(piece.name)
-            << ", \"count\": " << piece.count << ", \"length_mm\": " << Number(piece.lengthMm)
-            << ", \"length_in\": " << Number(piece.lengthIn) << "}";
+    nec::Json pieces = nec::Json::array();
+    for (const CutPiece& piece : list.pieces) {
+        pieces.push_back({{"name", piece.name},
+                          {"count", piece.count},
+                          {"length_mm", Number(piece.lengthMm)},
+                          {"length_in", Number(piece.lengthIn)}});
     }
-    out << "\n  ],\n  \"conductor_total_mm\": " << Number(list.conductorTotalMm)
-        << ",\n  \"line_count\": " << list.lines.count
-        << ",\n  \"line_length_mm\": " << Number(list.lines.lengthMm)
-        << ",\n  \"line_total_mm\": " << Number(list.lines.totalMm) << "\n}\n";
+    out << nec::JsonText({{"pieces", pieces},
+                          {"conductor_total_mm", Number(list.conductorTotalMm)},
+                          {"line_count", list.lines.count},
+                          {"line_length_mm", Number(list.lines.lengthMm)},
+                          {"line_total_mm", Number(list.lines.totalMm)}});
 }
 
 }  // namespace

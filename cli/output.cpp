@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "core/field_conversion.h"
 
@@ -52,27 +53,26 @@ void WriteCsv(std::ostream& out, const std::vector<DesignRow>& rows) {
 
 namespace {
 
-// The number a text stands for, shortest round-trip form, or null.
-std::string JsonNumber(std::string_view text) {
+// The number a text stands for, as the calculator reads its fields; null
+// when it is none, or not finite.
+nec::Json ValueOf(std::string_view text) {
     const Parsed<double> parsed = ParseDouble(text);
-    if (!parsed) return "null";
-    return nec::Shortest(*parsed.value);
+    if (!parsed || !std::isfinite(*parsed.value)) return nullptr;
+    return *parsed.value;
 }
 
 }  // namespace
 
 void WriteJson(std::ostream& out, const std::vector<DesignRow>& rows) {
-    out << "[";
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        out << (r ? ",\n  {" : "\n  {");
+    nec::Json json = nec::Json::array();
+    for (const DesignRow& row : rows) {
+        nec::Json design = nec::Json::object();
         for (std::size_t i = 0; i < kColumnCount; ++i) {
-            out << (i ? ", " : "") << JsonString(kColumns[i].key) << ": {\"text\": "
-                << JsonString(rows[r].texts[i]) << ", \"value\": " << JsonNumber(rows[r].texts[i])
-                << "}";
+            design[std::string(kColumns[i].key)] = {{"text", row.texts[i]}, {"value", ValueOf(row.texts[i])}};
         }
-        out << "}";
+        json.push_back(design);
     }
-    out << (rows.empty() ? "]\n" : "\n]\n");
+    out << nec::JsonText(json);
 }
 
 void Write(std::ostream& out, Format format, const std::vector<DesignRow>& rows) {

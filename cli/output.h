@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/columns.h"
-#include "nec/text_format.h"
+#include "nec/json.h"
 
 namespace corvanta::cli {
 
@@ -26,6 +26,5 @@ void WriteJson(std::ostream& out, const std::vector<DesignRow>& rows);
 void Write(std::ostream& out, Format format, const std::vector<DesignRow>& rows);
 
 std::string CsvField(std::string_view text);
-using nec::JsonString;
 
 }  // namespace corvanta::cli

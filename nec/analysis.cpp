@@ -122,14 +122,20 @@ SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLin
         voltage = source.voltage;
     }
     point.parallel = voltage / current;
-    point.swrParallel300 = Swr(point.parallel, 300);
-    point.swrParallel50 = Swr(point.parallel, 50);
-    point.swrGap300 = Swr(point.gaps.front(), 300);
     point.lines = Junction(point.gaps, line, mhz);
-    point.swrLines50 = Swr(point.lines, 50);
-    point.swrLines200 = Swr(point.lines, 200);
-    point.swrLines300 = Swr(point.lines, 300);
+    for (std::size_t i = 0; i < kReadingCount; ++i) {
+        point.swr[i] = Swr(point.At(kReadings[i].point), kReadings[i].referenceOhm);
+    }
     return point;
+}
+
+std::complex<double> SweepPoint::At(FeedPoint point) const {
+    switch (point) {
+    case FeedPoint::Gap: return gaps.empty() ? std::complex<double>() : gaps.front();
+    case FeedPoint::Parallel: return parallel;
+    case FeedPoint::Junction: return lines;
+    }
+    return {};
 }
 
 std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values,
@@ -268,18 +274,11 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     report.antiresonances = AntiResonances(report.sweep);
     report.skyPercent = SkyPercent(model.placement.ground, report.efficiencyPercent, report.averagePowerGain);
     report.groundLossPercent = report.efficiencyPercent - report.skyPercent;
-    report.under2Parallel300 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel300; }), kSwrLimit);
-    report.under2Parallel50 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel50; }), kSwrLimit);
-    report.under2Gap300 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrGap300; }), kSwrLimit);
-    report.under2Lines50 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines50; }), kSwrLimit);
-    report.under2Lines200 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines200; }), kSwrLimit);
-    report.under2Lines300 = RangesUnder(
-        mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines300; }), kSwrLimit);
+    for (std::size_t i = 0; i < kReadingCount; ++i) {
+        std::vector<double> swr;
+        for (const SweepPoint& point : report.sweep) swr.push_back(point.swr[i]);
+        report.under2[i] = RangesUnder(mhz, swr, kSwrLimit);
+    }
 
     Convergence convergence;
     if (second && second->halved && answers.secondAtDesign) {
@@ -310,19 +309,17 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     for (double resonance : report.resonancesMHz) {
         if (sweep.stepMHz > kCoarseStep * resonance) {
             report.notes.push_back("the sweep's step of " + Fixed(sweep.stepMHz, 3) +
-                                   " MHz is coarse for the resonance at " + Fixed(resonance, 2) +
+                                   " MHz is coarse for the resonance at " + MhzText(resonance) +
                                    " MHz, placed by a straight line between two points");
             report.advice.push_back(Advice::FinerSweep);
             break;
         }
     }
     // What the builder measures is the lines' junction: say so when no
-    // feeder of the three comes under 2:1 there at the design frequency.
+    // feeder there comes under 2:1 at the design frequency.
     std::vector<std::string> over;
-    const SweepPoint& d = report.atDesign;
-    for (const auto& [swr, name] : {std::pair{d.swrLines50, "50 ohm"}, std::pair{d.swrLines200, "200 ohm"},
-                                    std::pair{d.swrLines300, "300 ohm"}}) {
-        if (!(swr < kSwrLimit)) over.emplace_back(name);
+    for (std::size_t i : ReadingsAt(FeedPoint::Junction)) {
+        if (!(report.atDesign.swr[i] < kSwrLimit)) over.push_back(ReferenceText(kReadings[i], Medium::Plain));
     }
     if (!over.empty()) {
         std::string list;

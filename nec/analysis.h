@@ -10,6 +10,8 @@
 #include "nec/feed_line.h"
 #include "nec/loop_model.h"
 #include "nec/output_reader.h"
+#include "nec/readings.h"
+#include "nec/scaled_design.h"
 
 // Judges the engine's answer: impedances, SWR, gain, resonances, the 2:1
 // ranges, and the sanity checks that catch a model the engine got wrong
@@ -23,13 +25,10 @@ struct SweepPoint {
     double mhz = 0;
     std::vector<std::complex<double>> gaps;  // the impedance at every gap
     std::complex<double> parallel;           // the gaps in parallel
-    double swrParallel300 = 0;
-    double swrParallel50 = 0;
-    double swrGap300 = 0;
-    std::complex<double> lines;  // where the lines from the gaps join
-    double swrLines50 = 0;
-    double swrLines200 = 0;  // through a 4:1 balun
-    double swrLines300 = 0;
+    std::complex<double> lines;              // where the lines from the gaps join
+    PerReading<double> swr{};                // of every reading in kReadings
+
+    std::complex<double> At(FeedPoint point) const;
 };
 
 // Where the SWR stays under 2:1. An edge the sweep ran into is open: the
@@ -86,10 +85,8 @@ struct AntiResonance {
 };
 
 // The loop scaled until the gap reactance crosses zero at the design
-// frequency: HEIGHT, SIDE and GAP times `scale`, the conductor as it was.
-struct TunedDesign {
-    double scale = 1;
-    double heightMm = 0, sideMm = 0, gapMm = 0;
+// frequency.
+struct TunedDesign : ScaledDesign {
     // Where the tuned loop's gap reactance crosses zero; none when it does
     // not near the design frequency.
     std::optional<double> resonanceMHz;
@@ -99,7 +96,6 @@ struct TunedDesign {
 
 // How near the tuned resonance comes to the design frequency, as a share.
 inline constexpr double kTuneTolerance = 0.001;
-inline constexpr double kMmPerInch = 25.4;
 
 struct CheckReport {
     double designMHz = 0;
@@ -123,8 +119,7 @@ struct CheckReport {
     // over real ground the engine's efficiency counts only the wire.
     double skyPercent = 0;
     double groundLossPercent = 0;
-    std::vector<Range> under2Parallel300, under2Parallel50, under2Gap300;
-    std::vector<Range> under2Lines50, under2Lines200, under2Lines300;
+    PerReading<std::vector<Range>> under2;  // of every reading in kReadings
     std::vector<PatternPoint> pattern;  // at the design frequency, over the grid
     std::optional<TunedDesign> tuned;   // check --tune
     std::vector<SanityCheck> sanity;

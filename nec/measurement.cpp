@@ -157,7 +157,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         // Resonance goes inversely with size: the built loop scaled by this
         // much resonates at the design frequency.
         const double scale = *m.resonanceMHz / model.designMHz;
-        m.trim = Trim{scale, model.heightMm * scale, model.sideMm * scale, model.gapMm * scale};
+        m.trim = ScaledDesign::Of(model, scale);
     } else if (flat) {
         m.notes.push_back("the measurement does not show the loop's resonance: its S11 stays within " +
                           Fixed(kFlatSpread, 2) + " of one value from " + Mhz(mhz.front()) + " to " +

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nec/feed_line.h"
+#include "nec/scaled_design.h"
 #include "nec/touchstone.h"
 
 // A measured sweep laid beside the model: taken where the lines join, as
@@ -23,11 +24,6 @@ struct MeasuredPoint {
     std::complex<double> gap;       // one gap, the lines undone
 };
 
-struct Trim {
-    double scale = 1;
-    double heightMm = 0, sideMm = 0, gapMm = 0;
-};
-
 struct Measurement {
     std::string source;  // the file's name, for the report and the plot
     double referenceOhm = 50;
@@ -42,7 +38,7 @@ struct Measurement {
     // cut to them.
     bool assumesDesignLengths = true;
     std::optional<double> modelMinSwrMHz;     // of the model's junction on the reference
-    std::optional<Trim> trim;                 // none where the loop's resonance does not show
+    std::optional<ScaledDesign> trim;         // none where the loop's resonance does not show
     std::vector<std::string> notes;
 
     std::optional<double> ShiftMHz() const;

@@ -1,50 +1,14 @@
 #include "nec/report.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "nec/json.h"
 #include "nec/text_format.h"
 
 namespace corvanta::nec {
 
 namespace {
-
-std::string Impedance(std::complex<double> z) { return ImpedanceText(z, 2); }
-
-// A number for JSON: null where it is not finite, which JSON cannot hold.
-std::string JsonNumber(double value, int decimals) {
-    return std::isfinite(value) ? Fixed(value, decimals) : "null";
-}
-
-std::string SwrJson(double swr) { return JsonNumber(swr, 4); }
-
-// Frequencies in text to 5 significant digits, at least 2 decimals: 146.00,
-// 14.000, 0.13750 MHz.
-std::string MhzText(double mhz) {
-    const int magnitude = mhz > 0 ? static_cast<int>(std::floor(std::log10(mhz))) : 0;
-    return Fixed(mhz, std::max(2, 4 - magnitude));
-}
-
-std::string RangesText(const std::vector<Range>& ranges) {
-    if (ranges.empty()) return "none in the sweep";
-    std::string text;
-    for (const Range& range : ranges) {
-        if (!text.empty()) text += ", ";
-        text += range.fromMHz ? MhzText(*range.fromMHz) : "below the sweep's start";
-        text += " to ";
-        text += range.toMHz ? MhzText(*range.toMHz) + " MHz" : "beyond the sweep's end";
-    }
-    return text;
-}
-
-std::string RangesJson(const std::vector<Range>& ranges) {
-    const auto edge = [](const std::optional<double>& mhz) { return mhz ? Fixed(*mhz, 4) : "null"; };
-    std::string json = "[";
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        json += (i ? ", " : "") + std::string("[") + edge(ranges[i].fromMHz) + ", " +
-                edge(ranges[i].toMHz) + "]";
-    }
-    return json + "]";
-}
 
 std::string VerdictName(Verdict verdict) {
     switch (verdict) {
@@ -59,15 +23,10 @@ std::string Cell(const std::string& text, std::size_t width) {
     return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
 }
 
-std::string OptionalJson(const std::optional<double>& value, int decimals) {
-    return value ? JsonNumber(*value, decimals) : "null";
-}
-
 std::string MeasuredText(const Measurement& m) {
     const auto mhz = [](const std::optional<double>& value) {
-        return value ? Fixed(*value, 3) + " MHz" : std::string("none");
+        return value ? MhzText(*value) + " MHz" : std::string("none");
     };
-    const auto size = [](double mm) { return Fixed(mm, 2) + " mm (" + Fixed(mm / kMmPerInch, 3) + " in)"; };
     std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
                        (m.points.size() == 1 ? " point" : " points") + ", where the lines join; the lines undone for the gap)\n";
     text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
@@ -75,13 +34,12 @@ std::string MeasuredText(const Measurement& m) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
     }
     text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) +
-            (m.minSwrAtEdge ? " at the edge of the measurement (" + Fixed(m.minSwrMHz, 3) + " MHz)"
-                            : " at " + Fixed(m.minSwrMHz, 3) + " MHz") +
+            (m.minSwrAtEdge ? " at the edge of the measurement (" + MhzText(m.minSwrMHz) + " MHz)"
+                            : " at " + MhzText(m.minSwrMHz) + " MHz") +
             "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     if (m.trim) {
-        text += "  trim: HEIGHT, SIDE and GAP times " + Fixed(m.trim->scale, 5) + " bring the built loop to "
-                "resonance at the design frequency\n  HEIGHT " + size(m.trim->heightMm) + ", SIDE " +
-                size(m.trim->sideMm) + ", GAP " + size(m.trim->gapMm) + "\n";
+        text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "
+                "resonance at the design frequency\n  " + ScaledDesignText(*m.trim) + "\n";
         if (m.assumesDesignLengths) {
             text += "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
                     "its own lengths scaled by the same factor\n";
@@ -91,34 +49,97 @@ std::string MeasuredText(const Measurement& m) {
     return text;
 }
 
-std::string MeasuredJson(const Measurement& m) {
-    std::string json = "{\"points\": " + std::to_string(m.points.size()) +
-                       ", \"resonance_mhz\": " + OptionalJson(m.resonanceMHz, 4) +
-                       ", \"model_resonance_mhz\": " + OptionalJson(m.modelResonanceMHz, 4) +
-                       ", \"shift_mhz\": " + OptionalJson(m.ShiftMHz(), 4) +
-                       ", \"shift_percent\": " + OptionalJson(m.ShiftPercent(), 3) +
-                       ", \"min_swr\": " + SwrJson(m.minSwr) +
-                       ", \"min_swr_mhz\": " + JsonNumber(m.minSwrMHz, 4) +
-                       ", \"min_swr_at_edge\": " + (m.minSwrAtEdge ? "true" : "false") +
-                       ", \"model_min_swr_mhz\": " + OptionalJson(m.modelMinSwrMHz, 4) +
-                       ", \"reference_ohm\": " + Trimmed(m.referenceOhm, 6) +
-                       ", \"assumes_design_lengths\": " + (m.assumesDesignLengths ? "true" : "false") +
-                       ", \"trim_scale\": " + (m.trim ? JsonNumber(m.trim->scale, 6) : "null") + ", \"trimmed\": ";
-    if (m.trim) {
-        const Trim& t = *m.trim;
-        json += "{\"height_mm\": " + JsonNumber(t.heightMm, 3) + ", \"side_mm\": " + JsonNumber(t.sideMm, 3) +
-                ", \"gap_mm\": " + JsonNumber(t.gapMm, 3) + ", \"height_in\": " + JsonNumber(t.heightMm / kMmPerInch, 4) +
-                ", \"side_in\": " + JsonNumber(t.sideMm / kMmPerInch, 4) +
-                ", \"gap_in\": " + JsonNumber(t.gapMm / kMmPerInch, 4) + "}";
-    } else {
-        json += "null";
+Json MeasuredJson(const Measurement& m) {
+    Json json = {{"points", m.points.size()},
+                 {"resonance_mhz", JsonNumber(m.resonanceMHz, 4)},
+                 {"model_resonance_mhz", JsonNumber(m.modelResonanceMHz, 4)},
+                 {"shift_mhz", JsonNumber(m.ShiftMHz(), 4)},
+                 {"shift_percent", JsonNumber(m.ShiftPercent(), 3)},
+                 {"min_swr", JsonNumber(m.minSwr, 4)},
+                 {"min_swr_mhz", JsonNumber(m.minSwrMHz, 4)},
+                 {"min_swr_at_edge", m.minSwrAtEdge},
+                 {"model_min_swr_mhz", JsonNumber(m.modelMinSwrMHz, 4)},
+                 {"reference_ohm", JsonNumber(m.referenceOhm, 6)},
+                 {"assumes_design_lengths", m.assumesDesignLengths},
+                 {"trim_scale", m.trim ? JsonNumber(m.trim->scale, 6) : Json(nullptr)},
+                 {"trimmed", m.trim ? ScaledDesignJson(*m.trim) : Json(nullptr)}};
+    json["notes"] = m.notes;
+    return json;
+}
+
+Json ImpedanceJson(std::complex<double> z) {
+    return Json{{"r", JsonNumber(z.real(), 4)}, {"x", JsonNumber(z.imag(), 4)}};
+}
+
+// Where a reading stays under 2:1, as [from, to] pairs; null for an edge
+// the sweep ran into.
+Json RangesJson(const std::vector<Range>& ranges) {
+    Json json = Json::array();
+    for (const Range& range : ranges) {
+        json.push_back(Json::array({JsonNumber(range.fromMHz, 4), JsonNumber(range.toMHz, 4)}));
     }
-    json += ", \"notes\": [";
-    for (std::size_t i = 0; i < m.notes.size(); ++i) json += (i ? ", " : "") + JsonString(m.notes[i]);
-    return json + "]}";
+    return json;
+}
+
+// Readings at the gaps before those at the junction, as the JSON has
+// always listed them: the junction's impedance heads its own readings.
+std::vector<std::size_t> GapsFirst() {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < kReadingCount; ++i) {
+        if (kReadings[i].point != FeedPoint::Junction) order.push_back(i);
+    }
+    for (std::size_t i : ReadingsAt(FeedPoint::Junction)) order.push_back(i);
+    return order;
+}
+
+Json AtDesignJson(const SweepPoint& d) {
+    Json json = {{"gap", ImpedanceJson(d.gaps.front())}, {"parallel", ImpedanceJson(d.parallel)}};
+    for (std::size_t i : GapsFirst()) {
+        if (kReadings[i].point == FeedPoint::Junction && !json.contains("lines")) {
+            json["lines"] = ImpedanceJson(d.lines);
+        }
+        json[std::string(kReadings[i].swrKey)] = JsonNumber(d.swr[i], 4);
+    }
+    if (!json.contains("lines")) json["lines"] = ImpedanceJson(d.lines);
+    return json;
+}
+
+Json SweepPointJson(const SweepPoint& p) {
+    Json json = {{"mhz", JsonNumber(p.mhz, 6)}, {"gaps", Json::array()}, {"parallel", ImpedanceJson(p.parallel)}};
+    for (const std::complex<double>& gap : p.gaps) json["gaps"].push_back(ImpedanceJson(gap));
+    for (std::size_t i = 0; i < kReadingCount; ++i) json[std::string(kReadings[i].swrKey)] = JsonNumber(p.swr[i], 4);
+    json["lines"] = ImpedanceJson(p.lines);
+    return json;
 }
 
 }  // namespace
+
+std::string ImpedanceWords(std::complex<double> z, Medium medium) {
+    return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " +
+           std::string(OhmUnit(medium));
+}
+
+std::string RangesText(const std::vector<Range>& ranges) {
+    if (ranges.empty()) return "none in the sweep";
+    std::string text;
+    for (const Range& range : ranges) {
+        if (!text.empty()) text += ", ";
+        text += range.fromMHz ? MhzText(*range.fromMHz) : "below the sweep's start";
+        text += " to ";
+        text += range.toMHz ? MhzText(*range.toMHz) + " MHz" : "beyond the sweep's end";
+    }
+    return text;
+}
+
+std::string MmText(double mm) { return Fixed(mm, 2); }
+std::string InchText(double mm) { return Fixed(mm / kMmPerInch, 3); }
+std::string LengthText(double mm) { return MmText(mm) + " mm (" + InchText(mm) + " in)"; }
+std::string ScaleText(double scale) { return Fixed(scale, 5); }
+
+std::string ScaledDesignText(const ScaledDesign& design) {
+    return "HEIGHT " + LengthText(design.heightMm) + ", SIDE " + LengthText(design.sideMm) + ", GAP " +
+           LengthText(design.gapMm);
+}
 
 std::string GroundName(Ground ground) {
     switch (ground) {
@@ -139,19 +160,21 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     const FeedLine& line = check.plan.line;
     text += "lines: each gap feeds " + Trimmed(line.lengthMm, 4) + " mm of " +
             Trimmed(line.impedanceOhm, 3) + " ohm line, velocity factor " +
-            Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point" +
+            Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point, balanced" +
             (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)"
                                                         : "") +
             "\n";
     const SweepPoint& d = r.atDesign;
-    text += "at " + Shortest(d.mhz) + " MHz: one gap " + Impedance(d.gaps.front()) +
-            " ohm, the gaps in parallel " + Impedance(d.parallel) + " ohm\n";
-    text += "  SWR of the parallel feed: " + SwrText(d.swrParallel300, 2) + " on 300 ohm, " +
-            SwrText(d.swrParallel50, 2) + " on 50 ohm; one gap on 300 ohm: " +
-            SwrText(d.swrGap300, 2) + "\n";
-    text += "  where the lines join (balanced): " + Impedance(d.lines) + " ohm; SWR " +
-            SwrText(d.swrLines50, 2) + " on 50 ohm, " + SwrText(d.swrLines200, 2) +
-            " on 200 ohm (4:1 balun), " + SwrText(d.swrLines300, 2) + " on 300 ohm\n";
+    text += "at " + Shortest(d.mhz) + " MHz:\n";
+    for (const FeedPointInfo& feed : kFeedPoints) {
+        text += "  " + std::string(feed.name) + ": " + ImpedanceWords(d.At(feed.point), Medium::Plain);
+        const std::vector<std::size_t> readings = ReadingsAt(feed.point);
+        for (std::size_t n = 0; n < readings.size(); ++n) {
+            const std::size_t i = readings[n];
+            text += (n ? ", " : "; SWR ") + SwrText(d.swr[i]) + " on " + ReferenceText(kReadings[i], Medium::Plain);
+        }
+        text += "\n";
+    }
     text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " +
             Fixed(r.MaxGainElevationDeg(), 0) + " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " +
             Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " + Fixed(r.efficiencyPercent, 2) + " %\n";
@@ -160,42 +183,53 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
         text += (i ? ", " : "") + MhzText(r.resonancesMHz[i]) + " MHz";
     }
-    text += "\nSWR under 2:1\n  lines' junction on 50 ohm: " + RangesText(r.under2Lines50) +
-            "\n  lines' junction on 200 ohm (4:1 balun): " + RangesText(r.under2Lines200) +
-            "\n  lines' junction on 300 ohm: " + RangesText(r.under2Lines300) +
-            "\n  parallel feed on 300 ohm: " + RangesText(r.under2Parallel300) +
-            "\n  parallel feed on 50 ohm: " + RangesText(r.under2Parallel50) +
-            "\n  one gap on 300 ohm: " + RangesText(r.under2Gap300) + "\nsanity checks\n";
+    text += "\nSWR under 2:1\n";
+    for (std::size_t i : ReadingsInView()) {
+        text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
+    }
+    text += "sanity checks\n";
     for (const SanityCheck& c : r.sanity) {
         const std::string verdict = VerdictName(c.verdict);
         text += "  " + verdict + std::string(8 - verdict.size(), ' ') + c.name + ": " + c.detail + "\n";
     }
     if (r.tuned) {
         const TunedDesign& t = *r.tuned;
-        const auto size = [](double mm) {
-            return Fixed(mm, 2) + " mm (" + Fixed(mm / kMmPerInch, 3) + " in)";
-        };
         text += "tuned by the model (" + std::to_string(t.rounds) + " rounds of short sweeps): HEIGHT, SIDE and GAP times " +
-                Fixed(t.scale, 5) + "\n  HEIGHT " + size(t.heightMm) + ", SIDE " + size(t.sideMm) + ", GAP " +
-                size(t.gapMm) + "\n" +
+                ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" +
                 "  the tuned loop's gap reactance crosses zero " +
-                (t.resonanceMHz ? "at " + Fixed(*t.resonanceMHz, 3) + " MHz" : "nowhere near the design frequency") +
+                (t.resonanceMHz ? "at " + MhzText(*t.resonanceMHz) + " MHz" : "nowhere near the design frequency") +
                 (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
                 "; the design itself stays as COMPUTE gives it\n";
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
     for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
-    text += "\n       MHz     gap R     gap X     par R     par X  SWR 300 par  SWR 50 par  SWR 300 gap"
-            "   lines R   lines X  SWR 50 ln  SWR 200 ln  SWR 300 ln\n";
+
+    // The sweep as a table: each feed point's R and X, then its SWR on
+    // each of its readings; a column as wide as its heading.
+    std::vector<std::string> headings = {"MHz"};
+    for (const FeedPointInfo& feed : kFeedPoints) {
+        headings.push_back(std::string(feed.shortName) + " R");
+        headings.push_back(std::string(feed.shortName) + " X");
+        for (std::size_t i : ReadingsAt(feed.point)) {
+            const Reading& reading = kReadings[i];
+            headings.push_back(std::string(feed.shortName) + " SWR " + Trimmed(reading.referenceOhm, 3) +
+                               (reading.through.empty() ? "" : " (" + std::string(reading.through) + ")"));
+        }
+    }
+    const auto width = [&](std::size_t column) { return std::max<std::size_t>(10, headings[column].size() + 2); };
+    text += "\n";
+    for (std::size_t c = 0; c < headings.size(); ++c) text += Cell(headings[c], width(c));
+    text += "\n";
     for (const SweepPoint& p : r.sweep) {
-        text += Cell(Fixed(p.mhz, 3), 10) + Cell(Fixed(p.gaps.front().real(), 2), 10) +
-                Cell(Fixed(p.gaps.front().imag(), 2), 10) + Cell(Fixed(p.parallel.real(), 2), 10) +
-                Cell(Fixed(p.parallel.imag(), 2), 10) + Cell(SwrText(p.swrParallel300, 2), 13) +
-                Cell(SwrText(p.swrParallel50, 2), 12) + Cell(SwrText(p.swrGap300, 2), 13) +
-                Cell(Fixed(p.lines.real(), 2), 10) + Cell(Fixed(p.lines.imag(), 2), 10) +
-                Cell(SwrText(p.swrLines50, 2), 11) + Cell(SwrText(p.swrLines200, 2), 12) +
-                Cell(SwrText(p.swrLines300, 2), 12) + "\n";
+        std::size_t c = 0;
+        text += Cell(Fixed(p.mhz, 3), width(c++));
+        for (const FeedPointInfo& feed : kFeedPoints) {
+            text += Cell(Fixed(p.At(feed.point).real(), 2), width(c++));
+            text += Cell(Fixed(p.At(feed.point).imag(), 2), width(c++));
+            for (std::size_t i : ReadingsAt(feed.point)) text += Cell(SwrText(p.swr[i]), width(c++));
+        }
+        text += "\n";
     }
     return text;
 }
@@ -204,84 +238,48 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const FeedLine& line = check.plan.line;
     const CheckReport& r = check.report;
-    const auto complex = [](std::complex<double> z) {
-        return "{\"r\": " + JsonNumber(z.real(), 4) + ", \"x\": " + JsonNumber(z.imag(), 4) + "}";
+    Json json = {
+        {"design_mhz", JsonNumber(model.designMHz, 6)},
+        {"sides", model.sides},
+        {"ground", GroundName(model.placement.ground)},
+        {"segments", model.TotalSegments()},
+        {"kernel", model.kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"},
+        {"line", {{"impedance_ohm", JsonNumber(line.impedanceOhm, 4)},
+                  {"velocity_factor", JsonNumber(line.velocityFactor, 4)},
+                  {"length_mm", JsonNumber(line.lengthMm, 4)}}},
+        {"at_design", AtDesignJson(r.atDesign)},
+        {"max_gain_dbi", JsonNumber(r.maxGainDbi, 2)},
+        {"max_gain_theta_deg", JsonNumber(r.maxGainThetaDeg, 1)},
+        {"max_gain_phi_deg", JsonNumber(r.maxGainPhiDeg, 1)},
+        {"max_gain_elevation_deg", JsonNumber(r.MaxGainElevationDeg(), 1)},
+        {"efficiency_percent", JsonNumber(r.efficiencyPercent, 2)},
+        {"average_power_gain", JsonNumber(r.averagePowerGain, 5)},
+        {"resonances_mhz", Json::array()},
     };
-    std::string json = "{\n  \"design_mhz\": " + JsonNumber(model.designMHz, 6) +
-                       ",\n  \"sides\": " + std::to_string(model.sides) +
-                       ",\n  \"ground\": " + JsonString(GroundName(model.placement.ground)) +
-                       ",\n  \"segments\": " + std::to_string(model.TotalSegments()) +
-                       ",\n  \"kernel\": " +
-                       JsonString(model.kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire") +
-                       ",\n  \"line\": {\"impedance_ohm\": " + Trimmed(line.impedanceOhm, 4) +
-                       ", \"velocity_factor\": " + Trimmed(line.velocityFactor, 4) +
-                       ", \"length_mm\": " + Trimmed(line.lengthMm, 4) + "}" +
-                       ",\n  \"at_design\": {\"gap\": " + complex(r.atDesign.gaps.front()) +
-                       ", \"parallel\": " + complex(r.atDesign.parallel) +
-                       ", \"swr_parallel_300\": " + SwrJson(r.atDesign.swrParallel300) +
-                       ", \"swr_parallel_50\": " + SwrJson(r.atDesign.swrParallel50) +
-                       ", \"swr_gap_300\": " + SwrJson(r.atDesign.swrGap300) +
-                       ", \"lines\": " + complex(r.atDesign.lines) +
-                       ", \"swr_lines_50\": " + SwrJson(r.atDesign.swrLines50) +
-                       ", \"swr_lines_200\": " + SwrJson(r.atDesign.swrLines200) +
-                       ", \"swr_lines_300\": " + SwrJson(r.atDesign.swrLines300) + "}" +
-                       ",\n  \"max_gain_dbi\": " + JsonNumber(r.maxGainDbi, 2) +
-                       ",\n  \"max_gain_theta_deg\": " + JsonNumber(r.maxGainThetaDeg, 1) +
-                       ",\n  \"max_gain_phi_deg\": " + JsonNumber(r.maxGainPhiDeg, 1) +
-                       ",\n  \"max_gain_elevation_deg\": " + JsonNumber(r.MaxGainElevationDeg(), 1) +
-                       ",\n  \"efficiency_percent\": " + JsonNumber(r.efficiencyPercent, 2) +
-                       ",\n  \"average_power_gain\": " + JsonNumber(r.averagePowerGain, 5) +
-                       ",\n  \"resonances_mhz\": [";
-    for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
-        json += (i ? ", " : "") + JsonNumber(r.resonancesMHz[i], 4);
-    }
-    json += "],\n  \"under_2_parallel_300\": " + RangesJson(r.under2Parallel300) +
-            ",\n  \"under_2_parallel_50\": " + RangesJson(r.under2Parallel50) +
-            ",\n  \"under_2_gap_300\": " + RangesJson(r.under2Gap300) +
-            ",\n  \"under_2_lines_50\": " + RangesJson(r.under2Lines50) +
-            ",\n  \"under_2_lines_200\": " + RangesJson(r.under2Lines200) +
-            ",\n  \"under_2_lines_300\": " + RangesJson(r.under2Lines300) + ",\n  \"tuned\": ";
+    for (double mhz : r.resonancesMHz) json["resonances_mhz"].push_back(JsonNumber(mhz, 4));
+    for (std::size_t i : GapsFirst()) json[std::string(kReadings[i].rangesKey)] = RangesJson(r.under2[i]);
+    json["tuned"] = nullptr;
     if (r.tuned) {
         const TunedDesign& t = *r.tuned;
-        json += "{\"scale\": " + JsonNumber(t.scale, 6) + ", \"height_mm\": " + JsonNumber(t.heightMm, 3) +
-                ", \"side_mm\": " + JsonNumber(t.sideMm, 3) + ", \"gap_mm\": " + JsonNumber(t.gapMm, 3) +
-                ", \"height_in\": " + JsonNumber(t.heightMm / kMmPerInch, 4) +
-                ", \"side_in\": " + JsonNumber(t.sideMm / kMmPerInch, 4) +
-                ", \"gap_in\": " + JsonNumber(t.gapMm / kMmPerInch, 4) +
-                ", \"resonance_mhz\": " + (t.resonanceMHz ? JsonNumber(*t.resonanceMHz, 4) : "null") + "}";
-    } else {
-        json += "null";
+        json["tuned"] = {{"scale", JsonNumber(t.scale, 6)}};
+        json["tuned"].update(ScaledDesignJson(t));
+        json["tuned"]["resonance_mhz"] = JsonNumber(t.resonanceMHz, 4);
     }
-    if (check.measured) json += ",\n  \"measured\": " + MeasuredJson(*check.measured);
-    json += ",\n  \"sanity\": [";
-    for (std::size_t i = 0; i < r.sanity.size(); ++i) {
-        const SanityCheck& c = r.sanity[i];
-        json += std::string(i ? ", " : "") + "{\"name\": " + JsonString(c.name) +
-                ", \"passed\": " + (c.verdict == Verdict::Failed ? "false" : "true") +
-                ", \"verdict\": " +
-                JsonString(c.verdict == Verdict::Passed   ? "ok"
-                           : c.verdict == Verdict::Failed ? "failed"
-                                                          : "not applicable") +
-                ", \"detail\": " + JsonString(c.detail) + "}";
+    if (check.measured) json["measured"] = MeasuredJson(*check.measured);
+    json["sanity"] = Json::array();
+    for (const SanityCheck& c : r.sanity) {
+        json["sanity"].push_back({{"name", c.name},
+                                  {"passed", c.verdict != Verdict::Failed},
+                                  {"verdict", c.verdict == Verdict::Passed   ? "ok"
+                                              : c.verdict == Verdict::Failed ? "failed"
+                                                                             : "not applicable"},
+                                  {"detail", c.detail}});
     }
-    json += "],\n  \"notes\": [";
-    for (std::size_t i = 0; i < r.notes.size(); ++i) json += (i ? ", " : "") + JsonString(r.notes[i]);
-    for (std::size_t i = 0; i < r.advice.size(); ++i) {
-        json += (i + r.notes.size() ? ", " : "") + JsonString(advise(r.advice[i]));
-    }
-    json += "],\n  \"sweep\": [";
-    for (std::size_t i = 0; i < r.sweep.size(); ++i) {
-        const SweepPoint& p = r.sweep[i];
-        json += std::string(i ? ",\n    " : "\n    ") + "{\"mhz\": " + JsonNumber(p.mhz, 6) + ", \"gaps\": [";
-        for (std::size_t g = 0; g < p.gaps.size(); ++g) json += (g ? ", " : "") + complex(p.gaps[g]);
-        json += "], \"parallel\": " + complex(p.parallel) +
-                ", \"swr_parallel_300\": " + SwrJson(p.swrParallel300) +
-                ", \"swr_parallel_50\": " + SwrJson(p.swrParallel50) +
-                ", \"swr_lines_50\": " + SwrJson(p.swrLines50) + ", \"swr_lines_200\": " + SwrJson(p.swrLines200) +
-                ", \"swr_lines_300\": " + SwrJson(p.swrLines300) +
-                ", \"swr_gap_300\": " + SwrJson(p.swrGap300) + ", \"lines\": " + complex(p.lines) + "}";
-    }
-    return json + "\n  ]\n}\n";
+    json["notes"] = r.notes;
+    for (Advice advice : r.advice) json["notes"].push_back(advise(advice));
+    json["sweep"] = Json::array();
+    for (const SweepPoint& p : r.sweep) json["sweep"].push_back(SweepPointJson(p));
+    return JsonText(json);
 }
 
 }  // namespace corvanta::nec

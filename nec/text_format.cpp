@@ -1,5 +1,6 @@
 #include "nec/text_format.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -27,6 +28,11 @@ std::string Shortest(double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return std::string(buffer.data(), result.ptr);
+}
+
+std::string MhzText(double mhz) {
+    const int magnitude = mhz > 0 ? static_cast<int>(std::floor(std::log10(mhz))) : 0;
+    return Fixed(mhz, std::max(2, 4 - magnitude));
 }
 
 std::string SwrText(double swr, int decimals) {
@@ -59,29 +65,6 @@ std::vector<std::string_view> SplitWords(std::string_view line, std::string_view
         start = end == std::string_view::npos ? end : line.find_first_not_of(separators, end);
     }
     return words;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                constexpr std::string_view kHex = "0123456789abcdef";
-                quoted += "\\u00";
-                quoted += kHex[static_cast<unsigned char>(c) >> 4];
-                quoted += kHex[static_cast<unsigned char>(c) & 0xF];
-            } else {
-                quoted += c;
-            }
-        }
-    }
-    return quoted + "\"";
 }
 
 }  // namespace corvanta::nec

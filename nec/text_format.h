@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-// How the model's numbers are written, in decks, reports, JSON and plots:
+// How the model's numbers are written, in decks, reports and plots:
 // locale-free, always with a point.
 
 namespace corvanta::nec {
@@ -21,6 +21,10 @@ std::string Trimmed(double value, int decimals);
 // The shortest text that reads back as the same double.
 std::string Shortest(double value);
 
+// A frequency the check found (a resonance, a 2:1 edge): 5 significant
+// digits, at least 2 decimals: 146.00, 14.000, 0.13750.
+std::string MhzText(double mhz);
+
 // An SWR: "infinite" where everything is reflected, not "inf".
 std::string SwrText(double swr, int decimals = 2);
 
@@ -35,8 +39,5 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The words of a line between any of `separators`, in order.
 std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators = " \t\r");
-
-// A JSON string literal.
-std::string JsonString(std::string_view text);
 
 }  // namespace corvanta::nec

@@ -91,15 +91,8 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
         ++rounds;
     }
     const Guess answer = best();
-    TunedDesign tuned;
-    tuned.scale = answer.scale;
-    tuned.heightMm = model.heightMm * answer.scale;
-    tuned.sideMm = model.sideMm * answer.scale;
-    tuned.gapMm = model.gapMm * answer.scale;
-    tuned.resonanceMHz = answer.resonanceMHz;
-    tuned.reached = Off(answer, f) <= kTuneTolerance;
-    tuned.rounds = rounds;
-    return tuned;
+    return TunedDesign{ScaledDesign::Of(model, answer.scale), answer.resonanceMHz, Off(answer, f) <= kTuneTolerance,
+                       rounds};
 }
 
 }  // namespace corvanta::nec

@@ -25,63 +25,31 @@ constexpr double kSampleWidth = 26;  // of a legend's line sample
 // coordinates.
 constexpr double kFarOut = 4;
 
-const QColor kJunction50{0x15, 0x65, 0xc0};
-const QColor kJunction200{0x6a, 0x1b, 0x9a};
-const QColor kJunction300{0xc6, 0x28, 0x28};
-const QColor kParallel{0x2e, 0x7d, 0x32};
-const QColor kGap{0xe0, 0x6c, 0x00};
 const QColor kMeasured{0x11, 0x11, 0x11};
 
-struct SwrCurve {
-    const char* label;
-    QColor colour;
-    Qt::PenStyle style;
-    double width;
-    double (*value)(const SweepPoint&);
-    std::vector<nec::Range> nec::CheckReport::*ranges;
-};
+QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 
-const SwrCurve kSwrCurves[] = {
-    {"lines' junction on 50 Ω", kJunction50, Qt::SolidLine, 2, [](const SweepPoint& p) { return p.swrLines50; },
-     &nec::CheckReport::under2Lines50},
-    {"lines' junction on 200 Ω (4:1 balun)", kJunction200, Qt::SolidLine, 2,
-     [](const SweepPoint& p) { return p.swrLines200; }, &nec::CheckReport::under2Lines200},
-    {"lines' junction on 300 Ω", kJunction300, Qt::SolidLine, 2, [](const SweepPoint& p) { return p.swrLines300; },
-     &nec::CheckReport::under2Lines300},
-    {"gaps in parallel on 50 Ω", kParallel, Qt::DashLine, 1.5, [](const SweepPoint& p) { return p.swrParallel50; },
-     &nec::CheckReport::under2Parallel50},
-    {"one gap on 300 Ω", kGap, Qt::DashDotLine, 1.5, [](const SweepPoint& p) { return p.swrGap300; },
-     &nec::CheckReport::under2Gap300},
-};
-
-struct Feed {
-    const char* label;
-    QColor colour;
-    std::complex<double> (*value)(const SweepPoint&);
-};
-
-const Feed kFeeds[] = {
-    {"lines' junction", kJunction50, [](const SweepPoint& p) { return p.lines; }},
-    {"gaps in parallel", kParallel, [](const SweepPoint& p) { return p.parallel; }},
-    {"one gap", kGap, [](const SweepPoint& p) { return p.gaps.front(); }},
-};
-
-std::string Mhz(double mhz, int decimals) { return nec::Fixed(mhz, decimals); }
-
-std::string RangeText(const std::vector<nec::Range>& ranges) {
-    if (ranges.empty()) return "never under 2:1 in the sweep";
-    std::string text = "under 2:1 ";
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        const nec::Range& r = ranges[i];
-        text += (i ? ", " : "") + (r.fromMHz ? Mhz(*r.fromMHz, 1) : std::string("(start)")) + "–" +
-                (r.toMHz ? Mhz(*r.toMHz, 1) : std::string("(end)"));
+Qt::PenStyle PenStyle(nec::Dash dash) {
+    switch (dash) {
+    case nec::Dash::Solid: return Qt::SolidLine;
+    case nec::Dash::Dashed: return Qt::DashLine;
+    case nec::Dash::DashDotted: return Qt::DashDotLine;
     }
-    return text + " MHz";
+    return Qt::SolidLine;
 }
 
-std::string Ohms(std::complex<double> z) { return nec::ImpedanceText(z, 1, " +j", " −j") + " Ω"; }
+// The readings with a curve, in the order the legend lists them.
+std::vector<std::size_t> DrawnReadings() {
+    std::vector<std::size_t> drawn;
+    for (std::size_t i : nec::ReadingsInView()) {
+        if (nec::kReadings[i].plot.drawn) drawn.push_back(i);
+    }
+    return drawn;
+}
 
-std::string SwrText(double swr) { return nec::SwrText(swr); }
+std::string RangeText(const std::vector<nec::Range>& ranges) { return "under 2:1: " + nec::RangesText(ranges); }
+
+std::string Label(const nec::Reading& reading) { return nec::ReadingLabel(reading, nec::Medium::Typeset); }
 
 std::string MeasuredLabel(const nec::Measurement& measured) {
     return "measured on " + nec::Trimmed(measured.referenceOhm, 3) + " Ω";
@@ -90,11 +58,11 @@ std::string MeasuredLabel(const nec::Measurement& measured) {
 // The legend's lines, to size the column that holds them.
 std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     std::vector<QString> texts;
-    for (const SwrCurve& curve : kSwrCurves) {
-        texts.push_back(style::Text(curve.label));
-        texts.push_back(style::Text(RangeText(check.report.*curve.ranges)));
+    for (std::size_t i : DrawnReadings()) {
+        texts.push_back(style::Text(Label(nec::kReadings[i])));
+        texts.push_back(style::Text(RangeText(check.report.under2[i])));
     }
-    for (const Feed& feed : kFeeds) texts.push_back(style::Text(feed.label));
+    for (const nec::FeedPointInfo& feed : nec::kFeedPoints) texts.push_back(style::Text(std::string(feed.name)));
     if (check.measured) texts.push_back(style::Text(MeasuredLabel(*check.measured)));
     return texts;
 }
@@ -291,8 +259,8 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
     layout.swr = {1, kSwrAxisTop, 1};
     double low = 0, high = 0;  // zero is always on the scale: the reactance crosses it
     for (const SweepPoint& p : sweep) {
-        for (const Feed& feed : kFeeds) {
-            const std::complex<double> z = feed.value(p);
+        for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
+            const std::complex<double> z = p.At(feed.point);
             low = std::min({low, z.real(), z.imag()});
             high = std::max({high, z.real(), z.imag()});
         }
@@ -369,7 +337,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     for (double resonance : report.resonancesMHz) {
         if (!Within(layout, resonance)) continue;
         Marker(painter, layout, resonance, Qt::DashLine);
-        labels.Place(painter, layout.X(resonance), style::Text("resonance " + Mhz(resonance, 2) + " MHz"),
+        labels.Place(painter, layout.X(resonance), style::Text("resonance " + nec::MhzText(resonance) + " MHz"),
                      style::kInk);
     }
 
@@ -381,31 +349,36 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     painter.setFont(style::Font(style::kSmallPx));
 
     bool swrClipped = false;
-    for (const SwrCurve& curve : kSwrCurves) {
+    for (std::size_t i : DrawnReadings()) {
+        const nec::Reading& reading = nec::kReadings[i];
         std::vector<double> values;
-        for (const SweepPoint& p : report.sweep) values.push_back(curve.value(p));
-        const QPen pen(curve.colour, curve.width, curve.style, Qt::FlatCap, Qt::RoundJoin);
+        for (const SweepPoint& p : report.sweep) values.push_back(p.swr[i]);
+        const QColor colour = Colour(reading.plot.colour);
+        const QPen pen(colour, reading.plot.weight, PenStyle(reading.plot.dash), Qt::FlatCap, Qt::RoundJoin);
         swrClipped |= DrawCurve(painter, layout.swrPanel, mhz, values, layout.swr.low, layout.swr.high, layout,
                                 &SweepLayout::SwrY, pen);
         // The 2:1 edges: a ring on the 2:1 line, the numbers in the legend
         // and, where there is room, above the plot.
-        for (const nec::Range& range : report.*curve.ranges) {
+        for (const nec::Range& range : report.under2[i]) {
             for (const std::optional<double>& edge : {range.fromMHz, range.toMHz}) {
                 if (!edge || !Within(layout, *edge)) continue;
                 painter.save();
-                painter.setPen(QPen(curve.colour, 1.5));
+                painter.setPen(QPen(colour, 1.5));
                 painter.setBrush(Qt::white);
                 painter.drawEllipse(QPointF(layout.X(*edge), layout.SwrY(nec::kSwrLimit)), 3.5, 3.5);
                 painter.restore();
-                if (curve.width > 1.5) labels.Place(painter, layout.X(*edge), style::Text(Mhz(*edge, 1)), curve.colour);
+                // Only the heavier curves' edges: the lighter ones would crowd the band.
+                if (reading.plot.weight > 1.5) {
+                    labels.Place(painter, layout.X(*edge), style::Text(nec::MhzText(*edge)), colour);
+                }
             }
         }
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), style::Text(curve.label));
+        painter.drawText(QPointF(textX, legendY), style::Text(Label(reading)));
         legendY += lineHeight;
         painter.setPen(style::kMuted);
-        painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.*curve.ranges)));
+        painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.under2[i])));
         legendY += lineHeight + 3;
     }
     const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
@@ -421,7 +394,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         if (const auto resonance = check.measured->resonanceMHz; resonance && Within(layout, *resonance)) {
             Marker(painter, layout, *resonance, Qt::DotLine);
             labels.Place(painter, layout.X(*resonance),
-                         style::Text("measured resonance " + Mhz(*resonance, 2) + " MHz"), kMeasured);
+                         style::Text("measured resonance " + nec::MhzText(*resonance) + " MHz"), kMeasured);
         }
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
         painter.setPen(style::kInk);
@@ -430,7 +403,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.setPen(style::kMuted);
         const auto& resonance = check.measured->resonanceMHz;
         painter.drawText(QPointF(textX, legendY),
-                         style::Text(resonance ? "gap resonance " + Mhz(*resonance, 2) + " MHz (dotted)"
+                         style::Text(resonance ? "gap resonance " + nec::MhzText(*resonance) + " MHz (dotted)"
                                                : std::string("no gap resonance in it")));
         legendY += lineHeight + 3;
     }
@@ -444,16 +417,16 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     }
 
     bool ohmClipped = false;
-    for (const Feed& feed : kFeeds) {
+    for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
         std::vector<double> r, x;
         for (const SweepPoint& p : report.sweep) {
-            r.push_back(feed.value(p).real());
-            x.push_back(feed.value(p).imag());
+            r.push_back(p.At(feed.point).real());
+            x.push_back(p.At(feed.point).imag());
         }
         ohmClipped |= DrawCurve(painter, layout.ohmPanel, mhz, r, layout.ohm.low, layout.ohm.high, layout,
-                                &SweepLayout::OhmY, QPen(feed.colour, 1.8, Qt::SolidLine, Qt::FlatCap));
+                                &SweepLayout::OhmY, QPen(Colour(feed.colour), 1.8, Qt::SolidLine, Qt::FlatCap));
         ohmClipped |= DrawCurve(painter, layout.ohmPanel, mhz, x, layout.ohm.low, layout.ohm.high, layout,
-                                &SweepLayout::OhmY, QPen(feed.colour, 1.8, Qt::DashLine, Qt::FlatCap));
+                                &SweepLayout::OhmY, QPen(Colour(feed.colour), 1.8, Qt::DashLine, Qt::FlatCap));
     }
     if (!measured.empty()) {
         std::vector<double> at, r, x;
@@ -476,10 +449,11 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
                  QPen(style::kInk, 1.8, Qt::DashLine, Qt::FlatCap));
     painter.drawText(QPointF(textX, legendY), QStringLiteral("reactance X"));
     legendY += lineHeight + 4;
-    for (const Feed& feed : kFeeds) {
-        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6), feed.colour);
+    for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
+        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6),
+                         Colour(feed.colour));
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), style::Text(feed.label));
+        painter.drawText(QPointF(textX, legendY), style::Text(std::string(feed.name)));
         legendY += lineHeight;
     }
     if (!measured.empty()) {
@@ -522,12 +496,8 @@ std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz) 
     r.mhz = mhz;
     r.lines = mix(a.lines, b.lines);
     r.parallel = mix(a.parallel, b.parallel);
-    r.gap = mix(a.gaps.front(), b.gaps.front());
-    r.swrLines50 = swr(a.swrLines50, b.swrLines50);
-    r.swrLines200 = swr(a.swrLines200, b.swrLines200);
-    r.swrLines300 = swr(a.swrLines300, b.swrLines300);
-    r.swrParallel50 = swr(a.swrParallel50, b.swrParallel50);
-    r.swrGap300 = swr(a.swrGap300, b.swrGap300);
+    r.gaps = {mix(a.At(nec::FeedPoint::Gap), b.At(nec::FeedPoint::Gap))};
+    for (std::size_t k = 0; k < nec::kReadingCount; ++k) r.swr[k] = swr(a.swr[k], b.swr[k]);
     return r;
 }
 
@@ -540,11 +510,19 @@ std::optional<double> SweepMHzAt(const nec::ModelCheck& check, const QRectF& are
 }
 
 QString ReadoutText(const SweepReadout& r) {
-    return style::Text(nec::Fixed(r.mhz, 3) + " MHz\n" + "lines' junction " + Ohms(r.lines) + ", SWR " +
-                       SwrText(r.swrLines50) + " on 50 Ω, " + SwrText(r.swrLines200) + " on 200 Ω, " +
-                       SwrText(r.swrLines300) + " on 300 Ω\n" + "gaps in parallel " + Ohms(r.parallel) +
-                       ", SWR " + SwrText(r.swrParallel50) + " on 50 Ω\n" + "one gap " + Ohms(r.gap) +
-                       ", SWR " + SwrText(r.swrGap300) + " on 300 Ω");
+    std::string text = nec::Fixed(r.mhz, 3) + " MHz";
+    const std::vector<std::size_t> drawn = DrawnReadings();
+    for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
+        text += "\n" + std::string(feed.name) + " " + nec::ImpedanceWords(r.At(feed.point), nec::Medium::Typeset);
+        bool first = true;
+        for (std::size_t i : nec::ReadingsAt(feed.point)) {
+            if (std::find(drawn.begin(), drawn.end(), i) == drawn.end()) continue;
+            text += (first ? ", SWR " : ", ") + nec::SwrText(r.swr[i]) + " on " +
+                    nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset);
+            first = false;
+        }
+    }
+    return style::Text(text);
 }
 
 }  // namespace corvanta::plot

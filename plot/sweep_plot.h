@@ -11,8 +11,8 @@
 #include "nec/model_check.h"
 #include "plot/ticks.h"
 
-// The sweep of a model check against frequency: SWR above (the lines'
-// junction on 50, 200 and 300 ohm, the gaps in parallel, one gap),
+// The sweep of a model check against frequency: SWR above (each reading of
+// nec::kReadings that is drawn, in its own colour, dash and weight),
 // resistance and reactance below; the design frequency, the resonance and
 // the 2:1 edges marked. Drawn with QPainter into any rectangle of any paint
 // device: a widget, an SVG file, a PNG image.
@@ -47,12 +47,8 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area);
 void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check);
 
 // The plotted values at a frequency, each a straight line between the sweep
-// points as the curves are drawn.
-struct SweepReadout {
-    double mhz = 0;
-    std::complex<double> lines, parallel, gap;
-    double swrLines50 = 0, swrLines200 = 0, swrLines300 = 0, swrParallel50 = 0, swrGap300 = 0;
-};
+// points as the curves are drawn; of the gaps, the one the plot shows.
+struct SweepReadout : nec::SweepPoint {};
 
 // Nothing when the sweep has no point or the frequency is outside it.
 std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz);

@@ -2,6 +2,7 @@
 
 #include "plot/sweep_plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <optional>
@@ -17,8 +18,13 @@ namespace {
 
 QString Html(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
 
-QString Ohms(std::complex<double> z) {
-    return Html(nec::ImpedanceText(z, 2, " + j", " \u2212 j")) + QStringLiteral(" \u03a9");
+QString Ohms(std::complex<double> z) { return Html(nec::ImpedanceWords(z, nec::Medium::Typeset)); }
+
+// A reading's name at the head of a row.
+QString Capitalised(const std::string& text) {
+    QString capitalised = QString::fromStdString(text);
+    if (!capitalised.isEmpty()) capitalised[0] = capitalised[0].toUpper();
+    return capitalised;
 }
 
 QString SwrCell(std::optional<double> swr) {
@@ -26,17 +32,11 @@ QString SwrCell(std::optional<double> swr) {
     return Html(nec::SwrText(*swr));
 }
 
-QString Ranges(const std::vector<nec::Range>& ranges) {
-    if (ranges.empty()) return QStringLiteral("none in the sweep");
+// Where the gap reactance crosses zero, as plain text.
+QString Resonances(const std::vector<double>& resonances) {
     QStringList parts;
-    for (const nec::Range& range : ranges) {
-        const QString from = range.fromMHz ? Html(nec::Fixed(*range.fromMHz, 2))
-                                           : QStringLiteral("below the sweep\u2019s start");
-        const QString to = range.toMHz ? Html(nec::Fixed(*range.toMHz, 2)) + QStringLiteral(" MHz")
-                                       : QStringLiteral("beyond the sweep\u2019s end");
-        parts << from + QStringLiteral(" to ") + to;
-    }
-    return parts.join(QStringLiteral(", "));
+    for (double mhz : resonances) parts << QString::fromStdString(nec::MhzText(mhz)) + QStringLiteral(" MHz");
+    return parts.isEmpty() ? QStringLiteral("none in the sweep") : parts.join(QStringLiteral(", "));
 }
 
 struct Verdict {
@@ -66,6 +66,49 @@ QString Row(const QStringList& cells, bool header = false) {
 
 const QString kTable = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
 
+// HEIGHT, SIDE and GAP of a scaled design, in mm and inches.
+QString ScaledDesignHtml(const nec::ScaledDesign& design) {
+    QString html = kTable;
+    html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP")}, true);
+    html += Row({QStringLiteral("mm"), Html(nec::MmText(design.heightMm)), Html(nec::MmText(design.sideMm)),
+                 Html(nec::MmText(design.gapMm))});
+    html += Row({QStringLiteral("in"), Html(nec::InchText(design.heightMm)), Html(nec::InchText(design.sideMm)),
+                 Html(nec::InchText(design.gapMm))});
+    return html + QStringLiteral("</table>");
+}
+
+// The SWR at the design frequency: a row for each feed point, a column for
+// each reference (with what it goes through), a dash where the feed point
+// has no reading on it.
+QString ReadingsTable(const nec::SweepPoint& d) {
+    std::vector<std::string> references;
+    for (std::size_t i : nec::ReadingsInView()) {
+        const std::string reference = nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset);
+        if (std::find(references.begin(), references.end(), reference) == references.end()) {
+            references.push_back(reference);
+        }
+    }
+    QStringList heading = {QStringLiteral("Feed"), QStringLiteral("Impedance")};
+    for (const std::string& reference : references) heading << QStringLiteral("SWR on ") + Html(reference);
+    QString html = kTable + Row(heading, true);
+    for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
+        const bool built = feed.point == nec::FeedPoint::Junction;  // what a builder measures
+        const auto bold = [built](const QString& text) {
+            return built ? QStringLiteral("<b>") + text + QStringLiteral("</b>") : text;
+        };
+        QStringList cells = {bold(Capitalised(std::string(feed.name)).toHtmlEscaped()), bold(Ohms(d.At(feed.point)))};
+        for (const std::string& reference : references) {
+            std::optional<double> swr;
+            for (std::size_t i : nec::ReadingsAt(feed.point)) {
+                if (nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset) == reference) swr = d.swr[i];
+            }
+            cells << SwrCell(swr);
+        }
+        html += Row(cells);
+    }
+    return html + QStringLiteral("</table>");
+}
+
 }  // namespace
 
 QString DimensionsHtml(const Design& design) {
@@ -92,21 +135,10 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     QString html;
 
     html += Heading(QStringLiteral("At %1 MHz").arg(Html(nec::Shortest(d.mhz))));
-    html += kTable;
-    html += Row({QStringLiteral("Feed"), QStringLiteral("Impedance"), QStringLiteral("SWR on 50 \u03a9"),
-                 QStringLiteral("SWR on 200 \u03a9"), QStringLiteral("SWR on 300 \u03a9")},
-                true);
-    html += Row({QStringLiteral("<b>The lines’ junction</b>"), QStringLiteral("<b>") + Ohms(d.lines) + QStringLiteral("</b>"),
-                 SwrCell(d.swrLines50), SwrCell(d.swrLines200), SwrCell(d.swrLines300)});
-    html += Row({QStringLiteral("The gaps in parallel"), Ohms(d.parallel), SwrCell(d.swrParallel50),
-                 SwrCell({}), SwrCell(d.swrParallel300)});
-    html += Row({QStringLiteral("One gap"), Ohms(d.gaps.front()), SwrCell({}), SwrCell({}),
-                 SwrCell(d.swrGap300)});
-    html += QStringLiteral("</table>");
+    html += ReadingsTable(d);
     const nec::FeedLine& line = check.plan.line;
     html += QStringLiteral("<p>Each gap feeds %1 mm of %2 Ω line, velocity factor %3 (lossless); "
-                           "the lines join at one point, balanced. SWR on 200 Ω is through a 4:1 "
-                           "balun.</p>")
+                           "the lines join at one point, balanced.</p>")
                 .arg(Html(nec::Trimmed(line.lengthMm, 4)), Html(nec::Trimmed(line.impedanceOhm, 3)),
                      Html(nec::Trimmed(line.velocityFactor, 3)));
 
@@ -117,48 +149,36 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                      Html(nec::Fixed(r.maxGainPhiDeg, 0)), Html(nec::Fixed(r.efficiencyPercent, 2)));
 
     html += Heading(QStringLiteral("Resonance"));
-    QStringList resonances;
-    for (double mhz : r.resonancesMHz) resonances << Html(nec::Fixed(mhz, 2)) + QStringLiteral(" MHz");
-    html += QStringLiteral("<p>The gap reactance crosses zero at %1.</p>")
-                .arg(resonances.isEmpty() ? QStringLiteral("no frequency of the sweep")
-                                          : resonances.join(QStringLiteral(", ")));
+    html += QStringLiteral("<p>The gap reactance crosses zero at %1.</p>").arg(Resonances(r.resonancesMHz).toHtmlEscaped());
 
     html += Heading(QStringLiteral("SWR under 2:1"));
     html += kTable;
-    html += Row({QStringLiteral("The lines\u2019 junction on 50 \u03a9"), Ranges(r.under2Lines50)});
-    html += Row({QStringLiteral("The lines\u2019 junction on 200 \u03a9"), Ranges(r.under2Lines200)});
-    html += Row({QStringLiteral("The lines\u2019 junction on 300 \u03a9"), Ranges(r.under2Lines300)});
-    html += Row({QStringLiteral("The gaps in parallel on 50 \u03a9"), Ranges(r.under2Parallel50)});
-    html += Row({QStringLiteral("The gaps in parallel on 300 \u03a9"), Ranges(r.under2Parallel300)});
-    html += Row({QStringLiteral("One gap on 300 \u03a9"), Ranges(r.under2Gap300)});
+    for (std::size_t i : nec::ReadingsInView()) {
+        html += Row({Capitalised(nec::ReadingLabel(nec::kReadings[i], nec::Medium::Typeset)).toHtmlEscaped(),
+                     Html(nec::RangesText(r.under2[i]))});
+    }
     html += QStringLiteral("</table>");
 
     if (r.tuned) {
         const nec::TunedDesign& t = *r.tuned;
-        const auto mm = [](double value) { return Html(nec::Fixed(value, 2)); };
-        const auto in = [](double value) { return Html(nec::Fixed(value / nec::kMmPerInch, 3)); };
         html += Heading(QStringLiteral("Tuned by the model"));
         html += QStringLiteral("<p>HEIGHT, SIDE and GAP times <b>%1</b> put the gap reactance\u2019s zero "
                                "%2. The design itself stays as COMPUTE gives it.</p>")
-                    .arg(Html(nec::Fixed(t.scale, 5)),
+                    .arg(Html(nec::ScaleText(t.scale)),
                          t.resonanceMHz
                              ? QStringLiteral("at %1 MHz%2")
-                                   .arg(Html(nec::Fixed(*t.resonanceMHz, 3)),
+                                   .arg(Html(nec::MhzText(*t.resonanceMHz)),
                                         t.reached ? QString()
                                                   : QStringLiteral(", not within %1 % of the design frequency")
                                                         .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))))
                              : QStringLiteral("nowhere near the design frequency"));
-        html += kTable;
-        html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP")}, true);
-        html += Row({QStringLiteral("mm"), mm(t.heightMm), mm(t.sideMm), mm(t.gapMm)});
-        html += Row({QStringLiteral("in"), in(t.heightMm), in(t.sideMm), in(t.gapMm)});
-        html += QStringLiteral("</table>");
+        html += ScaledDesignHtml(t);
     }
 
     if (check.measured) {
         const nec::Measurement& m = *check.measured;
         const auto mhz = [](const std::optional<double>& value) {
-            return value ? Html(nec::Fixed(*value, 3)) + QStringLiteral(" MHz") : QStringLiteral("none");
+            return value ? Html(nec::MhzText(*value)) + QStringLiteral(" MHz") : QStringLiteral("none");
         };
         html += Heading(QStringLiteral("Measured: %1").arg(Html(m.source)));
         html += kTable;
@@ -167,7 +187,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += Row({QStringLiteral("Lowest SWR on %1 \u03a9").arg(Html(nec::Trimmed(m.referenceOhm, 3))),
                      (m.minSwrAtEdge ? QStringLiteral("%1 at the edge of the measurement (%2 MHz)")
                                      : QStringLiteral("%1 at %2 MHz"))
-                         .arg(SwrCell(m.minSwr), Html(nec::Fixed(m.minSwrMHz, 3))),
+                         .arg(SwrCell(m.minSwr), Html(nec::MhzText(m.minSwrMHz))),
                      QStringLiteral("at %1").arg(mhz(m.modelMinSwrMHz))});
         html += QStringLiteral("</table>");
         if (const auto shift = m.ShiftMHz()) {
@@ -175,16 +195,10 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                         .arg(Html(nec::Fixed(*shift, 3)), Html(nec::Fixed(*m.ShiftPercent(), 2)));
         }
         if (m.trim) {
-            const auto mm = [](double value) { return Html(nec::Fixed(value, 2)); };
-            const auto in = [](double value) { return Html(nec::Fixed(value / nec::kMmPerInch, 3)); };
             html += QStringLiteral("<p>Trim: HEIGHT, SIDE and GAP times <b>%1</b> bring the built loop to "
                                    "resonance at the design frequency.</p>")
-                        .arg(Html(nec::Fixed(m.trim->scale, 5)));
-            html += kTable;
-            html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP")}, true);
-            html += Row({QStringLiteral("mm"), mm(m.trim->heightMm), mm(m.trim->sideMm), mm(m.trim->gapMm)});
-            html += Row({QStringLiteral("in"), in(m.trim->heightMm), in(m.trim->sideMm), in(m.trim->gapMm)});
-            html += QStringLiteral("</table>");
+                        .arg(Html(nec::ScaleText(m.trim->scale)));
+            html += ScaledDesignHtml(*m.trim);
             if (m.assumesDesignLengths) {
                 html += QStringLiteral("<p>The trim assumes the loop was cut to the design's lengths; a loop cut "
                                        "otherwise needs its own lengths scaled by the same factor.</p>");
@@ -219,31 +233,25 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     const nec::CheckReport& r = check.report;
     const nec::SweepPoint& d = r.atDesign;
     const auto text = [](const std::string& s) { return QString::fromStdString(s); };
-    const auto swr = [](double value) { return QString::fromStdString(nec::SwrText(value)); };
     sheet::ModelFigures figures;
     figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
                           .arg(text(nec::GroundName(check.plan.model.placement.ground)))
                           .arg(check.plan.model.TotalSegments())
                           .arg(text(nec::Shortest(d.mhz)));
-    figures.rows.emplace_back(QStringLiteral("Where the lines join"),
-                              text(nec::ImpedanceText(d.lines, 2, " +j", " \u2212j")) + QStringLiteral(" \u03a9"));
-    figures.rows.emplace_back(QStringLiteral("SWR on 50 / 200 (4:1) / 300 \u03a9"),
-                              swr(d.swrLines50) + QStringLiteral(" / ") + swr(d.swrLines200) +
-                                  QStringLiteral(" / ") + swr(d.swrLines300));
-    QStringList resonances;
-    for (double mhz : r.resonancesMHz) resonances << text(nec::Fixed(mhz, 2)) + QStringLiteral(" MHz");
-    figures.rows.emplace_back(QStringLiteral("Gap resonance"),
-                              resonances.isEmpty() ? QStringLiteral("none in the sweep")
-                                                   : resonances.join(QStringLiteral(", ")));
+    const std::vector<std::size_t> junction = nec::ReadingsAt(nec::FeedPoint::Junction);
+    QStringList references, swrs;
+    for (std::size_t i : junction) {
+        references << text(nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset));
+        swrs << text(nec::SwrText(d.swr[i]));
+    }
+    figures.rows.emplace_back(Capitalised(std::string(nec::InfoOf(nec::FeedPoint::Junction).name)),
+                              text(nec::ImpedanceWords(d.lines, nec::Medium::Typeset)));
+    figures.rows.emplace_back(QStringLiteral("SWR on ") + references.join(QStringLiteral(" / ")),
+                              swrs.join(QStringLiteral(" / ")));
+    figures.rows.emplace_back(QStringLiteral("Gap resonance"), Resonances(r.resonancesMHz));
     if (r.tuned) {
-        const nec::TunedDesign& t = *r.tuned;
-        const auto size = [&](double mm) {
-            return text(nec::Fixed(mm, 2)) + QStringLiteral(" mm (") +
-                   text(nec::Fixed(mm / nec::kMmPerInch, 3)) + QStringLiteral(" in)");
-        };
-        figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::Fixed(t.scale, 5))),
-                                  QStringLiteral("HEIGHT ") + size(t.heightMm) + QStringLiteral(", SIDE ") +
-                                      size(t.sideMm) + QStringLiteral(", GAP ") + size(t.gapMm));
+        figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::ScaleText(r.tuned->scale))),
+                                  text(nec::ScaledDesignText(*r.tuned)));
     }
     // The plot draws from its own copy: the window may run again meanwhile.
     figures.drawPlot = [check](QPainter& painter, const QRectF& area) {

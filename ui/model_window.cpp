@@ -532,7 +532,7 @@ void ModelWindow::loadMeasurement() {
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2 "
                                "(assuming the loop was cut to the design's lengths).")
-                    .arg(Text(nec::Fixed(*m.resonanceMHz, 3)), Text(nec::Fixed(m.trim->scale, 5)));
+                    .arg(Text(nec::MhzText(*m.resonanceMHz)), Text(nec::ScaleText(m.trim->scale)));
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Text(note) + QLatin1Char('.');
     showStatus(said);

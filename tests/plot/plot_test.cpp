@@ -50,6 +50,13 @@ TEST(Ticks, RoundStepsAndRanges) {
 // A made-up check: 100 to 200 MHz by 10, gap R rising by 20 an step from
 // 100 ohm, X from -100; SWR of the lines 1 at 150 MHz and one more every
 // 10 MHz away from it.
+const std::size_t kLines50 = nec::ReadingIndex("swr_lines_50");
+const std::size_t kLines200 = nec::ReadingIndex("swr_lines_200");
+const std::size_t kLines300 = nec::ReadingIndex("swr_lines_300");
+const std::size_t kParallel50 = nec::ReadingIndex("swr_parallel_50");
+const std::size_t kParallel300 = nec::ReadingIndex("swr_parallel_300");
+const std::size_t kGap300 = nec::ReadingIndex("swr_gap_300");
+
 nec::ModelCheck SyntheticCheck() {
     nec::ModelCheck check;
     check.plan.model.sides = 3;
@@ -62,15 +69,16 @@ nec::ModelCheck SyntheticCheck() {
         p.gaps = {gap, gap, gap};
         p.parallel = gap / 3.0;
         p.lines = {150, -20.0 + 4 * i};
-        p.swrLines50 = 1 + std::abs(p.mhz - 150) / 10;
-        p.swrLines200 = 1.5;
-        p.swrLines300 = 3;
-        p.swrParallel50 = 2.5;
-        p.swrGap300 = INFINITY;
+        p.swr[kLines50] = 1 + std::abs(p.mhz - 150) / 10;
+        p.swr[kLines200] = 1.5;
+        p.swr[kLines300] = 3;
+        p.swr[kParallel50] = 2.5;
+        p.swr[kParallel300] = 7;
+        p.swr[kGap300] = INFINITY;
         check.report.sweep.push_back(p);
     }
     check.report.resonancesMHz = {142.2};
-    check.report.under2Lines50 = {{140.0, 160.0}};
+    check.report.under2[kLines50] = {{140.0, 160.0}};
     // Free space, every 10 degrees of elevation and 30 of azimuth:
     // 2 dBi at the horizon toward azimuth 0, 0.1 dB less a degree of
     // elevation and 0.01 dB less a degree of azimuth.
@@ -136,10 +144,19 @@ TEST(SweepPlot, RoundTicksAndTheDesignFrequencyInPlace) {
     EXPECT_NEAR(*mhz, 146, 0.01);
     const auto readout = ReadSweep(check, 146);
     ASSERT_TRUE(readout);
-    EXPECT_NEAR(readout->gap.real(), 192, 1e-9);
-    EXPECT_NEAR(readout->gap.imag(), -8, 1e-9);
-    EXPECT_NEAR(readout->swrLines50, 1.4, 1e-9);
-    EXPECT_TRUE(std::isinf(readout->swrGap300));
+    EXPECT_NEAR(readout->At(nec::FeedPoint::Gap).real(), 192, 1e-9);
+    EXPECT_NEAR(readout->At(nec::FeedPoint::Gap).imag(), -8, 1e-9);
+    EXPECT_NEAR(readout->swr[kLines50], 1.4, 1e-9);
+    EXPECT_DOUBLE_EQ(readout->swr[kLines300], 3);
+    EXPECT_TRUE(std::isinf(readout->swr[kGap300]));
+    // The read-out words each drawn reading as the legend does, with the
+    // balun the 200 ohm one goes through; the gaps in parallel on 300 ohm
+    // have no curve, so no place in it.
+    EXPECT_EQ(ReadoutText(*readout).toStdString(),
+              "146.000 MHz\n"
+              "lines' junction 150.00 −j1.60 Ω, SWR 1.40 on 50 Ω, 1.50 on 200 Ω (4:1 balun), 3.00 on 300 Ω\n"
+              "gaps in parallel 64.00 −j2.67 Ω, SWR 2.50 on 50 Ω\n"
+              "one gap 192.00 −j8.00 Ω, SWR infinite on 300 Ω");
     EXPECT_FALSE(SweepMHzAt(check, kArea, QPointF(2, 2)));
     EXPECT_FALSE(ReadSweep(check, 99));
 }

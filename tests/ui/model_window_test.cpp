@@ -313,7 +313,14 @@ private slots:
         QCOMPARE(model->Check()->plan.model.sides, 4);
         QCOMPARE(model->Check()->plan.model.heightMm, 679.027);
         QVERIFY(in<QLabel>("design")->text().contains(QLatin1String("679.027")));
-        QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("The gaps in parallel")));
+        // Every reading in the figures, in the window's words: the
+        // reference with its balun, and each 2:1 range by its reading.
+        const QString figures = in<QTextBrowser>("figures")->toPlainText();
+        for (const char* text : {"Gaps in parallel", "SWR on 200 \u03a9 (4:1 balun)",
+                                 "Lines' junction on 200 \u03a9 (4:1 balun)", "Gaps in parallel on 300 \u03a9",
+                                 "One gap on 300 \u03a9"}) {
+            QVERIFY2(figures.contains(QString::fromUtf8(text)), text);
+        }
     }
 
     // A hanging engine: Stop, closing the window, a second run or the time
@@ -581,10 +588,12 @@ private slots:
             return QString::fromUtf8(reader.readAllStandardOutput());
         };
         const QString checked = printed(QStringLiteral("checked.pdf"));
-        QVERIFY2(checked.contains(QLatin1String("Where the lines join")), qPrintable(checked));
+        QVERIFY2(checked.contains(QLatin1String("Lines' junction")), qPrintable(checked));
+        // The figure's name wraps in its column, beside its value.
+        QVERIFY2(checked.contains(QString::fromUtf8("SWR on 50 \u03a9 / 200 \u03a9 (4:1 balun)")), qPrintable(checked));
         typeInto("Text2", QStringLiteral("147"));
         const QString edited = printed(QStringLiteral("edited.pdf"));
-        QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Where the lines join")), qPrintable(edited));
+        QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Lines' junction")), qPrintable(edited));
     }
 
     // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =
