@@ -15,6 +15,7 @@
 
 #include "cli/command_line.h"
 #include "cli/output.h"
+#include "tests/installed.h"
 
 extern char** environ;
 
@@ -194,6 +195,7 @@ std::string FileText(const std::string& path) {
 }
 
 TEST(CliCheck, ReportsAndPlots) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
     const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
     const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune",
@@ -241,6 +243,7 @@ TEST(CliCheck, ReportsAndPlots) {
 // The model's sweep as Touchstone, read back as a measurement: the same
 // resonance, no shift. A bad file stops the check before it runs.
 TEST(CliCheck, TouchstoneOutAndBackIn) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string s1p = ::testing::TempDir() + "corvanta-model.s1p";
     const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
                                              "--sweep", "138:150:7", "--pattern-step", "15"};
@@ -297,6 +300,7 @@ TEST(CliSheet, CutListInEveryFormat) {
 
 // The page from the built program, with no display, read back as text.
 TEST(CliSheet, PdfHoldsTheDimensionsAndTotals) {
+    if (!testing::Installed("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
     std::vector<std::string> variables;
     for (char** v = environ; *v; ++v) {
         const std::string variable = *v;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "nec/model_check.h"
+#include "tests/installed.h"
 
 namespace corvanta::nec {
 namespace {
@@ -30,6 +31,7 @@ CheckOptions Short(int jobs) {
 // The sweep spread over engines gives the very numbers of one engine, and
 // the model passes its own checks.
 TEST(EngineRunner, SlicesMergeToTheOneRunsNumbers) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     for (SideChoice sides : {SideChoice::Three, SideChoice::Four}) {
         const ModelCheck one = RunCheck(Awg20(sides), Short(1));
         const ModelCheck three = RunCheck(Awg20(sides), Short(3));
@@ -50,6 +52,7 @@ TEST(EngineRunner, SlicesMergeToTheOneRunsNumbers) {
 // ground, run through nec2c: an answer that reads, with the average gain
 // check not applied over real ground.
 TEST(EngineRunner, ThickWireAndRealGround) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     CheckOptions thick;
     thick.sweepPoints = 5;
     const ModelCheck ek = RunCheck(RunDesign({"1296", SideChoice::Four, SizeInput{SizeUnit::Gauge, "8"}}), thick);
