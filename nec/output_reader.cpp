@@ -37,9 +37,9 @@ double Finite(double value, std::string_view what, std::string_view line) {
 }
 
 // A count or a number of the structure (segments, tags): a whole number
-// above 0 that an int holds.
-int Whole(double value, std::string_view what, std::string_view line) {
-    if (!(value >= 1 && value <= std::numeric_limits<int>::max()) || value != std::floor(value)) {
+// from `least` that an int holds.
+int Whole(double value, int least, std::string_view what, std::string_view line) {
+    if (!(value >= least && value <= std::numeric_limits<int>::max()) || value != std::floor(value)) {
         throw OutputError("the engine's output has " + Shortest(value) + " as " + std::string(what) + ": " +
                           Quoted(line));
     }
@@ -65,7 +65,8 @@ std::optional<SourceReading> SourceRow(std::string_view line) {
         if (!value) throw OutputError("the engine's output has an unreadable source row: " + Quoted(line));
         v[i] = Finite(*value, "a source's input parameters", line);
     }
-    return SourceReading{Whole(v[0], "a source's tag", line), Whole(v[1], "a source's segment", line),
+    // A wire without a tag has tag 0.
+    return SourceReading{Whole(v[0], 0, "a source's tag", line), Whole(v[1], 1, "a source's segment", line),
                          {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
 }
 
@@ -99,7 +100,7 @@ EngineOutput ReadOutput(std::string_view text) {
     Section section = Section::None;
     for (const std::string_view line : SplitLines(text)) {
         if (line.find("TOTAL SEGMENTS USED:") != std::string_view::npos) {
-            output.totalSegments = Whole(*After(line, "TOTAL SEGMENTS USED:"), "the segment count", line);
+            output.totalSegments = Whole(*After(line, "TOTAL SEGMENTS USED:"), 1, "the segment count", line);
         } else if (line.find("FREQUENCY :") != std::string_view::npos ||
                    line.find("FREQUENCY=") != std::string_view::npos) {
             const bool colon = line.find("FREQUENCY :") != std::string_view::npos;
