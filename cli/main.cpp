@@ -7,11 +7,11 @@
 // answer failed a sanity check, 128 + the signal when Ctrl+C, SIGTERM or
 // SIGHUP (the terminal closed) stopped a check.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QGuiApplication>
-#include <atomic>
 #include <cmath>
 #include <cerrno>
 #include <csignal>
@@ -22,13 +22,17 @@
 #include <utility>
 #include <iostream>
 #include <sstream>
+#include <stop_token>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "cli/bands.h"
 #include "cli/command_line.h"
 #include "cli/columns.h"
 #include "cli/cut_list_output.h"
+#include "cli/failure_words.h"
 #include "cli/output.h"
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
@@ -47,6 +51,9 @@ constexpr int kDesignFailed = 1;
 constexpr int kUsage = 2;
 constexpr int kModelInsane = 3;  // check: a sanity check of the model failed
 constexpr std::size_t kMostRows = 10000;
+
+// Every message of the program on standard error, "corvanta-cli: " first.
+void Tell(std::string_view message) { std::cerr << "corvanta-cli: " << message << '\n'; }
 
 // "Error 13: Type mismatch: --freq "abc" is not a number".
 std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
@@ -81,23 +88,72 @@ std::vector<std::string> TableFrequencies(const Invocation& invocation) {
     return texts;
 }
 
-// Set by Ctrl+C, SIGTERM or SIGHUP: the engines are stopped and their files
-// go. Left to its default, SIGHUP would end the program on the spot and
-// leave the temporary folder behind.
-std::atomic<bool> interrupted{false};
-std::atomic<int> interruptedBy{SIGINT};
+// Ctrl+C, SIGTERM or SIGHUP (the terminal closed) during a check stops it:
+// the engines are killed, their files go, and the program ends with 128 +
+// the signal, as a shell reports one. Left to its default, SIGHUP would end
+// the program on the spot and leave the temporary folder behind.
+//
+// A signal handler may not take a lock, and std::stop_source's request_stop
+// may (it runs the stop's callbacks), so the handler only records the
+// signal and writes a byte into a pipe; a watcher thread wakes on that byte
+// and asks for the stop. Outside a check the signals keep their defaults.
+int wakeWatcher = -1;              // the pipe's writing end, for the handler
+volatile std::sig_atomic_t caught = 0;
 
 extern "C" void OnInterrupt(int signal) {
-    interruptedBy = signal;
-    interrupted = true;
+    const int saved = errno;
+    caught = signal;
+    const char stop = 1;
+    // Non-blocking: a full pipe already holds a stop.
+    [[maybe_unused]] const auto written = ::write(wakeWatcher, &stop, 1);
+    errno = saved;
 }
 
-void CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
+class InterruptWatch {
+public:
+    InterruptWatch() {
+        // Close-on-exec, so that no engine holds the pipe open.
+        if (::pipe2(pipe_, O_CLOEXEC) != 0) return;
+        ::fcntl(pipe_[1], F_SETFL, O_NONBLOCK);
+        wakeWatcher = pipe_[1];
+        watcher_ = std::jthread([this] {
+            char byte = 0;
+            while (::read(pipe_[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            if (byte == 1) stop_.request_stop();
+        });
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        for (int signal : kSignals) sigaction(signal, &action, nullptr);
+    }
+    ~InterruptWatch() {
+        if (!watcher_.joinable()) return;
+        // From here a signal ends the program as it would without a check.
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        for (int signal : kSignals) sigaction(signal, &action, nullptr);
+        const char done = 0;
+        [[maybe_unused]] const auto written = ::write(pipe_[1], &done, 1);
+        watcher_.join();
+        wakeWatcher = -1;
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+    std::stop_token Token() const { return stop_.get_token(); }
+    // The signal that stopped the check.
+    int Signal() const { return caught; }
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    int pipe_[2] = {-1, -1};
+    std::stop_source stop_;
+    std::jthread watcher_;
+};
 
 QtMessageHandler qtMessages = nullptr;
 
@@ -173,7 +229,7 @@ std::optional<Design> DesignOf(const Invocation& invocation) {
     try {
         return RunDesign(request);
     } catch (const RunTimeError& error) {
-        std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+        Tell(FailureLine(error, request));
         return std::nullopt;
     }
 }
@@ -194,32 +250,48 @@ int RunModel(const Invocation& invocation) {
         if (!invocation.measuredPath.empty()) {
             const auto text = ReadFile(invocation.measuredPath);
             if (!text) {
-                std::cerr << "corvanta-cli: cannot read " << invocation.measuredPath << ": "
-                          << std::strerror(errno) << '\n';
+                Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
                 return kDesignFailed;
             }
             try {
                 measured = nec::ReadTouchstone(*text);
-            } catch (const nec::TouchstoneError& error) {
-                std::cerr << "corvanta-cli: " << invocation.measuredPath << ": " << error.what() << '\n';
-                return kDesignFailed;
+            } catch (const nec::Failure& failure) {
+                Tell(FailureWords(failure, invocation.measuredPath));
+                return ExitStatusOf(failure);
             }
         }
         for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath}) {
             if (path->empty()) continue;
             if (const auto problem = FolderProblem(*path)) {
-                std::cerr << "corvanta-cli: " << *problem << '\n';
+                Tell(*problem);
                 return kDesignFailed;
             }
         }
-        CatchInterrupts();
-        options.stop = &interrupted;
-        nec::ModelCheck check = nec::RunCheck(design, options);
-        if (measured) check.measured = nec::CompareMeasurement(check, *measured, invocation.measuredPath);
+        std::optional<nec::ModelCheck> ran;
+        {
+            const InterruptWatch interrupts;
+            options.stop = interrupts.Token();
+            try {
+                ran = nec::RunCheck(design, options);
+            } catch (const nec::Failure& failure) {
+                if (failure.Kind() != nec::FailureKind::Stopped) throw;
+                Tell(FailureWords(failure));
+                return 128 + interrupts.Signal();  // as the shell reports a signal
+            }
+        }
+        nec::ModelCheck& check = *ran;
+        if (measured) {
+            try {
+                check.measured = nec::CompareMeasurement(check, *measured, invocation.measuredPath);
+            } catch (const nec::Failure& failure) {
+                Tell(FailureWords(failure, invocation.measuredPath));
+                return ExitStatusOf(failure);
+            }
+        }
         // The report first, then every file: one that cannot be written
         // loses nothing else.
-        std::cout << (invocation.format == Format::Json ? nec::ReportJson(check)
-                                                        : nec::ReportText(check));
+        std::cout << (invocation.format == Format::Json ? nec::ReportJson(check, AdviceWords)
+                                                        : nec::ReportText(check, AdviceWords));
         std::cout.flush();
         std::vector<std::string> failures = DrawPlots(invocation, check);
         if (!invocation.s1pPath.empty()) {
@@ -228,18 +300,18 @@ int RunModel(const Invocation& invocation) {
             file.close();
             if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
         }
-        for (const std::string& failure : failures) std::cerr << "corvanta-cli: " << failure << '\n';
+        for (const std::string& failure : failures) Tell(failure);
         if (!failures.empty()) return kDesignFailed;
         return check.report.Sane() ? 0 : kModelInsane;
-    } catch (const nec::PlacementError& error) {
-        std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
-        return kUsage;
-    } catch (const nec::EngineStopped& error) {
-        std::cerr << "corvanta-cli: " << error.what() << '\n';
-        return 128 + interruptedBy.load();  // as the shell reports a signal
-    } catch (const std::exception& error) {
+    } catch (const nec::Failure& failure) {
         // The model refused, the engine failed, or its answer is broken.
-        std::cerr << "corvanta-cli: " << error.what() << '\n';
+        Tell(FailureWords(failure));
+        const int status = ExitStatusOf(failure);
+        if (status == kUsage) std::cerr << ShortUsage();
+        return status;
+    } catch (const std::exception& error) {
+        // The system refused (memory, a file the report goes to).
+        Tell(error.what());
     }
     return kDesignFailed;
 }
@@ -251,7 +323,7 @@ int WriteSheet(const std::string& path, const Design& design, const CutList& lis
     const std::optional<QString> failure =
         sheet::WriteSheetPdf(QString::fromStdString(path), {design, list, NumberFormat{}, std::nullopt});
     if (failure) {
-        std::cerr << "corvanta-cli: " << failure->toStdString() << '\n';
+        Tell(failure->toStdString());
         return kDesignFailed;
     }
     return 0;
@@ -266,7 +338,7 @@ int RunSheet(const Invocation& invocation) {
     try {
         list = MakeCutList(design);
     } catch (const CutListError& error) {
-        std::cerr << "corvanta-cli: " << error.what() << '\n';
+        Tell(error.what());
         return kDesignFailed;
     }
     if (!invocation.outputPath.empty()) return WriteSheet(invocation.outputPath, design, list);
@@ -320,7 +392,7 @@ int Run(const Invocation& invocation) {
                 // A failed design prints nothing; a table keeps its rows before.
                 if (invocation.command == Command::Table) Write(std::cout, invocation.format, rows);
                 std::cout.flush();
-                std::cerr << "corvanta-cli: " << FailureLine(error, request) << '\n';
+                Tell(FailureLine(error, request));
                 return kDesignFailed;
             }
         }
@@ -337,7 +409,8 @@ int main(int argc, char* argv[]) {
     try {
         return Run(ParseCommandLine(arguments));
     } catch (const UsageError& error) {
-        std::cerr << "corvanta-cli: " << error.what() << '\n' << ShortUsage();
+        Tell(error.what());
+        std::cerr << ShortUsage();
         return kUsage;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/shortened.h"
+
 namespace corvanta {
 
 std::string_view Description(ErrorNumber number) {
@@ -19,25 +21,14 @@ std::string ErrorLine(int number, std::string_view description) {
 
 namespace {
 
+// A megabyte pasted into a box would make an unreadable message.
 constexpr std::size_t kShownCharacters = 60;
-
-// The first 60 characters of a UTF-8 text, never cut inside a character.
-std::string Shown(std::string_view text) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-        if (!continuation && characters++ == kShownCharacters) {
-            return std::string(text.substr(0, i)) + "...";
-        }
-    }
-    return std::string(text);
-}
 
 std::string Compose(ErrorNumber number, const std::optional<Field>& field,
                     std::string_view fieldText, const FieldNamer& name, std::string_view subject) {
     std::string text = ErrorLine(static_cast<int>(number), Description(number));
     if (field) {
-        text += ": " + name(*field) + " \"" + Shown(fieldText) + "\"";
+        text += ": " + name(*field) + " \"" + Shortened(fieldText, kShownCharacters) + "\"";
         text += number == ErrorNumber::TypeMismatch ? " is not a number" : " is out of range";
     } else if (!subject.empty()) {
         text += " in ";

@@ -218,8 +218,8 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
         if (sweep.stepMHz > kCoarseStep * resonance) {
             report.notes.push_back("the sweep's step of " + Fixed(sweep.stepMHz, 3) +
                                    " MHz is coarse for the resonance at " + Fixed(resonance, 2) +
-                                   " MHz, placed by a straight line between two points; a finer "
-                                   "--sweep places it better");
+                                   " MHz, placed by a straight line between two points");
+            report.advice.push_back(Advice::FinerSweep);
             break;
         }
     }

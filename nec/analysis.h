@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nec/deck_writer.h"
+#include "nec/failure.h"
 #include "nec/feed_line.h"
 #include "nec/loop_model.h"
 #include "nec/output_reader.h"
@@ -87,6 +88,7 @@ struct CheckReport {
     std::optional<TunedDesign> tuned;   // check --tune
     std::vector<SanityCheck> sanity;
     std::vector<std::string> notes;  // what the reader should know; not failures
+    std::vector<Advice> advice;      // what the user can do for a better answer; each front end words it
 
     bool Sane() const;
     double MaxGainElevationDeg() const { return 90 - maxGainThetaDeg; }

@@ -1,16 +1,21 @@
 #include "nec/engine_runner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <stop_token>
+#include <system_error>
 #include <thread>
+#include <utility>
 
+#include "core/shortened.h"
 #include "nec/subprocess.h"
-#include "nec/text_format.h"
 
 namespace corvanta::nec {
 
@@ -23,7 +28,12 @@ std::string ReadFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-// The engine's own last words, for the message: its last non-empty lines.
+// An engine's line in a message: long enough to recognise, short enough
+// to read when an engine floods its output.
+constexpr std::size_t kSaidCharacters = 100;
+
+// The engine's own last words, for the message: its last non-empty lines,
+// one a line.
 std::string LastLines(const std::string& log, std::size_t count) {
     std::vector<std::string> lines;
     std::istringstream in(log);
@@ -33,35 +43,53 @@ std::string LastLines(const std::string& log, std::size_t count) {
     }
     std::string text;
     for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
-        text += "\n  " + lines[i];
+        text += (text.empty() ? "" : "\n") + Shortened(lines[i], kSaidCharacters);
     }
     return text;
 }
 
 std::string Described(const char* description) { return description ? description : "no description"; }
 
-std::string Failure(const std::string& program, const ProcessOutcome& outcome,
-                    const std::filesystem::path& log, std::chrono::duration<double> timeout) {
-    const std::string said = LastLines(ReadFile(log), 4);
+Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
+                      const std::filesystem::path& log, std::chrono::duration<double> timeout) {
+    FailureFacts facts;
+    facts.program = program;
     switch (outcome.end) {
-    case ProcessOutcome::End::NotFound:
-        return program + " is not installed; install Debian's package nec2c (sudo apt-get install nec2c)";
+    case ProcessOutcome::End::NotFound: facts.kind = FailureKind::EngineMissing; break;
     case ProcessOutcome::End::NotStarted:
+        facts.kind = FailureKind::EngineNotStarted;
         // strerrordesc_np and sigdescr_np, unlike strerror and strsignal, are
         // safe on the engines' threads.
-        return program + " could not be started: " + Described(strerrordesc_np(outcome.error));
+        facts.detail = Described(strerrordesc_np(outcome.error));
+        break;
     case ProcessOutcome::End::TimedOut:
-        return program + " did not finish within " + Trimmed(timeout.count(), 2) +
-               " s; every engine was stopped (--timeout SECONDS gives it longer)";
+        facts.kind = FailureKind::EngineTimedOut;
+        facts.limit = timeout.count();
+        break;
     case ProcessOutcome::End::Signalled:
-        return program + " crashed on the model (signal " + std::to_string(outcome.status) + ", " +
-               Described(sigdescr_np(outcome.status)) + ")" + (said.empty() ? "" : "; it said:" + said);
+        facts.kind = FailureKind::EngineCrashed;
+        facts.status = outcome.status;
+        facts.detail = Described(sigdescr_np(outcome.status));
+        facts.said = LastLines(ReadFile(log), 4);
+        break;
     case ProcessOutcome::End::Exited:
-        return program + " failed on the model (exit status " + std::to_string(outcome.status) + ")" +
-               (said.empty() ? "" : "; it said:" + said);
-    case ProcessOutcome::End::Stopped: break;
+        facts.kind = FailureKind::EngineFailed;
+        facts.status = outcome.status;
+        facts.said = LastLines(ReadFile(log), 4);
+        break;
+    case ProcessOutcome::End::Stopped: facts.kind = FailureKind::Stopped; break;
     }
-    return program + " was stopped";
+    return Failure(std::move(facts));
+}
+
+// The engines' folder; the system refusing it (a full disk, a TMPDIR that
+// is not there) ends the check like any other failure.
+std::unique_ptr<TemporaryDirectory> EnginesFolder() {
+    try {
+        return std::make_unique<TemporaryDirectory>("corvanta-nec");
+    } catch (const std::system_error& error) {
+        throw Failure(FailureKind::System, error.what());
+    }
 }
 
 }  // namespace
@@ -74,9 +102,10 @@ int JobCount(int jobs) {
 std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings) {
     if (runs.empty()) return {};
     if (!FindProgram(settings.program)) {
-        throw EngineError(Failure(settings.program, {ProcessOutcome::End::NotFound, 0}, {}, {}));
+        throw EngineFailure(settings.program, {ProcessOutcome::End::NotFound, 0}, {}, {});
     }
-    TemporaryDirectory directory("corvanta-nec");
+    const std::unique_ptr<TemporaryDirectory> folder = EnginesFolder();
+    const TemporaryDirectory& directory = *folder;
     const auto deadline =
         std::chrono::steady_clock::now() +
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
@@ -89,13 +118,15 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
     std::atomic<int> done{0};
     std::mutex mutex;
     std::exception_ptr firstError;
-    // A watcher flag that trips on either the caller's stop or a failure
-    // elsewhere, so that one failing engine stops the others at once.
-    std::atomic<bool> stopAll{false};
+    // Trips on either the caller's stop or a failure elsewhere, so that one
+    // failing engine stops the others at once. The callback passes the
+    // caller's stop on from whichever thread asks for it.
+    std::stop_source stopAll;
+    const std::stop_callback passOn(settings.stop, [&stopAll] { stopAll.request_stop(); });
     const auto work = [&] {
         while (true) {
             const std::size_t i = next.fetch_add(1);
-            if (i >= runs.size() || stopAll.load()) return;
+            if (i >= runs.size() || stopAll.stop_requested()) return;
             try {
                 const std::string stem = "run" + std::to_string(i);
                 const auto deck = directory.Path() / (stem + ".nec");
@@ -104,14 +135,14 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
                 std::ofstream(deck, std::ios::binary) << runs[i].deck;
                 const ProcessOutcome outcome = RunProcess(
                     {settings.program, "-i", deck.string(), "-o", output.string()}, log,
-                    {deadline, &stopAll});
+                    {deadline, stopAll.get_token()});
                 if (outcome.end == ProcessOutcome::End::Stopped) {
-                    if (settings.stop && settings.stop->load()) throw EngineStopped();
+                    if (settings.stop.stop_requested()) throw StoppedFailure();
                     return;  // another run failed
                 }
                 if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
-                    throw EngineError(Failure(settings.program, outcome, log,
-                                              settings.givenTimeout.value_or(settings.timeout)));
+                    throw EngineFailure(settings.program, outcome, log,
+                                        settings.givenTimeout.value_or(settings.timeout));
                 }
                 outputs[i] = ReadOutput(ReadFile(output));
                 CheckOutput(outputs[i], runs[i].expected);
@@ -121,7 +152,7 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
             } catch (...) {
                 std::lock_guard lock(mutex);
                 if (!firstError) firstError = std::current_exception();
-                stopAll = true;
+                stopAll.request_stop();
                 return;
             }
         }
@@ -129,21 +160,11 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
 
     const int workers = std::min(JobCount(settings.jobs), static_cast<int>(runs.size()));
     std::vector<std::thread> threads;
-    std::atomic<bool> finished{false};
-    // Passes the caller's stop on to the runs.
-    std::thread watcher([&] {
-        while (!finished.load()) {
-            if (settings.stop && settings.stop->load()) stopAll = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
     for (int w = 0; w < workers; ++w) threads.emplace_back(work);
     for (std::thread& thread : threads) thread.join();
-    finished = true;
-    watcher.join();
 
     if (firstError) std::rethrow_exception(firstError);
-    if (settings.stop && settings.stop->load()) throw EngineStopped();
+    if (settings.stop.stop_requested()) throw StoppedFailure();
     return outputs;
 }
 

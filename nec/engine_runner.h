@@ -1,13 +1,13 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "nec/failure.h"
 #include "nec/output_reader.h"
 
 // Runs decks through nec2c, several side by side: each run in its own
@@ -15,18 +15,6 @@
 // every outcome.
 
 namespace corvanta::nec {
-
-// nec2c is missing, failed, crashed or ran past its time.
-class EngineError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The run was stopped on request (Ctrl+C, the Stop button).
-class EngineStopped : public EngineError {
-public:
-    EngineStopped() : EngineError("the model check was stopped") {}
-};
 
 struct EngineRun {
     std::string deck;
@@ -39,7 +27,7 @@ struct EngineSettings {
     std::chrono::duration<double> timeout{60};  // for all the runs together
     // The limit the user gave, for the message when it runs out; none: `timeout`.
     std::optional<std::chrono::duration<double>> givenTimeout;
-    const std::atomic<bool>* stop = nullptr;
+    std::stop_token stop;  // a stop request kills every engine at once
     // Frequencies answered so far and in all; called from the runs' threads.
     std::function<void(int done, int total)> progress;
 };
@@ -47,8 +35,8 @@ struct EngineSettings {
 // The engines that `jobs` asks for.
 int JobCount(int jobs);
 
-// Each run's output, read and checked, in the order of `runs`. Throws
-// EngineError (or EngineStopped), or OutputError for an answer that is not
+// Each run's output, read and checked, in the order of `runs`. Throws a
+// Failure: an Engine kind, Stopped, or Answer for an answer that is not
 // what was asked for; every engine still running is stopped first.
 std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings);
 

@@ -28,7 +28,7 @@ double MatchingSectionMm(const Design& design) {
     const std::string& text = design.Text(Field::Text23);
     const Parsed<double> parsed = ParseDouble(text);
     if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
-        throw ModelError("only a design with a positive matching-section length can be modelled "
+        throw ModelFailure("only a design with a positive matching-section length can be modelled "
                          "with its lines, not \"" + text + "\"");
     }
     return *parsed.value;

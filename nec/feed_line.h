@@ -35,8 +35,8 @@ std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, con
                               double mhz);
 
 // The length of the design's 300 ohm series matching section in mm, the
-// text of its millimetre field (421.2329 at 146 MHz); throws ModelError when
-// it is not a positive number.
+// text of its millimetre field (421.2329 at 146 MHz); throws a Model
+// failure when it is not a positive number.
 double MatchingSectionMm(const Design& design);
 
 }  // namespace corvanta::nec

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 #include "core/field_conversion.h"
 #include "nec/text_format.h"
@@ -15,7 +16,7 @@ namespace {
 double Number(const Design& design, Field field, const char* what) {
     const Parsed<double> parsed = ParseDouble(design.Text(field));
     if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
-        throw ModelError(std::string("only a design with a positive ") + what +
+        throw ModelFailure(std::string("only a design with a positive ") + what +
                          " can be modelled, not \"" + design.Text(field) + "\"");
     }
     return *parsed.value;
@@ -60,20 +61,17 @@ void CheckClearance(const LoopModel& m) {
     // and the ground's field tables hold.
     const double needed = m.SegmentMm();
     if (!(m.ClearanceMm() >= needed)) {
-        const double lowest = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
-        throw PlacementError("at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " +
-                                 Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at "
-                                 "least one segment (" + Fixed(needed, 1) + " mm) between them",
-                             lowest);
+        FailureFacts facts;
+        facts.kind = FailureKind::TooNearGround;
+        facts.detail = "at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " +
+                       Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at least "
+                       "one segment (" + Fixed(needed, 1) + " mm) between them";
+        facts.limit = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
+        throw Failure(std::move(facts));
     }
 }
 
 }  // namespace
-
-PlacementError::PlacementError(const std::string& reason, double lowestHeightM)
-    : ModelError(reason + ": give a --height of " + Fixed(lowestHeightM, 3) + " m or more"),
-      reason_(reason),
-      lowestHeightM_(lowestHeightM) {}
 
 double LoopModel::CircumradiusMm() const {
     return sideMm / (2 * std::sin(std::numbers::pi / sides));
@@ -101,7 +99,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
         m.kernel = Kernel::Extended;
     }
     if (!segments) {
-        throw ModelError("the conductor is too thick to model: segments must be at least " +
+        throw ModelFailure("the conductor is too thick to model: segments must be at least " +
                          Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
                          Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
                          " mm, with the extended thin-wire kernel) and at most a twentieth of a "
@@ -133,7 +131,7 @@ LoopModel Scaled(const LoopModel& model, double scale) {
     const double shortest = std::min(m.SegmentMm(), m.sideMm / m.edgeSegments);
     if (shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     if (shortest < kExtendedKernelRadii * m.radiusMm) {
-        throw ModelError("the loop scaled by " + Fixed(scale, 4) + " has segments of " + Fixed(shortest, 3) +
+        throw ModelFailure("the loop scaled by " + Fixed(scale, 4) + " has segments of " + Fixed(shortest, 3) +
                          " mm, under " + Fixed(kExtendedKernelRadii, 0) + " wire radii");
     }
     CheckClearance(m);

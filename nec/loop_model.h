@@ -1,11 +1,11 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/design_run.h"
+#include "nec/failure.h"
 
 // The model of a designed loop: two horizontal regular polygons of edge
 // SIDE, HEIGHT apart, joined corner to corner by verticals whose middle
@@ -28,31 +28,6 @@ inline constexpr double kSpeedOfLight = 299.792458;  // metres times MHz
 
 // The copper conductivity the model gives the wire, in S/m.
 inline constexpr double kCopperConductivity = 5.8e7;
-
-// The model could not be made faithfully (a conductor too thick for its
-// segments, a frequency or size that is not positive).
-class ModelError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The loop placed where the ground model cannot hold it: a usage error.
-// what() ends with the remedy in the command line's words; a window says it
-// in its own from Reason() and LowestHeightM().
-class PlacementError : public ModelError {
-public:
-    PlacementError(const std::string& reason, double lowestHeightM);
-
-    // "at a height of 0.36 m the lowest wire is 0.1 mm above the ground; ..."
-    const std::string& Reason() const { return reason_; }
-    // The lowest height that the ground model holds, in metres, to the
-    // millimetre above.
-    double LowestHeightM() const { return lowestHeightM_; }
-
-private:
-    std::string reason_;
-    double lowestHeightM_;
-};
 
 struct Placement {
     Ground ground = Ground::Free;
@@ -82,21 +57,21 @@ struct LoopModel {
     double ClearanceMm() const { return placement.heightM * 1000 - heightMm / 2 - radiusMm; }
 };
 
-// The design frequency as the design shows it; throws ModelError when it is
-// not a positive number.
+// The design frequency as the design shows it; throws a Model failure when
+// it is not a positive number.
 double DesignMHz(const Design& design);
 
 // The model of a design for a sweep up to `highestMHz`, segments about the
-// gap's length divided by `segmentsPerGap`. Throws ModelError, or
-// PlacementError for a height the ground model cannot handle.
+// gap's length divided by `segmentsPerGap`. Throws a Model failure, or
+// TooNearGround for a height the ground model cannot handle.
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);
 
 // The same loop with HEIGHT, SIDE and GAP times `scale`, the conductor and
 // the segment counts as they were, so that it is modelled as the design is;
-// the extended kernel where the shorter segments need it. Throws ModelError
-// when they would be too short even for that, PlacementError when the loop
-// would come too near the ground.
+// the extended kernel where the shorter segments need it. Throws a Model
+// failure when they would be too short even for that, TooNearGround when
+// the loop would come too near the ground.
 LoopModel Scaled(const LoopModel& model, double scale);
 
 // The same loop with every segment half as long, the gap two segments, for

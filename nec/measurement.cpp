@@ -99,7 +99,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
     const CheckReport& report = check.report;
     Measurement m;
     if (measured.mhz.empty() || measured.reflection.size() != measured.mhz.size()) {
-        throw TouchstoneError("the measurement has no points to compare");
+        throw Failure(FailureKind::Measurement, "the measurement has no points to compare");
     }
     m.source = std::move(source);
     m.referenceOhm = check.plan.referenceOhm;

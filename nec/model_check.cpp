@@ -138,14 +138,9 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         // it, costs the tune, not the check; a stop stops both.
         try {
             check.report.tuned = Tune(plan, settings, nearest);
-        } catch (const EngineStopped&) {
-            throw;
-        } catch (const ModelError& error) {
-            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
-        } catch (const EngineError& error) {
-            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
-        } catch (const OutputError& error) {
-            check.report.notes.push_back(std::string("no tuned design: ") + error.what());
+        } catch (const Failure& failure) {
+            if (failure.Kind() == FailureKind::Stopped) throw;
+            check.report.notes.push_back(std::string("no tuned design: ") + failure.what());
         }
         if (check.report.tuned && !check.report.tuned->reached) {
             check.report.notes.push_back("the tune did not bring the resonance within " +

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "core/design_run.h"
@@ -38,7 +38,7 @@ struct CheckOptions {
     bool tune = false;
     // The reference impedance of a Touchstone file written or compared.
     double referenceOhm = 50;
-    const std::atomic<bool>* stop = nullptr;
+    std::stop_token stop;  // a stop stops every engine at once
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
 
@@ -52,7 +52,7 @@ struct CheckPlan {
     double referenceOhm = 50;  // of the Touchstone file and the measured SWR
 };
 
-// Throws ModelError (PlacementError for a height the ground cannot hold).
+// Throws a Model failure (TooNearGround for a height the ground cannot hold).
 CheckPlan PlanCheck(const Design& design, const CheckOptions& options);
 
 // The deck of the whole check in one piece, for other NEC-2 programs.

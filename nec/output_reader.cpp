@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "core/shortened.h"
 #include "nec/text_format.h"
 
 namespace corvanta::nec {
@@ -21,16 +22,20 @@ std::optional<double> ToDouble(std::string_view word) {
     return value;
 }
 
+// An engine's line in a message: long enough to recognise, short enough
+// to read.
+constexpr std::size_t kQuotedCharacters = 100;
+
 std::string Quoted(std::string_view line) {
     const auto words = Words(line);
     std::string text;
     for (std::string_view word : words) text += (text.empty() ? "" : " ") + std::string(word);
-    return "\"" + text.substr(0, 100) + "\"";
+    return "\"" + Shortened(text, kQuotedCharacters) + "\"";
 }
 
 double Finite(double value, std::string_view what, std::string_view line) {
     if (!std::isfinite(value)) {
-        throw OutputError("the engine's output has " + Shortest(value) + " in " + std::string(what) +
+        throw AnswerFailure("the engine's output has " + Shortest(value) + " in " + std::string(what) +
                           ": " + Quoted(line));
     }
     return value;
@@ -52,7 +57,7 @@ std::optional<double> After(std::string_view line, std::string_view label) {
     if (at == std::string_view::npos) return std::nullopt;
     const auto words = Words(line.substr(at + label.size()));
     const auto value = words.empty() ? std::nullopt : ToDouble(words.front());
-    if (!value) throw OutputError("the engine's output has an unreadable line: " + Quoted(line));
+    if (!value) throw AnswerFailure("the engine's output has an unreadable line: " + Quoted(line));
     return Finite(*value, label, line);
 }
 
@@ -62,7 +67,7 @@ std::optional<SourceReading> SourceRow(std::string_view line) {
     std::array<double, 8> v{};
     for (std::size_t i = 0; i < v.size(); ++i) {
         const auto value = ToDouble(words[i]);
-        if (!value) throw OutputError("the engine's output has an unreadable source row: " + Quoted(line));
+        if (!value) throw AnswerFailure("the engine's output has an unreadable source row: " + Quoted(line));
         v[i] = Finite(*value, "a source's input parameters", line);
     }
     // A wire without a tag has tag 0.
@@ -83,7 +88,7 @@ std::optional<PatternPoint> PatternRow(std::string_view line) {
     const auto thetaField = words.size() >= 11 ? ToDouble(words[words.size() - 4]) : std::nullopt;
     const auto phiField = words.size() >= 11 ? ToDouble(words[words.size() - 2]) : std::nullopt;
     if (!total || !thetaField || !phiField) {
-        throw OutputError("the engine's output has an unreadable pattern row: " + Quoted(line));
+        throw AnswerFailure("the engine's output has an unreadable pattern row: " + Quoted(line));
     }
     return PatternPoint{Finite(*theta, "the pattern", line), Finite(*phi, "the pattern", line),
                         Finite(*total, "the pattern", line), Finite(*thetaField, "the pattern", line),
@@ -126,7 +131,7 @@ EngineOutput ReadOutput(std::string_view text) {
             if (auto row = PatternRow(line)) output.frequencies.back().pattern.push_back(*row);
         }
     }
-    if (!output.totalSegments) throw OutputError("the engine's output has no segment count");
+    if (!output.totalSegments) throw AnswerFailure("the engine's output has no segment count");
     return output;
 }
 
@@ -134,7 +139,7 @@ void CheckOutput(const EngineOutput& output, const Expected& expected) {
     const auto& got = output.frequencies;
     const auto& asked = expected.frequenciesMHz;
     if (got.size() != asked.size()) {
-        throw OutputError("the engine answered " + std::to_string(got.size()) + " frequencies of the " +
+        throw AnswerFailure("the engine answered " + std::to_string(got.size()) + " frequencies of the " +
                           std::to_string(asked.size()) + " asked for" +
                           (got.size() < asked.size() ? "; its output ends early" : ""));
     }
@@ -142,22 +147,22 @@ void CheckOutput(const EngineOutput& output, const Expected& expected) {
         const FrequencyResult& f = got[i];
         // The engine echoes 5 significant digits.
         if (std::abs(f.echoedMHz - asked[i]) > 6e-5 * asked[i]) {
-            throw OutputError("the engine answered " + Mhz(f.echoedMHz) + " where " + Mhz(asked[i]) +
+            throw AnswerFailure("the engine answered " + Mhz(f.echoedMHz) + " where " + Mhz(asked[i]) +
                               " was asked for");
         }
         if (f.sources.size() != expected.sources) {
-            throw OutputError("the engine's output at " + Mhz(asked[i]) + " has " +
+            throw AnswerFailure("the engine's output at " + Mhz(asked[i]) + " has " +
                               std::to_string(f.sources.size()) + " of the " +
                               std::to_string(expected.sources) + " sources' input parameters");
         }
         if (!f.efficiencyPercent) {
-            throw OutputError("the engine's output at " + Mhz(asked[i]) + " has no power budget");
+            throw AnswerFailure("the engine's output at " + Mhz(asked[i]) + " has no power budget");
         }
     }
     if (expected.patternPoints > 0) {
         const FrequencyResult& last = got.back();
         if (last.pattern.size() != expected.patternPoints || !last.averagePowerGain) {
-            throw OutputError("the engine's pattern has " + std::to_string(last.pattern.size()) +
+            throw AnswerFailure("the engine's pattern has " + std::to_string(last.pattern.size()) +
                               " of the " + std::to_string(expected.patternPoints) + " directions" +
                               (last.averagePowerGain ? "" : " and no average gain"));
         }

@@ -2,21 +2,16 @@
 
 #include <complex>
 #include <optional>
-#include <stdexcept>
 #include <string_view>
 #include <vector>
+
+#include "nec/failure.h"
 
 // Reads what nec2c writes: the segment count, and for every frequency the
 // input parameters of each source, the power budget and, where asked for,
 // the radiation pattern with its average gain.
 
 namespace corvanta::nec {
-
-// The engine's answer is not what was asked for, or not readable.
-class OutputError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct SourceReading {
     int tag = 0;
@@ -49,7 +44,7 @@ struct EngineOutput {
     std::vector<FrequencyResult> frequencies;
 };
 
-// Throws OutputError for a text that is not an engine's output, or that has
+// Throws an Answer failure for a text that is not an engine's output, or that has
 // a number it cannot read, or nan or inf where a result should be.
 EngineOutput ReadOutput(std::string_view text);
 
@@ -60,7 +55,7 @@ struct Expected {
     std::size_t patternPoints = 0;  // on the last frequency; 0 for none
 };
 
-// Throws OutputError naming the first thing missing or different.
+// Throws an Answer failure naming the first thing missing or different.
 void CheckOutput(const EngineOutput& output, const Expected& expected);
 
 }  // namespace corvanta::nec

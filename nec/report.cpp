@@ -129,7 +129,7 @@ std::string GroundName(Ground ground) {
     return "";
 }
 
-std::string ReportText(const ModelCheck& check) {
+std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
     std::string text = "NEC-2 check of the " + Shortest(model.designMHz) + " MHz " +
@@ -185,6 +185,7 @@ std::string ReportText(const ModelCheck& check) {
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
+    for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
     text += "\n       MHz     gap R     gap X     par R     par X  SWR 300 par  SWR 50 par  SWR 300 gap"
             "   lines R   lines X  SWR 50 ln  SWR 200 ln  SWR 300 ln\n";
     for (const SweepPoint& p : r.sweep) {
@@ -199,7 +200,7 @@ std::string ReportText(const ModelCheck& check) {
     return text;
 }
 
-std::string ReportJson(const ModelCheck& check) {
+std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const FeedLine& line = check.plan.line;
     const CheckReport& r = check.report;
@@ -265,6 +266,9 @@ std::string ReportJson(const ModelCheck& check) {
     }
     json += "],\n  \"notes\": [";
     for (std::size_t i = 0; i < r.notes.size(); ++i) json += (i ? ", " : "") + JsonString(r.notes[i]);
+    for (std::size_t i = 0; i < r.advice.size(); ++i) {
+        json += (i + r.notes.size() ? ", " : "") + JsonString(advise(r.advice[i]));
+    }
     json += "],\n  \"sweep\": [";
     for (std::size_t i = 0; i < r.sweep.size(); ++i) {
         const SweepPoint& p = r.sweep[i];

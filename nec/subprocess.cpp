@@ -115,7 +115,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
             KillGroup(pid);
             return outcome;
         }
-        if (limits.stop && limits.stop->load()) {
+        if (limits.stop.stop_requested()) {
             KillGroup(pid);
             outcome.end = ProcessOutcome::End::Stopped;
             return outcome;

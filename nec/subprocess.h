@@ -1,9 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -23,7 +23,7 @@ struct ProcessOutcome {
 
 struct ProcessLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-    const std::atomic<bool>* stop = nullptr;  // set it to stop the process at once
+    std::stop_token stop;  // a stop request kills the process at once
 };
 
 // The program's full path: `name` itself when it holds a slash, else the

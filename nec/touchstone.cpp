@@ -4,7 +4,9 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <utility>
 
+#include "core/shortened.h"
 #include "nec/text_format.h"
 
 namespace corvanta::nec {
@@ -39,14 +41,21 @@ struct Options {
     double referenceOhm = 50;
 };
 
+// A line in a message: a file with no line feeds is one long line.
+constexpr std::size_t kShownCharacters = 80;
+
 class LineError {
 public:
     LineError(std::size_t number, std::string_view line) : number_(number), line_(line) {}
     [[noreturn]] void operator()(const std::string& why) const {
         std::string text(line_);
         while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
-        if (text.size() > 80) text = text.substr(0, 77) + "...";
-        throw TouchstoneError("line " + std::to_string(number_) + ": " + why + ": \"" + text + "\"");
+        FailureFacts facts;
+        facts.kind = FailureKind::Measurement;
+        facts.detail = why;
+        facts.line = number_;
+        facts.text = Shortened(text, kShownCharacters);
+        throw Failure(std::move(facts));
     }
 
 private:
@@ -155,7 +164,7 @@ OnePortSweep ReadTouchstone(std::string_view text) {
         sweep.mhz.push_back(mhz);
         sweep.reflection.push_back(reflection);
     }
-    if (sweep.mhz.empty()) throw TouchstoneError("the Touchstone file has no data lines");
+    if (sweep.mhz.empty()) throw Failure(FailureKind::Measurement, "the Touchstone file has no data lines");
     return sweep;
 }
 

@@ -1,22 +1,16 @@
 #pragma once
 
 #include <complex>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "nec/failure.h"
 
 // One-port Touchstone (version 1) files, as network analysers and their PC
 // programs save a sweep: S11 against frequency.
 
 namespace corvanta::nec {
-
-// A file that is not a one-port Touchstone file, or a line that does not
-// read; the message names the line ("line 7: ...").
-class TouchstoneError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct OnePortSweep {
     std::vector<double> mhz;  // ascending
@@ -28,7 +22,7 @@ struct OnePortSweep {
 // or DB; R and any reference; the defaults GHz S MA R 50 for what it leaves
 // out, or when there is none), comments and blank lines; refuses other
 // parameters than S, more than one port, Touchstone 2 keywords and anything
-// else that does not read.
+// else that does not read with a Measurement failure that names the line.
 OnePortSweep ReadTouchstone(std::string_view text);
 
 // MHz, S, RI against `referenceOhm`; comments first, one a line.

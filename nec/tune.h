@@ -27,8 +27,8 @@ Sweep TuneSweep(double designMHz);
 int ExpectedTuneFrequencies();
 
 // `resonanceMHz`, where the design's own loop resonates, gives the first
-// guess. Throws what RunEngines throws, and ModelError (PlacementError) for
-// a scaled loop the model cannot hold.
+// guess. Throws what RunEngines throws, and a Model or TooNearGround
+// failure for a scaled loop the model cannot hold.
 TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::optional<double> resonanceMHz);
 
 }  // namespace corvanta::nec

@@ -9,6 +9,7 @@
 
 #include "nec/report.h"
 #include "nec/text_format.h"
+#include "ui/failure_words.h"
 
 namespace corvanta::ui {
 
@@ -202,6 +203,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     }
     html += QStringLiteral("</table>");
     for (const std::string& note : r.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
+    for (nec::Advice advice : r.advice) html += QStringLiteral("<p>Note: %1</p>").arg(Html(AdviceWords(advice)));
 
     html += QStringLiteral("<p>Modelled by nec2c in %1, %2 segments, swept from %3 to %4 MHz in %5 "
                            "steps.</p>")

@@ -17,15 +17,14 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <atomic>
-#include <exception>
 
 #include "nec/report.h"
 #include "nec/text_format.h"
 #include "plot/plot_file.h"
+#include "ui/check_job.h"
+#include "ui/failure_words.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
@@ -68,18 +67,19 @@ Chosen WithSuffix(const SaveTarget& target, const QStringList& suffixes) {
     return {target.path + QLatin1Char('.') + suffixes.at(type), type};
 }
 
-}  // namespace
+// Writes `bytes` whole or not at all: what a save type's write does for a
+// text.
+std::function<QString(const QString&)> Whole(const std::string& text) {
+    return [bytes = QByteArray::fromStdString(text)](const QString& path) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+            return QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        }
+        return QString();
+    };
+}
 
-// One run of the check. The thread writes `check` or `error` before it
-// ends; the GUI thread reads them only after the thread has finished.
-struct ModelWindow::Run {
-    int id = 0;
-    std::atomic<bool> stop{false};
-    std::unique_ptr<QThread> thread;
-    std::optional<nec::ModelCheck> check;
-    std::exception_ptr error;
-    int done = 0, total = 0;
-};
+}  // namespace
 
 ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     : QWidget(parent), files_(files), engine_(std::move(engine)), lastHeightM_(kStartHeightM) {
@@ -105,11 +105,8 @@ ModelWindow::~ModelWindow() {
     // QWidget's destructor hides the window, and the focus leaving the
     // height box would call this class's slots when it is gone.
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
-    // Quitting mid-run: the engines go with the run, never after it.
-    if (isRunning()) {
-        run_->stop = true;
-        run_->thread->wait();
-    }
+    // Quitting mid-run: the engines go with the job, never after it.
+    job_.reset();
 }
 
 void ModelWindow::buildControls() {
@@ -292,7 +289,7 @@ void ModelWindow::setSource(const MainWindow* window) {
     if (window) height_->setFormat(window->Format());
 }
 
-bool ModelWindow::isRunning() const { return run_ && run_->thread; }
+bool ModelWindow::isRunning() const { return job_ && job_->isRunning(); }
 
 nec::Placement ModelWindow::placement() const {
     nec::Placement placement;
@@ -350,11 +347,7 @@ void ModelWindow::updateButtons() {
 }
 
 void ModelWindow::run() {
-    if (isRunning()) {
-        run_->stop = true;
-        run_->thread->wait();
-        endRun();
-    }
+    if (job_) job_->kill();
     clearResults();
     plan_.reset();
     showStatus({});
@@ -381,73 +374,41 @@ void ModelWindow::run() {
     options.tune = true;
     try {
         plan_ = nec::PlanCheck(design, options);
-    } catch (const nec::PlacementError& error) {
-        showProblem(QStringLiteral("The loop cannot be modelled there: %1. Give a height of %2 m "
-                                   "or more.")
-                        .arg(Text(error.Reason()), Text(nec::Fixed(error.LowestHeightM(), 3))));
-        updateButtons();
-        return;
-    } catch (const nec::ModelError& error) {
-        showProblem(QStringLiteral("The design cannot be modelled: %1.").arg(Text(error.what())));
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure));
         updateButtons();
         return;
     }
 
-    run_ = std::make_unique<Run>();
-    Run* current = run_.get();
-    current->id = ++runs_;
-    options.stop = &current->stop;
-    const int id = current->id;
-    options.progress = [this, id](int done, int total) {
-        QMetaObject::invokeMethod(
-            this, [this, id, done, total] { showProgress(id, done, total); }, Qt::QueuedConnection);
-    };
-    current->thread.reset(QThread::create([current, design, options] {
-        try {
-            current->check = nec::RunCheck(design, options);
-        } catch (...) {
-            current->error = std::current_exception();
-        }
-    }));
-    connect(current->thread.get(), &QThread::finished, this, [this, id] { runFinished(id); });
+    job_ = std::make_unique<CheckJob>(design, options);
+    connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
+    connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
     progress_->setRange(0, 0);  // busy until the first frequency is done
     progress_->setTextVisible(true);
     showStatus(QStringLiteral("Starting the engines\u2026"));
     clock_.start();
-    current->thread->start();
+    job_->start();
     updateButtons();
 }
 
 void ModelWindow::stop() {
-    if (isRunning()) run_->stop = true;
+    if (isRunning()) job_->stop();
 }
 
-void ModelWindow::showProgress(int runId, int done, int total) {
-    if (!run_ || run_->id != runId || !run_->thread) return;
-    // Engines finish out of order; the bar only goes forward.
-    if (done < run_->done) return;
-    run_->done = done;
-    run_->total = total;
+void ModelWindow::showProgress(int done, int total) {
     progress_->setRange(0, total);
     progress_->setValue(done);
     showStatus(QStringLiteral("Checking: %1 of %2 frequencies done").arg(done).arg(total));
 }
 
-void ModelWindow::runFinished(int runId) {
-    // A run that was replaced has been dealt with already.
-    if (!run_ || run_->id != runId || !run_->thread) return;
-    endRun();
-}
-
-// Takes the outcome of the run whose thread has ended.
-void ModelWindow::endRun() {
-    run_->thread->wait();
-    run_->thread.reset();
+// Shows the outcome of the job that has just finished.
+void ModelWindow::runFinished() {
     const double seconds = static_cast<double>(clock_.elapsed()) / 1000;
-    if (run_->check) {
-        check_ = std::move(run_->check);
-        progress_->setRange(0, std::max(1, run_->total));
-        progress_->setValue(std::max(1, run_->total));
+    const int total = std::max(1, job_->total());
+    progress_->setRange(0, total);
+    if (job_->check()) {
+        check_ = std::move(job_->check());
+        progress_->setValue(total);
         const auto failed = std::count_if(
             check_->report.sanity.begin(), check_->report.sanity.end(),
             [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
@@ -460,21 +421,17 @@ void ModelWindow::endRun() {
         showStatus(done);
         showCheck();
     } else {
-        progress_->setRange(0, std::max(1, run_->total));
-        progress_->setValue(run_->done);
-        try {
-            std::rethrow_exception(run_->error);
-        } catch (const nec::EngineStopped&) {
+        progress_->setValue(job_->done());
+        const std::optional<nec::Failure>& failure = job_->failure();
+        if (failure && failure->Kind() == nec::FailureKind::Stopped) {
             showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were done.")
-                                 .arg(Text(nec::Fixed(seconds, 1)))
-                                 .arg(run_->done)
-                                 .arg(run_->total));
-        } catch (const nec::EngineError& error) {
-            showProblem(QStringLiteral("The engine failed: %1").arg(Text(error.what())));
-        } catch (const nec::OutputError& error) {
-            showProblem(QStringLiteral("The engine's answer could not be read: %1").arg(Text(error.what())));
-        } catch (const std::exception& error) {
-            showProblem(QStringLiteral("The check failed: %1").arg(Text(error.what())));
+                           .arg(Text(nec::Fixed(seconds, 1)))
+                           .arg(job_->done())
+                           .arg(job_->total()));
+        } else if (failure) {
+            showProblem(FailureWords(*failure));
+        } else {
+            showProblem(QStringLiteral("The check failed: %1").arg(job_->problem()));
         }
     }
     updateButtons();
@@ -482,45 +439,41 @@ void ModelWindow::endRun() {
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
-    if (isRunning()) {
-        // The engines are killed at once; the thread returns within
-        // milliseconds, so waiting here does not freeze the program.
-        run_->stop = true;
-        run_->thread->wait();
-        endRun();
-    }
+    // The engines are killed at once; the thread returns within
+    // milliseconds, so waiting here does not freeze the program.
+    if (job_) job_->kill();
     event->accept();
 }
 
-bool ModelWindow::write(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        showProblem(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
-        return false;
+void ModelWindow::save(const QString& title, const QString& name, const std::vector<SaveType>& types) {
+    QStringList filters, suffixes;
+    for (const SaveType& type : types) {
+        filters << type.filter;
+        suffixes << type.suffix;
     }
-    showStatus(QStringLiteral("Saved %1").arg(path));
-    return true;
+    const SaveTarget target = files_.AskSave(this, title, name + QLatin1Char('.') + suffixes.front(), filters);
+    if (target.path.isEmpty()) return;
+    const Chosen chosen = WithSuffix(target, suffixes);
+    const QString failed = types[static_cast<std::size_t>(chosen.type)].write(chosen.path);
+    if (!failed.isEmpty()) {
+        showProblem(failed);
+        return;
+    }
+    showStatus(QStringLiteral("Saved %1").arg(chosen.path));
 }
 
 void ModelWindow::saveDeck() {
     if (!plan_) return;
-    const SaveTarget target = files_.AskSave(this, QStringLiteral("Save deck"),
-                                             FileStem(*plan_) + QStringLiteral(".nec"),
-                                             {QStringLiteral("NEC-2 deck (*.nec)")});
-    if (target.path.isEmpty()) return;
-    write(WithSuffix(target, {QStringLiteral("nec")}).path,
-          QByteArray::fromStdString(nec::FullDeck(*plan_)));
+    const std::string deck = nec::FullDeck(*plan_);
+    save(QStringLiteral("Save deck"), FileStem(*plan_),
+         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck)}});
 }
 
 void ModelWindow::saveReport() {
     if (!check_) return;
-    const SaveTarget target = files_.AskSave(
-        this, QStringLiteral("Save report"), FileStem(check_->plan) + QStringLiteral(".txt"),
-        {QStringLiteral("Text (*.txt)"), QStringLiteral("JSON (*.json)")});
-    if (target.path.isEmpty()) return;
-    const Chosen chosen = WithSuffix(target, {QStringLiteral("txt"), QStringLiteral("json")});
-    write(chosen.path, QByteArray::fromStdString(chosen.type == 1 ? nec::ReportJson(*check_)
-                                                                  : nec::ReportText(*check_)));
+    save(QStringLiteral("Save report"), FileStem(check_->plan),
+         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), Whole(nec::ReportText(*check_, AdviceWords))},
+          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"), Whole(nec::ReportJson(*check_, AdviceWords))}});
 }
 
 void ModelWindow::savePlot() {
@@ -528,35 +481,27 @@ void ModelWindow::savePlot() {
     // The plot in view; from the other pages, the sweep.
     const bool pattern = tabs_->currentWidget()->isAncestorOf(patternPlot_);
     const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : plot::PlotKind::Sweep;
-    const QString name = pattern ? QStringLiteral("pattern") : QStringLiteral("swr");
-    const SaveTarget target = files_.AskSave(
-        this, pattern ? QStringLiteral("Save the pattern plot") : QStringLiteral("Save the SWR and impedance plot"),
-        FileStem(check_->plan) + QLatin1Char('-') + name + QStringLiteral(".svg"),
-        {QStringLiteral("SVG image (*.svg)"), QStringLiteral("PNG image (*.png)")});
-    if (target.path.isEmpty()) return;
-    const QString path = WithSuffix(target, {QStringLiteral("svg"), QStringLiteral("png")}).path;
-    if (const auto failed = plot::WritePlot(path.toStdString(), kind, *check_)) {
-        showProblem(QStringLiteral("Could not save the plot: %1").arg(Text(*failed)));
-        return;
-    }
-    showStatus(QStringLiteral("Saved %1").arg(path));
+    const auto drawn = [this, kind](const QString& path) {
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_);
+        return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
+    };
+    save(pattern ? QStringLiteral("Save the pattern plot") : QStringLiteral("Save the SWR and impedance plot"),
+         FileStem(check_->plan) + (pattern ? QStringLiteral("-pattern") : QStringLiteral("-swr")),
+         {{QStringLiteral("SVG image (*.svg)"), QStringLiteral("svg"), drawn},
+          {QStringLiteral("PNG image (*.png)"), QStringLiteral("png"), drawn}});
 }
 
 void ModelWindow::showCheck() {
     figures_->setHtml(FiguresHtml(*check_));
     sweepPlot_->setCheck(&*check_);
     patternPlot_->setCheck(&*check_);
-    report_->setPlainText(Text(nec::ReportText(*check_)));
+    report_->setPlainText(Text(nec::ReportText(*check_, AdviceWords)));
 }
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    const SaveTarget target = files_.AskSave(this, QStringLiteral("Save Touchstone"),
-                                             FileStem(check_->plan) + QStringLiteral(".s1p"),
-                                             {QStringLiteral("Touchstone one-port (*.s1p)")});
-    if (target.path.isEmpty()) return;
-    write(WithSuffix(target, {QStringLiteral("s1p")}).path,
-          QByteArray::fromStdString(nec::ModelTouchstone(*check_)));
+    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
 }
 
 void ModelWindow::loadMeasurement() {
@@ -573,14 +518,13 @@ void ModelWindow::loadMeasurement() {
     const QString name = QFileInfo(path).fileName();
     // Read whole before anything is shown: a file that does not read leaves
     // the check as it was.
-    std::optional<nec::OnePortSweep> sweep;
     try {
-        sweep = nec::ReadTouchstone(file.readAll().toStdString());
-    } catch (const nec::TouchstoneError& error) {
-        showProblem(QStringLiteral("%1 was not loaded: %2").arg(name, Text(error.what())));
+        const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
+        check_->measured = nec::CompareMeasurement(*check_, sweep, name.toStdString());
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, name));
         return;
     }
-    check_->measured = nec::CompareMeasurement(*check_, *sweep, name.toStdString());
     const nec::Measurement& m = *check_->measured;
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
                        .arg(name, QString::number(m.points.size()),

@@ -6,13 +6,13 @@
 // The path of a run: run() reads the main window's sheet and computes on a
 // copy (DesignOfSheet), plans the model on the GUI thread (a bad height or
 // a conductor too thick is told at once, and the deck can be saved without
-// an engine), then hands nec::RunCheck to a QThread. The engines report
-// the frequencies done as each run of them ends, from their own threads; a
-// queued call carries that to the progress bar. Stop, closing the window and quitting set the run's stop
-// flag; the engines' process groups are killed within milliseconds and the
-// window waits for the thread before it goes. The outcome, a check or one
-// of the model library's errors, is shown in this window: nothing here ends
-// the program.
+// an engine), then starts a CheckJob, which runs nec::RunCheck on a thread
+// of its own. The job passes on the frequencies done as each engine's run
+// ends; they move the progress bar. Stop asks the job to stop; a new run,
+// closing the window and quitting kill it (stop and wait): the engines'
+// process groups are killed within milliseconds. The outcome, a check or
+// one of the model library's failures, is worded in this window
+// (FailureWords): nothing here ends the program.
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "nec/model_check.h"
 #include "sheet/build_sheet.h"
@@ -35,6 +36,7 @@ class QTextBrowser;
 
 namespace corvanta::ui {
 
+class CheckJob;
 class DecimalBox;
 class FileDialog;
 class SecondaryWindow;
@@ -77,14 +79,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Run;
+    // A file type a save button offers: the dialog's filter, the suffix,
+    // and what writes the file at a path (empty when written, else why not).
+    struct SaveType {
+        QString filter;
+        QString suffix;
+        std::function<QString(const QString& path)> write;
+    };
 
     void buildControls();
     void groundChosen();
     void heightEdited();
-    void showProgress(int runId, int done, int total);
-    void runFinished(int runId);
-    void endRun();
+    void showProgress(int done, int total);
+    void runFinished();
     void showStatus(const QString& message, bool problem = false);
     void showProblem(const QString& message);
     void clearResults();
@@ -97,15 +104,15 @@ private:
     void saveTouchstone();
     void loadMeasurement();
     void showCheck();
-    // Writes `bytes` to `path` whole or not at all; false after telling why.
-    bool write(const QString& path, const QByteArray& bytes);
+    // Asks where, with `name` as the offer and `types` to choose from,
+    // writes it, and says what became of it.
+    void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
 
     FileDialog& files_;
     ModelEngine engine_;
     QPointer<const MainWindow> source_;
 
-    std::unique_ptr<Run> run_;
-    int runs_ = 0;
+    std::unique_ptr<CheckJob> job_;
     QElapsedTimer clock_;
     std::optional<nec::CheckPlan> plan_;
     std::optional<nec::ModelCheck> check_;

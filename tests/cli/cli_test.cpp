@@ -1,21 +1,26 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/failure_words.h"
 #include "cli/output.h"
 #include "tests/installed.h"
+#include "tests/nec/failure_samples.h"
 
 extern char** environ;
 
@@ -269,6 +274,129 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
     EXPECT_EQ(failed.err, "corvanta-cli: " + bad + ": line 4: a number does not read: \"147 0.1 oops\"\n");
 }
 
+// Every kind of the model library's failure in the command line's words:
+// the library's sentence, with the option that puts it right where there
+// is one, and the exit status.
+TEST(CliFailures, EveryKindInTheCommandLinesWords) {
+    const struct {
+        const char* words;
+        int status;
+    } expected[] = {
+        {"the conductor is too thick to model", 1},
+        {"at a height of 0.36 m the lowest wire is 0.1 mm above the ground: give a --height of 0.370 m or more", 2},
+        {"nec2c is not installed; install Debian's package nec2c (sudo apt-get install nec2c)", 1},
+        {"nec2c could not be started: Permission denied", 1},
+        {"nec2c did not finish within 12.5 s; every engine was stopped (--timeout SECONDS gives it longer)", 1},
+        {"nec2c crashed on the model (signal 11, Segmentation fault); it said:\n  reading the deck\n  GW card 3", 1},
+        {"nec2c failed on the model (exit status 1); it said:\n  GW card: the segment count is out of range", 1},
+        {"the model check was stopped", 1},
+        {"the engine's output has no segment count", 1},
+        {"line 4: a number does not read: \"147 0.1 oops\"", 1},
+        {"cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or directory", 1},
+    };
+    const auto samples = nec::testing::FailureSamples();
+    ASSERT_EQ(std::size(expected), nec::testing::kFailureKinds);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        SCOPED_TRACE(expected[i].words);
+        EXPECT_EQ(FailureWords(samples[i]), expected[i].words);
+        EXPECT_EQ(ExitStatusOf(samples[i]), expected[i].status);
+    }
+    // A measurement's failure names its file first.
+    EXPECT_EQ(FailureWords(samples.at(9), "sweep.s1p"), "sweep.s1p: line 4: a number does not read: \"147 0.1 oops\"");
+    EXPECT_EQ(AdviceWords(nec::Advice::FinerSweep), "a finer --sweep places a resonance better");
+}
+
+// Segments half the gap's length move the 146 MHz three-sided loop's gap
+// impedance by more than the convergence check allows: a report, and 3.
+TEST(CliCheck, AFailedSanityCheckEndsWithThree) {
+    const Outcome insane = RunCli({"check", "--freq", "146", "--sides", "3", "--segments-per-gap", "2", "--sweep",
+                                   "146:146:1"});
+    EXPECT_EQ(insane.status, 3) << insane.err;
+    EXPECT_EQ(insane.err, "");
+    EXPECT_NE(insane.out.find("FAILED  convergence: with segments half as long"), std::string::npos) << insane.out;
+
+    const Outcome sane = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1"});
+    EXPECT_EQ(sane.status, 0) << sane.err;
+}
+
+// The stand-in engine's sleep, started by the run marked `mark`.
+bool EngineRunning(const std::string& mark) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        if (FileText((entry.path() / "cmdline").string()) == std::string("sleep\0987\0", 10) &&
+            FileText((entry.path() / "environ").string()).find(mark) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Ctrl+C, SIGTERM and SIGHUP during a check with an engine that hangs:
+// the engine goes at once, its files with it, and the program ends as a
+// shell reports the signal, 128 + its number. SIGHUP comes when the
+// terminal closes; by default it would end the program on the spot and
+// leave the folder behind.
+TEST(CliCheck, ASignalStopsTheCheck) {
+    const std::filesystem::path root =
+        std::filesystem::path(::testing::TempDir()) / ("corvanta-cli-signal-" + std::to_string(getpid()));
+    const std::filesystem::path bin = root / "bin", temporary = root / "tmp";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(temporary);
+    // The stand-in answers to the engine's name on PATH.
+    std::filesystem::remove(bin / "nec2c");
+    std::filesystem::create_symlink(CORVANTA_STAND_IN_ENGINE, bin / "nec2c");
+    const std::string mark = "CORVANTA_CLI_SIGNAL_TEST=" + std::to_string(getpid());
+
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        std::vector<std::string> variables = {mark, "CORVANTA_STAND_IN=hang", "TMPDIR=" + temporary.string()};
+        for (char** v = environ; *v; ++v) {
+            const std::string variable = *v;
+            if (variable.starts_with("PATH=")) variables.push_back("PATH=" + bin.string() + ":" + variable.substr(5));
+            else if (!variable.starts_with("TMPDIR=")) variables.push_back(variable);
+        }
+        std::vector<char*> environment;
+        for (std::string& variable : variables) environment.push_back(variable.data());
+        environment.push_back(nullptr);
+
+        std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3",
+                                          "--sweep", "146:146:1", "--timeout", "60"};
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        int err[2];
+        ASSERT_EQ(pipe(err), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(err[1]);
+
+        // Until the engine runs; the bound is against a hang, not a speed.
+        for (int tries = 0; tries < 6000 && !EngineRunning(mark); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(EngineRunning(mark));
+        kill(pid, signal);
+        const std::string said = ReadAll(err[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+        EXPECT_EQ(said, "corvanta-cli: the model check was stopped\n");
+        // SIGKILL reaches the engine's group at once, but a process takes a
+        // moment to go; the bound is against a leak, not a measure of speed.
+        for (int tries = 0; tries < 500 && EngineRunning(mark); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(EngineRunning(mark));
+        EXPECT_TRUE(std::filesystem::is_empty(temporary));
+    }
+    std::filesystem::remove_all(root);
+}
+
 // The 146 MHz cut lists as worked out by hand in tests/core/cut_list_test.cpp.
 TEST(CliSheet, CutListInEveryFormat) {
     const Outcome json = RunCli({"sheet", "--freq", "146", "--sides", "3", "--format", "json"});
@@ -380,60 +508,6 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_TRUE(Lines(outcome.out).at(1).starts_with(row)) << Lines(outcome.out).at(1);
     }
-}
-
-// A signal during a check stops the engines, removes the check's temporary
-// folder, and ends with 128 + the signal, as the shell reports one. SIGHUP
-// comes when the terminal closes; by default it would end the program on
-// the spot and leave the folder behind.
-TEST(CliCheck, ASignalStopsTheCheckAndLeavesNothing) {
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("corvanta-signal-" + std::to_string(getpid()));
-    fs::remove_all(root);
-    const fs::path bin = root / "bin", tmp = root / "tmp";
-    fs::create_directories(bin);
-    {
-        // An engine that never answers.
-        std::ofstream engine(bin / "nec2c");
-        engine << "#!/bin/sh\nexec sleep 600\n";
-    }
-    fs::permissions(bin / "nec2c", fs::perms::owner_all);
-    const std::string path = "PATH=" + bin.string() + ":" + getenv("PATH");
-    const std::string tmpdir = "TMPDIR=" + tmp.string();
-
-    for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
-        SCOPED_TRACE(signal);
-        fs::create_directories(tmp);
-        std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3", "--jobs", "1"};
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> environment = {path, tmpdir};
-        std::vector<char*> envp;
-        for (std::string& entry : environment) envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
-        posix_spawn_file_actions_destroy(&actions);
-
-        // The engines are running once their folder is there (a bound
-        // against hanging, not a speed test).
-        for (int i = 0; i < 3000 && fs::is_empty(tmp); ++i) usleep(10000);
-        ASSERT_FALSE(fs::is_empty(tmp)) << "the check never started its engine";
-        usleep(100000);
-        kill(pid, signal);
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
-        EXPECT_TRUE(fs::is_empty(tmp)) << fs::directory_iterator(tmp)->path();
-        fs::remove_all(tmp);
-    }
-    fs::remove_all(root);
 }
 
 }  // namespace

@@ -115,7 +115,8 @@ TEST(OutputReader, BrokenAnswersAreNamed) {
         try {
             CheckOutput(ReadOutput(c.text()), c.asked);
             ADD_FAILURE() << "accepted";
-        } catch (const OutputError& error) {
+        } catch (const Failure& error) {
+            EXPECT_EQ(error.Kind(), FailureKind::Answer);
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }

@@ -90,13 +90,13 @@ TEST(DeckWriter, EveryOrdinaryDesignFitsEightyColumns) {
 }
 
 TEST(DeckWriter, RefusesWhatItCannotModel) {
-    struct Case { const char* what; SizeInput size; Placement placement; const char* message; bool placementError; };
+    struct Case { const char* what; SizeInput size; Placement placement; const char* message; FailureKind kind; };
     const Case cases[] = {
         // 4 radii of a 100 mm conductor are longer than a twentieth of a wavelength.
-        {"thick", {SizeUnit::Mm, "100"}, {}, "too thick to model", false},
+        {"thick", {SizeUnit::Mm, "100"}, {}, "too thick to model", FailureKind::Model},
         // The lowest wire 0.1 mm over perfect ground: well under a segment.
-        {"low", {SizeUnit::Gauge, "14"}, {Ground::Perfect, 0.36}, "give a --height of 0.370 m", true},
-        {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "above the ground", true},
+        {"low", {SizeUnit::Gauge, "14"}, {Ground::Perfect, 0.36}, "holds the loop from 0.370 m up", FailureKind::TooNearGround},
+        {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "above the ground", FailureKind::TooNearGround},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -105,9 +105,13 @@ TEST(DeckWriter, RefusesWhatItCannotModel) {
         try {
             PlanCheck(Design146(SideChoice::Three, c.size), options);
             ADD_FAILURE() << "no refusal";
-        } catch (const ModelError& error) {
+        } catch (const Failure& error) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
-            EXPECT_EQ(dynamic_cast<const PlacementError*>(&error) != nullptr, c.placementError);
+            EXPECT_EQ(error.Kind(), c.kind);
+            // The lowest height is data too, to the millimetre above.
+            if (c.kind == FailureKind::TooNearGround) {
+                EXPECT_GT(error.Facts().limit.value_or(0), c.placement.heightM);
+            }
         }
     }
     CheckOptions above;

@@ -26,7 +26,10 @@
 #include <memory>
 
 #include "tests/installed.h"
+#include "tests/nec/failure_samples.h"
 #include "tests/ui/test_program.h"
+#include "ui/check_job.h"
+#include "ui/failure_words.h"
 #include "ui/plot_view.h"
 
 namespace corvanta::ui {
@@ -315,34 +318,50 @@ private slots:
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("The gaps in parallel")));
     }
 
-    // A hanging engine: Stop, closing the window, or a second run end it and
-    // leave no process behind; a failing or missing one ends in its message.
+    // A hanging engine: Stop, closing the window, a second run or the time
+    // limit end it and leave no process behind; a failing, crashing,
+    // missing or babbling one ends in its message.
     void everyEndOfARun_data() {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("end");  // what the user does while it runs
-        QTest::addColumn<QString>("said");
-        QTest::newRow("hang, Stop") << "hang" << "stop" << "Stopped";
-        QTest::newRow("hang, closed") << "hang" << "close" << "";
-        QTest::newRow("hang, Run again, Esc") << "hang" << "rerun" << "";
-        QTest::newRow("fail") << "fail" << "" << "failed on the model (exit status 1); it said:\n  GW card";
-        QTest::newRow("missing") << "missing" << "" << "package nec2c";
+        // What the status line said as each run ended: a run that was
+        // stopped says so, also when the window goes or a new run takes
+        // its place.
+        QTest::addColumn<QStringList>("endings");
+        QTest::newRow("hang, Stop") << "hang" << "stop" << QStringList{"Stopped after"};
+        QTest::newRow("hang, closed") << "hang" << "close" << QStringList{"Stopped after"};
+        QTest::newRow("hang, Run again, Esc") << "hang" << "rerun" << QStringList{"Stopped after", "Stopped after"};
+        QTest::newRow("hang, time-out") << "hang" << "wait" << QStringList{"did not finish within 1 s; every engine was stopped"};
+        QTest::newRow("fail") << "fail" << "" << QStringList{"failed on the model (exit status 1); it said:\n  GW card"};
+        QTest::newRow("crash") << "crash" << "" << QStringList{"crashed on the model (signal 11, Segmentation fault)"};
+        QTest::newRow("garbage") << "garbage" << "" << QStringList{"The engine's answer could not be read: "};
+        QTest::newRow("missing") << "missing" << ""
+                                 << QStringList{"The engine failed: nec2c-that-is-not-installed is not installed; "
+                                                "install Debian's package nec2c."};
     }
 
     void everyEndOfARun() {
         QFETCH(QString, mode);
         QFETCH(QString, end);
-        QFETCH(QString, said);
+        QFETCH(QStringList, endings);
         useEngine(qPrintable(mode));
         if (mode == QLatin1String("missing")) program_->engine.program = "nec2c-that-is-not-installed";
+        if (end == QLatin1String("wait")) program_->engine.timeoutSeconds = 1;
         chooseSides("Option1");
         clickPicture();
         QPointer<ModelWindow> model = program_->Model();
         QSignalSpy ended(model.data(), &ModelWindow::runEnded);
+        // The status line as each run ended, read before a closing window goes.
+        QStringList said;
+        QPointer<QLabel> statusLine = in<QLabel>("status");
+        connect(model.data(), &ModelWindow::runEnded, this, [&said, statusLine] { said << statusLine->text(); });
         if (mode == QLatin1String("hang")) {
             QTRY_VERIFY(MarkedProcesses() > 0);
             QVERIFY(model->isRunning());
             if (end == QLatin1String("stop")) {
                 QTest::mouseClick(in<QPushButton>("stop"), Qt::LeftButton);
+                QVERIFY(ended.wait(kRunLimitMs));
+            } else if (end == QLatin1String("wait")) {
                 QVERIFY(ended.wait(kRunLimitMs));
             } else if (end == QLatin1String("close")) {
                 model->close();
@@ -361,13 +380,106 @@ private slots:
         } else {
             QVERIFY(model->isRunning() ? ended.wait(kRunLimitMs) : ended.size() == 1);
         }
+        QCOMPARE(said.size(), endings.size());
+        for (qsizetype i = 0; i < said.size(); ++i) QVERIFY2(said[i].contains(endings[i]), qPrintable(said[i]));
         if (model) {
-            QVERIFY2(status().contains(said), qPrintable(status()));
+            QCOMPARE(status(), said.back());
             QVERIFY(!in<QPushButton>("saveReport")->isEnabled());
             // The deck is there without an engine.
             QVERIFY(in<QPushButton>("saveDeck")->isEnabled());
         }
         QVERIFY(program_->reporter.failures.isEmpty());
+    }
+
+    // The job on its own: Stop ends it with a Stopped failure and its
+    // progress as it stood; a job destroyed mid-run takes its engines with
+    // it and says nothing after it is gone.
+    void aJobStopsAndGoesWithItsEngines() {
+        useEngine("hang");
+        nec::CheckOptions options;
+        options.program = CORVANTA_STAND_IN_ENGINE;
+        options.jobs = 1;
+        options.sweepPoints = 3;
+        const Design design = RunDesign({"146", SideChoice::Three, std::nullopt});
+
+        CheckJob stopped(design, options);
+        QSignalSpy finished(&stopped, &CheckJob::finished);
+        stopped.start();
+        QVERIFY(stopped.isRunning());
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        stopped.stop();
+        QVERIFY(finished.wait(kRunLimitMs));
+        QVERIFY(!stopped.isRunning());
+        QVERIFY(!stopped.check());
+        QVERIFY(stopped.failure());
+        QCOMPARE(stopped.failure()->Kind(), nec::FailureKind::Stopped);
+        QTRY_COMPARE(MarkedProcesses(), 0);
+
+        auto gone = std::make_unique<CheckJob>(design, options);
+        QSignalSpy quiet(gone.get(), &CheckJob::finished);
+        gone->start();
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        gone.reset();
+        QTRY_COMPARE(MarkedProcesses(), 0);
+        QCOMPARE(quiet.size(), 0);
+    }
+
+    // Every kind of the model library's failure in the window's words,
+    // exactly: the window's own boxes, never an option of the command line.
+    void failureWordsOfEveryKind_data() {
+        QTest::addColumn<int>("kind");  // index into FailureSamples
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("model") << 0 << "" << "The design cannot be modelled: the conductor is too thick to model.";
+        QTest::newRow("too near the ground")
+            << 1 << ""
+            << "The loop cannot be modelled there: at a height of 0.36 m the lowest wire is 0.1 mm above the "
+               "ground. Give a height of 0.370 m or more.";
+        QTest::newRow("engine missing") << 2 << ""
+                                        << "The engine failed: nec2c is not installed; install Debian's package nec2c.";
+        QTest::newRow("engine not started") << 3 << ""
+                                            << "The engine failed: nec2c could not be started: Permission denied";
+        QTest::newRow("engine timed out")
+            << 4 << "" << "The engine failed: nec2c did not finish within 12.5 s; every engine was stopped";
+        QTest::newRow("engine crashed") << 5 << ""
+                                        << "The engine failed: nec2c crashed on the model (signal 11, Segmentation "
+                                           "fault); it said:\n  reading the deck\n  GW card 3";
+        QTest::newRow("engine failed") << 6 << ""
+                                       << "The engine failed: nec2c failed on the model (exit status 1); it said:\n"
+                                          "  GW card: the segment count is out of range";
+        QTest::newRow("stopped") << 7 << "" << "The check was stopped.";
+        QTest::newRow("answer") << 8 << ""
+                                << "The engine's answer could not be read: the engine's output has no segment count";
+        QTest::newRow("measurement") << 9 << "sweep.s1p"
+                                     << "sweep.s1p was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
+        QTest::newRow("measurement, no file")
+            << 9 << "" << "The measurement was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
+        QTest::newRow("system") << 10 << ""
+                                << "The check could not start: cannot make a temporary directory "
+                                   "/nowhere/corvanta-nec-XXXXXX: No such file or directory";
+    }
+
+    void failureWordsOfEveryKind() {
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, words);
+        const auto samples = nec::testing::FailureSamples();
+        QCOMPARE(FailureWords(samples.at(static_cast<std::size_t>(kind)), file), words);
+    }
+
+    // Whatever the window says of a failure or advises names no option and
+    // no shell command: the window has boxes, not a command line.
+    void noWindowTextSpeaksTheCommandLine() {
+        QStringList told;
+        for (const nec::Failure& failure : nec::testing::FailureSamples()) told << FailureWords(failure);
+        told << QString::fromStdString(AdviceWords(nec::Advice::FinerSweep));
+        QCOMPARE(told.size(), static_cast<qsizetype>(nec::testing::kFailureKinds) + 1);
+        for (const QString& text : told) {
+            QVERIFY2(!text.isEmpty(), "a kind without words");
+            for (const char* command : {"--", "sudo", "apt-get", "corvanta-cli"}) {
+                QVERIFY2(!text.contains(QLatin1String(command)), qPrintable(text));
+            }
+        }
     }
 
     void savesTheDeckAndTheReport_data() {

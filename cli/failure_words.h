@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "nec/failure.h"
+
+// The model library's failures and advice in the command line's words: the
+// library says what went wrong, this adds the options and commands that
+// put it right.
+
+namespace corvanta::cli {
+
+// The message after "corvanta-cli: "; a measurement's failure names `file`,
+// the path it was read from.
+//     TooNearGround, limit 0.37 -> <the reason>: give a --height of 0.370 m or more
+//     EngineTimedOut            -> nec2c did not finish within 60 s; every engine was stopped (--timeout SECONDS gives it longer)
+std::string FailureWords(const nec::Failure& failure, std::string_view file = {});
+
+// An advice of the report, as a note: FinerSweep -> "a finer --sweep places a resonance better".
+std::string AdviceWords(nec::Advice advice);
+
+// How the program ends on `failure`: 2 where the command line asks for what
+// cannot be (a height the ground cannot hold), else 1. A stop is the
+// signal's (128 + its number) and is the caller's to report.
+int ExitStatusOf(const nec::Failure& failure);
+
+}  // namespace corvanta::cli
