@@ -2,8 +2,8 @@
 // above 0 and only finite numbers; held against what runs ask for, an
 // answer that passes must have exactly the frequencies asked for (so above
 // 0, in the order asked), a power budget and as many sources and pattern
-// directions as asked. What is refused must be refused with OutputError,
-// and its message must speak of the engine's output or answer.
+// directions as asked. What is refused must be refused with the library's
+// Failure, of the engine's answer, and its message must speak of the engine.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -27,8 +27,9 @@ void Check(bool condition, const char* what) {
 
 bool Finite(std::complex<double> z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
-void CheckMessage(std::string_view message) {
-    Check(message.rfind("the engine", 0) == 0, "a refusal that does not speak of the engine");
+void CheckRefusal(const Failure& failure) {
+    Check(failure.Kind() == FailureKind::Answer, "a refusal of another kind");
+    Check(std::string_view(failure.what()).rfind("the engine", 0) == 0, "a refusal that does not speak of the engine");
 }
 
 // What the seed corpus answers: a sweep, one frequency alone, each with and
@@ -47,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EngineOutput output;
     try {
         output = ReadOutput(text);
-    } catch (const OutputError& error) {
-        CheckMessage(error.what());
+    } catch (const Failure& failure) {
+        CheckRefusal(failure);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
-        Check(false, "refused with another exception than OutputError");
+        Check(false, "refused with another exception than the library's Failure");
     }
     Check(output.totalSegments.has_value() && *output.totalSegments > 0, "no segment count above 0");
     for (const FrequencyResult& f : output.frequencies) {
@@ -72,12 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Expected& asked : kAsked) {
         try {
             CheckOutput(output, asked);
-        } catch (const OutputError& error) {
-            CheckMessage(error.what());
+        } catch (const Failure& failure) {
+            CheckRefusal(failure);
             continue;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", error.what());
-            Check(false, "refused with another exception than OutputError");
+            Check(false, "refused with another exception than the library's Failure");
         }
         Check(output.frequencies.size() == asked.frequenciesMHz.size(), "frequencies other than asked for");
         for (std::size_t i = 0; i < output.frequencies.size(); ++i) {

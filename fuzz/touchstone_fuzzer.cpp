@@ -1,9 +1,9 @@
 // Any text as a one-port Touchstone file. What reads must be a sweep a
 // plot and a trim can use: at least one point, as many reflections as
 // frequencies, frequencies above 0 and rising, every number finite, a
-// reference above 0. What is refused must be refused with TouchstoneError,
-// naming a line of the text ("line 7: ...") and quoting it, or saying the
-// file has no data lines.
+// reference above 0. What is refused must be refused with the library's
+// Failure, a measurement's, naming a line of the text ("line 7: ...") and
+// quoting it, or the file as a whole (no data lines).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -33,27 +33,20 @@ std::size_t MostLines(std::string_view text) {
     return ends + 1;
 }
 
-// "line N: why: \"text\"": N within the text, and the quoted text (cut to
-// 77 characters and "..." when long) a piece of it.
-void CheckRefusal(std::string_view message, std::string_view text) {
-    if (message == "the Touchstone file has no data lines") return;
-    Check(message.rfind("line ", 0) == 0, "a refusal does not start with \"line \"");
-    std::size_t at = 5;
-    std::size_t number = 0;
-    while (at < message.size() && message[at] >= '0' && message[at] <= '9') {
-        number = number * 10 + static_cast<std::size_t>(message[at] - '0');
-        Check(number <= MostLines(text), "a refusal names a line beyond the text");
-        ++at;
-    }
-    Check(at > 5 && number >= 1, "a refusal names no line number");
-    Check(message.substr(at, 2) == ": ", "no \": \" after the line number");
-    // what() ends at the first NUL byte of a word or line it quotes.
-    if (text.find('\0') != std::string_view::npos) return;
-    const std::size_t open = message.find(": \"", at + 2);
-    Check(open != std::string_view::npos && message.back() == '"', "a refusal does not quote its line");
-    std::string_view quoted = message.substr(open + 3, message.size() - open - 4);
-    if (quoted.size() == 80 && quoted.substr(77) == "...") quoted = quoted.substr(0, 77);
-    Check(text.find(quoted) != std::string_view::npos, "the quoted line is not in the text");
+// A refusal of a measurement: a line of the text named, from 1, and its
+// text (shortened to 80 characters and "..." when long) a piece of it, or
+// the file as a whole (line 0); what() starts "line N: " for a line.
+void CheckRefusal(const corvanta::nec::Failure& failure, std::string_view text) {
+    const corvanta::nec::FailureFacts& facts = failure.Facts();
+    Check(failure.Kind() == corvanta::nec::FailureKind::Measurement, "a refusal of another kind");
+    Check(!facts.detail.empty(), "a refusal that says nothing");
+    if (facts.line == 0) return;
+    Check(facts.line <= MostLines(text), "a refusal names a line beyond the text");
+    const std::string start = "line " + std::to_string(facts.line) + ": ";
+    Check(std::string_view(failure.what()).substr(0, start.size()) == start, "what() does not start with the line");
+    std::string_view shown = facts.text;
+    if (shown.size() >= 3 && shown.substr(shown.size() - 3) == "...") shown.remove_suffix(3);
+    Check(text.find(shown) != std::string_view::npos, "the line's text is not in the file");
 }
 
 }  // namespace
@@ -71,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(std::isfinite(sweep.reflection[i].real()) && std::isfinite(sweep.reflection[i].imag()),
                   "a reflection not finite");
         }
-    } catch (const corvanta::nec::TouchstoneError& error) {
-        CheckRefusal(error.what(), text);
+    } catch (const corvanta::nec::Failure& failure) {
+        CheckRefusal(failure, text);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
-        Check(false, "refused with another exception than TouchstoneError");
+        Check(false, "refused with another exception than the library's Failure");
     }
     return 0;
 }

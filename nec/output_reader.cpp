@@ -45,8 +45,8 @@ double Finite(double value, std::string_view what, std::string_view line) {
 // from `least` that an int holds.
 int Whole(double value, int least, std::string_view what, std::string_view line) {
     if (!(value >= least && value <= std::numeric_limits<int>::max()) || value != std::floor(value)) {
-        throw OutputError("the engine's output has " + Shortest(value) + " as " + std::string(what) + ": " +
-                          Quoted(line));
+        throw AnswerFailure("the engine's output has " + Shortest(value) + " as " + std::string(what) + ": " +
+                            Quoted(line));
     }
     return static_cast<int>(value);
 }
