@@ -335,8 +335,10 @@ std::string UsageText(std::optional<Command> command) {
                "0.8x to 1.4x the design frequency, 101 points) and the pattern at the\n"
                "design frequency. --ground average|perfect puts the loop's centre\n"
                "--height METRES over ground (the lowest wire at least a segment above it).\n"
-               "--segments-per-gap N makes the segments N times shorter; --pattern-step\n"
-               "DEG sets the pattern's azimuth step (default 5; elevation goes by 1).\n"
+               "--segments-per-gap N makes the segments the gap's length over N (a count\n"
+               "too fine for the conductor is refused with the counts that work);\n"
+               "--pattern-step DEG sets the pattern's azimuth step (default 5; elevation\n"
+               "goes by 1).\n"
                "A conductor too thick for the thin-wire kernel gets the extended kernel\n"
                "(EK), or is refused with the reason.\n";
     }
@@ -359,7 +361,8 @@ std::string UsageText(std::optional<Command> command) {
                "conductor stays) that puts the gap reactance's zero at the design\n"
                "frequency within 0.1 %, with short sweeps on engines side by side, and\n"
                "reports the tuned dimensions beside the design's own. --jobs N runs N\n"
-               "engines side by side over slices of the sweep (default: one a core).\n"
+               "engines side by side over slices of the sweep (default, and at most: one\n"
+               "a core).\n"
                "--timeout SECONDS stops every engine after that long (default: grows\n"
                "with the model). --plot FILE draws SWR, R and X against frequency,\n"
                "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"

@@ -9,6 +9,12 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
     switch (facts.kind) {
     case nec::FailureKind::TooNearGround:
         return facts.detail + ": give a --height of " + nec::Fixed(facts.limit.value_or(0), 3) + " m or more";
+    case nec::FailureKind::SegmentsPerGap:
+        return "--segments-per-gap " + std::to_string(facts.count) + ": " + facts.detail + ": " +
+               (facts.fewest > facts.most    ? std::string("leave --segments-per-gap out")
+                : facts.fewest == facts.most ? "give --segments-per-gap " + std::to_string(facts.most)
+                                             : "give --segments-per-gap from " + std::to_string(facts.fewest) +
+                                                   " to " + std::to_string(facts.most));
     case nec::FailureKind::EngineMissing:
         return std::string(failure.what()) + "; install Debian's package nec2c (sudo apt-get install nec2c)";
     case nec::FailureKind::EngineTimedOut:
@@ -35,7 +41,8 @@ std::string AdviceWords(nec::Advice advice) {
 }
 
 int ExitStatusOf(const nec::Failure& failure) {
-    return failure.Kind() == nec::FailureKind::TooNearGround ? 2 : 1;
+    const nec::FailureKind kind = failure.Kind();
+    return kind == nec::FailureKind::TooNearGround || kind == nec::FailureKind::SegmentsPerGap ? 2 : 1;
 }
 
 }  // namespace corvanta::cli

@@ -21,8 +21,9 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file = {}
 std::string AdviceWords(nec::Advice advice);
 
 // How the program ends on `failure`: 2 where the command line asks for what
-// cannot be (a height the ground cannot hold), else 1. A stop is the
-// signal's (128 + its number) and is the caller's to report.
+// cannot be (a height the ground cannot hold, segments too fine to model),
+// else 1. A stop is the signal's (128 + its number) and is the caller's to
+// report.
 int ExitStatusOf(const nec::Failure& failure);
 
 }  // namespace corvanta::cli

@@ -267,6 +267,14 @@ int RunModel(const Invocation& invocation) {
                 return kDesignFailed;
             }
         }
+        // More engines than cores or runs would only wait: say so, and
+        // run what helps. The report is the same either way.
+        const nec::JobLimit jobs = nec::LimitJobs(nec::PlanCheck(design, options), options.jobs);
+        if (options.jobs > jobs.used) {
+            Tell("--jobs " + std::to_string(options.jobs) + ": " + std::to_string(jobs.used) +
+                 (jobs.used == 1 ? " engine runs" : " engines run") + " at a time, " +
+                 (jobs.used == jobs.cores ? "one a core" : "one a run of the check"));
+        }
         std::optional<nec::ModelCheck> ran;
         {
             const InterruptWatch interrupts;

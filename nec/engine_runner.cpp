@@ -1,5 +1,7 @@
 #include "nec/engine_runner.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -51,7 +53,7 @@ std::string LastLines(const std::string& log, std::size_t count) {
 std::string Described(const char* description) { return description ? description : "no description"; }
 
 Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
-                      const std::filesystem::path& log, std::chrono::duration<double> timeout) {
+                      std::chrono::duration<double> timeout) {
     FailureFacts facts;
     facts.program = program;
     switch (outcome.end) {
@@ -70,12 +72,12 @@ Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
         facts.kind = FailureKind::EngineCrashed;
         facts.status = outcome.status;
         facts.detail = Described(sigdescr_np(outcome.status));
-        facts.said = LastLines(ReadFile(log), 4);
+        facts.said = LastLines(outcome.output, 4);
         break;
     case ProcessOutcome::End::Exited:
         facts.kind = FailureKind::EngineFailed;
         facts.status = outcome.status;
-        facts.said = LastLines(ReadFile(log), 4);
+        facts.said = LastLines(outcome.output, 4);
         break;
     case ProcessOutcome::End::Stopped: facts.kind = FailureKind::Stopped; break;
     }
@@ -94,15 +96,21 @@ std::unique_ptr<TemporaryDirectory> EnginesFolder() {
 
 }  // namespace
 
-int JobCount(int jobs) {
-    if (jobs > 0) return jobs;
+int CoreCount() {
+    // The cores this process is allowed (a container or taskset may give it
+    // fewer than the machine has).
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) return std::max(1, CPU_COUNT(&allowed));
     return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
 }
+
+int JobCount(int jobs) { return jobs > 0 ? jobs : CoreCount(); }
 
 std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings) {
     if (runs.empty()) return {};
     if (!FindProgram(settings.program)) {
-        throw EngineFailure(settings.program, {ProcessOutcome::End::NotFound, 0}, {}, {});
+        throw EngineFailure(settings.program, {ProcessOutcome::End::NotFound, 0, 0, {}}, {});
     }
     const std::unique_ptr<TemporaryDirectory> folder = EnginesFolder();
     const TemporaryDirectory& directory = *folder;
@@ -128,23 +136,22 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
             const std::size_t i = next.fetch_add(1);
             if (i >= runs.size() || stopAll.stop_requested()) return;
             try {
+                // The engine runs in the directory and is given short names
+                // there: nec2c refuses a file name of 76 characters or
+                // more, which a path under a long TMPDIR soon is.
                 const std::string stem = "run" + std::to_string(i);
-                const auto deck = directory.Path() / (stem + ".nec");
-                const auto output = directory.Path() / (stem + ".out");
-                const auto log = directory.Path() / (stem + ".log");
-                std::ofstream(deck, std::ios::binary) << runs[i].deck;
-                const ProcessOutcome outcome = RunProcess(
-                    {settings.program, "-i", deck.string(), "-o", output.string()}, log,
-                    {deadline, stopAll.get_token()});
+                std::ofstream(directory.Path() / (stem + ".nec"), std::ios::binary) << runs[i].deck;
+                const ProcessOutcome outcome =
+                    RunProcess({settings.program, "-i", stem + ".nec", "-o", stem + ".out"}, directory.Path(),
+                               {deadline, stopAll.get_token()});
                 if (outcome.end == ProcessOutcome::End::Stopped) {
                     if (settings.stop.stop_requested()) throw StoppedFailure();
                     return;  // another run failed
                 }
                 if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
-                    throw EngineFailure(settings.program, outcome, log,
-                                        settings.givenTimeout.value_or(settings.timeout));
+                    throw EngineFailure(settings.program, outcome, settings.givenTimeout.value_or(settings.timeout));
                 }
-                outputs[i] = ReadOutput(ReadFile(output));
+                outputs[i] = ReadOutput(ReadFile(directory.Path() / (stem + ".out")));
                 CheckOutput(outputs[i], runs[i].expected);
                 const int now = done.fetch_add(static_cast<int>(runs[i].expected.frequenciesMHz.size())) +
                                 static_cast<int>(runs[i].expected.frequenciesMHz.size());

@@ -32,7 +32,10 @@ struct EngineSettings {
     std::function<void(int done, int total)> progress;
 };
 
-// The engines that `jobs` asks for.
+// The cores this process may run on.
+int CoreCount();
+
+// The engines that `jobs` asks for; 0: one a core.
 int JobCount(int jobs);
 
 // Each run's output, read and checked, in the order of `runs`. Throws a

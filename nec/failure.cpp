@@ -51,6 +51,10 @@ std::string Describe(const FailureFacts& facts) {
     case FailureKind::EngineFailed:
         return facts.program + " failed on the model (exit status " + std::to_string(facts.status) + ")" + said();
     case FailureKind::Stopped: return "the model check was stopped";
+    case FailureKind::SegmentsPerGap:
+        if (facts.fewest > facts.most) return facts.detail + "; no count above 1 can be modelled here";
+        return facts.detail + "; the gap's length may be cut into " + std::to_string(facts.fewest) +
+               (facts.fewest == facts.most ? "" : " to " + std::to_string(facts.most)) + " segments here";
     case FailureKind::Measurement:
         if (facts.line == 0) return facts.detail;
         return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";

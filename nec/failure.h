@@ -25,6 +25,8 @@ enum class FailureKind {
     Answer,            // the engine's answer is not what was asked for, or does not read; `detail`
     Measurement,       // a measured sweep that does not read: `line` (0: the file as a whole), `detail`, `text`
     System,            // the system refused what the check needs (its temporary folder); `detail` its words
+    SegmentsPerGap,    // segments the gap's length over `count` cannot be modelled: `detail` why,
+                       // `fewest` to `most` the counts above 1 that can (none when fewest > most)
 };
 
 struct FailureFacts {
@@ -36,6 +38,7 @@ struct FailureFacts {
     std::optional<double> limit;    // the time limit in s, the lowest height in m
     std::size_t line = 0;           // of the file, from 1; 0 for none
     std::string text;               // that line as it reads, shortened
+    int count = 0, fewest = 0, most = 0;  // segments a gap: asked for, and the range that works
 };
 
 // What the user can do for a better answer, where a note of the report
@@ -70,6 +73,7 @@ Failure StoppedFailure();
 //     EngineFailed, nec2c, status 1, said "GW card" -> nec2c failed on the model (exit status 1); it said:\n  GW card
 //     Measurement, line 4, "a number does not read", "147 0.1 oops" -> line 4: a number does not read: "147 0.1 oops"
 //     TooNearGround, "at a height of ...", limit 0.37 -> at a height of ...; the ground model holds the loop from 0.370 m up
+//     SegmentsPerGap, "segments of ...", 2 to 5 -> segments of ...; the gap's length may be cut into 2 to 5 segments here
 //     System, "cannot make a temporary directory /tmp/x: No space left on device" -> the same
 std::string Describe(const FailureFacts& facts);
 

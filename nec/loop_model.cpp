@@ -41,6 +41,7 @@ std::optional<int> Segments(double length, double target, double shortest, doubl
 
 struct Segmentation {
     int vertical, edge;
+    double shortest;  // mm
 };
 
 std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii,
@@ -51,7 +52,35 @@ std::optional<Segmentation> Segment(const LoopModel& m, double target, double ra
     const auto vertical = Segments(m.heightMm, target, shortest, longest, true);
     const auto edge = Segments(m.sideMm, target, shortest, longest, false);
     if (!vertical || !edge) return std::nullopt;
-    return Segmentation{*vertical, *edge};
+    return Segmentation{*vertical, *edge, std::min(m.heightMm / *vertical, m.sideMm / *edge)};
+}
+
+// Segments the gap's length divided by `perGap`, as asked, not pulled back
+// to what the ordinary kernel holds: that would give one model for every
+// count. A count whose segments are too short even for the extended kernel,
+// or that the sweep's wavelength already makes shorter, is refused.
+std::optional<Segmentation> Finer(const LoopModel& m, int perGap, double longest, double highestMHz) {
+    const double target = m.gapMm / perGap;
+    const double shortest = kExtendedKernelRadii * m.radiusMm;
+    FailureFacts facts;
+    facts.kind = FailureKind::SegmentsPerGap;
+    facts.count = perGap;
+    facts.fewest = std::max(2, static_cast<int>(std::ceil(m.gapMm / longest)));
+    facts.most = static_cast<int>(std::floor(m.gapMm / shortest));
+    const std::string segments = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) +
+                                 " mm gap in " + std::to_string(perGap) + ")";
+    if (target < shortest) {
+        facts.detail = segments + " would be under " + Fixed(kExtendedKernelRadii, 0) + " wire radii (" +
+                       Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds";
+        throw Failure(std::move(facts));
+    }
+    if (target > longest) {
+        facts.detail = segments + " are longer than the " + Fixed(longest, 3) +
+                       " mm, a twentieth of a wavelength at " + Trimmed(highestMHz, 6) +
+                       " MHz, that the sweep already gives them";
+        throw Failure(std::move(facts));
+    }
+    return Segment(m, target, kExtendedKernelRadii, longest);
 }
 
 void CheckClearance(const LoopModel& m) {
@@ -92,11 +121,15 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     highestMHz = std::max(highestMHz, m.designMHz);
 
     const double longest = kLongestSegmentWavelengths * kSpeedOfLight / highestMHz * 1000;
-    const double target = m.gapMm / segmentsPerGap;
-    std::optional<Segmentation> segments = Segment(m, target, kThinWireRadii, longest);
-    if (!segments) {
-        segments = Segment(m, target, kExtendedKernelRadii, longest);
-        m.kernel = Kernel::Extended;
+    std::optional<Segmentation> segments;
+    if (segmentsPerGap > 1) {
+        segments = Finer(m, segmentsPerGap, longest, highestMHz);
+    } else {
+        segments = Segment(m, m.gapMm, kThinWireRadii, longest);
+        if (!segments) {
+            segments = Segment(m, m.gapMm, kExtendedKernelRadii, longest);
+            m.kernel = Kernel::Extended;
+        }
     }
     if (!segments) {
         throw ModelFailure("the conductor is too thick to model: segments must be at least " +
@@ -106,6 +139,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
                          "wavelength at " + Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) +
                          " mm)");
     }
+    if (segmentsPerGap > 1 && segments->shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     m.verticalSegments = segments->vertical;
     m.edgeSegments = segments->edge;
 

@@ -61,8 +61,12 @@ struct LoopModel {
 // it is not a positive number.
 double DesignMHz(const Design& design);
 
-// The model of a design for a sweep up to `highestMHz`, segments about the
-// gap's length divided by `segmentsPerGap`. Throws a Model failure, or
+// The model of a design for a sweep up to `highestMHz`. With
+// `segmentsPerGap` 1 the segments are about the gap's length, within what
+// the kernels and the sweep's wavelength allow; with more they are the gap's
+// length divided by it, on the extended kernel when the thin-wire one does
+// not hold them, so that every count gives a model of its own. Throws a
+// Model failure, SegmentsPerGap for a count that cannot do that, or
 // TooNearGround for a height the ground model cannot handle.
 LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
                      int segmentsPerGap = 1);

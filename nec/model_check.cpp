@@ -24,7 +24,23 @@ std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
     return mhz;
 }
 
+// Slices of the sweep for `jobs` engines.
+int SliceCount(const CheckPlan& plan, int jobs) {
+    return std::min(plan.sweep.points, jobs == 1 ? 1 : jobs * kSlicesPerJob);
+}
+
 }  // namespace
+
+JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
+    JobLimit limit;
+    limit.cores = CoreCount();
+    limit.used = std::min(JobCount(jobs), limit.cores);
+    // The convergence run and the pattern's run come before the slices.
+    const auto runsFor = [&](int engines) { return (plan.refined ? 2 : 1) + SliceCount(plan, engines); };
+    limit.used = std::max(1, std::min(limit.used, runsFor(limit.used)));
+    limit.runs = runsFor(limit.used);
+    return limit;
+}
 
 CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     CheckPlan plan;
@@ -83,8 +99,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                      sources,
                      static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
                          static_cast<std::size_t>(PatternPhis(plan.pattern))}});
-    const int jobs = JobCount(options.jobs);
-    const int slices = std::min(plan.sweep.points, jobs == 1 ? 1 : jobs * kSlicesPerJob);
+    const int jobs = LimitJobs(plan, options.jobs).used;
+    const int slices = SliceCount(plan, jobs);
     const std::size_t firstSlice = runs.size();
     for (int s = 0; s < slices; ++s) {
         const int first = plan.sweep.points * s / slices;

@@ -58,6 +58,16 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options);
 // The deck of the whole check in one piece, for other NEC-2 programs.
 std::string FullDeck(const CheckPlan& plan);
 
+// How many engines a check runs side by side: `jobs` (0: one a core), but
+// never more than the cores, which more would only share, nor than the
+// check's runs, which leave the rest idle.
+struct JobLimit {
+    int used = 1;
+    int cores = 1;  // that this process may run on
+    int runs = 1;   // of the check with `used` engines
+};
+JobLimit LimitJobs(const CheckPlan& plan, int jobs);
+
 // Seconds the engines get when no time-out is given: generous for the
 // work, a matrix of segments squared a frequency.
 double DefaultTimeoutSeconds(const CheckPlan& plan);

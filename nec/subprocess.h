@@ -1,16 +1,23 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
 
-// Starting a helper program so that it never outlives its use: it runs in a
-// process group of its own (stopping it stops everything it started), gets
-// SIGKILL when the thread that started it ends, and is stopped at a deadline
-// or when the caller asks.
+// Starting a helper program so that neither it nor anything it starts
+// outlives its use. A small keeper process (a fork of this one) starts it in
+// a process group of its own, with SIGKILL should the keeper go, and adopts
+// whatever it leaves behind (the keeper is a child subreaper, so even a
+// child that left the group with setsid comes back to it). When the program
+// ends, at the deadline, when the caller asks or when this process dies, the
+// keeper stops everything it holds (SIGTERM, then SIGKILL after a short
+// grace) and reaps it. What the program writes to standard output and error
+// passes through a pipe of which only the end is kept, so a flood costs no
+// memory and no disk.
 
 namespace corvanta::nec {
 
@@ -19,7 +26,12 @@ struct ProcessOutcome {
     End end = End::NotStarted;
     int status = 0;  // the exit status, or the signal's number
     int error = 0;   // errno, when it could not be started
+    // The end of what it wrote to standard output and error, at most
+    // kKeptOutputBytes.
+    std::string output;
 };
+
+inline constexpr std::size_t kKeptOutputBytes = 4096;
 
 struct ProcessLimits {
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
@@ -30,10 +42,11 @@ struct ProcessLimits {
 // first executable of that name on PATH.
 std::optional<std::filesystem::path> FindProgram(const std::string& name);
 
-// Runs arguments[0] with its arguments, standard input from /dev/null and
-// standard output and error into `log`, and waits for it within `limits`.
+// Runs arguments[0] with its arguments in `directory`, standard input from
+// /dev/null, and waits for it within `limits`; then stops and reaps
+// everything it left running, whatever the outcome.
 ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& log, const ProcessLimits& limits);
+                          const std::filesystem::path& directory, const ProcessLimits& limits);
 
 // A fresh directory under TMPDIR (or /tmp), removed with everything in it
 // when this goes.

@@ -41,10 +41,11 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
         lines.push_back(text.substr(start, end - start));
-        start = end + 1;
+        // CR LF is one line end, as are a lone LF and a lone CR.
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     return lines;
 }

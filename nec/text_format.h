@@ -29,7 +29,8 @@ std::string SwrText(double swr, int decimals = 2);
 std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus = " +j",
                           std::string_view minus = " -j");
 
-// The lines of a text, without their line feeds.
+// The lines of a text, without their ends: LF, CR LF or a lone CR, as
+// Unix, Windows and old Mac programs write them.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The words of a line between any of `separators`, in order.

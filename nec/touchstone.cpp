@@ -112,6 +112,8 @@ std::complex<double> ImpedanceOf(std::complex<double> reflection, double referen
 OnePortSweep ReadTouchstone(std::string_view text) {
     OnePortSweep sweep;
     std::optional<Options> options;
+    // Windows programs may begin a UTF-8 file with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t number = 0;
     for (const std::string_view line : SplitLines(text)) {
         ++number;

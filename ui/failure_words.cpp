@@ -8,7 +8,8 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
     const nec::FailureFacts& facts = failure.Facts();
     const QString said = QString::fromStdString(failure.what());
     switch (facts.kind) {
-    case nec::FailureKind::Model: return QStringLiteral("The design cannot be modelled: %1.").arg(said);
+    case nec::FailureKind::Model:
+    case nec::FailureKind::SegmentsPerGap: return QStringLiteral("The design cannot be modelled: %1.").arg(said);
     case nec::FailureKind::TooNearGround:
         return QStringLiteral("The loop cannot be modelled there: %1. Give a height of %2 m or more.")
             .arg(QString::fromStdString(facts.detail),

@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +33,7 @@ struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
+    long peakKb = 0;  // the most memory it (or a process it waited for) held
 };
 
 std::string ReadAll(int fd) {
@@ -66,8 +69,10 @@ Outcome RunProgram(std::vector<std::string> words, char* const* environment = en
     outcome.out = ReadAll(out[0]);
     outcome.err = ReadAll(err[0]);
     int status = 0;
-    if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    rusage usage{};
+    if (spawned == 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
         outcome.status = WEXITSTATUS(status);
+        outcome.peakKb = usage.ru_maxrss;
     }
     return outcome;
 }
@@ -175,6 +180,10 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"sheet", "--freq", "146", "--sides", "3", "--format", "csv", "--output", "s.pdf"}, 2, "corvanta-cli: sheet prints the cut list (--format) or writes the sheet (--output), not both", 0},
         {{"sheet", "--freq", "146", "--sides", "4", "--mm", "x"}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"x\" is not a number", 0},
         {{"sheet", "--freq", "-146", "--sides", "3", "--format", "csv"}, 1, "corvanta-cli: This design cannot be cut: its HEIGHT \"-718.233\" (mm) is not above 0", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--segments-per-gap", "3"}, 2, "corvanta-cli: --segments-per-gap 3: segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire radii (3.252 mm), the least the extended thin-wire kernel holds: give --segments-per-gap 2", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--awg", "20", "--segments-per-gap=16"}, 2, "corvanta-cli: --segments-per-gap 16: segments of 0.580 mm (the 9.276 mm gap in 16) would be under 4 wire radii (1.620 mm), the least the extended thin-wire kernel holds: give --segments-per-gap from 2 to 5", 0},
+        {{"nec", "--freq", "1296", "--sides", "3", "--awg", "20", "--segments-per-gap", "2"}, 2, "corvanta-cli: --segments-per-gap 2: segments of 0.624 mm (the 1.248 mm gap in 2) would be under 4 wire radii (1.620 mm), the least the extended thin-wire kernel holds: leave --segments-per-gap out", 0},
+        {{"nec", "--freq", "146", "--sides", "3", "--awg", "20", "--sweep", "140:4000:3", "--segments-per-gap", "2"}, 2, "corvanta-cli: --segments-per-gap 2: segments of 4.638 mm (the 9.276 mm gap in 2) are longer than the 3.747 mm, a twentieth of a wavelength at 4000 MHz, that the sweep already gives them: give --segments-per-gap from 3 to 5", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
@@ -274,6 +283,57 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
     EXPECT_EQ(failed.err, "corvanta-cli: " + bad + ": line 4: a number does not read: \"147 0.1 oops\"\n");
 }
 
+// Every count of segments a gap that is accepted writes a deck of its own.
+TEST(CliNec, EverySegmentsPerGapIsAModelOfItsOwn) {
+    for (const char* mhz : {"146", "432"}) {
+        std::vector<std::string> decks;
+        for (int count = 1;; ++count) {
+            const Outcome deck = RunCli({"nec", "--freq", mhz, "--sides", "3", "--awg", "20", "--segments-per-gap",
+                                         std::to_string(count)});
+            if (deck.status != 0) {
+                EXPECT_EQ(deck.status, 2);
+                EXPECT_NE(deck.err.find("give --segments-per-gap"), std::string::npos) << deck.err;
+                break;
+            }
+            for (const std::string& before : decks) EXPECT_NE(deck.out, before) << mhz << " MHz, " << count;
+            decks.push_back(deck.out);
+        }
+        EXPECT_GE(decks.size(), 2U) << mhz;
+    }
+}
+
+// A stand-in nec2c found on PATH before the real one.
+class StandInEngine {
+public:
+    explicit StandInEngine(const std::string& body)
+        : folder_(::testing::TempDir() + "corvanta-cli-engine-" + std::to_string(getpid())) {
+        std::filesystem::create_directories(folder_);
+        const std::string engine = folder_ + "/nec2c";
+        std::ofstream(engine) << "#!/bin/sh\n" << body << "\n";
+        chmod(engine.c_str(), 0755);
+        for (char** v = environ; *v; ++v) {
+            const std::string variable = *v;
+            variables_.push_back(variable.starts_with("PATH=") ? "PATH=" + folder_ + ":" + variable.substr(5) : variable);
+        }
+        for (std::string& variable : variables_) environment_.push_back(variable.data());
+        environment_.push_back(nullptr);
+    }
+    ~StandInEngine() { std::filesystem::remove_all(folder_); }
+    char* const* Environment() { return environment_.data(); }
+
+private:
+    std::string folder_;
+    std::vector<std::string> variables_;
+    std::vector<char*> environment_;
+};
+
+bool Running(const std::string& marker) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        if (FileText((entry.path() / "cmdline").string()).find(marker) != std::string::npos) return true;
+    }
+    return false;
+}
+
 // Every kind of the model library's failure in the command line's words:
 // the library's sentence, with the option that puts it right where there
 // is one, and the exit status.
@@ -293,6 +353,9 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
         {"the engine's output has no segment count", 1},
         {"line 4: a number does not read: \"147 0.1 oops\"", 1},
         {"cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or directory", 1},
+        {"--segments-per-gap 3: segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire radii (3.252 mm), "
+         "the least the extended thin-wire kernel holds: give --segments-per-gap 2",
+         2},
     };
     const auto samples = nec::testing::FailureSamples();
     ASSERT_EQ(std::size(expected), nec::testing::kFailureKinds);
@@ -306,17 +369,20 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
     EXPECT_EQ(AdviceWords(nec::Advice::FinerSweep), "a finer --sweep places a resonance better");
 }
 
-// Segments half the gap's length move the 146 MHz three-sided loop's gap
-// impedance by more than the convergence check allows: a report, and 3.
+// An engine that gets the finer model wrong without saying so (it answers
+// the convergence run, the first, for a thicker wire): the convergence
+// check catches it, the report comes all the same, and the status is 3.
 TEST(CliCheck, AFailedSanityCheckEndsWithThree) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
-    const Outcome insane = RunCli({"check", "--freq", "146", "--sides", "3", "--segments-per-gap", "2", "--sweep",
-                                   "146:146:1"});
+    StandInEngine engine("if [ \"$2\" = run0.nec ]; then sed -i '/^GW/ s/ [0-9.]*$/ 1.2/' \"$2\"; fi\n"
+                         "PATH=${PATH#*:} exec nec2c \"$@\"");
+    const std::vector<std::string> check = {"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1"};
+    const Outcome insane = RunCli(check, engine.Environment());
     EXPECT_EQ(insane.status, 3) << insane.err;
     EXPECT_EQ(insane.err, "");
     EXPECT_NE(insane.out.find("FAILED  convergence: with segments half as long"), std::string::npos) << insane.out;
 
-    const Outcome sane = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1"});
+    const Outcome sane = RunCli(check);
     EXPECT_EQ(sane.status, 0) << sane.err;
 }
 
@@ -329,6 +395,37 @@ bool EngineRunning(const std::string& mark) {
         }
     }
     return false;
+}
+
+// An engine that writes 200 MB and then hangs: the time-out holds, the
+// flood is not kept, and nothing it started is left.
+TEST(CliCheck, AnEngineThatFloodsAndHangsIsStopped) {
+    const std::string marker = "987653." + std::to_string(getpid());
+    StandInEngine engine("yes 'an engine with a great deal to say' | head -c 200000000\nsleep " + marker);
+    const Outcome check = RunCli({"check", "--freq", "146", "--sides", "3", "--timeout", "3"}, engine.Environment());
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.err.find("did not finish within 3 s"), std::string::npos) << check.err;
+    EXPECT_LT(check.peakKb, 300 * 1024);
+    EXPECT_FALSE(Running(marker));
+}
+
+// More engines than cores or runs: told on standard error, the report the
+// same as with the engines that do run.
+TEST(CliCheck, JobsBeyondTheCoresAreCapped) {
+    const std::vector<std::string> check = {"check", "--freq", "146", "--sides", "3", "--sweep", "140:150:3"};
+    std::vector<std::string> many = check;
+    many.insert(many.end(), {"--jobs", "64"});
+    const Outcome capped = RunCli(many);
+    ASSERT_EQ(capped.status, 0) << capped.err;
+    const int cores = static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
+    EXPECT_TRUE(capped.err.starts_with("corvanta-cli: --jobs 64: ")) << capped.err;
+    EXPECT_NE(capped.err.find(cores == 1 ? "1 engine runs at a time" : " engines run at a time"), std::string::npos)
+        << capped.err;
+    std::vector<std::string> one = check;
+    one.insert(one.end(), {"--jobs", "1"});
+    const Outcome single = RunCli(one);
+    EXPECT_EQ(single.err, "");
+    EXPECT_EQ(single.out, capped.out);
 }
 
 // Ctrl+C, SIGTERM and SIGHUP during a check with an engine that hangs:

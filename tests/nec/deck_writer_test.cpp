@@ -121,5 +121,42 @@ TEST(DeckWriter, RefusesWhatItCannotModel) {
     EXPECT_EQ(Cards(deck, "GN").at(0), (Card{"GN", "1"}));
 }
 
+// Segments the gap's length over the count asked for, as close as whole
+// segments get, on the extended kernel once under 8 wire radii; the counts
+// beyond are refused with the range that works, as data.
+TEST(DeckWriter, SegmentsPerGapCutTheGap) {
+    struct Case { const char* size; int count; Kernel kernel; };
+    const Case cases[] = {
+        {"20", 1, Kernel::ThinWire}, {"20", 2, Kernel::ThinWire}, {"20", 3, Kernel::Extended},
+        {"20", 5, Kernel::Extended}, {"14", 2, Kernel::Extended},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "AWG " << c.size << ", " << c.count);
+        const LoopModel m = BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, c.size}), {}, 146, c.count);
+        EXPECT_EQ(m.kernel, c.kernel);
+        EXPECT_NEAR(m.SegmentMm(), m.gapMm / c.count, m.gapMm / c.count * 0.02);
+        EXPECT_EQ(m.verticalSegments % 2, 1);
+    }
+    struct Refusal { const char* size; int count; double highestMHz; int fewest, most; };
+    const Refusal refusals[] = {
+        {"20", 6, 146, 2, 5}, {"14", 3, 146, 2, 2}, {"14", 16, 146, 2, 2},
+        {"20", 2, 4000, 3, 5},  // a twentieth of a wavelength at 4000 MHz is 3.7 mm, under 9.3 / 2
+        {"8", 2, 146, 2, 1},    // a 3.3 mm conductor: 4 radii are more than half the gap
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(testing::Message() << "AWG " << r.size << ", " << r.count);
+        try {
+            BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, r.size}), {}, r.highestMHz, r.count);
+            ADD_FAILURE() << "no refusal";
+        } catch (const Failure& error) {
+            ASSERT_EQ(error.Kind(), FailureKind::SegmentsPerGap) << error.what();
+            EXPECT_EQ(error.Facts().count, r.count);
+            EXPECT_EQ(error.Facts().fewest, r.fewest);
+            EXPECT_EQ(error.Facts().most, r.most);
+            EXPECT_EQ(std::string(error.what()).find("--"), std::string::npos) << error.what();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace corvanta::nec

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -173,6 +174,106 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
             << error.what();
     }
     unsetenv("TMPDIR");
+}
+
+// A stand-in engine written for one test: a shell script in its own folder.
+class StandIns {
+public:
+    StandIns() : folder_(std::filesystem::path(::testing::TempDir()) / ("corvanta-stand-ins-" + std::to_string(getpid()))) {
+        std::filesystem::create_directories(folder_);
+    }
+    ~StandIns() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    std::string Write(const std::string& name, const std::string& body) const {
+        const std::filesystem::path path = folder_ / name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        ::chmod(path.c_str(), 0755);
+        return path.string();
+    }
+
+private:
+    std::filesystem::path folder_;
+};
+
+// The processes whose command line holds `marker`, which only this test
+// process gives its stand-ins' sleeps.
+int ProcessesWith(const std::string& marker) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        if (FileText(entry.path() / "cmdline").find(marker) != std::string::npos) ++count;
+    }
+    return count;
+}
+
+// Children of this process not yet reaped.
+std::string Unreaped() {
+    std::string children;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        children += FileText(task.path() / "children");
+    }
+    return children;
+}
+
+// Engines that leave children behind (in their group, in sessions of their
+// own, two generations deep), that ignore SIGTERM, or that flood their
+// output: whatever the outcome, nothing they started is left and the
+// message keeps only their last words.
+TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
+    const StandIns standIns;
+    // A sleep long enough to outlive any test, told apart by this process.
+    const std::string marker = "987654." + std::to_string(getpid());
+    const std::string sleep = "sleep " + marker;
+    struct Case {
+        const char* name;
+        std::string body;
+        const char* message;  // none: the check passes
+    };
+    const Case cases[] = {
+        {"forks", sleep + " &\nexec nec2c \"$@\"", nullptr},
+        {"leaves-its-session", "setsid " + sleep + " &\nsetsid sh -c '" + sleep + " & " + sleep +
+                                   " & exit 0' &\nsleep 0.2\nexec nec2c \"$@\"",
+         nullptr},
+        {"ignores-sigterm", "trap '' TERM\n" + sleep + " &\nwait", "did not finish within 1 s"},
+        {"floods-then-fails", "yes 'the engine says this over and over' | head -n 500000\n" + sleep +
+                                  " &\necho 'GW card: the last words' >&2\nexit 1",
+         "GW card: the last words"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CheckOptions options = Short(2);
+        options.program = standIns.Write(c.name, c.body);
+        options.timeoutSeconds = c.message ? 1 : 60;
+        try {
+            const ModelCheck check = RunCheck(Awg20(SideChoice::Three), options);
+            EXPECT_EQ(c.message, nullptr) << "no error";
+            EXPECT_TRUE(check.report.Sane());
+        } catch (const Failure& error) {
+            ASSERT_NE(c.message, nullptr) << error.what();
+            const std::string what = error.what();
+            EXPECT_NE(what.find(c.message), std::string::npos) << what;
+            EXPECT_LT(what.size(), 1000U);
+        }
+        EXPECT_EQ(ProcessesWith(marker), 0);
+        EXPECT_EQ(Unreaped(), "");
+    }
+}
+
+// nec2c refuses a file name of 76 characters or more: a TMPDIR deep enough
+// to make every path that long must not matter.
+TEST(EngineRunner, ADeepTmpdirDoesNotMatter) {
+    std::filesystem::path deep = std::filesystem::path(::testing::TempDir()) / ("corvanta-" + std::to_string(getpid()));
+    const std::filesystem::path top = deep;
+    while (deep.string().size() < 120) deep /= "a-rather-long-folder-name";
+    std::filesystem::create_directories(deep);
+    setenv("TMPDIR", deep.c_str(), 1);
+    const ModelCheck check = RunCheck(Awg20(SideChoice::Four), Short(2));
+    unsetenv("TMPDIR");
+    EXPECT_TRUE(check.report.Sane());
+    EXPECT_EQ(check.report.sweep.size(), 7U);
+    EXPECT_TRUE(std::filesystem::is_empty(deep));
+    std::filesystem::remove_all(top);
 }
 
 }  // namespace

@@ -47,9 +47,16 @@ inline std::vector<Failure> FailureSamples() {
     samples.emplace_back(Facts(FailureKind::System,
                                "cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or "
                                "directory"));
+    FailureFacts fine = Facts(FailureKind::SegmentsPerGap,
+                              "segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire radii "
+                              "(3.252 mm), the least the extended thin-wire kernel holds");
+    fine.count = 3;
+    fine.fewest = 2;
+    fine.most = 2;
+    samples.emplace_back(fine);
     return samples;
 }
 
-inline constexpr std::size_t kFailureKinds = static_cast<std::size_t>(FailureKind::System) + 1;
+inline constexpr std::size_t kFailureKinds = static_cast<std::size_t>(FailureKind::SegmentsPerGap) + 1;
 
 }  // namespace corvanta::nec::testing

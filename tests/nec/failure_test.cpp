@@ -23,6 +23,8 @@ TEST(Failure, DescribesEveryKindInItsOwnWords) {
         "the engine's output has no segment count",
         "line 4: a number does not read: \"147 0.1 oops\"",
         "cannot make a temporary directory /nowhere/corvanta-nec-XXXXXX: No such file or directory",
+        "segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire radii (3.252 mm), the least the "
+        "extended thin-wire kernel holds; the gap's length may be cut into 2 segments here",
     };
     const auto samples = testing::FailureSamples();
     ASSERT_EQ(samples.size(), testing::kFailureKinds);

@@ -68,6 +68,33 @@ TEST(Touchstone, RefusalsNameTheLine) {
     }
 }
 
+// The same file as Unix, Windows and old Mac programs save it, with and
+// without a byte-order mark: the same sweep, and a bad line named by the
+// same number whatever ends the lines.
+TEST(Touchstone, LineEndsAndAByteOrderMark) {
+    const std::string lines[] = {"! analyser export", "# MHz S RI R 50", "", "146 0 0", "147 0.2 0"};
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& start : {std::string(), bom}) {
+        for (const char* end : {"\n", "\r\n", "\r"}) {
+            SCOPED_TRACE(testing::Message() << "BOM " << !start.empty() << ", end " << (end[0] == '\n' ? "LF" : end[1] ? "CR LF" : "CR"));
+            std::string file = start;
+            for (const std::string& line : lines) file += line + end;
+            const OnePortSweep sweep = ReadTouchstone(file);
+            EXPECT_EQ(sweep.mhz, (std::vector<double>{146, 147}));
+            EXPECT_EQ(sweep.referenceOhm, 50);
+            EXPECT_NEAR(ImpedanceOf(sweep.reflection[1], 50).real(), 75, 1e-9);
+            // No option line: the first data line opens the file.
+            EXPECT_EQ(ReadTouchstone(start + "0.146 0 0" + end).mhz, std::vector<double>{146});
+            try {
+                ReadTouchstone(file + "148 0.1 oops" + end + "149 0 0" + end);
+                ADD_FAILURE() << "read";
+            } catch (const Failure& error) {
+                EXPECT_EQ(std::string(error.what()), "line 6: a number does not read: \"148 0.1 oops\"");
+            }
+        }
+    }
+}
+
 TEST(Touchstone, WhatIsWrittenReadsBack) {
     const std::vector<double> mhz = {140, 146, 152.5};
     const std::vector<std::complex<double>> z = {{61.68, 8.82}, {12.5, -300}, {1000, 0.001}};

@@ -457,6 +457,11 @@ private slots:
         QTest::newRow("system") << 10 << ""
                                 << "The check could not start: cannot make a temporary directory "
                                    "/nowhere/corvanta-nec-XXXXXX: No such file or directory";
+        QTest::newRow("segments per gap")
+            << 11 << ""
+            << "The design cannot be modelled: segments of 3.223 mm (the 9.67 mm gap in 3) would be under 4 wire "
+               "radii (3.252 mm), the least the extended thin-wire kernel holds; the gap's length may be cut into "
+               "2 segments here.";
     }
 
     void failureWordsOfEveryKind() {
