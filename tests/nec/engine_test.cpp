@@ -221,6 +221,7 @@ std::string Unreaped() {
 // output: whatever the outcome, nothing they started is left and the
 // message keeps only their last words.
 TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const StandIns standIns;
     // A sleep long enough to outlive any test, told apart by this process.
     const std::string marker = "987654." + std::to_string(getpid());
@@ -263,6 +264,7 @@ TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
 // nec2c refuses a file name of 76 characters or more: a TMPDIR deep enough
 // to make every path that long must not matter.
 TEST(EngineRunner, ADeepTmpdirDoesNotMatter) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     std::filesystem::path deep = std::filesystem::path(::testing::TempDir()) / ("corvanta-" + std::to_string(getpid()));
     const std::filesystem::path top = deep;
     while (deep.string().size() < 120) deep /= "a-rather-long-folder-name";
