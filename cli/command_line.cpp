@@ -31,16 +31,6 @@ private:
     std::size_t next_ = 0;
 };
 
-std::optional<Command> CommandNamed(std::string_view name) {
-    if (name == "design") return Command::Design;
-    if (name == "table") return Command::Table;
-    if (name == "bands") return Command::Bands;
-    if (name == "nec") return Command::Nec;
-    if (name == "check") return Command::Check;
-    if (name == "sheet") return Command::Sheet;
-    return std::nullopt;
-}
-
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> items;
     std::size_t start = 0;
@@ -106,6 +96,307 @@ double NumberOption(const std::string& option, const std::string& text) {
     return *parsed.value;
 }
 
+namespace {
+
+// Which commands an option belongs to, as a set.
+using Commands = unsigned;
+constexpr Commands Bit(Command command) { return 1U << static_cast<unsigned>(command); }
+constexpr Commands kDesign = Bit(Command::Design);
+constexpr Commands kTable = Bit(Command::Table);
+constexpr Commands kNec = Bit(Command::Nec);
+constexpr Commands kCheck = Bit(Command::Check);
+constexpr Commands kSheet = Bit(Command::Sheet);
+constexpr Commands kModel = kNec | kCheck;
+constexpr Commands kDesigns = kDesign | kModel | kSheet;
+
+// What parsing gathers besides the invocation: options that only mean
+// something together.
+struct Parse {
+    Invocation& invocation;
+    std::optional<std::string> from, to, step;
+    std::optional<double> height;
+    bool formatGiven = false;
+};
+
+// One option, described once: the parser applies it, --help and the usage
+// lines (and so the manual page) print it.
+struct Option {
+    std::string_view name;
+    std::string_view value;  // as the usage shows it; empty for a flag
+    Commands commands;
+    Commands required = 0;   // where it must be given
+    // Options written together in the usage: the group's form, written for
+    // its first option and left out for the others.
+    std::string_view group = {};
+    std::string_view help;
+    void (*apply)(Parse& parse, const std::string& value);
+};
+
+void ApplyFormat(Parse& parse, const std::string& format) {
+    Invocation& invocation = parse.invocation;
+    parse.formatGiven = true;
+    if (format == "text") invocation.format = Format::Text;
+    else if (format == "csv" && invocation.command != Command::Check) invocation.format = Format::Csv;
+    else if (format == "json") invocation.format = Format::Json;
+    else throw UsageError(invocation.command == Command::Check ? "--format is text or json"
+                                                               : "--format is text, csv or json");
+}
+
+// A whole number from `least` to `most`.
+int WholeOption(const char* option, const std::string& text, double least, double most, const char* rule) {
+    const double value = NumberOption(option, text);
+    if (!(value >= least && value <= most) || value != std::floor(value)) throw UsageError(rule);
+    return static_cast<int>(value);
+}
+
+// In the order the usage lines show them.
+const Option kOptions[] = {
+    {"--band", "NAME...", kTable, 0, "(--band NAME... | --freqs LIST | --from F --to F --step S)",
+     "band names (corvanta-cli bands lists them): each band's low edge, centre and high edge",
+     [](Parse& p, const std::string& v) { p.invocation.bands.push_back(v); }},
+    {"--freqs", "LIST", kTable, 0, "-", "a comma-separated list of frequencies in MHz",
+     [](Parse& p, const std::string& v) {
+         for (std::string& f : SplitList(v)) p.invocation.frequencies.push_back(std::move(f));
+     }},
+    {"--from", "F", kTable, 0, "-", "a sweep from F MHz (with --to and --step)",
+     [](Parse& p, const std::string& v) { p.from = v; }},
+    {"--to", "F", kTable, 0, "-", "to F MHz", [](Parse& p, const std::string& v) { p.to = v; }},
+    {"--step", "S", kTable, 0, "-", "in steps of S MHz", [](Parse& p, const std::string& v) { p.step = v; }},
+    {"--freq", "TEXT", kDesigns, kDesigns, {}, "the design frequency in MHz, as typed into the window",
+     [](Parse& p, const std::string& v) { p.invocation.frequency = v; }},
+    {"--sides", "3|4", kDesigns | kTable, kModel | kSheet, {},
+     "three or four sided; design and table print both without it",
+     [](Parse& p, const std::string& v) {
+         if (v != "3" && v != "4") throw UsageError("--sides is 3 or 4");
+         p.invocation.sides = v == "3" ? SideChoice::Three : SideChoice::Four;
+     }},
+    {"--awg", "TEXT", kDesigns | kTable, 0, "[--awg TEXT | --inch TEXT | --mm TEXT]",
+     "the conductor as a gauge code (9009 for 00 ...), with the CHANGE under its box",
+     [](Parse& p, const std::string& v) { SetSize(p.invocation, SizeUnit::Gauge, v); }},
+    {"--inch", "TEXT", kDesigns | kTable, 0, "-", "the conductor's diameter in inches",
+     [](Parse& p, const std::string& v) { SetSize(p.invocation, SizeUnit::Inch, v); }},
+    {"--mm", "TEXT", kDesigns | kTable, 0, "-", "the conductor's diameter in millimetres",
+     [](Parse& p, const std::string& v) { SetSize(p.invocation, SizeUnit::Mm, v); }},
+    {"--ground", "average|perfect", kModel, 0, "[--ground average|perfect --height METRES]",
+     "the loop over real (average) or perfect ground instead of free space",
+     [](Parse& p, const std::string& v) {
+         nec::Ground& ground = p.invocation.check.placement.ground;
+         if (v == "free") ground = nec::Ground::Free;
+         else if (v == "average") ground = nec::Ground::Average;
+         else if (v == "perfect") ground = nec::Ground::Perfect;
+         else throw UsageError("--ground is free, average or perfect");
+     }},
+    {"--height", "METRES", kModel, 0, "-", "the height of the loop's centre over the ground",
+     [](Parse& p, const std::string& v) {
+         p.height = NumberOption("--height", v);
+         if (!(*p.height > 0) || !std::isfinite(*p.height)) {
+             throw UsageError("--height is the height of the loop's centre in metres, above 0");
+         }
+         p.invocation.check.placement.heightM = *p.height;
+     }},
+    {"--sweep", "FROM:TO:POINTS", kModel, 0, {}, "the sweep in MHz (default 0.8x to 1.4x the design frequency, 101 points)",
+     [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
+    {"--segments-per-gap", "N", kModel, 0, {}, "segments of the gap's length over N",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.segmentsPerGap =
+             WholeOption("--segments-per-gap", v, 1, 16, "--segments-per-gap is a whole number from 1 to 16");
+     }},
+    {"--pattern-step", "DEG", kModel, 0, {}, "the pattern's azimuth step in degrees (default 5)",
+     [](Parse& p, const std::string& v) {
+         const double degrees = NumberOption("--pattern-step", v);
+         if (!(degrees >= 1 && degrees <= 45) || std::fmod(90.0, degrees) != 0) {
+             throw UsageError("--pattern-step divides 90 degrees, from 1 to 45");
+         }
+         p.invocation.check.pattern.azimuthStepDeg = degrees;
+     }},
+    {"--line-impedance", "OHM", kCheck, 0, {}, "the lines' impedance (default 300)",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.lineImpedanceOhm =
+             LineOption("--line-impedance", v, 10000, "is the lines' impedance in ohm, above 0, at most 10000");
+     }},
+    {"--velocity-factor", "VF", kCheck, 0, {}, "the lines' velocity factor (default 0.82)",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.velocityFactor = LineOption("--velocity-factor", v, 1, "is above 0 and at most 1");
+     }},
+    {"--line-length", "MM", kCheck, 0, {}, "each line's length (default: the matching section's)",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.lineLengthMm =
+             LineOption("--line-length", v, 1e6, "is the length of each line in mm, above 0");
+     }},
+    {"--tune", "", kCheck, 0, {}, "also find the scale of HEIGHT, SIDE and GAP that resonates at the design frequency",
+     [](Parse& p, const std::string&) { p.invocation.check.tune = true; }},
+    {"--jobs", "N", kCheck, 0, {}, "engines side by side (default, and at most: one a core)",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.jobs = WholeOption("--jobs", v, 1, 64, "--jobs is a whole number from 1 to 64");
+     }},
+    {"--timeout", "SECONDS", kCheck, 0, {}, "stop every engine after that long (default: grows with the model)",
+     [](Parse& p, const std::string& v) {
+         const double seconds = NumberOption("--timeout", v);
+         if (!(seconds > 0 && seconds <= 86400)) {
+             throw UsageError("--timeout is a number of seconds above 0, at most 86400");
+         }
+         p.invocation.check.timeoutSeconds = seconds;
+     }},
+    {"--plot", "FILE.svg|.png", kCheck, 0, {}, "draw SWR, R and X against frequency, as SVG or PNG by the name",
+     [](Parse& p, const std::string& v) { p.invocation.plotPath = PlotFile("--plot", v); }},
+    {"--pattern", "FILE.svg|.png", kCheck, 0, {}, "draw the pattern's azimuth and elevation cuts, as SVG or PNG",
+     [](Parse& p, const std::string& v) { p.invocation.patternPath = PlotFile("--pattern", v); }},
+    {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 where the lines join",
+     [](Parse& p, const std::string& v) {
+         if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
+         p.invocation.s1pPath = v;
+     }},
+    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken where the lines join, compared and trimmed to",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--measured needs a file name");
+         p.invocation.measuredPath = v;
+     }},
+    {"--reference", "OHM", kCheck, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.referenceOhm =
+             LineOption("--reference", v, 10000, "is the reference impedance in ohm, above 0, at most 10000");
+     }},
+    {"--format", "text|csv|json", kDesign | kTable | kCheck | kSheet, 0, {},
+     "what to print: text, csv (RFC 4180) or json; check prints text or json", ApplyFormat},
+    {"--output", "FILE.pdf", kSheet, 0, {}, "write the whole sheet as PDF instead of printing the cut list",
+     [](Parse& p, const std::string& v) {
+         if (Suffix(v, 4) != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
+         p.invocation.outputPath = v;
+     }},
+};
+
+const Option* OptionNamed(std::string_view name, Command command) {
+    for (const Option& option : kOptions) {
+        if (option.name == name && (option.commands & Bit(command))) return &option;
+    }
+    return nullptr;
+}
+
+struct CommandInfo {
+    Command command;
+    std::string_view name;
+    std::string_view summary;  // for the program's --help and its manual page
+    std::string_view description;
+};
+
+const CommandInfo kCommands[] = {
+    {Command::Design, "design", "one design, or both shapes without --sides, as text, csv or json",
+     "A prism loop design, as the window computes it: the frequency in MHz,\n"
+     "ACCEPT, then the size's CHANGE if one is given, then COMPUTE. Without\n"
+     "--sides both the three- and the four-sided loop are printed.\n"},
+    {Command::Table, "table", "one design per frequency: band edges and centres, a list or a sweep",
+     "One design per frequency (and shape). --band takes band names (corvanta-cli\n"
+     "bands lists them) and gives each band's low edge, centre and high edge;\n"
+     "--freqs takes a comma-separated list; --from/--to/--step a sweep in MHz.\n"
+     "A failing row stops the table after the rows before it.\n"},
+    {Command::Nec, "nec", "a NEC-2 deck of the design on standard output",
+     "Writes a NEC-2 deck of the design (as the millimetre texts show it) that\n"
+     "every NEC-2 program reads (no line over 80 columns, millimetres under a GS\n"
+     "card): the two polygons and the verticals, the feed gap as the middle\n"
+     "segment of every vertical with 1 V on each, copper wire, a sweep (default\n"
+     "0.8x to 1.4x the design frequency, 101 points) and the pattern at the\n"
+     "design frequency. --ground average|perfect puts the loop's centre\n"
+     "--height METRES over ground (the lowest wire at least a segment above it).\n"
+     "--segments-per-gap N makes the segments the gap's length over N (a count\n"
+     "too fine for the conductor is refused with the counts that work);\n"
+     "--pattern-step DEG sets the pattern's azimuth step (default 5; elevation\n"
+     "goes by 1).\n"
+     "A conductor too thick for the thin-wire kernel gets the extended kernel\n"
+     "(EK), or is refused with the reason.\n"},
+    {Command::Check, "check",
+     "the deck through nec2c: impedances, SWR, gain, ranges under 2:1, sanity checks, plots, a measurement",
+     "Runs the model through nec2c (Debian's package nec2c) and reports the\n"
+     "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
+     "and 50 ohm, and the feed as built: each gap feeds a lossless line, by\n"
+     "default of 300 ohm with velocity factor 0.82 (TV twin-lead; open ladder\n"
+     "line is nearer 0.9) as long as the design's matching section, and the\n"
+     "lines join at one point. The impedance there (balanced) is reported with\n"
+     "its SWR on 50, 200 (through a 4:1 balun) and 300 ohm; --line-impedance\n"
+     "OHM, --velocity-factor VF and --line-length MM change the line. Then the\n"
+     "gain at its best elevation and the efficiency at the design frequency,\n"
+     "where the gap reactance crosses zero and where the SWR is under 2:1 (an\n"
+     "edge the sweep runs into is reported open), with sanity checks of the\n"
+     "model: segments, convergence (the design frequency again with segments\n"
+     "half as long, the gap within 2 %) and average gain against the\n"
+     "efficiency. --tune finds the one scale of HEIGHT, SIDE and GAP (the\n"
+     "conductor stays) that puts the gap reactance's zero at the design\n"
+     "frequency within 0.1 %, with short sweeps on engines side by side, and\n"
+     "reports the tuned dimensions beside the design's own. --jobs N runs N\n"
+     "engines side by side over slices of the sweep (default, and at most: one\n"
+     "a core).\n"
+     "--timeout SECONDS stops every engine after that long (default: grows\n"
+     "with the model). --plot FILE draws SWR, R and X against frequency,\n"
+     "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"
+     "PNG by the file's name; no display is needed. --s1p FILE writes the\n"
+     "sweep as a Touchstone file: S11 where the lines join, against --reference\n"
+     "OHM (default 50). --measured FILE reads an analyser's one-port Touchstone\n"
+     "file taken where the lines join, draws it over the model, undoes the\n"
+     "lines to find the built loop's resonance, and gives the trim: HEIGHT,\n"
+     "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
+     "1 when the engine fails, its answer is broken or a file does not read, 3\n"
+     "when a sanity check fails, 128 + the signal when a signal stops it.\n"},
+    {Command::Sheet, "sheet", "the build sheet: its cut list as text, csv or json, or the whole page as PDF",
+     "The build sheet of a design: the cut list (the horizontal sides of the two\n"
+     "polygons, each vertical as two halves either side of its gap, the conductor\n"
+     "total) and one 300 ohm line of the matching-section length per gap, in mm\n"
+     "and inches, worked out from the dimensions as the calculator writes them.\n"
+     "--format prints the cut list as text, csv or json; --output writes the\n"
+     "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
+     "drawing of the prism), with no display needed.\n"},
+    {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
+};
+
+const CommandInfo* CommandNamed(std::string_view name) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.name == name) return &info;
+    }
+    return nullptr;
+}
+
+const CommandInfo& InfoOf(Command command) {
+    for (const CommandInfo& info : kCommands) {
+        if (info.command == command) return info;
+    }
+    throw std::logic_error("a command without a description");
+}
+
+// "corvanta-cli check --freq TEXT --sides 3|4 [...] ...", from the table.
+std::string UsageLine(Command command) {
+    std::string line = "corvanta-cli " + std::string(InfoOf(command).name);
+    for (const Option& option : kOptions) {
+        if (!(option.commands & Bit(command)) || option.group == "-") continue;
+        std::string form;
+        if (!option.group.empty()) {
+            form = option.group;
+        } else {
+            form = std::string(option.name);
+            std::string value(option.value);
+            if (option.name == "--format" && command == Command::Check) value = "text|json";
+            if (!value.empty()) form += " " + value;
+            if (option.name == "--format" && command == Command::Sheet) form += " | --output FILE.pdf";
+            if (option.name == "--output") continue;
+            if (!(option.required & Bit(command))) form = "[" + form + "]";
+        }
+        line += " " + form;
+    }
+    return line;
+}
+
+// The options of a command, a line each, as --help lists them.
+std::string OptionList(Commands commands) {
+    std::string list;
+    for (const Option& option : kOptions) {
+        if (!(option.commands & commands)) continue;
+        std::string left = "  " + std::string(option.name);
+        if (!option.value.empty()) left += " " + std::string(option.value);
+        left.resize(std::max<std::size_t>(left.size() + 2, 32), ' ');
+        list += left + std::string(option.help) + "\n";
+    }
+    return list;
+}
+
+}  // namespace
+
 Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     Invocation invocation;
     Reader reader(arguments);
@@ -116,151 +407,51 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         invocation.command = Command::Version;
         return invocation;
     }
-    const std::optional<Command> command = CommandNamed(first);
-    if (!command) throw UsageError("unknown command \"" + first + "\"");
-    invocation.command = *command;
+    const CommandInfo* named = CommandNamed(first);
+    if (!named) throw UsageError("unknown command \"" + first + "\"");
+    const Command command = named->command;
+    invocation.command = command;
 
-    std::optional<std::string> from, to, step;
-    std::optional<double> height;
-    bool formatGiven = false;
+    Parse parse{invocation, {}, {}, {}, {}, false};
     while (!reader.Done()) {
-        std::string option = reader.Take();
+        std::string name = reader.Take();
         std::optional<std::string> inlineValue;
-        if (const std::size_t equals = option.find('='); option.starts_with("--") &&
-                                                         equals != std::string::npos) {
-            inlineValue = option.substr(equals + 1);
-            option.resize(equals);
+        if (const std::size_t equals = name.find('='); name.starts_with("--") && equals != std::string::npos) {
+            inlineValue = name.substr(equals + 1);
+            name.resize(equals);
         }
-        const bool model = *command == Command::Nec || *command == Command::Check;
-        const bool design = *command == Command::Design || *command == Command::Sheet || model;
-        const bool table = *command == Command::Table;
-        if (option == "--help" || option == "-h") {
-            invocation.helpFor = *command;
+        if (name == "--help" || name == "-h") {
+            invocation.helpFor = command;
             invocation.command = Command::Help;
             return invocation;
-        } else if (design && option == "--freq") {
-            invocation.frequency = reader.Value(option, inlineValue);
-        } else if ((design || table) && option == "--sides") {
-            const std::string sides = reader.Value(option, inlineValue);
-            if (sides != "3" && sides != "4") throw UsageError("--sides is 3 or 4");
-            invocation.sides = sides == "3" ? SideChoice::Three : SideChoice::Four;
-        } else if ((design || table) && option == "--awg") {
-            SetSize(invocation, SizeUnit::Gauge, reader.Value(option, inlineValue));
-        } else if ((design || table) && option == "--inch") {
-            SetSize(invocation, SizeUnit::Inch, reader.Value(option, inlineValue));
-        } else if ((design || table) && option == "--mm") {
-            SetSize(invocation, SizeUnit::Mm, reader.Value(option, inlineValue));
-        } else if ((design || table) && *command != Command::Nec && option == "--format") {
-            const std::string format = reader.Value(option, inlineValue);
-            formatGiven = true;
-            if (format == "text") invocation.format = Format::Text;
-            else if (format == "csv" && *command != Command::Check) invocation.format = Format::Csv;
-            else if (format == "json") invocation.format = Format::Json;
-            else throw UsageError(*command == Command::Check ? "--format is text or json"
-                                                             : "--format is text, csv or json");
-        } else if (model && option == "--ground") {
-            const std::string ground = reader.Value(option, inlineValue);
-            if (ground == "free") invocation.check.placement.ground = nec::Ground::Free;
-            else if (ground == "average") invocation.check.placement.ground = nec::Ground::Average;
-            else if (ground == "perfect") invocation.check.placement.ground = nec::Ground::Perfect;
-            else throw UsageError("--ground is free, average or perfect");
-        } else if (model && option == "--height") {
-            height = NumberOption(option, reader.Value(option, inlineValue));
-            if (!(*height > 0) || !std::isfinite(*height)) {
-                throw UsageError("--height is the height of the loop's centre in metres, above 0");
-            }
-            invocation.check.placement.heightM = *height;
-        } else if (model && option == "--sweep") {
-            SetSweep(invocation.check, reader.Value(option, inlineValue));
-        } else if (model && option == "--segments-per-gap") {
-            const double count = NumberOption(option, reader.Value(option, inlineValue));
-            if (count < 1 || count > 16 || count != std::floor(count)) {
-                throw UsageError("--segments-per-gap is a whole number from 1 to 16");
-            }
-            invocation.check.segmentsPerGap = static_cast<int>(count);
-        } else if (model && option == "--pattern-step") {
-            const double degrees = NumberOption(option, reader.Value(option, inlineValue));
-            if (!(degrees >= 1 && degrees <= 45) || std::fmod(90.0, degrees) != 0) {
-                throw UsageError("--pattern-step divides 90 degrees, from 1 to 45");
-            }
-            invocation.check.pattern.azimuthStepDeg = degrees;
-        } else if (*command == Command::Check && option == "--jobs") {
-            const double jobs = NumberOption(option, reader.Value(option, inlineValue));
-            if (!(jobs >= 1 && jobs <= 64) || jobs != std::floor(jobs)) {
-                throw UsageError("--jobs is a whole number from 1 to 64");
-            }
-            invocation.check.jobs = static_cast<int>(jobs);
-        } else if (*command == Command::Check && option == "--timeout") {
-            const double seconds = NumberOption(option, reader.Value(option, inlineValue));
-            if (!(seconds > 0 && seconds <= 86400)) {
-                throw UsageError("--timeout is a number of seconds above 0, at most 86400");
-            }
-            invocation.check.timeoutSeconds = seconds;
-        } else if (*command == Command::Check && option == "--plot") {
-            invocation.plotPath = PlotFile(option, reader.Value(option, inlineValue));
-        } else if (*command == Command::Check && option == "--pattern") {
-            invocation.patternPath = PlotFile(option, reader.Value(option, inlineValue));
-        } else if (*command == Command::Check && option == "--s1p") {
-            invocation.s1pPath = reader.Value(option, inlineValue);
-            if (Suffix(invocation.s1pPath, 4) != ".s1p") {
-                throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
-            }
-        } else if (*command == Command::Check && option == "--measured") {
-            invocation.measuredPath = reader.Value(option, inlineValue);
-            if (invocation.measuredPath.empty()) throw UsageError("--measured needs a file name");
-        } else if (*command == Command::Check && option == "--reference") {
-            invocation.check.referenceOhm = LineOption(
-                option, reader.Value(option, inlineValue), 10000, "is the reference impedance in ohm, above 0, at most 10000");
-        } else if (*command == Command::Check && option == "--tune") {
-            if (inlineValue) throw UsageError("--tune takes no value");
-            invocation.check.tune = true;
-        } else if (*command == Command::Check && option == "--line-impedance") {
-            invocation.check.lineImpedanceOhm = LineOption(
-                option, reader.Value(option, inlineValue), 10000, "is the lines' impedance in ohm, above 0, at most 10000");
-        } else if (*command == Command::Check && option == "--velocity-factor") {
-            invocation.check.velocityFactor = LineOption(
-                option, reader.Value(option, inlineValue), 1, "is above 0 and at most 1");
-        } else if (*command == Command::Check && option == "--line-length") {
-            invocation.check.lineLengthMm = LineOption(
-                option, reader.Value(option, inlineValue), 1e6, "is the length of each line in mm, above 0");
-        } else if (*command == Command::Sheet && option == "--output") {
-            invocation.outputPath = reader.Value(option, inlineValue);
-            if (Suffix(invocation.outputPath, 4) != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
-        } else if (table && option == "--band") {
-            invocation.bands.push_back(reader.Value(option, inlineValue));
-            while (!reader.Done() && !reader.Peek().starts_with("--")) {
-                invocation.bands.push_back(reader.Take());
-            }
-        } else if (table && option == "--freqs") {
-            for (std::string& f : SplitList(reader.Value(option, inlineValue))) {
-                invocation.frequencies.push_back(std::move(f));
-            }
-        } else if (table && option == "--from") {
-            from = reader.Value(option, inlineValue);
-        } else if (table && option == "--to") {
-            to = reader.Value(option, inlineValue);
-        } else if (table && option == "--step") {
-            step = reader.Value(option, inlineValue);
-        } else {
-            throw UsageError("unknown option \"" + option + "\" for " + first);
+        }
+        const Option* option = OptionNamed(name, command);
+        if (!option) throw UsageError("unknown option \"" + name + "\" for " + first);
+        if (option->value.empty()) {
+            if (inlineValue) throw UsageError(name + " takes no value");
+            option->apply(parse, "");
+            continue;
+        }
+        option->apply(parse, reader.Value(name, inlineValue));
+        // "NAME..." takes words up to the next option.
+        if (option->value.ends_with("...")) {
+            while (!reader.Done() && !reader.Peek().starts_with("--")) option->apply(parse, reader.Take());
         }
     }
 
-    const bool designs = *command == Command::Design || *command == Command::Nec ||
-                         *command == Command::Check || *command == Command::Sheet;
-    if (designs && !invocation.frequency) throw UsageError(first + " needs --freq");
-    if ((*command == Command::Nec || *command == Command::Check || *command == Command::Sheet) &&
-        !invocation.sides) {
-        throw UsageError(first + " needs --sides 3 or 4");
+    for (const Option& option : kOptions) {
+        if (!(option.required & Bit(command))) continue;
+        const bool given = option.name == "--freq" ? invocation.frequency.has_value() : invocation.sides.has_value();
+        if (!given) throw UsageError(first + " needs " + std::string(option.name) + (option.name == "--sides" ? " 3 or 4" : ""));
     }
-    if (formatGiven && !invocation.outputPath.empty()) {
+    if (parse.formatGiven && !invocation.outputPath.empty()) {
         throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
     }
     const bool free = invocation.check.placement.ground == nec::Ground::Free;
-    if (!free && !height) {
+    if (!free && !parse.height) {
         throw UsageError("a ground needs --height METRES, the height of the loop's centre");
     }
-    if (free && height) {
+    if (free && parse.height) {
         throw UsageError("--height places the loop over a ground: give --ground average or perfect too");
     }
     // Two outputs into one file, or an output over the measurement, would
@@ -274,123 +465,64 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
             }
         }
     }
-    if (*command == Command::Table) {
-        const bool sweep = from || to || step;
-        if (sweep && !(from && to && step)) throw UsageError("--from, --to and --step go together");
-        if (sweep) invocation.sweep = Sweep{*from, *to, *step};
-        const int sources = (invocation.bands.empty() ? 0 : 1) +
-                            (invocation.frequencies.empty() ? 0 : 1) + (sweep ? 1 : 0);
+    if (command == Command::Table) {
+        const bool sweep = parse.from || parse.to || parse.step;
+        if (sweep && !(parse.from && parse.to && parse.step)) throw UsageError("--from, --to and --step go together");
+        if (sweep) invocation.sweep = Sweep{*parse.from, *parse.to, *parse.step};
+        const int sources = (invocation.bands.empty() ? 0 : 1) + (invocation.frequencies.empty() ? 0 : 1) +
+                            (sweep ? 1 : 0);
         if (sources != 1) throw UsageError("table needs one of --band, --freqs or --from/--to/--step");
     }
     return invocation;
 }
 
-namespace {
-
-const std::string kShape = "[--sides 3|4] [--awg TEXT | --inch TEXT | --mm TEXT] [--format text|csv|json]";
-const std::string kDesignUsage = "corvanta-cli design --freq TEXT " + kShape;
-const std::string kTableUsage =
-    "corvanta-cli table (--band NAME... | --freqs LIST | --from F --to F --step S) " + kShape;
-const std::string kModel =
-    "--freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
-    "[--ground average|perfect --height METRES] [--sweep FROM:TO:POINTS] "
-    "[--segments-per-gap N] [--pattern-step DEG]";
-const std::string kSheetUsage =
-    "corvanta-cli sheet --freq TEXT --sides 3|4 [--awg TEXT | --inch TEXT | --mm TEXT] "
-    "[--format text|csv|json | --output FILE.pdf]";
-const std::string kNecUsage = "corvanta-cli nec " + kModel;
-const std::string kCheckUsage =
-    "corvanta-cli check " + kModel +
-    " [--line-impedance OHM] [--velocity-factor VF] [--line-length MM] [--tune] [--jobs N] "
-    "[--timeout SECONDS] [--plot FILE.svg|.png] [--pattern FILE.svg|.png] [--s1p FILE.s1p] "
-    "[--measured FILE.s1p] [--reference OHM] [--format text|json]";
-
-}  // namespace
-
 std::string ShortUsage() {
-    return "Usage: " + kDesignUsage + "\n  or:  " + kTableUsage + "\n  or:  " + kNecUsage +
-           "\n  or:  " + kCheckUsage + "\n  or:  " + kSheetUsage + "\n  or:  corvanta-cli bands\n  or:  corvanta-cli --version\n";
+    std::string usage;
+    for (const CommandInfo& info : kCommands) {
+        usage += (usage.empty() ? "Usage: " : "  or:  ") + UsageLine(info.command) + "\n";
+    }
+    return usage + "  or:  corvanta-cli --version\n";
+}
+
+std::vector<std::string_view> CommandNames() {
+    std::vector<std::string_view> names;
+    for (const CommandInfo& info : kCommands) names.push_back(info.name);
+    return names;
+}
+
+std::vector<std::string_view> OptionNames(Command command) {
+    std::vector<std::string_view> names;
+    for (const Option& option : kOptions) {
+        if (option.commands & Bit(command)) names.push_back(option.name);
+    }
+    return names;
 }
 
 std::string UsageText(std::optional<Command> command) {
-    if (command == Command::Design) {
-        return "Usage: " + kDesignUsage +
-               "\n\nA prism loop design, as the window computes it: the frequency in MHz,\n"
-               "ACCEPT, then the size's CHANGE if one is given, then COMPUTE. Without\n"
-               "--sides both the three- and the four-sided loop are printed.\n";
+    if (command) {
+        const CommandInfo& info = InfoOf(*command);
+        std::string text = "Usage: " + UsageLine(*command) + "\n\n" + std::string(info.description);
+        const std::string options = OptionList(Bit(*command));
+        if (!options.empty()) text += "\nOptions:\n" + options;
+        return text;
     }
-    if (command == Command::Table) {
-        return "Usage: " + kTableUsage +
-               "\n\nOne design per frequency (and shape). --band takes band names (corvanta-cli\n"
-               "bands lists them) and gives each band's low edge, centre and high edge;\n"
-               "--freqs takes a comma-separated list; --from/--to/--step a sweep in MHz.\n"
-               "A failing row stops the table after the rows before it.\n";
+    // The program's own help is also its manual page (help2man reads it):
+    // every command and every option, from the same tables as the parser.
+    std::string text = ShortUsage() +
+                       "\nPrism loop antenna designs from the command line. Numbers are read and\n"
+                       "written with a point, whatever the locale. COMMAND --help tells more.\n"
+                       "\nCommands:\n";
+    for (const CommandInfo& info : kCommands) {
+        std::string left = "  " + std::string(info.name);
+        left.resize(10, ' ');
+        text += left + std::string(info.summary) + "\n";
     }
-    if (command == Command::Nec) {
-        return "Usage: " + kNecUsage +
-               "\n\nWrites a NEC-2 deck of the design (as the millimetre texts show it) that\n"
-               "every NEC-2 program reads (no line over 80 columns, millimetres under a GS\n"
-               "card): the two polygons and the verticals, the feed gap as the middle\n"
-               "segment of every vertical with 1 V on each, copper wire, a sweep (default\n"
-               "0.8x to 1.4x the design frequency, 101 points) and the pattern at the\n"
-               "design frequency. --ground average|perfect puts the loop's centre\n"
-               "--height METRES over ground (the lowest wire at least a segment above it).\n"
-               "--segments-per-gap N makes the segments the gap's length over N (a count\n"
-               "too fine for the conductor is refused with the counts that work);\n"
-               "--pattern-step DEG sets the pattern's azimuth step (default 5; elevation\n"
-               "goes by 1).\n"
-               "A conductor too thick for the thin-wire kernel gets the extended kernel\n"
-               "(EK), or is refused with the reason.\n";
-    }
-    if (command == Command::Check) {
-        return "Usage: " + kCheckUsage +
-               "\n\nRuns the model through nec2c (Debian's package nec2c) and reports the\n"
-               "impedance at every gap and of the gaps in parallel, the SWR against 300\n"
-               "and 50 ohm, and the feed as built: each gap feeds a lossless line, by\n"
-               "default of 300 ohm with velocity factor 0.82 (TV twin-lead; open ladder\n"
-               "line is nearer 0.9) as long as the design's matching section, and the\n"
-               "lines join at one point. The impedance there (balanced) is reported with\n"
-               "its SWR on 50, 200 (through a 4:1 balun) and 300 ohm; --line-impedance\n"
-               "OHM, --velocity-factor VF and --line-length MM change the line. Then the\n"
-               "gain at its best elevation and the efficiency at the design frequency,\n"
-               "where the gap reactance crosses zero and where the SWR is under 2:1 (an\n"
-               "edge the sweep runs into is reported open), with sanity checks of the\n"
-               "model: segments, convergence (the design frequency again with segments\n"
-               "half as long, the gap within 2 %) and average gain against the\n"
-               "efficiency. --tune finds the one scale of HEIGHT, SIDE and GAP (the\n"
-               "conductor stays) that puts the gap reactance's zero at the design\n"
-               "frequency within 0.1 %, with short sweeps on engines side by side, and\n"
-               "reports the tuned dimensions beside the design's own. --jobs N runs N\n"
-               "engines side by side over slices of the sweep (default, and at most: one\n"
-               "a core).\n"
-               "--timeout SECONDS stops every engine after that long (default: grows\n"
-               "with the model). --plot FILE draws SWR, R and X against frequency,\n"
-               "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"
-               "PNG by the file's name; no display is needed. --s1p FILE writes the\n"
-               "sweep as a Touchstone file: S11 where the lines join, against --reference\n"
-               "OHM (default 50). --measured FILE reads an analyser's one-port Touchstone\n"
-               "file taken where the lines join, draws it over the model, undoes the\n"
-               "lines to find the built loop's resonance, and gives the trim: HEIGHT,\n"
-               "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
-               "1 when the engine fails, its answer is broken or a file does not read, 3\n"
-               "when a sanity check fails, 130 when interrupted.\n";
-    }
-    if (command == Command::Sheet) {
-        return "Usage: " + kSheetUsage +
-               "\n\nThe build sheet of a design: the cut list (the horizontal sides of the two\n"
-               "polygons, each vertical as two halves either side of its gap, the conductor\n"
-               "total) and one 300 ohm line of the matching-section length per gap, in mm\n"
-               "and inches, worked out from the dimensions as the calculator writes them.\n"
-               "--format prints the cut list as text, csv or json; --output writes the\n"
-               "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
-               "drawing of the prism), with no display needed.\n";
-    }
-    if (command == Command::Bands) {
-        return "Usage: corvanta-cli bands\n\nLists the band names and their edges in MHz.\n";
-    }
-    return ShortUsage() +
-           "\nPrism loop antenna designs from the command line. Numbers are read and\n"
-           "written with a point, whatever the locale. COMMAND --help tells more.\n";
+    Commands all = 0;
+    for (const CommandInfo& info : kCommands) all |= Bit(info.command);
+    text += "\nOptions (COMMAND --help lists a command's own):\n" + OptionList(all) +
+            "  --help                        this text, or a command's with COMMAND --help\n"
+            "  --version                     the program's version\n";
+    return text;
 }
 
 }  // namespace corvanta::cli

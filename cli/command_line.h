@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/columns.h"
@@ -51,7 +52,12 @@ double NumberOption(const std::string& option, const std::string& text);
 // The usage lines of every command.
 std::string ShortUsage();
 
-// The usage and a description of one command, or of the program.
+// The usage and a description of one command with its options, or of the
+// program with every command and option (which is also its manual page).
 std::string UsageText(std::optional<Command> command);
+
+// The commands and each command's options, as the parser knows them.
+std::vector<std::string_view> CommandNames();
+std::vector<std::string_view> OptionNames(Command command);
 
 }  // namespace corvanta::cli

@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/bands.h"
+#include "core/amateur_bands.h"
 #include "cli/command_line.h"
 #include "cli/columns.h"
 #include "cli/cut_list_output.h"
@@ -366,7 +366,7 @@ int Run(const Invocation& invocation) {
         return 0;
     case Command::Bands:
         std::cout << "band   low MHz  centre MHz  high MHz\n";
-        for (const Band& band : kBands) {
+        for (const Band& band : Bands()) {
             std::string line(band.name);
             line.resize(6, ' ');
             std::cout << line << ' ' << std::string(8 - band.low.size(), ' ') << band.low << "  "

@@ -12,6 +12,7 @@ namespace {
 
 constexpr double kAverageGainTolerance = 0.01;  // of the efficiency
 constexpr double kConvergenceTolerance = 0.02;  // of the gap impedance
+constexpr double kResonanceTolerance = 0.01;    // of the resonance
 // A resonance between points further apart than this share of the
 // frequency is placed by a straight line over a curve: a note says so.
 constexpr double kCoarseStep = 0.01;
@@ -22,7 +23,7 @@ std::vector<double> Column(const std::vector<SweepPoint>& sweep, double (*value)
     return values;
 }
 
-SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<LoopModel>& refined,
+SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<ConvergenceModel>& second,
                           const EngineAnswers& answers) {
     for (int used : answers.segmentsUsed) {
         if (used != model.TotalSegments()) {
@@ -31,39 +32,58 @@ SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<LoopModel>
                         std::to_string(model.TotalSegments())};
         }
     }
-    if (refined && answers.refinedSegmentsUsed &&
-        *answers.refinedSegmentsUsed != refined->TotalSegments()) {
-        return {"segments", Verdict::Failed,
-                "the engine used " + std::to_string(*answers.refinedSegmentsUsed) +
-                    " in the convergence run, the deck asked for " +
-                    std::to_string(refined->TotalSegments())};
+    if (second) {
+        for (int used : answers.secondSegmentsUsed) {
+            if (used != second->model.TotalSegments()) {
+                return {"segments", Verdict::Failed,
+                        "the engine used " + std::to_string(used) + " in the convergence run, the deck asked for " +
+                            std::to_string(second->model.TotalSegments())};
+            }
+        }
     }
     return {"segments", Verdict::Passed,
             "the engine used " + std::to_string(model.TotalSegments()) + ", the deck asked for " +
                 std::to_string(model.TotalSegments())};
 }
 
-SanityCheck ConvergenceCheck(const std::optional<LoopModel>& refined, const EngineAnswers& answers,
-                             const SweepPoint& atDesign) {
-    if (!refined || !answers.refined) {
+// The second model against the first: with halved segments the gap
+// impedance at the design frequency and the resonance; with longer ones
+// the resonance only, since moving the feed segment shifts the impedance
+// for another reason.
+SanityCheck ConvergenceCheck(const LoopModel& model, const std::optional<ConvergenceModel>& second,
+                             const Convergence& c) {
+    if (!second) {
         return {"convergence", Verdict::NotApplicable,
-                "segments half as long would be shorter than the kernel allows"};
+                "the segments can neither be halved (too short for the kernel) nor made 1.5 times as long "
+                "(too long for the design frequency)"};
     }
-    const std::complex<double> coarse = atDesign.gaps.front();
-    // The gap is cut in parts in series: their voltages add up, the
-    // current through them is one (their mean, as the engine rounds).
-    std::complex<double> voltage, current;
-    const auto parts = static_cast<std::size_t>(refined->gapSegments);
-    for (std::size_t i = 0; i < parts; ++i) {
-        voltage += answers.refined->sources[i].voltage;
-        current += answers.refined->sources[i].current;
+    const LoopModel& other = second->model;
+    std::string how;
+    if (second->halved) {
+        how = "with segments half as long (" + std::to_string(other.TotalSegments()) + ")";
+    } else {
+        how = "with segments " + Fixed(other.SegmentMm() / model.SegmentMm(), 1) + " times as long (" +
+              std::to_string(other.TotalSegments()) + ", the " + KernelName(other.kernel) + " kernel; the model uses the " +
+              KernelName(model.kernel) + " kernel)";
     }
-    const std::complex<double> fine = voltage / (current / static_cast<double>(parts));
-    const double change = std::abs(fine - coarse) / std::abs(coarse);
-    return {"convergence", change <= kConvergenceTolerance ? Verdict::Passed : Verdict::Failed,
-            "with segments half as long (" + std::to_string(refined->TotalSegments()) +
-                ") the gap impedance moves by " + Fixed(change * 100, 2) + " % (at most " +
-                Fixed(kConvergenceTolerance * 100, 0) + " %)"};
+    bool failed = false;
+    std::vector<std::string> moves;
+    if (c.impedanceChangePercent) {
+        failed = failed || *c.impedanceChangePercent > kConvergenceTolerance * 100;
+        moves.push_back("the gap impedance moves by " + Fixed(*c.impedanceChangePercent, 2) + " % (at most " +
+                        Fixed(kConvergenceTolerance * 100, 0) + " %)");
+    }
+    if (c.resonanceMovePercent) {
+        failed = failed || *c.resonanceMovePercent > kResonanceTolerance * 100;
+        moves.push_back(std::string("the resonance moves by ") + (c.resonanceExtrapolated ? "about " : "") +
+                        Fixed(*c.resonanceMovePercent, 2) + " % (at most " + Fixed(kResonanceTolerance * 100, 0) + " %)");
+    }
+    if (moves.empty()) {
+        return {"convergence", Verdict::NotApplicable, how + ": no resonance in the sweep to compare"};
+    }
+    std::string detail = how + " " + moves.front();
+    for (std::size_t i = 1; i < moves.size(); ++i) detail += " and " + moves[i];
+    return {"convergence", failed ? Verdict::Failed : Verdict::Passed, detail};
 }
 
 SanityCheck AverageGainCheck(const LoopModel& model, const CheckReport& report) {
@@ -153,6 +173,59 @@ std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vec
     return crossings;
 }
 
+std::vector<AntiResonance> AntiResonances(const std::vector<SweepPoint>& sweep) {
+    std::vector<AntiResonance> found;
+    for (std::size_t i = 1; i < sweep.size(); ++i) {
+        const std::complex<double> a = sweep[i - 1].gaps.front(), b = sweep[i].gaps.front();
+        if (a.imag() >= 0 && b.imag() < 0) {
+            const double t = a.imag() / (a.imag() - b.imag());
+            found.push_back({sweep[i - 1].mhz + t * (sweep[i].mhz - sweep[i - 1].mhz),
+                             a.real() + t * (b.real() - a.real())});
+        }
+    }
+    return found;
+}
+
+std::complex<double> GapImpedance(const FrequencyResult& result, int parts) {
+    std::complex<double> voltage, current;
+    const auto count = static_cast<std::size_t>(parts);
+    for (std::size_t i = 0; i < count; ++i) {
+        voltage += result.sources[i].voltage;
+        current += result.sources[i].current;
+    }
+    return voltage / (current / static_cast<double>(count));
+}
+
+std::optional<double> ResonanceOfShortSweep(const std::vector<double>& mhz, const std::vector<double>& reactance,
+                                            bool& outside) {
+    outside = false;
+    const std::vector<double> inside = RisingZeroCrossings(mhz, reactance);
+    if (!inside.empty()) return inside.front();
+    if (mhz.size() < 2) return std::nullopt;
+    // All on one side of zero: along the line through the two ends, as far
+    // as the reactance keeps rising.
+    const double slope = (reactance.back() - reactance.front()) / (mhz.back() - mhz.front());
+    if (!(slope > 0)) return std::nullopt;
+    outside = true;
+    const std::size_t near = reactance.front() > 0 ? 0 : mhz.size() - 1;
+    return mhz[near] - reactance[near] / slope;
+}
+
+std::optional<double> ResonanceNearDesign(const std::vector<FrequencyResult>& sweep, const Sweep& frequencies,
+                                          double designMHz) {
+    std::vector<double> mhz, reactance;
+    for (std::size_t i = 0; i < sweep.size(); ++i) {
+        mhz.push_back(frequencies.At(static_cast<int>(i)));
+        reactance.push_back(sweep[i].sources.front().impedance.imag());
+    }
+    return NearestTo(RisingZeroCrossings(mhz, reactance), designMHz);
+}
+
+double SkyPercent(Ground ground, double efficiencyPercent, double averagePowerGain) {
+    if (ground != Ground::Average) return efficiencyPercent;
+    return averagePowerGain / 2 * 100;
+}
+
 std::vector<double> RisingZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values) {
     std::vector<double> crossings;
     for (std::size_t i = 1; i < values.size(); ++i) {
@@ -167,7 +240,7 @@ bool CheckReport::Sane() const {
                         [](const SanityCheck& c) { return c.verdict == Verdict::Failed; });
 }
 
-CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
+CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second,
                     const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers) {
     CheckReport report;
     report.designMHz = model.designMHz;
@@ -189,9 +262,12 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
     }
 
     const auto mhz = Column(report.sweep, [](const SweepPoint& p) { return p.mhz; });
-    report.resonancesMHz = ZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) {
-                                             return p.gaps.front().imag();
-                                         }));
+    report.resonancesMHz = RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) {
+                                                   return p.gaps.front().imag();
+                                               }));
+    report.antiresonances = AntiResonances(report.sweep);
+    report.skyPercent = SkyPercent(model.placement.ground, report.efficiencyPercent, report.averagePowerGain);
+    report.groundLossPercent = report.efficiencyPercent - report.skyPercent;
     report.under2Parallel300 = RangesUnder(
         mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrParallel300; }), kSwrLimit);
     report.under2Parallel50 = RangesUnder(
@@ -205,8 +281,25 @@ CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refi
     report.under2Lines300 = RangesUnder(
         mhz, Column(report.sweep, [](const SweepPoint& p) { return p.swrLines300; }), kSwrLimit);
 
-    report.sanity.push_back(SegmentsCheck(model, refined, answers));
-    report.sanity.push_back(ConvergenceCheck(refined, answers, report.atDesign));
+    Convergence convergence;
+    if (second && second->halved && answers.secondAtDesign) {
+        const std::complex<double> coarse = report.atDesign.gaps.front();
+        const std::complex<double> fine = GapImpedance(*answers.secondAtDesign, second->model.gapSegments);
+        convergence.impedanceChangePercent = std::abs(fine - coarse) / std::abs(coarse) * 100;
+    }
+    const std::optional<double> nearest = NearestTo(report.resonancesMHz, model.designMHz);
+    if (second && nearest && !answers.secondSweep.empty()) {
+        std::vector<double> reactance;
+        for (const FrequencyResult& f : answers.secondSweep) {
+            reactance.push_back(GapImpedance(f, second->model.gapSegments).imag());
+        }
+        if (const auto moved = ResonanceOfShortSweep(answers.secondMHz, reactance, convergence.resonanceExtrapolated)) {
+            convergence.resonanceMovePercent = std::abs(*moved / *nearest - 1) * 100;
+            report.resonanceUncertaintyPercent = convergence.resonanceMovePercent;
+        }
+    }
+    report.sanity.push_back(SegmentsCheck(model, second, answers));
+    report.sanity.push_back(ConvergenceCheck(model, second, convergence));
     report.sanity.push_back(AverageGainCheck(model, report));
 
     if (model.kernel == Kernel::Extended) {

@@ -47,13 +47,42 @@ struct SanityCheck {
     std::string detail;
 };
 
+// The second model of the convergence check: the loop with segments half
+// as long, or (a thick conductor, whose segments cannot be halved) as long
+// as the design frequency allows.
+struct ConvergenceModel {
+    LoopModel model;
+    bool halved = true;
+};
+
 // Everything the engine answered, by what it was asked.
 struct EngineAnswers {
     std::vector<FrequencyResult> sweep;     // one per sweep point, in order
     FrequencyResult design;                 // the design frequency, with the pattern
     std::vector<int> segmentsUsed;          // as every run of the model reported
-    std::optional<FrequencyResult> refined; // the design frequency, segments halved
-    std::optional<int> refinedSegmentsUsed;
+    // The second model at the design frequency (halved segments only: a
+    // coarser model also moves the feed, so its impedance is not compared).
+    std::optional<FrequencyResult> secondAtDesign;
+    // The second model around the first's resonance, at secondMHz.
+    std::vector<double> secondMHz;
+    std::vector<FrequencyResult> secondSweep;
+    std::vector<int> secondSegmentsUsed;
+};
+
+// How far the model's figures move with the second model.
+struct Convergence {
+    std::optional<double> impedanceChangePercent;  // at the design frequency, halved only
+    std::optional<double> resonanceMovePercent;    // the model's uncertainty
+    // The resonance lay outside the second model's short sweep and was
+    // found by a straight line through its nearest points.
+    bool resonanceExtrapolated = false;
+};
+
+// Where the gap reactance falls through zero: the loop resonates the
+// other way, with a high resistance.
+struct AntiResonance {
+    double mhz = 0;
+    double rOhm = 0;
 };
 
 // The loop scaled until the gap reactance crosses zero at the design
@@ -81,7 +110,19 @@ struct CheckReport {
     double maxGainPhiDeg = 0;
     double efficiencyPercent = 0;
     double averagePowerGain = 0;
-    std::vector<double> resonancesMHz;  // where one gap's reactance crosses zero
+    // Where one gap's reactance rises through zero: the loop's own (series)
+    // resonances.
+    std::vector<double> resonancesMHz;
+    std::vector<AntiResonance> antiresonances;
+    // How far the resonance nearest the design frequency moves with the
+    // second model, in per cent; none without a resonance to move.
+    std::optional<double> resonanceUncertaintyPercent;
+    // The share of the power that leaves into the upper half-space, and
+    // what the ground absorbs besides the wire's loss. In free space and
+    // over perfect ground the first is the efficiency and the second 0;
+    // over real ground the engine's efficiency counts only the wire.
+    double skyPercent = 0;
+    double groundLossPercent = 0;
     std::vector<Range> under2Parallel300, under2Parallel50, under2Gap300;
     std::vector<Range> under2Lines50, under2Lines200, under2Lines300;
     std::vector<PatternPoint> pattern;  // at the design frequency, over the grid
@@ -114,7 +155,31 @@ std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vec
 // resonates the other way, with a resistance of kilohms.
 std::vector<double> RisingZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);
 
-CheckReport Analyse(const LoopModel& model, const std::optional<LoopModel>& refined,
+// The share of the power radiated upwards: over real ground half the
+// average power gain over the upper half-space (the gain averages to 2
+// there for a lossless loop over a perfect mirror).
+double SkyPercent(Ground ground, double efficiencyPercent, double averagePowerGain);
+
+// The falling crossings of the gap reactance, each with the resistance
+// there, by straight lines between neighbours.
+std::vector<AntiResonance> AntiResonances(const std::vector<SweepPoint>& sweep);
+
+// The impedance of one gap cut in `parts` segments in series: their
+// voltages add up, the current through them is one (their mean, as the
+// engine rounds).
+std::complex<double> GapImpedance(const FrequencyResult& result, int parts);
+
+// Where a short sweep's reactance rises through zero; outside it, where the
+// straight line through the two points nearest zero crosses (`outside`
+// set). None when the reactance does not rise there.
+std::optional<double> ResonanceOfShortSweep(const std::vector<double>& mhz, const std::vector<double>& reactance,
+                                            bool& outside);
+
+// The resonance nearest the design frequency in a sweep of the model.
+std::optional<double> ResonanceNearDesign(const std::vector<FrequencyResult>& sweep, const Sweep& frequencies,
+                                          double designMHz);
+
+CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second,
                     const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers);
 
 }  // namespace corvanta::nec

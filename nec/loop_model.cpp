@@ -189,3 +189,29 @@ std::optional<LoopModel> Refined(const LoopModel& model) {
 }
 
 }  // namespace corvanta::nec
+
+namespace corvanta::nec {
+
+std::optional<LoopModel> Coarser(const LoopModel& model) {
+    LoopModel coarse = model;
+    // As long as a twentieth of the design wavelength, but never less than
+    // kCoarserAtLeast times the model's: a smaller step would hide the move
+    // in the engine's rounding.
+    const double atLeast = kCoarserAtLeast * std::max(model.SegmentMm(), model.sideMm / model.edgeSegments);
+    const double target = std::max(kLongestSegmentWavelengths * kSpeedOfLight / model.designMHz * 1000, atLeast);
+    const auto vertical = Segments(model.heightMm, target, atLeast, 2 * target, true);
+    const auto edge = Segments(model.sideMm, target, atLeast, 2 * target, false);
+    if (!vertical || !edge) return std::nullopt;
+    coarse.verticalSegments = *vertical;
+    coarse.edgeSegments = *edge;
+    coarse.gapSegments = 1;
+    const double shortestUsed = std::min(coarse.SegmentMm(), coarse.sideMm / coarse.edgeSegments);
+    coarse.kernel = shortestUsed >= kThinWireRadii * model.radiusMm ? Kernel::ThinWire : Kernel::Extended;
+    return coarse;
+}
+
+std::string KernelName(Kernel kernel) {
+    return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire";
+}
+
+}  // namespace corvanta::nec

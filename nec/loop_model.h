@@ -83,4 +83,15 @@ LoopModel Scaled(const LoopModel& model, double scale);
 // nothing when they would be too short even for that.
 std::optional<LoopModel> Refined(const LoopModel& model);
 
+// Where the segments cannot be halved (a thick conductor), the convergence
+// check goes the other way: the same loop with segments as long as the
+// design frequency allows (a twentieth of its wavelength), at least
+// kCoarserAtLeast times the model's, the thin-wire kernel where they are
+// long enough for it. Nothing only for a loop too short to cut so coarsely.
+inline constexpr double kCoarserAtLeast = 1.5;
+std::optional<LoopModel> Coarser(const LoopModel& model);
+
+// "thin-wire" or "extended thin-wire".
+std::string KernelName(Kernel kernel);
+
 }  // namespace corvanta::nec

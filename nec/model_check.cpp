@@ -17,6 +17,23 @@ constexpr double kSweepLow = 0.8;
 constexpr double kSweepHigh = 1.4;
 // Slices of the sweep a job: small enough that the engines finish together.
 constexpr int kSlicesPerJob = 3;
+// The second model's short sweep around the resonance: kSecondSweepPoints
+// points this share apart, wide enough to hold the largest move the
+// convergence check lets pass.
+constexpr double kSecondSweepStep = 0.01;
+
+// A resonance that moved further than the short sweep reaches is followed
+// this many times at most.
+constexpr int kSecondSweepRounds = 3;
+
+// The short sweep's frequencies, centred on the resonance.
+std::vector<double> SecondSweep(double resonanceMHz) {
+    std::vector<double> mhz;
+    for (int i = 0; i < kSecondSweepPoints; ++i) {
+        mhz.push_back(resonanceMHz * (1 + (i - kSecondSweepPoints / 2) * kSecondSweepStep));
+    }
+    return mhz;
+}
 
 std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
     std::vector<double> mhz;
@@ -36,7 +53,7 @@ JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
     limit.cores = CoreCount();
     limit.used = std::min(JobCount(jobs), limit.cores);
     // The convergence run and the pattern's run come before the slices.
-    const auto runsFor = [&](int engines) { return (plan.refined ? 2 : 1) + SliceCount(plan, engines); };
+    const auto runsFor = [&](int engines) { return (plan.second && plan.second->halved ? 2 : 1) + SliceCount(plan, engines); };
     limit.used = std::max(1, std::min(limit.used, runsFor(limit.used)));
     limit.runs = runsFor(limit.used);
     return limit;
@@ -52,7 +69,11 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.sweep.points = std::max(1, options.sweepPoints);
     plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
     plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
-    plan.refined = Refined(plan.model);
+    if (auto halved = Refined(plan.model)) {
+        plan.second = ConvergenceModel{*halved, true};
+    } else if (auto coarser = Coarser(plan.model)) {
+        plan.second = ConvergenceModel{*coarser, false};
+    }
     plan.referenceOhm = options.referenceOhm;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,
                  options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
@@ -70,7 +91,7 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
         return static_cast<double>(m.TotalSegments()) * m.TotalSegments();
     };
     double work = squared(plan.model) * (plan.sweep.points + 1);
-    if (plan.refined) work += squared(*plan.refined);
+    if (plan.second) work += squared(plan.second->model) * (1 + kSecondSweepPoints);
     return 60 + 2e-6 * work;
 }
 
@@ -88,10 +109,11 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // The longest runs first: the convergence run, then the pattern, then
     // the sweep in slices that the engines take as they come free.
     std::vector<EngineRun> runs;
-    if (plan.refined) {
+    const bool secondAtDesign = plan.second && plan.second->halved;
+    if (secondAtDesign) {
         const Sweep single{model.designMHz, 0, 1};
-        runs.push_back({WriteDeck(*plan.refined, single, plan.pattern, {0, 1, false}),
-                        {{model.designMHz}, sources * static_cast<std::size_t>(plan.refined->gapSegments), 0}});
+        runs.push_back({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
+                        {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
     }
     const std::size_t patternRun = runs.size();
     runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
@@ -115,6 +137,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
     int frequencies = 0;
     for (const EngineRun& run : runs) frequencies += static_cast<int>(run.expected.frequenciesMHz.size());
+    if (plan.second) frequencies += kSecondSweepPoints;
     const int total = frequencies + (options.tune ? ExpectedTuneFrequencies() : 0);
 
     EngineSettings settings;
@@ -127,6 +150,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         settings.progress = [&](int done, int) { options.progress(done, total); };
     }
     std::vector<EngineOutput> outputs = RunEngines(runs, settings);
+    int done = frequencies - (plan.second ? kSecondSweepPoints : 0);  // the rounds after it count on
 
     EngineAnswers answers;
     for (std::size_t i = firstSlice; i < outputs.size(); ++i) {
@@ -135,11 +159,49 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     }
     answers.design = std::move(outputs[patternRun].frequencies.front());
     answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
-    if (plan.refined) {
-        answers.refined = std::move(outputs[0].frequencies.front());
-        answers.refinedSegmentsUsed = outputs[0].totalSegments;
+    if (secondAtDesign) {
+        answers.secondAtDesign = std::move(outputs[0].frequencies.front());
+        answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
     }
-    check.report = Analyse(model, plan.refined, plan.sweep, plan.line, answers);
+
+    // The second model around the resonance the sweep found, a frequency
+    // an engine, side by side: how far it moves is the model's uncertainty.
+    // A resonance that moved out of the short sweep is looked for again
+    // around where the reactance's slope puts it.
+    if (plan.second) {
+        std::optional<double> centre = ResonanceNearDesign(answers.sweep, plan.sweep, model.designMHz);
+        for (int round = 0; centre && round < kSecondSweepRounds; ++round) {
+            std::vector<EngineRun> around;
+            for (double mhz : SecondSweep(*centre)) {
+                around.push_back({WriteDeck(plan.second->model, Sweep{mhz, 0, 1}, plan.pattern, {0, 1, false}),
+                                  {{mhz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
+            }
+            EngineSettings each = settings;
+            each.timeout = timeout - (std::chrono::steady_clock::now() - start);
+            if (each.timeout.count() <= 0) each.timeout = std::chrono::duration<double>(0.001);
+            if (options.progress) {
+                each.progress = [&](int now, int) { options.progress(std::min(done + now, frequencies - 1), total); };
+            }
+            std::vector<EngineOutput> second = RunEngines(around, each);
+            answers.secondMHz.clear();
+            answers.secondSweep.clear();
+            for (std::size_t i = 0; i < around.size(); ++i) {
+                answers.secondMHz.push_back(around[i].expected.frequenciesMHz.front());
+                answers.secondSweep.push_back(std::move(second[i].frequencies.front()));
+                answers.secondSegmentsUsed.push_back(*second[i].totalSegments);
+            }
+            done += static_cast<int>(around.size());
+            std::vector<double> reactance;
+            for (const FrequencyResult& f : answers.secondSweep) {
+                reactance.push_back(GapImpedance(f, plan.second->model.gapSegments).imag());
+            }
+            bool outside = false;
+            const std::optional<double> moved = ResonanceOfShortSweep(answers.secondMHz, reactance, outside);
+            centre = outside ? moved : std::nullopt;
+        }
+        done = frequencies;
+    }
+    check.report = Analyse(model, plan.second, plan.sweep, plan.line, answers);
 
     if (options.tune) {
         settings.timeout = timeout - (std::chrono::steady_clock::now() - start);
@@ -147,7 +209,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         if (options.progress) {
             // The tune's rounds count on from the check, short of the end
             // until it is done: how many rounds it takes is not known ahead.
-            settings.progress = [&](int done, int) { options.progress(std::min(frequencies + done, total - 1), total); };
+            settings.progress = [&](int now, int) { options.progress(std::min(frequencies + now, total - 1), total); };
         }
         const std::optional<double> nearest = NearestTo(check.report.resonancesMHz, model.designMHz);
         // A scaled loop the model cannot hold, or an engine that fails on

@@ -45,12 +45,17 @@ struct CheckOptions {
 // The model and the sweep a check would run, without running it.
 struct CheckPlan {
     LoopModel model;
-    std::optional<LoopModel> refined;
+    // The convergence check's second model; none where the segments can be
+    // neither halved nor made longer.
+    std::optional<ConvergenceModel> second;
     Sweep sweep;
     PatternGrid pattern;
     FeedLine line;
     double referenceOhm = 50;  // of the Touchstone file and the measured SWR
 };
+
+// Frequencies of the convergence check's second model around the resonance.
+inline constexpr int kSecondSweepPoints = 3;
 
 // Throws a Model failure (TooNearGround for a height the ground cannot hold).
 CheckPlan PlanCheck(const Design& design, const CheckOptions& options);

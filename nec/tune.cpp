@@ -53,7 +53,7 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, const EngineSettings& setting
         std::vector<double> reactances;
         for (const FrequencyResult& f : outputs[g].frequencies) reactances.push_back(f.sources.front().impedance.imag());
         guesses.push_back({scales[g], reactances[static_cast<std::size_t>(kTunePoints / 2)],
-                           NearestTo(ZeroCrossings(mhz, reactances), model.designMHz)});
+                           NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz)});
     }
     return guesses;
 }

@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
     fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev help2man lintian
-    nec2c
+    nec2c libeigen3-dev
     poppler-utils
     "$@"
 )

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -136,7 +137,7 @@ TEST(CliTable, BandsGiveEdgesAndCentre) {
     EXPECT_TRUE(sweepRows[9].starts_with("3,148,"));
 
     const Outcome list = RunCli({"bands"});
-    EXPECT_EQ(Lines(list.out).size(), 8U);
+    EXPECT_EQ(Lines(list.out).size(), 18U);  // a header and 17 bands, 160 m to 23 cm
 }
 
 struct ErrorCase {
@@ -606,6 +607,49 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
         const Outcome outcome = RunCli(arguments);
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_TRUE(Lines(outcome.out).at(1).starts_with(row)) << Lines(outcome.out).at(1);
+    }
+}
+
+// --help, each command's help and the manual page come from the parser's
+// own tables: every command and every option it takes is in them.
+TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
+    const std::string all = UsageText(std::nullopt);
+    const std::pair<Command, const char*> commands[] = {{Command::Design, "design"}, {Command::Table, "table"},
+                                                        {Command::Bands, "bands"},   {Command::Nec, "nec"},
+                                                        {Command::Check, "check"},   {Command::Sheet, "sheet"}};
+    ASSERT_EQ(CommandNames().size(), std::size(commands));
+    for (const auto& [command, name] : commands) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(all.find("\n  " + std::string(name) + " "), std::string::npos);
+        EXPECT_NE(ShortUsage().find("corvanta-cli " + std::string(name)), std::string::npos);
+        const std::string own = UsageText(command);
+        for (std::string_view option : OptionNames(command)) {
+            SCOPED_TRACE(std::string(option));
+            EXPECT_NE(own.find("\n  " + std::string(option)), std::string::npos) << "not in the command's options";
+            // Every option shows in its command's usage line too.
+            const std::string usage = own.substr(0, own.find('\n'));
+            EXPECT_TRUE(usage.find(std::string(option) + " ") != std::string::npos ||
+                        usage.find(std::string(option) + "]") != std::string::npos)
+                << usage;
+            EXPECT_NE(all.find("\n  " + std::string(option) + " "), std::string::npos);
+            // And the parser takes it (a flag with no value, the rest with one).
+            EXPECT_THROW(ParseCommandLine({name, std::string(option) + "=?", "--unknown"}), UsageError);
+        }
+    }
+}
+
+// The manual page is help2man's reading of --help: it has every command.
+TEST(CliHelp, TheManualPageListsEveryCommand) {
+    if (std::system("command -v help2man > /dev/null 2>&1") != 0) GTEST_SKIP() << "help2man is not installed";
+    const Outcome page = RunProgram({"help2man", "--no-info", "--name", "test", CORVANTA_CLI_PATH});
+    ASSERT_EQ(page.status, 0) << page.err;
+    for (std::string_view name : CommandNames()) {
+        EXPECT_NE(page.out.find("\n" + std::string(name) + "\n"), std::string::npos) << name;
+    }
+    for (std::string_view option : OptionNames(Command::Check)) {
+        std::string escaped;
+        for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(page.out.find(escaped), std::string::npos) << option;
     }
 }
 

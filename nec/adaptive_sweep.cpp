@@ -1,0 +1,165 @@
+#include "nec/adaptive_sweep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "nec/rational_interpolant.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+using Z = std::complex<double>;
+using Values = std::vector<Z>;
+
+// As close as the interpolants try to come to the samples: the engine
+// prints five significant digits.
+constexpr double kFitTolerance = 1e-6;
+
+// One interpolant for each of the values a row holds.
+std::vector<RationalInterpolant> FitAll(const std::vector<double>& mhz, const std::map<int, Values>& known) {
+    std::vector<double> x;
+    for (const auto& [row, values] : known) x.push_back(mhz[static_cast<std::size_t>(row)]);
+    const std::size_t count = known.begin()->second.size();
+    std::vector<RationalInterpolant> fits;
+    for (std::size_t c = 0; c < count; ++c) {
+        std::vector<Z> y;
+        for (const auto& [row, values] : known) y.push_back(values[c]);
+        fits.push_back(RationalInterpolant::Fit(x, y, kFitTolerance));
+    }
+    return fits;
+}
+
+Values Evaluate(const std::vector<RationalInterpolant>& fits, double mhz) {
+    Values values;
+    for (const RationalInterpolant& fit : fits) values.push_back(fit(mhz));
+    return values;
+}
+
+// The largest relative difference between two rows of values.
+double Difference(const Values& a, const Values& b) {
+    double worst = 0;
+    for (std::size_t c = 0; c < a.size(); ++c) {
+        worst = std::max(worst, std::abs(a[c] - b[c]) / std::max(std::abs(b[c]), 1e-300));
+    }
+    return worst;
+}
+
+// The rows furthest from every known row, `count` of them, the lowest row
+// first among equals.
+std::vector<int> Furthest(int rows, const std::map<int, Values>& known, int count) {
+    std::vector<int> chosen;
+    for (int n = 0; n < count; ++n) {
+        int best = -1, bestDistance = 0;
+        for (int row = 0; row < rows; ++row) {
+            if (known.contains(row) || std::find(chosen.begin(), chosen.end(), row) != chosen.end()) continue;
+            int distance = rows;
+            for (const auto& [k, v] : known) distance = std::min(distance, std::abs(row - k));
+            for (int c : chosen) distance = std::min(distance, std::abs(row - c));
+            if (distance > bestDistance) {
+                bestDistance = distance;
+                best = row;
+            }
+        }
+        if (best < 0) break;
+        chosen.push_back(best);
+    }
+    return chosen;
+}
+
+void Compute(const RowComputer& compute, const std::vector<int>& rows, std::map<int, Values>& known) {
+    if (rows.empty()) return;
+    const std::vector<Values> values = compute(rows);
+    for (std::size_t i = 0; i < rows.size(); ++i) known[rows[i]] = values[i];
+}
+
+}  // namespace
+
+AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options) {
+    const int rows = static_cast<int>(mhz.size());
+    AdaptiveSweep sweep;
+    std::map<int, Values> known;
+    const auto everyRow = [&] {
+        std::vector<int> missing;
+        for (int row = 0; row < rows; ++row) {
+            if (!known.contains(row)) missing.push_back(row);
+        }
+        Compute(compute, missing, known);
+        sweep.exact = true;
+    };
+    const auto evaluateAll = [&](const std::vector<RationalInterpolant>& fits) {
+        std::vector<Values> values;
+        for (int row = 0; row < rows; ++row) values.push_back(Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
+        return values;
+    };
+
+    std::vector<RationalInterpolant> fits;
+    // A sweep too short to save anything is computed as it is.
+    if (rows <= options.initial + options.batch + options.heldOut) {
+        everyRow();
+    } else {
+        std::vector<int> next;
+        for (int i = 0; i < options.initial; ++i) next.push_back(i * (rows - 1) / (options.initial - 1));
+        Compute(compute, next, known);
+        sweep.rounds = 1;
+        fits = FitAll(mhz, known);
+        std::vector<Values> before = evaluateAll(fits);
+        // With nothing to compare yet, the middles of the widest gaps.
+        next = Furthest(rows, known, options.batch);
+        while (true) {
+            if (static_cast<int>(known.size() + next.size()) + options.heldOut >= rows) {
+                everyRow();
+                break;
+            }
+            Compute(compute, next, known);
+            ++sweep.rounds;
+            fits = FitAll(mhz, known);
+            const std::vector<Values> now = evaluateAll(fits);
+            std::vector<std::pair<double, int>> moves;
+            double worst = 0;
+            for (int row = 0; row < rows; ++row) {
+                if (known.contains(row)) continue;
+                const double move = Difference(now[static_cast<std::size_t>(row)], before[static_cast<std::size_t>(row)]);
+                worst = std::max(worst, move);
+                moves.push_back({move, row});
+            }
+            before = now;
+            if (worst < options.target) break;
+            // The next batch where the interpolant moved most, one row from
+            // each stretch between known rows.
+            std::sort(moves.begin(), moves.end(), [](const auto& a, const auto& b) {
+                return a.first > b.first || (a.first == b.first && a.second < b.second);
+            });
+            next.clear();
+            for (const auto& [move, row] : moves) {
+                if (static_cast<int>(next.size()) == options.batch) break;
+                const auto stretch = known.upper_bound(row);
+                if (std::none_of(next.begin(), next.end(), [&](int other) { return known.upper_bound(other) == stretch; })) {
+                    next.push_back(row);
+                }
+            }
+        }
+    }
+
+    if (!sweep.exact) {
+        // Checked, not trusted: rows the interpolant has not seen.
+        sweep.heldOutRows = Furthest(rows, known, options.heldOut);
+        std::map<int, Values> held;
+        Compute(compute, sweep.heldOutRows, held);
+        for (const auto& [row, values] : held) {
+            sweep.heldOutError = std::max(sweep.heldOutError,
+                                          Difference(Evaluate(fits, mhz[static_cast<std::size_t>(row)]), values));
+            known[row] = values;
+        }
+        if (sweep.heldOutError > options.heldOutLimit) everyRow();
+    }
+    for (int row = 0; row < rows; ++row) {
+        const auto engine = known.find(row);
+        sweep.rows.push_back(engine != known.end() ? engine->second : Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
+    }
+    for (const auto& [row, values] : known) sweep.engineRows.push_back(row);
+    return sweep;
+}
+
+}  // namespace corvanta::nec

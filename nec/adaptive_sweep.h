@@ -1,0 +1,43 @@
+#pragma once
+
+#include <complex>
+#include <functional>
+#include <vector>
+
+// A sweep from a handful of engine points: the engine computes a few rows,
+// a rational interpolant through them fills the rest, and new rows go
+// where the interpolant moved most since the round before, a fixed batch at
+// a time (the rows chosen never depend on the machine), until it moves by
+// less than the target or the engine has computed as many rows as a plain
+// sweep would. Then the finished interpolant is checked against the engine
+// at rows it has not seen; where they disagree by more than the limit the
+// engine computes every row.
+
+namespace corvanta::nec {
+
+struct AdaptiveOptions {
+    int initial = 5;          // rows the engine computes first, ends included
+    int batch = 4;            // rows added a round
+    double target = 5e-4;     // relative move of the interpolant between rounds
+    int heldOut = 2;          // rows kept from the fit to check it
+    double heldOutLimit = 1e-3;
+};
+
+struct AdaptiveSweep {
+    // Every row's values: the engine's where it computed them, else the
+    // interpolant's.
+    std::vector<std::vector<std::complex<double>>> rows;
+    std::vector<int> engineRows;   // ascending, held-out rows included
+    std::vector<int> heldOutRows;
+    double heldOutError = 0;       // the worst relative error there
+    bool exact = false;            // the engine computed every row
+    int rounds = 0;
+};
+
+// The engine's values (a fixed number of complex values) at each of the
+// given rows, in their order.
+using RowComputer = std::function<std::vector<std::vector<std::complex<double>>>(const std::vector<int>& rows)>;
+
+AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options = {});
+
+}  // namespace corvanta::nec

@@ -1,0 +1,144 @@
+// What the check may claim: only a rising gap reactance is the loop's own
+// resonance, the model states how far its resonance moves when the
+// segments change, and over real ground only the upward share counts.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "nec/analysis.h"
+#include "nec/model_check.h"
+
+namespace corvanta::nec {
+namespace {
+
+SweepPoint Point(double mhz, std::complex<double> gap) {
+    SweepPoint point;
+    point.mhz = mhz;
+    point.gaps = {gap, gap, gap};
+    return point;
+}
+
+// A made-up sweep: the reactance rises through zero at 142.5 MHz, falls
+// through it at 257.5 MHz (R 1190 there, as a loop a wavelength and a half
+// round) and rises again at 360 MHz.
+TEST(ModelLimits, ResonancesRiseAndAntiResonancesFall) {
+    const std::vector<SweepPoint> sweep = {
+        Point(140, {170, -10}), Point(145, {175, 10}),     // rises at 142.5
+        Point(255, {1180, 40}), Point(260, {1200, -40}),   // falls at 257.5, R 1190
+        Point(350, {100, -20}), Point(370, {120, 20}),     // rises at 360
+    };
+    std::vector<double> mhz, reactance;
+    for (const SweepPoint& p : sweep) {
+        mhz.push_back(p.mhz);
+        reactance.push_back(p.gaps.front().imag());
+    }
+    EXPECT_EQ(RisingZeroCrossings(mhz, reactance), (std::vector<double>{142.5, 360}));
+    const std::vector<AntiResonance> anti = AntiResonances(sweep);
+    ASSERT_EQ(anti.size(), 1U);
+    EXPECT_DOUBLE_EQ(anti[0].mhz, 257.5);
+    EXPECT_DOUBLE_EQ(anti[0].rOhm, 1190);
+    // Between 145 and 255 MHz the reactance stays above zero: no crossing
+    // of either kind there.
+}
+
+// The second model's short sweep: a crossing inside it, or one the slope
+// puts outside it, or none where the reactance does not rise.
+TEST(ModelLimits, ResonanceOfAShortSweep) {
+    const struct {
+        const char* name;
+        std::vector<double> reactance;  // at 99, 100, 101 MHz
+        std::optional<double> mhz;
+        bool outside;
+    } cases[] = {
+        {"inside", {-10, 0, 10}, 100, false},
+        {"between points", {-15, -5, 5}, 100.5, false},
+        {"above", {-30, -20, -10}, 102, true},
+        {"below", {10, 20, 30}, 98, true},
+        {"falling", {10, 0, -10}, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool outside = !c.outside;
+        const std::optional<double> found = ResonanceOfShortSweep({99, 100, 101}, c.reactance, outside);
+        ASSERT_EQ(found.has_value(), c.mhz.has_value());
+        if (c.mhz) {
+            EXPECT_NEAR(*found, *c.mhz, 1e-12);
+            EXPECT_EQ(outside, c.outside);
+        }
+    }
+}
+
+// Over real ground the engine's efficiency counts only the wire's loss: the
+// share that reaches the sky is half the average gain over the upper half.
+TEST(ModelLimits, SkyShare) {
+    EXPECT_NEAR(SkyPercent(Ground::Average, 99.89, 1.0838), 54.19, 1e-9);
+    EXPECT_DOUBLE_EQ(SkyPercent(Ground::Free, 99.81, 0.9983), 99.81);
+    EXPECT_DOUBLE_EQ(SkyPercent(Ground::Perfect, 99.81, 1.9962), 99.81);
+}
+
+// A conductor too thick to halve its segments is compared with segments as
+// long as the design frequency allows, never left unchecked.
+TEST(ModelLimits, EveryDesignHasASecondModel) {
+    const struct {
+        const char* mhz;
+        SideChoice sides;
+        const char* mm;
+        bool halved;
+    } cases[] = {
+        {"146", SideChoice::Three, "1.626", true},
+        {"146", SideChoice::Three, "20", false},
+        {"432", SideChoice::Three, "6", false},
+        {"1296", SideChoice::Four, "3.264", false},
+        {"3.6", SideChoice::Four, "2", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mhz) + " MHz, " + c.mm + " mm");
+        const CheckPlan plan = PlanCheck(RunDesign({c.mhz, c.sides, SizeInput{SizeUnit::Mm, c.mm}}), {});
+        ASSERT_TRUE(plan.second);
+        EXPECT_EQ(plan.second->halved, c.halved);
+        const double ratio = plan.second->model.SegmentMm() / plan.model.SegmentMm();
+        if (c.halved) {
+            EXPECT_DOUBLE_EQ(ratio, 0.5);
+        } else {
+            EXPECT_GE(ratio, kCoarserAtLeast);
+            // No longer than a twentieth of a wavelength at the design
+            // frequency, unless that is under 1.5 times the model's.
+            const double wavelengthMm = kSpeedOfLight / plan.model.designMHz * 1000;
+            EXPECT_LE(plan.second->model.SegmentMm(),
+                      std::max(wavelengthMm / 20, 1.5 * plan.model.SegmentMm()) * 1.3);
+        }
+    }
+}
+
+// Through nec2c: the thick tube's resonance hangs on the segments by more
+// than the check lets pass; the thin wire's does not.
+TEST(ModelLimits, UncertaintyOfThickAndThinConductors) {
+    const struct {
+        const char* mhz;
+        const char* mm;
+        bool overOnePercent;
+    } cases[] = {
+        {"146", "20", true},
+        {"432", "6", true},
+        {"146", "1.626", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mhz) + " MHz, " + c.mm + " mm");
+        CheckOptions options;
+        options.sweepPoints = 31;
+        options.pattern.azimuthStepDeg = 30;
+        options.pattern.elevationStepDeg = 15;
+        const ModelCheck check = RunCheck(RunDesign({c.mhz, SideChoice::Three, SizeInput{SizeUnit::Mm, c.mm}}), options);
+        ASSERT_TRUE(check.report.resonanceUncertaintyPercent);
+        EXPECT_EQ(*check.report.resonanceUncertaintyPercent > 1, c.overOnePercent)
+            << *check.report.resonanceUncertaintyPercent;
+        EXPECT_EQ(check.report.Sane(), !c.overOnePercent);
+        const SanityCheck& convergence = check.report.sanity[1];
+        EXPECT_EQ(convergence.name, "convergence");
+        EXPECT_NE(convergence.verdict, Verdict::NotApplicable) << convergence.detail;
+    }
+}
+
+}  // namespace
+}  // namespace corvanta::nec
