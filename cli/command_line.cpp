@@ -248,6 +248,8 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { p.invocation.plotPath = PlotFile("--plot", v); }},
     {"--pattern", "FILE.svg|.png", kCheck, 0, {}, "draw the pattern's azimuth and elevation cuts, as SVG or PNG",
      [](Parse& p, const std::string& v) { p.invocation.patternPath = PlotFile("--pattern", v); }},
+    {"--smith", "FILE.svg|.png", kCheck, 0, {}, "draw the impedance on a Smith chart, the measurement over it, as SVG or PNG",
+     [](Parse& p, const std::string& v) { p.invocation.smithPath = PlotFile("--smith", v); }},
     {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 where the lines join",
      [](Parse& p, const std::string& v) {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
@@ -333,13 +335,14 @@ const CommandInfo kCommands[] = {
      "a core).\n"
      "--timeout SECONDS stops every engine after that long (default: grows\n"
      "with the model). --plot FILE draws SWR, R and X against frequency,\n"
-     "--pattern FILE the azimuth and elevation cuts of the pattern, as SVG or\n"
-     "PNG by the file's name; no display is needed. --s1p FILE writes the\n"
-     "sweep as a Touchstone file: S11 where the lines join, against --reference\n"
-     "OHM (default 50). --measured FILE reads an analyser's one-port Touchstone\n"
-     "file taken where the lines join, draws it over the model, undoes the\n"
-     "lines to find the built loop's resonance, and gives the trim: HEIGHT,\n"
-     "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
+     "--pattern FILE the azimuth and elevation cuts of the pattern, --smith\n"
+     "FILE the impedance on a Smith chart, as SVG or PNG by the file's name;\n"
+     "no display is needed. --s1p FILE writes the sweep as a Touchstone file:\n"
+     "S11 where the lines join, against --reference OHM (default 50).\n"
+     "--measured FILE reads an analyser's one-port Touchstone file taken where\n"
+     "the lines join, draws it over the model, undoes the lines to find the\n"
+     "built loop's resonance, and gives the trim: HEIGHT, SIDE and GAP times\n"
+     "(measured resonance / design frequency). Exit status\n"
      "1 when the engine fails, its answer is broken or a file does not read, 3\n"
      "when a sanity check fails, 128 + the signal when a signal stops it.\n"},
     {Command::Sheet, "sheet", "the build sheet: its cut list as text, csv or json, or the whole page as PDF",
@@ -463,8 +466,8 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Two outputs into one file, or an output over the measurement, would
     // lose one of them.
-    const std::string* files[] = {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath,
-                                  &invocation.measuredPath};
+    const std::string* files[] = {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath,
+                                  &invocation.s1pPath, &invocation.measuredPath};
     for (std::size_t a = 0; a < std::size(files); ++a) {
         for (std::size_t b = a + 1; b < std::size(files); ++b) {
             if (!files[a]->empty() && *files[a] == *files[b]) {

@@ -39,6 +39,7 @@ struct Invocation {
     nec::CheckOptions check;  // nec, check
     std::string plotPath;     // check --plot
     std::string patternPath;  // check --pattern
+    std::string smithPath;    // check --smith
     std::string s1pPath;      // check --s1p: the model's sweep as Touchstone
     std::string measuredPath; // check --measured: a measured .s1p to compare
     std::string outputPath;   // sheet --output: the whole sheet as PDF

@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -82,9 +83,13 @@ namespace {
 // offscreen platform unless told otherwise: a server or CI has no display.
 std::vector<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
     const std::pair<const std::string*, plot::PlotKind> files[] = {
-        {&invocation.plotPath, plot::PlotKind::Sweep}, {&invocation.patternPath, plot::PlotKind::Pattern}};
+        {&invocation.plotPath, plot::PlotKind::Sweep},
+        {&invocation.patternPath, plot::PlotKind::Pattern},
+        {&invocation.smithPath, plot::PlotKind::Smith}};
     std::vector<std::string> failures;
-    if (invocation.plotPath.empty() && invocation.patternPath.empty()) return failures;
+    if (std::all_of(std::begin(files), std::end(files), [](const auto& file) { return file.first->empty(); })) {
+        return failures;
+    }
     const DrawingQt qt;
     for (const auto& [path, kind] : files) {
         if (path->empty()) continue;
@@ -124,7 +129,8 @@ std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invoca
 
 // Every output's folder, before a check that may run for minutes.
 bool OutputsCanBeWritten(const Invocation& invocation) {
-    for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.s1pPath}) {
+    for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath,
+                                     &invocation.s1pPath}) {
         if (path->empty()) continue;
         if (const auto problem = FolderProblem(*path)) {
             Tell(*problem);

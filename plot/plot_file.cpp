@@ -8,6 +8,7 @@
 #include <QSvgGenerator>
 
 #include "plot/pattern_plot.h"
+#include "plot/smith_chart.h"
 #include "plot/sweep_plot.h"
 
 namespace corvanta::plot {
@@ -22,14 +23,35 @@ QString Suffix(const std::string& path) {
 }
 
 void Draw(QPainter& painter, PlotKind kind, const QRectF& area, const nec::ModelCheck& check) {
-    if (kind == PlotKind::Sweep) DrawSweepPlot(painter, area, check);
-    else DrawPatternPlot(painter, area, check);
+    switch (kind) {
+    case PlotKind::Sweep: return DrawSweepPlot(painter, area, check);
+    case PlotKind::Pattern: return DrawPatternPlot(painter, area, check);
+    case PlotKind::Smith: return DrawSmithChart(painter, area, check);
+    }
+}
+
+QString Title(PlotKind kind) {
+    switch (kind) {
+    case PlotKind::Sweep: return QStringLiteral("SWR and impedance");
+    case PlotKind::Pattern: return QStringLiteral("Radiation pattern");
+    case PlotKind::Smith: return QStringLiteral("Smith chart");
+    }
+    return {};
 }
 
 }  // namespace
 
+QSize PlotSize(PlotKind kind) {
+    switch (kind) {
+    case PlotKind::Sweep: return kSweepPlotSize;
+    case PlotKind::Pattern: return kPatternPlotSize;
+    case PlotKind::Smith: return kSmithPlotSize;
+    }
+    return kSweepPlotSize;
+}
+
 std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check) {
-    const QSize size = kind == PlotKind::Sweep ? kSweepPlotSize : kPatternPlotSize;
+    const QSize size = PlotSize(kind);
     const QRectF area(QPointF(0, 0), QSizeF(size));
     const QString name = QString::fromStdString(path);
     if (Suffix(path) == QLatin1String("svg")) {
@@ -42,7 +64,7 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         svg.setSize(size);
         svg.setViewBox(area);
         svg.setResolution(kDotsPerInch);
-        svg.setTitle(kind == PlotKind::Sweep ? QStringLiteral("SWR and impedance") : QStringLiteral("Radiation pattern"));
+        svg.setTitle(Title(kind));
         svg.setDescription(QStringLiteral("corvanta-cli check"));
         QPainter painter;
         if (!painter.begin(&svg)) return "cannot write " + path;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <optional>
 #include <string>
 
@@ -12,7 +13,10 @@
 
 namespace corvanta::plot {
 
-enum class PlotKind { Sweep, Pattern };
+enum class PlotKind { Sweep, Pattern, Smith };
+
+// Its size in a file, in pixels.
+QSize PlotSize(PlotKind kind);
 
 // Nothing when written; else what went wrong, for a message.
 std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check);

@@ -4,6 +4,7 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "nec/report.h"
@@ -226,6 +227,31 @@ void Marker(QPainter& painter, const SweepLayout& layout, double mhz, Qt::PenSty
     painter.restore();
 }
 
+// Return loss beside the SWR, on a second axis at the panel's right: the
+// same curves read in dB, the model's and the measurement's alike.
+constexpr double kReturnLossAxisWidth = 40;
+
+void DrawReturnLossAxis(QPainter& painter, const SweepLayout& layout) {
+    painter.save();
+    painter.setFont(style::Font(style::kSmallPx));
+    const QFontMetricsF metrics(painter.font());
+    const double x = layout.swrPanel.right();
+    for (double db : {4.0, 6.0, 10.0, 20.0, std::numeric_limits<double>::infinity()}) {
+        const double reflection = std::isfinite(db) ? std::pow(10.0, -db / 20) : 0;
+        const double y = layout.SwrY((1 + reflection) / (1 - reflection));
+        painter.setPen(QPen(style::kFrame, 1));
+        painter.drawLine(QPointF(x, y), QPointF(x + 3, y));
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(x + 5, y + metrics.ascent() / 2 - 1),
+                         std::isfinite(db) ? style::Text(TickLabel(db, 1)) : QStringLiteral("∞"));
+    }
+    painter.translate(x + kReturnLossAxisWidth - 4, layout.swrPanel.center().y());
+    painter.rotate(90);
+    const QString title = QStringLiteral("return loss, dB");
+    painter.drawText(QPointF(-metrics.horizontalAdvance(title) / 2, 0), title);
+    painter.restore();
+}
+
 bool Within(const SweepLayout& layout, double mhz) { return mhz >= layout.fromMHz && mhz <= layout.toMHz; }
 
 }  // namespace
@@ -283,7 +309,7 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
         tickWidth = std::max(tickWidth, small.horizontalAdvance(style::Text(TickLabel(value, layout.ohm.step))));
     }
     const double left = area.left() + text.height() + 10 + tickWidth;
-    const double right = area.right() - legendWidth - 20;
+    const double right = area.right() - legendWidth - 20 - kReturnLossAxisWidth;
     const double titleHeight = QFontMetricsF(style::Font(style::kTitlePx, true)).height() + 8;
     const double bandHeight = kLabelRows * (small.height() + 2);
     const double tickRow = small.height() + 10;
@@ -293,7 +319,7 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
     layout.labelBand = QRectF(left, area.top() + titleHeight, right - left, bandHeight);
     layout.swrPanel = QRectF(left, top, right - left, panel);
     layout.ohmPanel = QRectF(left, top + panel + tickRow, right - left, panel);
-    layout.legend = QRectF(right + 12, top, legendWidth, 2 * panel + tickRow);
+    layout.legend = QRectF(right + 12 + kReturnLossAxisWidth, top, legendWidth, 2 * panel + tickRow);
     return layout;
 }
 
@@ -319,6 +345,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
                   style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
     DrawAxisTitle(painter, layout.ohmPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
                   QStringLiteral("R and X, Ω"));
+    DrawReturnLossAxis(painter, layout);
     painter.setFont(style::Font(style::kTextPx));
     painter.setPen(style::kInk);
     painter.drawText(QRectF(layout.ohmPanel.left(), area.bottom() - 20, layout.ohmPanel.width(), 18),

@@ -182,6 +182,7 @@ void ModelWindow::buildControls() {
     tabs_->addTab(figures_, QStringLiteral("&Figures"));
     tabs_->addTab(plotPage(sweepPlot_, "sweepReadout"), QStringLiteral("&SWR and impedance"));
     tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("P&attern"));
+    addSmithTab();
     tabs_->addTab(report_, QStringLiteral("Re&port"));
 
     saveDeck_ = new QPushButton(QStringLiteral("Save deck\u2026"), this);
@@ -256,6 +257,13 @@ void ModelWindow::buildControls() {
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
+// The impedance on a Smith chart, the measurement over it.
+void ModelWindow::addSmithTab() {
+    smithPlot_ = new PlotView(plot::PlotKind::Smith);
+    smithPlot_->setObjectName(QStringLiteral("smithPlot"));
+    tabs_->addTab(plotPage(smithPlot_, "smithReadout"), QStringLiteral("S&mith chart"));
+}
+
 // A plot above its read-out, which a screen reader and a Tab reach too.
 QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     auto* page = new QWidget(tabs_);
@@ -313,6 +321,7 @@ void ModelWindow::heightEdited() {
 void ModelWindow::clearResults() {
     sweepPlot_->setCheck(nullptr);
     patternPlot_->setCheck(nullptr);
+    smithPlot_->setCheck(nullptr);
     check_.reset();
     figures_->clear();
     report_->clear();
@@ -480,13 +489,17 @@ void ModelWindow::savePlot() {
     if (!check_) return;
     // The plot in view; from the other pages, the sweep.
     const bool pattern = tabs_->currentWidget()->isAncestorOf(patternPlot_);
-    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : plot::PlotKind::Sweep;
+    const bool smith = tabs_->currentWidget()->isAncestorOf(smithPlot_);
+    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : smith ? plot::PlotKind::Smith : plot::PlotKind::Sweep;
     const auto drawn = [this, kind](const QString& path) {
         const auto failed = plot::WritePlot(path.toStdString(), kind, *check_);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
-    save(pattern ? QStringLiteral("Save the pattern plot") : QStringLiteral("Save the SWR and impedance plot"),
-         FileStem(check_->plan) + (pattern ? QStringLiteral("-pattern") : QStringLiteral("-swr")),
+    save(pattern ? QStringLiteral("Save the pattern plot")
+         : smith ? QStringLiteral("Save the Smith chart")
+                 : QStringLiteral("Save the SWR and impedance plot"),
+         FileStem(check_->plan) +
+             (pattern ? QStringLiteral("-pattern") : smith ? QStringLiteral("-smith") : QStringLiteral("-swr")),
          {{QStringLiteral("SVG image (*.svg)"), QStringLiteral("svg"), drawn},
           {QStringLiteral("PNG image (*.png)"), QStringLiteral("png"), drawn}});
 }
@@ -495,6 +508,7 @@ void ModelWindow::showCheck() {
     figures_->setHtml(FiguresHtml(*check_));
     sweepPlot_->setCheck(&*check_);
     patternPlot_->setCheck(&*check_);
+    smithPlot_->setCheck(&*check_);
     report_->setPlainText(Text(nec::ReportText(*check_, AdviceWords)));
 }
 

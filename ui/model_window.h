@@ -97,6 +97,7 @@ private:
     void clearResults();
     void updateButtons();
     QWidget* plotPage(PlotView* view, const char* readoutName);
+    void addSmithTab();
     nec::Placement placement() const;
     void saveDeck();
     void saveReport();
@@ -129,6 +130,7 @@ private:
     QTextBrowser* figures_ = nullptr;
     PlotView* sweepPlot_ = nullptr;
     PlotView* patternPlot_ = nullptr;
+    PlotView* smithPlot_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
     QPushButton* saveDeck_ = nullptr;
     QPushButton* saveReport_ = nullptr;

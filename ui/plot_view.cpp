@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "plot/pattern_plot.h"
+#include "plot/smith_chart.h"
 #include "plot/sweep_plot.h"
 
 namespace corvanta::ui {
@@ -25,6 +26,10 @@ constexpr double kKeyboardRadius = 0.6;
 const QColor kMark(0x33, 0x33, 0x33, 160);
 
 QString Hint(plot::PlotKind kind) {
+    if (kind == plot::PlotKind::Smith) {
+        return QStringLiteral("Point at the chart, or press Left and Right, to read the impedance at a "
+                              "frequency.");
+    }
     return kind == plot::PlotKind::Sweep
                ? QStringLiteral("Point at the plot, or press Left and Right, to read the values at a "
                                 "frequency.")
@@ -35,7 +40,7 @@ QString Hint(plot::PlotKind kind) {
 }  // namespace
 
 QSizeF PlotView::nativeSize() const {
-    return kind_ == plot::PlotKind::Sweep ? plot::kSweepPlotSize : plot::kPatternPlotSize;
+    return plot::PlotSize(kind_);
 }
 
 double PlotView::scale() const {
@@ -53,8 +58,9 @@ PlotView::PlotView(plot::PlotKind kind, QWidget* parent) : QWidget(parent), kind
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize((nativeSize() * kSmallestScale).toSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleName(kind == plot::PlotKind::Sweep ? QStringLiteral("SWR and impedance plot")
-                                                    : QStringLiteral("Radiation pattern plot"));
+    setAccessibleName(kind == plot::PlotKind::Sweep   ? QStringLiteral("SWR and impedance plot")
+                      : kind == plot::PlotKind::Smith ? QStringLiteral("Smith chart")
+                                                      : QStringLiteral("Radiation pattern plot"));
     setReadout({});
 }
 
@@ -93,6 +99,16 @@ void PlotView::paintEvent(QPaintEvent* /*event*/) {
             painter.drawLine(QPointF(x, layout.swrPanel.top()), QPointF(x, layout.swrPanel.bottom()));
             painter.drawLine(QPointF(x, layout.ohmPanel.top()), QPointF(x, layout.ohmPanel.bottom()));
         }
+    } else if (kind_ == plot::PlotKind::Smith) {
+        plot::DrawSmithChart(painter, area, *check_);
+        const auto read = mhz_ ? plot::ReadSmith(*check_, *mhz_) : std::nullopt;
+        if (read) {
+            const plot::SmithLayout layout = plot::LayOutSmith(*check_, area);
+            const double reference = nec::kReadings[read->reading].referenceOhm;
+            painter.setPen(QPen(kMark, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(layout.At(plot::SmithPoint(read->impedance, reference)), 7, 7);
+        }
     } else {
         plot::DrawPatternPlot(painter, area, *check_);
         if (pointer_) {
@@ -117,6 +133,9 @@ void PlotView::readAt(QPointF point) {
         mhz_ = plot::SweepMHzAt(*check_, area, point);
         const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_) : std::nullopt;
         setReadout(readout ? plot::ReadoutText(*readout) : QString());
+    } else if (kind_ == plot::PlotKind::Smith) {
+        mhz_ = plot::SmithMHzAt(*check_, area, point);
+        readFrequency();
     } else {
         const auto readout = plot::ReadPatternAt(*check_, area, point);
         pointer_ = readout ? std::optional<QPointF>(point) : std::nullopt;
@@ -132,9 +151,17 @@ void PlotView::readSweepPoint(int index) {
     if (sweep.empty()) return;
     sweepIndex_ = std::clamp(index, 0, static_cast<int>(sweep.size()) - 1);
     mhz_ = sweep[static_cast<std::size_t>(sweepIndex_)].mhz;
-    const auto readout = plot::ReadSweep(*check_, *mhz_);
-    setReadout(readout ? plot::ReadoutText(*readout) : QString());
+    readFrequency();
     update();
+}
+
+void PlotView::readFrequency() {
+    if (kind_ == plot::PlotKind::Smith) {
+        const auto readout = mhz_ ? plot::ReadSmith(*check_, *mhz_) : std::nullopt;
+        return setReadout(readout ? plot::SmithReadoutText(*readout) : QString());
+    }
+    const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_) : std::nullopt;
+    setReadout(readout ? plot::ReadoutText(*readout) : QString());
 }
 
 void PlotView::readPatternAngle() {
@@ -149,7 +176,7 @@ void PlotView::readPatternAngle() {
 void PlotView::keyPressEvent(QKeyEvent* event) {
     if (!check_) return QWidget::keyPressEvent(event);
     const int key = event->key();
-    if (kind_ == plot::PlotKind::Sweep) {
+    if (kind_ != plot::PlotKind::Pattern) {
         const int last = static_cast<int>(check_->report.sweep.size()) - 1;
         if (sweepIndex_ < 0) {
             // The first key starts at the design frequency.

@@ -40,6 +40,7 @@ private:
     // Reads the values at a point of the plot's own pixels.
     void readAt(QPointF point);
     void readSweepPoint(int index);
+    void readFrequency();  // the sweep's or the chart's values at mhz_
     void readPatternAngle();
     void setReadout(const QString& text);
 

@@ -166,9 +166,10 @@ TEST(CliCheck, ReportsAndPlots) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
     const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
+    const std::string smith = ::testing::TempDir() + "corvanta-smith.png";
     const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune",
                                   "--velocity-factor", "0.9", "--line-length=400", "--format", "json", "--plot",
-                                  plot, "--pattern", pattern});
+                                  plot, "--pattern", pattern, "--smith", smith});
     ASSERT_EQ(check.status, 0) << check.err;
     EXPECT_EQ(check.err, "");
     Json report = Json::parse(check.out);  // not const: a missing key reads as null
@@ -191,6 +192,7 @@ TEST(CliCheck, ReportsAndPlots) {
     EXPECT_NE(svg.find("MHz"), std::string::npos);
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
     EXPECT_TRUE(FileText(pattern).starts_with("\x89PNG\r\n"));
+    EXPECT_TRUE(FileText(smith).starts_with("\x89PNG\r\n"));
 
     // A folder that is not there: told before the engines run.
     const Outcome nowhere = RunCli({"check", "--freq", "146", "--sides", "3", "--plot", "/nonexistent/plot.svg"});

@@ -632,6 +632,15 @@ private slots:
                  qPrintable(readout->text()));
         QCOMPARE(plot->accessibleDescription(), readout->text());
 
+        // The Smith chart reads the same frequencies, with the return loss.
+        auto* smith = in<PlotView>("smithPlot");
+        auto* smithReadout = in<QLabel>("smithReadout");
+        showPageOf(smith);
+        QTest::keyClick(smith, Qt::Key_Right);
+        QVERIFY2(smithReadout->text().startsWith(QString::fromUtf8("145.708 MHz on 200 \u03a9 (4:1 balun)\nmodel ")),
+                 qPrintable(smithReadout->text()));
+        QVERIFY2(smithReadout->text().contains(QLatin1String(", return loss ")), qPrintable(smithReadout->text()));
+
         // Save plot saves the plot in view.
         showPageOf(in<PlotView>("patternPlot"));
         QTest::mouseClick(in<QPushButton>("savePlot"), Qt::LeftButton);

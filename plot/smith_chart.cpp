@@ -1,0 +1,376 @@
+#include "plot/smith_chart.h"
+
+#include <QFontMetricsF>
+#include <QPolygonF>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/amateur_bands.h"
+#include "nec/analysis.h"
+#include "nec/report.h"
+#include "nec/text_format.h"
+#include "plot/plot_style.h"
+
+namespace corvanta::plot {
+
+namespace {
+
+using nec::SweepPoint;
+
+// The labelled circles and arcs, as normalised resistance and reactance.
+constexpr std::array kGridValues{0.2, 0.5, 1.0, 2.0, 5.0};
+constexpr int kArcSteps = 160;
+constexpr double kLegendWidth = 300;
+constexpr double kMargin = 34;  // round the rim, for the reactance labels
+constexpr double kMarkSize = 4.5;
+
+const QColor kMeasured{0x11, 0x11, 0x11};
+
+enum class Shape { Dot, Square, Triangle, Diamond };
+
+QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
+
+// An impedance between two sweep points, a straight line between them as
+// the curve is drawn.
+template <typename Point, typename Value>
+std::optional<std::complex<double>> Between(const std::vector<Point>& points, double mhz, Value value) {
+    if (points.empty() || mhz < points.front().mhz || mhz > points.back().mhz) return std::nullopt;
+    std::size_t i = 0;
+    while (i + 2 < points.size() && points[i + 1].mhz < mhz) ++i;
+    const Point& a = points[i];
+    const Point& b = points.size() > 1 ? points[i + 1] : a;
+    const double t = b.mhz > a.mhz ? (mhz - a.mhz) / (b.mhz - a.mhz) : 0;
+    return value(a) + t * (value(b) - value(a));
+}
+
+std::complex<double> ChartedImpedance(const SweepPoint& p, std::size_t reading) {
+    return p.At(nec::kReadings[reading].point);
+}
+
+double ReferenceOf(std::size_t reading) { return nec::kReadings[reading].referenceOhm; }
+
+std::string ReturnLossText(double db) {
+    return std::isfinite(db) ? nec::Fixed(db, 1) + " dB" : std::string("infinite");
+}
+
+void Mark(QPainter& painter, QPointF at, Shape shape, const QColor& colour, bool filled) {
+    painter.save();
+    painter.setPen(QPen(colour, 1.5));
+    painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::white));
+    const double s = kMarkSize;
+    switch (shape) {
+    case Shape::Dot: painter.drawEllipse(at, s, s); break;
+    case Shape::Square: painter.drawRect(QRectF(at.x() - s, at.y() - s, 2 * s, 2 * s)); break;
+    case Shape::Triangle:
+        painter.drawPolygon(QPolygonF({at + QPointF(0, -s * 1.3), at + QPointF(s * 1.2, s), at + QPointF(-s * 1.2, s)}));
+        break;
+    case Shape::Diamond:
+        painter.drawPolygon(QPolygonF({at + QPointF(0, -s * 1.4), at + QPointF(s * 1.2, 0), at + QPointF(0, s * 1.4),
+                                       at + QPointF(-s * 1.2, 0)}));
+        break;
+    }
+    painter.restore();
+}
+
+// A polyline through impedances, leaving out what cannot be drawn.
+QPolygonF Curve(const SmithLayout& layout, const std::vector<std::complex<double>>& impedances, double reference) {
+    QPolygonF line;
+    for (const std::complex<double>& z : impedances) {
+        if (std::isnan(z.real()) || std::isnan(z.imag())) continue;
+        line << layout.At(SmithPoint(z, reference));
+    }
+    return line;
+}
+
+void DrawGrid(QPainter& painter, const SmithLayout& layout) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(style::Font(style::kSmallPx));
+    const QFontMetricsF metrics(painter.font());
+    // Circles of constant resistance: every one touches the open end.
+    for (double r : kGridValues) {
+        const double radius = layout.radius / (1 + r);
+        painter.setPen(QPen(r == 1 ? style::kMuted : style::kGrid, 1));
+        painter.drawEllipse(layout.At({r / (1 + r), 0}), radius, radius);
+        const QPointF at = layout.At(SmithPoint({r, 0}, 1));
+        const QString text = style::Text(nec::Trimmed(r, 1));
+        painter.setPen(style::kMuted);
+        painter.drawText(QPointF(at.x() - metrics.horizontalAdvance(text) - 2, at.y() - 3), text);
+    }
+    // Arcs of constant reactance, from the rim to the open end, as
+    // polylines: Qt's SVG generator writes no clip paths.
+    for (double magnitude : kGridValues) {
+        for (double x : {magnitude, -magnitude}) {
+            QPolygonF arc;
+            for (int k = 0; k < kArcSteps; ++k) {
+                const double t = static_cast<double>(k) / kArcSteps;
+                arc << layout.At(SmithPoint({t / (1 - t), x}, 1));
+            }
+            arc << layout.At({1, 0});
+            painter.setPen(QPen(magnitude == 1 ? style::kMuted : style::kGrid, 1));
+            painter.drawPolyline(arc);
+            // The label just outside the rim, where the arc meets it.
+            const std::complex<double> rim = SmithPoint({0, x}, 1);
+            const QPointF out(rim.real(), -rim.imag());
+            const QPointF at = layout.centre + out * (layout.radius + 5);
+            const QString text = style::Text((x > 0 ? "+j" : std::string(nec::MinusSign(nec::Medium::Typeset)) + "j") +
+                                             nec::Trimmed(magnitude, 1));
+            const double width = metrics.horizontalAdvance(text);
+            const double left = out.x() < -0.3 ? at.x() - width : out.x() > 0.3 ? at.x() : at.x() - width / 2;
+            const double base = out.y() > 0.3 ? at.y() + metrics.ascent() : out.y() < -0.3 ? at.y() : at.y() + metrics.ascent() / 2;
+            painter.setPen(style::kMuted);
+            painter.drawText(QPointF(left, base), text);
+        }
+    }
+    // The rim, the real axis and the open end.
+    painter.setPen(QPen(style::kFrame, 1.2));
+    painter.drawEllipse(layout.centre, layout.radius, layout.radius);
+    painter.setPen(QPen(style::kMuted, 1));
+    painter.drawLine(layout.At({-1, 0}), layout.At({1, 0}));
+    painter.setPen(style::kMuted);
+    painter.drawText(layout.At({1, 0}) + QPointF(5, metrics.ascent() / 2), QStringLiteral("∞"));
+    painter.drawText(layout.At({-1, 0}) + QPointF(-metrics.horizontalAdvance(QStringLiteral("0")) - 5, metrics.ascent() / 2),
+                     QStringLiteral("0"));
+    // The SWR 2:1 circle: a reflection of a third.
+    painter.setPen(QPen(style::kInk, 1.2, Qt::DashLine));
+    painter.drawEllipse(layout.centre, layout.radius / 3, layout.radius / 3);
+    const QString swr = QStringLiteral("SWR 2:1");
+    painter.setPen(style::kInk);
+    painter.drawText(QPointF(layout.centre.x() - metrics.horizontalAdvance(swr) / 2,
+                             layout.centre.y() - layout.radius / 3 - 4),
+                     swr);
+    painter.restore();
+}
+
+// A mark on the model's curve at a frequency, with its MHz beside it.
+void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading,
+            double mhz, Shape shape, const QColor& colour, bool filled) {
+    const auto z = Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+    if (!z) return;
+    const QPointF at = layout.At(SmithPoint(*z, ReferenceOf(reading)));
+    Mark(painter, at, shape, colour, filled);
+    painter.save();
+    painter.setFont(style::Font(style::kSmallPx));
+    painter.setPen(colour);
+    painter.drawText(at + QPointF(kMarkSize + 4, -kMarkSize - 2), style::Text(nec::MhzText(mhz)));
+    painter.restore();
+}
+
+}  // namespace
+
+std::complex<double> SmithPoint(std::complex<double> impedance, double referenceOhm) {
+    // An open: infinite in either part.
+    if (std::isinf(impedance.real()) || std::isinf(impedance.imag())) return 1;
+    return (impedance - referenceOhm) / (impedance + referenceOhm);
+}
+
+double ReturnLossDb(double reflection) {
+    if (reflection <= 0) return std::numeric_limits<double>::infinity();
+    return std::max(0.0, -20 * std::log10(reflection));
+}
+
+double ReturnLossOfSwr(double swr) {
+    if (!std::isfinite(swr)) return 0;
+    return ReturnLossDb((swr - 1) / (swr + 1));
+}
+
+std::size_t ChartedReading(const nec::ModelCheck& /*check*/) { return nec::ReadingIndex("swr_lines_200"); }
+
+QPointF SmithLayout::At(std::complex<double> reflection) const {
+    return {centre.x() + radius * reflection.real(), centre.y() - radius * reflection.imag()};
+}
+
+SmithLayout LayOutSmith(const nec::ModelCheck& check, const QRectF& area) {
+    SmithLayout layout;
+    layout.area = area;
+    const std::vector<SweepPoint>& sweep = check.report.sweep;
+    layout.drawable = sweep.size() >= 2 && sweep.back().mhz > sweep.front().mhz;
+    const double titleHeight = QFontMetricsF(style::Font(style::kTitlePx, true)).height() + 8;
+    const double legendWidth = std::min(kLegendWidth, area.width() * 0.4);
+    const double chartWidth = area.width() - legendWidth - 20;
+    const double chartHeight = area.height() - titleHeight;
+    layout.radius = std::max(10.0, std::min(chartWidth, chartHeight) / 2 - kMargin);
+    layout.centre = QPointF(area.left() + chartWidth / 2, area.top() + titleHeight + chartHeight / 2);
+    layout.legend = QRectF(area.right() - legendWidth - 10, area.top() + titleHeight + 10, legendWidth,
+                           chartHeight - 20);
+    return layout;
+}
+
+void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck& check) {
+    const nec::CheckReport& report = check.report;
+    const nec::LoopModel& model = check.plan.model;
+    const SmithLayout layout = LayOutSmith(check, area);
+    style::BeginPlot(painter, area,
+                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
+                         nec::GroundName(model.placement.ground) + ": impedance on a Smith chart (NEC-2, nec2c)");
+    if (!layout.drawable) {
+        painter.setFont(style::Font(style::kTextPx));
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("A sweep of one point has no curves."));
+        painter.restore();
+        return;
+    }
+    DrawGrid(painter, layout);
+
+    const std::size_t reading = ChartedReading(check);
+    const nec::Reading& charted = nec::kReadings[reading];
+    const double reference = charted.referenceOhm;
+    const QColor colour = Colour(charted.plot.colour);
+    const QPen modelPen(colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const QPen measuredPen(kMeasured, 2.4, Qt::DotLine, Qt::RoundCap, Qt::RoundJoin);
+
+    std::vector<std::complex<double>> modelZ;
+    for (const SweepPoint& p : report.sweep) modelZ.push_back(ChartedImpedance(p, reading));
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(modelPen);
+    painter.drawPolyline(Curve(layout, modelZ, reference));
+    const bool measured = check.measured && !check.measured->points.empty();
+    if (measured) {
+        std::vector<std::complex<double>> measuredZ;
+        for (const nec::MeasuredPoint& p : check.measured->points) measuredZ.push_back(p.junction);
+        painter.setPen(measuredPen);
+        painter.drawPolyline(Curve(layout, measuredZ, reference));
+    }
+    painter.restore();
+
+    // The marks over the curves.
+    const std::optional<Band> band = BandHolding(model.designMHz);
+    if (band) {
+        for (double edge : {band->LowMHz(), band->HighMHz()}) {
+            MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false);
+        }
+    }
+    for (double resonance : report.resonancesMHz) {
+        MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false);
+    }
+    MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true);
+    if (measured && check.measured->resonanceMHz) {
+        const double mhz = *check.measured->resonanceMHz;
+        if (const auto z = Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; })) {
+            Mark(painter, layout.At(SmithPoint(*z, reference)), Shape::Diamond, kMeasured, false);
+        }
+    }
+
+    // The legend: what is drawn, what it is read against, what the marks are.
+    painter.setFont(style::Font(style::kSmallPx));
+    const QFontMetricsF small(painter.font());
+    const double lineHeight = small.height() + 2;
+    const double sampleWidth = 26;
+    const double textX = layout.legend.left() + sampleWidth + 8;
+    double y = layout.legend.top() + small.ascent();
+    const auto line = [&](const QString& text, const QColor& ink) {
+        painter.setPen(ink);
+        painter.drawText(QPointF(textX, y), text);
+        y += lineHeight;
+    };
+    const auto sample = [&](const QPen& pen) {
+        painter.save();
+        painter.setPen(pen);
+        painter.drawLine(QPointF(layout.legend.left(), y - small.ascent() / 3),
+                         QPointF(layout.legend.left() + sampleWidth, y - small.ascent() / 3));
+        painter.restore();
+    };
+    const auto symbol = [&](Shape shape, const QColor& ink, bool filled) {
+        Mark(painter, QPointF(layout.legend.left() + sampleWidth / 2, y - small.ascent() / 3), shape, ink, filled);
+    };
+    sample(modelPen);
+    line(style::Text(nec::ReadingLabel(charted, nec::Medium::Typeset)), style::kInk);
+    line(style::Text("model, " + nec::MhzText(report.sweep.front().mhz) + " to " +
+                     nec::MhzText(report.sweep.back().mhz) + " MHz"),
+         style::kMuted);
+    y += 4;
+    if (measured) {
+        sample(measuredPen);
+        line(style::Text("measured, lines' junction"), style::kInk);
+        line(style::Text(check.measured->source.empty() ? std::string("over the model") : check.measured->source),
+             style::kMuted);
+        y += 4;
+    }
+    symbol(Shape::Dot, style::kInk, true);
+    line(style::Text("design " + nec::MhzText(model.designMHz) + " MHz"), style::kInk);
+    if (band) {
+        symbol(Shape::Square, style::kInk, false);
+        line(style::Text("band " + std::string(band->name) + ": " + nec::MhzText(band->LowMHz()) + " and " +
+                         nec::MhzText(band->HighMHz()) + " MHz"),
+             style::kInk);
+    }
+    if (!report.resonancesMHz.empty()) {
+        std::string text;
+        for (double mhz : report.resonancesMHz) text += (text.empty() ? "" : ", ") + nec::MhzText(mhz);
+        symbol(Shape::Triangle, style::kInk, false);
+        line(style::Text("resonance " + text + " MHz"), style::kInk);
+    }
+    if (measured && check.measured->resonanceMHz) {
+        symbol(Shape::Diamond, kMeasured, false);
+        line(style::Text("measured resonance " + nec::MhzText(*check.measured->resonanceMHz) + " MHz"), style::kInk);
+    }
+    sample(QPen(style::kInk, 1.2, Qt::DashLine));
+    line(QStringLiteral("SWR 2:1"), style::kInk);
+    y += 6;
+    const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
+    line(style::Text("Normalised to " + nec::ReferenceText(charted, nec::Medium::Typeset) + ":"), style::kMuted);
+    line(style::Text("1 is " + nec::Trimmed(reference, 3) + " " + ohm + ", 0.5 is " + nec::Trimmed(reference / 2, 3) +
+                     " " + ohm + "."),
+         style::kMuted);
+    line(QStringLiteral("Circles: constant resistance;"), style::kMuted);
+    line(QStringLiteral("arcs: constant reactance, +j above."), style::kMuted);
+    painter.restore();
+}
+
+std::optional<SmithReadout> ReadSmith(const nec::ModelCheck& check, double mhz) {
+    const std::size_t reading = ChartedReading(check);
+    const auto z = Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+    if (!z) return std::nullopt;
+    SmithReadout r;
+    r.mhz = mhz;
+    r.impedance = *z;
+    r.reading = reading;
+    if (check.measured) {
+        r.measured = Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; });
+    }
+    return r;
+}
+
+std::optional<double> SmithMHzAt(const nec::ModelCheck& check, const QRectF& area, QPointF point) {
+    const SmithLayout layout = LayOutSmith(check, area);
+    if (!layout.drawable) return std::nullopt;
+    const QPointF off = point - layout.centre;
+    if (std::hypot(off.x(), off.y()) > layout.radius + kMargin / 2) return std::nullopt;
+    // The nearest point of the curve, along its straight pieces.
+    const std::size_t reading = ChartedReading(check);
+    const auto& sweep = check.report.sweep;
+    double best = std::numeric_limits<double>::infinity(), bestMHz = sweep.front().mhz;
+    for (std::size_t i = 0; i + 1 < sweep.size(); ++i) {
+        const QPointF a = layout.At(SmithPoint(ChartedImpedance(sweep[i], reading), ReferenceOf(reading)));
+        const QPointF b = layout.At(SmithPoint(ChartedImpedance(sweep[i + 1], reading), ReferenceOf(reading)));
+        const QPointF ab = b - a;
+        const double length = QPointF::dotProduct(ab, ab);
+        const double t = length > 0 ? std::clamp(QPointF::dotProduct(point - a, ab) / length, 0.0, 1.0) : 0;
+        const QPointF gap = a + t * ab - point;
+        const double distance = QPointF::dotProduct(gap, gap);
+        if (distance < best) {
+            best = distance;
+            bestMHz = sweep[i].mhz + t * (sweep[i + 1].mhz - sweep[i].mhz);
+        }
+    }
+    return bestMHz;
+}
+
+QString SmithReadoutText(const SmithReadout& r) {
+    const nec::Reading& reading = nec::kReadings[r.reading];
+    const auto words = [&](std::complex<double> z) {
+        const double swr = nec::Swr(z, reading.referenceOhm);
+        return nec::ImpedanceWords(z, nec::Medium::Typeset) + ", SWR " + nec::SwrText(swr) + ", return loss " +
+               ReturnLossText(ReturnLossDb(std::abs(SmithPoint(z, reading.referenceOhm))));
+    };
+    std::string text = nec::Fixed(r.mhz, 3) + " MHz on " + nec::ReferenceText(reading, nec::Medium::Typeset) +
+                       "\nmodel " + words(r.impedance);
+    if (r.measured) text += "\nmeasured " + words(*r.measured);
+    return style::Text(text);
+}
+
+}  // namespace corvanta::plot

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QPainter>
+#include <QPointF>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <complex>
+#include <cstddef>
+#include <optional>
+
+#include "nec/model_check.h"
+
+// The impedance of a model check on a Smith chart: the charted reading's
+// impedance over the sweep, normalised to the reference it is read on,
+// with the design frequency, the band's edges and the resonance marked,
+// the measurement over it, the SWR 2:1 circle and labelled circles of
+// constant resistance and reactance. Drawn with QPainter into any
+// rectangle of any paint device, like the sweep and the pattern.
+
+namespace corvanta::plot {
+
+// The size of the chart in a file, in pixels.
+inline constexpr QSize kSmithPlotSize{940, 660};
+
+// The reflection coefficient of an impedance on a reference: where it lies
+// on the chart, the centre for the reference itself, the rim's left end
+// for a short and its right end for an open (an infinite impedance).
+std::complex<double> SmithPoint(std::complex<double> impedance, double referenceOhm);
+
+// Return loss in dB of a reflection's magnitude, and of an SWR: infinite
+// for a perfect match, 0 for a total reflection.
+double ReturnLossDb(double reflection);
+double ReturnLossOfSwr(double swr);
+
+// The reading the chart draws: the lines' junction on 200 ohm through the
+// 4:1 balun, the feed builders meet most.
+std::size_t ChartedReading(const nec::ModelCheck& check);
+
+// Where everything goes in a rectangle; the drawing and the read-out under
+// the pointer both work from it, so they agree.
+struct SmithLayout {
+    bool drawable = false;  // a sweep of two points or more
+    QRectF area, legend;
+    QPointF centre;
+    double radius = 1;
+
+    // The point of the chart for a reflection coefficient.
+    QPointF At(std::complex<double> reflection) const;
+};
+
+// Needs a QGuiApplication (for the fonts' metrics).
+SmithLayout LayOutSmith(const nec::ModelCheck& check, const QRectF& area);
+
+void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck& check);
+
+// The charted values at a frequency, each a straight line between the
+// sweep points as the curve is drawn.
+struct SmithReadout {
+    double mhz = 0;
+    std::complex<double> impedance;
+    std::size_t reading = 0;  // an index into nec::kReadings
+    std::optional<std::complex<double>> measured;  // where the measurement reaches
+};
+
+// Nothing when the sweep has no point or the frequency is outside it.
+std::optional<SmithReadout> ReadSmith(const nec::ModelCheck& check, double mhz);
+
+// The frequency of the model's curve nearest a point of the chart in
+// `area`; nothing off the chart.
+std::optional<double> SmithMHzAt(const nec::ModelCheck& check, const QRectF& area, QPointF point);
+
+// "146.000 MHz" and the impedance, its SWR and return loss, the model's and
+// the measurement's.
+QString SmithReadoutText(const SmithReadout& readout);
+
+}  // namespace corvanta::plot

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <string>
+
+#include "plot/plot_file.h"
+#include "plot/smith_chart.h"
+
+namespace corvanta::plot {
+namespace {
+
+using Z = std::complex<double>;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+TEST(SmithChart, MapsKnownImpedances) {
+    struct Point { Z z; double reference; Z reflection; };
+    for (const Point& c : {Point{{0, 0}, 200, {-1, 0}}, Point{{kInfinity, 0}, 200, {1, 0}},
+                           Point{{0, kInfinity}, 50, {1, 0}}, Point{{200, 0}, 200, {0, 0}},
+                           Point{{50, 0}, 50, {0, 0}}, Point{{0, 200}, 200, {0, 1}},
+                           Point{{0, -200}, 200, {0, -1}}, Point{{0, 50}, 50, {0, 1}},
+                           // On the SWR 2:1 circle, either side of the centre.
+                           Point{{100, 0}, 200, {-1.0 / 3, 0}}, Point{{400, 0}, 200, {1.0 / 3, 0}},
+                           // Normalised 1 + j: on the circle r = 1 and the arc x = 1.
+                           Point{{200, 200}, 200, {0.2, 0.4}}}) {
+        SCOPED_TRACE(testing::Message() << c.z << " on " << c.reference);
+        const Z gamma = SmithPoint(c.z, c.reference);
+        EXPECT_NEAR(gamma.real(), c.reflection.real(), 1e-12);
+        EXPECT_NEAR(gamma.imag(), c.reflection.imag(), 1e-12);
+    }
+    // Any pure reactance lies on the rim.
+    for (double x : {-1e4, -37.0, 3.0, 650.0}) EXPECT_NEAR(std::abs(SmithPoint({0, x}, 200)), 1, 1e-12) << x;
+}
+
+TEST(SmithChart, ReturnLoss) {
+    struct Loss { double swr, db; };
+    for (const Loss& c : {Loss{1, kInfinity}, Loss{1.5, 13.979400086720376}, Loss{2, 9.542425094393248},
+                          Loss{3, 6.020599913279624}, Loss{kInfinity, 0}}) {
+        SCOPED_TRACE(c.swr);
+        if (std::isinf(c.db)) EXPECT_EQ(ReturnLossOfSwr(c.swr), kInfinity);
+        else EXPECT_NEAR(ReturnLossOfSwr(c.swr), c.db, 1e-9);
+    }
+    EXPECT_NEAR(ReturnLossDb(0.1), 20, 1e-12);
+    EXPECT_EQ(ReturnLossDb(1), 0);
+}
+
+// A made-up sweep: the junction runs from 100 - j100 to 300 + j100 ohm
+// between 140 and 150 MHz, through 200 ohm at 145; the measurement is the
+// model less 20 ohm of resistance, from 144 MHz.
+nec::ModelCheck Check(bool measured) {
+    nec::ModelCheck check;
+    check.plan.model.sides = 3;
+    check.plan.model.designMHz = 145;
+    for (int i = 0; i <= 10; ++i) {
+        nec::SweepPoint p;
+        p.mhz = 140 + i;
+        p.lines = {100.0 + 20 * i, -100.0 + 20 * i};
+        p.gaps = {p.lines, p.lines, p.lines};
+        p.parallel = p.lines / 3.0;
+        check.report.sweep.push_back(p);
+    }
+    check.report.resonancesMHz = {145};
+    if (measured) {
+        check.measured.emplace();
+        check.measured->source = "measured.s1p";
+        for (const nec::SweepPoint& p : check.report.sweep) {
+            if (p.mhz >= 144) check.measured->points.push_back({p.mhz, p.lines - 20.0, 0, p.lines});
+        }
+    }
+    return check;
+}
+
+TEST(SmithChart, ReadsTheChartedImpedance) {
+    const nec::ModelCheck check = Check(true);
+    struct Read { double mhz; const char* text; };
+    for (const Read& c : {
+             Read{145, "145.000 MHz on 200 Ω (4:1 balun)\nmodel 200.00 +j0.00 Ω, SWR 1.00, return loss infinite\n"
+                       "measured 180.00 +j0.00 Ω, SWR 1.11, return loss 25.6 dB"},
+             // Between points, and before the measurement starts.
+             Read{142.5, "142.500 MHz on 200 Ω (4:1 balun)\nmodel 150.00 −j50.00 Ω, SWR 1.50, return loss 14.0 dB"},
+             Read{140, "140.000 MHz on 200 Ω (4:1 balun)\nmodel 100.00 −j100.00 Ω, SWR 2.62, return loss 7.0 dB"},
+         }) {
+        SCOPED_TRACE(c.mhz);
+        const auto read = ReadSmith(check, c.mhz);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(SmithReadoutText(*read).toStdString(), c.text);
+    }
+    EXPECT_FALSE(ReadSmith(check, 139.9));
+    EXPECT_FALSE(ReadSmith(check, 150.1));
+}
+
+TEST(SmithChart, ThePointerReadsTheCurveUnderIt) {
+    const nec::ModelCheck check = Check(false);
+    const QRectF area(QPointF(0, 0), QSizeF(kSmithPlotSize));
+    const SmithLayout layout = LayOutSmith(check, area);
+    ASSERT_TRUE(layout.drawable);
+    // The chart stays round and whole inside the rectangle.
+    EXPECT_GE(layout.centre.x() - layout.radius, area.left());
+    EXPECT_LE(layout.centre.y() + layout.radius, area.bottom());
+    EXPECT_LE(layout.centre.x() + layout.radius, layout.legend.left());
+    for (const nec::SweepPoint& p : check.report.sweep) {
+        const QPointF at = layout.At(SmithPoint(p.lines, 200));
+        const auto mhz = SmithMHzAt(check, area, at);
+        ASSERT_TRUE(mhz) << p.mhz;
+        EXPECT_NEAR(*mhz, p.mhz, 1e-9);
+    }
+    EXPECT_FALSE(SmithMHzAt(check, area, QPointF(area.right() - 2, area.bottom() - 2)));
+    nec::ModelCheck one = check;
+    one.report.sweep.resize(1);
+    EXPECT_FALSE(SmithMHzAt(one, area, layout.centre));
+}
+
+TEST(SmithChart, DrawsIntoAFile) {
+    const std::string png = ::testing::TempDir() + "corvanta-smith.png";
+    ASSERT_EQ(WritePlot(png, PlotKind::Smith, Check(true)), std::nullopt);
+    const QImage image(QString::fromStdString(png));
+    ASSERT_EQ(image.size(), kSmithPlotSize);
+    // The curve passes the centre at 145 MHz: the design frequency's dot,
+    // in ink, covers it.
+    const SmithLayout layout = LayOutSmith(Check(true), QRectF(QPointF(0, 0), QSizeF(kSmithPlotSize)));
+    const QColor centre = image.pixelColor(layout.centre.toPoint());
+    EXPECT_LT(centre.lightness(), 0x70) << centre.name().toStdString();
+}
+
+}  // namespace
+}  // namespace corvanta::plot
