@@ -62,9 +62,10 @@ struct EngineAnswers {
     // The second model at the design frequency (halved segments only: a
     // coarser model also moves the feed, so its impedance is not compared).
     std::optional<FrequencyResult> secondAtDesign;
-    // The second model around the first's resonance, at secondMHz.
-    std::vector<double> secondMHz;
-    std::vector<FrequencyResult> secondSweep;
+    // Where the second model resonates, from its gap reactance at the
+    // first's resonance (Newton steps); found: the last step was short.
+    std::optional<double> secondResonanceMHz;
+    bool secondResonanceFound = false;
     std::vector<int> secondSegmentsUsed;
 };
 
