@@ -59,7 +59,7 @@ std::string MeasuredText(const Measurement& m) {
         text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "
                 "resonance at the design frequency\n  " + ScaledDesignText(*m.trim) + "\n";
         if (m.resonanceSpanMHz && m.trimSpan) {
-            text += "  for the velocity factor -+" + Fixed(kVelocityFactorSpan, 2) + ": resonance " +
+            text += "  for the velocity factor +-" + Fixed(kVelocityFactorSpan, 2) + ": resonance " +
                     MhzText((*m.resonanceSpanMHz)[0]) + " to " + MhzText((*m.resonanceSpanMHz)[1]) + " MHz, trim " +
                     ScaleText((*m.trimSpan)[0]) + " to " + ScaleText((*m.trimSpan)[1]) + "\n";
         }
