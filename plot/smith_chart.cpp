@@ -11,6 +11,7 @@
 
 #include "core/amateur_bands.h"
 #include "nec/analysis.h"
+#include "nec/headline.h"
 #include "nec/report.h"
 #include "nec/text_format.h"
 #include "plot/plot_style.h"
@@ -178,7 +179,7 @@ double ReturnLossOfSwr(double swr) {
     return ReturnLossDb((swr - 1) / (swr + 1));
 }
 
-std::size_t ChartedReading(const nec::ModelCheck& /*check*/) { return nec::ReadingIndex("swr_lines_200"); }
+std::size_t ChartedReading(const nec::ModelCheck& check) { return nec::HeadlineReading(check.report); }
 
 QPointF SmithLayout::At(std::complex<double> reflection) const {
     return {centre.x() + radius * reflection.real(), centre.y() - radius * reflection.imag()};

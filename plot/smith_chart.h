@@ -33,8 +33,8 @@ std::complex<double> SmithPoint(std::complex<double> impedance, double reference
 double ReturnLossDb(double reflection);
 double ReturnLossOfSwr(double swr);
 
-// The reading the chart draws: the lines' junction on 200 ohm through the
-// 4:1 balun, the feed builders meet most.
+// The reading the chart draws: the headline's, the feed a builder can make
+// that comes closest to 1:1 at the design frequency.
 std::size_t ChartedReading(const nec::ModelCheck& check);
 
 // Where everything goes in a rectangle; the drawing and the read-out under

@@ -87,6 +87,16 @@ TEST(SmithChart, ReadsTheChartedImpedance) {
         ASSERT_TRUE(read);
         EXPECT_EQ(SmithReadoutText(*read).toStdString(), c.text);
     }
+    // Where the junction matches 50 ohm best, the chart is read on 50 ohm.
+    nec::ModelCheck on50 = check;
+    on50.report.atDesign.swr[nec::ReadingIndex("swr_lines_50")] = 1.1;
+    on50.report.atDesign.swr[nec::ReadingIndex("swr_lines_200")] = 1.5;
+    on50.report.atDesign.swr[nec::ReadingIndex("swr_lines_300")] = 2;
+    const auto read50 = ReadSmith(on50, 145);
+    ASSERT_TRUE(read50);
+    EXPECT_EQ(SmithReadoutText(*read50).toStdString(),
+              "145.000 MHz on 50 Ω\nmodel 200.00 +j0.00 Ω, SWR 4.00, return loss 4.4 dB\n"
+              "measured 180.00 +j0.00 Ω, SWR 3.60, return loss 5.0 dB");
     EXPECT_FALSE(ReadSmith(check, 139.9));
     EXPECT_FALSE(ReadSmith(check, 150.1));
 }
