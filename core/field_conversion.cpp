@@ -211,4 +211,12 @@ float RoundDecimals(float value, int digits) {
     return static_cast<float>(RoundDecimals(static_cast<double>(value), digits));
 }
 
+std::string WithSeparator(std::string text, NumberFormat format) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] == '.' && digit(text[i - 1]) && digit(text[i + 1])) text[i] = format.decimalSeparator;
+    }
+    return text;
+}
+
 }  // namespace corvanta

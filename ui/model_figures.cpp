@@ -1,5 +1,6 @@
 #include "ui/model_figures.h"
 
+#include "plot/plot_style.h"
 #include "plot/sweep_plot.h"
 
 #include <algorithm>
@@ -229,13 +230,21 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     return html;
 }
 
+QString PlacementWords(const nec::Placement& placement) {
+    QString words = QString::fromStdString(nec::GroundName(placement.ground));
+    if (placement.ground != nec::Ground::Free) {
+        words += QStringLiteral(", the loop's centre %1 m above it").arg(QString::fromStdString(nec::Shortest(placement.heightM)));
+    }
+    return words;
+}
+
 sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     const nec::CheckReport& r = check.report;
     const nec::SweepPoint& d = r.atDesign;
     const auto text = [](const std::string& s) { return QString::fromStdString(s); };
     sheet::ModelFigures figures;
     figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
-                          .arg(text(nec::GroundName(check.plan.model.placement.ground)))
+                          .arg(PlacementWords(check.plan.model.placement))
                           .arg(check.plan.model.TotalSegments())
                           .arg(text(nec::Shortest(d.mhz)));
     const std::vector<std::size_t> junction = nec::ReadingsAt(nec::FeedPoint::Junction);
@@ -255,14 +264,19 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     }
     // The plot draws from its own copy: the window may run again meanwhile.
     figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
-        // At the plot's own size, scaled to fit: on a printer's page the
-        // plot's text keeps its size to the curves, as on the screen.
+        // At the plot's own size, scaled to fit, but never so small that
+        // its smallest text is under 7 points on paper: then it is laid out
+        // to the room there is instead. A little over 7 points, so that a
+        // Letter page, a few per cent smaller, keeps it too.
+        constexpr double kLeastTextMm = 7.3 * 25.4 / 72;
         const QSizeF size(plot::kSweepPlotSize);
-        const double scale = std::min(area.width() / size.width(), area.height() / size.height());
+        const double least = kLeastTextMm * sheet::kSheetUnitsPerMm / plot::style::kSmallPx;
+        const double scale =
+            std::max(least, std::min(area.width() / size.width(), area.height() / size.height()));
         painter.save();
         painter.translate(area.topLeft());
         painter.scale(scale, scale);
-        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), size), check);
+        plot::DrawSweepPlot(painter, QRectF(0, 0, area.width() / scale, area.height() / scale), check);
         painter.restore();
     };
     return figures;
