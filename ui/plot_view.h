@@ -24,7 +24,6 @@ public:
     void setCheck(const nec::ModelCheck* check);
     // The separator the plot and its read-out write numbers with.
     void setFormat(NumberFormat format);
-    plot::PlotKind Kind() const { return kind_; }
     // What the read-out says now: the values at the pointer, or how to get them.
     QString Readout() const { return readout_; }
     // The size of the plot's smallest text as drawn now, in points.
@@ -36,7 +35,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -56,7 +54,7 @@ private:
     plot::PlotKind kind_;
     const nec::ModelCheck* check_ = nullptr;
     NumberFormat format_;
-    QString readout_;
+    QString readout_;  // stays when the pointer leaves, to be read and copied
     std::optional<QPointF> pointer_;  // where the read-out was taken, for its mark
     std::optional<double> mhz_;       // the sweep's read-out frequency
     int sweepIndex_ = -1;             // the sweep point the keyboard is on
