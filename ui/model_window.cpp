@@ -335,11 +335,13 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     readout->setWordWrap(true);
     readout->setTextFormat(Qt::PlainText);
     readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // The sweep's four lines and no more, so that the plot does not jump
-    // and keeps the height at a large scale factor.
-    readout->setFixedHeight(readout->fontMetrics().lineSpacing() * 4);
+    // Its lines run on in two at most, so that the plot does not jump and
+    // keeps the height at a large scale factor.
+    readout->setFixedHeight(readout->fontMetrics().lineSpacing() * 2);
     readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    connect(view, &PlotView::readoutChanged, readout, &QLabel::setText);
+    connect(view, &PlotView::readoutChanged, readout, [readout](const QString& text) {
+        readout->setText(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    });
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view, 1);

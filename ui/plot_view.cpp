@@ -22,7 +22,7 @@ constexpr int kAngleStepDeg = 5;
 constexpr double kSmallestTextPt = 8;
 // Below this (in the plot's own pixels) the panels have no room to mean
 // anything; a view smaller still shows the plot cut off.
-constexpr QSizeF kLeastArea{420, 300};
+constexpr QSizeF kLeastArea{360, 200};
 // Where on a pattern circle the keyboard's read-out point sits: the gain
 // read is the pattern's in that direction, whatever the distance.
 constexpr double kKeyboardRadius = 0.6;

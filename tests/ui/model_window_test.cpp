@@ -771,8 +771,8 @@ private slots:
         showPageOf(plot);
         QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
         const struct { Qt::Key key; const char* mhz; } steps[] = {
-            {Qt::Key_Right, "145.708 MHz\n"}, {Qt::Key_Right, "146.584 MHz\n"}, {Qt::Key_Left, "145.708 MHz\n"},
-            {Qt::Key_Home, "116.800 MHz\n"}, {Qt::Key_Left, "116.800 MHz\n"}, {Qt::Key_End, "204.400 MHz\n"},
+            {Qt::Key_Right, "145.708 MHz; "}, {Qt::Key_Right, "146.584 MHz; "}, {Qt::Key_Left, "145.708 MHz; "},
+            {Qt::Key_Home, "116.800 MHz; "}, {Qt::Key_Left, "116.800 MHz; "}, {Qt::Key_End, "204.400 MHz; "},
         };
         for (const auto& step : steps) {
             QTest::keyClick(plot, step.key);
@@ -784,9 +784,10 @@ private slots:
         QMouseEvent move(QEvent::MouseMove, middle, plot->mapToGlobal(middle), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(plot, &move);
-        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
+        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz; "))),
                  qPrintable(readout->text()));
-        QCOMPARE(plot->accessibleDescription(), readout->text());
+        QCOMPARE(plot->accessibleDescription(), plot->Readout());
+        QCOMPARE(readout->text(), plot->Readout().replace(QLatin1Char('\n'), QStringLiteral("; ")));
 
         // Save plot saves the plot in view.
         showPageOf(in<PlotView>("patternPlot"));
