@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -144,6 +145,7 @@ void ModelWindow::buildControls() {
     design_->setWordWrap(true);
     design_->setTextFormat(Qt::RichText);
     design_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    design_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     ground_ = new QComboBox(this);
     ground_->setObjectName(QStringLiteral("ground"));
@@ -438,6 +440,7 @@ void ModelWindow::run() {
     }
     const Design design = std::move(*sheet.design);
     design_->setText(Regional(DimensionsHtml(design)));
+    if (design_->maximumHeight() != QWIDGETSIZE_MAX) design_->setToolTip(design_->text());
 
     nec::CheckOptions options;
     options.placement = placement();
@@ -518,6 +521,15 @@ void ModelWindow::runFinished() {
     }
     updateButtons();
     emit runEnded();
+}
+
+void ModelWindow::resizeEvent(QResizeEvent* event) {
+    // A short window (a small screen, or 200 %) shows the design's first
+    // line only, its table under the pointer: the room goes to the plots.
+    const bool shortWindow = height() < 40 * fontMetrics().lineSpacing();
+    design_->setMaximumHeight(shortWindow ? design_->fontMetrics().lineSpacing() + 2 : QWIDGETSIZE_MAX);
+    design_->setToolTip(shortWindow ? design_->text() : QString());
+    QWidget::resizeEvent(event);
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {

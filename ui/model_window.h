@@ -81,6 +81,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // A file type a save button offers: the dialog's filter, the suffix,
