@@ -213,8 +213,11 @@ float RoundDecimals(float value, int digits) {
 
 std::string WithSeparator(std::string text, NumberFormat format) {
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        if (text[i] == '.' && digit(text[i - 1]) && digit(text[i + 1])) text[i] = format.decimalSeparator;
+    // A number's point: after a digit, or leading the number (".064").
+    const auto opens = [](char c) { return c == ' ' || c == '(' || c == '-'; };
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '.' || !digit(text[i + 1])) continue;
+        if (i == 0 || digit(text[i - 1]) || opens(text[i - 1])) text[i] = format.decimalSeparator;
     }
     return text;
 }

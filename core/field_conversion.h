@@ -64,7 +64,8 @@ std::string FormatInteger(std::int32_t value);
 
 // A text written with the point, as files and the command line keep it, as
 // a person reads it in the windows, on the sheet and in pictures: every
-// point between two digits becomes the format's separator.
+// number's point (after a digit, or leading it: ".064") becomes the
+// format's separator.
 std::string WithSeparator(std::string text, NumberFormat format);
 
 // Rounds to `digits` decimals, half to even, keeping the width: the value

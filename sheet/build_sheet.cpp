@@ -19,7 +19,7 @@ namespace {
 
 // The page at full size, in tenths of a millimetre: A4 inside 15 mm
 // margins (Letter takes it at 97 %).
-constexpr double kPageWidth = 180 * kSheetUnitsPerMm;
+constexpr double kPageWidth = 1800;
 constexpr double kPageHeight = 2570;
 
 constexpr double kColumnGap = 40;

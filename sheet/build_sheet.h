@@ -39,10 +39,6 @@ struct ModelFigures {
 // printers cannot print near the edge.
 inline constexpr double kSheetMarginMm = 15;
 
-// The sheet is drawn in tenths of a millimetre at full size (A4 less its
-// margins): what the model's plot sizes its text by.
-inline constexpr double kSheetUnitsPerMm = 10;
-
 struct SheetContent {
     Design design;
     CutList cutList;

@@ -1,6 +1,5 @@
 #include "ui/model_figures.h"
 
-#include "plot/plot_style.h"
 #include "plot/sweep_plot.h"
 
 #include <algorithm>
@@ -297,19 +296,14 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     }
     // The plot draws from its own copy: the window may run again meanwhile.
     figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
-        // At the plot's own size, scaled to fit, but never so small that
-        // its smallest text is under 7 points on paper: then it is laid out
-        // to the room there is instead. A little over 7 points, so that a
-        // Letter page, a few per cent smaller, keeps it too.
-        constexpr double kLeastTextMm = 7.3 * 25.4 / 72;
+        // At the plot's own size, scaled to fit: on a printer's page the
+        // plot's text keeps its size to the curves, as on the screen.
         const QSizeF size(plot::kSweepPlotSize);
-        const double least = kLeastTextMm * sheet::kSheetUnitsPerMm / plot::style::kSmallPx;
-        const double scale =
-            std::max(least, std::min(area.width() / size.width(), area.height() / size.height()));
+        const double scale = std::min(area.width() / size.width(), area.height() / size.height());
         painter.save();
         painter.translate(area.topLeft());
         painter.scale(scale, scale);
-        plot::DrawSweepPlot(painter, QRectF(0, 0, area.width() / scale, area.height() / scale), check);
+        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), size), check);
         painter.restore();
     };
     return figures;
