@@ -249,7 +249,7 @@ void ModelWindow::buildControls() {
     tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("&Pattern"));
     tabs_->addTab(report_, QStringLiteral("R&eport"));
 
-    saveDeck_ = new QPushButton(QStringLiteral("Save &deck\u2026"), this);
+    saveDeck_ = new QPushButton(QStringLiteral("Save dec&k\u2026"), this);
     saveDeck_->setObjectName(QStringLiteral("saveDeck"));
     saveDeck_->setAccessibleName(QStringLiteral("Save deck"));
     saveReport_ = new QPushButton(QStringLiteral("Sa&ve report\u2026"), this);
@@ -267,6 +267,9 @@ void ModelWindow::buildControls() {
     loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
     loadMeasurement_->setToolTip(QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
                                                 "the model, compared, and turned into a trim"));
+    clearMeasurement_ = new QPushButton(QStringLiteral("Clear measureme&nt"), this);
+    clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
+    clearMeasurement_->setAccessibleName(QStringLiteral("Clear measurement"));
     help_ = new QPushButton(QStringLiteral("He&lp"), this);
     help_->setObjectName(QStringLiteral("help"));
     help_->setAccessibleName(QStringLiteral("Help"));
@@ -275,7 +278,7 @@ void ModelWindow::buildControls() {
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
     for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
-                                loadMeasurement_, help_, close_}) {
+                                loadMeasurement_, clearMeasurement_, help_, close_}) {
         button->setAutoDefault(false);
     }
 
@@ -295,7 +298,39 @@ void ModelWindow::buildControls() {
     saving->addWidget(savePlot_);
     saving->addWidget(saveTouchstone_);
     saving->addWidget(loadMeasurement_);
+    saving->addWidget(clearMeasurement_);
     saving->addStretch(1);
+
+    // The lengths the measured loop was cut to: the trim scales these.
+    auto* built = new QHBoxLayout;
+    built->addWidget(new QLabel(QStringLiteral("Cut to (mm):"), this));
+    const std::pair<DecimalBox**, const char*> boxes[] = {
+        {&builtHeight_, "HEIGHT"}, {&builtSide_, "SIDE"}, {&builtGap_, "GAP"}};
+    // Each label's mnemonic, a letter no other control of the window takes.
+    const QString labels[] = {QStringLiteral("HE&IGHT"), QStringLiteral("SI&DE"), QStringLiteral("G&AP")};
+    int labelIndex = 0;
+    for (const auto& [box, name] : boxes) {
+        *box = new DecimalBox(this);
+        (*box)->setObjectName(QStringLiteral("built%1").arg(QLatin1String(name)));
+        (*box)->setAccessibleName(QStringLiteral("%1 as cut, mm").arg(QLatin1String(name)));
+        (*box)->setRange(0.01, 1e6);
+        (*box)->setDecimals(2);
+        auto* label = new QLabel(labels[labelIndex++], this);
+        label->setBuddy(*box);
+        built->addWidget(label);
+        built->addWidget(*box);
+        connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
+            if (!check_ || !measuredSweep_) return;
+            compareMeasurement();
+            showCheck();
+        });
+        connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
+            showProblem(QStringLiteral("%1 as cut: \u201c%2\u201d is not a length in millimetres; it stays as it was.")
+                            .arg(QLatin1String(name), typed));
+        });
+    }
+    built->addStretch(1);
+    saving->insertLayout(0, built);
     saving->addWidget(help_);
     saving->addWidget(close_);
 
@@ -324,6 +359,7 @@ void ModelWindow::buildControls() {
     connect(savePlot_, &QPushButton::clicked, this, &ModelWindow::savePlot);
     connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
     connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
+    connect(clearMeasurement_, &QPushButton::clicked, this, &ModelWindow::clearMeasurement);
     connect(help_, &QPushButton::clicked, this, &ModelWindow::showHelp);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -416,6 +452,8 @@ void ModelWindow::updateButtons() {
     savePlot_->setEnabled(check_.has_value());
     saveTouchstone_->setEnabled(check_.has_value());
     loadMeasurement_->setEnabled(check_.has_value());
+    clearMeasurement_->setEnabled(measuredSweep_.has_value());
+    for (DecimalBox* box : {builtHeight_, builtSide_, builtGap_}) box->setEnabled(measuredSweep_.has_value());
 }
 
 void ModelWindow::run() {
@@ -501,6 +539,7 @@ void ModelWindow::runFinished() {
                         .arg(check_->report.sanity.size());
         }
         showStatus(Regional(done));
+        if (measuredSweep_) compareMeasurement();
         showCheck();
     } else {
         progress_->setValue(job_->done());
@@ -616,20 +655,31 @@ void ModelWindow::loadMeasurement() {
     // the check as it was.
     try {
         const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
-        check_->measured = nec::CompareMeasurement(*check_, sweep, name.toStdString());
+        nec::ModelCheck tried = *check_;
+        tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
+        measuredSweep_ = sweep;
     } catch (const nec::Failure& failure) {
         showProblem(FailureWords(failure, name));
         return;
     }
+    measuredName_ = name;
+    const nec::LoopModel& model = check_->plan.model;
+    measuredDesign_ = model;
+    builtHeight_->setValue(model.heightMm);
+    builtSide_->setValue(model.sideMm);
+    builtGap_->setValue(model.gapMm);
+    compareMeasurement();
+    updateButtons();
+    if (!check_->measured) return;
     const nec::Measurement& m = *check_->measured;
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
                        .arg(name, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
-        said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2 "
-                               "(assuming the loop was cut to the design's lengths).")
-                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))),
-                         Regional(Text(nec::ScaleText(m.trim->scale))));
+        said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
+                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))),
+                         m.assumesDesignLengths ? QStringLiteral(" (assuming the loop was cut to the design's lengths)")
+                                                : QString());
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
     showStatus(said);
@@ -646,8 +696,9 @@ void ModelWindow::markResults(const QString& why) {
 }
 
 void ModelWindow::runFromKeys() {
-    // The height as typed counts, not as it was before Enter.
-    height_->interpretText();
+    // The numbers as typed count, not as they were before Enter: the
+    // check that follows compares a measurement with the lengths as cut.
+    for (DecimalBox* box : findChildren<DecimalBox*>()) box->interpretText();
     lastHeightM_ = height_->value();
     if (runButton_->isEnabled() || isRunning()) run();
 }
@@ -679,6 +730,49 @@ void ModelWindow::showHelp() {
     page->show();
     page->raise();
     page->activateWindow();
+}
+
+void ModelWindow::clearMeasurement() {
+    measuredSweep_.reset();
+    measuredDesign_.reset();
+    measuredName_.clear();
+    if (check_) {
+        check_->measured.reset();
+        showCheck();
+    }
+    showStatus(QStringLiteral("The measurement is cleared."));
+    updateButtons();
+}
+
+void ModelWindow::compareMeasurement() {
+    if (!check_ || !measuredSweep_) return;
+    const nec::LoopModel& model = check_->plan.model;
+    nec::MeasurementSetting setting;
+    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+    const bool asDesign = measuredDesign_ && built.heightMm == measuredDesign_->heightMm &&
+                          built.sideMm == measuredDesign_->sideMm && built.gapMm == measuredDesign_->gapMm;
+    if (!asDesign) setting.built = built;
+    try {
+        check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, measuredName_));
+        return;
+    }
+    const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
+                            measuredDesign_->designMHz == model.designMHz &&
+                            measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&
+                            measuredDesign_->gapMm == model.gapMm;
+    if (!sameDesign) {
+        // Still drawn, for comparison; a trim against another design's model
+        // would be wrong.
+        nec::Measurement& m = *check_->measured;
+        m.trim.reset();
+        m.resonanceSpanMHz.reset();
+        m.trimSpan.reset();
+        m.notes.push_back("measured for another design (" + nec::Shortest(measuredDesign_->designMHz) + " MHz, " +
+                          std::to_string(measuredDesign_->sides) + " sides, HEIGHT " +
+                          nec::MmText(measuredDesign_->heightMm) + " mm): shown for comparison, without a trim");
+    }
 }
 
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
