@@ -211,4 +211,15 @@ float RoundDecimals(float value, int digits) {
     return static_cast<float>(RoundDecimals(static_cast<double>(value), digits));
 }
 
+std::string WithSeparator(std::string text, NumberFormat format) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    // A number's point: after a digit, or leading the number (".064").
+    const auto opens = [](char c) { return c == ' ' || c == '(' || c == '-'; };
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '.' || !digit(text[i + 1])) continue;
+        if (i == 0 || digit(text[i - 1]) || opens(text[i - 1])) text[i] = format.decimalSeparator;
+    }
+    return text;
+}
+
 }  // namespace corvanta

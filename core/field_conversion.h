@@ -62,6 +62,12 @@ std::string FormatDouble(double value, NumberFormat format = {});
 // 14 -> "14", 900009 -> "900009", -1 -> "-1".
 std::string FormatInteger(std::int32_t value);
 
+// A text written with the point, as files and the command line keep it, as
+// a person reads it in the windows, on the sheet and in pictures: every
+// number's point (after a digit, or leading it: ".064") becomes the
+// format's separator.
+std::string WithSeparator(std::string text, NumberFormat format);
+
 // Rounds to `digits` decimals, half to even, keeping the width: the value
 // times 10^digits is formed in double, rounded to an integer (ties to even),
 // divided by 10^digits in double, and for a float narrowed back.

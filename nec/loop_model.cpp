@@ -92,9 +92,13 @@ void CheckClearance(const LoopModel& m) {
     if (!(m.ClearanceMm() >= needed)) {
         FailureFacts facts;
         facts.kind = FailureKind::TooNearGround;
-        facts.detail = "at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " +
-                       Fixed(m.ClearanceMm(), 1) + " mm above the ground; the ground model needs at least "
-                       "one segment (" + Fixed(needed, 1) + " mm) between them";
+        // A loop lower than half its height has its lowest wire in the ground.
+        const double clearance = m.ClearanceMm();
+        const std::string where = clearance < 0 ? Fixed(-clearance, 1) + " mm below the ground"
+                                                : Fixed(clearance, 1) + " mm above the ground";
+        facts.detail = "at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " + where +
+                       "; the ground model needs at least one segment (" + Fixed(needed, 1) +
+                       " mm) between them";
         facts.limit = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
         throw Failure(std::move(facts));
     }

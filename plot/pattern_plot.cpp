@@ -121,7 +121,9 @@ void DrawPanel(QPainter& painter, const PatternLayout& layout, bool azimuth) {
     const QFontMetricsF bold(painter.font());
     const double titleBottom = centre.y() - layout.radius - metrics.height() - 10;
     const std::string title =
-        azimuth ? "Azimuth at " + Degrees(cuts.elevationDeg) + " elevation"
+        // The cut is taken where the gain is greatest; in free space that
+        // is no particular elevation a reader would look for by name.
+        azimuth ? "Azimuth at the elevation of maximum gain (" + Degrees(cuts.elevationDeg) + ")"
                 : "Elevation toward " + Degrees(cuts.azimuthDeg) + " (right) and " +
                       Degrees(Wrapped(cuts.azimuthDeg + 180)) + " azimuth (left)";
     const QRectF titleBox(centre.x() - layout.area.width() / 4, titleBottom - 2 * bold.height(),

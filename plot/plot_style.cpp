@@ -30,7 +30,14 @@ QFont Font(int pixelSize, bool bold) {
     return font;
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+namespace {
+thread_local NumberFormat separator;
+}  // namespace
+
+QString Text(const std::string& text) { return QString::fromStdString(WithSeparator(text, separator)); }
+
+DecimalSeparator::DecimalSeparator(NumberFormat format) : previous_(separator) { separator = format; }
+DecimalSeparator::~DecimalSeparator() { separator = previous_; }
 
 void BeginPlot(QPainter& painter, const QRectF& area, const std::string& title) {
     painter.save();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/field_conversion.h"
+
 // What the plots share: the font, the colours of the frame and grid, and
 // labels placed where they hide nothing.
 
@@ -28,7 +30,22 @@ inline const QColor kFrame{0x55, 0x55, 0x55};
 inline const QColor kGrid{0xdd, 0xdd, 0xdd};
 inline const QColor kMuted{0x70, 0x70, 0x70};
 
+// A text of the plot, its numbers written with the separator in force.
 QString Text(const std::string& text);
+
+// While one lives, the plots this thread draws write their numbers with
+// `format`'s separator, as the window that shows them does; files written
+// for programs keep the point.
+class DecimalSeparator {
+public:
+    explicit DecimalSeparator(NumberFormat format);
+    ~DecimalSeparator();
+    DecimalSeparator(const DecimalSeparator&) = delete;
+    DecimalSeparator& operator=(const DecimalSeparator&) = delete;
+
+private:
+    NumberFormat previous_;
+};
 
 // Begins a plot: saves the painter (the caller restores it), smooths lines
 // and text, whitens the area and writes the title across its top.

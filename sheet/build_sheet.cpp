@@ -229,6 +229,8 @@ QString SheetDocumentName(const Design& design) {
 
 void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content) {
     const Design& design = content.design;
+    // Every number on the page as the design's fields write it.
+    const SheetSeparator separator(content.format);
     painter.save();
     const double scale = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
     painter.translate(area.left() + (area.width() - kPageWidth * scale) / 2, area.top());

@@ -19,7 +19,12 @@ const QString& SansFamily() {
     return family;
 }
 
+thread_local NumberFormat separator;
+
 }  // namespace
+
+SheetSeparator::SheetSeparator(NumberFormat format) : previous_(separator) { separator = format; }
+SheetSeparator::~SheetSeparator() { separator = previous_; }
 
 QFont SheetFont(int size, bool bold) {
     QFont font(SansFamily());
@@ -35,7 +40,7 @@ QRectF PutText(QPainter& painter, const QRectF& box, int flags, const QString& t
     painter.setFont(font);
     painter.setPen(colour);
     QRectF taken;
-    painter.drawText(box, flags, text, &taken);
+    painter.drawText(box, flags, QString::fromStdString(WithSeparator(text.toStdString(), separator)), &taken);
     painter.restore();
     return taken;
 }

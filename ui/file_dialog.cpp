@@ -16,6 +16,8 @@ QString& Folder() {
 
 }  // namespace
 
+QString LastFolder() { return Folder(); }
+
 SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title,
                                        const QString& suggestedName, const QStringList& filters) {
     QString& folder = Folder();

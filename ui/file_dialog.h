@@ -25,6 +25,10 @@ public:
     virtual QString AskOpen(QWidget* over, const QString& title, const QStringList& filters) = 0;
 };
 
+// The folder the standard dialogs last saved into or opened from in this
+// run; the home folder first.
+QString LastFolder();
+
 // The desktop's standard save dialog.
 class StandardFileDialog final : public FileDialog {
 public:

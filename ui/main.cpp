@@ -79,7 +79,11 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow website(
         [&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
     corvanta::ui::StandardFileDialog files;
-    corvanta::ui::SecondaryWindow model([&] { return new corvanta::ui::ModelWindow(files); });
+    corvanta::ui::SecondaryWindow model([&] {
+        auto* window = new corvanta::ui::ModelWindow(files);
+        window->setPrintDialog(&printDialog);
+        return window;
+    });
 
     auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, model, printDialog,
                                                 RegionalNumberFormat());

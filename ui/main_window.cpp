@@ -385,24 +385,7 @@ void MainWindow::printSheet() {
         printDialog_.Tell(this, NoSidesMessage());
         return;
     }
-    sheet::SheetContent content{*design, {}, format_, std::nullopt};
-    try {
-        content.cutList = MakeCutList(*design, format_);
-    } catch (const CutListError& error) {
-        printDialog_.Tell(this, QString::fromUtf8(error.what()));
-        return;
-    }
-    if (modelFigures_) content.model = modelFigures_(*design);
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(sheet::SheetDocumentName(*design));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    const double margin = sheet::kSheetMarginMm;
-    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
-    if (!printDialog_.Ask(this, printer)) return;
-    if (!sheet::PrintSheet(printer, content)) {
-        printDialog_.Tell(this, QStringLiteral("The sheet could not be printed: the printer did not start."));
-    }
+    PrintSheetOf(this, printDialog_, *design, format_, modelFigures_ ? modelFigures_(*design) : std::nullopt);
 }
 
 void MainWindow::websiteClicked() { website_.Show(); }

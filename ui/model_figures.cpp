@@ -277,13 +277,21 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     return html;
 }
 
+QString PlacementWords(const nec::Placement& placement) {
+    QString words = QString::fromStdString(nec::GroundName(placement.ground));
+    if (placement.ground != nec::Ground::Free) {
+        words += QStringLiteral(", the loop's centre %1 m above it").arg(QString::fromStdString(nec::Shortest(placement.heightM)));
+    }
+    return words;
+}
+
 sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     const nec::CheckReport& r = check.report;
     const nec::SweepPoint& d = r.atDesign;
     const auto text = [](const std::string& s) { return QString::fromStdString(s); };
     sheet::ModelFigures figures;
     figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
-                          .arg(text(nec::GroundName(check.plan.model.placement.ground)))
+                          .arg(PlacementWords(check.plan.model.placement))
                           .arg(check.plan.model.TotalSegments())
                           .arg(text(nec::Shortest(d.mhz)));
     const std::vector<std::size_t> junction = nec::ReadingsAt(nec::FeedPoint::Junction);

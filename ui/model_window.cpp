@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -11,24 +12,28 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <QScrollArea>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QToolTip>
+#include <QWhatsThis>
 #include <algorithm>
 
 #include "nec/report.h"
 #include "nec/text_format.h"
 #include "plot/plot_file.h"
+#include "plot/plot_style.h"
 #include "ui/check_job.h"
 #include "ui/failure_words.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 #include "ui/model_figures.h"
+#include "ui/model_terms.h"
+#include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
 #include "ui/plot_view.h"
 #include "ui/sheet_design.h"
@@ -40,6 +45,9 @@ namespace {
 // Over ground the loop needs a height; ten metres suits most VHF masts and
 // holds every HF loop the calculator designs down to 10 MHz.
 constexpr double kStartHeightM = 10;
+
+// Over the results while they are not of the design above them.
+const QString kLastResults = QStringLiteral("These results are from the last check.");
 
 // The ground box's items, in order.
 constexpr nec::Ground kGrounds[] = {nec::Ground::Free, nec::Ground::Average, nec::Ground::Perfect};
@@ -79,6 +87,17 @@ std::function<QString(const QString&)> Whole(const std::string& text) {
     };
 }
 
+// The sheet's plot drawn with the separator of the sheet's other numbers.
+sheet::ModelFigures WithPlotSeparator(sheet::ModelFigures figures, NumberFormat format) {
+    if (figures.drawPlot) {
+        figures.drawPlot = [draw = std::move(figures.drawPlot), format](QPainter& painter, const QRectF& area) {
+            const plot::style::DecimalSeparator separator(format);
+            draw(painter, area);
+        };
+    }
+    return figures;
+}
+
 }  // namespace
 
 ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
@@ -97,6 +116,16 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     connect(again, &QShortcut::activated, this, [this] {
         if (!isRunning()) run();
     });
+    // Enter in any box runs the check, as the Run button would.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, &ModelWindow::runFromKeys);
+    }
+    auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    print->setObjectName(QStringLiteral("PrintSheet"));
+    connect(print, &QShortcut::activated, this, &ModelWindow::printSheet);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &ModelWindow::showHelp);
     clearResults();
     updateButtons();
 }
@@ -116,11 +145,19 @@ void ModelWindow::buildControls() {
     design_->setWordWrap(true);
     design_->setTextFormat(Qt::RichText);
     design_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    design_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     ground_ = new QComboBox(this);
     ground_->setObjectName(QStringLiteral("ground"));
     ground_->setAccessibleName(QStringLiteral("Ground"));
     for (nec::Ground ground : kGrounds) ground_->addItem(Text(nec::GroundName(ground)));
+    ground_->setToolTip(QStringLiteral("What lies under the loop: nothing (free space), average soil, or a "
+                                       "perfect conductor"));
+    ground_->setWhatsThis(QStringLiteral(
+        "<p><b>Ground</b>: free space models the loop alone, as on a tall mast far above everything. Over "
+        "average ground (soil of average conductivity) the ground reflects part of the wave and takes some "
+        "power: the pattern gains lobes, the impedance moves a little, and the average gain falls below 1. A "
+        "perfect ground reflects all of it.</p>"));
     auto* groundLabel = new QLabel(QStringLiteral("&Ground:"), this);
     groundLabel->setBuddy(ground_);
 
@@ -134,29 +171,45 @@ void ModelWindow::buildControls() {
     height_->setSuffix(QStringLiteral(" m"));
     height_->setValue(kStartHeightM);
     height_->setKeyboardTracking(false);
+    height_->setToolTip(QStringLiteral("Height of the loop's centre above the ground, in metres"));
+    height_->setWhatsThis(QStringLiteral(
+        "<p><b>Height above it</b>: from the ground to the centre of the loop. Below half a wavelength the "
+        "ground pulls the impedance and the resonance; the lowest wire must stay above the ground.</p>"));
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
-    runButton_ = new QPushButton(QStringLiteral("Run"), this);
+    runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
-    runButton_->setToolTip(QStringLiteral("Check the main window's design as it stands now (F5)"));
-    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    runButton_->setToolTip(QStringLiteral("Check the main window's design as it stands now (F5 or Enter)"));
+    stopButton_ = new QPushButton(QStringLiteral("St&op"), this);
     stopButton_->setObjectName(QStringLiteral("stop"));
     stopButton_->setAccessibleName(QStringLiteral("Stop"));
     stopButton_->setToolTip(QStringLiteral("Stop the engines"));
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
-    progress_->setAccessibleName(QStringLiteral("Frequencies done"));
-    progress_->setFormat(QStringLiteral("%v of %m frequencies"));
+    progress_->setAccessibleName(QStringLiteral("Frequencies modelled"));
+    // The count is of every frequency the engines model: the sweep's, and
+    // the tuning's and convergence runs' beside it.
+    progress_->setFormat(QStringLiteral("%v of %m frequencies modelled (sweep, tuning and checks)"));
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setAccessibleName(QStringLiteral("Status"));
     status_->setWordWrap(true);
     status_->setTextFormat(Qt::PlainText);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Read and copied with the mouse; never a Tab stop with a caret.
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setFocusPolicy(Qt::NoFocus);
+
+    resultsMark_ = new QLabel(this);
+    resultsMark_->setObjectName(QStringLiteral("resultsMark"));
+    resultsMark_->setAccessibleName(QStringLiteral("Results shown"));
+    resultsMark_->setTextFormat(Qt::PlainText);
+    resultsMark_->setWordWrap(true);
+    resultsMark_->setStyleSheet(QStringLiteral("QLabel { background: #fff4c8; padding: 2px 4px; }"));
+    resultsMark_->hide();
 
     // Created in the order of the window, top to bottom and left to right:
     // that is the Tab order.
@@ -168,6 +221,18 @@ void ModelWindow::buildControls() {
     figures_->setAccessibleName(QStringLiteral("Figures"));
     figures_->setOpenLinks(false);
     figures_->setTabChangesFocus(true);
+    figures_->setWhatsThis(QStringLiteral("<p>The check at a glance. Its terms:</p>") + TermsGlossaryHtml());
+    // A term's link tells what it means: hovered, as a tip; clicked, as
+    // What's This.
+    connect(figures_, &QTextBrowser::highlighted, this, [this](const QUrl& link) {
+        const QString said = TermExplanation(link.toString());
+        if (said.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(QCursor::pos(), said, figures_);
+    });
+    connect(figures_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        const QString said = TermExplanation(link.toString());
+        if (!said.isEmpty()) QWhatsThis::showText(QCursor::pos(), said, figures_);
+    });
     report_ = new QPlainTextEdit(tabs_);
     report_->setObjectName(QStringLiteral("report"));
     report_->setAccessibleName(QStringLiteral("Report"));
@@ -181,36 +246,40 @@ void ModelWindow::buildControls() {
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
     tabs_->addTab(figures_, QStringLiteral("&Figures"));
     tabs_->addTab(plotPage(sweepPlot_, "sweepReadout"), QStringLiteral("&SWR and impedance"));
-    tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("P&attern"));
+    tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("&Pattern"));
     addSmithTab();
-    tabs_->addTab(report_, QStringLiteral("Re&port"));
+    tabs_->addTab(report_, QStringLiteral("R&eport"));
 
-    saveDeck_ = new QPushButton(QStringLiteral("Save deck\u2026"), this);
+    saveDeck_ = new QPushButton(QStringLiteral("Save dec&k\u2026"), this);
     saveDeck_->setObjectName(QStringLiteral("saveDeck"));
     saveDeck_->setAccessibleName(QStringLiteral("Save deck"));
-    saveReport_ = new QPushButton(QStringLiteral("Save report\u2026"), this);
+    saveReport_ = new QPushButton(QStringLiteral("Sa&ve report\u2026"), this);
     saveReport_->setObjectName(QStringLiteral("saveReport"));
     saveReport_->setAccessibleName(QStringLiteral("Save report"));
-    savePlot_ = new QPushButton(QStringLiteral("Save plot\u2026"), this);
+    savePlot_ = new QPushButton(QStringLiteral("Save plo&t\u2026"), this);
     savePlot_->setObjectName(QStringLiteral("savePlot"));
     savePlot_->setAccessibleName(QStringLiteral("Save plot"));
-    saveTouchstone_ = new QPushButton(QStringLiteral("Save Touchstone\u2026"), this);
+    saveTouchstone_ = new QPushButton(QStringLiteral("Save To&uchstone\u2026"), this);
     saveTouchstone_->setObjectName(QStringLiteral("saveTouchstone"));
     saveTouchstone_->setAccessibleName(QStringLiteral("Save Touchstone"));
     saveTouchstone_->setToolTip(QStringLiteral("The sweep as a one-port .s1p file: S11 where the lines join, on 50 \u03a9"));
-    loadMeasurement_ = new QPushButton(QStringLiteral("Load measurement\u2026"), this);
+    loadMeasurement_ = new QPushButton(QStringLiteral("Load &measurement\u2026"), this);
     loadMeasurement_->setObjectName(QStringLiteral("loadMeasurement"));
     loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
     loadMeasurement_->setToolTip(QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
                                                 "the model, compared, and turned into a trim"));
-    clearMeasurement_ = new QPushButton(QStringLiteral("Clear measurement"), this);
+    clearMeasurement_ = new QPushButton(QStringLiteral("Clear measureme&nt"), this);
     clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
     clearMeasurement_->setAccessibleName(QStringLiteral("Clear measurement"));
-    close_ = new QPushButton(QStringLiteral("Close"), this);
+    help_ = new QPushButton(QStringLiteral("He&lp"), this);
+    help_->setObjectName(QStringLiteral("help"));
+    help_->setAccessibleName(QStringLiteral("Help"));
+    help_->setToolTip(QStringLiteral("How to read the check, measure the loop and cut it (F1)"));
+    close_ = new QPushButton(QStringLiteral("&Close"), this);
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
     for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
-                                loadMeasurement_, clearMeasurement_, close_}) {
+                                loadMeasurement_, clearMeasurement_, help_, close_}) {
         button->setAutoDefault(false);
     }
 
@@ -238,13 +307,16 @@ void ModelWindow::buildControls() {
     built->addWidget(new QLabel(QStringLiteral("Cut to (mm):"), this));
     const std::pair<DecimalBox**, const char*> boxes[] = {
         {&builtHeight_, "HEIGHT"}, {&builtSide_, "SIDE"}, {&builtGap_, "GAP"}};
+    // Each label's mnemonic, a letter no other control of the window takes.
+    const QString labels[] = {QStringLiteral("HE&IGHT"), QStringLiteral("SI&DE"), QStringLiteral("G&AP")};
+    int labelIndex = 0;
     for (const auto& [box, name] : boxes) {
         *box = new DecimalBox(this);
         (*box)->setObjectName(QStringLiteral("built%1").arg(QLatin1String(name)));
         (*box)->setAccessibleName(QStringLiteral("%1 as cut, mm").arg(QLatin1String(name)));
         (*box)->setRange(0.01, 1e6);
         (*box)->setDecimals(2);
-        auto* label = new QLabel(QLatin1String(name), this);
+        auto* label = new QLabel(labels[labelIndex++], this);
         label->setBuddy(*box);
         built->addWidget(label);
         built->addWidget(*box);
@@ -260,6 +332,7 @@ void ModelWindow::buildControls() {
     }
     built->addStretch(1);
     saving->insertLayout(0, built);
+    saving->addWidget(help_);
     saving->addWidget(close_);
 
     auto* layout = new QVBoxLayout(this);
@@ -267,6 +340,7 @@ void ModelWindow::buildControls() {
     layout->addLayout(controls);
     layout->addWidget(progress_);
     layout->addWidget(status_);
+    layout->addWidget(resultsMark_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(saving);
 
@@ -287,6 +361,7 @@ void ModelWindow::buildControls() {
     connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
     connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
     connect(clearMeasurement_, &QPushButton::clicked, this, &ModelWindow::clearMeasurement);
+    connect(help_, &QPushButton::clicked, this, &ModelWindow::showHelp);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -306,20 +381,16 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     readout->setWordWrap(true);
     readout->setTextFormat(Qt::PlainText);
     readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for the sweep's four lines, so that the plot does not jump.
-    readout->setMinimumHeight(readout->fontMetrics().lineSpacing() * 4);
+    // Its lines run on in two at most, so that the plot does not jump and
+    // keeps the height at a large scale factor.
+    readout->setFixedHeight(readout->fontMetrics().lineSpacing() * 2);
     readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    connect(view, &PlotView::readoutChanged, readout, &QLabel::setText);
-    // A small screen or a large scale factor scrolls the plot rather than
-    // shrinking its text past reading.
-    auto* scroller = new QScrollArea(page);
-    scroller->setWidgetResizable(true);
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setFocusPolicy(Qt::NoFocus);
-    scroller->setWidget(view);
+    connect(view, &PlotView::readoutChanged, readout, [readout](const QString& text) {
+        readout->setText(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+    });
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroller, 1);
+    layout->addWidget(view, 1);
     layout->addWidget(readout);
     return page;
 }
@@ -327,7 +398,12 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
 void ModelWindow::setSource(const MainWindow* window) {
     source_ = window;
     // The height is read and written with the main window's separator.
-    if (window) height_->setFormat(window->Format());
+    if (window) {
+        height_->setFormat(window->Format());
+        format_ = window->Format();
+        sweepPlot_->setFormat(format_);
+        patternPlot_->setFormat(format_);
+    }
 }
 
 bool ModelWindow::isRunning() const { return job_ && job_->isRunning(); }
@@ -369,9 +445,8 @@ void ModelWindow::showStatus(const QString& message, bool problem) {
                                                    : QApplication::palette().color(QPalette::WindowText));
     status_->setPalette(palette);
     status_->setText(message);
-    // A Tab stop while it says something, so that a screen reader reads a
-    // failure out.
-    status_->setFocusPolicy(message.isEmpty() ? Qt::NoFocus : Qt::StrongFocus);
+    // A screen reader hears it through the accessible description.
+    status_->setAccessibleDescription(message);
 }
 
 void ModelWindow::showProblem(const QString& message) { showStatus(message, true); }
@@ -392,7 +467,11 @@ void ModelWindow::updateButtons() {
 
 void ModelWindow::run() {
     if (job_) job_->kill();
-    clearResults();
+    // The last results stay on show, marked, until new ones arrive.
+    if (check_) markResults(kLastResults);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
     plan_.reset();
     showStatus({});
     design_->clear();
@@ -407,7 +486,8 @@ void ModelWindow::run() {
         return;
     }
     const Design design = std::move(*sheet.design);
-    design_->setText(DimensionsHtml(design));
+    design_->setText(Regional(DimensionsHtml(design)));
+    if (design_->maximumHeight() != QWIDGETSIZE_MAX) design_->setToolTip(design_->text());
 
     nec::CheckOptions options;
     options.placement = placement();
@@ -419,11 +499,13 @@ void ModelWindow::run() {
     try {
         plan_ = nec::PlanCheck(design, options);
     } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure));
+        showProblem(Regional(FailureWords(failure)));
         updateButtons();
         return;
     }
 
+    runningDesign_ = design;
+    runningFormat_ = source_->Format();
     job_ = std::make_unique<CheckJob>(design, options);
     connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
     connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
@@ -442,7 +524,7 @@ void ModelWindow::stop() {
 void ModelWindow::showProgress(int done, int total) {
     progress_->setRange(0, total);
     progress_->setValue(done);
-    showStatus(QStringLiteral("Checking: %1 of %2 frequencies done").arg(done).arg(total));
+    showStatus(QStringLiteral("Checking: %1 of %2 frequencies modelled").arg(done).arg(total));
 }
 
 // Shows the outcome of the job that has just finished.
@@ -452,6 +534,9 @@ void ModelWindow::runFinished() {
     progress_->setRange(0, total);
     if (job_->check()) {
         check_ = std::move(job_->check());
+        checkedDesign_ = runningDesign_;
+        checkedFormat_ = runningFormat_;
+        markResults({});
         progress_->setValue(total);
         const auto failed = std::count_if(
             check_->report.sanity.begin(), check_->report.sanity.end(),
@@ -462,25 +547,37 @@ void ModelWindow::runFinished() {
                         .arg(failed)
                         .arg(check_->report.sanity.size());
         }
-        showStatus(done);
+        showStatus(Regional(done));
         if (measuredSweep_) compareMeasurement();
         showCheck();
     } else {
         progress_->setValue(job_->done());
         const std::optional<nec::Failure>& failure = job_->failure();
         if (failure && failure->Kind() == nec::FailureKind::Stopped) {
-            showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were done.")
-                           .arg(Text(nec::Fixed(seconds, 1)))
+            showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were modelled.")
+                           .arg(Regional(Text(nec::Fixed(seconds, 1))))
                            .arg(job_->done())
                            .arg(job_->total()));
         } else if (failure) {
-            showProblem(FailureWords(*failure));
+            showProblem(Regional(FailureWords(*failure)));
         } else {
             showProblem(QStringLiteral("The check failed: %1").arg(job_->problem()));
         }
     }
+    if (!job_->check() && check_) {
+        markResults(kLastResults);
+    }
     updateButtons();
     emit runEnded();
+}
+
+void ModelWindow::resizeEvent(QResizeEvent* event) {
+    // A short window (a small screen, or 200 %) shows the design's first
+    // line only, its table under the pointer: the room goes to the plots.
+    const bool shortWindow = height() < 40 * fontMetrics().lineSpacing();
+    design_->setMaximumHeight(shortWindow ? design_->fontMetrics().lineSpacing() + 2 : QWIDGETSIZE_MAX);
+    design_->setToolTip(shortWindow ? design_->text() : QString());
+    QWidget::resizeEvent(event);
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
@@ -528,6 +625,8 @@ void ModelWindow::savePlot() {
     const bool smith = tabs_->currentWidget()->isAncestorOf(smithPlot_);
     const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : smith ? plot::PlotKind::Smith : plot::PlotKind::Sweep;
     const auto drawn = [this, kind](const QString& path) {
+        // A picture, read by a person: the window's separator.
+        const plot::style::DecimalSeparator separator(format_);
         const auto failed = plot::WritePlot(path.toStdString(), kind, *check_);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
@@ -541,11 +640,11 @@ void ModelWindow::savePlot() {
 }
 
 void ModelWindow::showCheck() {
-    figures_->setHtml(FiguresHtml(*check_));
+    figures_->setHtml(WithTermLinks(Regional(FiguresHtml(*check_))));
     sweepPlot_->setCheck(&*check_);
     patternPlot_->setCheck(&*check_);
     smithPlot_->setCheck(&*check_);
-    report_->setPlainText(Text(nec::ReportText(*check_, AdviceWords)));
+    report_->setPlainText(Regional(Text(nec::ReportText(*check_, AdviceWords))));
 }
 
 void ModelWindow::saveTouchstone() {
@@ -592,13 +691,59 @@ void ModelWindow::loadMeasurement() {
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
-                    .arg(Text(nec::MhzText(*m.resonanceMHz)), Text(nec::ScaleText(m.trim->scale)),
+                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))),
                          m.assumesDesignLengths ? QStringLiteral(" (assuming the loop was cut to the design's lengths)")
                                                 : QString());
     }
-    for (const std::string& note : m.notes) said += QLatin1Char(' ') + Text(note) + QLatin1Char('.');
+    for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
     showStatus(said);
     showCheck();
+}
+
+QString ModelWindow::Regional(const QString& text) const {
+    return QString::fromStdString(WithSeparator(text.toStdString(), format_));
+}
+
+void ModelWindow::markResults(const QString& why) {
+    resultsMark_->setText(why);
+    resultsMark_->setVisible(!why.isEmpty());
+}
+
+void ModelWindow::runFromKeys() {
+    // The numbers as typed count, not as they were before Enter: the
+    // check that follows compares a measurement with the lengths as cut.
+    for (DecimalBox* box : findChildren<DecimalBox*>()) box->interpretText();
+    lastHeightM_ = height_->value();
+    if (runButton_->isEnabled() || isRunning()) run();
+}
+
+void ModelWindow::printSheet() {
+    if (!printDialog_) return;
+    if (!check_ || !checkedDesign_) {
+        printDialog_->Tell(this, QStringLiteral("There is no check to print yet: run one first."));
+        return;
+    }
+    PrintSheetOf(this, *printDialog_, *checkedDesign_, checkedFormat_,
+                 WithPlotSeparator(SheetFigures(*check_), checkedFormat_));
+}
+
+void ModelWindow::showHelp() {
+    auto* page = findChild<QTextBrowser*>(QStringLiteral("helpPage"), Qt::FindDirectChildrenOnly);
+    if (!page) {
+        page = new QTextBrowser(this);
+        page->setObjectName(QStringLiteral("helpPage"));
+        page->setWindowFlag(Qt::Window);
+        page->setWindowTitle(QStringLiteral("MODEL CHECK help"));
+        page->setAccessibleName(QStringLiteral("Help"));
+        page->setOpenExternalLinks(false);
+        page->setSource(QUrl(QStringLiteral("qrc:/help/model-check.html")));
+        page->resize(QSize(640, 720).boundedTo(screen()->availableSize() * 0.8));
+        auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), page);
+        connect(close, &QShortcut::activated, page, &QWidget::close);
+    }
+    page->show();
+    page->raise();
+    page->activateWindow();
 }
 
 void ModelWindow::clearMeasurement() {
@@ -650,7 +795,7 @@ std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFro
         std::optional<sheet::ModelFigures> figures;
         const auto* window = qobject_cast<const ModelWindow*>(model.Window());
         if (window && window->Check() && nec::ChecksDesign(*window->Check(), WithPoint(design, main.Format()))) {
-            figures = SheetFigures(*window->Check());
+            figures = WithPlotSeparator(SheetFigures(*window->Check()), main.Format());
         }
         return figures;
     };

@@ -42,6 +42,7 @@ class FileDialog;
 class SecondaryWindow;
 class MainWindow;
 class PlotView;
+class PrintDialog;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -54,6 +55,9 @@ class ModelWindow : public QWidget {
     Q_OBJECT
 public:
     explicit ModelWindow(FileDialog& files, ModelEngine engine = {}, QWidget* parent = nullptr);
+    // Where Ctrl+P sends the build sheet of the checked design; without one
+    // Ctrl+P does nothing.
+    void setPrintDialog(PrintDialog* dialog) { printDialog_ = dialog; }
     ~ModelWindow() override;
 
     // Where run() reads the texts: the main window's sheet, while it is open.
@@ -77,6 +81,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // A file type a save button offers: the dialog's filter, the suffix,
@@ -110,6 +115,17 @@ private:
     // on the plot without a trim.
     void compareMeasurement();
     void showCheck();
+    // Marks the results on show as those of the last check while a run
+    // goes, or after one that stopped or failed; clears the mark when
+    // fresh ones arrive.
+    void markResults(const QString& why);
+    // A text of the model library as a person reads it here: with the main
+    // window's separator.
+    QString Regional(const QString& text) const;
+    // Enter in any control: the height as typed, then a check.
+    void runFromKeys();
+    void printSheet();
+    void showHelp();
     // Asks where, with `name` as the offer and `types` to choose from,
     // writes it, and says what became of it.
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
@@ -122,6 +138,13 @@ private:
     QElapsedTimer clock_;
     std::optional<nec::CheckPlan> plan_;
     std::optional<nec::ModelCheck> check_;
+    // The design of the check on show and the separator its fields were
+    // written with: what Ctrl+P prints.
+    std::optional<Design> checkedDesign_;
+    std::optional<Design> runningDesign_;
+    NumberFormat format_;  // the main window's separator
+    NumberFormat checkedFormat_, runningFormat_;
+    PrintDialog* printDialog_ = nullptr;
     double lastHeightM_ = 0;
 
     QLabel* design_ = nullptr;
@@ -131,6 +154,7 @@ private:
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* resultsMark_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QTextBrowser* figures_ = nullptr;
     PlotView* sweepPlot_ = nullptr;
@@ -143,6 +167,7 @@ private:
     QPushButton* saveTouchstone_ = nullptr;
     QPushButton* loadMeasurement_ = nullptr;
     QPushButton* clearMeasurement_ = nullptr;
+    QPushButton* help_ = nullptr;
     QPushButton* close_ = nullptr;
     // The measurement loaded, kept through every run until cleared, and the
     // design it was loaded for.

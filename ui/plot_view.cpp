@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "plot/pattern_plot.h"
+#include "plot/plot_style.h"
 #include "plot/smith_chart.h"
 #include "plot/sweep_plot.h"
 
@@ -17,9 +18,12 @@ namespace corvanta::ui {
 namespace {
 
 constexpr int kAngleStepDeg = 5;
-// Smaller than this the plot's text is too small to read: the view keeps
-// this much and its page scrolls instead.
-constexpr double kSmallestScale = 0.7;
+// The smallest text on the screen, in points: the plot is laid out to the
+// view's room rather than scaled down past it.
+constexpr double kSmallestTextPt = 8;
+// Below this (in the plot's own pixels) the panels have no room to mean
+// anything; a view smaller still shows the plot cut off.
+constexpr QSizeF kLeastArea{360, 200};
 // Where on a pattern circle the keyboard's read-out point sits: the gain
 // read is the pattern's in that direction, whatever the distance.
 constexpr double kKeyboardRadius = 0.6;
@@ -43,20 +47,30 @@ QSizeF PlotView::nativeSize() const {
     return plot::PlotSize(kind_);
 }
 
+double PlotView::leastScale() const {
+    return kSmallestTextPt * logicalDpiY() / 72.0 / plot::style::kSmallPx;
+}
+
 double PlotView::scale() const {
+    // As large as the room allows up to the plot's own size, never so small
+    // that its smallest text falls under kSmallestTextPt.
     const QSizeF native = nativeSize();
-    return std::min({1.0, width() / native.width(), height() / native.height()});
+    return std::max(leastScale(), std::min({1.0, width() / native.width(), height() / native.height()}));
 }
 
 QRectF PlotView::area() const {
     const double s = scale();
-    return {0, 0, width() / s, height() / s};
+    return {0, 0, std::max(kLeastArea.width(), width() / s), std::max(kLeastArea.height(), height() / s)};
 }
+
+double PlotView::smallestTextPoints() const { return plot::style::kSmallPx * scale() * 72.0 / logicalDpiY(); }
 
 PlotView::PlotView(plot::PlotKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize((nativeSize() * kSmallestScale).toSize());
+    // The plot lays itself out to the room it has: at a large scale factor
+    // a window holds it whole, with nothing to scroll.
+    setMinimumSize(QSize(200, 150));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(kind == plot::PlotKind::Sweep   ? QStringLiteral("SWR and impedance plot")
                       : kind == plot::PlotKind::Smith ? QStringLiteral("Smith chart")
@@ -73,8 +87,14 @@ void PlotView::setCheck(const nec::ModelCheck* check) {
     update();
 }
 
+void PlotView::setFormat(NumberFormat format) {
+    format_ = format;
+    update();
+}
+
 void PlotView::setReadout(const QString& text) {
-    const QString shown = text.isEmpty() ? (check_ ? Hint(kind_) : QString()) : text;
+    const QString shown = text.isEmpty() ? (check_ ? Hint(kind_) : QString())
+                                         : QString::fromStdString(WithSeparator(text.toStdString(), format_));
     if (shown == readout_) return;
     readout_ = shown;
     setAccessibleDescription(readout_);
@@ -86,6 +106,7 @@ void PlotView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(rect(), Qt::white);
     if (!check_) return;
     painter.setRenderHint(QPainter::Antialiasing);
+    const plot::style::DecimalSeparator separator(format_);
     painter.save();
     painter.scale(scale(), scale());
     const QRectF area = this->area();

@@ -22,6 +22,12 @@ public:
 
     // The check to draw, or none; it must outlive its showing here.
     void setCheck(const nec::ModelCheck* check);
+    // The separator the plot and its read-out write numbers with.
+    void setFormat(NumberFormat format);
+    // What the read-out says now: the values at the pointer, or how to get them.
+    QString Readout() const { return readout_; }
+    // The size of the plot's smallest text as drawn now, in points.
+    double smallestTextPoints() const;
 
 signals:
     void readoutChanged(const QString& text);
@@ -32,9 +38,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // A window smaller than the plot's own size shows the plot as it is
-    // drawn in a file, scaled down whole; a larger one gives it the room.
+    // The plot is drawn at its own size when there is room, else laid out
+    // to the room there is, scaled down only as far as its text stays
+    // readable; a larger view gives it the room.
     QSizeF nativeSize() const;
+    double leastScale() const;
     double scale() const;
     QRectF area() const;  // where the plot is laid out, in its own pixels
     // Reads the values at a point of the plot's own pixels.
@@ -46,6 +54,7 @@ private:
 
     plot::PlotKind kind_;
     const nec::ModelCheck* check_ = nullptr;
+    NumberFormat format_;
     QString readout_;  // stays when the pointer leaves, to be read and copied
     std::optional<QPointF> pointer_;  // where the read-out was taken, for its mark
     std::optional<double> mhz_;       // the sweep's read-out frequency

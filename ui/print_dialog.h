@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "core/design_run.h"
+#include "sheet/build_sheet.h"
 
 class QPrinter;
 class QWidget;
@@ -25,5 +29,11 @@ public:
     bool Ask(QWidget* over, QPrinter& printer) override;
     void Tell(QWidget* over, const QString& message) override;
 };
+
+// Prints the build sheet of `design` (its fields written with `format`),
+// with the model's figures when given, through `dialog` over `over`: a
+// design that cannot be cut, or a printer that does not start, is told.
+void PrintSheetOf(QWidget* over, PrintDialog& dialog, const Design& design, NumberFormat format,
+                  std::optional<sheet::ModelFigures> model);
 
 }  // namespace corvanta::ui

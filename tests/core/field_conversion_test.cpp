@@ -274,4 +274,25 @@ TEST(FormatNumber, EveryFloatReadsBack) {
 #endif
 
 }  // namespace
+// What a person reads takes the regional separator at a number's point
+// only: names, sentences, ranges and file-like words keep theirs.
+TEST(WithSeparator, ChangesTheNumbersPointOnly) {
+    const struct { const char* text; const char* comma; } cases[] = {
+        {"146.5 MHz", "146,5 MHz"},
+        {"HEIGHT 697.70 mm", "HEIGHT 697,70 mm"},
+        {".064 in", ",064 in"},
+        {"AWG 14 (.064 in)", "AWG 14 (,064 in)"},
+        {"-0.5 dB", "-0,5 dB"},
+        {"SWR 1.30 on 200 \u03a9.", "SWR 1,30 on 200 \u03a9."},
+        {"Checked. Done.", "Checked. Done."},
+        {"4:1 balun", "4:1 balun"},
+        {"1.", "1."},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WithSeparator(c.text, NumberFormat{','}), c.comma) << c.text;
+        EXPECT_EQ(WithSeparator(c.text, NumberFormat{'.'}), c.text) << c.text;
+    }
+}
+
 }  // namespace corvanta

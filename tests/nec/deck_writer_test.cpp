@@ -96,7 +96,8 @@ TEST(DeckWriter, RefusesWhatItCannotModel) {
         {"thick", {SizeUnit::Mm, "100"}, {}, "too thick to model", FailureKind::Model},
         // The lowest wire 0.1 mm over perfect ground: well under a segment.
         {"low", {SizeUnit::Gauge, "14"}, {Ground::Perfect, 0.36}, "holds the loop from 0.370 m up", FailureKind::TooNearGround},
-        {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "above the ground", FailureKind::TooNearGround},
+        // Lower than half the loop: its lowest wire is in the ground, and is said to be.
+        {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "mm below the ground", FailureKind::TooNearGround},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

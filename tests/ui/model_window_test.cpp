@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeySequence>
+#include <QMap>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -187,7 +190,9 @@ private slots:
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, QStringList({"ground", "height", "run", "status", "qt_tabwidget_tabbar", "figures", "close", "ground"}));
+        QCOMPARE(order, QStringList({"ground", "height", "run", "qt_tabwidget_tabbar", "figures", "help", "close", "ground"}));
+        // The status line is read, never a stop with a caret.
+        QCOMPARE(in<QLabel>("status")->focusPolicy(), Qt::NoFocus);
     }
 
     // The height box reads as the main window's fields do: the regional
@@ -618,6 +623,159 @@ private slots:
         QVERIFY2(!edited.isEmpty() && !edited.contains(QLatin1String("Lines' junction")), qPrintable(edited));
     }
 
+    // The results of a check stay on show, marked as the last check's, while
+    // a new run goes and after it is stopped; fresh results clear the mark.
+    void resultsStayThroughARunAndStop() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        ModelWindow* model = program_->Model();
+        auto* mark = in<QLabel>("resultsMark");
+        const QString figures = in<QTextBrowser>("figures")->toPlainText();
+        const QString report = in<QPlainTextEdit>("report")->toPlainText();
+        QVERIFY(!figures.isEmpty() && !report.isEmpty());
+        QVERIFY(!mark->isVisibleTo(model));
+        const auto kept = [&] {
+            QCOMPARE(in<QTextBrowser>("figures")->toPlainText(), figures);
+            QCOMPARE(in<QPlainTextEdit>("report")->toPlainText(), report);
+            QVERIFY(!in<PlotView>("sweepPlot")->Readout().isEmpty());
+            QVERIFY(model->Check().has_value());
+            QVERIFY(in<QPushButton>("saveReport")->isEnabled());
+            QVERIFY(mark->isVisibleTo(model));
+            QVERIFY2(mark->text().contains(QLatin1String("from the last check")), qPrintable(mark->text()));
+        };
+
+        useEngine("hang");
+        QSignalSpy ended(model, &ModelWindow::runEnded);
+        model->run();
+        QVERIFY(model->isRunning());
+        kept();
+        QTRY_VERIFY(MarkedProcesses() > 0);
+        QTest::mouseClick(in<QPushButton>("stop"), Qt::LeftButton);
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY(status().startsWith(QLatin1String("Stopped after")));
+        kept();
+
+        useEngine("slow");
+        model->run();
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY(!mark->isVisibleTo(model));
+    }
+
+    // Ctrl+P in the model window prints the sheet of the design it checked,
+    // with its figures, even after the main window's fields have changed.
+    void ctrlPPrintsTheCheckedDesign() {
+        useEngine("fail");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        ModelWindow* model = program_->Model();
+        model->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(model));
+        // Without a check there is nothing to print, and it says so.
+        QTest::keyClick(model, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(program_->printDialog.told.size(), 1);
+        QVERIFY(program_->printDialog.asked.isEmpty());
+        useEngine("slow");
+        QSignalSpy ended(model, &ModelWindow::runEnded);
+        model->run();
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY2(model->Check().has_value(), qPrintable(status()));
+        typeInto("Text2", QStringLiteral("147"));
+
+        QTemporaryDir folder;
+        program_->printDialog.pdfPath = folder.filePath(QStringLiteral("model.pdf"));
+        model->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(model));
+        QTest::keyClick(model, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(program_->printDialog.asked, QStringList({"Build sheet 146 MHz THREE SIDED"}));
+        QProcess reader;
+        reader.start(QStringLiteral("pdftotext"), {program_->printDialog.pdfPath, QStringLiteral("-")});
+        reader.waitForFinished();
+        const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+        QVERIFY2(text.contains(QLatin1String("Lines' junction")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("146 MHz")), qPrintable(text));
+    }
+
+    // Every button, tab and labelled box has a mnemonic, no two the same,
+    // and Alt+G and Alt+H keep the ground and the height.
+    void everyMnemonicIsItsOwn() {
+        clickPicture();
+        ModelWindow* model = program_->Model();
+        QMap<QString, QString> taken;  // letter: whose
+        const auto take = [&](const QString& text, const QString& whose) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            QVERIFY2(!key.isEmpty(), qPrintable(whose + QStringLiteral(" has no mnemonic")));
+            const QString letter = key.toString();
+            QVERIFY2(!taken.contains(letter), qPrintable(whose + QStringLiteral(" and ") + taken.value(letter) +
+                                                         QStringLiteral(" share ") + letter));
+            taken.insert(letter, whose);
+        };
+        for (QAbstractButton* button : model->findChildren<QAbstractButton*>()) {
+            if (button->isVisibleTo(model) && !button->text().isEmpty()) take(button->text(), button->objectName());
+        }
+        for (QLabel* label : model->findChildren<QLabel*>()) {
+            if (label->buddy()) take(label->text(), label->buddy()->objectName());
+        }
+        auto* tabs = in<QTabWidget>("views");
+        for (int i = 0; i < tabs->count(); ++i) take(tabs->tabText(i), tabs->tabText(i));
+        QCOMPARE(taken.value(QStringLiteral("Alt+G")), QStringLiteral("ground"));
+        QCOMPARE(taken.value(QStringLiteral("Alt+H")), QStringLiteral("height"));
+        QCOMPARE(taken.value(QStringLiteral("Alt+P")), QStringLiteral("&Pattern"));
+        QVERIFY(taken.size() >= 15);
+    }
+
+    // Enter in the height box takes the height as typed and runs the check.
+    void enterRunsTheCheck() {
+        // The window's own first run ends at once; the one Enter starts checks.
+        useEngine("fail");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        useEngine("slow");
+        ModelWindow* model = program_->Model();
+        in<QComboBox>("ground")->setCurrentIndex(2);
+        auto* height = in<QDoubleSpinBox>("height");
+        height->setEnabled(true);
+        model->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(model));
+        height->setFocus();
+        height->selectAll();
+        QTest::keyClicks(height, QStringLiteral("12"));
+        QSignalSpy ended(model, &ModelWindow::runEnded);
+        QTest::keyClick(height, Qt::Key_Return);
+        QVERIFY(model->isRunning() || !ended.isEmpty());
+        QVERIFY(model->isRunning() ? ended.wait(kRunLimitMs) : true);
+        QCOMPARE(ended.size(), 1);
+        QVERIFY2(model->Check().has_value(), qPrintable(status()));
+        QCOMPARE(model->Check()->plan.model.placement.heightM, 12.0);
+    }
+
+    // The plots fit the window with their smallest text at 8 points or more,
+    // also at a scale factor of 2 (run so by a test of its own), and the
+    // read-out keeps to its few lines.
+    void plotsFitWithReadableText() {
+        useEngine("slow");
+        chooseSides("Option1");
+        QVERIFY(checkToTheEnd());
+        ModelWindow* model = program_->Model();
+        if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) QCOMPARE(model->devicePixelRatio(), 2.0);
+        // A full-screen window on a 1920 x 1080 screen, in the window's own
+        // pixels, and a small one.
+        const QSize screen = QSize(1920, 1080) / model->devicePixelRatio();
+        for (const QSize size : {screen, QSize(640, 480)}) {
+            model->resize(size);
+            for (const char* name : {"sweepPlot", "patternPlot"}) {
+                auto* plot = in<PlotView>(name);
+                showPageOf(plot);
+                QApplication::processEvents();
+                QWidget* page = plot->parentWidget();
+                QVERIFY2(plot->smallestTextPoints() >= 8, qPrintable(QString::number(plot->smallestTextPoints())));
+                QVERIFY(page->rect().contains(plot->geometry()));
+                QVERIFY2(plot->height() * 3 >= page->height() * 2,
+                         qPrintable(QStringLiteral("%1 of %2").arg(plot->height()).arg(page->height())));
+            }
+        }
+    }
+
     // The sweep's read-out from the keyboard: 101 points from 0.8 x 146 =
     // 116.8 to 1.4 x 146 = 204.4 MHz, 0.876 MHz apart; the design frequency
     // is nearest point 33, 116.8 + 33 x 0.876 = 145.708 MHz.
@@ -631,8 +789,8 @@ private slots:
         showPageOf(plot);
         QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
         const struct { Qt::Key key; const char* mhz; } steps[] = {
-            {Qt::Key_Right, "145.708 MHz\n"}, {Qt::Key_Right, "146.584 MHz\n"}, {Qt::Key_Left, "145.708 MHz\n"},
-            {Qt::Key_Home, "116.800 MHz\n"}, {Qt::Key_Left, "116.800 MHz\n"}, {Qt::Key_End, "204.400 MHz\n"},
+            {Qt::Key_Right, "145.708 MHz; "}, {Qt::Key_Right, "146.584 MHz; "}, {Qt::Key_Left, "145.708 MHz; "},
+            {Qt::Key_Home, "116.800 MHz; "}, {Qt::Key_Left, "116.800 MHz; "}, {Qt::Key_End, "204.400 MHz; "},
         };
         for (const auto& step : steps) {
             QTest::keyClick(plot, step.key);
@@ -644,9 +802,10 @@ private slots:
         QMouseEvent move(QEvent::MouseMove, middle, plot->mapToGlobal(middle), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(plot, &move);
-        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz\n"))),
+        QVERIFY2(readout->text().contains(QRegularExpression(QStringLiteral("^1[2-9][0-9]\\.[0-9]{3} MHz; "))),
                  qPrintable(readout->text()));
-        QCOMPARE(plot->accessibleDescription(), readout->text());
+        QCOMPARE(plot->accessibleDescription(), plot->Readout());
+        QCOMPARE(readout->text(), plot->Readout().replace(QLatin1Char('\n'), QStringLiteral("; ")));
 
         // The Smith chart reads the same frequencies, with the return loss.
         auto* smith = in<PlotView>("smithPlot");

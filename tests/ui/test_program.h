@@ -92,7 +92,11 @@ struct TestProgram {
     RecordingFileDialog files;
     // Tests that open the model window choose their engine first.
     ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
-    SecondaryWindow model{[this] { return new ModelWindow(files, engine); }};
+    SecondaryWindow model{[this] {
+        auto* window = new ModelWindow(files, engine);
+        window->setPrintDialog(&printDialog);
+        return window;
+    }};
 
     MainWindow* NewMainWindow(NumberFormat format = {}) {
         return new MainWindow(reporter, notes, website, model, printDialog, format);
