@@ -369,8 +369,8 @@ void ModelWindow::buildControls() {
 void ModelWindow::addSmithTab() {
     smithPlot_ = new PlotView(plot::PlotKind::Smith);
     smithPlot_->setObjectName(QStringLiteral("smithPlot"));
-    // No letter of its name is free for a mnemonic: Ctrl+Tab reaches it.
-    tabs_->addTab(plotPage(smithPlot_, "smithReadout"), QStringLiteral("Smith chart"));
+    // Every letter of "Smith chart" is another control's mnemonic.
+    tabs_->addTab(plotPage(smithPlot_, "smithReadout"), QStringLiteral("Smith chart of &Z"));
 }
 
 // A plot above its read-out, which a screen reader and a Tab reach too.
