@@ -109,7 +109,8 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
     for (std::size_t i = 0; i < measured.mhz.size(); ++i) {
         MeasuredPoint point;
         point.mhz = measured.mhz[i];
-        point.junction = ImpedanceOf(measured.reflection[i], measured.referenceOhm);
+        point.junction = MeasuredAtJunction(check.plan.feed, ImpedanceOf(measured.reflection[i], measured.referenceOhm),
+                                            point.mhz, model.designMHz);
         point.swr = Swr(point.junction, m.referenceOhm);
         // The n lines meet in parallel: each line's end shows n times the junction.
         point.gap = LineLoad(lines * point.junction, check.plan.line, point.mhz);
@@ -187,7 +188,7 @@ std::string ModelTouchstone(const ModelCheck& check) {
     std::vector<std::complex<double>> impedance;
     for (const SweepPoint& p : check.report.sweep) {
         mhz.push_back(p.mhz);
-        impedance.push_back(p.lines);
+        impedance.push_back(ModelAtPort(check.plan.feed, p.lines, p.mhz, model.designMHz));
     }
     std::vector<std::string> comments = model.comments;
     comments.push_back("S11 where the lines join: " + std::to_string(model.sides) + " lines of " +

@@ -75,6 +75,7 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
         plan.second = ConvergenceModel{*coarser, false};
     }
     plan.referenceOhm = options.referenceOhm;
+    plan.feed = options.feed;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,
                  options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
     return plan;

@@ -61,6 +61,10 @@ struct Reading {
     std::string_view swrKey;     // JSON: the SWR at a frequency
     std::string_view rangesKey;  // JSON: where the SWR stays under 2:1
     PlotStyle plot;
+    // A builder can connect a radio here as it stands: the junction on a
+    // coax, through a balun, or on the line itself. The headline chooses
+    // among these; the gaps cannot be reached once the lines are on.
+    bool buildable = false;
 };
 
 // The order of the table is the order of the SWR keys in the JSON of a
@@ -74,9 +78,9 @@ struct Reading {
 inline constexpr auto kReadings = std::to_array<Reading>({
     {FeedPoint::Parallel, 300, "", "swr_parallel_300", "under_2_parallel_300", {false, 0x2e7d32, Dash::Dashed, 1.5}},
     {FeedPoint::Parallel, 50, "", "swr_parallel_50", "under_2_parallel_50", {true, 0x2e7d32, Dash::Dashed, 1.5}},
-    {FeedPoint::Junction, 50, "", "swr_lines_50", "under_2_lines_50", {true, 0x1565c0, Dash::Solid, 2}},
-    {FeedPoint::Junction, 200, "4:1 balun", "swr_lines_200", "under_2_lines_200", {true, 0x6a1b9a, Dash::Solid, 2}},
-    {FeedPoint::Junction, 300, "", "swr_lines_300", "under_2_lines_300", {true, 0xc62828, Dash::Solid, 2}},
+    {FeedPoint::Junction, 50, "", "swr_lines_50", "under_2_lines_50", {true, 0x1565c0, Dash::Solid, 2}, true},
+    {FeedPoint::Junction, 200, "4:1 balun", "swr_lines_200", "under_2_lines_200", {true, 0x6a1b9a, Dash::Solid, 2}, true},
+    {FeedPoint::Junction, 300, "", "swr_lines_300", "under_2_lines_300", {true, 0xc62828, Dash::Solid, 2}, true},
     {FeedPoint::Gap, 300, "", "swr_gap_300", "under_2_gap_300", {true, 0xe06c00, Dash::DashDotted, 1.5}},
 });
 
