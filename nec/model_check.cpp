@@ -102,7 +102,7 @@ double DefaultTuneSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt};
+    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}};
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
