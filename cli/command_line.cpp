@@ -269,6 +269,13 @@ const Option kOptions[] = {
      }},
     {"--sweep", "FROM:TO:POINTS", kModel, 0, {}, "the sweep in MHz (default 0.8x to 1.4x the design frequency, 101 points)",
      [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
+    {"--sweep-mode", "adaptive|exact", kCheck, 0, {},
+     "adaptive (default): the engine computes a handful of points and a checked interpolant the rest; exact: every point",
+     [](Parse& p, const std::string& v) {
+         if (v == "adaptive") p.invocation.check.sweepMode = nec::SweepMode::Adaptive;
+         else if (v == "exact") p.invocation.check.sweepMode = nec::SweepMode::Exact;
+         else throw UsageError("--sweep-mode is adaptive or exact");
+     }},
     {"--segments-per-gap", "N", kModel, 0, {}, "segments of the gap's length over N",
      [](Parse& p, const std::string& v) {
          p.invocation.check.segmentsPerGap =

@@ -9,9 +9,8 @@ target_compile_options(corvanta_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
     -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
     -Wimplicit-fallthrough)
-if(DEFINED ENV{CI} AND NOT "$ENV{CI}" STREQUAL "" AND NOT "$ENV{CI}" STREQUAL "false")
-    target_compile_options(corvanta_warnings INTERFACE -Werror)
-endif()
+# Warnings are errors where CMAKE_COMPILE_WARNING_AS_ERROR is on, as the
+# presets set it; `cmake --compile-no-warning-as-error` turns it off.
 
 # Sanitizers for the asan preset.
 option(CORVANTA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

@@ -97,8 +97,20 @@ struct TunedDesign : ScaledDesign {
 // How near the tuned resonance comes to the design frequency, as a share.
 inline constexpr double kTuneTolerance = 0.001;
 
+// How the sweep was made: every row from the engine, or a handful and a
+// rational interpolant through them, checked at rows it had not seen.
+enum class SweepMode { Adaptive, Exact };
+
+struct SweepSampling {
+    SweepMode mode = SweepMode::Exact;
+    std::vector<double> engineMHz;               // every row the engine computed, held-out ones included
+    std::optional<double> interpolationMaxError; // relative, at the held-out rows; none when exact
+    bool fellBack = false;                        // asked adaptive, the held-out rows disagreed
+};
+
 struct CheckReport {
     double designMHz = 0;
+    SweepSampling sampling;
     std::vector<SweepPoint> sweep;
     SweepPoint atDesign;
     double maxGainDbi = 0;

@@ -3,8 +3,11 @@
 #include "core/field_conversion.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <map>
 
+#include "nec/adaptive_sweep.h"
 #include "nec/text_format.h"
 #include "nec/tune.h"
 
@@ -17,6 +20,9 @@ constexpr double kSweepLow = 0.8;
 constexpr double kSweepHigh = 1.4;
 // Slices of the sweep a job: small enough that the engines finish together.
 constexpr int kSlicesPerJob = 3;
+// What an adaptive sweep of an ordinary loop takes, for the progress bar
+// before it knows: the first rows, two rounds and the held-out rows.
+constexpr int kExpectedAdaptiveRows = 15;
 // The second model's short sweep around the resonance: kSecondSweepPoints
 // points this share apart, wide enough to hold the largest move the
 // convergence check lets pass.
@@ -107,62 +113,145 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
 
-    // The longest runs first: the convergence run, then the pattern, then
-    // the sweep in slices that the engines take as they come free.
-    std::vector<EngineRun> runs;
-    const bool secondAtDesign = plan.second && plan.second->halved;
-    if (secondAtDesign) {
-        const Sweep single{model.designMHz, 0, 1};
-        runs.push_back({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
-                        {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
-    }
-    const std::size_t patternRun = runs.size();
-    runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
-                    {{model.designMHz},
-                     sources,
-                     static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
-                         static_cast<std::size_t>(PatternPhis(plan.pattern))}});
-    const int jobs = LimitJobs(plan, options.jobs).used;
-    const int slices = SliceCount(plan, jobs);
-    const std::size_t firstSlice = runs.size();
-    for (int s = 0; s < slices; ++s) {
-        const int first = plan.sweep.points * s / slices;
-        const int count = plan.sweep.points * (s + 1) / slices - first;
-        runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {first, count, false}),
-                        {Frequencies(plan.sweep, first, count), sources, 0}});
-    }
-
     // One time limit for the check and the tune together.
     const auto start = std::chrono::steady_clock::now();
     const std::chrono::duration<double> timeout(options.timeoutSeconds.value_or(
         DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
-    int frequencies = 0;
-    for (const EngineRun& run : runs) frequencies += static_cast<int>(run.expected.frequenciesMHz.size());
-    if (plan.second) frequencies += kSecondSweepPoints;
-    const int total = frequencies + (options.tune ? ExpectedTuneFrequencies() : 0);
-
+    const auto left = [&] {
+        const std::chrono::duration<double> rest = timeout - (std::chrono::steady_clock::now() - start);
+        return rest.count() > 0 ? rest : std::chrono::duration<double>(0.001);
+    };
+    const int jobs = LimitJobs(plan, options.jobs).used;
     EngineSettings settings;
     settings.program = options.program;
     settings.jobs = jobs;
     settings.timeout = timeout;
     settings.givenTimeout = timeout;
     settings.stop = options.stop;
-    if (options.progress) {
-        settings.progress = [&](int done, int) { options.progress(done, total); };
+
+    // The progress counts the frequencies the engines compute. How many an
+    // adaptive sweep needs is known only at its end: the count grows as it
+    // goes, and never reaches the total before the check is done.
+    std::atomic<int> done = 0;
+    std::atomic<int> expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
+                                (options.sweepMode == SweepMode::Exact ? plan.sweep.points : kExpectedAdaptiveRows) +
+                                (plan.second ? kSecondSweepPoints : 0) + (options.tune ? ExpectedTuneFrequencies() : 0);
+    const auto tellProgress = [&](int finished) {
+        if (!options.progress) return;
+        const int now = done + finished;
+        if (now >= expected) expected = now + 1;
+        options.progress(now, expected);
+    };
+    const auto runAll = [&](const std::vector<EngineRun>& runs) {
+        EngineSettings round = settings;
+        round.timeout = left();
+        round.progress = [&](int finished, int) { tellProgress(finished); };
+        std::vector<EngineOutput> outputs = RunEngines(runs, round);
+        for (const EngineRun& run : runs) done += static_cast<int>(run.expected.frequenciesMHz.size());
+        return outputs;
+    };
+
+    // The longest runs first, with the sweep's first rows: the convergence
+    // run at the design frequency, then the pattern.
+    std::vector<EngineRun> first;
+    const bool secondAtDesign = plan.second && plan.second->halved;
+    if (secondAtDesign) {
+        const Sweep single{model.designMHz, 0, 1};
+        first.push_back({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
+                         {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
     }
-    std::vector<EngineOutput> outputs = RunEngines(runs, settings);
-    int done = frequencies - (plan.second ? kSecondSweepPoints : 0);  // the rounds after it count on
+    const std::size_t patternRun = first.size();
+    first.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
+                     {{model.designMHz},
+                      sources,
+                      static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
+                          static_cast<std::size_t>(PatternPhis(plan.pattern))}});
+    const std::size_t sweepRuns = first.size();
 
     EngineAnswers answers;
-    for (std::size_t i = firstSlice; i < outputs.size(); ++i) {
-        for (FrequencyResult& f : outputs[i].frequencies) answers.sweep.push_back(std::move(f));
-        answers.segmentsUsed.push_back(*outputs[i].totalSegments);
+    bool firstRound = true;
+    // The engine's answers at sweep rows, each row a run of its own so that
+    // a round's rows go side by side; the first round carries the pattern
+    // and the convergence runs along.
+    std::map<int, FrequencyResult> computed;
+    const auto computeRows = [&](const std::vector<int>& rows) {
+        std::vector<EngineRun> runs = firstRound ? first : std::vector<EngineRun>{};
+        const std::size_t offset = runs.size();
+        for (int row : rows) {
+            runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}),
+                            {{plan.sweep.At(row)}, sources, 0}});
+        }
+        std::vector<EngineOutput> outputs = runAll(runs);
+        if (firstRound) {
+            answers.design = std::move(outputs[patternRun].frequencies.front());
+            answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
+            if (secondAtDesign) {
+                answers.secondAtDesign = std::move(outputs[0].frequencies.front());
+                answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
+            }
+            firstRound = false;
+        }
+        std::vector<std::vector<std::complex<double>>> values;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EngineOutput& output = outputs[offset + i];
+            answers.segmentsUsed.push_back(*output.totalSegments);
+            std::vector<std::complex<double>> gaps;
+            for (const SourceReading& source : output.frequencies.front().sources) gaps.push_back(source.impedance);
+            values.push_back(std::move(gaps));
+            computed[rows[i]] = std::move(output.frequencies.front());
+        }
+        return values;
+    };
+
+    std::vector<double> rowMHz;
+    for (int row = 0; row < plan.sweep.points; ++row) rowMHz.push_back(plan.sweep.At(row));
+    SweepSampling& sampling = check.report.sampling;
+    if (options.sweepMode == SweepMode::Adaptive) {
+        const AdaptiveSweep adaptive = SampleSweep(rowMHz, computeRows);
+        sampling.mode = adaptive.exact ? SweepMode::Exact : SweepMode::Adaptive;
+        sampling.fellBack = adaptive.exact && !adaptive.heldOutRows.empty();
+        if (!adaptive.exact || sampling.fellBack) sampling.interpolationMaxError = adaptive.heldOutError;
+        for (int row = 0; row < plan.sweep.points; ++row) {
+            const auto engine = computed.find(row);
+            if (engine != computed.end()) {
+                answers.sweep.push_back(engine->second);
+                continue;
+            }
+            // A row the interpolant filled: each gap with its 1 V.
+            FrequencyResult filled;
+            filled.echoedMHz = rowMHz[static_cast<std::size_t>(row)];
+            for (const std::complex<double>& gap : adaptive.rows[static_cast<std::size_t>(row)]) {
+                filled.sources.push_back({0, 0, {1, 0}, 1.0 / gap, gap});
+            }
+            answers.sweep.push_back(std::move(filled));
+        }
+    } else {
+        // Every row, in slices the engines take as they come free.
+        std::vector<EngineRun> runs = first;
+        const int slices = SliceCount(plan, jobs);
+        for (int s = 0; s < slices; ++s) {
+            const int from = plan.sweep.points * s / slices;
+            const int count = plan.sweep.points * (s + 1) / slices - from;
+            runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {from, count, false}),
+                            {Frequencies(plan.sweep, from, count), sources, 0}});
+        }
+        std::vector<EngineOutput> outputs = runAll(runs);
+        answers.design = std::move(outputs[patternRun].frequencies.front());
+        answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
+        if (secondAtDesign) {
+            answers.secondAtDesign = std::move(outputs[0].frequencies.front());
+            answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
+        }
+        for (std::size_t i = sweepRuns; i < outputs.size(); ++i) {
+            for (FrequencyResult& f : outputs[i].frequencies) answers.sweep.push_back(std::move(f));
+            answers.segmentsUsed.push_back(*outputs[i].totalSegments);
+        }
+        sampling.mode = SweepMode::Exact;
     }
-    answers.design = std::move(outputs[patternRun].frequencies.front());
-    answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
-    if (secondAtDesign) {
-        answers.secondAtDesign = std::move(outputs[0].frequencies.front());
-        answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
+    for (int row = 0; row < plan.sweep.points; ++row) {
+        if (sampling.mode == SweepMode::Exact || computed.contains(row)) {
+            sampling.engineMHz.push_back(rowMHz[static_cast<std::size_t>(row)]);
+        }
     }
 
     // The second model around the resonance the sweep found, a frequency
@@ -177,13 +266,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                 around.push_back({WriteDeck(plan.second->model, Sweep{mhz, 0, 1}, plan.pattern, {0, 1, false}),
                                   {{mhz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
             }
-            EngineSettings each = settings;
-            each.timeout = timeout - (std::chrono::steady_clock::now() - start);
-            if (each.timeout.count() <= 0) each.timeout = std::chrono::duration<double>(0.001);
-            if (options.progress) {
-                each.progress = [&](int now, int) { options.progress(std::min(done + now, frequencies - 1), total); };
-            }
-            std::vector<EngineOutput> second = RunEngines(around, each);
+            std::vector<EngineOutput> second = runAll(around);
             answers.secondMHz.clear();
             answers.secondSweep.clear();
             for (std::size_t i = 0; i < around.size(); ++i) {
@@ -191,7 +274,6 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                 answers.secondSweep.push_back(std::move(second[i].frequencies.front()));
                 answers.secondSegmentsUsed.push_back(*second[i].totalSegments);
             }
-            done += static_cast<int>(around.size());
             std::vector<double> reactance;
             for (const FrequencyResult& f : answers.secondSweep) {
                 reactance.push_back(GapImpedance(f, plan.second->model.gapSegments).imag());
@@ -200,18 +282,19 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             const std::optional<double> moved = ResonanceOfShortSweep(answers.secondMHz, reactance, outside);
             centre = outside ? moved : std::nullopt;
         }
-        done = frequencies;
     }
+    SweepSampling kept = std::move(check.report.sampling);
     check.report = Analyse(model, plan.second, plan.sweep, plan.line, answers);
+    check.report.sampling = std::move(kept);
+    if (check.report.sampling.fellBack) {
+        check.report.notes.push_back("the interpolated sweep disagreed with the engine by " +
+                                     Fixed(*check.report.sampling.interpolationMaxError * 100, 3) +
+                                     " % at a row it had not seen, so the engine computed every row");
+    }
 
     if (options.tune) {
-        settings.timeout = timeout - (std::chrono::steady_clock::now() - start);
-        if (settings.timeout.count() <= 0) settings.timeout = std::chrono::duration<double>(0.001);
-        if (options.progress) {
-            // The tune's rounds count on from the check, short of the end
-            // until it is done: how many rounds it takes is not known ahead.
-            settings.progress = [&](int now, int) { options.progress(std::min(frequencies + now, total - 1), total); };
-        }
+        settings.timeout = left();
+        if (options.progress) settings.progress = [&](int finished, int) { tellProgress(finished); };
         const std::optional<double> nearest = NearestTo(check.report.resonancesMHz, model.designMHz);
         // A scaled loop the model cannot hold, or an engine that fails on
         // it, costs the tune, not the check; a stop stops both.
@@ -226,8 +309,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                                          Trimmed(kTuneTolerance * 100, 3) + " % of the design frequency in " +
                                          std::to_string(check.report.tuned->rounds) + " rounds");
         }
-        if (options.progress) options.progress(total, total);
     }
+    if (options.progress) options.progress(done, done);
     return check;
 }
 

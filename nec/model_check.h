@@ -25,6 +25,9 @@ struct CheckOptions {
     // The sweep in MHz; none: 0.8x to 1.4x the design frequency.
     std::optional<double> sweepFromMHz, sweepToMHz;
     int sweepPoints = 101;
+    // Adaptive: the engine computes a handful of rows and a rational
+    // interpolant fills the rest, checked at held-out rows; exact: every row.
+    SweepMode sweepMode = SweepMode::Adaptive;
     int segmentsPerGap = 1;
     PatternGrid pattern;
     int jobs = 0;  // engines side by side; 0: one a core

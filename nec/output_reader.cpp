@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/shortened.h"
@@ -40,6 +41,16 @@ double Finite(double value, std::string_view what, std::string_view line) {
     return value;
 }
 
+// A count or a number of the structure (segments, tags): a whole number
+// from `least` that an int holds.
+int Whole(double value, int least, std::string_view what, std::string_view line) {
+    if (!(value >= least && value <= std::numeric_limits<int>::max()) || value != std::floor(value)) {
+        throw AnswerFailure("the engine's output has " + Shortest(value) + " as " + std::string(what) + ": " +
+                            Quoted(line));
+    }
+    return static_cast<int>(value);
+}
+
 // The number after `label` on the line, if the line has the label.
 std::optional<double> After(std::string_view line, std::string_view label) {
     const std::size_t at = line.find(label);
@@ -59,8 +70,9 @@ std::optional<SourceReading> SourceRow(std::string_view line) {
         if (!value) throw AnswerFailure("the engine's output has an unreadable source row: " + Quoted(line));
         v[i] = Finite(*value, "a source's input parameters", line);
     }
-    return SourceReading{static_cast<int>(v[0]), static_cast<int>(v[1]), {v[2], v[3]},
-                         {v[4], v[5]}, {v[6], v[7]}};
+    // A wire without a tag has tag 0.
+    return SourceReading{Whole(v[0], 0, "a source's tag", line), Whole(v[1], 1, "a source's segment", line),
+                         {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
 }
 
 // THETA PHI MAJOR MINOR TOTAL AXIAL TILT [SENSE] E(THETA) PHASE E(PHI) PHASE:
@@ -93,7 +105,7 @@ EngineOutput ReadOutput(std::string_view text) {
     Section section = Section::None;
     for (const std::string_view line : SplitLines(text)) {
         if (line.find("TOTAL SEGMENTS USED:") != std::string_view::npos) {
-            output.totalSegments = static_cast<int>(*After(line, "TOTAL SEGMENTS USED:"));
+            output.totalSegments = Whole(*After(line, "TOTAL SEGMENTS USED:"), 1, "the segment count", line);
         } else if (line.find("FREQUENCY :") != std::string_view::npos ||
                    line.find("FREQUENCY=") != std::string_view::npos) {
             const bool colon = line.find("FREQUENCY :") != std::string_view::npos;

@@ -150,6 +150,60 @@ std::string GroundName(Ground ground) {
     return "";
 }
 
+namespace {
+
+// Over real ground, what the engine's efficiency leaves out.
+std::string SkyText(const CheckReport& r, Ground ground) {
+    if (ground != Ground::Average) return "";
+    return "; " + Fixed(r.skyPercent, 2) + " % reaches the sky and " + Fixed(r.groundLossPercent, 2) +
+           " % heats the ground (the surface wave not counted)";
+}
+
+// "the model's uncertainty 0.28 %", or nothing where it is not known.
+std::string UncertaintyWords(const CheckReport& r) {
+    if (!r.resonanceUncertaintyPercent) return "";
+    return "the model's uncertainty " + Fixed(*r.resonanceUncertaintyPercent, 2) + " %";
+}
+
+std::string UncertaintyText(const CheckReport& r) {
+    if (!r.resonanceUncertaintyPercent) return "";
+    return "  the tuned lengths carry " + UncertaintyWords(r) +
+           ": the resonance moves that much when the segments change\n";
+}
+
+// The loop's own resonances, with how far the model can place them, and
+// where it resonates the other way.
+std::string ResonancesText(const CheckReport& r) {
+    std::string text = "series resonance (gap reactance rising through zero) at: ";
+    if (r.resonancesMHz.empty()) text += "none in the sweep";
+    for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
+        text += (i ? ", " : "") + MhzText(r.resonancesMHz[i]) + " MHz";
+    }
+    if (r.resonanceUncertaintyPercent) text += " (" + UncertaintyWords(r) + ")";
+    text += "\n";
+    if (!r.antiresonances.empty()) {
+        text += "anti-resonance (gap reactance falling through zero) at: ";
+        for (std::size_t i = 0; i < r.antiresonances.size(); ++i) {
+            text += (i ? ", " : "") + MhzText(r.antiresonances[i].mhz) + " MHz (R " + Fixed(r.antiresonances[i].rOhm, 0) +
+                    " ohm)";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// How the sweep was made.
+std::string SamplingText(const CheckReport& r) {
+    const SweepSampling& s = r.sampling;
+    const std::string rows = std::to_string(r.sweep.size()) + (r.sweep.size() == 1 ? " point" : " points");
+    if (s.mode == SweepMode::Exact) return "sweep: " + rows + ", every one from the engine\n";
+    return "sweep: " + rows + ", " + std::to_string(s.engineMHz.size()) +
+           " from the engine, the rest from a rational interpolant through them (within " +
+           Fixed(*s.interpolationMaxError * 100, 3) + " % of the engine at rows it had not seen)\n";
+}
+
+}  // namespace
+
 std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
@@ -177,13 +231,9 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     }
     text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " +
             Fixed(r.MaxGainElevationDeg(), 0) + " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " +
-            Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " + Fixed(r.efficiencyPercent, 2) + " %\n";
-    text += "gap reactance crosses zero at: ";
-    if (r.resonancesMHz.empty()) text += "none in the sweep";
-    for (std::size_t i = 0; i < r.resonancesMHz.size(); ++i) {
-        text += (i ? ", " : "") + MhzText(r.resonancesMHz[i]) + " MHz";
-    }
-    text += "\nSWR under 2:1\n";
+            Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " + Fixed(r.efficiencyPercent, 2) + " %" +
+            SkyText(r, model.placement.ground) + "\n";
+    text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1\n";
     for (std::size_t i : ReadingsInView()) {
         text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
     }
@@ -200,7 +250,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
                 "  the tuned loop's gap reactance crosses zero " +
                 (t.resonanceMHz ? "at " + MhzText(*t.resonanceMHz) + " MHz" : "nowhere near the design frequency") +
                 (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
-                "; the design itself stays as COMPUTE gives it\n";
+                "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
@@ -258,6 +308,19 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
         {"resonances_mhz", Json::array()},
     };
     for (double mhz : r.resonancesMHz) json["resonances_mhz"].push_back(JsonNumber(mhz, 4));
+    json["antiresonances"] = Json::array();
+    for (const AntiResonance& a : r.antiresonances) {
+        json["antiresonances"].push_back({{"mhz", JsonNumber(a.mhz, 4)}, {"r_ohm", JsonNumber(a.rOhm, 2)}});
+    }
+    json["resonance_uncertainty_percent"] =
+        r.resonanceUncertaintyPercent ? JsonNumber(*r.resonanceUncertaintyPercent, 3) : Json(nullptr);
+    json["sweep_mode"] = r.sampling.mode == SweepMode::Adaptive ? "adaptive" : "exact";
+    json["engine_points"] = Json::array();
+    for (double mhz : r.sampling.engineMHz) json["engine_points"].push_back(JsonNumber(mhz, 6));
+    json["interpolation_max_error"] =
+        r.sampling.interpolationMaxError ? JsonNumber(*r.sampling.interpolationMaxError, 8) : Json(nullptr);
+    json["sky_percent"] = JsonNumber(r.skyPercent, 2);
+    json["ground_loss_percent"] = JsonNumber(r.groundLossPercent, 2);
     for (std::size_t i : GapsFirst()) json[std::string(kReadings[i].rangesKey)] = RangesJson(r.under2[i]);
     json["tuned"] = nullptr;
     if (r.tuned) {

@@ -156,6 +156,8 @@ OnePortSweep ReadTouchstone(std::string_view text) {
             fail("a number does not read");
         }
         const double mhz = *frequency * options->toMHz;
+        // A frequency that reads can still pass the largest double in MHz.
+        if (!std::isfinite(mhz)) fail("a number does not read");
         if (!(mhz > 0)) fail("frequencies must be above 0");
         if (options->form == Form::MagnitudeAngle && *a < 0) fail("a magnitude must not be below 0");
         if (!sweep.mhz.empty() && !(mhz > sweep.mhz.back())) fail("frequencies must rise from line to line");

@@ -1,5 +1,6 @@
 # Installs the build into PREFIX and checks that every file is where the
-# desktop looks for it.
+# desktop looks for it. corvanta-cli's manual page is there when CLI_PAGE is
+# on (help2man was found).
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -19,8 +20,10 @@ set(expected
     share/icons/hicolor/scalable/apps/org.zorvex.Corvanta.svg
     share/doc/corvanta/copyright
     share/doc/corvanta/changelog.gz
-    share/man/man1/corvanta.1.gz
-    share/man/man1/corvanta-cli.1.gz)
+    share/man/man1/corvanta.1.gz)
+if(CLI_PAGE)
+    list(APPEND expected share/man/man1/corvanta-cli.1.gz)
+endif()
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${path}")
         message(FATAL_ERROR "not installed: ${path}")

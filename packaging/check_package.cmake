@@ -1,8 +1,15 @@
 # Makes the .deb into OUTPUT_DIR with CPack and runs lintian on it; any error
-# or warning fails.
+# or warning fails. Without lintian, or without help2man at configure time
+# (lintian wants corvanta-cli's manual page), says so and stops: the test
+# counts that as skipped.
 find_program(LINTIAN lintian)
 if(NOT LINTIAN)
-    message(FATAL_ERROR "lintian not found (scripts/setup.sh installs it)")
+    message("lintian is not installed; skipped (scripts/setup.sh installs it)")
+    return()
+endif()
+if(NOT CLI_PAGE)
+    message("help2man is not installed; skipped (scripts/setup.sh installs it, then configure again)")
+    return()
 endif()
 file(REMOVE_RECURSE "${OUTPUT_DIR}")
 execute_process(COMMAND cpack -G DEB -B "${OUTPUT_DIR}" --config "${BUILD_DIR}/CPackConfig.cmake"

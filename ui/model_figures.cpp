@@ -39,6 +39,21 @@ QString Resonances(const std::vector<double>& resonances) {
     return parts.isEmpty() ? QStringLiteral("none in the sweep") : parts.join(QStringLiteral(", "));
 }
 
+// ", the model's uncertainty 0.28 %", or nothing where it is not known.
+QString UncertaintyWords(const nec::CheckReport& r) {
+    if (!r.resonanceUncertaintyPercent) return {};
+    return QStringLiteral(" (the model\u2019s uncertainty %1 %)")
+        .arg(QString::fromStdString(nec::Fixed(*r.resonanceUncertaintyPercent, 2)));
+}
+
+// Over real ground, what the engine's efficiency leaves out.
+QString SkyWords(const nec::ModelCheck& check) {
+    if (check.plan.model.placement.ground != nec::Ground::Average) return {};
+    return QStringLiteral("; %1 % reaches the sky and %2 % heats the ground (the surface wave not counted)")
+        .arg(QString::fromStdString(nec::Fixed(check.report.skyPercent, 2)),
+             QString::fromStdString(nec::Fixed(check.report.groundLossPercent, 2)));
+}
+
 struct Verdict {
     const char* word;
     const char* colour;
@@ -144,12 +159,23 @@ QString FiguresHtml(const nec::ModelCheck& check) {
 
     html += Heading(QStringLiteral("Gain"));
     html += QStringLiteral("<p>Maximum gain <b>%1 dBi</b> at an elevation of %2\u00b0, azimuth "
-                           "%3\u00b0; efficiency %4 %.</p>")
+                           "%3\u00b0; efficiency %4 %%5.</p>")
                 .arg(Html(nec::Fixed(r.maxGainDbi, 2)), Html(nec::Fixed(r.MaxGainElevationDeg(), 0)),
-                     Html(nec::Fixed(r.maxGainPhiDeg, 0)), Html(nec::Fixed(r.efficiencyPercent, 2)));
+                     Html(nec::Fixed(r.maxGainPhiDeg, 0)), Html(nec::Fixed(r.efficiencyPercent, 2)),
+                     SkyWords(check).toHtmlEscaped());
 
     html += Heading(QStringLiteral("Resonance"));
-    html += QStringLiteral("<p>The gap reactance crosses zero at %1.</p>").arg(Resonances(r.resonancesMHz).toHtmlEscaped());
+    html += QStringLiteral("<p>The gap reactance rises through zero (the loop\u2019s own resonance) at %1%2.</p>")
+                .arg(Resonances(r.resonancesMHz).toHtmlEscaped(), UncertaintyWords(r).toHtmlEscaped());
+    if (!r.antiresonances.empty()) {
+        QStringList anti;
+        for (const nec::AntiResonance& a : r.antiresonances) {
+            anti << QStringLiteral("%1 MHz (R %2 \u03a9)")
+                        .arg(QString::fromStdString(nec::MhzText(a.mhz)), QString::fromStdString(nec::Fixed(a.rOhm, 0)));
+        }
+        html += QStringLiteral("<p>It falls through zero, an anti-resonance, at %1.</p>")
+                    .arg(anti.join(QStringLiteral(", ")).toHtmlEscaped());
+    }
 
     html += Heading(QStringLiteral("SWR under 2:1"));
     html += kTable;
@@ -173,6 +199,11 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                                                         .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))))
                              : QStringLiteral("nowhere near the design frequency"));
         html += ScaledDesignHtml(t);
+        if (r.resonanceUncertaintyPercent) {
+            html += QStringLiteral("<p>The tuned lengths carry the model\u2019s uncertainty of %1 %: the resonance "
+                                   "moves that much when the segments change.</p>")
+                        .arg(Html(nec::Fixed(*r.resonanceUncertaintyPercent, 2)));
+        }
     }
 
     if (check.measured) {
@@ -248,7 +279,9 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
                               text(nec::ImpedanceWords(d.lines, nec::Medium::Typeset)));
     figures.rows.emplace_back(QStringLiteral("SWR on ") + references.join(QStringLiteral(" / ")),
                               swrs.join(QStringLiteral(" / ")));
-    figures.rows.emplace_back(QStringLiteral("Gap resonance"), Resonances(r.resonancesMHz));
+    figures.rows.emplace_back(QStringLiteral("Gap resonance"), Resonances(r.resonancesMHz) + UncertaintyWords(r));
+    figures.rows.emplace_back(QStringLiteral("Efficiency"),
+                              QStringLiteral("%1 %").arg(text(nec::Fixed(r.efficiencyPercent, 2))) + SkyWords(check));
     if (r.tuned) {
         figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::ScaleText(r.tuned->scale))),
                                   text(nec::ScaledDesignText(*r.tuned)));

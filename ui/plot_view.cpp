@@ -127,10 +127,6 @@ void PlotView::readAt(QPointF point) {
 
 void PlotView::mouseMoveEvent(QMouseEvent* event) { readAt(event->position() / scale()); }
 
-void PlotView::leaveEvent(QEvent* /*event*/) {
-    // The read-out stays: it can be read (and copied) after the pointer left.
-}
-
 void PlotView::readSweepPoint(int index) {
     const auto& sweep = check_->report.sweep;
     if (sweep.empty()) return;

@@ -22,9 +22,6 @@ public:
 
     // The check to draw, or none; it must outlive its showing here.
     void setCheck(const nec::ModelCheck* check);
-    plot::PlotKind Kind() const { return kind_; }
-    // What the read-out says now: the values at the pointer, or how to get them.
-    QString Readout() const { return readout_; }
 
 signals:
     void readoutChanged(const QString& text);
@@ -32,7 +29,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -49,7 +45,7 @@ private:
 
     plot::PlotKind kind_;
     const nec::ModelCheck* check_ = nullptr;
-    QString readout_;
+    QString readout_;  // stays when the pointer leaves, to be read and copied
     std::optional<QPointF> pointer_;  // where the read-out was taken, for its mark
     std::optional<double> mhz_;       // the sweep's read-out frequency
     int sweepIndex_ = -1;             // the sweep point the keyboard is on

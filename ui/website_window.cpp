@@ -13,10 +13,6 @@
 #include "ui/launcher.h"
 #include "ui/twips.h"
 
-#ifndef CORVANTA_WEB_ADDRESS
-#define CORVANTA_WEB_ADDRESS "http://zorvex.example"
-#endif
-
 namespace corvanta::ui {
 
 namespace {

@@ -25,6 +25,7 @@
 #include "cli/failure_words.h"
 #include "cli/output.h"
 #include "tests/cli/run_cli.h"
+#include "tests/installed.h"
 #include "tests/nec/failure_samples.h"
 
 #include <nlohmann/json.hpp>
@@ -170,6 +171,7 @@ std::string FileText(const std::string& path) {
 }
 
 TEST(CliCheck, ReportsAndPlots) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
     const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
     const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune",
@@ -221,6 +223,7 @@ TEST(CliCheck, ReportsAndPlots) {
 // The model's sweep as Touchstone, read back as a measurement: the same
 // resonance, no shift. A bad file stops the check before it runs.
 TEST(CliCheck, TouchstoneOutAndBackIn) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string s1p = ::testing::TempDir() + "corvanta-model.s1p";
     const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
                                              "--sweep", "138:150:7", "--pattern-step", "15"};
@@ -372,6 +375,7 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
 // the convergence run, the first, for a thicker wire): the convergence
 // check catches it, the report comes all the same, and the status is 3.
 TEST(CliCheck, AFailedSanityCheckEndsWithThree) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     StandInEngine engine("if [ \"$2\" = run0.nec ]; then sed -i '/^GW/ s/ [0-9.]*$/ 1.2/' \"$2\"; fi\n"
                          "PATH=${PATH#*:} exec nec2c \"$@\"");
     const std::vector<std::string> check = {"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1"};
@@ -410,6 +414,7 @@ TEST(CliCheck, AnEngineThatFloodsAndHangsIsStopped) {
 // More engines than cores or runs: told on standard error, the report the
 // same as with the engines that do run.
 TEST(CliCheck, JobsBeyondTheCoresAreCapped) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::vector<std::string> check = {"check", "--freq", "146", "--sides", "3", "--sweep", "140:150:3"};
     std::vector<std::string> many = check;
     many.insert(many.end(), {"--jobs", "64"});
@@ -539,6 +544,7 @@ TEST(CliSheet, CutListInEveryFormat) {
 
 // The page from the built program, with no display, read back as text.
 TEST(CliSheet, PdfHoldsTheDimensionsAndTotals) {
+    if (!testing::Installed("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
     std::vector<std::string> variables;
     for (char** v = environ; *v; ++v) {
         const std::string variable = *v;
@@ -649,7 +655,7 @@ TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
 
 // The manual page is help2man's reading of --help: it has every command.
 TEST(CliHelp, TheManualPageListsEveryCommand) {
-    if (std::system("command -v help2man > /dev/null 2>&1") != 0) GTEST_SKIP() << "help2man is not installed";
+    if (!testing::Installed("help2man")) GTEST_SKIP() << "help2man is not installed";
     const Outcome page = RunProgram({"help2man", "--no-info", "--name", "test", CORVANTA_CLI_PATH});
     ASSERT_EQ(page.status, 0) << page.err;
     for (std::string_view name : CommandNames()) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "nec/model_check.h"
+#include "tests/installed.h"
 
 namespace corvanta::nec {
 namespace {
@@ -32,6 +33,7 @@ CheckOptions Short(int jobs) {
 // The sweep spread over engines gives the very numbers of one engine, and
 // the model passes its own checks.
 TEST(EngineRunner, SlicesMergeToTheOneRunsNumbers) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     for (SideChoice sides : {SideChoice::Three, SideChoice::Four}) {
         const ModelCheck one = RunCheck(Awg20(sides), Short(1));
         const ModelCheck three = RunCheck(Awg20(sides), Short(3));
@@ -61,6 +63,7 @@ TEST(EngineRunner, SlicesMergeToTheOneRunsNumbers) {
 // ground, run through nec2c: an answer that reads, with the average gain
 // check not applied over real ground.
 TEST(EngineRunner, ThickWireAndRealGround) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     CheckOptions thick;
     thick.sweepPoints = 5;
     const ModelCheck ek = RunCheck(RunDesign({"1296", SideChoice::Four, SizeInput{SizeUnit::Gauge, "8"}}), thick);
@@ -157,10 +160,13 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
     }
 
     // A TMPDIR that is not there: the system's words, as a failure of the
-    // check like the others.
+    // check like the others. The stand-in, so that no nec2c is needed to
+    // get that far.
     setenv("TMPDIR", "/nonexistent-corvanta-folder", 1);
+    CheckOptions nowhere = Short(1);
+    nowhere.program = CORVANTA_TEST_DATA "/stand_in_engine.sh";
     try {
-        RunCheck(Awg20(SideChoice::Three), Short(1));
+        RunCheck(Awg20(SideChoice::Three), nowhere);
         ADD_FAILURE() << "no error";
     } catch (const Failure& error) {
         EXPECT_EQ(error.Kind(), FailureKind::System);
@@ -215,6 +221,7 @@ std::string Unreaped() {
 // output: whatever the outcome, nothing they started is left and the
 // message keeps only their last words.
 TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const StandIns standIns;
     // A sleep long enough to outlive any test, told apart by this process.
     const std::string marker = "987654." + std::to_string(getpid());
@@ -257,6 +264,7 @@ TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
 // nec2c refuses a file name of 76 characters or more: a TMPDIR deep enough
 // to make every path that long must not matter.
 TEST(EngineRunner, ADeepTmpdirDoesNotMatter) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     std::filesystem::path deep = std::filesystem::path(::testing::TempDir()) / ("corvanta-" + std::to_string(getpid()));
     const std::filesystem::path top = deep;
     while (deep.string().size() < 120) deep /= "a-rather-long-folder-name";

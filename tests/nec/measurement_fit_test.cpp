@@ -15,6 +15,7 @@
 #include "nec/measurement_fit.h"
 #include "nec/model_check.h"
 #include "nec/touchstone.h"
+#include "tests/installed.h"
 
 namespace corvanta::nec {
 namespace {
@@ -77,6 +78,7 @@ void Measure(FitInput& input, const std::function<Z(double)>& s11, double noise)
 // shape, with the velocity factor free to hide it, to 7 %; loads, opens,
 // shorts and stray capacitance to 30 % and more.
 TEST(MeasurementFit, OnlyThisLoopFits) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     struct Case {
         const char* name;
         const Model* truth;  // none: not a loop
@@ -119,6 +121,7 @@ TEST(MeasurementFit, OnlyThisLoopFits) {
 
 // Without noise the fit gives back what the measurement was made with.
 TEST(MeasurementFit, ANoiselessLoopFitsExactly) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     FitInput input = Input(Three(), 3);
     const FitInput truth = Input(Three(), 3);
     Measure(input, [&](double mhz) { return *ModelS11(truth, 1.013, 0.873, mhz); }, 0);

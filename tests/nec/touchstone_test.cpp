@@ -53,6 +53,8 @@ TEST(Touchstone, RefusalsNameTheLine) {
         {"", "no data lines"},
         {"# MHz S MA R 50\n146 -0.5 0\n", "line 2: a magnitude must not be below 0"},
         {"# MHz S RI R 50\n0 0 0\n", "line 2: frequencies must be above 0"},
+        {"1e306 0.5 0\n", "line 1: a number does not read"},  // 1e309 MHz
+        {"# Hz S RI R 50\n1e-320 0.5 0\n", "line 2: frequencies must be above 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -7,6 +7,7 @@
 #include "nec/feed_line.h"
 #include "nec/model_check.h"
 #include "nec/text_format.h"
+#include "tests/installed.h"
 
 namespace corvanta::nec {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 // and the tuned dimensions, written into the design's fields and checked
 // afresh on a fine sweep, resonate within 0.1 % of 146 MHz.
 TEST(Tune, The146MHzDesignsResonateAtTheirFrequency) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     struct Case { SideChoice sides; double untunedResonanceMHz; };
     for (const Case& c : {Case{SideChoice::Three, 142.2}, Case{SideChoice::Four, 132.5}}) {
         SCOPED_TRACE(c.untunedResonanceMHz);
@@ -91,6 +93,7 @@ std::string TransmissionLineDeck(const LoopModel& m, const FeedLine& line, const
 // junction by about 0.1 % (half that with a 1 mm wire), and the 5 digits
 // nec2c prints.
 TEST(FeedLine, AgreesWithTheEnginesTransmissionLines) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     for (SideChoice sides : {SideChoice::Three, SideChoice::Four}) {
         const Design design = RunDesign({"146", sides, std::nullopt});
         CheckOptions options;

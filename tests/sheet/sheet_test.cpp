@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "sheet/build_sheet.h"
+#include "tests/installed.h"
 
 namespace corvanta::sheet {
 
@@ -33,6 +34,7 @@ private slots:
 
     // A stand-in for the model window's figures and plot.
     void drawsTheModelsFiguresWhenGiven() {
+        if (!corvanta::testing::Installed("pdftotext")) QSKIP("pdftotext is not installed");
         QFETCH(bool, withModel);
         const Design design = RunDesign({"146", SideChoice::Three, std::nullopt});
         SheetContent content{design, MakeCutList(design), NumberFormat{}, std::nullopt};

@@ -25,6 +25,7 @@
 #include <QTextBrowser>
 #include <memory>
 
+#include "tests/installed.h"
 #include "tests/nec/failure_samples.h"
 #include "tests/ui/test_program.h"
 #include "ui/check_job.h"
@@ -293,6 +294,7 @@ private slots:
 
     // The main window takes typing and buttons while the engines run.
     void mainWindowWorksDuringARun() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
         useEngine("slow");
         chooseSides("Option2");
         clickPicture();
@@ -508,6 +510,7 @@ private slots:
     }
 
     void savesTheDeckAndTheReport() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
         QFETCH(QString, button);
         QFETCH(QString, answer);
         QFETCH(int, filter);
@@ -543,6 +546,7 @@ private slots:
     // a trim to the design frequency. A file that does not read changes
     // nothing and says which line.
     void loadsAMeasurement() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
         useEngine("slow");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
@@ -571,6 +575,8 @@ private slots:
     // Ctrl+P after a check of the same design prints the model's figures;
     // after an edit of the fields, the sheet has none.
     void thePrintedSheetCarriesTheCheck() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
+        if (!corvanta::testing::Installed("pdftotext")) QSKIP("pdftotext is not installed");
         useEngine("slow");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
@@ -600,6 +606,7 @@ private slots:
     // 116.8 to 1.4 x 146 = 204.4 MHz, 0.876 MHz apart; the design frequency
     // is nearest point 33, 116.8 + 33 x 0.876 = 145.708 MHz.
     void plotReadsOutUnderThePointerAndTheKeys() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
         useEngine("slow");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());

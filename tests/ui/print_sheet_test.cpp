@@ -11,6 +11,7 @@
 #include <QTest>
 #include <memory>
 
+#include "tests/installed.h"
 #include "tests/ui/test_program.h"
 
 namespace corvanta::ui {
@@ -108,6 +109,7 @@ private slots:
         }
         QCOMPARE(QFile::exists(program_->printDialog.pdfPath), !onThePage.isEmpty());
         if (onThePage.isEmpty()) return;
+        if (!corvanta::testing::Installed("pdftotext")) QSKIP("pdftotext is not installed");
         QProcess reader;
         reader.start(QStringLiteral("pdftotext"),
                      {QStringLiteral("-layout"), program_->printDialog.pdfPath, QStringLiteral("-")});
