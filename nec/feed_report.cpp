@@ -148,13 +148,10 @@ std::optional<BandChoice> BandOf(const FeedOptions& options, double designMHz) {
     return BandChoice{std::string(band->name), band->LowMHz(), band->HighMHz()};
 }
 
-bool ReportsFeed(const FeedOptions& options) { return options.chain || options.band || options.match; }
-
 FeedReport ReadFeed(const ModelCheck& check) {
     FeedReport feed;
     const FeedOptions& options = check.plan.feed;
     const CheckReport& report = check.report;
-    if (!ReportsFeed(options)) return feed;
     if (options.chain) feed.radio = ReadRadioEnd(report, *options.chain, check.plan.referenceOhm);
     const HeadlineSweep headline = HeadlineOf(report, feed.radio);
     if (const auto band = BandOf(options, report.designMHz)) feed.band = ReadBand(*band, headline);

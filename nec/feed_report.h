@@ -97,10 +97,6 @@ std::optional<BandChoice> BandOf(const FeedOptions& options, double designMHz);
 // when the measurement was taken at the radio through a long feeder).
 FeedReport ReadFeed(const ModelCheck& check);
 
-// Whether the check has something of the feed to report: a chain, a band
-// asked for, or a match.
-bool ReportsFeed(const FeedOptions& options);
-
 // The measured impedance at the port, taken back to the lines' junction.
 std::complex<double> MeasuredAtJunction(const FeedOptions& options, std::complex<double> measured, double mhz,
                                         double designMHz);

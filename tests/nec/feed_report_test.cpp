@@ -238,15 +238,24 @@ TEST(FeedReport, TheMatchBringsTheFeedTo1To1) {
     }
 }
 
-TEST(FeedReport, PlainChecksReportNoFeed) {
-    const FeedReport report = ReadFeed(Check(FeedOptions{}));
-    EXPECT_FALSE(report.radio);
-    EXPECT_FALSE(report.band);
-    EXPECT_FALSE(report.match);
-    Json json = Json::object();
+TEST(FeedReport, PlainChecksReportOnlyTheBand) {
     ModelCheck check = Check(FeedOptions{});
+    check.feed = ReadFeed(check);
+    EXPECT_FALSE(check.feed.radio);
+    EXPECT_FALSE(check.feed.match);
+    ASSERT_TRUE(check.feed.band);
+    // Without a chain the band is read on the headline reading: here the
+    // 4:1 balun, the best of the junction's.
+    EXPECT_EQ(check.feed.band->reading, "lines' junction on 200 ohm (4:1 balun)");
+    Json json = Json::object();
     AddFeedJson(json, check);
-    EXPECT_TRUE(json.empty());
+    EXPECT_EQ(json.size(), 1U);
+    EXPECT_TRUE(json.contains("band"));
+
+    // Between the bands there is no band to read.
+    check.plan.model.designMHz = check.report.designMHz = 100;
+    check.feed = ReadFeed(check);
+    EXPECT_FALSE(check.feed.band);
 }
 
 TEST(FeedReport, TheJsonKeysOfTheRadioEndTheBandAndTheMatch) {
