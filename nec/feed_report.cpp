@@ -89,7 +89,9 @@ RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, 
 HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEndReading>& radio) {
     HeadlineSweep h;
     h.mhz = MhzOf(report);
-    const auto best = HeadlineReading(report, radio ? std::optional<double>(radio->swrAtDesign) : std::nullopt);
+    // What the builder connects is the radio end wherever there is one.
+    const std::optional<std::size_t> best =
+        radio ? std::nullopt : std::optional<std::size_t>(HeadlineReading(report));
     if (!best) {
         h.label = "radio end on " + Trimmed(radio->referenceOhm, 3) + " ohm";
         h.referenceOhm = radio->referenceOhm;

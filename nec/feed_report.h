@@ -79,8 +79,8 @@ struct FeedReport {
 // The radio end of the chain for every sweep point.
 RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, double referenceOhm);
 
-// The headline's sweep: the radio end when there is one and it is the best,
-// else the headline reading.
+// The sweep the band is read on: the radio end when there is one, else
+// the headline reading.
 HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEndReading>& radio);
 
 // The value at `mhz` by a straight line between the neighbouring points;
