@@ -321,12 +321,12 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { p.invocation.plotPath = PlotFile("--plot", v); }},
     {"--pattern", "FILE.svg|.png", kCheck, 0, {}, "draw the pattern's azimuth and elevation cuts, as SVG or PNG",
      [](Parse& p, const std::string& v) { p.invocation.patternPath = PlotFile("--pattern", v); }},
-    {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 where the lines join",
+    {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 at --port (default where the lines join)",
      [](Parse& p, const std::string& v) {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
          p.invocation.s1pPath = v;
      }},
-    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken where the lines join, compared and trimmed to",
+    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;

@@ -521,6 +521,7 @@ void ModelWindow::loadMeasurement() {
     try {
         const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
         check_->measured = nec::CompareMeasurement(*check_, sweep, name.toStdString());
+        check_->feed = nec::ReadFeed(*check_);
     } catch (const nec::Failure& failure) {
         showProblem(FailureWords(failure, name));
         return;

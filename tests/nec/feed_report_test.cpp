@@ -102,6 +102,39 @@ TEST(FeedReport, AMeasurementAtTheRadioGivesTheModelsResonanceBack) {
     EXPECT_FALSE(wrong.resonanceMHz && std::abs(*wrong.resonanceMHz - 142) < 0.5);
 }
 
+// 10 m of coax at 146 MHz is seven wavelengths: a measurement at the radio
+// hangs on the feeder's velocity factor and length, and says how much; a
+// short feeder or none does not.
+TEST(FeedReport, ALongFeederSpreadsTheMeasuredResonance) {
+    const struct {
+        const char* name;
+        FeedOptions feed;
+        bool spans;
+    } cases[] = {
+        {"10 m of coax", Chain(4, Feeder{50, 0.66, 10, 5}, FeedPort::Radio), true},
+        {"1 m of coax", Chain(4, Feeder{50, 0.66, 1, 5}, FeedPort::Radio), false},
+        {"no feeder", Chain(4, std::nullopt, FeedPort::Radio), false},
+        {"measured at the junction", Chain(4, Feeder{50, 0.66, 10, 5}, FeedPort::Junction), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModelCheck check = Check(c.feed);
+        check.measured = CompareMeasurement(check, AsMeasured(check), "round-trip.s1p");
+        const FeedReport feed = ReadFeed(check);
+        EXPECT_EQ(feed.velocitySpan.has_value(), c.spans);
+        EXPECT_EQ(feed.lengthSpan.has_value(), c.spans);
+        if (!c.spans) continue;
+        for (const ResonanceSpan& span : {*feed.velocitySpan, *feed.lengthSpan}) {
+            EXPECT_LT(span.fromMHz, 142);
+            EXPECT_GT(span.toMHz, 142);
+        }
+        // 0.01 in 0.66 moves the feeder's electrical length by 1.5 %, 2 cm
+        // in 10 m by 0.2 %: the velocity factor matters more.
+        EXPECT_GT(feed.velocitySpan->toMHz - feed.velocitySpan->fromMHz,
+                  feed.lengthSpan->toMHz - feed.lengthSpan->fromMHz);
+    }
+}
+
 TEST(FeedReport, AMatchedChainShowsTheReferenceAndLosesTheFeedersLoss) {
     // A junction of 200 ohm everywhere: through 4:1 onto 50 ohm coax.
     CheckReport report;
