@@ -61,6 +61,25 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
     check.sweepPoints = static_cast<int>(points);
 }
 
+// HEIGHT:SIDE:GAP in millimetres, each above 0 and finite.
+nec::BuiltLengths BuiltLengthsOption(const std::string& text) {
+    const std::size_t first = text.find(':');
+    const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos) {
+        throw UsageError("--as-built is HEIGHT:SIDE:GAP in millimetres");
+    }
+    const double height = NumberOption("--as-built", text.substr(0, first));
+    const double side = NumberOption("--as-built", text.substr(first + 1, second - first - 1));
+    const double gap = NumberOption("--as-built", text.substr(second + 1));
+    for (double mm : {height, side, gap}) {
+        if (!(mm > 0) || !std::isfinite(mm) || mm > 1e6) {
+            throw UsageError("--as-built needs HEIGHT, SIDE and GAP in millimetres, each above 0");
+        }
+    }
+    if (!(gap < height)) throw UsageError("--as-built needs a GAP shorter than the HEIGHT it is cut into");
+    return {height, side, gap};
+}
+
 // A plot's file: SVG or PNG, by its name.
 // The file name's ending, in lower case, if it has a name before it.
 std::string Suffix(const std::string& path, std::size_t length) {
@@ -331,6 +350,9 @@ const Option kOptions[] = {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;
      }},
+    {"--as-built", "HEIGHT:SIDE:GAP", kCheck, 0, {},
+     "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
+     [](Parse& p, const std::string& v) { p.invocation.asBuilt = BuiltLengthsOption(v); }},
     {"--reference", "OHM", kCheck, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
@@ -430,7 +452,11 @@ const CommandInfo kCommands[] = {
      "OHM (default 50). --measured FILE reads an analyser's one-port Touchstone\n"
      "file taken where the lines join, draws it over the model, undoes the\n"
      "lines to find the built loop's resonance, and gives the trim: HEIGHT,\n"
-     "SIDE and GAP times (measured resonance / design frequency). Exit status\n"
+     "SIDE and GAP times (measured resonance / design frequency). The model is\n"
+     "fitted to the measurement (the loop's scale and the lines' velocity\n"
+     "factor), and the other shape too; a measurement the loop does not fit\n"
+     "gets no trim. --as-built HEIGHT:SIDE:GAP gives the lengths in mm the loop\n"
+     "was cut to (default: the design's), which the trim scales. Exit status\n"
      "1 when the engine fails, its answer is broken or a file does not read, 3\n"
      "when a sanity check fails, 128 + the signal when a signal stops it.\n"},
     {Command::Sheet, "sheet", "the build sheet: its cut list as text, csv or json, or the whole page as PDF",
@@ -551,6 +577,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (free && parse.height) {
         throw UsageError("--height places the loop over a ground: give --ground average or perfect too");
+    }
+    if (invocation.asBuilt && invocation.measuredPath.empty()) {
+        throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would
     // lose one of them.

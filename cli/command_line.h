@@ -41,6 +41,7 @@ struct Invocation {
     std::string patternPath;  // check --pattern
     std::string s1pPath;      // check --s1p: the model's sweep as Touchstone
     std::string measuredPath; // check --measured: a measured .s1p to compare
+    std::optional<nec::BuiltLengths> asBuilt;  // check --as-built: the lengths the measured loop was cut to
     std::string outputPath;   // sheet --output: the whole sheet as PDF
 };
 

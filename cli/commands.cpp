@@ -161,6 +161,26 @@ std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::M
     return failures;
 }
 
+// The other side count's model over the same sweep, for a measurement
+// that may be of the other shape: no tune, and the pattern on a coarse
+// grid, since only the sweep is compared. None where the other shape cannot
+// be computed or modelled; the measurement is then judged on this loop alone.
+std::optional<nec::OtherShape> OtherShapeFor(const Invocation& invocation, nec::CheckOptions options) {
+    const SideChoice other = *invocation.sides == SideChoice::Three ? SideChoice::Four : SideChoice::Three;
+    options.tune = false;
+    options.pattern = {30, 90};
+    options.progress = nullptr;
+    try {
+        const Design design = RunDesign({*invocation.frequency, other, invocation.size});
+        return nec::OtherShapeOf(nec::RunCheck(design, options));
+    } catch (const RunTimeError&) {
+        return std::nullopt;
+    } catch (const nec::Failure& failure) {
+        if (failure.Kind() == nec::FailureKind::Stopped) throw;
+        return std::nullopt;
+    }
+}
+
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
     auto measured = ReadMeasurement(invocation);
@@ -182,8 +202,20 @@ int RunCheck(const Invocation& invocation, const Design& design) {
     }
     nec::ModelCheck& check = *ran;
     if (const auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
+        nec::MeasurementSetting setting{invocation.asBuilt, std::nullopt};
+        {
+            const InterruptWatch interrupts;
+            options.stop = interrupts.Token();
+            try {
+                setting.otherShape = OtherShapeFor(invocation, options);
+            } catch (const nec::Failure& failure) {
+                if (failure.Kind() != nec::FailureKind::Stopped) throw;
+                Tell(FailureWords(failure));
+                return 128 + interrupts.Signal();
+            }
+        }
         try {
-            check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath);
+            check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath, setting);
         } catch (const nec::Failure& failure) {
             Tell(FailureWords(failure, invocation.measuredPath));
             return ExitStatusOf(failure);

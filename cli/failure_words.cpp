@@ -36,6 +36,7 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
 std::string AdviceWords(nec::Advice advice) {
     switch (advice) {
     case nec::Advice::FinerSweep: return "a finer --sweep places a resonance better";
+    case nec::Advice::Tune: return "check --tune gives the lengths that resonate at the design frequency";
     }
     return {};
 }

@@ -287,15 +287,10 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
         convergence.impedanceChangePercent = std::abs(fine - coarse) / std::abs(coarse) * 100;
     }
     const std::optional<double> nearest = NearestTo(report.resonancesMHz, model.designMHz);
-    if (second && nearest && !answers.secondSweep.empty()) {
-        std::vector<double> reactance;
-        for (const FrequencyResult& f : answers.secondSweep) {
-            reactance.push_back(GapImpedance(f, second->model.gapSegments).imag());
-        }
-        if (const auto moved = ResonanceOfShortSweep(answers.secondMHz, reactance, convergence.resonanceExtrapolated)) {
-            convergence.resonanceMovePercent = std::abs(*moved / *nearest - 1) * 100;
-            report.resonanceUncertaintyPercent = convergence.resonanceMovePercent;
-        }
+    if (second && nearest && answers.secondResonanceMHz) {
+        convergence.resonanceExtrapolated = !answers.secondResonanceFound;
+        convergence.resonanceMovePercent = std::abs(*answers.secondResonanceMHz / *nearest - 1) * 100;
+        report.resonanceUncertaintyPercent = convergence.resonanceMovePercent;
     }
     report.sanity.push_back(SegmentsCheck(model, second, answers));
     report.sanity.push_back(ConvergenceCheck(model, second, convergence));

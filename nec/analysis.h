@@ -62,9 +62,10 @@ struct EngineAnswers {
     // The second model at the design frequency (halved segments only: a
     // coarser model also moves the feed, so its impedance is not compared).
     std::optional<FrequencyResult> secondAtDesign;
-    // The second model around the first's resonance, at secondMHz.
-    std::vector<double> secondMHz;
-    std::vector<FrequencyResult> secondSweep;
+    // Where the second model resonates, from its gap reactance at the
+    // first's resonance (Newton steps); found: the last step was short.
+    std::optional<double> secondResonanceMHz;
+    bool secondResonanceFound = false;
     std::vector<int> secondSegmentsUsed;
 };
 
@@ -92,6 +93,9 @@ struct TunedDesign : ScaledDesign {
     std::optional<double> resonanceMHz;
     bool reached = false;     // within kTuneTolerance of the design frequency
     int rounds = 0;           // of engines side by side
+    // The tuned loop at the design frequency, through the check's lines:
+    // what a builder who cuts the tuned lengths connects.
+    std::optional<SweepPoint> atDesign;
 };
 
 // How near the tuned resonance comes to the design frequency, as a share.

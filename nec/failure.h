@@ -45,6 +45,7 @@ struct FailureFacts {
 // would advise it. The front ends word it with their own controls.
 enum class Advice {
     FinerSweep,  // a resonance placed between two coarse sweep points
+    Tune,        // the design's resonance is off and no tune ran
 };
 
 // The library's one failure. what() is the library's own sentence

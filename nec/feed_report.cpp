@@ -65,6 +65,13 @@ std::optional<ResonanceSpan> SpanOf(const ModelCheck& check, double Feeder::*fie
 
 }  // namespace
 
+std::optional<std::size_t> HeadlineWithRadio(const CheckReport& report, std::optional<double> radioSwr) {
+    const std::size_t best = HeadlineReading(report);
+    if (!radioSwr || !std::isfinite(*radioSwr)) return best;
+    if (*radioSwr - report.atDesign.swr[best] <= kSwrTie) return std::nullopt;
+    return best;
+}
+
 RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, double referenceOhm) {
     RadioEndReading r;
     r.referenceOhm = referenceOhm;

@@ -79,6 +79,12 @@ struct FeedReport {
 // The radio end of the chain for every sweep point.
 RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, double referenceOhm);
 
+// The headline among the readings and the radio end: the radio end when
+// its SWR at the design frequency is no worse than the best reading's by
+// more than kSwrTie (the builder connects it as it is); else the index of
+// the best reading. None: the radio end.
+std::optional<std::size_t> HeadlineWithRadio(const CheckReport& report, std::optional<double> radioSwr);
+
 // The sweep the band is read on: the radio end when there is one, else
 // the headline reading.
 HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEndReading>& radio);

@@ -2,26 +2,62 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
+#include <vector>
 
-#include "nec/analysis.h"
+#include "nec/failure.h"
+#include "nec/readings.h"
+#include "nec/scaled_design.h"
 
-// The reading a builder is best served by: of the readings one can connect
-// a radio to as built, the one with the lowest SWR at the design
-// frequency. The headline of the report and the one bold curve of a plot.
+// The verdict a check opens with: where the model resonates against the
+// design frequency and how sure it is, which lengths to cut, and which feed
+// a builder can make comes closest to 1:1 with them.
 
 namespace corvanta::nec {
 
-// SWRs this close count as a tie, and a tie goes to the 4:1 balun: the
-// usual way to put a balanced junction on coax.
-inline constexpr double kHeadlineTie = 0.05;
+struct CheckReport;
+struct ModelCheck;
 
-// The index in kReadings of the best buildable reading.
+// Which lengths the headline names, in this priority.
+enum class CutChoice {
+    Trimmed,  // a measurement of the loop gave a trim
+    Tuned,    // the model's tune, where the design's resonance is further off than the model is sure
+    Design,   // COMPUTE's own lengths
+};
+
+// Over this uncertainty, in per cent, the model cannot place the resonance
+// well enough to cut to: cut long by that much and trim from a measurement.
+inline constexpr double kCutLongUncertaintyPercent = 0.5;
+
+// SWRs this near count as the same, and the 4:1 balun, the commonest way
+// onto 50 ohm coax, takes the tie.
+inline constexpr double kSwrTie = 0.05;
+
+// Of the readings a builder can make (kReadings' buildable), the one with
+// the lowest SWR in `swr`, ties within kSwrTie going to the 4:1 balun.
+std::size_t BestReading(const PerReading<double>& swr);
+
+// The same for the design's loop at the design frequency.
 std::size_t HeadlineReading(const CheckReport& report);
 
-// With a feed chain the radio end is what the builder connects and reads:
-// it is the headline when its SWR at the design frequency (`radioSwr`) is
-// no worse than the best reading's by more than the tie. None: the radio
-// end is the headline.
-std::optional<std::size_t> HeadlineReading(const CheckReport& report, std::optional<double> radioSwr);
+struct Headline {
+    // The model's resonance nearest the design frequency, and
+    // 100 x (resonance - design) / design; none without one in the sweep.
+    std::optional<double> resonanceMHz;
+    std::optional<double> resonanceOffsetPercent;
+    std::optional<double> uncertaintyPercent;  // the model's, CheckReport's
+    CutChoice cut = CutChoice::Design;
+    ScaledDesign lengths;
+    std::size_t bestReading = 0;  // into kReadings
+    double bestSwr = 0;           // of those lengths at the design frequency
+    // How far to cut long where the model is unsure; none where it is sure.
+    std::optional<double> cutLongPercent;
+    // What the user can do; each front end words it.
+    std::vector<Advice> advice;
+};
+
+Headline HeadlineOf(const ModelCheck& check);
+
+std::string_view CutName(CutChoice cut);  // "trimmed", "tuned", "design"
 
 }  // namespace corvanta::nec

@@ -94,7 +94,58 @@ std::complex<double> LineLoad(std::complex<double> input, const FeedLine& line, 
     return LineInput(input, back, mhz);
 }
 
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source) {
+namespace {
+
+std::complex<double> LoopGapOf(std::complex<double> junction, const FeedLine& line, int sides, double mhz) {
+    return LineLoad(static_cast<double>(sides) * junction, line, mhz);
+}
+
+}  // namespace
+
+OtherShape OtherShapeOf(const ModelCheck& other) {
+    OtherShape shape{other.plan.model.sides, {}, {}, other.plan.line};
+    for (const SweepPoint& p : other.report.sweep) {
+        shape.mhz.push_back(p.mhz);
+        shape.gap.push_back(p.gaps.front());
+    }
+    return shape;
+}
+
+namespace {
+
+FitInput FitInputOf(const std::vector<double>& modelMHz, const std::vector<std::complex<double>>& modelGap, int sides,
+                    const FeedLine& line, const OnePortSweep& measured) {
+    FitInput input;
+    input.modelMHz = modelMHz;
+    input.modelGap = modelGap;
+    input.sides = sides;
+    input.lineImpedanceOhm = line.impedanceOhm;
+    input.lineLengthMm = line.lengthMm;
+    input.measuredMHz = measured.mhz;
+    input.measuredS11 = measured.reflection;
+    input.referenceOhm = measured.referenceOhm;
+    return input;
+}
+
+// The gap reactance's rising zero nearest the design frequency, with the
+// measured junction turned back through lines of this velocity factor.
+std::optional<double> GapResonance(const std::vector<MeasuredPoint>& points, FeedLine line, double velocityFactor,
+                                   int sides, double designMHz) {
+    line.velocityFactor = velocityFactor;
+    std::vector<double> mhz, reactance;
+    for (const MeasuredPoint& p : points) {
+        mhz.push_back(p.mhz);
+        reactance.push_back(LineLoad(static_cast<double>(sides) * p.junction, line, p.mhz).imag());
+    }
+    return NearestTo(RisingZeroCrossings(mhz, reactance), designMHz);
+}
+
+std::string Percent(double value) { return Fixed(value, 1) + " %"; }
+
+}  // namespace
+
+Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source,
+                               const MeasurementSetting& setting) {
     const LoopModel& model = check.plan.model;
     const CheckReport& report = check.report;
     Measurement m;
@@ -103,9 +154,36 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
     }
     m.source = std::move(source);
     m.referenceOhm = check.plan.referenceOhm;
-    const double lines = model.sides;
+    m.built = ScaledDesign::Of(model, 1);
+    if (setting.built) {
+        m.built = {setting.built->heightMm / model.heightMm, setting.built->heightMm, setting.built->sideMm,
+                   setting.built->gapMm};
+        m.assumesDesignLengths = false;
+    }
 
-    std::vector<double> mhz, reactance;
+    std::vector<double> modelMHz;
+    std::vector<std::complex<double>> modelGap;
+    for (const SweepPoint& p : report.sweep) {
+        modelMHz.push_back(p.mhz);
+        modelGap.push_back(p.gaps.front());
+    }
+    const bool flat = Spread(measured.reflection) <= kFlatSpread;
+    const double spanPercent = (measured.mhz.back() - measured.mhz.front()) / model.designMHz * 100;
+    const bool narrow = spanPercent < kFitLeastSpanPercent;
+    if (!flat && !narrow) {
+        m.fit = FitMeasurement(FitInputOf(modelMHz, modelGap, model.sides, check.plan.line, measured));
+        if (m.fit && setting.otherShape) {
+            const OtherShape& other = *setting.otherShape;
+            m.otherSides = other.sides;
+            m.otherShapeFit = FitMeasurement(FitInputOf(other.mhz, other.gap, other.sides, other.line, measured));
+        }
+    }
+    // The lines undone at the fitted velocity factor; at the check's where
+    // nothing was fitted.
+    FeedLine line = check.plan.line;
+    if (m.fit) line.velocityFactor = m.fit->velocityFactor;
+
+    std::vector<double> mhz;
     for (std::size_t i = 0; i < measured.mhz.size(); ++i) {
         MeasuredPoint point;
         point.mhz = measured.mhz[i];
@@ -113,21 +191,17 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
                                             point.mhz, model.designMHz);
         point.swr = Swr(point.junction, m.referenceOhm);
         // The n lines meet in parallel: each line's end shows n times the junction.
-        point.gap = LineLoad(lines * point.junction, check.plan.line, point.mhz);
+        point.gap = LoopGapOf(point.junction, line, model.sides, point.mhz);
         m.points.push_back(point);
         mhz.push_back(point.mhz);
-        reactance.push_back(point.gap.imag());
     }
-    const bool flat = Spread(measured.reflection) <= kFlatSpread;
-    if (!flat) m.resonanceMHz = NearestTo(RisingZeroCrossings(mhz, reactance), model.designMHz);
-    {
-        std::vector<double> modelMHz, modelReactance;
-        for (const SweepPoint& p : report.sweep) {
-            modelMHz.push_back(p.mhz);
-            modelReactance.push_back(p.gaps.front().imag());
-        }
-        m.modelResonanceMHz = NearestTo(RisingZeroCrossings(modelMHz, modelReactance), model.designMHz);
-    }
+    if (!flat) m.resonanceMHz = GapResonance(m.points, line, line.velocityFactor, model.sides, model.designMHz);
+    m.modelResonanceMHz = NearestTo(RisingZeroCrossings(modelMHz, [&] {
+                                        std::vector<double> x;
+                                        for (const auto& z : modelGap) x.push_back(z.imag());
+                                        return x;
+                                    }()),
+                                    model.designMHz);
 
     const auto lowest = std::min_element(m.points.begin(), m.points.end(),
                                          [](const auto& a, const auto& b) { return a.swr < b.swr; });
@@ -154,21 +228,61 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
         m.notes.push_back("the measured resonance is " + Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +
                           " % from the design frequency: is this a measurement of this design?");
     }
-    if (m.resonanceMHz) {
-        // Resonance goes inversely with size: the built loop scaled by this
-        // much resonates at the design frequency.
-        const double scale = *m.resonanceMHz / model.designMHz;
-        m.trim = ScaledDesign::Of(model, scale);
+    // Why the measurement cannot be trusted with a trim; empty when it can.
+    std::string distrust;
+    if (narrow) {
+        distrust = "the measurement spans " + Mhz(mhz.back() - mhz.front()) + " (" + Percent(spanPercent) +
+                   " of the design frequency), too narrow to judge whether it is this loop "
+                   "and how it was cut, so no trim: measure at least " + Fixed(kFitLeastSpanPercent, 0) +
+                   " % of the design frequency wide (" + Mhz(model.designMHz * kFitLeastSpanPercent / 100) +
+                   "), around the loop's resonance";
     } else if (flat) {
-        m.notes.push_back("the measurement does not show the loop's resonance: its S11 stays within " +
-                          Fixed(kFlatSpread, 2) + " of one value from " + Mhz(mhz.front()) + " to " +
-                          Mhz(mhz.back()) + ", as a load, an open or a short would, so no trim; " +
-                          CheckTheConnection());
+        distrust = "the measurement does not show the loop's resonance: its S11 stays within " +
+                   Fixed(kFlatSpread, 2) + " of one value from " + Mhz(mhz.front()) + " to " + Mhz(mhz.back()) +
+                   ", as a load, an open, a short or a stray capacitance would, so no trim; " + CheckTheConnection();
+    } else if (!m.fit) {
+        distrust = "fewer than " + std::to_string(kFitLeastPoints) +
+                   " measured points fall inside the model's sweep, so the model cannot be laid over the "
+                   "measurement and there is no trim; measure around the design frequency";
+    } else if (m.otherShapeFit && m.otherShapeFit->residualPercent <= kFitResidualLimitPercent &&
+               m.otherShapeFit->residualPercent < m.fit->residualPercent) {
+        distrust = "the " + std::to_string(m.otherSides) + "-sided loop fits the measurement better (" +
+                   Percent(m.otherShapeFit->residualPercent) + " against " + Percent(m.fit->residualPercent) +
+                   " for the " + std::to_string(model.sides) +
+                   "-sided one), so no trim: check that the measurement is of this design";
+    } else if (m.fit->residualPercent > kFitResidualLimitPercent) {
+        distrust = "the measurement does not look like this loop: with its size and the lines' velocity factor "
+                   "fitted, the model's S11 still differs by " + Percent(m.fit->residualPercent) + " (a loop fits "
+                   "within " + Fixed(kFitResidualLimitPercent, 0) + " %), as a load, an open, a short or a stray "
+                   "capacitance would, so no trim; " + CheckTheConnection();
+    } else if (!m.resonanceMHz) {
+        distrust = "the measurement does not show the loop's resonance: the gap reactance, the lines undone, "
+                   "does not rise through zero between " + Mhz(mhz.front()) + " and " + Mhz(mhz.back()) +
+                   ", so no trim; if the loop resonates inside this range, " + CheckTheConnection();
+    }
+    if (distrust.empty()) {
+        // Resonance goes inversely with size: what was built, scaled by
+        // this much, resonates at the design frequency.
+        const auto trimOf = [&](double resonance) { return resonance / model.designMHz; };
+        const double scale = trimOf(*m.resonanceMHz);
+        m.trim = ScaledDesign{scale, m.built.heightMm * scale, m.built.sideMm * scale, m.built.gapMm * scale};
+        const double vf = line.velocityFactor;
+        std::array<double, 2> span = {*m.resonanceMHz, *m.resonanceMHz};
+        for (double v : {vf - kVelocityFactorSpan, vf + kVelocityFactorSpan}) {
+            if (const auto at = GapResonance(m.points, line, v, model.sides, model.designMHz)) {
+                span = {std::min(span[0], *at), std::max(span[1], *at)};
+            }
+        }
+        m.resonanceSpanMHz = span;
+        m.trimSpan = std::array<double, 2>{trimOf(span[0]), trimOf(span[1])};
+        if ((span[1] - span[0]) / *m.resonanceMHz * 100 > kWideSpanPercent) {
+            m.notes.push_back("the lines' velocity factor, fitted as " + Fixed(vf, 3) + ", moves the resonance from " +
+                              Mhz(span[0]) + " to " + Mhz(span[1]) + " if it is " + Fixed(kVelocityFactorSpan, 2) +
+                              " off: measure it directly, from an open stub of the line, whose SWR dips at its "
+                              "quarter-wave frequency f, where the velocity factor is 4 x length x f / c");
+        }
     } else {
-        m.notes.push_back("the measurement does not show the loop's resonance: the gap reactance, the lines "
-                          "undone, does not rise through zero between " + Mhz(mhz.front()) + " and " +
-                          Mhz(mhz.back()) + ", so no trim; if the loop resonates inside this range, " +
-                          CheckTheConnection());
+        m.notes.push_back(distrust);
     }
     if (!report.sweep.empty()) {
         const double from = report.sweep.front().mhz, to = report.sweep.back().mhz;

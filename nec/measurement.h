@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <complex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "nec/feed_line.h"
+#include "nec/measurement_fit.h"
 #include "nec/scaled_design.h"
 #include "nec/touchstone.h"
 
@@ -34,11 +36,23 @@ struct Measurement {
     // The lowest SWR is the first or last point: the real minimum may lie
     // beyond the measurement.
     bool minSwrAtEdge = false;
-    // The trim scales the design's lengths: right only for a loop that was
-    // cut to them.
+    // The lengths the loop was cut to; the design's unless told, and then
+    // the trim is right only for a loop that was cut to them.
+    ScaledDesign built;
     bool assumesDesignLengths = true;
     std::optional<double> modelMinSwrMHz;     // of the model's junction on the reference
-    std::optional<ScaledDesign> trim;         // none where the loop's resonance does not show
+    // The model laid over the measurement with the loop's scale and the
+    // lines' velocity factor fitted; none where too few points overlap.
+    std::optional<Fit> fit;
+    // The other side count's fit, where its model was given.
+    std::optional<Fit> otherShapeFit;
+    int otherSides = 0;
+    // The built lengths times resonance / design frequency; none where the
+    // measurement does not show this loop's resonance.
+    std::optional<ScaledDesign> trim;
+    // The resonance and the trim's scale for the fitted velocity factor
+    // -+ kVelocityFactorSpan, [low, high]; with every trim.
+    std::optional<std::array<double, 2>> resonanceSpanMHz, trimSpan;
     std::vector<std::string> notes;
 
     std::optional<double> ShiftMHz() const;
@@ -57,12 +71,49 @@ double Spread(const std::vector<std::complex<double>>& reflection);
 // Under this spread the measurement shows nothing that resonates.
 inline constexpr double kFlatSpread = 0.05;
 
+// How far the lines' velocity factor may be from the fitted one, for the
+// span of the resonance and of the trim.
+inline constexpr double kVelocityFactorSpan = 0.02;
+
+// A resonance span wider than this share of the resonance, in per cent,
+// calls for the line's velocity factor to be measured.
+inline constexpr double kWideSpanPercent = 0.5;
+
+// The narrowest measurement the fit judges, as a share of the design
+// frequency in per cent. Made-up loops that follow the model exactly give
+// back their scale and velocity factor from far narrower sweeps; a real
+// loop departs from the model a little everywhere, and only a stretch of
+// its curve (2 % is some 3 MHz at 146 MHz, a dozen steps of a cheap
+// analyser's sweep) averages that out rather than fitting it.
+inline constexpr double kFitLeastSpanPercent = 2;
+
+// The lengths of a loop as it was cut, in millimetres.
+struct BuiltLengths {
+    double heightMm = 0, sideMm = 0, gapMm = 0;
+};
+
+// The other side count's model, for a measurement that may be of it.
+struct OtherShape {
+    int sides = 0;
+    std::vector<double> mhz;
+    std::vector<std::complex<double>> gap;  // one gap
+    FeedLine line;
+};
+OtherShape OtherShapeOf(const ModelCheck& other);
+
+struct MeasurementSetting {
+    std::optional<BuiltLengths> built;  // none: the design's
+    std::optional<OtherShape> otherShape;
+};
+
 // Compares a measurement (any reference, any frequencies) with the check.
-// The measured resonance is where the gap reactance, the lines undone,
-// rises through zero; a flat measurement, or one without such a crossing,
-// gets no trim and a note.
+// The model is fitted to it (FitMeasurement); the measured resonance is
+// where the gap reactance, the lines undone at the fitted velocity factor,
+// rises through zero. A flat measurement, one without such a crossing, one
+// too narrow, one the model does not fit, or one the other shape fits
+// better, gets no trim and a note.
 Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured,
-                               std::string source);
+                               std::string source, const MeasurementSetting& setting = {});
 
 // The model's sweep as Touchstone: S11 where the lines join, against
 // `referenceOhm`, with comments that name the design.

@@ -23,23 +23,24 @@ constexpr int kSlicesPerJob = 3;
 // What an adaptive sweep of an ordinary loop takes, for the progress bar
 // before it knows: the first rows, two rounds and the held-out rows.
 constexpr int kExpectedAdaptiveRows = 15;
-// The second model's short sweep around the resonance: kSecondSweepPoints
-// points this share apart, wide enough to hold the largest move the
-// convergence check lets pass.
-constexpr double kSecondSweepStep = 0.01;
+// The second model's resonance is followed this many steps at most (the
+// first along the first model's slope, then secants), and counts as found
+// once a step is shorter than this share.
+constexpr int kSecondSweepRounds = 5;
+constexpr double kNewtonSettled = 0.002;
 
-// A resonance that moved further than the short sweep reaches is followed
-// this many times at most.
-constexpr int kSecondSweepRounds = 3;
-
-// The short sweep's frequencies, centred on the resonance.
-std::vector<double> SecondSweep(double resonanceMHz) {
-    std::vector<double> mhz;
-    for (int i = 0; i < kSecondSweepPoints; ++i) {
-        mhz.push_back(resonanceMHz * (1 + (i - kSecondSweepPoints / 2) * kSecondSweepStep));
+// The slope of `values` at `at`, from the two rows either side of it.
+std::optional<double> SlopeAt(const std::vector<double>& mhz, const std::vector<double>& values, double at) {
+    for (std::size_t i = 1; i < mhz.size(); ++i) {
+        if (mhz[i - 1] <= at && at <= mhz[i] && mhz[i] > mhz[i - 1]) {
+            const double slope = (values[i] - values[i - 1]) / (mhz[i] - mhz[i - 1]);
+            if (slope > 0) return slope;
+            return std::nullopt;
+        }
     }
-    return mhz;
+    return std::nullopt;
 }
+
 
 std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
     std::vector<double> mhz;
@@ -254,33 +255,41 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         }
     }
 
-    // The second model around the resonance the sweep found, a frequency
-    // an engine, side by side: how far it moves is the model's uncertainty.
-    // A resonance that moved out of the short sweep is looked for again
-    // around where the reactance's slope puts it.
+    // The second model at the resonance the sweep found: its gap reactance
+    // there, over the first model's slope, is how far its resonance lies
+    // (a Newton step; the two models' slopes differ far less than their
+    // resonances). A step longer than kNewtonSettled is taken and tried
+    // again, so that a move of several per cent (a thick conductor's) is
+    // found where it is, not guessed from afar.
     if (plan.second) {
-        std::optional<double> centre = ResonanceNearDesign(answers.sweep, plan.sweep, model.designMHz);
-        for (int round = 0; centre && round < kSecondSweepRounds; ++round) {
-            std::vector<EngineRun> around;
-            for (double mhz : SecondSweep(*centre)) {
-                around.push_back({WriteDeck(plan.second->model, Sweep{mhz, 0, 1}, plan.pattern, {0, 1, false}),
-                                  {{mhz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
+        std::vector<double> mhz, reactance;
+        for (std::size_t i = 0; i < answers.sweep.size(); ++i) {
+            mhz.push_back(plan.sweep.At(static_cast<int>(i)));
+            reactance.push_back(answers.sweep[i].sources.front().impedance.imag());
+        }
+        const std::optional<double> resonance = NearestTo(RisingZeroCrossings(mhz, reactance), model.designMHz);
+        const std::optional<double> slope = resonance ? SlopeAt(mhz, reactance, *resonance) : std::nullopt;
+        double at = resonance.value_or(0);
+        std::optional<std::pair<double, double>> before;  // the second model's last frequency and reactance
+        for (int round = 0; slope && round < kSecondSweepRounds; ++round) {
+            const std::vector<EngineRun> one = {
+                {WriteDeck(plan.second->model, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}),
+                 {{at}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}}};
+            std::vector<EngineOutput> second = runAll(one);
+            answers.secondSegmentsUsed.push_back(*second.front().totalSegments);
+            const double x = GapImpedance(second.front().frequencies.front(), plan.second->model.gapSegments).imag();
+            // After the first step, the second model's own slope (a secant).
+            double along = *slope;
+            if (before && at != before->first) {
+                const double secant = (x - before->second) / (at - before->first);
+                if (secant > 0) along = secant;
             }
-            std::vector<EngineOutput> second = runAll(around);
-            answers.secondMHz.clear();
-            answers.secondSweep.clear();
-            for (std::size_t i = 0; i < around.size(); ++i) {
-                answers.secondMHz.push_back(around[i].expected.frequenciesMHz.front());
-                answers.secondSweep.push_back(std::move(second[i].frequencies.front()));
-                answers.secondSegmentsUsed.push_back(*second[i].totalSegments);
-            }
-            std::vector<double> reactance;
-            for (const FrequencyResult& f : answers.secondSweep) {
-                reactance.push_back(GapImpedance(f, plan.second->model.gapSegments).imag());
-            }
-            bool outside = false;
-            const std::optional<double> moved = ResonanceOfShortSweep(answers.secondMHz, reactance, outside);
-            centre = outside ? moved : std::nullopt;
+            before = std::pair{at, x};
+            const double step = -x / along;
+            answers.secondResonanceMHz = at + step;
+            answers.secondResonanceFound = std::abs(step) <= kNewtonSettled * at;
+            if (answers.secondResonanceFound) break;
+            at += step;
         }
     }
     SweepSampling kept = std::move(check.report.sampling);

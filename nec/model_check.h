@@ -63,8 +63,9 @@ struct CheckPlan {
     FeedOptions feed;
 };
 
-// Frequencies of the convergence check's second model around the resonance.
-inline constexpr int kSecondSweepPoints = 3;
+// At most this many frequencies of the convergence check's second model
+// around the resonance, one a Newton step.
+inline constexpr int kSecondSweepPoints = 5;
 
 // Throws a Model failure (TooNearGround for a height the ground cannot hold).
 CheckPlan PlanCheck(const Design& design, const CheckOptions& options);

@@ -63,9 +63,9 @@ struct Reading {
     std::string_view swrKey;     // JSON: the SWR at a frequency
     std::string_view rangesKey;  // JSON: where the SWR stays under 2:1
     PlotStyle plot;
-    // A builder can connect a radio here as it stands: the junction on a
-    // coax, through a balun, or on the line itself. The headline chooses
-    // among these; the gaps cannot be reached once the lines are on.
+    // A feed a builder makes with the matching lines: the lines' junction
+    // on coax, through a balun, or on open line. The gaps in parallel and
+    // one gap alone are what the model reads, not what anyone connects.
     bool buildable = false;
 };
 

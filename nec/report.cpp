@@ -23,6 +23,23 @@ std::string Cell(const std::string& text, std::size_t width) {
     return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
 }
 
+// The lengths the trim scales, and how well the model fits the measurement.
+std::string MeasuredFitText(const Measurement& m) {
+    std::string text = "  built: " + ScaledDesignText(m.built) +
+                       (m.assumesDesignLengths ? " (the design's, assumed)" : "") + "\n";
+    if (m.fit) {
+        text += "  fit: the loop at " + ScaleText(m.fit->scale) + " times the model's frequency, the lines' velocity "
+                "factor " + Fixed(m.fit->velocityFactor, 3) + "; the curves still differ by " +
+                Fixed(m.fit->residualPercent, 2) + " % (RMS of |S11|)";
+        if (m.otherShapeFit) {
+            text += "; the " + std::to_string(m.otherSides) + "-sided loop's by " +
+                    Fixed(m.otherShapeFit->residualPercent, 2) + " %";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 std::string MeasuredText(const Measurement& m) {
     const auto mhz = [](const std::optional<double>& value) {
         return value ? MhzText(*value) + " MHz" : std::string("none");
@@ -37,9 +54,15 @@ std::string MeasuredText(const Measurement& m) {
             (m.minSwrAtEdge ? " at the edge of the measurement (" + MhzText(m.minSwrMHz) + " MHz)"
                             : " at " + MhzText(m.minSwrMHz) + " MHz") +
             "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
+    text += MeasuredFitText(m);
     if (m.trim) {
         text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "
                 "resonance at the design frequency\n  " + ScaledDesignText(*m.trim) + "\n";
+        if (m.resonanceSpanMHz && m.trimSpan) {
+            text += "  for the velocity factor +-" + Fixed(kVelocityFactorSpan, 2) + ": resonance " +
+                    MhzText((*m.resonanceSpanMHz)[0]) + " to " + MhzText((*m.resonanceSpanMHz)[1]) + " MHz, trim " +
+                    ScaleText((*m.trimSpan)[0]) + " to " + ScaleText((*m.trimSpan)[1]) + "\n";
+        }
         if (m.assumesDesignLengths) {
             text += "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
                     "its own lengths scaled by the same factor\n";
@@ -63,6 +86,21 @@ Json MeasuredJson(const Measurement& m) {
                  {"assumes_design_lengths", m.assumesDesignLengths},
                  {"trim_scale", m.trim ? JsonNumber(m.trim->scale, 6) : Json(nullptr)},
                  {"trimmed", m.trim ? ScaledDesignJson(*m.trim) : Json(nullptr)}};
+    json["built"] = {{"height_mm", JsonNumber(m.built.heightMm, 4)},
+                     {"side_mm", JsonNumber(m.built.sideMm, 4)},
+                     {"gap_mm", JsonNumber(m.built.gapMm, 4)}};
+    json["fit"] = nullptr;
+    if (m.fit) {
+        json["fit"] = {{"scale", JsonNumber(m.fit->scale, 6)},
+                       {"velocity_factor", JsonNumber(m.fit->velocityFactor, 4)},
+                       {"residual_percent", JsonNumber(m.fit->residualPercent, 3)}};
+    }
+    const auto span = [](const std::optional<std::array<double, 2>>& values, int decimals) {
+        return values ? Json::array({JsonNumber((*values)[0], decimals), JsonNumber((*values)[1], decimals)})
+                      : Json(nullptr);
+    };
+    json["resonance_span_mhz"] = span(m.resonanceSpanMHz, 4);
+    json["trim_span"] = span(m.trimSpan, 6);
     json["notes"] = m.notes;
     return json;
 }
@@ -112,7 +150,55 @@ Json SweepPointJson(const SweepPoint& p) {
     return json;
 }
 
+Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
+    Json json = {{"resonance_mhz", JsonNumber(h.resonanceMHz, 4)},
+                 {"resonance_offset_percent", JsonNumber(h.resonanceOffsetPercent, 3)},
+                 {"uncertainty_percent", JsonNumber(h.uncertaintyPercent, 3)},
+                 {"cut", std::string(CutName(h.cut))},
+                 {"lengths", ScaledDesignJson(h.lengths)},
+                 {"best_reading", std::string(kReadings[h.bestReading].swrKey)},
+                 {"best_swr", JsonNumber(h.bestSwr, 4)},
+                 {"cut_long_percent", JsonNumber(h.cutLongPercent, 3)},
+                 {"advice", Json::array()}};
+    for (Advice advice : h.advice) json["advice"].push_back(advise(advice));
+    return json;
+}
+
 }  // namespace
+
+std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWords& advise, Medium medium) {
+    const Headline h = HeadlineOf(check);
+    const double design = check.plan.model.designMHz;
+    std::vector<std::string> lines;
+    if (h.resonanceOffsetPercent) {
+        const double offset = *h.resonanceOffsetPercent;
+        std::string line = "the model resonates at " + MhzText(*h.resonanceMHz) + " MHz, " +
+                           Fixed(std::abs(offset), 2) + " % " + (offset < 0 ? "below" : "above") +
+                           " the design frequency";
+        line += h.uncertaintyPercent ? "; the model is sure of it within " + Fixed(*h.uncertaintyPercent, 2) + " %"
+                                     : "; the model's uncertainty is not known";
+        lines.push_back(line);
+    } else {
+        lines.push_back("the model shows no resonance in the sweep: the design's lengths are far off");
+    }
+    const std::string which = h.cut == CutChoice::Trimmed ? "the lengths trimmed from the measurement"
+                              : h.cut == CutChoice::Tuned ? "the tuned lengths"
+                                                          : "the design's lengths";
+    std::string words = ScaledDesignText(h.lengths);
+    if (medium == Medium::Typeset) {
+        for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
+    }
+    lines.push_back("cut " + which + ": " + words);
+    const Reading& best = kReadings[h.bestReading];
+    lines.push_back("feed: " + ReadingLabel(best, medium) + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
+                    " MHz with these lengths");
+    if (h.cutLongPercent) {
+        lines.push_back("the model is unsure of the resonance by " + Fixed(*h.cutLongPercent, 2) + " %: cut " +
+                        Fixed(*h.cutLongPercent, 2) + " % long and trim from a measurement");
+    }
+    for (Advice advice : h.advice) lines.push_back(advise(advice));
+    return lines;
+}
 
 std::string ImpedanceWords(std::complex<double> z, Medium medium) {
     return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " +
@@ -211,6 +297,8 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
                        std::to_string(model.sides) + "-sided loop (nec2c, " +
                        GroundName(model.placement.ground) + ", " +
                        std::to_string(model.TotalSegments()) + " segments)\n";
+    const std::vector<std::string> headline = HeadlineLines(check, advise, Medium::Plain);
+    for (std::size_t i = 0; i < headline.size(); ++i) text += (i ? "  " : "verdict: ") + headline[i] + "\n";
     const FeedLine& line = check.plan.line;
     text += "lines: each gap feeds " + Trimmed(line.lengthMm, 4) + " mm of " +
             Trimmed(line.impedanceOhm, 3) + " ohm line, velocity factor " +
@@ -290,6 +378,7 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     const FeedLine& line = check.plan.line;
     const CheckReport& r = check.report;
     Json json = {
+        {"headline", HeadlineJson(HeadlineOf(check), advise)},
         {"design_mhz", JsonNumber(model.designMHz, 6)},
         {"sides", model.sides},
         {"ground", GroundName(model.placement.ground)},
@@ -328,6 +417,11 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
         json["tuned"] = {{"scale", JsonNumber(t.scale, 6)}};
         json["tuned"].update(ScaledDesignJson(t));
         json["tuned"]["resonance_mhz"] = JsonNumber(t.resonanceMHz, 4);
+        if (t.atDesign) {
+            for (std::size_t i = 0; i < kReadingCount; ++i) {
+                if (kReadings[i].buildable) json["tuned"][std::string(kReadings[i].swrKey)] = JsonNumber(t.atDesign->swr[i], 4);
+            }
+        }
     }
     if (check.measured) json["measured"] = MeasuredJson(*check.measured);
     json["sanity"] = Json::array();

@@ -23,6 +23,7 @@ struct Guess {
     double scale = 1;
     double reactance = 0;                 // of one gap, at the design frequency
     std::optional<double> resonanceMHz;  // within the short sweep
+    std::optional<SweepPoint> atDesign;
 };
 
 double Off(const Guess& guess, double designMHz) {
@@ -52,8 +53,9 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, const EngineSettings& setting
     for (std::size_t g = 0; g < scales.size(); ++g) {
         std::vector<double> reactances;
         for (const FrequencyResult& f : outputs[g].frequencies) reactances.push_back(f.sources.front().impedance.imag());
-        guesses.push_back({scales[g], reactances[static_cast<std::size_t>(kTunePoints / 2)],
-                           NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz)});
+        const auto centre = static_cast<std::size_t>(kTunePoints / 2);
+        guesses.push_back({scales[g], reactances[centre], NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz),
+                           ToSweepPoint(model.designMHz, outputs[g].frequencies[centre], plan.line)});
     }
     return guesses;
 }
@@ -92,7 +94,7 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
     }
     const Guess answer = best();
     return TunedDesign{ScaledDesign::Of(model, answer.scale), answer.resonanceMHz, Off(answer, f) <= kTuneTolerance,
-                       rounds};
+                       rounds, answer.atDesign};
 }
 
 }  // namespace corvanta::nec

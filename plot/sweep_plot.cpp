@@ -66,7 +66,7 @@ const QColor kBandShade{0xff, 0xe0, 0x82, 0x70};
 // The headline among the readings, or none when the radio end is it.
 std::optional<std::size_t> HeadlineIndex(const nec::ModelCheck& check) {
     const auto& radio = check.feed.radio;
-    return nec::HeadlineReading(check.report, radio ? std::optional<double>(radio->swrAtDesign) : std::nullopt);
+    return nec::HeadlineWithRadio(check.report, radio ? std::optional<double>(radio->swrAtDesign) : std::nullopt);
 }
 
 std::string RadioLabel(const nec::RadioEndReading& radio) {

@@ -33,6 +33,7 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
 std::string AdviceWords(nec::Advice advice) {
     switch (advice) {
     case nec::Advice::FinerSweep: return "a sweep with more points places a resonance better";
+    case nec::Advice::Tune: return "Run tunes the loop with the check: its tuned lengths resonate at the design frequency";
     }
     return {};
 }

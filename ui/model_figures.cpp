@@ -143,11 +143,28 @@ QString DimensionsHtml(const Design& design) {
     return html + QStringLiteral("</table>");
 }
 
+// The verdict the figures open with: the headline's lines, and its lengths
+// to cut as a table, with what they assume.
+QString HeadlineHtml(const nec::ModelCheck& check) {
+    const std::vector<std::string> lines = nec::HeadlineLines(check, AdviceWords, nec::Medium::Typeset);
+    QString html = Heading(QStringLiteral("Verdict"));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        html += (i == 1 ? QStringLiteral("<p><b>%1</b></p>") : QStringLiteral("<p>%1</p>")).arg(Capitalised(lines[i]).toHtmlEscaped());
+    }
+    const nec::Headline h = nec::HeadlineOf(check);
+    html += ScaledDesignHtml(h.lengths);
+    if (h.cut == nec::CutChoice::Trimmed && check.measured && check.measured->assumesDesignLengths) {
+        html += QStringLiteral("<p>These assume the loop was cut to the design's lengths; give the lengths as "
+                               "cut for a loop cut otherwise.</p>");
+    }
+    return html;
+}
+
 QString FiguresHtml(const nec::ModelCheck& check) {
     const nec::CheckReport& r = check.report;
     const nec::LoopModel& model = check.plan.model;
     const nec::SweepPoint& d = r.atDesign;
-    QString html;
+    QString html = HeadlineHtml(check);
 
     html += Heading(QStringLiteral("At %1 MHz").arg(Html(nec::Shortest(d.mhz))));
     html += ReadingsTable(d);
@@ -274,6 +291,10 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
     for (std::size_t i : junction) {
         references << text(nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset));
         swrs << text(nec::SwrText(d.swr[i]));
+    }
+    const std::vector<std::string> verdict = nec::HeadlineLines(check, AdviceWords, nec::Medium::Typeset);
+    for (std::size_t i = 0; i < verdict.size(); ++i) {
+        figures.rows.emplace_back(i == 0 ? QStringLiteral("Verdict") : QString(), Capitalised(verdict[i]));
     }
     figures.rows.emplace_back(Capitalised(std::string(nec::InfoOf(nec::FeedPoint::Junction).name)),
                               text(nec::ImpedanceWords(d.lines, nec::Medium::Typeset)));

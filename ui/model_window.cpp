@@ -202,11 +202,14 @@ void ModelWindow::buildControls() {
     loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
     loadMeasurement_->setToolTip(QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
                                                 "the model, compared, and turned into a trim"));
+    clearMeasurement_ = new QPushButton(QStringLiteral("Clear measurement"), this);
+    clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
+    clearMeasurement_->setAccessibleName(QStringLiteral("Clear measurement"));
     close_ = new QPushButton(QStringLiteral("Close"), this);
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
     for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
-                                loadMeasurement_, close_}) {
+                                loadMeasurement_, clearMeasurement_, close_}) {
         button->setAutoDefault(false);
     }
 
@@ -226,7 +229,36 @@ void ModelWindow::buildControls() {
     saving->addWidget(savePlot_);
     saving->addWidget(saveTouchstone_);
     saving->addWidget(loadMeasurement_);
+    saving->addWidget(clearMeasurement_);
     saving->addStretch(1);
+
+    // The lengths the measured loop was cut to: the trim scales these.
+    auto* built = new QHBoxLayout;
+    built->addWidget(new QLabel(QStringLiteral("Cut to (mm):"), this));
+    const std::pair<DecimalBox**, const char*> boxes[] = {
+        {&builtHeight_, "HEIGHT"}, {&builtSide_, "SIDE"}, {&builtGap_, "GAP"}};
+    for (const auto& [box, name] : boxes) {
+        *box = new DecimalBox(this);
+        (*box)->setObjectName(QStringLiteral("built%1").arg(QLatin1String(name)));
+        (*box)->setAccessibleName(QStringLiteral("%1 as cut, mm").arg(QLatin1String(name)));
+        (*box)->setRange(0.01, 1e6);
+        (*box)->setDecimals(2);
+        auto* label = new QLabel(QLatin1String(name), this);
+        label->setBuddy(*box);
+        built->addWidget(label);
+        built->addWidget(*box);
+        connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
+            if (!check_ || !measuredSweep_) return;
+            compareMeasurement();
+            showCheck();
+        });
+        connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
+            showProblem(QStringLiteral("%1 as cut: \u201c%2\u201d is not a length in millimetres; it stays as it was.")
+                            .arg(QLatin1String(name), typed));
+        });
+    }
+    built->addStretch(1);
+    saving->insertLayout(0, built);
     saving->addWidget(close_);
 
     auto* layout = new QVBoxLayout(this);
@@ -253,6 +285,7 @@ void ModelWindow::buildControls() {
     connect(savePlot_, &QPushButton::clicked, this, &ModelWindow::savePlot);
     connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
     connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
+    connect(clearMeasurement_, &QPushButton::clicked, this, &ModelWindow::clearMeasurement);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -344,6 +377,8 @@ void ModelWindow::updateButtons() {
     savePlot_->setEnabled(check_.has_value());
     saveTouchstone_->setEnabled(check_.has_value());
     loadMeasurement_->setEnabled(check_.has_value());
+    clearMeasurement_->setEnabled(measuredSweep_.has_value());
+    for (DecimalBox* box : {builtHeight_, builtSide_, builtGap_}) box->setEnabled(measuredSweep_.has_value());
 }
 
 void ModelWindow::run() {
@@ -419,6 +454,7 @@ void ModelWindow::runFinished() {
                         .arg(check_->report.sanity.size());
         }
         showStatus(done);
+        if (measuredSweep_) compareMeasurement();
         showCheck();
     } else {
         progress_->setValue(job_->done());
@@ -520,24 +556,79 @@ void ModelWindow::loadMeasurement() {
     // the check as it was.
     try {
         const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
-        check_->measured = nec::CompareMeasurement(*check_, sweep, name.toStdString());
-        check_->feed = nec::ReadFeed(*check_);
+        nec::ModelCheck tried = *check_;
+        tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
+        measuredSweep_ = sweep;
     } catch (const nec::Failure& failure) {
         showProblem(FailureWords(failure, name));
         return;
     }
+    measuredName_ = name;
+    const nec::LoopModel& model = check_->plan.model;
+    measuredDesign_ = model;
+    builtHeight_->setValue(model.heightMm);
+    builtSide_->setValue(model.sideMm);
+    builtGap_->setValue(model.gapMm);
+    compareMeasurement();
+    updateButtons();
+    if (!check_->measured) return;
     const nec::Measurement& m = *check_->measured;
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
                        .arg(name, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
-        said += QStringLiteral(" Measured resonance %1 MHz: trim HEIGHT, SIDE and GAP by %2 "
-                               "(assuming the loop was cut to the design's lengths).")
-                    .arg(Text(nec::MhzText(*m.resonanceMHz)), Text(nec::ScaleText(m.trim->scale)));
+        said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
+                    .arg(Text(nec::MhzText(*m.resonanceMHz)), Text(nec::ScaleText(m.trim->scale)),
+                         m.assumesDesignLengths ? QStringLiteral(" (assuming the loop was cut to the design's lengths)")
+                                                : QString());
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Text(note) + QLatin1Char('.');
     showStatus(said);
     showCheck();
+}
+
+void ModelWindow::clearMeasurement() {
+    measuredSweep_.reset();
+    measuredDesign_.reset();
+    measuredName_.clear();
+    if (check_) {
+        check_->measured.reset();
+        showCheck();
+    }
+    showStatus(QStringLiteral("The measurement is cleared."));
+    updateButtons();
+}
+
+void ModelWindow::compareMeasurement() {
+    if (!check_ || !measuredSweep_) return;
+    const nec::LoopModel& model = check_->plan.model;
+    nec::MeasurementSetting setting;
+    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+    const bool asDesign = measuredDesign_ && built.heightMm == measuredDesign_->heightMm &&
+                          built.sideMm == measuredDesign_->sideMm && built.gapMm == measuredDesign_->gapMm;
+    if (!asDesign) setting.built = built;
+    try {
+        check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
+        check_->feed = nec::ReadFeed(*check_);
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, measuredName_));
+        return;
+    }
+    const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
+                            measuredDesign_->designMHz == model.designMHz &&
+                            measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&
+                            measuredDesign_->gapMm == model.gapMm;
+    if (!sameDesign) {
+        // Still drawn, for comparison; a trim against another design's model
+        // would be wrong.
+        nec::Measurement& m = *check_->measured;
+        m.trim.reset();
+        m.resonanceSpanMHz.reset();
+        m.trimSpan.reset();
+        m.notes.push_back("measured for another design (" + nec::Shortest(measuredDesign_->designMHz) + " MHz, " +
+                          std::to_string(measuredDesign_->sides) + " sides, HEIGHT " +
+                          nec::MmText(measuredDesign_->heightMm) + " mm): shown for comparison, without a trim");
+    }
 }
 
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,

@@ -103,6 +103,11 @@ private:
     void savePlot();
     void saveTouchstone();
     void loadMeasurement();
+    void clearMeasurement();
+    // Lays the kept measurement over the check that has just run, with the
+    // lengths as cut from the boxes; a measurement of another design stays
+    // on the plot without a trim.
+    void compareMeasurement();
     void showCheck();
     // Asks where, with `name` as the offer and `types` to choose from,
     // writes it, and says what became of it.
@@ -135,7 +140,17 @@ private:
     QPushButton* savePlot_ = nullptr;
     QPushButton* saveTouchstone_ = nullptr;
     QPushButton* loadMeasurement_ = nullptr;
+    QPushButton* clearMeasurement_ = nullptr;
     QPushButton* close_ = nullptr;
+    // The measurement loaded, kept through every run until cleared, and the
+    // design it was loaded for.
+    std::optional<nec::OnePortSweep> measuredSweep_;
+    QString measuredName_;
+    std::optional<nec::LoopModel> measuredDesign_;
+    // The lengths the measured loop was cut to, in millimetres.
+    DecimalBox* builtHeight_ = nullptr;
+    DecimalBox* builtSide_ = nullptr;
+    DecimalBox* builtGap_ = nullptr;
 };
 
 // What the main window prints of the model: the figures and plot of the

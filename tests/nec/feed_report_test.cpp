@@ -203,7 +203,7 @@ TEST(FeedReport, TheDefaultBandIsTheDesignFrequencysAndAChosenOneWins) {
     EXPECT_EQ(BandOf(options, 146)->toMHz, 54);
 }
 
-TEST(Headline, TheLowestSwrWithTiesToTheBalun) {
+TEST(FeedReport, TheHeadlineWithTheRadioEnd) {
     const std::size_t lines50 = ReadingIndex("swr_lines_50"), balun = ReadingIndex("swr_lines_200"),
                       lines300 = ReadingIndex("swr_lines_300"), gap = ReadingIndex("swr_gap_300");
     const struct {
@@ -227,7 +227,7 @@ TEST(Headline, TheLowestSwrWithTiesToTheBalun) {
         report.atDesign.swr[balun] = c.s200;
         report.atDesign.swr[lines300] = c.s300;
         report.atDesign.swr[gap] = c.sGap;
-        EXPECT_EQ(HeadlineReading(report, c.radio), c.expected);
+        EXPECT_EQ(HeadlineWithRadio(report, c.radio), c.expected);
     }
 }
 

@@ -142,5 +142,70 @@ TEST(ModelLimits, UncertaintyOfThickAndThinConductors) {
     }
 }
 
+// The adaptive sweep against every row from the engine, over designs from
+// 3.6 to 1296 MHz, both shapes, both grounds and a wide sweep through an
+// anti-resonance: every row within 1e-3, resonances and 2:1 edges within
+// 0.02 %, and fewer than half the rows from the engine.
+TEST(ModelLimits, AdaptiveSweepAgreesWithTheEngine) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    struct Case {
+        const char* mhz;
+        SideChoice sides;
+        Placement placement;
+        std::optional<std::pair<double, double>> sweep;
+        int points;
+    };
+    const Case cases[] = {
+        {"3.6", SideChoice::Four, {}, std::nullopt, 101},
+        {"146", SideChoice::Three, {}, std::nullopt, 101},
+        {"146", SideChoice::Four, {Ground::Perfect, 5}, std::nullopt, 101},
+        {"50.1", SideChoice::Three, {Ground::Average, 8}, std::nullopt, 101},
+        {"1296", SideChoice::Four, {}, std::nullopt, 101},
+        {"146", SideChoice::Three, {}, std::pair{40.0, 400.0}, 361},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mhz) + " MHz, " + (c.sides == SideChoice::Four ? "four" : "three"));
+        CheckOptions options;
+        options.placement = c.placement;
+        options.sweepPoints = c.points;
+        if (c.sweep) {
+            options.sweepFromMHz = c.sweep->first;
+            options.sweepToMHz = c.sweep->second;
+        }
+        options.pattern.azimuthStepDeg = 45;
+        options.pattern.elevationStepDeg = 15;
+        const Design design = RunDesign({c.mhz, c.sides, std::nullopt});
+        const ModelCheck adaptive = RunCheck(design, options);
+        options.sweepMode = SweepMode::Exact;
+        const ModelCheck exact = RunCheck(design, options);
+        const CheckReport &a = adaptive.report, &e = exact.report;
+        EXPECT_EQ(a.sampling.mode, SweepMode::Adaptive);
+        EXPECT_LT(a.sampling.engineMHz.size() * 2, a.sweep.size());
+        ASSERT_TRUE(a.sampling.interpolationMaxError);
+        EXPECT_LT(*a.sampling.interpolationMaxError, 1e-3);
+        ASSERT_EQ(a.sweep.size(), e.sweep.size());
+        for (std::size_t i = 0; i < a.sweep.size(); ++i) {
+            const std::complex<double> za = a.sweep[i].gaps.front(), ze = e.sweep[i].gaps.front();
+            EXPECT_LT(std::abs(za - ze) / std::abs(ze), 1e-3) << a.sweep[i].mhz;
+        }
+        ASSERT_EQ(a.resonancesMHz.size(), e.resonancesMHz.size());
+        for (std::size_t i = 0; i < a.resonancesMHz.size(); ++i) {
+            EXPECT_NEAR(a.resonancesMHz[i], e.resonancesMHz[i], 2e-4 * e.resonancesMHz[i]);
+        }
+        for (std::size_t r = 0; r < kReadingCount; ++r) {
+            ASSERT_EQ(a.under2[r].size(), e.under2[r].size()) << kReadings[r].rangesKey;
+            for (std::size_t k = 0; k < a.under2[r].size(); ++k) {
+                for (const auto edge : {&Range::fromMHz, &Range::toMHz}) {
+                    ASSERT_EQ((a.under2[r][k].*edge).has_value(), (e.under2[r][k].*edge).has_value());
+                    if ((e.under2[r][k].*edge)) {
+                        EXPECT_NEAR(*(a.under2[r][k].*edge), *(e.under2[r][k].*edge), 2e-4 * *(e.under2[r][k].*edge))
+                            << kReadings[r].rangesKey;
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace corvanta::nec

@@ -160,8 +160,8 @@ TEST(Measurement, TrimOfALoopBuiltTwoPercentSmall) {
 
     // A measurement that never crosses resonance gives no trim, and says so.
     OnePortSweep above = measured;
-    above.mhz.erase(above.mhz.begin(), above.mhz.begin() + 20);
-    above.reflection.erase(above.reflection.begin(), above.reflection.begin() + 20);
+    above.mhz.erase(above.mhz.begin(), above.mhz.begin() + 16);
+    above.reflection.erase(above.reflection.begin(), above.reflection.begin() + 16);
     const Measurement none = CompareMeasurement(check, above, "above.s1p");
     EXPECT_FALSE(none.resonanceMHz);
     EXPECT_FALSE(none.trim);

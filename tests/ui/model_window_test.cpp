@@ -29,6 +29,7 @@
 #include "tests/nec/failure_samples.h"
 #include "tests/ui/test_program.h"
 #include "ui/check_job.h"
+#include "ui/decimal_box.h"
 #include "ui/failure_words.h"
 #include "ui/plot_view.h"
 
@@ -570,6 +571,21 @@ private slots:
         QVERIFY(std::abs(*measured->resonanceMHz - *measured->modelResonanceMHz) < 1e-3);
         QVERIFY(status().contains(QLatin1String("Measured resonance")));
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("Measured: model.s1p")));
+        QVERIFY(in<QTextBrowser>("figures")->toPlainText().startsWith(QLatin1String("Verdict")));
+
+        // The measurement stays through another run, with the lengths as cut
+        // scaled, until it is cleared.
+        in<DecimalBox>("builtHEIGHT")->setValue(700);
+        QVERIFY(checkToTheEnd());
+        const auto& kept = program_->Model()->Check()->measured;
+        QVERIFY2(kept && kept->trim, qPrintable(status()));
+        QVERIFY(!kept->assumesDesignLengths);
+        QVERIFY(std::abs(kept->built.heightMm - 700) < 1e-9);
+        QVERIFY(std::abs(kept->trim->heightMm - 700 * kept->trim->scale) < 1e-9);
+        QTest::mouseClick(in<QPushButton>("clearMeasurement"), Qt::LeftButton);
+        QVERIFY(!program_->Model()->Check()->measured);
+        QVERIFY(checkToTheEnd());
+        QVERIFY(!program_->Model()->Check()->measured);
     }
 
     // Ctrl+P after a check of the same design prints the model's figures;
