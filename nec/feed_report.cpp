@@ -201,6 +201,17 @@ std::complex<double> MeasuredAtJunction(const FeedOptions& options, std::complex
     return JunctionOf(measured, *options.chain, mhz, designMHz);
 }
 
+OnePortSweep SweepAtJunction(const FeedOptions& options, const OnePortSweep& measured, double designMHz) {
+    if (options.port != FeedPort::Radio || !options.chain) return measured;
+    OnePortSweep junction = measured;
+    for (std::size_t i = 0; i < junction.mhz.size() && i < junction.reflection.size(); ++i) {
+        const auto z = MeasuredAtJunction(options, ImpedanceOf(measured.reflection[i], measured.referenceOhm),
+                                          measured.mhz[i], designMHz);
+        junction.reflection[i] = ReflectionOf(z, measured.referenceOhm);
+    }
+    return junction;
+}
+
 std::complex<double> ModelAtPort(const FeedOptions& options, std::complex<double> junction, double mhz,
                                  double designMHz) {
     if (options.port != FeedPort::Radio || !options.chain) return junction;

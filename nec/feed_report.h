@@ -9,6 +9,7 @@
 #include "nec/feed_options.h"
 #include "nec/json.h"
 #include "nec/match_network.h"
+#include "nec/touchstone.h"
 
 // The feed as the builder connects it, read from a finished check: the
 // radio end of the feed chain on the reference, the band with the SWR at
@@ -106,6 +107,9 @@ FeedReport ReadFeed(const ModelCheck& check);
 // The measured impedance at the port, taken back to the lines' junction.
 std::complex<double> MeasuredAtJunction(const FeedOptions& options, std::complex<double> measured, double mhz,
                                         double designMHz);
+
+// A sweep measured at the port as it would read at the lines' junction.
+OnePortSweep SweepAtJunction(const FeedOptions& options, const OnePortSweep& measured, double designMHz);
 
 // The model's junction impedance as it shows at the port.
 std::complex<double> ModelAtPort(const FeedOptions& options, std::complex<double> junction, double mhz,

@@ -144,8 +144,10 @@ std::string Percent(double value) { return Fixed(value, 1) + " %"; }
 
 }  // namespace
 
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source,
+Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& taken, std::string source,
                                const MeasurementSetting& setting) {
+    // Taken at the radio, the balun and the feeder are undone first.
+    const OnePortSweep measured = SweepAtJunction(check.plan.feed, taken, check.plan.model.designMHz);
     const LoopModel& model = check.plan.model;
     const CheckReport& report = check.report;
     Measurement m;
@@ -187,8 +189,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& meas
     for (std::size_t i = 0; i < measured.mhz.size(); ++i) {
         MeasuredPoint point;
         point.mhz = measured.mhz[i];
-        point.junction = MeasuredAtJunction(check.plan.feed, ImpedanceOf(measured.reflection[i], measured.referenceOhm),
-                                            point.mhz, model.designMHz);
+        point.junction = ImpedanceOf(measured.reflection[i], measured.referenceOhm);
         point.swr = Swr(point.junction, m.referenceOhm);
         // The n lines meet in parallel: each line's end shows n times the junction.
         point.gap = LoopGapOf(point.junction, line, model.sides, point.mhz);
