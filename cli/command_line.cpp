@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "core/amateur_bands.h"
 #include "core/field_conversion.h"
 
 #include <cmath>
@@ -102,6 +103,23 @@ double LineOption(const std::string& option, const std::string& text, double mos
     return value;
 }
 
+// The fields of a value written A:B:C, as many as `count`; a decimal comma
+// is not a separator here, so "0,66" stays one field and is refused as a
+// number with its text.
+std::vector<std::string> ColonFields(const std::string& option, const std::string& text, std::size_t count,
+                                     const char* form) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t colon = text.find(':', start);
+        fields.push_back(text.substr(start, colon - start));
+        if (colon == std::string::npos) break;
+        start = colon + 1;
+    }
+    if (fields.size() != count) throw UsageError(option + " is " + form);
+    return fields;
+}
+
 void SetSize(Invocation& invocation, SizeUnit unit, std::string text) {
     if (invocation.size) throw UsageError("give only one of --awg, --inch and --mm");
     invocation.size = SizeInput{unit, std::move(text)};
@@ -150,6 +168,61 @@ struct Option {
     std::string_view help;
     void (*apply)(Parse& parse, const std::string& value);
 };
+
+nec::FeedChain& ChainOf(Parse& parse) {
+    std::optional<nec::FeedChain>& chain = parse.invocation.check.feed.chain;
+    if (!chain) chain.emplace();
+    return *chain;
+}
+
+// N of an N:1 balun: 1, 4, 9 ..., the impedance ratio.
+void SetBalun(Parse& parse, const std::string& text) {
+    const double ratio = NumberOption("--balun", text);
+    if (!(ratio >= 1 && ratio <= 100)) {
+        throw UsageError("--balun is the impedance ratio N of an N:1 balun, from 1 to 100 (4 for a 4:1 balun)");
+    }
+    ChainOf(parse).balunRatio = ratio;
+}
+
+// Z0:VF:METRES:DB, the loss matched, in dB per 100 m at the design frequency.
+void SetFeeder(Parse& parse, const std::string& text) {
+    const char* form = "Z0:VF:METRES:DB (ohm, velocity factor, length in metres, dB per 100 m)";
+    const std::vector<std::string> f = ColonFields("--feeder", text, 4, form);
+    nec::Feeder feeder;
+    feeder.impedanceOhm = NumberOption("--feeder", f[0]);
+    feeder.velocityFactor = NumberOption("--feeder", f[1]);
+    feeder.lengthM = NumberOption("--feeder", f[2]);
+    feeder.lossDbPer100m = NumberOption("--feeder", f[3]);
+    if (!(feeder.impedanceOhm > 0 && feeder.impedanceOhm <= 10000)) {
+        throw UsageError("--feeder's Z0 is its impedance in ohm, above 0, at most 10000");
+    }
+    if (!(feeder.velocityFactor > 0 && feeder.velocityFactor <= 1)) {
+        throw UsageError("--feeder's VF is its velocity factor, above 0 and at most 1");
+    }
+    if (!(feeder.lengthM >= 0 && feeder.lengthM <= 10000)) {
+        throw UsageError("--feeder's METRES is its length, from 0 to 10000 m");
+    }
+    if (!(feeder.lossDbPer100m >= 0 && feeder.lossDbPer100m <= 1000)) {
+        throw UsageError("--feeder's DB is its matched loss in dB per 100 m, from 0 to 1000");
+    }
+    ChainOf(parse).feeder = feeder;
+}
+
+// A band of the table by name, or FROM:TO in MHz.
+void SetCheckBand(Parse& parse, const std::string& text) {
+    std::optional<nec::BandChoice>& band = parse.invocation.check.feed.band;
+    if (text.find(':') == std::string::npos) {
+        const std::optional<Band> found = FindBand(text);
+        if (!found) throw UsageError("--band \"" + text + "\" is no band (corvanta-cli bands lists them); or give FROM:TO in MHz");
+        band = nec::BandChoice{std::string(found->name), found->LowMHz(), found->HighMHz()};
+        return;
+    }
+    const std::vector<std::string> f = ColonFields("--band", text, 2, "a band's name or FROM:TO in MHz");
+    const double from = NumberOption("--band", f[0]);
+    const double to = NumberOption("--band", f[1]);
+    if (!(from > 0) || !(to > from) || !std::isfinite(to)) throw UsageError("--band FROM:TO needs 0 < FROM < TO");
+    band = nec::BandChoice{"", from, to};
+}
 
 void ApplyFormat(Parse& parse, const std::string& format) {
     Invocation& invocation = parse.invocation;
@@ -269,12 +342,12 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { p.invocation.patternPath = PlotFile("--pattern", v); }},
     {"--smith", "FILE.svg|.png", kCheck, 0, {}, "draw the impedance on a Smith chart, the measurement over it, as SVG or PNG",
      [](Parse& p, const std::string& v) { p.invocation.smithPath = PlotFile("--smith", v); }},
-    {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 where the lines join",
+    {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 at --port (default where the lines join)",
      [](Parse& p, const std::string& v) {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
          p.invocation.s1pPath = v;
      }},
-    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken where the lines join, compared and trimmed to",
+    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;
@@ -287,6 +360,24 @@ const Option kOptions[] = {
          p.invocation.check.referenceOhm =
              LineOption("--reference", v, 10000, "is the reference impedance in ohm, above 0, at most 10000");
      }},
+    {"--balun", "N", kCheck, 0, {}, "an N:1 balun at the lines' junction (1, 4, 9 ...), the radio after it",
+     SetBalun},
+    {"--feeder", "Z0:VF:METRES:DB", kCheck, 0, {},
+     "the feeder from the balun to the radio: ohm, velocity factor, metres, matched dB per 100 m (a 1:1 balun "
+     "without --balun)",
+     SetFeeder},
+    {"--port", "junction|radio", kCheck, 0, {},
+     "where --measured was taken and --s1p writes: the lines' junction (default) or the radio end",
+     [](Parse& p, const std::string& v) {
+         if (v == "junction") p.invocation.check.feed.port = nec::FeedPort::Junction;
+         else if (v == "radio") p.invocation.check.feed.port = nec::FeedPort::Radio;
+         else throw UsageError("--port is junction or radio");
+     }},
+    {"--band", "NAME|FROM:TO", kCheck, 0, {},
+     "the band to read (default: the band of the design frequency), by name or FROM:TO in MHz", SetCheckBand},
+    {"--match", "", kCheck, 0, {},
+     "an L network that brings the radio end (else the junction after a 4:1 balun) to 1:1 on --reference",
+     [](Parse& p, const std::string&) { p.invocation.check.feed.match = true; }},
     {"--format", "text|csv|json", kDesign | kTable | kCheck | kSheet, 0, {},
      "what to print: text, csv (RFC 4180) or json; check prints text or json", ApplyFormat},
     {"--output", "FILE.pdf", kSheet, 0, {}, "write the whole sheet as PDF instead of printing the cut list",
@@ -503,6 +594,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
                 throw UsageError("\"" + *files[a] + "\" is named twice: give each output a file of its own");
             }
         }
+    }
+    if (invocation.check.feed.port == nec::FeedPort::Radio && !invocation.check.feed.chain) {
+        throw UsageError("--port radio needs the chain to the radio: give --balun N or --feeder Z0:VF:METRES:DB");
     }
     if (command == Command::Table) {
         const bool sweep = parse.from || parse.to || parse.step;

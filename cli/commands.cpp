@@ -227,6 +227,7 @@ int RunCheck(const Invocation& invocation, const Design& design) {
             return ExitStatusOf(failure);
         }
     }
+    check.feed = nec::ReadFeed(check);
     const std::vector<std::string> failures = WriteOutputs(invocation, check);
     for (const std::string& failure : failures) Tell(failure);
     if (!failures.empty()) return kDesignFailed;

@@ -144,8 +144,10 @@ std::string Percent(double value) { return Fixed(value, 1) + " %"; }
 
 }  // namespace
 
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source,
+Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& taken, std::string source,
                                const MeasurementSetting& setting) {
+    // Taken at the radio, the balun and the feeder are undone first.
+    const OnePortSweep measured = SweepAtJunction(check.plan.feed, taken, check.plan.model.designMHz);
     const LoopModel& model = check.plan.model;
     const CheckReport& report = check.report;
     Measurement m;
@@ -301,7 +303,7 @@ std::string ModelTouchstone(const ModelCheck& check) {
     std::vector<std::complex<double>> impedance;
     for (const SweepPoint& p : check.report.sweep) {
         mhz.push_back(p.mhz);
-        impedance.push_back(p.lines);
+        impedance.push_back(ModelAtPort(check.plan.feed, p.lines, p.mhz, model.designMHz));
     }
     std::vector<std::string> comments = model.comments;
     comments.push_back("S11 where the lines join: " + std::to_string(model.sides) + " lines of " +

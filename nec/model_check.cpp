@@ -82,6 +82,7 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
         plan.second = ConvergenceModel{*coarser, false};
     }
     plan.referenceOhm = options.referenceOhm;
+    plan.feed = options.feed;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,
                  options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
     return plan;
@@ -108,7 +109,7 @@ double DefaultTuneSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt};
+    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}};
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);

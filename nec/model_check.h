@@ -10,6 +10,8 @@
 #include "nec/deck_writer.h"
 #include "nec/engine_runner.h"
 #include "nec/feed_line.h"
+#include "nec/feed_options.h"
+#include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/loop_model.h"
 
@@ -41,6 +43,9 @@ struct CheckOptions {
     bool tune = false;
     // The reference impedance of a Touchstone file written or compared.
     double referenceOhm = 50;
+    // The balun and feeder to the radio, where a measurement was taken, the
+    // band and the match.
+    FeedOptions feed;
     std::stop_token stop;  // a stop stops every engine at once
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
@@ -55,6 +60,7 @@ struct CheckPlan {
     PatternGrid pattern;
     FeedLine line;
     double referenceOhm = 50;  // of the Touchstone file and the measured SWR
+    FeedOptions feed;
 };
 
 // At most this many frequencies of the convergence check's second model
@@ -88,6 +94,7 @@ struct ModelCheck {
     CheckPlan plan;
     CheckReport report;
     std::optional<Measurement> measured;  // laid beside the model when loaded
+    FeedReport feed;                      // ReadFeed, once the measurement is in
 };
 
 // Whether the check modelled this design: the same side count and the same

@@ -42,7 +42,9 @@ constexpr const FeedPointInfo& InfoOf(FeedPoint point) {
     return kFeedPoints.front();
 }
 
-// How a plot draws a reading's SWR.
+// How a plot draws a reading's SWR. A line's style means one thing in
+// every plot: solid a model's value, dashed a reactance, dotted a
+// measurement, dash-dotted through a match; colours tell the feeds apart.
 enum class Dash { Solid, Dashed, DashDotted };
 
 struct PlotStyle {
@@ -76,12 +78,12 @@ struct Reading {
 // the impedance on the transformer's feed-point side: a 4:1 balun on
 // 50 ohm coax presents 200 ohm to the junction.
 inline constexpr auto kReadings = std::to_array<Reading>({
-    {FeedPoint::Parallel, 300, "", "swr_parallel_300", "under_2_parallel_300", {false, 0x2e7d32, Dash::Dashed, 1.5}},
-    {FeedPoint::Parallel, 50, "", "swr_parallel_50", "under_2_parallel_50", {true, 0x2e7d32, Dash::Dashed, 1.5}},
+    {FeedPoint::Parallel, 300, "", "swr_parallel_300", "under_2_parallel_300", {false, 0x2e7d32, Dash::Solid, 1.5}},
+    {FeedPoint::Parallel, 50, "", "swr_parallel_50", "under_2_parallel_50", {true, 0x2e7d32, Dash::Solid, 1.5}},
     {FeedPoint::Junction, 50, "", "swr_lines_50", "under_2_lines_50", {true, 0x1565c0, Dash::Solid, 2}, true},
     {FeedPoint::Junction, 200, "4:1 balun", "swr_lines_200", "under_2_lines_200", {true, 0x6a1b9a, Dash::Solid, 2}, true},
     {FeedPoint::Junction, 300, "", "swr_lines_300", "under_2_lines_300", {true, 0xc62828, Dash::Solid, 2}, true},
-    {FeedPoint::Gap, 300, "", "swr_gap_300", "under_2_gap_300", {true, 0xe06c00, Dash::DashDotted, 1.5}},
+    {FeedPoint::Gap, 300, "", "swr_gap_300", "under_2_gap_300", {true, 0xe06c00, Dash::Solid, 1.5}},
 });
 
 inline constexpr std::size_t kReadingCount = kReadings.size();

@@ -325,6 +325,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     for (std::size_t i : ReadingsInView()) {
         text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
     }
+    text += FeedText(check);
     text += "sanity checks\n";
     for (const SanityCheck& c : r.sanity) {
         const std::string verdict = VerdictName(c.verdict);
@@ -436,6 +437,7 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     for (Advice advice : r.advice) json["notes"].push_back(advise(advice));
     json["sweep"] = Json::array();
     for (const SweepPoint& p : r.sweep) json["sweep"].push_back(SweepPointJson(p));
+    AddFeedJson(json, check);
     return JsonText(json);
 }
 

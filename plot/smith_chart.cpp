@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "core/amateur_bands.h"
 #include "nec/analysis.h"
 #include "nec/headline.h"
 #include "nec/report.h"
@@ -239,9 +238,12 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     painter.restore();
 
     // The marks over the curves.
-    const std::optional<Band> band = BandHolding(model.designMHz);
+    // The band the builder cares about: the one chosen, else the one that
+    // holds the design frequency.
+    const std::optional<nec::BandChoice> band =
+        check.feed.band ? std::optional<nec::BandChoice>(check.feed.band->band) : std::nullopt;
     if (band) {
-        for (double edge : {band->LowMHz(), band->HighMHz()}) {
+        for (double edge : {band->fromMHz, band->toMHz}) {
             MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false);
         }
     }
@@ -295,8 +297,8 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     line(style::Text("design " + nec::MhzText(model.designMHz) + " MHz"), style::kInk);
     if (band) {
         symbol(Shape::Square, style::kInk, false);
-        line(style::Text("band " + std::string(band->name) + ": " + nec::MhzText(band->LowMHz()) + " and " +
-                         nec::MhzText(band->HighMHz()) + " MHz"),
+        line(style::Text((band->name.empty() ? std::string("band") : "band " + band->name) + ": " +
+                         nec::MhzText(band->fromMHz) + " and " + nec::MhzText(band->toMHz) + " MHz"),
              style::kInk);
     }
     if (!report.resonancesMHz.empty()) {

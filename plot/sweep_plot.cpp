@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "nec/headline.h"
 #include "nec/report.h"
 #include "nec/text_format.h"
 #include "plot/plot_style.h"
@@ -56,6 +57,25 @@ std::string MeasuredLabel(const nec::Measurement& measured) {
     return "measured on " + nec::Trimmed(measured.referenceOhm, 3) + " Ω";
 }
 
+// The headline's curve is the one bold line; the others are thin.
+constexpr double kHeadlinePen = 3.4;
+constexpr double kOtherPen = 1.3;
+const QColor kRadioEnd{0x00, 0x83, 0x8f};
+const QColor kMatched{0x45, 0x5a, 0x64};
+const QColor kBandShade{0xff, 0xe0, 0x82, 0x70};
+
+// The headline among the readings, or none when the radio end is it.
+std::optional<std::size_t> HeadlineIndex(const nec::ModelCheck& check) {
+    const auto& radio = check.feed.radio;
+    return nec::HeadlineWithRadio(check.report, radio ? std::optional<double>(radio->swrAtDesign) : std::nullopt);
+}
+
+std::string RadioLabel(const nec::RadioEndReading& radio) {
+    return "radio end on " + nec::Trimmed(radio.referenceOhm, 3) + " Ω";
+}
+
+std::string MatchedLabel() { return "through the match (dash-dot)"; }
+
 // The legend's lines, to size the column that holds them.
 std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     std::vector<QString> texts;
@@ -65,6 +85,8 @@ std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     }
     for (const nec::FeedPointInfo& feed : nec::kFeedPoints) texts.push_back(style::Text(std::string(feed.name)));
     if (check.measured) texts.push_back(style::Text(MeasuredLabel(*check.measured)));
+    if (check.feed.radio) texts.push_back(style::Text(RadioLabel(*check.feed.radio)));
+    if (check.feed.match) texts.push_back(style::Text(MatchedLabel()));
     return texts;
 }
 
@@ -254,6 +276,58 @@ void DrawReturnLossAxis(QPainter& painter, const SweepLayout& layout) {
 
 bool Within(const SweepLayout& layout, double mhz) { return mhz >= layout.fromMHz && mhz <= layout.toMHz; }
 
+// The band the builder cares about, shaded across both panels, its name
+// in the label band.
+void ShadeBand(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check) {
+    if (!check.feed.band) return;
+    const nec::BandChoice& band = check.feed.band->band;
+    const double from = std::max(band.fromMHz, layout.fromMHz), to = std::min(band.toMHz, layout.toMHz);
+    if (!(to > from)) return;
+    for (const QRectF& panel : {layout.swrPanel, layout.ohmPanel}) {
+        painter.fillRect(QRectF(layout.X(from), panel.top(), layout.X(to) - layout.X(from), panel.height()), kBandShade);
+    }
+    painter.save();
+    painter.setFont(style::Font(style::kSmallPx));
+    painter.setPen(style::kMuted);
+    painter.drawText(QRectF(layout.X(from), layout.swrPanel.bottom() - 18, layout.X(to) - layout.X(from), 16),
+                     Qt::AlignCenter, style::Text(band.name.empty() ? std::string("band") : band.name));
+    painter.restore();
+}
+
+// The radio end and the matched SWR: curves and legend lines below the
+// readings'. Returns the legend's next line.
+double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
+                      const std::vector<double>& mhz, double legendY, double lineHeight, double textX, bool& clipped) {
+    const QFontMetricsF small(style::Font(style::kSmallPx));
+    const auto legend = [&](const QPen& pen, const std::string& label, const std::string& detail) {
+        LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
+        painter.setPen(style::kInk);
+        painter.drawText(QPointF(textX, legendY), style::Text(label));
+        legendY += lineHeight;
+        painter.setPen(style::kMuted);
+        painter.drawText(QPointF(textX, legendY), style::Text(detail));
+        legendY += lineHeight + 3;
+    };
+    if (const auto& radio = check.feed.radio; radio && radio->swr.size() == mhz.size()) {
+        const QPen pen(kRadioEnd, HeadlineIndex(check) ? kOtherPen : kHeadlinePen, Qt::SolidLine, Qt::FlatCap,
+                       Qt::RoundJoin);
+        clipped |= DrawCurve(painter, layout.swrPanel, mhz, radio->swr, layout.swr.low, layout.swr.high, layout,
+                             &SweepLayout::SwrY, pen);
+        legend(pen, RadioLabel(*radio), RangeText(radio->under2));
+    }
+    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size()) {
+        const QPen pen(kMatched, kOtherPen, Qt::DashDotLine, Qt::FlatCap, Qt::RoundJoin);
+        clipped |= DrawCurve(painter, layout.swrPanel, mhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
+                             layout, &SweepLayout::SwrY, pen);
+        const nec::Match& m = *check.feed.match;
+        legend(pen, MatchedLabel(),
+               m.under2FromMHz && m.under2ToMHz
+                   ? "under 2:1: " + nec::MhzText(*m.under2FromMHz) + " to " + nec::MhzText(*m.under2ToMHz) + " MHz"
+                   : std::string("under 2:1: nowhere"));
+    }
+    return legendY;
+}
+
 }  // namespace
 
 double SweepLayout::X(double mhz) const {
@@ -354,7 +428,8 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     std::vector<double> mhz;
     for (const SweepPoint& p : report.sweep) mhz.push_back(p.mhz);
 
-    // The markers first, so that the curves run over them.
+    // The band and the markers first, so that the curves run over them.
+    ShadeBand(painter, layout, check);
     style::LabelRows labels(layout.labelBand, kLabelRows, style::Font(style::kSmallPx));
     if (Within(layout, model.designMHz)) {
         Marker(painter, layout, model.designMHz, Qt::SolidLine);
@@ -376,12 +451,14 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     painter.setFont(style::Font(style::kSmallPx));
 
     bool swrClipped = false;
+    const std::optional<std::size_t> headline = HeadlineIndex(check);
     for (std::size_t i : DrawnReadings()) {
         const nec::Reading& reading = nec::kReadings[i];
         std::vector<double> values;
         for (const SweepPoint& p : report.sweep) values.push_back(p.swr[i]);
         const QColor colour = Colour(reading.plot.colour);
-        const QPen pen(colour, reading.plot.weight, PenStyle(reading.plot.dash), Qt::FlatCap, Qt::RoundJoin);
+        const QPen pen(colour, headline == i ? kHeadlinePen : kOtherPen, PenStyle(reading.plot.dash), Qt::FlatCap,
+                       Qt::RoundJoin);
         swrClipped |= DrawCurve(painter, layout.swrPanel, mhz, values, layout.swr.low, layout.swr.high, layout,
                                 &SweepLayout::SwrY, pen);
         // The 2:1 edges: a ring on the 2:1 line, the numbers in the legend
@@ -394,8 +471,8 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
                 painter.setBrush(Qt::white);
                 painter.drawEllipse(QPointF(layout.X(*edge), layout.SwrY(nec::kSwrLimit)), 3.5, 3.5);
                 painter.restore();
-                // Only the heavier curves' edges: the lighter ones would crowd the band.
-                if (reading.plot.weight > 1.5) {
+                // Only the headline's edges: the others would crowd the band.
+                if (headline == i) {
                     labels.Place(painter, layout.X(*edge), style::Text(nec::MhzText(*edge)), colour);
                 }
             }
@@ -408,6 +485,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.under2[i])));
         legendY += lineHeight + 3;
     }
+    legendY = DrawFeedCurves(painter, layout, check, mhz, legendY, lineHeight, textX, swrClipped);
     const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
     if (!measured.empty()) {
         std::vector<double> at, swr;

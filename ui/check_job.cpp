@@ -27,6 +27,7 @@ void CheckJob::start() {
         options.stop = std::move(stop);
         try {
             check_ = nec::RunCheck(design_, options);
+            check_->feed = nec::ReadFeed(*check_);
         } catch (const nec::Failure& failure) {
             failure_ = failure;
         } catch (const std::exception& error) {

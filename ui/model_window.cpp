@@ -769,6 +769,7 @@ void ModelWindow::compareMeasurement() {
     if (!asDesign) setting.built = built;
     try {
         check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
+        check_->feed = nec::ReadFeed(*check_);
     } catch (const nec::Failure& failure) {
         showProblem(FailureWords(failure, measuredName_));
         return;

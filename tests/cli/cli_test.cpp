@@ -143,6 +143,14 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"nec", "--freq", "146", "--sides", "3", "--awg", "20", "--segments-per-gap=16"}, 2, "corvanta-cli: --segments-per-gap 16: segments of 0.580 mm (the 9.276 mm gap in 16) would be under 4 wire radii (1.620 mm), the least the extended thin-wire kernel holds: give --segments-per-gap from 2 to 5", 0},
         {{"nec", "--freq", "1296", "--sides", "3", "--awg", "20", "--segments-per-gap", "2"}, 2, "corvanta-cli: --segments-per-gap 2: segments of 0.624 mm (the 1.248 mm gap in 2) would be under 4 wire radii (1.620 mm), the least the extended thin-wire kernel holds: leave --segments-per-gap out", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--awg", "20", "--sweep", "140:4000:3", "--segments-per-gap", "2"}, 2, "corvanta-cli: --segments-per-gap 2: segments of 4.638 mm (the 9.276 mm gap in 2) are longer than the 3.747 mm, a twentieth of a wavelength at 4000 MHz, that the sweep already gives them: give --segments-per-gap from 3 to 5", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:0,66:10:5"}, 2, "corvanta-cli: --feeder \"0,66\" is not a number", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:0.66:10"}, 2, "corvanta-cli: --feeder is Z0:VF:METRES:DB (ohm, velocity factor, length in metres, dB per 100 m)", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:1.2:10:5"}, 2, "corvanta-cli: --feeder's VF is its velocity factor, above 0 and at most 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--balun", "0"}, 2, "corvanta-cli: --balun is the impedance ratio N of an N:1 balun, from 1 to 100 (4 for a 4:1 balun)", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--port", "radio"}, 2, "corvanta-cli: --port radio needs the chain to the radio: give --balun N or --feeder Z0:VF:METRES:DB", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--port", "balun"}, 2, "corvanta-cli: --port is junction or radio", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--band", "3m"}, 2, "corvanta-cli: --band \"3m\" is no band (corvanta-cli bands lists them); or give FROM:TO in MHz", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--band", "148:144"}, 2, "corvanta-cli: --band FROM:TO needs 0 < FROM < TO", 0},
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
@@ -248,6 +256,41 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err, "corvanta-cli: " + bad + ": line 4: a number does not read: \"147 0.1 oops\"\n");
+}
+
+// The model written at the radio end through a balun and a feeder, read
+// back as a measurement taken there: the chain undone, the same resonance.
+TEST(CliCheck, TheRadioEndOutAndBackIn) {
+    const std::string s1p = ::testing::TempDir() + "corvanta-radio.s1p";
+    const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
+                                             "--sweep", "136:156:21", "--pattern-step", "15",
+                                             "--balun", "4", "--feeder", "50:0.66:10:5", "--port", "radio"};
+    std::vector<std::string> out = design;
+    out.insert(out.end(), {"--s1p", s1p, "--match", "--format", "json"});
+    const Outcome written = RunCli(out);
+    ASSERT_EQ(written.status, 0) << written.err;
+    const Json model = Json::parse(written.out);
+    for (const char* key : {"under_2_radio", "under_1_5_radio", "swr_feeder_antenna_end", "feed_loss_db", "band", "match"}) {
+        EXPECT_TRUE(model.contains(key)) << key;
+    }
+    EXPECT_EQ(model["band"]["name"], "2m");
+    EXPECT_NEAR(model["feed_loss_db"].get<double>(), 0.5, 0.1);
+    EXPECT_TRUE(model["sweep"][0].contains("swr_radio"));
+
+    std::vector<std::string> back = design;
+    back.insert(back.end(), {"--measured", s1p, "--format", "json"});
+    const Outcome compared = RunCli(back);
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    EXPECT_EQ(Json::parse(compared.out)["measured"]["shift_mhz"], 0);
+
+    // Plain checks carry none of the chain's keys, only the band's.
+    const Outcome plain = RunCli({"check", "--freq", "146", "--sides", "3", "--awg", "20", "--sweep", "136:156:5",
+                                  "--pattern-step", "15", "--format", "json"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    for (const char* key : {"under_2_radio", "match", "feed_loss_db"}) {
+        EXPECT_FALSE(Json::parse(plain.out).contains(key)) << key;
+    }
+    EXPECT_EQ(Json::parse(plain.out)["band"]["name"], "2m");
 }
 
 // Every count of segments a gap that is accepted writes a deck of its own.
