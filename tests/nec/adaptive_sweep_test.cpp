@@ -8,20 +8,14 @@
 #include <complex>
 
 #include "nec/adaptive_sweep.h"
+#include "tests/nec/five_digits.h"
 
 namespace corvanta::nec {
 namespace {
 
 using Z = std::complex<double>;
 
-Z FiveDigits(Z z) {
-    const auto round = [](double v) {
-        if (v == 0) return v;
-        const double scale = std::pow(10.0, 4 - std::floor(std::log10(std::abs(v))));
-        return std::round(v * scale) / scale;
-    };
-    return {round(z.real()), round(z.imag())};
-}
+using testing::FiveDigits;
 
 std::vector<double> Rows(double from, double to, int points) {
     std::vector<double> mhz;

@@ -6,6 +6,7 @@
 #include <complex>
 #include <numbers>
 
+#include "tests/nec/five_digits.h"
 #include "nec/rational_interpolant.h"
 
 namespace corvanta::nec {
@@ -13,15 +14,7 @@ namespace {
 
 using Z = std::complex<double>;
 
-// Rounds both parts to five significant digits, as the engine prints.
-Z FiveDigits(Z z) {
-    const auto round = [](double v) {
-        if (v == 0) return v;
-        const double scale = std::pow(10.0, 4 - std::floor(std::log10(std::abs(v))));
-        return std::round(v * scale) / scale;
-    };
-    return {round(z.real()), round(z.imag())};
-}
+using testing::FiveDigits;
 
 double WorstRelative(const RationalInterpolant& r, const std::function<Z(double)>& f, double from, double to) {
     double worst = 0;
