@@ -39,11 +39,16 @@ DesignRow RowOf(const Design& design) {
 
 std::string_view OptionOf(Field field) {
     switch (field) {
-    case Field::Frequency: return "--freq";
-    case Field::Gauge: return "--awg";
-    case Field::DiameterInch: return "--inch";
-    case Field::DiameterMm: return "--mm";
-    default: return FieldName(field);
+        case Field::Frequency:
+            return "--freq";
+        case Field::Gauge:
+            return "--awg";
+        case Field::DiameterInch:
+            return "--inch";
+        case Field::DiameterMm:
+            return "--mm";
+        default:
+            return FieldName(field);
     }
 }
 

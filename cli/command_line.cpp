@@ -161,7 +161,7 @@ struct Option {
     std::string_view name;
     std::string_view value;  // as the usage shows it; empty for a flag
     Commands commands;
-    Commands required = 0;   // where it must be given
+    Commands required = 0;  // where it must be given
     // Options written together in the usage: the group's form, written for
     // its first option and left out for the others.
     std::string_view group = {};
@@ -213,7 +213,9 @@ void SetCheckBand(Parse& parse, const std::string& text) {
     std::optional<nec::BandChoice>& band = parse.invocation.check.feed.band;
     if (text.find(':') == std::string::npos) {
         const std::optional<Band> found = FindBand(text);
-        if (!found) throw UsageError("--band \"" + text + "\" is no band (corvanta-cli bands lists them); or give FROM:TO in MHz");
+        if (!found)
+            throw UsageError("--band \"" + text +
+                             "\" is no band (corvanta-cli bands lists them); or give FROM:TO in MHz");
         band = nec::BandChoice{std::string(found->name), found->LowMHz(), found->HighMHz()};
         return;
     }
@@ -230,8 +232,9 @@ void ApplyFormat(Parse& parse, const std::string& format) {
     if (format == "text") invocation.format = Format::Text;
     else if (format == "csv" && invocation.command != Command::Check) invocation.format = Format::Csv;
     else if (format == "json") invocation.format = Format::Json;
-    else throw UsageError(invocation.command == Command::Check ? "--format is text or json"
-                                                               : "--format is text, csv or json");
+    else
+        throw UsageError(invocation.command == Command::Check ? "--format is text or json"
+                                                              : "--format is text, csv or json");
 }
 
 // A whole number from `least` to `most`.
@@ -242,6 +245,8 @@ int WholeOption(const char* option, const std::string& text, double least, doubl
 }
 
 // In the order the usage lines show them.
+// One row a line, as the table reads.
+// clang-format off
 const Option kOptions[] = {
     {"--band", "NAME...", kTable, 0, "(--band NAME... | --freqs LIST | --from F --to F --step S)",
      "band names (corvanta-cli bands lists them): each band's low edge, centre and high edge",
@@ -386,6 +391,7 @@ const Option kOptions[] = {
          p.invocation.outputPath = v;
      }},
 };
+// clang-format on
 
 const Option* OptionNamed(std::string_view name, Command command) {
     for (const Option& option : kOptions) {
@@ -401,6 +407,8 @@ struct CommandInfo {
     std::string_view description;
 };
 
+// One row a line, as the table reads.
+// clang-format off
 const CommandInfo kCommands[] = {
     {Command::Design, "design", "one design, or both shapes without --sides, as text, csv or json",
      "A prism loop design, as the window computes it: the frequency in MHz,\n"
@@ -472,6 +480,7 @@ const CommandInfo kCommands[] = {
      "drawing of the prism), with no display needed.\n"},
     {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
 };
+// clang-format on
 
 const CommandInfo* CommandNamed(std::string_view name) {
     for (const CommandInfo& info : kCommands) {
@@ -569,7 +578,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     for (const Option& option : kOptions) {
         if (!(option.required & Bit(command))) continue;
         const bool given = option.name == "--freq" ? invocation.frequency.has_value() : invocation.sides.has_value();
-        if (!given) throw UsageError(first + " needs " + std::string(option.name) + (option.name == "--sides" ? " 3 or 4" : ""));
+        if (!given)
+            throw UsageError(first + " needs " + std::string(option.name) +
+                             (option.name == "--sides" ? " 3 or 4" : ""));
     }
     if (parse.formatGiven && !invocation.outputPath.empty()) {
         throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
@@ -602,8 +613,8 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         const bool sweep = parse.from || parse.to || parse.step;
         if (sweep && !(parse.from && parse.to && parse.step)) throw UsageError("--from, --to and --step go together");
         if (sweep) invocation.sweep = Sweep{*parse.from, *parse.to, *parse.step};
-        const int sources = (invocation.bands.empty() ? 0 : 1) + (invocation.frequencies.empty() ? 0 : 1) +
-                            (sweep ? 1 : 0);
+        const int sources =
+            (invocation.bands.empty() ? 0 : 1) + (invocation.frequencies.empty() ? 0 : 1) + (sweep ? 1 : 0);
         if (sources != 1) throw UsageError("table needs one of --band, --freqs or --from/--to/--step");
     }
     return invocation;

@@ -28,7 +28,7 @@ struct Sweep {
 
 struct Invocation {
     Command command = Command::Help;
-    std::optional<Command> helpFor;  // "COMMAND --help"
+    std::optional<Command> helpFor;        // "COMMAND --help"
     std::optional<std::string> frequency;  // design
     std::vector<std::string> bands;        // table --band
     std::vector<std::string> frequencies;  // table --freqs
@@ -36,14 +36,14 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
-    nec::CheckOptions check;  // nec, check
-    std::string plotPath;     // check --plot
-    std::string patternPath;  // check --pattern
-    std::string smithPath;    // check --smith
-    std::string s1pPath;      // check --s1p: the model's sweep as Touchstone
-    std::string measuredPath; // check --measured: a measured .s1p to compare
+    nec::CheckOptions check;                   // nec, check
+    std::string plotPath;                      // check --plot
+    std::string patternPath;                   // check --pattern
+    std::string smithPath;                     // check --smith
+    std::string s1pPath;                       // check --s1p: the model's sweep as Touchstone
+    std::string measuredPath;                  // check --measured: a measured .s1p to compare
     std::optional<nec::BuiltLengths> asBuilt;  // check --as-built: the lengths the measured loop was cut to
-    std::string outputPath;   // sheet --output: the whole sheet as PDF
+    std::string outputPath;                    // sheet --output: the whole sheet as PDF
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -45,7 +45,8 @@ constexpr std::size_t kMostRows = 10000;
 std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
     std::string subject = "the design for --freq \"" + request.frequency + "\"";
     if (request.size) subject += " with the size \"" + request.size->text + "\"";
-    return FailureText(error, [](Field field) { return std::string(OptionOf(field)); }, subject);
+    return FailureText(
+        error, [](Field field) { return std::string(OptionOf(field)); }, subject);
 }
 
 }  // namespace
@@ -82,10 +83,9 @@ namespace {
 // The plots the command line asks for. Qt starts only here, and on its
 // offscreen platform unless told otherwise: a server or CI has no display.
 std::vector<std::string> DrawPlots(const Invocation& invocation, const nec::ModelCheck& check) {
-    const std::pair<const std::string*, plot::PlotKind> files[] = {
-        {&invocation.plotPath, plot::PlotKind::Sweep},
-        {&invocation.patternPath, plot::PlotKind::Pattern},
-        {&invocation.smithPath, plot::PlotKind::Smith}};
+    const std::pair<const std::string*, plot::PlotKind> files[] = {{&invocation.plotPath, plot::PlotKind::Sweep},
+                                                                   {&invocation.patternPath, plot::PlotKind::Pattern},
+                                                                   {&invocation.smithPath, plot::PlotKind::Smith}};
     std::vector<std::string> failures;
     if (std::all_of(std::begin(files), std::end(files), [](const auto& file) { return file.first->empty(); })) {
         return failures;
@@ -129,8 +129,8 @@ std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invoca
 
 // Every output's folder, before a check that may run for minutes.
 bool OutputsCanBeWritten(const Invocation& invocation) {
-    for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath,
-                                     &invocation.s1pPath}) {
+    for (const std::string* path :
+         {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath, &invocation.s1pPath}) {
         if (path->empty()) continue;
         if (const auto problem = FolderProblem(*path)) {
             Tell(*problem);
@@ -302,31 +302,29 @@ void ListBands(std::ostream& out) {
 
 int Run(const Invocation& invocation) {
     switch (invocation.command) {
-    case Command::Help:
-        std::cout << UsageText(invocation.helpFor);
-        return 0;
-    case Command::Version:
-        std::cout << "corvanta-cli " << CORVANTA_VERSION << '\n';
-        return 0;
-    case Command::Bands:
-        ListBands(std::cout);
-        return 0;
-    case Command::Nec:
-    case Command::Check:
-        return RunModel(invocation);
-    case Command::Sheet:
-        return RunSheet(invocation);
-    case Command::Design:
-    case Command::Table:
-        break;
+        case Command::Help:
+            std::cout << UsageText(invocation.helpFor);
+            return 0;
+        case Command::Version:
+            std::cout << "corvanta-cli " << CORVANTA_VERSION << '\n';
+            return 0;
+        case Command::Bands:
+            ListBands(std::cout);
+            return 0;
+        case Command::Nec:
+        case Command::Check:
+            return RunModel(invocation);
+        case Command::Sheet:
+            return RunSheet(invocation);
+        case Command::Design:
+        case Command::Table:
+            break;
     }
 
-    const std::vector<std::string> frequencies = invocation.command == Command::Design
-                                                     ? std::vector{*invocation.frequency}
-                                                     : TableFrequencies(invocation);
+    const std::vector<std::string> frequencies =
+        invocation.command == Command::Design ? std::vector{*invocation.frequency} : TableFrequencies(invocation);
     const std::vector<SideChoice> shapes =
-        invocation.sides ? std::vector{*invocation.sides}
-                         : std::vector{SideChoice::Three, SideChoice::Four};
+        invocation.sides ? std::vector{*invocation.sides} : std::vector{SideChoice::Three, SideChoice::Four};
     std::vector<DesignRow> rows;
     for (const std::string& frequency : frequencies) {
         for (SideChoice sides : shapes) {
@@ -347,4 +345,3 @@ int Run(const Invocation& invocation) {
 }
 
 }  // namespace corvanta::cli
-

@@ -18,8 +18,7 @@ const Row kHeader = {"name", "count", "length_mm", "length_in", "total_mm", "tot
 const Row kHeadings = {"piece", "count", "length mm", "length in", "total mm", "total in"};
 
 Row RowOf(const CutPiece& piece) {
-    return {piece.name, FormatInteger(piece.count), piece.lengthMm, piece.lengthIn, piece.totalMm,
-            piece.totalIn};
+    return {piece.name, FormatInteger(piece.count), piece.lengthMm, piece.lengthIn, piece.totalMm, piece.totalIn};
 }
 
 std::vector<Row> Rows(const CutList& list) {
@@ -105,17 +104,22 @@ void WriteJson(std::ostream& out, const CutList& list) {
 }  // namespace
 
 std::string DesignName(const Design& design) {
-    return "the " + design.Text(Field::Text2) + " MHz " +
-           (design.sides == SideChoice::Four ? "4" : "3") + "-sided loop (AWG " +
-           design.Text(Field::Text4) + ", " + design.Text(Field::Text6) + " in, " +
+    return "the " + design.Text(Field::Text2) + " MHz " + (design.sides == SideChoice::Four ? "4" : "3") +
+           "-sided loop (AWG " + design.Text(Field::Text4) + ", " + design.Text(Field::Text6) + " in, " +
            design.Text(Field::Text8) + " mm)";
 }
 
 void WriteCutList(std::ostream& out, Format format, const Design& design, const CutList& list) {
     switch (format) {
-    case Format::Text: WriteText(out, design, list); break;
-    case Format::Csv: WriteCsv(out, list); break;
-    case Format::Json: WriteJson(out, list); break;
+        case Format::Text:
+            WriteText(out, design, list);
+            break;
+        case Format::Csv:
+            WriteCsv(out, list);
+            break;
+        case Format::Json:
+            WriteJson(out, list);
+            break;
     }
 }
 

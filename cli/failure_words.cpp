@@ -7,36 +7,39 @@ namespace corvanta::cli {
 std::string FailureWords(const nec::Failure& failure, std::string_view file) {
     const nec::FailureFacts& facts = failure.Facts();
     switch (facts.kind) {
-    case nec::FailureKind::TooNearGround:
-        return facts.detail + ": give a --height of " + nec::Fixed(facts.limit.value_or(0), 3) + " m or more";
-    case nec::FailureKind::SegmentsPerGap:
-        return "--segments-per-gap " + std::to_string(facts.count) + ": " + facts.detail + ": " +
-               (facts.fewest > facts.most    ? std::string("leave --segments-per-gap out")
-                : facts.fewest == facts.most ? "give --segments-per-gap " + std::to_string(facts.most)
-                                             : "give --segments-per-gap from " + std::to_string(facts.fewest) +
-                                                   " to " + std::to_string(facts.most));
-    case nec::FailureKind::EngineMissing:
-        return std::string(failure.what()) + "; install Debian's package nec2c (sudo apt-get install nec2c)";
-    case nec::FailureKind::EngineTimedOut:
-        return std::string(failure.what()) + " (--timeout SECONDS gives it longer)";
-    case nec::FailureKind::Measurement:
-        if (!file.empty()) return std::string(file) + ": " + failure.what();
-        break;
-    case nec::FailureKind::Model:
-    case nec::FailureKind::EngineNotStarted:
-    case nec::FailureKind::EngineCrashed:
-    case nec::FailureKind::EngineFailed:
-    case nec::FailureKind::Stopped:
-    case nec::FailureKind::Answer:
-    case nec::FailureKind::System: break;
+        case nec::FailureKind::TooNearGround:
+            return facts.detail + ": give a --height of " + nec::Fixed(facts.limit.value_or(0), 3) + " m or more";
+        case nec::FailureKind::SegmentsPerGap:
+            return "--segments-per-gap " + std::to_string(facts.count) + ": " + facts.detail + ": " +
+                   (facts.fewest > facts.most    ? std::string("leave --segments-per-gap out")
+                    : facts.fewest == facts.most ? "give --segments-per-gap " + std::to_string(facts.most)
+                                                 : "give --segments-per-gap from " + std::to_string(facts.fewest) +
+                                                       " to " + std::to_string(facts.most));
+        case nec::FailureKind::EngineMissing:
+            return std::string(failure.what()) + "; install Debian's package nec2c (sudo apt-get install nec2c)";
+        case nec::FailureKind::EngineTimedOut:
+            return std::string(failure.what()) + " (--timeout SECONDS gives it longer)";
+        case nec::FailureKind::Measurement:
+            if (!file.empty()) return std::string(file) + ": " + failure.what();
+            break;
+        case nec::FailureKind::Model:
+        case nec::FailureKind::EngineNotStarted:
+        case nec::FailureKind::EngineCrashed:
+        case nec::FailureKind::EngineFailed:
+        case nec::FailureKind::Stopped:
+        case nec::FailureKind::Answer:
+        case nec::FailureKind::System:
+            break;
     }
     return failure.what();
 }
 
 std::string AdviceWords(nec::Advice advice) {
     switch (advice) {
-    case nec::Advice::FinerSweep: return "a finer --sweep places a resonance better";
-    case nec::Advice::Tune: return "check --tune gives the lengths that resonate at the design frequency";
+        case nec::Advice::FinerSweep:
+            return "a finer --sweep places a resonance better";
+        case nec::Advice::Tune:
+            return "check --tune gives the lengths that resonate at the design frequency";
     }
     return {};
 }

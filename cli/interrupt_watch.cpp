@@ -39,8 +39,7 @@ InterruptWatch::InterruptWatch() {
     wakeWatcher = pipe_[1];
     watcher_ = std::jthread([this] {
         char byte = 0;
-        while (::read(pipe_[0], &byte, 1) < 0 && errno == EINTR) {
-        }
+        while (::read(pipe_[0], &byte, 1) < 0 && errno == EINTR) {}
         if (byte == 1) stop_.request_stop();
     });
     Handle(OnInterrupt);

@@ -77,9 +77,15 @@ void WriteJson(std::ostream& out, const std::vector<DesignRow>& rows) {
 
 void Write(std::ostream& out, Format format, const std::vector<DesignRow>& rows) {
     switch (format) {
-    case Format::Text: WriteText(out, rows); break;
-    case Format::Csv: WriteCsv(out, rows); break;
-    case Format::Json: WriteJson(out, rows); break;
+        case Format::Text:
+            WriteText(out, rows);
+            break;
+        case Format::Csv:
+            WriteCsv(out, rows);
+            break;
+        case Format::Json:
+            WriteJson(out, rows);
+            break;
     }
 }
 

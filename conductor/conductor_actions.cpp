@@ -30,8 +30,7 @@ void WriteGaugeFromInchField(DesignSheet& sheet, NumberFormat format) {
 void Accept(DesignSheet& sheet, NumberFormat format) {
     const float designFrequency = ReadSingle(sheet, Field::Frequency, format);
     sheet.Replace(Field::DiameterMm,
-                  FormatDouble(RoundDecimals(MinimumDiameterMm(designFrequency), kConductorDecimals),
-                               format));
+                  FormatDouble(RoundDecimals(MinimumDiameterMm(designFrequency), kConductorDecimals), format));
     // Read back as a double: the inch size follows the rounded mm text.
     const double mm = ReadDouble(sheet, Field::DiameterMm, format);
     sheet.Replace(Field::DiameterInch,
@@ -48,15 +47,13 @@ void ChangeGauge(DesignSheet& sheet, NumberFormat format) {
     // still brought in line with it.
     const float sizeValue = ReadSingle(sheet, Field::DiameterInch, format);
     sheet.Replace(Field::DiameterMm,
-                  FormatDouble(RoundDecimals(Divide(sizeValue, kInchPerMm), kMmDecimalsFromInch),
-                               format));
+                  FormatDouble(RoundDecimals(Divide(sizeValue, kInchPerMm), kMmDecimalsFromInch), format));
 }
 
 void ChangeInch(DesignSheet& sheet, NumberFormat format) {
     const float inchValue = ReadSingle(sheet, Field::DiameterInch, format);
     sheet.Replace(Field::DiameterMm,
-                  FormatDouble(RoundDecimals(Divide(inchValue, kInchPerMm), kMmDecimalsFromInch),
-                               format));
+                  FormatDouble(RoundDecimals(Divide(inchValue, kInchPerMm), kMmDecimalsFromInch), format));
     // The gauge is classified from the double reading of the same text: a
     // listed diameter such as 0.0045 then lands exactly on its row.
     WriteGaugeFromInchField(sheet, format);
@@ -65,8 +62,7 @@ void ChangeInch(DesignSheet& sheet, NumberFormat format) {
 void ChangeMm(DesignSheet& sheet, NumberFormat format) {
     const float sizeValue = ReadSingle(sheet, Field::DiameterMm, format);
     sheet.Replace(Field::DiameterInch,
-                  FormatDouble(RoundDecimals(Multiply(sizeValue, kInchPerMm), kConductorDecimals),
-                               format));
+                  FormatDouble(RoundDecimals(Multiply(sizeValue, kInchPerMm), kConductorDecimals), format));
     WriteGaugeFromInchField(sheet, format);
 }
 

@@ -74,8 +74,7 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
 
     // The matching section is cut for the frequency as entered.
     const float f = ReadSingle(sheet, Field::Frequency, format);  // the design frequency
-    const float matchLength =
-        Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
+    const float matchLength = Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
     sheet.Replace(Field::MatchMm, FormatSingle(matchLength, format));
     // The only inch result shown unrounded, with all 15 digits.
     sheet.Replace(Field::MatchInch, FormatDouble(Divide(matchLength, kMillimetresPerInch), format));
@@ -83,32 +82,28 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     // Correct the frequency for a conductor thicker than the minimum.
     const float conductorDiameter = ReadSingle(sheet, Field::DiameterMm, format);
     t.minDiameter = Narrow(MinimumDiameterMm(f));
-    t.thicknessRatio = Narrow(
-        Multiply(Subtract(Divide(conductorDiameter, t.minDiameter), kRatioOne), kRatioTenths));
+    t.thicknessRatio = Narrow(Multiply(Subtract(Divide(conductorDiameter, t.minDiameter), kRatioOne), kRatioTenths));
     if (t.thicknessRatio > kRatioLimit) t.thicknessRatio = kRatioLimit;
     t.coefficient = BandCoefficient(t.thicknessRatio);
-    t.correctedFrequency = Narrow(
-        Multiply(Subtract(kCorrectionOne, Multiply(t.coefficient, t.thicknessRatio)), f));
+    t.correctedFrequency = Narrow(Multiply(Subtract(kCorrectionOne, Multiply(t.coefficient, t.thicknessRatio)), f));
     const float fc = t.correctedFrequency;
 
     // The height stays a double all the way to its text; none without a side choice.
     std::optional<double> loopHeight;
     switch (sheet.Side()) {
-    case SideChoice::Three:
-        loopHeight = Divide(WavelengthMm(fc), kThreeSidedHeightDivisor);
-        break;
-    case SideChoice::Four:
-        loopHeight = Multiply(WavelengthMm(fc), kFourSidedHeightFactor);
-        break;
-    case SideChoice::None:
-        break;
+        case SideChoice::Three:
+            loopHeight = Divide(WavelengthMm(fc), kThreeSidedHeightDivisor);
+            break;
+        case SideChoice::Four:
+            loopHeight = Multiply(WavelengthMm(fc), kFourSidedHeightFactor);
+            break;
+        case SideChoice::None:
+            break;
     }
     if (loopHeight) {
         sheet.Replace(Field::HeightMm, FormatDouble(RoundDecimals(*loopHeight, kLengthDecimals), format));
         sheet.Replace(Field::HeightInch,
-                      FormatDouble(RoundDecimals(Divide(*loopHeight, kMillimetresPerInch),
-                                                 kLengthDecimals),
-                                   format));
+                      FormatDouble(RoundDecimals(Divide(*loopHeight, kMillimetresPerInch), kLengthDecimals), format));
     } else {
         sheet.Replace(Field::HeightMm, "0");
         sheet.Replace(Field::HeightInch, "0");
@@ -116,28 +111,24 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
 
     float sideLength = 0.0F;
     switch (sheet.Side()) {
-    case SideChoice::Three:
-        sideLength = Narrow(Divide(WavelengthMm(fc), kThreeSidedSideDivisor));
-        break;
-    case SideChoice::Four:
-        sideLength = Narrow(Multiply(WavelengthMm(fc), kFourSidedSideFactor));
-        break;
-    case SideChoice::None:
-        break;
+        case SideChoice::Three:
+            sideLength = Narrow(Divide(WavelengthMm(fc), kThreeSidedSideDivisor));
+            break;
+        case SideChoice::Four:
+            sideLength = Narrow(Multiply(WavelengthMm(fc), kFourSidedSideFactor));
+            break;
+        case SideChoice::None:
+            break;
     }
     // The side is a float, so its millimetre text has at most 7 digits.
     sheet.Replace(Field::SideMm, FormatSingle(RoundDecimals(sideLength, kLengthDecimals), format));
     sheet.Replace(Field::SideInch,
-                  FormatDouble(RoundDecimals(Divide(sideLength, kMillimetresPerInch),
-                                             kLengthDecimals),
-                               format));
+                  FormatDouble(RoundDecimals(Divide(sideLength, kMillimetresPerInch), kLengthDecimals), format));
 
     const float gapLength = Narrow(Divide(WavelengthMm(fc), kGapDivisor));
     sheet.Replace(Field::GapMm, FormatSingle(RoundDecimals(gapLength, kLengthDecimals), format));
     sheet.Replace(Field::GapInch,
-                  FormatDouble(RoundDecimals(Divide(gapLength, kMillimetresPerInch),
-                                             kLengthDecimals),
-                               format));
+                  FormatDouble(RoundDecimals(Divide(gapLength, kMillimetresPerInch), kLengthDecimals), format));
     return t;
 }
 

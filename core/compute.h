@@ -10,7 +10,7 @@ namespace corvanta {
 // millimetres.
 struct ComputeTrace {
     float minDiameter = 0;
-    float thicknessRatio = 0;      // after the limit of 40
+    float thicknessRatio = 0;  // after the limit of 40
     float coefficient = 0;
     float correctedFrequency = 0;  // what height, side and gap are computed from
 };

@@ -35,9 +35,9 @@ Lengths Read(const Design& design, const std::array<Dimension, 4>& dimensions, N
 }
 
 // A piece of `count`, its lengths as printed and as numbers.
-CutPiece Piece(std::string_view name, int count, const ExactDecimal& mm, const ExactDecimal& in,
-               std::string mmText, std::string inText, NumberFormat format) {
-    return {std::string(name), count, std::move(mmText), std::move(inText), mm.Times(count).Text(format),
+CutPiece Piece(std::string_view name, int count, const ExactDecimal& mm, const ExactDecimal& in, std::string mmText,
+               std::string inText, NumberFormat format) {
+    return {std::string(name),           count, std::move(mmText), std::move(inText), mm.Times(count).Text(format),
             in.Times(count).Text(format)};
 }
 
@@ -84,12 +84,12 @@ CutList MakeCutList(const Design& design, NumberFormat format) {
     const int pieces = 2 * sides;
     list.pieces.push_back(Piece(kHorizontalSide, pieces, mm.side, in.side, design.Text(Field::Text17),
                                 design.Text(Field::Text16), format));
-    list.pieces.push_back(Piece(kHalfVertical, pieces, halfMm, halfIn, halfMm.Text(format), halfIn.Text(format),
-                                format));
+    list.pieces.push_back(
+        Piece(kHalfVertical, pieces, halfMm, halfIn, halfMm.Text(format), halfIn.Text(format), format));
     list.conductorTotalMm = (mm.side + halfMm).Times(pieces).Text(format);
     list.conductorTotalIn = (in.side + halfIn).Times(pieces).Text(format);
-    list.lines = Piece(kMatchingLine, sides, mm.match, in.match, design.Text(Field::Text23),
-                       design.Text(Field::Text22), format);
+    list.lines =
+        Piece(kMatchingLine, sides, mm.match, in.match, design.Text(Field::Text23), design.Text(Field::Text22), format);
     return list;
 }
 

@@ -31,7 +31,7 @@ struct CutList {
     std::vector<CutPiece> pieces;  // the conductor: horizontal sides, half verticals
     std::string conductorTotalMm;
     std::string conductorTotalIn;
-    CutPiece lines;                // the 300 ohm lines
+    CutPiece lines;  // the 300 ohm lines
 };
 
 // The piece names, as the sheet and the command line print them.

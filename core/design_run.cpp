@@ -12,8 +12,7 @@ namespace {
 
 // The CHANGE under the box a size is typed into.
 const SheetAction& ChangeFor(SizeUnit unit) {
-    constexpr std::array<ActionId, 3> kChanges = {ActionId::ChangeGauge, ActionId::ChangeInch,
-                                                  ActionId::ChangeMm};
+    constexpr std::array<ActionId, 3> kChanges = {ActionId::ChangeGauge, ActionId::ChangeInch, ActionId::ChangeMm};
     return Action(kChanges[static_cast<std::size_t>(unit)]);
 }
 

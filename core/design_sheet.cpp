@@ -41,9 +41,7 @@ DesignSheet::DesignSheet() {
     for (std::size_t i = 0; i < kFieldCount; ++i) texts_[i] = std::string(kStartTexts[i]);
 }
 
-std::string_view DesignSheet::StartText(Field field) {
-    return kStartTexts[FieldIndex(field)];
-}
+std::string_view DesignSheet::StartText(Field field) { return kStartTexts[FieldIndex(field)]; }
 
 void DesignSheet::Replace(Field field, std::string text) {
     std::string& slot = texts_[FieldIndex(field)];

@@ -123,8 +123,7 @@ ExactDecimal ExactDecimal::Normalised() const {
 
 ExactDecimal ExactDecimal::WithScale(int scale) const {
     if (digits_.empty() || scale <= scale_) return ExactDecimal(negative_, digits_, std::max(scale, scale_));
-    return ExactDecimal(negative_, digits_ + std::string(static_cast<std::size_t>(scale - scale_), '0'),
-                        scale);
+    return ExactDecimal(negative_, digits_ + std::string(static_cast<std::size_t>(scale - scale_), '0'), scale);
 }
 
 ExactDecimal ExactDecimal::operator+(const ExactDecimal& other) const {
@@ -138,8 +137,7 @@ ExactDecimal ExactDecimal::operator+(const ExactDecimal& other) const {
     if (order == 0) return ExactDecimal();
     const ExactDecimal& larger = order > 0 ? a : b;
     const ExactDecimal& smaller = order > 0 ? b : a;
-    return ExactDecimal(larger.negative_, SubtractMagnitudes(larger.digits_, smaller.digits_), scale)
-        .Normalised();
+    return ExactDecimal(larger.negative_, SubtractMagnitudes(larger.digits_, smaller.digits_), scale).Normalised();
 }
 
 ExactDecimal ExactDecimal::operator-(const ExactDecimal& other) const {
@@ -150,8 +148,7 @@ ExactDecimal ExactDecimal::operator-(const ExactDecimal& other) const {
 
 ExactDecimal ExactDecimal::Times(int factor) const {
     const bool negative = negative_ != (factor < 0);
-    return ExactDecimal(negative, MultiplyMagnitude(digits_, factor < 0 ? -factor : factor), scale_)
-        .Normalised();
+    return ExactDecimal(negative, MultiplyMagnitude(digits_, factor < 0 ? -factor : factor), scale_).Normalised();
 }
 
 // x / 2 = x * 5 / 10: one more place, never a remainder.

@@ -4,10 +4,9 @@ namespace corvanta {
 
 std::string_view FieldName(Field field) {
     static constexpr std::array<std::string_view, kFieldCount> kNames = {
-        "Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",
-        "Text7",  "Text8",  "Text9",  "Text10", "Text11", "Text12",
-        "Text13", "Text14", "Text15", "Text16", "Text17", "Text18",
-        "Text19", "Text20", "Text21", "Text22", "Text23", "Text24",
+        "Text1",  "Text2",  "Text3",  "Text4",  "Text5",  "Text6",  "Text7",  "Text8",
+        "Text9",  "Text10", "Text11", "Text12", "Text13", "Text14", "Text15", "Text16",
+        "Text17", "Text18", "Text19", "Text20", "Text21", "Text22", "Text23", "Text24",
     };
     return kNames[FieldIndex(field)];
 }

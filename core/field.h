@@ -11,9 +11,30 @@ namespace corvanta {
 // that show them. Even numbers up to Text8 and the result rows hold values;
 // the rest are captions and the title line.
 enum class Field : std::uint8_t {
-    Text1 = 1, Text2, Text3, Text4, Text5, Text6, Text7, Text8,
-    Text9, Text10, Text11, Text12, Text13, Text14, Text15, Text16,
-    Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24,
+    Text1 = 1,
+    Text2,
+    Text3,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text8,
+    Text9,
+    Text10,
+    Text11,
+    Text12,
+    Text13,
+    Text14,
+    Text15,
+    Text16,
+    Text17,
+    Text18,
+    Text19,
+    Text20,
+    Text21,
+    Text22,
+    Text23,
+    Text24,
 
     // The value fields by what they hold, for the code that computes with
     // them. The result rows are height, side, gap and the 300 ohm series
@@ -39,13 +60,9 @@ inline constexpr std::size_t kFieldCount = 24;
 enum class SideChoice : std::uint8_t { None, Three, Four };
 
 // Position 0..23 of a field, for array storage.
-constexpr std::size_t FieldIndex(Field field) {
-    return static_cast<std::size_t>(field) - 1;
-}
+constexpr std::size_t FieldIndex(Field field) { return static_cast<std::size_t>(field) - 1; }
 
-constexpr Field FieldAt(std::size_t index) {
-    return static_cast<Field>(index + 1);
-}
+constexpr Field FieldAt(std::size_t index) { return static_cast<Field>(index + 1); }
 
 // All fields in order Text1..Text24.
 constexpr std::array<Field, kFieldCount> AllFields() {

@@ -115,9 +115,8 @@ std::string FormatGeneral(T value, int precision, char separator) {
     std::array<char, 64> buffer{};
 
     // Correctly rounded to `precision` digits: "d.dddddde+XX".
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      std::fabs(value), std::chars_format::scientific,
-                                      precision - 1);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                                      std::chars_format::scientific, precision - 1);
     std::array<char, 24> digits{};
     int digitCount = 0;
     const char* p = buffer.data();
@@ -174,17 +173,11 @@ constexpr std::array<double, 16> kPowersOfTen = {
 
 }  // namespace
 
-Parsed<float> ParseSingle(std::string_view text, NumberFormat format) {
-    return Parse<float>(text, format);
-}
+Parsed<float> ParseSingle(std::string_view text, NumberFormat format) { return Parse<float>(text, format); }
 
-Parsed<double> ParseDouble(std::string_view text, NumberFormat format) {
-    return Parse<double>(text, format);
-}
+Parsed<double> ParseDouble(std::string_view text, NumberFormat format) { return Parse<double>(text, format); }
 
-std::string FormatSingle(float value, NumberFormat format) {
-    return FormatGeneral(value, 7, format.decimalSeparator);
-}
+std::string FormatSingle(float value, NumberFormat format) { return FormatGeneral(value, 7, format.decimalSeparator); }
 
 std::string FormatDouble(double value, NumberFormat format) {
     return FormatGeneral(value, 15, format.decimalSeparator);

@@ -8,9 +8,12 @@ namespace corvanta {
 
 std::string_view Description(ErrorNumber number) {
     switch (number) {
-    case ErrorNumber::Overflow: return "Overflow";
-    case ErrorNumber::DivisionByZero: return "Division by zero";
-    case ErrorNumber::TypeMismatch: return "Type mismatch";
+        case ErrorNumber::Overflow:
+            return "Overflow";
+        case ErrorNumber::DivisionByZero:
+            return "Division by zero";
+        case ErrorNumber::TypeMismatch:
+            return "Type mismatch";
     }
     return "Unknown error";
 }
@@ -24,8 +27,8 @@ namespace {
 // A megabyte pasted into a box would make an unreadable message.
 constexpr std::size_t kShownCharacters = 60;
 
-std::string Compose(ErrorNumber number, const std::optional<Field>& field,
-                    std::string_view fieldText, const FieldNamer& name, std::string_view subject) {
+std::string Compose(ErrorNumber number, const std::optional<Field>& field, std::string_view fieldText,
+                    const FieldNamer& name, std::string_view subject) {
     std::string text = ErrorLine(static_cast<int>(number), Description(number));
     if (field) {
         text += ": " + name(*field) + " \"" + Shortened(fieldText, kShownCharacters) + "\"";
@@ -50,8 +53,7 @@ RunTimeError::RunTimeError(ErrorNumber number, Field field, std::string fieldTex
       field_(field),
       fieldText_(std::move(fieldText)) {}
 
-std::string FailureText(const RunTimeError& error, const FieldNamer& name,
-                        std::string_view subject) {
+std::string FailureText(const RunTimeError& error, const FieldNamer& name, std::string_view subject) {
     return Compose(error.Number(), error.FailedField(), error.FieldText(), name, subject);
 }
 

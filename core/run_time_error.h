@@ -55,7 +55,6 @@ std::string ErrorLine(int number, std::string_view description);
 //     Text8 "abc", 13        -> Error 13: Type mismatch: the MM field "abc" is not a number
 //     Text2 "1E39", 6        -> Error 6: Overflow: --freq "1E39" is out of range
 //     11, subject "COMPUTE"  -> Error 11: Division by zero in COMPUTE
-std::string FailureText(const RunTimeError& error, const FieldNamer& name,
-                        std::string_view subject = {});
+std::string FailureText(const RunTimeError& error, const FieldNamer& name, std::string_view subject = {});
 
 }  // namespace corvanta

@@ -14,9 +14,7 @@ inline constexpr double kMillimetreMegahertz = 300000.0;
 // The recommended minimum conductor diameter is the wavelength / 1263.7.
 inline constexpr double kWavelengthsPerMinimumDiameter = 1263.7;
 
-inline double WavelengthMm(float frequencyMHz) {
-    return checked::Divide(kMillimetreMegahertz, frequencyMHz);
-}
+inline double WavelengthMm(float frequencyMHz) { return checked::Divide(kMillimetreMegahertz, frequencyMHz); }
 
 // Not rounded; ACCEPT rounds it to three decimals for the millimetre field,
 // COMPUTE stores it as a float.

@@ -83,8 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (const auto field = error.FailedField()) {
                 Check(EndedAt(action, writes,
                               [&](std::size_t end) {
-                                  return end < last && action.steps[end].IsRead() &&
-                                         action.steps[end].field == *field;
+                                  return end < last && action.steps[end].IsRead() && action.steps[end].field == *field;
                               }),
                       "failed read at the wrong step");
                 Check(error.FieldText() == sheet.Read(*field), "failed field text");

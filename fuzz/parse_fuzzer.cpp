@@ -29,8 +29,19 @@ void Check(bool condition, const char* what) {
 // blanks, sign, digits with one separator (at least one digit), exponent,
 // blanks. The separator is the point or the regional one.
 bool MatchesGrammar(const std::string& text, char separator) {
-    enum { Start, Sign, Integer, SeparatorAfterDigits, SeparatorFirst, Fraction, E, ExponentSign,
-           Exponent, Trailing, Reject };
+    enum {
+        Start,
+        Sign,
+        Integer,
+        SeparatorAfterDigits,
+        SeparatorFirst,
+        Fraction,
+        E,
+        ExponentSign,
+        Exponent,
+        Trailing,
+        Reject
+    };
     int state = Start;
     for (char c : text) {
         const bool digit = c >= '0' && c <= '9';
@@ -39,21 +50,42 @@ bool MatchesGrammar(const std::string& text, char separator) {
         const bool e = c == 'e' || c == 'E';
         const bool blank = c == ' ';
         switch (state) {
-        case Start: state = blank ? Start : sign ? Sign : digit ? Integer : sep ? SeparatorFirst : Reject; break;
-        case Sign: state = digit ? Integer : sep ? SeparatorFirst : Reject; break;
-        case Integer: state = digit ? Integer : sep ? SeparatorAfterDigits : e ? E : blank ? Trailing : Reject; break;
-        case SeparatorAfterDigits: state = digit ? Fraction : e ? E : blank ? Trailing : Reject; break;
-        case SeparatorFirst: state = digit ? Fraction : Reject; break;
-        case Fraction: state = digit ? Fraction : e ? E : blank ? Trailing : Reject; break;
-        case E: state = sign ? ExponentSign : digit ? Exponent : Reject; break;
-        case ExponentSign: state = digit ? Exponent : Reject; break;
-        case Exponent: state = digit ? Exponent : blank ? Trailing : Reject; break;
-        case Trailing: state = blank ? Trailing : Reject; break;
-        default: return false;
+            case Start:
+                state = blank ? Start : sign ? Sign : digit ? Integer : sep ? SeparatorFirst : Reject;
+                break;
+            case Sign:
+                state = digit ? Integer : sep ? SeparatorFirst : Reject;
+                break;
+            case Integer:
+                state = digit ? Integer : sep ? SeparatorAfterDigits : e ? E : blank ? Trailing : Reject;
+                break;
+            case SeparatorAfterDigits:
+                state = digit ? Fraction : e ? E : blank ? Trailing : Reject;
+                break;
+            case SeparatorFirst:
+                state = digit ? Fraction : Reject;
+                break;
+            case Fraction:
+                state = digit ? Fraction : e ? E : blank ? Trailing : Reject;
+                break;
+            case E:
+                state = sign ? ExponentSign : digit ? Exponent : Reject;
+                break;
+            case ExponentSign:
+                state = digit ? Exponent : Reject;
+                break;
+            case Exponent:
+                state = digit ? Exponent : blank ? Trailing : Reject;
+                break;
+            case Trailing:
+                state = blank ? Trailing : Reject;
+                break;
+            default:
+                return false;
         }
     }
-    return state == Integer || state == SeparatorAfterDigits || state == Fraction ||
-           state == Exponent || state == Trailing;
+    return state == Integer || state == SeparatorAfterDigits || state == Fraction || state == Exponent ||
+           state == Trailing;
 }
 
 // The numeral in the C library's form: no blanks, the point.
@@ -76,7 +108,8 @@ bool SameValue(T a, T b) {
 template <typename T>
 bool WithinDigits(T a, T b, int digits) {
     const double scale = std::fabs(static_cast<double>(b));
-    const double ulp = static_cast<double>(std::nextafter(std::fabs(b), std::numeric_limits<T>::infinity()) - std::fabs(b));
+    const double ulp =
+        static_cast<double>(std::nextafter(std::fabs(b), std::numeric_limits<T>::infinity()) - std::fabs(b));
     return std::fabs(static_cast<double>(a) - static_cast<double>(b)) <= scale * 5 * std::pow(10.0, -digits) + ulp;
 }
 
@@ -98,8 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "single error number");
     }
     if (!dbl) {
-        Check(dbl.error == ErrorNumber::TypeMismatch || dbl.error == ErrorNumber::Overflow,
-              "double error number");
+        Check(dbl.error == ErrorNumber::TypeMismatch || dbl.error == ErrorNumber::Overflow, "double error number");
     }
 
     if (single || dbl) {

@@ -120,7 +120,8 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
             double worst = 0;
             for (int row = 0; row < rows; ++row) {
                 if (known.contains(row)) continue;
-                const double move = Difference(now[static_cast<std::size_t>(row)], before[static_cast<std::size_t>(row)]);
+                const double move =
+                    Difference(now[static_cast<std::size_t>(row)], before[static_cast<std::size_t>(row)]);
                 worst = std::max(worst, move);
                 moves.push_back({move, row});
             }
@@ -135,7 +136,8 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
             for (const auto& [move, row] : moves) {
                 if (static_cast<int>(next.size()) == options.batch) break;
                 const auto stretch = known.upper_bound(row);
-                if (std::none_of(next.begin(), next.end(), [&](int other) { return known.upper_bound(other) == stretch; })) {
+                if (std::none_of(next.begin(), next.end(),
+                                 [&](int other) { return known.upper_bound(other) == stretch; })) {
                     next.push_back(row);
                 }
             }
@@ -148,15 +150,16 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
         std::map<int, Values> held;
         Compute(compute, sweep.heldOutRows, held);
         for (const auto& [row, values] : held) {
-            sweep.heldOutError = std::max(sweep.heldOutError,
-                                          Difference(Evaluate(fits, mhz[static_cast<std::size_t>(row)]), values));
+            sweep.heldOutError =
+                std::max(sweep.heldOutError, Difference(Evaluate(fits, mhz[static_cast<std::size_t>(row)]), values));
             known[row] = values;
         }
         if (sweep.heldOutError > options.heldOutLimit) everyRow();
     }
     for (int row = 0; row < rows; ++row) {
         const auto engine = known.find(row);
-        sweep.rows.push_back(engine != known.end() ? engine->second : Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
+        sweep.rows.push_back(engine != known.end() ? engine->second
+                                                   : Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
     }
     for (const auto& [row, values] : known) sweep.engineRows.push_back(row);
     return sweep;

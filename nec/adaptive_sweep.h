@@ -16,10 +16,10 @@
 namespace corvanta::nec {
 
 struct AdaptiveOptions {
-    int initial = 5;          // rows the engine computes first, ends included
-    int batch = 4;            // rows added a round
-    double target = 5e-4;     // relative move of the interpolant between rounds
-    int heldOut = 2;          // rows kept from the fit to check it
+    int initial = 5;       // rows the engine computes first, ends included
+    int batch = 4;         // rows added a round
+    double target = 5e-4;  // relative move of the interpolant between rounds
+    int heldOut = 2;       // rows kept from the fit to check it
     double heldOutLimit = 1e-3;
 };
 
@@ -27,10 +27,10 @@ struct AdaptiveSweep {
     // Every row's values: the engine's where it computed them, else the
     // interpolant's.
     std::vector<std::vector<std::complex<double>>> rows;
-    std::vector<int> engineRows;   // ascending, held-out rows included
+    std::vector<int> engineRows;  // ascending, held-out rows included
     std::vector<int> heldOutRows;
-    double heldOutError = 0;       // the worst relative error there
-    bool exact = false;            // the engine computed every row
+    double heldOutError = 0;  // the worst relative error there
+    bool exact = false;       // the engine computed every row
     int rounds = 0;
 };
 
@@ -38,6 +38,7 @@ struct AdaptiveSweep {
 // given rows, in their order.
 using RowComputer = std::function<std::vector<std::vector<std::complex<double>>>(const std::vector<int>& rows)>;
 
-AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options = {});
+AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute,
+                          const AdaptiveOptions& options = {});
 
 }  // namespace corvanta::nec

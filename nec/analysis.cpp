@@ -63,8 +63,8 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const std::optional<Converg
         how = "with segments half as long (" + std::to_string(other.TotalSegments()) + ")";
     } else {
         how = "with segments " + Fixed(other.SegmentMm() / model.SegmentMm(), 1) + " times as long (" +
-              std::to_string(other.TotalSegments()) + ", the " + KernelName(other.kernel) + " kernel; the model uses the " +
-              KernelName(model.kernel) + " kernel)";
+              std::to_string(other.TotalSegments()) + ", the " + KernelName(other.kernel) +
+              " kernel; the model uses the " + KernelName(model.kernel) + " kernel)";
     }
     bool failed = false;
     std::vector<std::string> moves;
@@ -76,7 +76,8 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const std::optional<Converg
     if (c.resonanceMovePercent) {
         failed = failed || *c.resonanceMovePercent > kResonanceTolerance * 100;
         moves.push_back(std::string("the resonance moves by ") + (c.resonanceExtrapolated ? "about " : "") +
-                        Fixed(*c.resonanceMovePercent, 2) + " % (at most " + Fixed(kResonanceTolerance * 100, 0) + " %)");
+                        Fixed(*c.resonanceMovePercent, 2) + " % (at most " + Fixed(kResonanceTolerance * 100, 0) +
+                        " %)");
     }
     if (moves.empty()) {
         return {"convergence", Verdict::NotApplicable, how + ": no resonance in the sweep to compare"};
@@ -96,9 +97,12 @@ SanityCheck AverageGainCheck(const LoopModel& model, const CheckReport& report) 
                                Fixed(kAverageGainTolerance * 100, 0) + " %)"};
     };
     switch (model.placement.ground) {
-    case Ground::Free: return judge(efficiency, "over the sphere");
-    case Ground::Perfect: return judge(2 * efficiency, "over the upper half");
-    case Ground::Average: break;
+        case Ground::Free:
+            return judge(efficiency, "over the sphere");
+        case Ground::Perfect:
+            return judge(2 * efficiency, "over the upper half");
+        case Ground::Average:
+            break;
     }
     return {"average gain", Verdict::NotApplicable,
             "over real ground the ground's loss is not in the efficiency the engine reports"};
@@ -131,15 +135,17 @@ SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLin
 
 std::complex<double> SweepPoint::At(FeedPoint point) const {
     switch (point) {
-    case FeedPoint::Gap: return gaps.empty() ? std::complex<double>() : gaps.front();
-    case FeedPoint::Parallel: return parallel;
-    case FeedPoint::Junction: return lines;
+        case FeedPoint::Gap:
+            return gaps.empty() ? std::complex<double>() : gaps.front();
+        case FeedPoint::Parallel:
+            return parallel;
+        case FeedPoint::Junction:
+            return lines;
     }
     return {};
 }
 
-std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values,
-                               double limit) {
+std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values, double limit) {
     std::vector<Range> ranges;
     std::optional<Range> open;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -185,8 +191,8 @@ std::vector<AntiResonance> AntiResonances(const std::vector<SweepPoint>& sweep) 
         const std::complex<double> a = sweep[i - 1].gaps.front(), b = sweep[i].gaps.front();
         if (a.imag() >= 0 && b.imag() < 0) {
             const double t = a.imag() / (a.imag() - b.imag());
-            found.push_back({sweep[i - 1].mhz + t * (sweep[i].mhz - sweep[i - 1].mhz),
-                             a.real() + t * (b.real() - a.real())});
+            found.push_back(
+                {sweep[i - 1].mhz + t * (sweep[i].mhz - sweep[i - 1].mhz), a.real() + t * (b.real() - a.real())});
         }
     }
     return found;
@@ -246,8 +252,8 @@ bool CheckReport::Sane() const {
                         [](const SanityCheck& c) { return c.verdict == Verdict::Failed; });
 }
 
-CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second,
-                    const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers) {
+CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second, const Sweep& sweep,
+                    const FeedLine& line, const EngineAnswers& answers) {
     CheckReport report;
     report.designMHz = model.designMHz;
     for (std::size_t i = 0; i < answers.sweep.size(); ++i) {
@@ -268,9 +274,8 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     }
 
     const auto mhz = Column(report.sweep, [](const SweepPoint& p) { return p.mhz; });
-    report.resonancesMHz = RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) {
-                                                   return p.gaps.front().imag();
-                                               }));
+    report.resonancesMHz =
+        RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
     report.antiresonances = AntiResonances(report.sweep);
     report.skyPercent = SkyPercent(model.placement.ground, report.efficiencyPercent, report.averagePowerGain);
     report.groundLossPercent = report.efficiencyPercent - report.skyPercent;
@@ -297,9 +302,10 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     report.sanity.push_back(AverageGainCheck(model, report));
 
     if (model.kernel == Kernel::Extended) {
-        report.notes.push_back("the conductor is thick for its segments: the engine uses the extended "
-                               "thin-wire kernel (segments of " +
-                               Fixed(model.SegmentMm() / model.radiusMm, 1) + " wire radii)");
+        report.notes.push_back(
+            "the conductor is thick for its segments: the engine uses the extended "
+            "thin-wire kernel (segments of " +
+            Fixed(model.SegmentMm() / model.radiusMm, 1) + " wire radii)");
     }
     for (double resonance : report.resonancesMHz) {
         if (sweep.stepMHz > kCoarseStep * resonance) {

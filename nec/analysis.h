@@ -56,9 +56,9 @@ struct ConvergenceModel {
 
 // Everything the engine answered, by what it was asked.
 struct EngineAnswers {
-    std::vector<FrequencyResult> sweep;     // one per sweep point, in order
-    FrequencyResult design;                 // the design frequency, with the pattern
-    std::vector<int> segmentsUsed;          // as every run of the model reported
+    std::vector<FrequencyResult> sweep;  // one per sweep point, in order
+    FrequencyResult design;              // the design frequency, with the pattern
+    std::vector<int> segmentsUsed;       // as every run of the model reported
     // The second model at the design frequency (halved segments only: a
     // coarser model also moves the feed, so its impedance is not compared).
     std::optional<FrequencyResult> secondAtDesign;
@@ -91,8 +91,8 @@ struct TunedDesign : ScaledDesign {
     // Where the tuned loop's gap reactance crosses zero; none when it does
     // not near the design frequency.
     std::optional<double> resonanceMHz;
-    bool reached = false;     // within kTuneTolerance of the design frequency
-    int rounds = 0;           // of engines side by side
+    bool reached = false;  // within kTuneTolerance of the design frequency
+    int rounds = 0;        // of engines side by side
     // The tuned loop at the design frequency, through the check's lines:
     // what a builder who cuts the tuned lengths connects.
     std::optional<SweepPoint> atDesign;
@@ -107,8 +107,8 @@ enum class SweepMode { Adaptive, Exact };
 
 struct SweepSampling {
     SweepMode mode = SweepMode::Exact;
-    std::vector<double> engineMHz;               // every row the engine computed, held-out ones included
-    std::optional<double> interpolationMaxError; // relative, at the held-out rows; none when exact
+    std::vector<double> engineMHz;                // every row the engine computed, held-out ones included
+    std::optional<double> interpolationMaxError;  // relative, at the held-out rows; none when exact
     bool fellBack = false;                        // asked adaptive, the held-out rows disagreed
 };
 
@@ -136,8 +136,8 @@ struct CheckReport {
     double skyPercent = 0;
     double groundLossPercent = 0;
     PerReading<std::vector<Range>> under2;  // of every reading in kReadings
-    std::vector<PatternPoint> pattern;  // at the design frequency, over the grid
-    std::optional<TunedDesign> tuned;   // check --tune
+    std::vector<PatternPoint> pattern;      // at the design frequency, over the grid
+    std::optional<TunedDesign> tuned;       // check --tune
     std::vector<SanityCheck> sanity;
     std::vector<std::string> notes;  // what the reader should know; not failures
     std::vector<Advice> advice;      // what the user can do for a better answer; each front end words it
@@ -152,8 +152,7 @@ SweepPoint ToSweepPoint(double mhz, const FrequencyResult& result, const FeedLin
 
 // Where values[i] - limit changes sign between neighbours, by straight
 // lines; open where the first or last value is under the limit.
-std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values,
-                               double limit);
+std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector<double>& values, double limit);
 
 // The one of `frequencies` nearest `mhz`; none when there are none.
 std::optional<double> NearestTo(const std::vector<double>& frequencies, double mhz);
@@ -190,7 +189,7 @@ std::optional<double> ResonanceOfShortSweep(const std::vector<double>& mhz, cons
 std::optional<double> ResonanceNearDesign(const std::vector<FrequencyResult>& sweep, const Sweep& frequencies,
                                           double designMHz);
 
-CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second,
-                    const Sweep& sweep, const FeedLine& line, const EngineAnswers& answers);
+CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second, const Sweep& sweep,
+                    const FeedLine& line, const EngineAnswers& answers);
 
 }  // namespace corvanta::nec

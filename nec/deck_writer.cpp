@@ -40,9 +40,7 @@ public:
         }
         text_ += line + '\n';
     }
-    void Comment(const std::string& text) {
-        text_ += ("CM " + text).substr(0, kDeckColumns) + '\n';
-    }
+    void Comment(const std::string& text) { text_ += ("CM " + text).substr(0, kDeckColumns) + '\n'; }
     std::string Text() && { return std::move(text_); }
 
 private:
@@ -58,12 +56,9 @@ int PatternThetas(const LoopModel& model, const PatternGrid& grid) {
     return static_cast<int>(std::lround(span / grid.elevationStepDeg)) + 1;
 }
 
-int PatternPhis(const PatternGrid& grid) {
-    return static_cast<int>(std::lround(360 / grid.azimuthStepDeg)) + 1;
-}
+int PatternPhis(const PatternGrid& grid) { return static_cast<int>(std::lround(360 / grid.azimuthStepDeg)) + 1; }
 
-std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid& grid,
-                      const DeckContents& contents) {
+std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid& grid, const DeckContents& contents) {
     Deck deck;
     for (const std::string& comment : m.comments) deck.Comment(comment);
     deck.Card({"CE"});
@@ -88,11 +83,16 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     deck.Card({"GE", m.placement.ground == Ground::Free ? "0" : "1"});
     if (m.kernel == Kernel::Extended) deck.Card({"EK", "0"});
     switch (m.placement.ground) {
-    case Ground::Free: break;
-    case Ground::Perfect: deck.Card({"GN", "1"}); break;
-    // Average ground: relative permittivity 13, conductivity 0.005 S/m,
-    // with the Sommerfeld-Norton method.
-    case Ground::Average: deck.Card({"GN", "2", "0", "0", "0", "13", "0.005"}); break;
+        case Ground::Free:
+            break;
+        case Ground::Perfect:
+            deck.Card({"GN", "1"});
+            break;
+        // Average ground: relative permittivity 13, conductivity 0.005 S/m,
+        // with the Sommerfeld-Norton method.
+        case Ground::Average:
+            deck.Card({"GN", "2", "0", "0", "0", "13", "0.005"});
+            break;
     }
     deck.Card({"LD", "5", "0", "0", "0", Shortest(kCopperConductivity)});
     const std::string share = Shortest(1.0 / m.gapSegments);

@@ -57,29 +57,33 @@ Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
     FailureFacts facts;
     facts.program = program;
     switch (outcome.end) {
-    case ProcessOutcome::End::NotFound: facts.kind = FailureKind::EngineMissing; break;
-    case ProcessOutcome::End::NotStarted:
-        facts.kind = FailureKind::EngineNotStarted;
-        // strerrordesc_np and sigdescr_np, unlike strerror and strsignal, are
-        // safe on the engines' threads.
-        facts.detail = Described(strerrordesc_np(outcome.error));
-        break;
-    case ProcessOutcome::End::TimedOut:
-        facts.kind = FailureKind::EngineTimedOut;
-        facts.limit = timeout.count();
-        break;
-    case ProcessOutcome::End::Signalled:
-        facts.kind = FailureKind::EngineCrashed;
-        facts.status = outcome.status;
-        facts.detail = Described(sigdescr_np(outcome.status));
-        facts.said = LastLines(outcome.output, 4);
-        break;
-    case ProcessOutcome::End::Exited:
-        facts.kind = FailureKind::EngineFailed;
-        facts.status = outcome.status;
-        facts.said = LastLines(outcome.output, 4);
-        break;
-    case ProcessOutcome::End::Stopped: facts.kind = FailureKind::Stopped; break;
+        case ProcessOutcome::End::NotFound:
+            facts.kind = FailureKind::EngineMissing;
+            break;
+        case ProcessOutcome::End::NotStarted:
+            facts.kind = FailureKind::EngineNotStarted;
+            // strerrordesc_np and sigdescr_np, unlike strerror and strsignal, are
+            // safe on the engines' threads.
+            facts.detail = Described(strerrordesc_np(outcome.error));
+            break;
+        case ProcessOutcome::End::TimedOut:
+            facts.kind = FailureKind::EngineTimedOut;
+            facts.limit = timeout.count();
+            break;
+        case ProcessOutcome::End::Signalled:
+            facts.kind = FailureKind::EngineCrashed;
+            facts.status = outcome.status;
+            facts.detail = Described(sigdescr_np(outcome.status));
+            facts.said = LastLines(outcome.output, 4);
+            break;
+        case ProcessOutcome::End::Exited:
+            facts.kind = FailureKind::EngineFailed;
+            facts.status = outcome.status;
+            facts.said = LastLines(outcome.output, 4);
+            break;
+        case ProcessOutcome::End::Stopped:
+            facts.kind = FailureKind::Stopped;
+            break;
     }
     return Failure(std::move(facts));
 }
@@ -114,9 +118,8 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
     }
     const std::unique_ptr<TemporaryDirectory> folder = EnginesFolder();
     const TemporaryDirectory& directory = *folder;
-    const auto deadline =
-        std::chrono::steady_clock::now() +
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
 
     int total = 0;
     for (const EngineRun& run : runs) total += static_cast<int>(run.expected.frequenciesMHz.size());
@@ -141,9 +144,8 @@ std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const E
                 // more, which a path under a long TMPDIR soon is.
                 const std::string stem = "run" + std::to_string(i);
                 std::ofstream(directory.Path() / (stem + ".nec"), std::ios::binary) << runs[i].deck;
-                const ProcessOutcome outcome =
-                    RunProcess({settings.program, "-i", stem + ".nec", "-o", stem + ".out"}, directory.Path(),
-                               {deadline, stopAll.get_token()});
+                const ProcessOutcome outcome = RunProcess({settings.program, "-i", stem + ".nec", "-o", stem + ".out"},
+                                                          directory.Path(), {deadline, stopAll.get_token()});
                 if (outcome.end == ProcessOutcome::End::Stopped) {
                     if (settings.stop.stop_requested()) throw StoppedFailure();
                     return;  // another run failed

@@ -22,8 +22,8 @@ struct EngineRun {
 };
 
 struct EngineSettings {
-    std::string program = "nec2c";  // found on PATH
-    int jobs = 0;                   // engines at a time; 0: one a core
+    std::string program = "nec2c";              // found on PATH
+    int jobs = 0;                               // engines at a time; 0: one a core
     std::chrono::duration<double> timeout{60};  // for all the runs together
     // The limit the user gave, for the message when it runs out; none: `timeout`.
     std::optional<std::chrono::duration<double>> givenTimeout;

@@ -8,12 +8,13 @@ namespace corvanta::nec {
 
 Failure::Failure(FailureFacts facts) : std::runtime_error(Describe(facts)), facts_(std::move(facts)) {}
 
-Failure::Failure(FailureKind kind, std::string detail) : Failure([&] {
-    FailureFacts facts;
-    facts.kind = kind;
-    facts.detail = std::move(detail);
-    return facts;
-}()) {}
+Failure::Failure(FailureKind kind, std::string detail)
+    : Failure([&] {
+          FailureFacts facts;
+          facts.kind = kind;
+          facts.detail = std::move(detail);
+          return facts;
+      }()) {}
 
 Failure ModelFailure(std::string detail) { return Failure(FailureKind::Model, std::move(detail)); }
 
@@ -34,30 +35,34 @@ std::string Describe(const FailureFacts& facts) {
         return text.empty() ? text : "; it said:" + text;
     };
     switch (facts.kind) {
-    case FailureKind::Model:
-    case FailureKind::Answer:
-    case FailureKind::System: return facts.detail;
-    case FailureKind::TooNearGround:
-        return facts.detail + "; the ground model holds the loop from " + Fixed(facts.limit.value_or(0), 3) +
-               " m up";
-    case FailureKind::EngineMissing: return facts.program + " is not installed";
-    case FailureKind::EngineNotStarted: return facts.program + " could not be started: " + facts.detail;
-    case FailureKind::EngineTimedOut:
-        return facts.program + " did not finish within " + Trimmed(facts.limit.value_or(0), 2) +
-               " s; every engine was stopped";
-    case FailureKind::EngineCrashed:
-        return facts.program + " crashed on the model (signal " + std::to_string(facts.status) + ", " +
-               facts.detail + ")" + said();
-    case FailureKind::EngineFailed:
-        return facts.program + " failed on the model (exit status " + std::to_string(facts.status) + ")" + said();
-    case FailureKind::Stopped: return "the model check was stopped";
-    case FailureKind::SegmentsPerGap:
-        if (facts.fewest > facts.most) return facts.detail + "; no count above 1 can be modelled here";
-        return facts.detail + "; the gap's length may be cut into " + std::to_string(facts.fewest) +
-               (facts.fewest == facts.most ? "" : " to " + std::to_string(facts.most)) + " segments here";
-    case FailureKind::Measurement:
-        if (facts.line == 0) return facts.detail;
-        return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";
+        case FailureKind::Model:
+        case FailureKind::Answer:
+        case FailureKind::System:
+            return facts.detail;
+        case FailureKind::TooNearGround:
+            return facts.detail + "; the ground model holds the loop from " + Fixed(facts.limit.value_or(0), 3) +
+                   " m up";
+        case FailureKind::EngineMissing:
+            return facts.program + " is not installed";
+        case FailureKind::EngineNotStarted:
+            return facts.program + " could not be started: " + facts.detail;
+        case FailureKind::EngineTimedOut:
+            return facts.program + " did not finish within " + Trimmed(facts.limit.value_or(0), 2) +
+                   " s; every engine was stopped";
+        case FailureKind::EngineCrashed:
+            return facts.program + " crashed on the model (signal " + std::to_string(facts.status) + ", " +
+                   facts.detail + ")" + said();
+        case FailureKind::EngineFailed:
+            return facts.program + " failed on the model (exit status " + std::to_string(facts.status) + ")" + said();
+        case FailureKind::Stopped:
+            return "the model check was stopped";
+        case FailureKind::SegmentsPerGap:
+            if (facts.fewest > facts.most) return facts.detail + "; no count above 1 can be modelled here";
+            return facts.detail + "; the gap's length may be cut into " + std::to_string(facts.fewest) +
+                   (facts.fewest == facts.most ? "" : " to " + std::to_string(facts.most)) + " segments here";
+        case FailureKind::Measurement:
+            if (facts.line == 0) return facts.detail;
+            return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";
     }
     return facts.detail;
 }

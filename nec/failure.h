@@ -32,12 +32,12 @@ enum class FailureKind {
 struct FailureFacts {
     FailureKind kind = FailureKind::Model;
     std::string detail;
-    std::string program;            // the engine
-    std::string said;               // the engine's own last lines, each on a line of its own
-    int status = 0;                 // an exit status or a signal's number
-    std::optional<double> limit;    // the time limit in s, the lowest height in m
-    std::size_t line = 0;           // of the file, from 1; 0 for none
-    std::string text;               // that line as it reads, shortened
+    std::string program;                  // the engine
+    std::string said;                     // the engine's own last lines, each on a line of its own
+    int status = 0;                       // an exit status or a signal's number
+    std::optional<double> limit;          // the time limit in s, the lowest height in m
+    std::size_t line = 0;                 // of the file, from 1; 0 for none
+    std::string text;                     // that line as it reads, shortened
     int count = 0, fewest = 0, most = 0;  // segments a gap: asked for, and the range that works
 };
 

@@ -21,8 +21,8 @@ struct Feeder {
 };
 
 struct FeedChain {
-    double balunRatio = 1;          // N of an N:1 balun; 1 without one
-    std::optional<Feeder> feeder;   // none: the radio sits at the balun
+    double balunRatio = 1;         // N of an N:1 balun; 1 without one
+    std::optional<Feeder> feeder;  // none: the radio sits at the balun
 };
 
 // The feeder's input with `load` at its far end, at `mhz`.

@@ -17,8 +17,7 @@ std::complex<double> LineInput(std::complex<double> load, const FeedLine& line, 
     return z0 * (load * c + j * z0 * s) / (z0 * c + j * load * s);
 }
 
-std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, const FeedLine& line,
-                              double mhz) {
+std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, const FeedLine& line, double mhz) {
     std::complex<double> admittance;
     for (const std::complex<double>& gap : gaps) admittance += 1.0 / LineInput(gap, line, mhz);
     return 1.0 / admittance;
@@ -28,8 +27,10 @@ double MatchingSectionMm(const Design& design) {
     const std::string& text = design.Text(Field::Text23);
     const Parsed<double> parsed = ParseDouble(text);
     if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
-        throw ModelFailure("only a design with a positive matching-section length can be modelled "
-                         "with its lines, not \"" + text + "\"");
+        throw ModelFailure(
+            "only a design with a positive matching-section length can be modelled "
+            "with its lines, not \"" +
+            text + "\"");
     }
     return *parsed.value;
 }

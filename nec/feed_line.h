@@ -31,8 +31,7 @@ std::complex<double> LineInput(std::complex<double> load, const FeedLine& line, 
 
 // Where the lines from all the gaps meet: each gap through its line, the
 // line ends in parallel. For n equal gaps that is LineInput(gap) / n.
-std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, const FeedLine& line,
-                              double mhz);
+std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, const FeedLine& line, double mhz);
 
 // The length of the design's 300 ohm series matching section in mm, the
 // text of its millimetre field (421.2329 at 146 MHz); throws a Model

@@ -97,8 +97,7 @@ HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEnd
     HeadlineSweep h;
     h.mhz = MhzOf(report);
     // What the builder connects is the radio end wherever there is one.
-    const std::optional<std::size_t> best =
-        radio ? std::nullopt : std::optional<std::size_t>(HeadlineReading(report));
+    const std::optional<std::size_t> best = radio ? std::nullopt : std::optional<std::size_t>(HeadlineReading(report));
     if (!best) {
         h.label = "radio end on " + Trimmed(radio->referenceOhm, 3) + " ohm";
         h.referenceOhm = radio->referenceOhm;
@@ -225,7 +224,8 @@ std::string MatchText(const Match& match) {
     std::string text;
     for (std::size_t i = 0; i < match.components.size(); ++i) {
         const MatchComponent& c = match.components[i];
-        text += (i ? ", then " : "") + std::string(c.position == MatchComponent::Position::Series ? "series " : "shunt ") +
+        text += (i ? ", then " : "") +
+                std::string(c.position == MatchComponent::Position::Series ? "series " : "shunt ") +
                 (c.inductor ? "L " + Trimmed(c.value, 1) + " nH" : "C " + Trimmed(c.value, 2) + " pF");
     }
     return text;
@@ -262,17 +262,18 @@ std::string FeedText(const ModelCheck& check) {
         const BandReading& b = *feed.band;
         text += "band " + (b.band.name.empty() ? std::string("of your own") : b.band.name) + ", " +
                 MhzText(b.band.fromMHz) + " to " + MhzText(b.band.toMHz) + " MHz, on the " + b.reading + ":\n";
-        text += "  SWR " + OptionalSwr(b.swrFrom) + " at the low edge, " + OptionalSwr(b.swrTo) +
-                " at the high edge" + (b.swrMax ? ", at most " + SwrText(*b.swrMax) : std::string()) + "\n";
+        text += "  SWR " + OptionalSwr(b.swrFrom) + " at the low edge, " + OptionalSwr(b.swrTo) + " at the high edge" +
+                (b.swrMax ? ", at most " + SwrText(*b.swrMax) : std::string()) + "\n";
         text += "  under 2:1: " + RangesText(b.under2) + "; under 1.5:1: " + RangesText(b.under15) + "\n";
     }
     if (feed.match) {
         const Match& m = *feed.match;
         text += "match at the " + feed.matchedOn + ", from the antenna side: " + MatchText(m) + "\n";
-        text += "  matched SWR under 2:1: " +
-                (m.under2FromMHz && m.under2ToMHz ? MhzText(*m.under2FromMHz) + " to " + MhzText(*m.under2ToMHz) + " MHz"
-                                                  : std::string("nowhere in the sweep")) +
-                "\n";
+        text +=
+            "  matched SWR under 2:1: " +
+            (m.under2FromMHz && m.under2ToMHz ? MhzText(*m.under2FromMHz) + " to " + MhzText(*m.under2ToMHz) + " MHz"
+                                              : std::string("nowhere in the sweep")) +
+            "\n";
     }
     if (feed.velocitySpan || feed.lengthSpan) {
         text += "measured through a feeder over a wavelength long: the resonance moves";
@@ -323,10 +324,11 @@ void AddFeedJson(Json& json, const ModelCheck& check) {
                                                                                   : "shunt-first";
         match["components"] = Json::array();
         for (const MatchComponent& c : m.components) {
-            match["components"].push_back({{"position", c.position == MatchComponent::Position::Series ? "series" : "shunt"},
-                                           {"kind", c.inductor ? "L" : "C"},
-                                           {"value", JsonNumber(c.value, c.inductor ? 1 : 2)},
-                                           {"unit", c.inductor ? "nH" : "pF"}});
+            match["components"].push_back(
+                {{"position", c.position == MatchComponent::Position::Series ? "series" : "shunt"},
+                 {"kind", c.inductor ? "L" : "C"},
+                 {"value", JsonNumber(c.value, c.inductor ? 1 : 2)},
+                 {"unit", c.inductor ? "nH" : "pF"}});
         }
         match["under_2_mhz"] = m.under2FromMHz && m.under2ToMHz
                                    ? Json::array({JsonNumber(*m.under2FromMHz, 4), JsonNumber(*m.under2ToMHz, 4)})

@@ -72,8 +72,8 @@ struct FeedReport {
     std::optional<RadioEndReading> radio;
     std::optional<BandReading> band;
     std::optional<Match> match;
-    std::string matchedOn;            // the load the match works on, plain
-    std::vector<double> matchedSwr;   // through the match, at every sweep point
+    std::string matchedOn;           // the load the match works on, plain
+    std::vector<double> matchedSwr;  // through the match, at every sweep point
     std::optional<ResonanceSpan> velocitySpan, lengthSpan;
 };
 

@@ -15,8 +15,8 @@ namespace {
 PerReading<double> SwrAt(const std::vector<SweepPoint>& sweep, double mhz) {
     if (mhz <= sweep.front().mhz) return sweep.front().swr;
     if (mhz >= sweep.back().mhz) return sweep.back().swr;
-    const auto hi = std::upper_bound(sweep.begin(), sweep.end(), mhz,
-                                     [](double f, const SweepPoint& p) { return f < p.mhz; });
+    const auto hi =
+        std::upper_bound(sweep.begin(), sweep.end(), mhz, [](double f, const SweepPoint& p) { return f < p.mhz; });
     const auto lo = hi - 1;
     const double t = (mhz - lo->mhz) / (hi->mhz - lo->mhz);
     PerReading<double> swr{};
@@ -41,9 +41,12 @@ std::size_t HeadlineReading(const CheckReport& report) { return BestReading(repo
 
 std::string_view CutName(CutChoice cut) {
     switch (cut) {
-    case CutChoice::Trimmed: return "trimmed";
-    case CutChoice::Tuned: return "tuned";
-    case CutChoice::Design: return "design";
+        case CutChoice::Trimmed:
+            return "trimmed";
+        case CutChoice::Tuned:
+            return "tuned";
+        case CutChoice::Design:
+            return "design";
     }
     return "";
 }

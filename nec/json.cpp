@@ -34,8 +34,6 @@ Json ScaledDesignJson(const ScaledDesign& design) {
                 {"gap_in", JsonNumber(design.gapMm / kMmPerInch, 4)}};
 }
 
-std::string JsonText(const Json& json) {
-    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
+std::string JsonText(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
 }  // namespace corvanta::nec

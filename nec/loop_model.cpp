@@ -16,16 +16,15 @@ namespace {
 double Number(const Design& design, Field field, const char* what) {
     const Parsed<double> parsed = ParseDouble(design.Text(field));
     if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
-        throw ModelFailure(std::string("only a design with a positive ") + what +
-                         " can be modelled, not \"" + design.Text(field) + "\"");
+        throw ModelFailure(std::string("only a design with a positive ") + what + " can be modelled, not \"" +
+                           design.Text(field) + "\"");
     }
     return *parsed.value;
 }
 
 // The (odd, for a vertical) count whose segments come nearest the target
 // length while staying within [shortest, longest].
-std::optional<int> Segments(double length, double target, double shortest, double longest,
-                            bool odd) {
+std::optional<int> Segments(double length, double target, double shortest, double longest, bool odd) {
     const long nearest = std::max(1L, std::lround(length / target));
     std::optional<int> best;
     const auto distance = [&](int n) { return std::abs(length / n - target); };
@@ -44,8 +43,7 @@ struct Segmentation {
     double shortest;  // mm
 };
 
-std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii,
-                                    double longest) {
+std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii, double longest) {
     const double shortest = radii * m.radiusMm;
     if (shortest > longest) return std::nullopt;
     target = std::clamp(target, shortest, longest);
@@ -67,17 +65,16 @@ std::optional<Segmentation> Finer(const LoopModel& m, int perGap, double longest
     facts.count = perGap;
     facts.fewest = std::max(2, static_cast<int>(std::ceil(m.gapMm / longest)));
     facts.most = static_cast<int>(std::floor(m.gapMm / shortest));
-    const std::string segments = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) +
-                                 " mm gap in " + std::to_string(perGap) + ")";
+    const std::string segments = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) + " mm gap in " +
+                                 std::to_string(perGap) + ")";
     if (target < shortest) {
         facts.detail = segments + " would be under " + Fixed(kExtendedKernelRadii, 0) + " wire radii (" +
                        Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds";
         throw Failure(std::move(facts));
     }
     if (target > longest) {
-        facts.detail = segments + " are longer than the " + Fixed(longest, 3) +
-                       " mm, a twentieth of a wavelength at " + Trimmed(highestMHz, 6) +
-                       " MHz, that the sweep already gives them";
+        facts.detail = segments + " are longer than the " + Fixed(longest, 3) + " mm, a twentieth of a wavelength at " +
+                       Trimmed(highestMHz, 6) + " MHz, that the sweep already gives them";
         throw Failure(std::move(facts));
     }
     return Segment(m, target, kExtendedKernelRadii, longest);
@@ -97,8 +94,7 @@ void CheckClearance(const LoopModel& m) {
         const std::string where = clearance < 0 ? Fixed(-clearance, 1) + " mm below the ground"
                                                 : Fixed(clearance, 1) + " mm above the ground";
         facts.detail = "at a height of " + Shortest(m.placement.heightM) + " m the lowest wire is " + where +
-                       "; the ground model needs at least one segment (" + Fixed(needed, 1) +
-                       " mm) between them";
+                       "; the ground model needs at least one segment (" + Fixed(needed, 1) + " mm) between them";
         facts.limit = std::ceil(m.heightMm / 2 + m.radiusMm + needed) / 1000;
         throw Failure(std::move(facts));
     }
@@ -106,14 +102,11 @@ void CheckClearance(const LoopModel& m) {
 
 }  // namespace
 
-double LoopModel::CircumradiusMm() const {
-    return sideMm / (2 * std::sin(std::numbers::pi / sides));
-}
+double LoopModel::CircumradiusMm() const { return sideMm / (2 * std::sin(std::numbers::pi / sides)); }
 
 double DesignMHz(const Design& design) { return Number(design, Field::Frequency, "frequency"); }
 
-LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
-                     int segmentsPerGap) {
+LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz, int segmentsPerGap) {
     LoopModel m;
     m.sides = design.sides == SideChoice::Four ? 4 : 3;
     m.designMHz = DesignMHz(design);
@@ -137,11 +130,11 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     }
     if (!segments) {
         throw ModelFailure("the conductor is too thick to model: segments must be at least " +
-                         Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
-                         Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
-                         " mm, with the extended thin-wire kernel) and at most a twentieth of a "
-                         "wavelength at " + Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) +
-                         " mm)");
+                           Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
+                           Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
+                           " mm, with the extended thin-wire kernel) and at most a twentieth of a "
+                           "wavelength at " +
+                           Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) + " mm)");
     }
     if (segmentsPerGap > 1 && segments->shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     m.verticalSegments = segments->vertical;
@@ -152,10 +145,9 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     m.comments = {
         "corvanta " + design.Text(Field::Frequency) + " MHz, " + std::to_string(m.sides) +
             " sided prism loop, millimetres",
-        "HEIGHT " + design.Text(Field::HeightMm) + ", SIDE " + design.Text(Field::SideMm) +
-            ", GAP " + design.Text(Field::GapMm) + " mm",
-        "conductor " + design.Text(Field::DiameterMm) + " mm (AWG " + design.Text(Field::Gauge) +
-            "), copper",
+        "HEIGHT " + design.Text(Field::HeightMm) + ", SIDE " + design.Text(Field::SideMm) + ", GAP " +
+            design.Text(Field::GapMm) + " mm",
+        "conductor " + design.Text(Field::DiameterMm) + " mm (AWG " + design.Text(Field::Gauge) + "), copper",
         "fed at the middle segment of every vertical, 1 V in phase",
     };
     return m;
@@ -170,7 +162,7 @@ LoopModel Scaled(const LoopModel& model, double scale) {
     if (shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     if (shortest < kExtendedKernelRadii * m.radiusMm) {
         throw ModelFailure("the loop scaled by " + Fixed(scale, 4) + " has segments of " + Fixed(shortest, 3) +
-                         " mm, under " + Fixed(kExtendedKernelRadii, 0) + " wire radii");
+                           " mm, under " + Fixed(kExtendedKernelRadii, 0) + " wire radii");
     }
     CheckClearance(m);
     if (m.comments.size() > 1) {
@@ -214,8 +206,6 @@ std::optional<LoopModel> Coarser(const LoopModel& model) {
     return coarse;
 }
 
-std::string KernelName(Kernel kernel) {
-    return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire";
-}
+std::string KernelName(Kernel kernel) { return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"; }
 
 }  // namespace corvanta::nec

@@ -68,8 +68,7 @@ double DesignMHz(const Design& design);
 // not hold them, so that every count gives a model of its own. Throws a
 // Model failure, SegmentsPerGap for a count that cannot do that, or
 // TooNearGround for a height the ground model cannot handle.
-LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz,
-                     int segmentsPerGap = 1);
+LoopModel BuildModel(const Design& design, const Placement& placement, double highestMHz, int segmentsPerGap = 1);
 
 // The same loop with HEIGHT, SIDE and GAP times `scale`, the conductor and
 // the segment counts as they were, so that it is modelled as the design is;

@@ -40,9 +40,7 @@ void Under2(Match& match, const std::vector<double>& mhz, const std::vector<Z>& 
     }
 }
 
-double Width(const Match& match) {
-    return match.under2FromMHz ? *match.under2ToMHz - *match.under2FromMHz : -1;
-}
+double Width(const Match& match) { return match.under2FromMHz ? *match.under2ToMHz - *match.under2FromMHz : -1; }
 
 }  // namespace
 
@@ -97,7 +95,8 @@ std::vector<Match> MatchSolutions(Z load, double referenceOhm, double mhz) {
     // is left by the element next to the load. Where R or G is already the
     // reference the two roots are one network, and the one-element one.
     for (Match& match : found) {
-        std::erase_if(match.components, [](const MatchComponent& c) { return !(c.value > 0) || !std::isfinite(c.value); });
+        std::erase_if(match.components,
+                      [](const MatchComponent& c) { return !(c.value > 0) || !std::isfinite(c.value); });
         if (!match.components.empty()) {
             match.arrangement = match.components.front().position == MatchComponent::Position::Series
                                     ? Match::Arrangement::SeriesFirst
@@ -106,8 +105,8 @@ std::vector<Match> MatchSolutions(Z load, double referenceOhm, double mhz) {
     }
     std::erase_if(found, [](const Match& m) { return m.components.empty(); });
     const auto same = [](const Match& one, const Match& other) {
-        return std::equal(one.components.begin(), one.components.end(), other.components.begin(), other.components.end(),
-                          [](const MatchComponent& p, const MatchComponent& q) {
+        return std::equal(one.components.begin(), one.components.end(), other.components.begin(),
+                          other.components.end(), [](const MatchComponent& p, const MatchComponent& q) {
                               return p.position == q.position && p.inductor == q.inductor &&
                                      std::abs(p.value - q.value) <= 1e-9 * p.value;
                           });
@@ -133,8 +132,8 @@ Match ChooseMatch(const std::vector<double>& mhz, const std::vector<Z>& loads, Z
     for (Match& match : solutions) Under2(match, mhz, loads, designMHz, referenceOhm);
     // One element where one suffices; else the widest 2:1 range.
     const auto fewest = std::min_element(solutions.begin(), solutions.end(), [](const Match& a, const Match& b) {
-        return a.components.size() < b.components.size();
-    })->components.size();
+                            return a.components.size() < b.components.size();
+                        })->components.size();
     std::erase_if(solutions, [&](const Match& m) { return m.components.size() != fewest; });
     return *std::max_element(solutions.begin(), solutions.end(),
                              [](const Match& a, const Match& b) { return Width(a) < Width(b); });

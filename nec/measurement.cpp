@@ -197,15 +197,16 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
         mhz.push_back(point.mhz);
     }
     if (!flat) m.resonanceMHz = GapResonance(m.points, line, line.velocityFactor, model.sides, model.designMHz);
-    m.modelResonanceMHz = NearestTo(RisingZeroCrossings(modelMHz, [&] {
-                                        std::vector<double> x;
-                                        for (const auto& z : modelGap) x.push_back(z.imag());
-                                        return x;
-                                    }()),
+    m.modelResonanceMHz = NearestTo(RisingZeroCrossings(modelMHz,
+                                                        [&] {
+                                                            std::vector<double> x;
+                                                            for (const auto& z : modelGap) x.push_back(z.imag());
+                                                            return x;
+                                                        }()),
                                     model.designMHz);
 
-    const auto lowest = std::min_element(m.points.begin(), m.points.end(),
-                                         [](const auto& a, const auto& b) { return a.swr < b.swr; });
+    const auto lowest =
+        std::min_element(m.points.begin(), m.points.end(), [](const auto& a, const auto& b) { return a.swr < b.swr; });
     m.minSwr = lowest->swr;
     m.minSwrMHz = lowest->mhz;
     m.minSwrAtEdge = m.points.size() > 1 && (lowest == m.points.begin() || lowest == m.points.end() - 1);
@@ -226,7 +227,8 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
                           "passive antenna cannot: check the analyser's calibration");
     }
     if (m.resonanceMHz && std::abs(*m.resonanceMHz / model.designMHz - 1) > kFarOff) {
-        m.notes.push_back("the measured resonance is " + Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +
+        m.notes.push_back("the measured resonance is " +
+                          Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +
                           " % from the design frequency: is this a measurement of this design?");
     }
     // Why the measurement cannot be trusted with a trim; empty when it can.
@@ -234,12 +236,12 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
     if (narrow) {
         distrust = "the measurement spans " + Mhz(mhz.back() - mhz.front()) + " (" + Percent(spanPercent) +
                    " of the design frequency), too narrow to judge whether it is this loop "
-                   "and how it was cut, so no trim: measure at least " + Fixed(kFitLeastSpanPercent, 0) +
-                   " % of the design frequency wide (" + Mhz(model.designMHz * kFitLeastSpanPercent / 100) +
-                   "), around the loop's resonance";
+                   "and how it was cut, so no trim: measure at least " +
+                   Fixed(kFitLeastSpanPercent, 0) + " % of the design frequency wide (" +
+                   Mhz(model.designMHz * kFitLeastSpanPercent / 100) + "), around the loop's resonance";
     } else if (flat) {
-        distrust = "the measurement does not show the loop's resonance: its S11 stays within " +
-                   Fixed(kFlatSpread, 2) + " of one value from " + Mhz(mhz.front()) + " to " + Mhz(mhz.back()) +
+        distrust = "the measurement does not show the loop's resonance: its S11 stays within " + Fixed(kFlatSpread, 2) +
+                   " of one value from " + Mhz(mhz.front()) + " to " + Mhz(mhz.back()) +
                    ", as a load, an open, a short or a stray capacitance would, so no trim; " + CheckTheConnection();
     } else if (!m.fit) {
         distrust = "fewer than " + std::to_string(kFitLeastPoints) +
@@ -252,14 +254,22 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
                    " for the " + std::to_string(model.sides) +
                    "-sided one), so no trim: check that the measurement is of this design";
     } else if (m.fit->residualPercent > kFitResidualLimitPercent) {
-        distrust = "the measurement does not look like this loop: with its size and the lines' velocity factor "
-                   "fitted, the model's S11 still differs by " + Percent(m.fit->residualPercent) + " (a loop fits "
-                   "within " + Fixed(kFitResidualLimitPercent, 0) + " %), as a load, an open, a short or a stray "
-                   "capacitance would, so no trim; " + CheckTheConnection();
+        distrust =
+            "the measurement does not look like this loop: with its size and the lines' velocity factor "
+            "fitted, the model's S11 still differs by " +
+            Percent(m.fit->residualPercent) +
+            " (a loop fits "
+            "within " +
+            Fixed(kFitResidualLimitPercent, 0) +
+            " %), as a load, an open, a short or a stray "
+            "capacitance would, so no trim; " +
+            CheckTheConnection();
     } else if (!m.resonanceMHz) {
-        distrust = "the measurement does not show the loop's resonance: the gap reactance, the lines undone, "
-                   "does not rise through zero between " + Mhz(mhz.front()) + " and " + Mhz(mhz.back()) +
-                   ", so no trim; if the loop resonates inside this range, " + CheckTheConnection();
+        distrust =
+            "the measurement does not show the loop's resonance: the gap reactance, the lines undone, "
+            "does not rise through zero between " +
+            Mhz(mhz.front()) + " and " + Mhz(mhz.back()) + ", so no trim; if the loop resonates inside this range, " +
+            CheckTheConnection();
     }
     if (distrust.empty()) {
         // Resonance goes inversely with size: what was built, scaled by
@@ -307,9 +317,8 @@ std::string ModelTouchstone(const ModelCheck& check) {
     }
     std::vector<std::string> comments = model.comments;
     comments.push_back("S11 where the lines join: " + std::to_string(model.sides) + " lines of " +
-                       Trimmed(line.impedanceOhm, 3) + " ohm, velocity factor " +
-                       Trimmed(line.velocityFactor, 4) + ", " + Trimmed(line.lengthMm, 4) +
-                       " mm, lossless");
+                       Trimmed(line.impedanceOhm, 3) + " ohm, velocity factor " + Trimmed(line.velocityFactor, 4) +
+                       ", " + Trimmed(line.lengthMm, 4) + " mm, lossless");
     comments.push_back("modelled with nec2c, " + GroundName(model.placement.ground) + ", " +
                        std::to_string(model.TotalSegments()) + " segments");
     return WriteTouchstone(mhz, impedance, check.plan.referenceOhm, comments);

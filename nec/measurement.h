@@ -40,7 +40,7 @@ struct Measurement {
     // the trim is right only for a loop that was cut to them.
     ScaledDesign built;
     bool assumesDesignLengths = true;
-    std::optional<double> modelMinSwrMHz;     // of the model's junction on the reference
+    std::optional<double> modelMinSwrMHz;  // of the model's junction on the reference
     // The model laid over the measurement with the loop's scale and the
     // lines' velocity factor fitted; none where too few points overlap.
     std::optional<Fit> fit;
@@ -112,8 +112,8 @@ struct MeasurementSetting {
 // rises through zero. A flat measurement, one without such a crossing, one
 // too narrow, one the model does not fit, or one the other shape fits
 // better, gets no trim and a note.
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured,
-                               std::string source, const MeasurementSetting& setting = {});
+Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source,
+                               const MeasurementSetting& setting = {});
 
 // The model's sweep as Touchstone: S11 where the lines join, against
 // `referenceOhm`, with comments that name the design.

@@ -41,8 +41,8 @@ inline constexpr double kFitHighestVelocityFactor = 0.95;
 inline constexpr double kFitResidualLimitPercent = 4;
 
 struct Fit {
-    double scale = 1;            // frequency scale: the model at scale x f
-    double velocityFactor = 0;   // of the lines
+    double scale = 1;           // frequency scale: the model at scale x f
+    double velocityFactor = 0;  // of the lines
     // 100 x the RMS of |S11 measured - S11 fitted| over the points compared.
     double residualPercent = 0;
     std::size_t pointsCompared = 0;

@@ -41,7 +41,6 @@ std::optional<double> SlopeAt(const std::vector<double>& mhz, const std::vector<
     return std::nullopt;
 }
 
-
 std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
     std::vector<double> mhz;
     for (int i = first; i < first + count; ++i) mhz.push_back(sweep.At(i));
@@ -60,7 +59,9 @@ JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
     limit.cores = CoreCount();
     limit.used = std::min(JobCount(jobs), limit.cores);
     // The convergence run and the pattern's run come before the slices.
-    const auto runsFor = [&](int engines) { return (plan.second && plan.second->halved ? 2 : 1) + SliceCount(plan, engines); };
+    const auto runsFor = [&](int engines) {
+        return (plan.second && plan.second->halved ? 2 : 1) + SliceCount(plan, engines);
+    };
     limit.used = std::max(1, std::min(limit.used, runsFor(limit.used)));
     limit.runs = runsFor(limit.used);
     return limit;
@@ -95,9 +96,7 @@ std::string FullDeck(const CheckPlan& plan) {
 double DefaultTimeoutSeconds(const CheckPlan& plan) {
     // nec2c takes about 1e-7 s a squared segment a frequency here; twenty
     // times that, and a minute on top for a slow or busy machine.
-    const auto squared = [](const LoopModel& m) {
-        return static_cast<double>(m.TotalSegments()) * m.TotalSegments();
-    };
+    const auto squared = [](const LoopModel& m) { return static_cast<double>(m.TotalSegments()) * m.TotalSegments(); };
     double work = squared(plan.model) * (plan.sweep.points + 1);
     if (plan.second) work += squared(plan.second->model) * (1 + kSecondSweepPoints);
     return 60 + 2e-6 * work;
@@ -116,8 +115,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
 
     // One time limit for the check and the tune together.
     const auto start = std::chrono::steady_clock::now();
-    const std::chrono::duration<double> timeout(options.timeoutSeconds.value_or(
-        DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
+    const std::chrono::duration<double> timeout(
+        options.timeoutSeconds.value_or(DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
     const auto left = [&] {
         const std::chrono::duration<double> rest = timeout - (std::chrono::steady_clock::now() - start);
         return rest.count() > 0 ? rest : std::chrono::duration<double>(0.001);
@@ -179,8 +178,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         std::vector<EngineRun> runs = firstRound ? first : std::vector<EngineRun>{};
         const std::size_t offset = runs.size();
         for (int row : rows) {
-            runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}),
-                            {{plan.sweep.At(row)}, sources, 0}});
+            runs.push_back(
+                {WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}), {{plan.sweep.At(row)}, sources, 0}});
         }
         std::vector<EngineOutput> outputs = runAll(runs);
         if (firstRound) {

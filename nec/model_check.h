@@ -30,7 +30,7 @@ struct CheckOptions {
     SweepMode sweepMode = SweepMode::Adaptive;
     int segmentsPerGap = 1;
     PatternGrid pattern;
-    int jobs = 0;  // engines side by side; 0: one a core
+    int jobs = 0;                          // engines side by side; 0: one a core
     std::optional<double> timeoutSeconds;  // none: grows with the work
     std::string program = "nec2c";
     // The lines from the gaps to their junction; none: the design's
@@ -46,7 +46,7 @@ struct CheckOptions {
     // The balun and feeder to the radio, where a measurement was taken, the
     // band and the match.
     FeedOptions feed;
-    std::stop_token stop;  // a stop stops every engine at once
+    std::stop_token stop;                               // a stop stops every engine at once
     std::function<void(int done, int total)> progress;  // from the engines' threads
 };
 

@@ -35,8 +35,8 @@ std::string Quoted(std::string_view line) {
 
 double Finite(double value, std::string_view what, std::string_view line) {
     if (!std::isfinite(value)) {
-        throw AnswerFailure("the engine's output has " + Shortest(value) + " in " + std::string(what) +
-                          ": " + Quoted(line));
+        throw AnswerFailure("the engine's output has " + Shortest(value) + " in " + std::string(what) + ": " +
+                            Quoted(line));
     }
     return value;
 }
@@ -71,8 +71,11 @@ std::optional<SourceReading> SourceRow(std::string_view line) {
         v[i] = Finite(*value, "a source's input parameters", line);
     }
     // A wire without a tag has tag 0.
-    return SourceReading{Whole(v[0], 0, "a source's tag", line), Whole(v[1], 1, "a source's segment", line),
-                         {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
+    return SourceReading{Whole(v[0], 0, "a source's tag", line),
+                         Whole(v[1], 1, "a source's segment", line),
+                         {v[2], v[3]},
+                         {v[4], v[5]},
+                         {v[6], v[7]}};
 }
 
 // THETA PHI MAJOR MINOR TOTAL AXIAL TILT [SENSE] E(THETA) PHASE E(PHI) PHASE:
@@ -140,20 +143,19 @@ void CheckOutput(const EngineOutput& output, const Expected& expected) {
     const auto& asked = expected.frequenciesMHz;
     if (got.size() != asked.size()) {
         throw AnswerFailure("the engine answered " + std::to_string(got.size()) + " frequencies of the " +
-                          std::to_string(asked.size()) + " asked for" +
-                          (got.size() < asked.size() ? "; its output ends early" : ""));
+                            std::to_string(asked.size()) + " asked for" +
+                            (got.size() < asked.size() ? "; its output ends early" : ""));
     }
     for (std::size_t i = 0; i < got.size(); ++i) {
         const FrequencyResult& f = got[i];
         // The engine echoes 5 significant digits.
         if (std::abs(f.echoedMHz - asked[i]) > 6e-5 * asked[i]) {
             throw AnswerFailure("the engine answered " + Mhz(f.echoedMHz) + " where " + Mhz(asked[i]) +
-                              " was asked for");
+                                " was asked for");
         }
         if (f.sources.size() != expected.sources) {
-            throw AnswerFailure("the engine's output at " + Mhz(asked[i]) + " has " +
-                              std::to_string(f.sources.size()) + " of the " +
-                              std::to_string(expected.sources) + " sources' input parameters");
+            throw AnswerFailure("the engine's output at " + Mhz(asked[i]) + " has " + std::to_string(f.sources.size()) +
+                                " of the " + std::to_string(expected.sources) + " sources' input parameters");
         }
         if (!f.efficiencyPercent) {
             throw AnswerFailure("the engine's output at " + Mhz(asked[i]) + " has no power budget");
@@ -162,9 +164,9 @@ void CheckOutput(const EngineOutput& output, const Expected& expected) {
     if (expected.patternPoints > 0) {
         const FrequencyResult& last = got.back();
         if (last.pattern.size() != expected.patternPoints || !last.averagePowerGain) {
-            throw AnswerFailure("the engine's pattern has " + std::to_string(last.pattern.size()) +
-                              " of the " + std::to_string(expected.patternPoints) + " directions" +
-                              (last.averagePowerGain ? "" : " and no average gain"));
+            throw AnswerFailure("the engine's pattern has " + std::to_string(last.pattern.size()) + " of the " +
+                                std::to_string(expected.patternPoints) + " directions" +
+                                (last.averagePowerGain ? "" : " and no average gain"));
         }
     }
 }

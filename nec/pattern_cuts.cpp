@@ -24,9 +24,12 @@ double Wrapped(double degrees) {
 
 std::string PolarisationName(Polarisation polarisation) {
     switch (polarisation) {
-    case Polarisation::Vertical: return "vertical";
-    case Polarisation::Horizontal: return "horizontal";
-    case Polarisation::Mixed: return "mixed";
+        case Polarisation::Vertical:
+            return "vertical";
+        case Polarisation::Horizontal:
+            return "horizontal";
+        case Polarisation::Mixed:
+            return "mixed";
     }
     return "";
 }
@@ -50,12 +53,11 @@ PatternCuts CutsOf(const CheckReport& report, Ground ground) {
         if (Same(p.thetaDeg, report.maxGainThetaDeg) && Same(p.phiDeg, report.maxGainPhiDeg)) {
             // E(theta) lies in the vertical plane through the direction, E(phi)
             // across it, level: the vertical and the horizontal polarisation.
-            cuts.verticalOverHorizontalDb = 20 * std::log10(std::max(p.thetaFieldVPerM, kNoField) /
-                                                            std::max(p.phiFieldVPerM, kNoField));
-            cuts.polarisation = cuts.verticalOverHorizontalDb >= kPolarisationMarginDb ? Polarisation::Vertical
-                                : cuts.verticalOverHorizontalDb <= -kPolarisationMarginDb
-                                    ? Polarisation::Horizontal
-                                    : Polarisation::Mixed;
+            cuts.verticalOverHorizontalDb =
+                20 * std::log10(std::max(p.thetaFieldVPerM, kNoField) / std::max(p.phiFieldVPerM, kNoField));
+            cuts.polarisation = cuts.verticalOverHorizontalDb >= kPolarisationMarginDb    ? Polarisation::Vertical
+                                : cuts.verticalOverHorizontalDb <= -kPolarisationMarginDb ? Polarisation::Horizontal
+                                                                                          : Polarisation::Mixed;
         }
     }
     const auto byAngle = [](const CutPoint& a, const CutPoint& b) { return a.angleDeg < b.angleDeg; };

@@ -33,7 +33,7 @@ struct PatternCuts {
     // only) from -90 to 0 in front and from 180 to 270 behind. In order of
     // angle.
     std::vector<CutPoint> elevation;
-    bool belowHorizon = false;  // free space: the elevation cut is a full circle
+    bool belowHorizon = false;                        // free space: the elevation cut is a full circle
     Polarisation polarisation = Polarisation::Mixed;  // in the direction of maximum gain
     double verticalOverHorizontalDb = 0;              // there
 };

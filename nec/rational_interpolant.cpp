@@ -25,8 +25,8 @@ struct Weights {
 
 // The weights for the chosen support points: the right singular vector of
 // the smallest singular value of the Loewner matrix over the other samples.
-std::vector<Z> SolveWeights(const std::vector<double>& t, const std::vector<Z>& f, const std::vector<std::size_t>& support,
-                            const std::vector<bool>& isSupport) {
+std::vector<Z> SolveWeights(const std::vector<double>& t, const std::vector<Z>& f,
+                            const std::vector<std::size_t>& support, const std::vector<bool>& isSupport) {
     const auto m = static_cast<Eigen::Index>(support.size());
     std::vector<std::size_t> rows;
     for (std::size_t i = 0; i < t.size(); ++i) {
@@ -61,7 +61,8 @@ RationalInterpolant RationalInterpolant::Fit(const std::vector<double>& mhz, con
 
     std::vector<std::size_t> support;
     std::vector<bool> isSupport(t.size(), false);
-    std::vector<Z> fitted(t.size(), std::accumulate(values.begin(), values.end(), Z(0)) / static_cast<double>(values.size()));
+    std::vector<Z> fitted(t.size(),
+                          std::accumulate(values.begin(), values.end(), Z(0)) / static_cast<double>(values.size()));
     std::vector<Z> weights;
     // At most half the samples as support points: the rest check them.
     const std::size_t most = std::max<std::size_t>(1, (t.size() + 1) / 2);

@@ -12,9 +12,12 @@ namespace {
 
 std::string VerdictName(Verdict verdict) {
     switch (verdict) {
-    case Verdict::Passed: return "ok";
-    case Verdict::Failed: return "FAILED";
-    case Verdict::NotApplicable: return "n/a";
+        case Verdict::Passed:
+            return "ok";
+        case Verdict::Failed:
+            return "FAILED";
+        case Verdict::NotApplicable:
+            return "n/a";
     }
     return "";
 }
@@ -25,12 +28,14 @@ std::string Cell(const std::string& text, std::size_t width) {
 
 // The lengths the trim scales, and how well the model fits the measurement.
 std::string MeasuredFitText(const Measurement& m) {
-    std::string text = "  built: " + ScaledDesignText(m.built) +
-                       (m.assumesDesignLengths ? " (the design's, assumed)" : "") + "\n";
+    std::string text =
+        "  built: " + ScaledDesignText(m.built) + (m.assumesDesignLengths ? " (the design's, assumed)" : "") + "\n";
     if (m.fit) {
-        text += "  fit: the loop at " + ScaleText(m.fit->scale) + " times the model's frequency, the lines' velocity "
-                "factor " + Fixed(m.fit->velocityFactor, 3) + "; the curves still differ by " +
-                Fixed(m.fit->residualPercent, 2) + " % (RMS of |S11|)";
+        text += "  fit: the loop at " + ScaleText(m.fit->scale) +
+                " times the model's frequency, the lines' velocity "
+                "factor " +
+                Fixed(m.fit->velocityFactor, 3) + "; the curves still differ by " + Fixed(m.fit->residualPercent, 2) +
+                " % (RMS of |S11|)";
         if (m.otherShapeFit) {
             text += "; the " + std::to_string(m.otherSides) + "-sided loop's by " +
                     Fixed(m.otherShapeFit->residualPercent, 2) + " %";
@@ -45,7 +50,8 @@ std::string MeasuredText(const Measurement& m) {
         return value ? MhzText(*value) + " MHz" : std::string("none");
     };
     std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
-                       (m.points.size() == 1 ? " point" : " points") + ", where the lines join; the lines undone for the gap)\n";
+                       (m.points.size() == 1 ? " point" : " points") +
+                       ", where the lines join; the lines undone for the gap)\n";
     text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
     if (const auto shift = m.ShiftMHz()) {
         text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
@@ -56,16 +62,19 @@ std::string MeasuredText(const Measurement& m) {
             "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     text += MeasuredFitText(m);
     if (m.trim) {
-        text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) + " bring the built loop to "
-                "resonance at the design frequency\n  " + ScaledDesignText(*m.trim) + "\n";
+        text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) +
+                " bring the built loop to "
+                "resonance at the design frequency\n  " +
+                ScaledDesignText(*m.trim) + "\n";
         if (m.resonanceSpanMHz && m.trimSpan) {
             text += "  for the velocity factor +-" + Fixed(kVelocityFactorSpan, 2) + ": resonance " +
                     MhzText((*m.resonanceSpanMHz)[0]) + " to " + MhzText((*m.resonanceSpanMHz)[1]) + " MHz, trim " +
                     ScaleText((*m.trimSpan)[0]) + " to " + ScaleText((*m.trimSpan)[1]) + "\n";
         }
         if (m.assumesDesignLengths) {
-            text += "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
-                    "its own lengths scaled by the same factor\n";
+            text +=
+                "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
+                "its own lengths scaled by the same factor\n";
         }
     }
     for (const std::string& note : m.notes) text += "  note: " + note + "\n";
@@ -201,8 +210,7 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
 }
 
 std::string ImpedanceWords(std::complex<double> z, Medium medium) {
-    return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " +
-           std::string(OhmUnit(medium));
+    return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " + std::string(OhmUnit(medium));
 }
 
 std::string RangesText(const std::vector<Range>& ranges) {
@@ -229,9 +237,12 @@ std::string ScaledDesignText(const ScaledDesign& design) {
 
 std::string GroundName(Ground ground) {
     switch (ground) {
-    case Ground::Free: return "free space";
-    case Ground::Average: return "average ground";
-    case Ground::Perfect: return "perfect ground";
+        case Ground::Free:
+            return "free space";
+        case Ground::Average:
+            return "average ground";
+        case Ground::Perfect:
+            return "perfect ground";
     }
     return "";
 }
@@ -270,8 +281,8 @@ std::string ResonancesText(const CheckReport& r) {
     if (!r.antiresonances.empty()) {
         text += "anti-resonance (gap reactance falling through zero) at: ";
         for (std::size_t i = 0; i < r.antiresonances.size(); ++i) {
-            text += (i ? ", " : "") + MhzText(r.antiresonances[i].mhz) + " MHz (R " + Fixed(r.antiresonances[i].rOhm, 0) +
-                    " ohm)";
+            text += (i ? ", " : "") + MhzText(r.antiresonances[i].mhz) + " MHz (R " +
+                    Fixed(r.antiresonances[i].rOhm, 0) + " ohm)";
         }
         text += "\n";
     }
@@ -293,19 +304,17 @@ std::string SamplingText(const CheckReport& r) {
 std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
-    std::string text = "NEC-2 check of the " + Shortest(model.designMHz) + " MHz " +
-                       std::to_string(model.sides) + "-sided loop (nec2c, " +
-                       GroundName(model.placement.ground) + ", " +
+    std::string text = "NEC-2 check of the " + Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) +
+                       "-sided loop (nec2c, " + GroundName(model.placement.ground) + ", " +
                        std::to_string(model.TotalSegments()) + " segments)\n";
     const std::vector<std::string> headline = HeadlineLines(check, advise, Medium::Plain);
     for (std::size_t i = 0; i < headline.size(); ++i) text += (i ? "  " : "verdict: ") + headline[i] + "\n";
     const FeedLine& line = check.plan.line;
-    text += "lines: each gap feeds " + Trimmed(line.lengthMm, 4) + " mm of " +
-            Trimmed(line.impedanceOhm, 3) + " ohm line, velocity factor " +
-            Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point, balanced" +
-            (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)"
-                                                        : "") +
-            "\n";
+    text +=
+        "lines: each gap feeds " + Trimmed(line.lengthMm, 4) + " mm of " + Trimmed(line.impedanceOhm, 3) +
+        " ohm line, velocity factor " + Trimmed(line.velocityFactor, 3) + ", lossless, joined at one point, balanced" +
+        (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)" : "") +
+        "\n";
     const SweepPoint& d = r.atDesign;
     text += "at " + Shortest(d.mhz) + " MHz:\n";
     for (const FeedPointInfo& feed : kFeedPoints) {
@@ -317,10 +326,9 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
         }
         text += "\n";
     }
-    text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " +
-            Fixed(r.MaxGainElevationDeg(), 0) + " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " +
-            Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " + Fixed(r.efficiencyPercent, 2) + " %" +
-            SkyText(r, model.placement.ground) + "\n";
+    text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " + Fixed(r.MaxGainElevationDeg(), 0) +
+            " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " + Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " +
+            Fixed(r.efficiencyPercent, 2) + " %" + SkyText(r, model.placement.ground) + "\n";
     text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1\n";
     for (std::size_t i : ReadingsInView()) {
         text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
@@ -333,9 +341,9 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     }
     if (r.tuned) {
         const TunedDesign& t = *r.tuned;
-        text += "tuned by the model (" + std::to_string(t.rounds) + " rounds of short sweeps): HEIGHT, SIDE and GAP times " +
-                ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" +
-                "  the tuned loop's gap reactance crosses zero " +
+        text += "tuned by the model (" + std::to_string(t.rounds) +
+                " rounds of short sweeps): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " +
+                ScaledDesignText(t) + "\n" + "  the tuned loop's gap reactance crosses zero " +
                 (t.resonanceMHz ? "at " + MhzText(*t.resonanceMHz) + " MHz" : "nowhere near the design frequency") +
                 (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
                 "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
@@ -384,9 +392,10 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
         {"ground", GroundName(model.placement.ground)},
         {"segments", model.TotalSegments()},
         {"kernel", model.kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"},
-        {"line", {{"impedance_ohm", JsonNumber(line.impedanceOhm, 4)},
-                  {"velocity_factor", JsonNumber(line.velocityFactor, 4)},
-                  {"length_mm", JsonNumber(line.lengthMm, 4)}}},
+        {"line",
+         {{"impedance_ohm", JsonNumber(line.impedanceOhm, 4)},
+          {"velocity_factor", JsonNumber(line.velocityFactor, 4)},
+          {"length_mm", JsonNumber(line.lengthMm, 4)}}},
         {"at_design", AtDesignJson(r.atDesign)},
         {"max_gain_dbi", JsonNumber(r.maxGainDbi, 2)},
         {"max_gain_theta_deg", JsonNumber(r.maxGainThetaDeg, 1)},
@@ -419,7 +428,8 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
         json["tuned"]["resonance_mhz"] = JsonNumber(t.resonanceMHz, 4);
         if (t.atDesign) {
             for (std::size_t i = 0; i < kReadingCount; ++i) {
-                if (kReadings[i].buildable) json["tuned"][std::string(kReadings[i].swrKey)] = JsonNumber(t.atDesign->swr[i], 4);
+                if (kReadings[i].buildable)
+                    json["tuned"][std::string(kReadings[i].swrKey)] = JsonNumber(t.atDesign->swr[i], 4);
             }
         }
     }

@@ -162,8 +162,7 @@ bool KeepOnly(const KeeperStart& start, int& control, int& report) {
 }
 
 void Tell(int report, KeeperReport what) {
-    while (::write(report, &what, sizeof what) < 0 && errno == EINTR) {
-    }
+    while (::write(report, &what, sizeof what) < 0 && errno == EINTR) {}
 }
 
 [[noreturn]] void Keep(const KeeperStart& start) {
@@ -282,11 +281,9 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name) {
         std::size_t end = directories.find(':', start);
         if (end == std::string::npos) end = directories.size();
         const std::string directory = directories.substr(start, end - start);
-        const std::filesystem::path candidate =
-            std::filesystem::path(directory.empty() ? "." : directory) / name;
+        const std::filesystem::path candidate = std::filesystem::path(directory.empty() ? "." : directory) / name;
         std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error) &&
-            ::access(candidate.c_str(), X_OK) == 0) {
+        if (std::filesystem::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
         start = end + 1;
@@ -294,8 +291,8 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name) {
     return std::nullopt;
 }
 
-ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& directory, const ProcessLimits& limits) {
+ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::filesystem::path& directory,
+                          const ProcessLimits& limits) {
     ProcessOutcome outcome;
     if (arguments.empty()) return outcome;
     const auto program = FindProgram(arguments.front());
@@ -350,8 +347,7 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
             }
             if (stopped) {
                 const char stop = 's';
-                while (::write(control.write, &stop, 1) < 0 && errno == EINTR) {
-                }
+                while (::write(control.write, &stop, 1) < 0 && errno == EINTR) {}
             }
         }
         pollfd watched[2] = {{output.read, POLLIN, 0}, {report.read, POLLIN, 0}};
@@ -366,11 +362,9 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
     }
     // The program and everything it started are gone: the rest of its
     // words are in the pipe.
-    while (output.read >= 0 && tail.Drain(output.read) == OutputTail::Read::More) {
-    }
+    while (output.read >= 0 && tail.Drain(output.read) == OutputTail::Read::More) {}
     int status = 0;
-    while (::waitpid(keeper, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(keeper, &status, 0) < 0 && errno == EINTR) {}
     outcome.output = tail.Text();
     if (said && said->how == KeeperReport::How::Ended) {
         if (WIFEXITED(said->value)) {
@@ -392,8 +386,7 @@ TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
     if (!::mkdtemp(pattern.data())) {
-        throw std::system_error(errno, std::generic_category(),
-                                "cannot make a temporary directory " + pattern);
+        throw std::system_error(errno, std::generic_category(), "cannot make a temporary directory " + pattern);
     }
     path_ = pattern;
 }

@@ -45,8 +45,8 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name);
 // Runs arguments[0] with its arguments in `directory`, standard input from
 // /dev/null, and waits for it within `limits`; then stops and reaps
 // everything it left running, whatever the outcome.
-ProcessOutcome RunProcess(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& directory, const ProcessLimits& limits);
+ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::filesystem::path& directory,
+                          const ProcessLimits& limits);
 
 // A fresh directory under TMPDIR (or /tmp), removed with everything in it
 // when this goes.

@@ -9,8 +9,8 @@ namespace corvanta::nec {
 
 std::string Fixed(double value, int decimals) {
     std::array<char, 350> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
     std::string text(buffer.data(), result.ptr);
     if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
     return text;
@@ -35,9 +35,7 @@ std::string MhzText(double mhz) {
     return Fixed(mhz, std::max(2, 4 - magnitude));
 }
 
-std::string SwrText(double swr, int decimals) {
-    return std::isfinite(swr) ? Fixed(swr, decimals) : "infinite";
-}
+std::string SwrText(double swr, int decimals) { return std::isfinite(swr) ? Fixed(swr, decimals) : "infinite"; }
 
 std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus, std::string_view minus) {
     return Fixed(z.real(), decimals) + std::string(z.imag() < 0 ? minus : plus) + Fixed(std::abs(z.imag()), decimals);

@@ -92,9 +92,12 @@ Options ReadOptions(const std::vector<std::string_view>& words, const LineError&
 std::complex<double> Reflection(double a, double b, Form form) {
     const double degrees = std::numbers::pi / 180;
     switch (form) {
-    case Form::RealImaginary: return {a, b};
-    case Form::MagnitudeAngle: return std::polar(a, b * degrees);
-    case Form::DecibelAngle: return std::polar(std::pow(10.0, a / 20), b * degrees);
+        case Form::RealImaginary:
+            return {a, b};
+        case Form::MagnitudeAngle:
+            return std::polar(a, b * degrees);
+        case Form::DecibelAngle:
+            return std::polar(std::pow(10.0, a / 20), b * degrees);
     }
     return {};
 }
@@ -170,9 +173,8 @@ OnePortSweep ReadTouchstone(std::string_view text) {
     return sweep;
 }
 
-std::string WriteTouchstone(const std::vector<double>& mhz,
-                            const std::vector<std::complex<double>>& impedance, double referenceOhm,
-                            const std::vector<std::string>& comments) {
+std::string WriteTouchstone(const std::vector<double>& mhz, const std::vector<std::complex<double>>& impedance,
+                            double referenceOhm, const std::vector<std::string>& comments) {
     std::string text;
     for (const std::string& comment : comments) text += "! " + comment + "\n";
     text += "# MHz S RI R " + Trimmed(referenceOhm, 6) + "\n";

@@ -13,7 +13,7 @@
 namespace corvanta::nec {
 
 struct OnePortSweep {
-    std::vector<double> mhz;  // ascending
+    std::vector<double> mhz;                       // ascending
     std::vector<std::complex<double>> reflection;  // S11 against referenceOhm
     double referenceOhm = 50;
 };
@@ -26,9 +26,8 @@ struct OnePortSweep {
 OnePortSweep ReadTouchstone(std::string_view text);
 
 // MHz, S, RI against `referenceOhm`; comments first, one a line.
-std::string WriteTouchstone(const std::vector<double>& mhz,
-                            const std::vector<std::complex<double>>& impedance, double referenceOhm,
-                            const std::vector<std::string>& comments);
+std::string WriteTouchstone(const std::vector<double>& mhz, const std::vector<std::complex<double>>& impedance,
+                            double referenceOhm, const std::vector<std::string>& comments);
 
 std::complex<double> ReflectionOf(std::complex<double> impedance, double referenceOhm);
 std::complex<double> ImpedanceOf(std::complex<double> reflection, double referenceOhm);

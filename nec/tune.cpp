@@ -21,7 +21,7 @@ constexpr double kLongestStep = 0.2;
 
 struct Guess {
     double scale = 1;
-    double reactance = 0;                 // of one gap, at the design frequency
+    double reactance = 0;                // of one gap, at the design frequency
     std::optional<double> resonanceMHz;  // within the short sweep
     std::optional<SweepPoint> atDesign;
 };
@@ -52,9 +52,11 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, const EngineSettings& setting
     std::vector<Guess> guesses;
     for (std::size_t g = 0; g < scales.size(); ++g) {
         std::vector<double> reactances;
-        for (const FrequencyResult& f : outputs[g].frequencies) reactances.push_back(f.sources.front().impedance.imag());
+        for (const FrequencyResult& f : outputs[g].frequencies)
+            reactances.push_back(f.sources.front().impedance.imag());
         const auto centre = static_cast<std::size_t>(kTunePoints / 2);
-        guesses.push_back({scales[g], reactances[centre], NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz),
+        guesses.push_back({scales[g], reactances[centre],
+                           NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz),
                            ToSweepPoint(model.designMHz, outputs[g].frequencies[centre], plan.line)});
     }
     return guesses;

@@ -40,8 +40,8 @@ double AngleOf(QPointF centre, QPointF point) {
 // The gain at an angle of a cut, a straight line in dB between its points.
 std::optional<double> GainAt(const std::vector<CutPoint>& cut, double angle) {
     if (cut.empty() || angle < cut.front().angleDeg || angle > cut.back().angleDeg) return std::nullopt;
-    const auto after = std::lower_bound(cut.begin(), cut.end(), angle,
-                                        [](const CutPoint& p, double a) { return p.angleDeg < a; });
+    const auto after =
+        std::lower_bound(cut.begin(), cut.end(), angle, [](const CutPoint& p, double a) { return p.angleDeg < a; });
     if (after == cut.begin()) return after->gainDbi;
     const CutPoint& b = *after;
     const CutPoint& a = *(after - 1);
@@ -131,10 +131,10 @@ void DrawPanel(QPainter& painter, const PatternLayout& layout, bool azimuth) {
     painter.drawText(titleBox, Qt::AlignCenter, style::Text(title));
     painter.setFont(style::Font(style::kSmallPx));
     painter.setPen(style::kMuted);
-    painter.drawText(titleBox.translated(0, bold.height()), Qt::AlignCenter,
-                     style::Text("maximum " + nec::Fixed(cuts.maxGainDbi, 2) + " dBi at " +
-                                 (azimuth ? "azimuth " + Degrees(cuts.azimuthDeg)
-                                          : "elevation " + Degrees(cuts.elevationDeg))));
+    painter.drawText(
+        titleBox.translated(0, bold.height()), Qt::AlignCenter,
+        style::Text("maximum " + nec::Fixed(cuts.maxGainDbi, 2) + " dBi at " +
+                    (azimuth ? "azimuth " + Degrees(cuts.azimuthDeg) : "elevation " + Degrees(cuts.elevationDeg))));
     painter.restore();
 }
 
@@ -179,8 +179,8 @@ void DrawPatternPlot(QPainter& painter, const QRectF& area, const nec::ModelChec
         where = "centre " + nec::Trimmed(model.placement.heightM, 3) + " m over " + where;
     }
     style::BeginPlot(painter, area,
-                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
-                         where + ": radiation pattern (NEC-2, nec2c)");
+                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " + where +
+                         ": radiation pattern (NEC-2, nec2c)");
     if (!layout.drawable) {
         painter.setFont(style::Font(style::kTextPx));
         painter.drawText(area, Qt::AlignCenter, QStringLiteral("The check has no pattern."));
@@ -196,15 +196,13 @@ void DrawPatternPlot(QPainter& painter, const QRectF& area, const nec::ModelChec
         const double margin = std::abs(cuts.verticalOverHorizontalDb);
         polarisation += " (the " +
                         std::string(cuts.polarisation == nec::Polarisation::Vertical ? "horizontal" : "vertical") +
-                        " component " + (margin > 99 ? std::string("over 99") : nec::Fixed(margin, 0)) +
-                        " dB weaker)";
+                        " component " + (margin > 99 ? std::string("over 99") : nec::Fixed(margin, 0)) + " dB weaker)";
     } else {
         polarisation += " (vertical over horizontal " + nec::Fixed(cuts.verticalOverHorizontalDb, 1) + " dB)";
     }
     const std::string lines[] = {
-        "Total gain in dBi at " + nec::Shortest(model.designMHz) + " MHz, rings every " +
-            nec::Fixed(kRingStepDb, 0) + " dB; the centre is " + nec::Fixed(layout.InnerDbi(), 0) +
-            " dBi and less.",
+        "Total gain in dBi at " + nec::Shortest(model.designMHz) + " MHz, rings every " + nec::Fixed(kRingStepDb, 0) +
+            " dB; the centre is " + nec::Fixed(layout.InnerDbi(), 0) + " dBi and less.",
         "In the direction of maximum gain the " + polarisation + ".",
         "Azimuth 0° points from the loop's axis to its first vertical (the x axis of the NEC-2 deck).",
     };

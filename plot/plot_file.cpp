@@ -18,23 +18,27 @@ namespace {
 constexpr int kDotsPerInch = 96;
 constexpr double kInchesPerMetre = 1 / 0.0254;
 
-QString Suffix(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).suffix().toLower();
-}
+QString Suffix(const std::string& path) { return QFileInfo(QString::fromStdString(path)).suffix().toLower(); }
 
 void Draw(QPainter& painter, PlotKind kind, const QRectF& area, const nec::ModelCheck& check) {
     switch (kind) {
-    case PlotKind::Sweep: return DrawSweepPlot(painter, area, check);
-    case PlotKind::Pattern: return DrawPatternPlot(painter, area, check);
-    case PlotKind::Smith: return DrawSmithChart(painter, area, check);
+        case PlotKind::Sweep:
+            return DrawSweepPlot(painter, area, check);
+        case PlotKind::Pattern:
+            return DrawPatternPlot(painter, area, check);
+        case PlotKind::Smith:
+            return DrawSmithChart(painter, area, check);
     }
 }
 
 QString Title(PlotKind kind) {
     switch (kind) {
-    case PlotKind::Sweep: return QStringLiteral("SWR and impedance");
-    case PlotKind::Pattern: return QStringLiteral("Radiation pattern");
-    case PlotKind::Smith: return QStringLiteral("Smith chart");
+        case PlotKind::Sweep:
+            return QStringLiteral("SWR and impedance");
+        case PlotKind::Pattern:
+            return QStringLiteral("Radiation pattern");
+        case PlotKind::Smith:
+            return QStringLiteral("Smith chart");
     }
     return {};
 }
@@ -43,9 +47,12 @@ QString Title(PlotKind kind) {
 
 QSize PlotSize(PlotKind kind) {
     switch (kind) {
-    case PlotKind::Sweep: return kSweepPlotSize;
-    case PlotKind::Pattern: return kPatternPlotSize;
-    case PlotKind::Smith: return kSmithPlotSize;
+        case PlotKind::Sweep:
+            return kSweepPlotSize;
+        case PlotKind::Pattern:
+            return kPatternPlotSize;
+        case PlotKind::Smith:
+            return kSmithPlotSize;
     }
     return kSweepPlotSize;
 }

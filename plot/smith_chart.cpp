@@ -63,15 +63,20 @@ void Mark(QPainter& painter, QPointF at, Shape shape, const QColor& colour, bool
     painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::white));
     const double s = kMarkSize;
     switch (shape) {
-    case Shape::Dot: painter.drawEllipse(at, s, s); break;
-    case Shape::Square: painter.drawRect(QRectF(at.x() - s, at.y() - s, 2 * s, 2 * s)); break;
-    case Shape::Triangle:
-        painter.drawPolygon(QPolygonF({at + QPointF(0, -s * 1.3), at + QPointF(s * 1.2, s), at + QPointF(-s * 1.2, s)}));
-        break;
-    case Shape::Diamond:
-        painter.drawPolygon(QPolygonF({at + QPointF(0, -s * 1.4), at + QPointF(s * 1.2, 0), at + QPointF(0, s * 1.4),
-                                       at + QPointF(-s * 1.2, 0)}));
-        break;
+        case Shape::Dot:
+            painter.drawEllipse(at, s, s);
+            break;
+        case Shape::Square:
+            painter.drawRect(QRectF(at.x() - s, at.y() - s, 2 * s, 2 * s));
+            break;
+        case Shape::Triangle:
+            painter.drawPolygon(
+                QPolygonF({at + QPointF(0, -s * 1.3), at + QPointF(s * 1.2, s), at + QPointF(-s * 1.2, s)}));
+            break;
+        case Shape::Diamond:
+            painter.drawPolygon(QPolygonF({at + QPointF(0, -s * 1.4), at + QPointF(s * 1.2, 0),
+                                           at + QPointF(0, s * 1.4), at + QPointF(-s * 1.2, 0)}));
+            break;
     }
     painter.restore();
 }
@@ -121,7 +126,9 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
                                              nec::Trimmed(magnitude, 1));
             const double width = metrics.horizontalAdvance(text);
             const double left = out.x() < -0.3 ? at.x() - width : out.x() > 0.3 ? at.x() : at.x() - width / 2;
-            const double base = out.y() > 0.3 ? at.y() + metrics.ascent() : out.y() < -0.3 ? at.y() : at.y() + metrics.ascent() / 2;
+            const double base = out.y() > 0.3    ? at.y() + metrics.ascent()
+                                : out.y() < -0.3 ? at.y()
+                                                 : at.y() + metrics.ascent() / 2;
             painter.setPen(style::kMuted);
             painter.drawText(QPointF(left, base), text);
         }
@@ -133,23 +140,25 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
     painter.drawLine(layout.At({-1, 0}), layout.At({1, 0}));
     painter.setPen(style::kMuted);
     painter.drawText(layout.At({1, 0}) + QPointF(5, metrics.ascent() / 2), QStringLiteral("∞"));
-    painter.drawText(layout.At({-1, 0}) + QPointF(-metrics.horizontalAdvance(QStringLiteral("0")) - 5, metrics.ascent() / 2),
-                     QStringLiteral("0"));
+    painter.drawText(
+        layout.At({-1, 0}) + QPointF(-metrics.horizontalAdvance(QStringLiteral("0")) - 5, metrics.ascent() / 2),
+        QStringLiteral("0"));
     // The SWR 2:1 circle: a reflection of a third.
     painter.setPen(QPen(style::kInk, 1.2, Qt::DashLine));
     painter.drawEllipse(layout.centre, layout.radius / 3, layout.radius / 3);
     const QString swr = QStringLiteral("SWR 2:1");
     painter.setPen(style::kInk);
-    painter.drawText(QPointF(layout.centre.x() - metrics.horizontalAdvance(swr) / 2,
-                             layout.centre.y() - layout.radius / 3 - 4),
-                     swr);
+    painter.drawText(
+        QPointF(layout.centre.x() - metrics.horizontalAdvance(swr) / 2, layout.centre.y() - layout.radius / 3 - 4),
+        swr);
     painter.restore();
 }
 
 // A mark on the model's curve at a frequency, with its MHz beside it.
-void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading,
-            double mhz, Shape shape, const QColor& colour, bool filled) {
-    const auto z = Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading, double mhz,
+            Shape shape, const QColor& colour, bool filled) {
+    const auto z =
+        Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
     if (!z) return;
     const QPointF at = layout.At(SmithPoint(*z, ReferenceOf(reading)));
     Mark(painter, at, shape, colour, filled);
@@ -195,8 +204,8 @@ SmithLayout LayOutSmith(const nec::ModelCheck& check, const QRectF& area) {
     const double chartHeight = area.height() - titleHeight;
     layout.radius = std::max(10.0, std::min(chartWidth, chartHeight) / 2 - kMargin);
     layout.centre = QPointF(area.left() + chartWidth / 2, area.top() + titleHeight + chartHeight / 2);
-    layout.legend = QRectF(area.right() - legendWidth - 10, area.top() + titleHeight + 10, legendWidth,
-                           chartHeight - 20);
+    layout.legend =
+        QRectF(area.right() - legendWidth - 10, area.top() + titleHeight + 10, legendWidth, chartHeight - 20);
     return layout;
 }
 
@@ -253,7 +262,8 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true);
     if (measured && check.measured->resonanceMHz) {
         const double mhz = *check.measured->resonanceMHz;
-        if (const auto z = Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; })) {
+        if (const auto z =
+                Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; })) {
             Mark(painter, layout.At(SmithPoint(*z, reference)), Shape::Diamond, kMeasured, false);
         }
     }
@@ -326,7 +336,8 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 
 std::optional<SmithReadout> ReadSmith(const nec::ModelCheck& check, double mhz) {
     const std::size_t reading = ChartedReading(check);
-    const auto z = Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+    const auto z =
+        Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
     if (!z) return std::nullopt;
     SmithReadout r;
     r.mhz = mhz;

@@ -59,7 +59,7 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 struct SmithReadout {
     double mhz = 0;
     std::complex<double> impedance;
-    std::size_t reading = 0;  // an index into nec::kReadings
+    std::size_t reading = 0;                       // an index into nec::kReadings
     std::optional<std::complex<double>> measured;  // where the measurement reaches
 };
 

@@ -33,9 +33,12 @@ QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)
 
 Qt::PenStyle PenStyle(nec::Dash dash) {
     switch (dash) {
-    case nec::Dash::Solid: return Qt::SolidLine;
-    case nec::Dash::Dashed: return Qt::DashLine;
-    case nec::Dash::DashDotted: return Qt::DashDotLine;
+        case nec::Dash::Solid:
+            return Qt::SolidLine;
+        case nec::Dash::Dashed:
+            return Qt::DashLine;
+        case nec::Dash::DashDotted:
+            return Qt::DashDotLine;
     }
     return Qt::SolidLine;
 }
@@ -101,8 +104,7 @@ std::vector<nec::MeasuredPoint> MeasuredWithin(const nec::ModelCheck& check, dou
 }
 
 void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout& layout,
-                      const std::vector<double>& yTicks, double (SweepLayout::*y)(double) const,
-                      double emphasised) {
+                      const std::vector<double>& yTicks, double (SweepLayout::*y)(double) const, double emphasised) {
     painter.save();
     painter.setPen(QPen(style::kGrid, 1));
     for (double mhz : RoundTicks(layout.fromMHz, layout.toMHz, layout.mhzStep)) {
@@ -112,8 +114,7 @@ void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout&
         painter.drawLine(QPointF(panel.left(), (layout.*y)(value)), QPointF(panel.right(), (layout.*y)(value)));
     }
     painter.setPen(QPen(style::kMuted, 1, Qt::DashLine));
-    painter.drawLine(QPointF(panel.left(), (layout.*y)(emphasised)),
-                     QPointF(panel.right(), (layout.*y)(emphasised)));
+    painter.drawLine(QPointF(panel.left(), (layout.*y)(emphasised)), QPointF(panel.right(), (layout.*y)(emphasised)));
     painter.setPen(QPen(style::kFrame, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(panel);
@@ -216,7 +217,8 @@ bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>
         const int here = side(values[i]);
         if (here != 0) clipped = true;
         if (i == 0) {
-            if (here != 0) ClipMark(painter, line[0].x(), here > 0 ? panel.top() : panel.bottom(), here > 0, pen.color());
+            if (here != 0)
+                ClipMark(painter, line[0].x(), here > 0 ? panel.top() : panel.bottom(), here > 0, pen.color());
             continue;
         }
         const int before = side(values[i - 1]);
@@ -284,7 +286,8 @@ void ShadeBand(QPainter& painter, const SweepLayout& layout, const nec::ModelChe
     const double from = std::max(band.fromMHz, layout.fromMHz), to = std::min(band.toMHz, layout.toMHz);
     if (!(to > from)) return;
     for (const QRectF& panel : {layout.swrPanel, layout.ohmPanel}) {
-        painter.fillRect(QRectF(layout.X(from), panel.top(), layout.X(to) - layout.X(from), panel.height()), kBandShade);
+        painter.fillRect(QRectF(layout.X(from), panel.top(), layout.X(to) - layout.X(from), panel.height()),
+                         kBandShade);
     }
     painter.save();
     painter.setFont(style::Font(style::kSmallPx));
@@ -513,8 +516,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         legendY += lineHeight + 3;
     }
     painter.setPen(style::kMuted);
-    painter.drawText(QPointF(layout.legend.left(), legendY),
-                     QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
+    painter.drawText(QPointF(layout.legend.left(), legendY), QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
     legendY += lineHeight;
     if (swrClipped) {
         painter.drawText(QPointF(layout.legend.left(), legendY),
@@ -570,8 +572,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     legendY += 4;
     painter.setPen(style::kMuted);
     if (ohmClipped) {
-        painter.drawText(QPointF(layout.legend.left(), legendY),
-                         QStringLiteral("▲ ▼ a curve leaves the scale"));
+        painter.drawText(QPointF(layout.legend.left(), legendY), QStringLiteral("▲ ▼ a curve leaves the scale"));
         legendY += lineHeight;
     }
     const nec::FeedLine& line = check.plan.line;

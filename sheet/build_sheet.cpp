@@ -74,8 +74,12 @@ void Row(QPainter& painter, double y, const std::array<QString, 6>& cells, const
 
 std::array<QString, 6> Cells(const QString& letter, const CutPiece& piece) {
     const auto q = [](const std::string& text) { return QString::fromStdString(text); };
-    return {letter + QStringLiteral("   ") + q(piece.name), QString::number(piece.count), q(piece.lengthMm),
-            q(piece.lengthIn), q(piece.totalMm), q(piece.totalIn)};
+    return {letter + QStringLiteral("   ") + q(piece.name),
+            QString::number(piece.count),
+            q(piece.lengthMm),
+            q(piece.lengthIn),
+            q(piece.totalMm),
+            q(piece.totalIn)};
 }
 
 const std::array<QString, 6> kCutHeadings = {QStringLiteral("PIECE"),     QStringLiteral("COUNT"),
@@ -83,11 +87,10 @@ const std::array<QString, 6> kCutHeadings = {QStringLiteral("PIECE"),     QStrin
                                              QStringLiteral("TOTAL MM"),  QStringLiteral("TOTAL IN")};
 
 double TitleBlock(QPainter& painter, const Design& design) {
-    PutText(painter, QRectF(0, 0, kPageWidth, 36), Qt::AlignLeft | Qt::AlignTop,
-            QStringLiteral("CORVANTA BUILD SHEET"), SheetFont(28, true), kDimension);
+    PutText(painter, QRectF(0, 0, kPageWidth, 36), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("CORVANTA BUILD SHEET"),
+            SheetFont(28, true), kDimension);
     PutText(painter, QRectF(0, 40, kPageWidth, 80), Qt::AlignLeft | Qt::AlignVCenter,
-            Text(design, Field::Text2) + QStringLiteral(" MHz ") + Shape(design.sides) +
-                QStringLiteral(" prism loop"),
+            Text(design, Field::Text2) + QStringLiteral(" MHz ") + Shape(design.sides) + QStringLiteral(" prism loop"),
             SheetFont(62, true));
     PutText(painter, QRectF(0, 125, kPageWidth, 45), Qt::AlignLeft | Qt::AlignVCenter,
             QStringLiteral("Conductor  AWG %1  \u00b7  %2 in  \u00b7  %3 mm")
@@ -109,8 +112,8 @@ double Dimensions(QPainter& painter, double y, const Design& design) {
     }};
     // The inch column ends the left half; the millimetres stand clear of the
     // longest inch text the window writes (16.5839716393178).
-    const std::array<Column, 3> columns = {{{0, 360, Qt::AlignLeft}, {360, 180, Qt::AlignRight},
-                                            {560, 300, Qt::AlignRight}}};
+    const std::array<Column, 3> columns = {
+        {{0, 360, Qt::AlignLeft}, {360, 180, Qt::AlignRight}, {560, 300, Qt::AlignRight}}};
     const auto row = [&](const std::array<QString, 3>& cells, const QFont& name, const QFont& number,
                          const QColor& colour) {
         for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -131,11 +134,12 @@ double Pieces(QPainter& painter, double y, const CutList& list) {
     const int n = list.sides;
     const QString polygon = n == 4 ? QStringLiteral("square") : QStringLiteral("triangle");
     const std::array<std::pair<QString, QString>, 3> entries = {{
-        {QStringLiteral("A"), QStringLiteral("%1 horizontal sides: the top and the bottom %2, %3 each.")
-                                  .arg(2 * n).arg(polygon).arg(n)},
+        {QStringLiteral("A"),
+         QStringLiteral("%1 horizontal sides: the top and the bottom %2, %3 each.").arg(2 * n).arg(polygon).arg(n)},
         {QStringLiteral("B"), QStringLiteral("%1 half verticals: each of the %2 verticals is two halves, "
                                              "one either side of its gap.")
-                                  .arg(2 * n).arg(n)},
+                                  .arg(2 * n)
+                                  .arg(n)},
         {QStringLiteral("C"), QStringLiteral("%1 lines of 300 ohm, one from each gap; they meet at one "
                                              "junction, where the feed line is connected.")
                                   .arg(n)},
@@ -184,8 +188,8 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
     y = Heading(painter, 0, y + 30, kPageWidth, QStringLiteral("MODEL CHECK"));
     if (!model) {
         PutText(painter, QRectF(0, y, kPageWidth, 44), Qt::AlignLeft | Qt::AlignVCenter,
-                QStringLiteral("No model check of this design has been run. Room for what you measure:"),
-                SheetFont(30), kQuiet);
+                QStringLiteral("No model check of this design has been run. Room for what you measure:"), SheetFont(30),
+                kQuiet);
         // Ruled lines for the builder's own notes (SWR, trims).
         painter.setPen(QPen(kRule, 1.5));
         for (y += 110; y < kPageHeight; y += 80) painter.drawLine(QPointF(0, y), QPointF(kPageWidth, y));
@@ -196,8 +200,8 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
     y = Paragraph(painter, QRectF(0, y, kFiguresWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
     for (const auto& [figure, value] : model->rows) {
         const double nameBottom = Paragraph(painter, QRectF(0, y, 400, 200), figure, SheetFont(kSmallSize));
-        const double valueBottom = Paragraph(painter, QRectF(410, y, kFiguresWidth - 410, 200), value,
-                                             SheetFont(kSmallSize, true));
+        const double valueBottom =
+            Paragraph(painter, QRectF(410, y, kFiguresWidth - 410, 200), value, SheetFont(kSmallSize, true));
         y = std::max(nameBottom, valueBottom) + 8;
     }
     if (model->drawPlot) {
@@ -262,8 +266,9 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
     double y = std::max(left, drawn) + 40;
     y = CutTable(painter, y, content.cutList);
     y = LineTable(painter, y, content.cutList);
-    y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200), QString::fromUtf8(RoundingNote().data(),
-                  static_cast<qsizetype>(RoundingNote().size())), SheetFont(kSmallSize), kQuiet);
+    y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200),
+                  QString::fromUtf8(RoundingNote().data(), static_cast<qsizetype>(RoundingNote().size())),
+                  SheetFont(kSmallSize), kQuiet);
     ModelBlock(painter, y, content.model);
     painter.restore();
 }

@@ -28,7 +28,7 @@ namespace corvanta::sheet {
 
 // What a model check of the same design found, as its window words it.
 struct ModelFigures {
-    QString heading;                            // what was modelled, and how
+    QString heading;                                // what was modelled, and how
     std::vector<std::pair<QString, QString>> rows;  // figure, value
     // Draws the SWR plot into the rectangle of the page, with the model's
     // plotting code, scaled to fit: its text keeps its size to the plot.

@@ -24,9 +24,9 @@ constexpr double kShiftX = 0.42;
 constexpr double kShiftY = 0.45;
 
 // Room around the prism for the dimension texts, in 0.1 mm.
-constexpr double kLeftRoom = 110;   // HEIGHT, written along its dimension line
-constexpr double kRightRoom = 270;  // GAP
-constexpr double kBottomRoom = 140; // SIDE
+constexpr double kLeftRoom = 110;    // HEIGHT, written along its dimension line
+constexpr double kRightRoom = 270;   // GAP
+constexpr double kBottomRoom = 140;  // SIDE
 constexpr double kTopRoom = 20;
 
 constexpr double kSmallestGap = 22;  // a gap is drawn at least 2.2 mm long
@@ -58,14 +58,13 @@ void Letter(QPainter& painter, QPointF centre, const QString& letter) {
     painter.setBrush(Qt::white);
     painter.drawEllipse(centre, 21, 21);
     painter.restore();
-    PutText(painter, QRectF(centre.x() - 21, centre.y() - 21, 42, 42), Qt::AlignCenter, letter,
-            SheetFont(28, true));
+    PutText(painter, QRectF(centre.x() - 21, centre.y() - 21, 42, 42), Qt::AlignCenter, letter, SheetFont(28, true));
 }
 
 // A dimension's name in bold over its mm and inch texts (and a note), set
 // to the right of `left`, the block centred on `middleY`.
-void LabelBlock(QPainter& painter, double left, double middleY, const QString& name,
-                const QString (&texts)[2], const QString& note) {
+void LabelBlock(QPainter& painter, double left, double middleY, const QString& name, const QString (&texts)[2],
+                const QString& note) {
     QStringList lines = {texts[0] + QStringLiteral(" mm"), texts[1] + QStringLiteral(" in")};
     if (!note.isEmpty()) lines.append(note);
     const double lineHeight = kLabelSize * 1.2;
@@ -84,16 +83,16 @@ void LabelBlock(QPainter& painter, double left, double middleY, const QString& n
 void NamedLine(QPainter& painter, QPointF centre, const QString& name, const QString (&texts)[2]) {
     const QFont bold = SheetFont(kLabelSize, true);
     const QFont regular = SheetFont(kLabelSize);
-    const QString rest = QStringLiteral("  ") + texts[0] + QStringLiteral(" mm  \u00b7  ") + texts[1] +
-                         QStringLiteral(" in");
+    const QString rest =
+        QStringLiteral("  ") + texts[0] + QStringLiteral(" mm  \u00b7  ") + texts[1] + QStringLiteral(" in");
     const double nameWidth = QFontMetricsF(bold, painter.device()).horizontalAdvance(name);
     const double restWidth = QFontMetricsF(regular, painter.device()).horizontalAdvance(rest);
     const double left = centre.x() - (nameWidth + restWidth) / 2;
     const double top = centre.y() - kLabelSize * 1.2;
-    PutText(painter, QRectF(left, top, nameWidth + 1, kLabelSize * 1.2), Qt::AlignLeft | Qt::AlignBottom, name,
-            bold, kDimension);
-    PutText(painter, QRectF(left + nameWidth, top, restWidth + 1, kLabelSize * 1.2),
-            Qt::AlignLeft | Qt::AlignBottom, rest, regular, kDimension);
+    PutText(painter, QRectF(left, top, nameWidth + 1, kLabelSize * 1.2), Qt::AlignLeft | Qt::AlignBottom, name, bold,
+            kDimension);
+    PutText(painter, QRectF(left + nameWidth, top, restWidth + 1, kLabelSize * 1.2), Qt::AlignLeft | Qt::AlignBottom,
+            rest, regular, kDimension);
 }
 
 }  // namespace
@@ -119,9 +118,7 @@ double DrawPrism(QPainter& painter, const QRectF& area, const PrismDimensions& p
     const QRectF room = area.adjusted(kLeftRoom, kTopRoom, -kRightRoom, -kBottomRoom);
     const double scale = std::min(room.width() / bounds.width(), room.height() / bounds.height());
     const QPointF origin(room.left() + (room.width() - bounds.width() * scale) / 2, room.top());
-    const auto at = [&](const Corner& c, double z) {
-        return origin + (projected(c, z) - bounds.topLeft()) * scale;
-    };
+    const auto at = [&](const Corner& c, double z) { return origin + (projected(c, z) - bounds.topLeft()) * scale; };
     const double gapDrawn = std::max(prism.gapMm * scale, kSmallestGap);
     const Corner axis{0, 0};
     const QPointF junction = at(axis, prism.heightMm / 2);

@@ -15,8 +15,8 @@
 namespace corvanta::sheet {
 
 inline const QColor kInk(0, 0, 0);
-inline const QColor kQuiet(90, 90, 90);        // notes, back wires
-inline const QColor kDimension(20, 60, 160);   // dimension lines and their texts
+inline const QColor kQuiet(90, 90, 90);       // notes, back wires
+inline const QColor kDimension(20, 60, 160);  // dimension lines and their texts
 inline const QColor kRule(160, 160, 160);
 
 // A sans face at `size` tenths of a millimetre (35 is about 10 pt).
@@ -37,7 +37,7 @@ private:
 
 // Text in a box, aligned as `flags` say, its numbers with the separator in
 // force; returns the box the text took.
-QRectF PutText(QPainter& painter, const QRectF& box, int flags, const QString& text,
-               const QFont& font, const QColor& colour = kInk);
+QRectF PutText(QPainter& painter, const QRectF& box, int flags, const QString& text, const QFont& font,
+               const QColor& colour = kInk);
 
 }  // namespace corvanta::sheet

@@ -26,9 +26,9 @@ const std::map<std::string, int> kLayers = {
 };
 
 struct Include {
-    std::string from;  // the unit that includes: "nec/report"
-    std::string to;    // the unit included
-    std::string where; // "nec/report.cpp:12"
+    std::string from;   // the unit that includes: "nec/report"
+    std::string to;     // the unit included
+    std::string where;  // "nec/report.cpp:12"
 };
 
 std::string UnitOf(const std::string& path) { return path.substr(0, path.rfind('.')); }
@@ -86,7 +86,8 @@ int main(int argc, char* argv[]) {
         for (const Include* edge : edges[unit]) {
             if (state[edge->to] == 1) {
                 std::string cycle = edge->to;
-                auto start = std::find_if(path.begin(), path.end(), [&](const Include* e) { return e->from == edge->to; });
+                auto start =
+                    std::find_if(path.begin(), path.end(), [&](const Include* e) { return e->from == edge->to; });
                 std::string described;
                 for (auto e = start; e != path.end(); ++e) described += " -> " + (*e)->to + " (" + (*e)->where + ")";
                 described += " -> " + edge->to + " (" + edge->where + ")";
@@ -105,6 +106,7 @@ int main(int argc, char* argv[]) {
     for (const auto& [unit, out] : edges) {
         if (state[unit] == 0) visit(visit, unit);
     }
-    if (faults == 0) std::cout << "layers and includes: " << includes.size() << " includes, no back-reference, no cycle\n";
+    if (faults == 0)
+        std::cout << "layers and includes: " << includes.size() << " includes, no back-reference, no cycle\n";
     return faults == 0 ? 0 : 1;
 }

@@ -21,7 +21,8 @@ void CheckJob::start() {
     // Queued calls with this object as their context: Qt drops them when
     // the job is gone before they arrive.
     options.progress = [this](int done, int total) {
-        QMetaObject::invokeMethod(this, [this, done, total] { progress(done, total); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, done, total] { progress(done, total); }, Qt::QueuedConnection);
     };
     thread_ = std::jthread([this, options](std::stop_token stop) mutable {
         options.stop = std::move(stop);

@@ -8,16 +8,13 @@
 namespace corvanta::ui {
 
 Failure FailureOf(const RunTimeError& error, std::string_view action) {
-    const auto byCaption = [](Field field) {
-        return "the " + std::string(FieldLabel(field)) + " field";
-    };
-    return {static_cast<int>(error.Number()),
-            QString::fromStdString(FailureText(error, byCaption, action)), error.FailedField()};
+    const auto byCaption = [](Field field) { return "the " + std::string(FieldLabel(field)) + " field"; };
+    return {static_cast<int>(error.Number()), QString::fromStdString(FailureText(error, byCaption, action)),
+            error.FailedField()};
 }
 
 Failure FailureOf(const LaunchFailure& failure) {
-    return {failure.number,
-            QString::fromStdString(ErrorLine(failure.number, failure.description.toStdString())),
+    return {failure.number, QString::fromStdString(ErrorLine(failure.number, failure.description.toStdString())),
             std::nullopt};
 }
 
@@ -26,8 +23,8 @@ QString NoSidesMessage() {
 }
 
 void MessageBoxReporter::Report(QWidget* over, const Failure& failure) {
-    QMessageBox box(QMessageBox::Critical, over ? over->windowTitle() : QString(), failure.message,
-                    QMessageBox::Ok, over);
+    QMessageBox box(QMessageBox::Critical, over ? over->windowTitle() : QString(), failure.message, QMessageBox::Ok,
+                    over);
     box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

@@ -8,32 +8,39 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
     const nec::FailureFacts& facts = failure.Facts();
     const QString said = QString::fromStdString(failure.what());
     switch (facts.kind) {
-    case nec::FailureKind::Model:
-    case nec::FailureKind::SegmentsPerGap: return QStringLiteral("The design cannot be modelled: %1.").arg(said);
-    case nec::FailureKind::TooNearGround:
-        return QStringLiteral("The loop cannot be modelled there: %1. Give a height of %2 m or more.")
-            .arg(QString::fromStdString(facts.detail),
-                 QString::fromStdString(nec::Fixed(facts.limit.value_or(0), 3)));
-    case nec::FailureKind::EngineMissing:
-        return QStringLiteral("The engine failed: %1; install Debian's package nec2c.").arg(said);
-    case nec::FailureKind::EngineNotStarted:
-    case nec::FailureKind::EngineTimedOut:
-    case nec::FailureKind::EngineCrashed:
-    case nec::FailureKind::EngineFailed: return QStringLiteral("The engine failed: %1").arg(said);
-    case nec::FailureKind::Stopped: return QStringLiteral("The check was stopped.");
-    case nec::FailureKind::Answer: return QStringLiteral("The engine's answer could not be read: %1").arg(said);
-    case nec::FailureKind::System: return QStringLiteral("The check could not start: %1").arg(said);
-    case nec::FailureKind::Measurement:
-        return QStringLiteral("%1 was not loaded: %2")
-            .arg(file.isEmpty() ? QStringLiteral("The measurement") : file, said);
+        case nec::FailureKind::Model:
+        case nec::FailureKind::SegmentsPerGap:
+            return QStringLiteral("The design cannot be modelled: %1.").arg(said);
+        case nec::FailureKind::TooNearGround:
+            return QStringLiteral("The loop cannot be modelled there: %1. Give a height of %2 m or more.")
+                .arg(QString::fromStdString(facts.detail),
+                     QString::fromStdString(nec::Fixed(facts.limit.value_or(0), 3)));
+        case nec::FailureKind::EngineMissing:
+            return QStringLiteral("The engine failed: %1; install Debian's package nec2c.").arg(said);
+        case nec::FailureKind::EngineNotStarted:
+        case nec::FailureKind::EngineTimedOut:
+        case nec::FailureKind::EngineCrashed:
+        case nec::FailureKind::EngineFailed:
+            return QStringLiteral("The engine failed: %1").arg(said);
+        case nec::FailureKind::Stopped:
+            return QStringLiteral("The check was stopped.");
+        case nec::FailureKind::Answer:
+            return QStringLiteral("The engine's answer could not be read: %1").arg(said);
+        case nec::FailureKind::System:
+            return QStringLiteral("The check could not start: %1").arg(said);
+        case nec::FailureKind::Measurement:
+            return QStringLiteral("%1 was not loaded: %2")
+                .arg(file.isEmpty() ? QStringLiteral("The measurement") : file, said);
     }
     return said;
 }
 
 std::string AdviceWords(nec::Advice advice) {
     switch (advice) {
-    case nec::Advice::FinerSweep: return "a sweep with more points places a resonance better";
-    case nec::Advice::Tune: return "Run tunes the loop with the check: its tuned lengths resonate at the design frequency";
+        case nec::Advice::FinerSweep:
+            return "a sweep with more points places a resonance better";
+        case nec::Advice::Tune:
+            return "Run tunes the loop with the check: its tuned lengths resonate at the design frequency";
     }
     return {};
 }

@@ -18,8 +18,8 @@ QString& Folder() {
 
 QString LastFolder() { return Folder(); }
 
-SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title,
-                                       const QString& suggestedName, const QStringList& filters) {
+SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title, const QString& suggestedName,
+                                       const QStringList& filters) {
     QString& folder = Folder();
     QString chosenFilter = filters.value(0);
     SaveTarget target;
@@ -31,8 +31,7 @@ SaveTarget StandardFileDialog::AskSave(QWidget* over, const QString& title,
 }
 
 QString StandardFileDialog::AskOpen(QWidget* over, const QString& title, const QStringList& filters) {
-    const QString path =
-        QFileDialog::getOpenFileName(over, title, Folder(), filters.join(QStringLiteral(";;")));
+    const QString path = QFileDialog::getOpenFileName(over, title, Folder(), filters.join(QStringLiteral(";;")));
     if (!path.isEmpty()) Folder() = QFileInfo(path).absolutePath();
     return path;
 }

@@ -15,8 +15,8 @@ namespace {
 const QString& SansFamily() {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
-        for (const QString& name : {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                                   QStringLiteral("DejaVu Sans")}) {
+        for (const QString& name :
+             {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}) {
             if (installed.contains(name, Qt::CaseInsensitive)) return name;
         }
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();

@@ -20,8 +20,7 @@ std::optional<LaunchFailure> DesktopLauncher::Start(const QString& commandLine, 
     }
     const QUrl url(argument, QUrl::StrictMode);
     if (!url.isValid() || url.isRelative() || !QDesktopServices::openUrl(url)) {
-        return LaunchFailure{kFileNotFound,
-                             QStringLiteral("No default browser could open %1").arg(argument)};
+        return LaunchFailure{kFileNotFound, QStringLiteral("No default browser could open %1").arg(argument)};
     }
     return std::nullopt;
 }

@@ -76,8 +76,7 @@ int main(int argc, char* argv[]) {
     corvanta::ui::DesktopLauncher launcher;
     corvanta::ui::StandardPrintDialog printDialog;
     corvanta::ui::SecondaryWindow notes(corvanta::ui::BuildNotesWindow);
-    corvanta::ui::SecondaryWindow website(
-        [&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
+    corvanta::ui::SecondaryWindow website([&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
     corvanta::ui::StandardFileDialog files;
     corvanta::ui::SecondaryWindow model([&] {
         auto* window = new corvanta::ui::ModelWindow(files);
@@ -85,8 +84,7 @@ int main(int argc, char* argv[]) {
         return window;
     });
 
-    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, model, printDialog,
-                                                RegionalNumberFormat());
+    auto* form1 = new corvanta::ui::MainWindow(reporter, notes, website, model, printDialog, RegionalNumberFormat());
     // The printed sheet carries the model window's figures when its last
     // check is of the design being printed.
     form1->SetModelFiguresSource(corvanta::ui::SheetFiguresFrom(model, *form1));

@@ -38,8 +38,7 @@ constexpr QColor kPaleCyan(192, 255, 255);
 // How a text box looks. Captions sit on the window's peach without a border
 // and are not Tab stops (the user can still click into them and type);
 // value fields have the sunken border and the system's text-box background.
-enum class Look { Title, Labelling, RowCaption, MatchCaption, UnitCaption, SmallUnitCaption,
-                  ConductorInput, Value };
+enum class Look { Title, Labelling, RowCaption, MatchCaption, UnitCaption, SmallUnitCaption, ConductorInput, Value };
 
 struct TextBoxDesign {
     Field field;
@@ -96,11 +95,10 @@ constexpr std::array<ButtonDesign, 7> kButtons = {{
 // the picture are links of the chain but no Tab stops, so that Tab from a
 // caption the user clicked into goes on to the next stop after it.
 constexpr std::array<std::string_view, 34> kTabOrder = {
-    "Text1",    "Text2",    "Picture1", "Text3",    "Text4",    "Text5",    "Text6",
-    "Text7",    "Text8",    "Text9",    "Command1", "Command2", "Command3", "Command4",
-    "Text10",   "Text11",   "Text12",   "Text13",   "Text14",   "Text15",   "Text16",
-    "Text17",   "Text18",   "Text19",   "Text20",   "Text21",   "Text22",   "Text23",
-    "Command5", "Command6", "Command7", "Text24",   "Option1",  "Option2",
+    "Text1",  "Text2",    "Picture1", "Text3",    "Text4",    "Text5",   "Text6",   "Text7",  "Text8",
+    "Text9",  "Command1", "Command2", "Command3", "Command4", "Text10",  "Text11",  "Text12", "Text13",
+    "Text14", "Text15",   "Text16",   "Text17",   "Text18",   "Text19",  "Text20",  "Text21", "Text22",
+    "Text23", "Command5", "Command6", "Command7", "Text24",   "Option1", "Option2",
 };
 
 // The look of each group, as a table: font, text and background colour
@@ -126,8 +124,7 @@ constexpr std::array<LookDesign, 8> kLooks = {{
 }};
 
 const LookDesign& DesignOf(Look look) {
-    return *std::find_if(kLooks.begin(), kLooks.end(),
-                         [look](const LookDesign& d) { return d.look == look; });
+    return *std::find_if(kLooks.begin(), kLooks.end(), [look](const LookDesign& d) { return d.look == look; });
 }
 
 // One handler for each kind of box, for std::visit.
@@ -154,8 +151,7 @@ void ApplyLook(QWidget* box, Look look) {
 }  // namespace
 
 MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-                       SecondaryWindow& model, PrintDialog& printDialog, NumberFormat format,
-                       QWidget* parent)
+                       SecondaryWindow& model, PrintDialog& printDialog, NumberFormat format, QWidget* parent)
     : QWidget(parent),
       format_(format),
       reporter_(reporter),
@@ -238,8 +234,7 @@ void MainWindow::buildButtons() {
     }
     for (const SheetAction& action : kSheetActions) {
         QPushButton* runs = button(action.button);
-        runs->setAccessibleName(QString::fromUtf8(action.name.data(),
-                                                  static_cast<qsizetype>(action.name.size())));
+        runs->setAccessibleName(QString::fromUtf8(action.name.data(), static_cast<qsizetype>(action.name.size())));
         connect(runs, &QPushButton::clicked, this, [this, &action] { run(action); });
     }
     connect(button("Command5"), &QPushButton::clicked, this, &MainWindow::websiteClicked);
@@ -275,8 +270,9 @@ void MainWindow::buildPictureAndLine() {
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(2);
     picture->setGeometry(TwipsRect(5160, 1680, 2610, 3555));
-    picture->setToolTip(QStringLiteral("Click (or press F5) to check this design with the NEC-2 "
-                                       "antenna model"));
+    picture->setToolTip(
+        QStringLiteral("Click (or press F5) to check this design with the NEC-2 "
+                       "antenna model"));
     picture->setAccessibleDescription(picture->toolTip());
     picture->setCursor(Qt::PointingHandCursor);
     picture->installEventFilter(this);
@@ -295,9 +291,8 @@ void MainWindow::buildPictureAndLine() {
 void MainWindow::setTabOrder() {
     QWidget* previous = nullptr;
     for (std::string_view name : kTabOrder) {
-        auto* control = findChild<QWidget*>(
-            QLatin1String(name.data(), static_cast<qsizetype>(name.size())),
-            Qt::FindDirectChildrenOnly);
+        auto* control = findChild<QWidget*>(QLatin1String(name.data(), static_cast<qsizetype>(name.size())),
+                                            Qt::FindDirectChildrenOnly);
         if (previous) QWidget::setTabOrder(previous, control);
         previous = control;
     }
@@ -311,15 +306,12 @@ void MainWindow::bindSheet() {
                            line->setText(QString::fromStdString(text));
                            line->setCursorPosition(0);
                            connect(line, &QLineEdit::textEdited, this,
-                                   [this, field](const QString& edited) {
-                                       sheet_.Edit(field, edited.toStdString());
-                                   });
+                                   [this, field](const QString& edited) { sheet_.Edit(field, edited.toStdString()); });
                        },
                        [&](QTextEdit* edit) {
                            edit->setPlainText(ForBox(text));
-                           connect(edit, &QTextEdit::textChanged, this, [this, field, edit] {
-                               sheet_.Edit(field, ForField(edit->toPlainText()));
-                           });
+                           connect(edit, &QTextEdit::textChanged, this,
+                                   [this, field, edit] { sheet_.Edit(field, ForField(edit->toPlainText())); });
                        },
                    },
                    boxes_[FieldIndex(field)]);
@@ -337,8 +329,7 @@ void MainWindow::bindSheet() {
 void MainWindow::showWrite(Field field, std::string_view text) {
     std::visit(Overloaded{
                    [text](QLineEdit* line) {
-                       line->setText(QString::fromUtf8(text.data(),
-                                                       static_cast<qsizetype>(text.size())));
+                       line->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
                        // Show a written number from its first digit, as a tape measure reads.
                        line->setCursorPosition(0);
                    },
@@ -402,12 +393,11 @@ void MainWindow::modelClicked() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The picture is a button in all but looks: a left click inside it.
-    if (watched == picture_ && (event->type() == QEvent::MouseButtonPress ||
-                                event->type() == QEvent::MouseButtonRelease)) {
+    if (watched == picture_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) return false;
-        if (event->type() == QEvent::MouseButtonRelease &&
-            picture_->rect().contains(mouse->position().toPoint())) {
+        if (event->type() == QEvent::MouseButtonRelease && picture_->rect().contains(mouse->position().toPoint())) {
             modelClicked();
         }
         return true;

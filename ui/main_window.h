@@ -53,9 +53,8 @@ class SecondaryWindow;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website,
-               SecondaryWindow& model, PrintDialog& printDialog, NumberFormat format,
-               QWidget* parent = nullptr);
+    MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website, SecondaryWindow& model,
+               PrintDialog& printDialog, NumberFormat format, QWidget* parent = nullptr);
 
     const DesignSheet& Sheet() const { return sheet_; }
     NumberFormat Format() const { return format_; }

@@ -61,9 +61,12 @@ struct Verdict {
 
 Verdict Judged(nec::Verdict verdict) {
     switch (verdict) {
-    case nec::Verdict::Passed: return {"ok", "#1a7f37"};
-    case nec::Verdict::Failed: return {"FAILED", "#c62828"};
-    case nec::Verdict::NotApplicable: return {"n/a", "#555555"};
+        case nec::Verdict::Passed:
+            return {"ok", "#1a7f37"};
+        case nec::Verdict::Failed:
+            return {"FAILED", "#c62828"};
+        case nec::Verdict::NotApplicable:
+            return {"n/a", "#555555"};
     }
     return {"", ""};
 }
@@ -128,18 +131,18 @@ QString ReadingsTable(const nec::SweepPoint& d) {
 
 QString DimensionsHtml(const Design& design) {
     const auto text = [&](Field field) { return Html(design.Text(field)); };
-    const QString sides = design.sides == SideChoice::Four ? QStringLiteral("FOUR SIDED")
-                                                           : QStringLiteral("THREE SIDED");
-    QString html = QStringLiteral("<b>%1 MHz, %2</b>, conductor %3 mm")
-                       .arg(text(Field::Text2), sides, text(Field::Text8));
+    const QString sides =
+        design.sides == SideChoice::Four ? QStringLiteral("FOUR SIDED") : QStringLiteral("THREE SIDED");
+    QString html =
+        QStringLiteral("<b>%1 MHz, %2</b>, conductor %3 mm").arg(text(Field::Text2), sides, text(Field::Text8));
     html += kTable;
     html += Row({QString(), QStringLiteral("HEIGHT"), QStringLiteral("SIDE"), QStringLiteral("GAP"),
                  QStringLiteral("300 OHM SERIES MATCH")},
                 true);
-    html += Row({QStringLiteral("mm"), text(Field::Text13), text(Field::Text17), text(Field::Text20),
-                 text(Field::Text23)});
-    html += Row({QStringLiteral("in"), text(Field::Text11), text(Field::Text16), text(Field::Text19),
-                 text(Field::Text22)});
+    html +=
+        Row({QStringLiteral("mm"), text(Field::Text13), text(Field::Text17), text(Field::Text20), text(Field::Text23)});
+    html +=
+        Row({QStringLiteral("in"), text(Field::Text11), text(Field::Text16), text(Field::Text19), text(Field::Text22)});
     return html + QStringLiteral("</table>");
 }
 
@@ -149,13 +152,15 @@ QString HeadlineHtml(const nec::ModelCheck& check) {
     const std::vector<std::string> lines = nec::HeadlineLines(check, AdviceWords, nec::Medium::Typeset);
     QString html = Heading(QStringLiteral("Verdict"));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        html += (i == 1 ? QStringLiteral("<p><b>%1</b></p>") : QStringLiteral("<p>%1</p>")).arg(Capitalised(lines[i]).toHtmlEscaped());
+        html += (i == 1 ? QStringLiteral("<p><b>%1</b></p>") : QStringLiteral("<p>%1</p>"))
+                    .arg(Capitalised(lines[i]).toHtmlEscaped());
     }
     const nec::Headline h = nec::HeadlineOf(check);
     html += ScaledDesignHtml(h.lengths);
     if (h.cut == nec::CutChoice::Trimmed && check.measured && check.measured->assumesDesignLengths) {
-        html += QStringLiteral("<p>These assume the loop was cut to the design's lengths; give the lengths as "
-                               "cut for a loop cut otherwise.</p>");
+        html += QStringLiteral(
+            "<p>These assume the loop was cut to the design's lengths; give the lengths as "
+            "cut for a loop cut otherwise.</p>");
     }
     return html;
 }
@@ -169,14 +174,16 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     html += Heading(QStringLiteral("At %1 MHz").arg(Html(nec::Shortest(d.mhz))));
     html += ReadingsTable(d);
     const nec::FeedLine& line = check.plan.line;
-    html += QStringLiteral("<p>Each gap feeds %1 mm of %2 Ω line, velocity factor %3 (lossless); "
-                           "the lines join at one point, balanced.</p>")
+    html += QStringLiteral(
+                "<p>Each gap feeds %1 mm of %2 Ω line, velocity factor %3 (lossless); "
+                "the lines join at one point, balanced.</p>")
                 .arg(Html(nec::Trimmed(line.lengthMm, 4)), Html(nec::Trimmed(line.impedanceOhm, 3)),
                      Html(nec::Trimmed(line.velocityFactor, 3)));
 
     html += Heading(QStringLiteral("Gain"));
-    html += QStringLiteral("<p>Maximum gain <b>%1 dBi</b> at an elevation of %2\u00b0, azimuth "
-                           "%3\u00b0; efficiency %4 %%5.</p>")
+    html += QStringLiteral(
+                "<p>Maximum gain <b>%1 dBi</b> at an elevation of %2\u00b0, azimuth "
+                "%3\u00b0; efficiency %4 %%5.</p>")
                 .arg(Html(nec::Fixed(r.maxGainDbi, 2)), Html(nec::Fixed(r.MaxGainElevationDeg(), 0)),
                      Html(nec::Fixed(r.maxGainPhiDeg, 0)), Html(nec::Fixed(r.efficiencyPercent, 2)),
                      SkyWords(check).toHtmlEscaped());
@@ -188,7 +195,8 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         QStringList anti;
         for (const nec::AntiResonance& a : r.antiresonances) {
             anti << QStringLiteral("%1 MHz (R %2 \u03a9)")
-                        .arg(QString::fromStdString(nec::MhzText(a.mhz)), QString::fromStdString(nec::Fixed(a.rOhm, 0)));
+                        .arg(QString::fromStdString(nec::MhzText(a.mhz)),
+                             QString::fromStdString(nec::Fixed(a.rOhm, 0)));
         }
         html += QStringLiteral("<p>It falls through zero, an anti-resonance, at %1.</p>")
                     .arg(anti.join(QStringLiteral(", ")).toHtmlEscaped());
@@ -205,20 +213,22 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     if (r.tuned) {
         const nec::TunedDesign& t = *r.tuned;
         html += Heading(QStringLiteral("Tuned by the model"));
-        html += QStringLiteral("<p>HEIGHT, SIDE and GAP times <b>%1</b> put the gap reactance\u2019s zero "
-                               "%2. The design itself stays as COMPUTE gives it.</p>")
-                    .arg(Html(nec::ScaleText(t.scale)),
-                         t.resonanceMHz
-                             ? QStringLiteral("at %1 MHz%2")
-                                   .arg(Html(nec::MhzText(*t.resonanceMHz)),
-                                        t.reached ? QString()
-                                                  : QStringLiteral(", not within %1 % of the design frequency")
-                                                        .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))))
-                             : QStringLiteral("nowhere near the design frequency"));
+        html +=
+            QStringLiteral(
+                "<p>HEIGHT, SIDE and GAP times <b>%1</b> put the gap reactance\u2019s zero "
+                "%2. The design itself stays as COMPUTE gives it.</p>")
+                .arg(Html(nec::ScaleText(t.scale)),
+                     t.resonanceMHz ? QStringLiteral("at %1 MHz%2")
+                                          .arg(Html(nec::MhzText(*t.resonanceMHz)),
+                                               t.reached ? QString()
+                                                         : QStringLiteral(", not within %1 % of the design frequency")
+                                                               .arg(Html(nec::Trimmed(nec::kTuneTolerance * 100, 3))))
+                                    : QStringLiteral("nowhere near the design frequency"));
         html += ScaledDesignHtml(t);
         if (r.resonanceUncertaintyPercent) {
-            html += QStringLiteral("<p>The tuned lengths carry the model\u2019s uncertainty of %1 %: the resonance "
-                                   "moves that much when the segments change.</p>")
+            html += QStringLiteral(
+                        "<p>The tuned lengths carry the model\u2019s uncertainty of %1 %: the resonance "
+                        "moves that much when the segments change.</p>")
                         .arg(Html(nec::Fixed(*r.resonanceUncertaintyPercent, 2)));
         }
     }
@@ -243,13 +253,15 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                         .arg(Html(nec::Fixed(*shift, 3)), Html(nec::Fixed(*m.ShiftPercent(), 2)));
         }
         if (m.trim) {
-            html += QStringLiteral("<p>Trim: HEIGHT, SIDE and GAP times <b>%1</b> bring the built loop to "
-                                   "resonance at the design frequency.</p>")
+            html += QStringLiteral(
+                        "<p>Trim: HEIGHT, SIDE and GAP times <b>%1</b> bring the built loop to "
+                        "resonance at the design frequency.</p>")
                         .arg(Html(nec::ScaleText(m.trim->scale)));
             html += ScaledDesignHtml(*m.trim);
             if (m.assumesDesignLengths) {
-                html += QStringLiteral("<p>The trim assumes the loop was cut to the design's lengths; a loop cut "
-                                       "otherwise needs its own lengths scaled by the same factor.</p>");
+                html += QStringLiteral(
+                    "<p>The trim assumes the loop was cut to the design's lengths; a loop cut "
+                    "otherwise needs its own lengths scaled by the same factor.</p>");
             }
         }
         for (const std::string& note : m.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
@@ -267,12 +279,12 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     for (const std::string& note : r.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
     for (nec::Advice advice : r.advice) html += QStringLiteral("<p>Note: %1</p>").arg(Html(AdviceWords(advice)));
 
-    html += QStringLiteral("<p>Modelled by nec2c in %1, %2 segments, swept from %3 to %4 MHz in %5 "
-                           "steps.</p>")
+    html += QStringLiteral(
+                "<p>Modelled by nec2c in %1, %2 segments, swept from %3 to %4 MHz in %5 "
+                "steps.</p>")
                 .arg(Html(nec::GroundName(model.placement.ground)))
                 .arg(model.TotalSegments())
-                .arg(Html(nec::Fixed(check.plan.sweep.fromMHz, 2)),
-                     Html(nec::Fixed(check.plan.sweep.ToMHz(), 2)))
+                .arg(Html(nec::Fixed(check.plan.sweep.fromMHz, 2)), Html(nec::Fixed(check.plan.sweep.ToMHz(), 2)))
                 .arg(check.plan.sweep.points - 1);
     return html;
 }
@@ -280,7 +292,8 @@ QString FiguresHtml(const nec::ModelCheck& check) {
 QString PlacementWords(const nec::Placement& placement) {
     QString words = QString::fromStdString(nec::GroundName(placement.ground));
     if (placement.ground != nec::Ground::Free) {
-        words += QStringLiteral(", the loop's centre %1 m above it").arg(QString::fromStdString(nec::Shortest(placement.heightM)));
+        words += QStringLiteral(", the loop's centre %1 m above it")
+                     .arg(QString::fromStdString(nec::Shortest(placement.heightM)));
     }
     return words;
 }

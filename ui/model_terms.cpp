@@ -34,8 +34,8 @@ const std::vector<ModelTerm>& ModelTerms() {
 QString TermsGlossaryHtml() {
     QString html;
     for (const ModelTerm& term : ModelTerms()) {
-        html += QStringLiteral("<p><b>%1</b>: %2</p>").arg(term.phrase.toHtmlEscaped(),
-                                                           term.explanation.toHtmlEscaped());
+        html +=
+            QStringLiteral("<p><b>%1</b>: %2</p>").arg(term.phrase.toHtmlEscaped(), term.explanation.toHtmlEscaped());
     }
     return html;
 }

@@ -151,8 +151,9 @@ void ModelWindow::buildControls() {
     ground_->setObjectName(QStringLiteral("ground"));
     ground_->setAccessibleName(QStringLiteral("Ground"));
     for (nec::Ground ground : kGrounds) ground_->addItem(Text(nec::GroundName(ground)));
-    ground_->setToolTip(QStringLiteral("What lies under the loop: nothing (free space), average soil, or a "
-                                       "perfect conductor"));
+    ground_->setToolTip(
+        QStringLiteral("What lies under the loop: nothing (free space), average soil, or a "
+                       "perfect conductor"));
     ground_->setWhatsThis(QStringLiteral(
         "<p><b>Ground</b>: free space models the loop alone, as on a tall mast far above everything. Over "
         "average ground (soil of average conductivity) the ground reflects part of the wave and takes some "
@@ -262,12 +263,14 @@ void ModelWindow::buildControls() {
     saveTouchstone_ = new QPushButton(QStringLiteral("Save To&uchstone\u2026"), this);
     saveTouchstone_->setObjectName(QStringLiteral("saveTouchstone"));
     saveTouchstone_->setAccessibleName(QStringLiteral("Save Touchstone"));
-    saveTouchstone_->setToolTip(QStringLiteral("The sweep as a one-port .s1p file: S11 where the lines join, on 50 \u03a9"));
+    saveTouchstone_->setToolTip(
+        QStringLiteral("The sweep as a one-port .s1p file: S11 where the lines join, on 50 \u03a9"));
     loadMeasurement_ = new QPushButton(QStringLiteral("Load &measurement\u2026"), this);
     loadMeasurement_->setObjectName(QStringLiteral("loadMeasurement"));
     loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
-    loadMeasurement_->setToolTip(QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
-                                                "the model, compared, and turned into a trim"));
+    loadMeasurement_->setToolTip(
+        QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
+                       "the model, compared, and turned into a trim"));
     clearMeasurement_ = new QPushButton(QStringLiteral("Clear measureme&nt"), this);
     clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
     clearMeasurement_->setAccessibleName(QStringLiteral("Clear measurement"));
@@ -442,8 +445,8 @@ void ModelWindow::clearResults() {
 
 void ModelWindow::showStatus(const QString& message, bool problem) {
     QPalette palette = status_->palette();
-    palette.setColor(QPalette::WindowText, problem ? QColor(0xb0, 0x1c, 0x1c)
-                                                   : QApplication::palette().color(QPalette::WindowText));
+    palette.setColor(QPalette::WindowText,
+                     problem ? QColor(0xb0, 0x1c, 0x1c) : QApplication::palette().color(QPalette::WindowText));
     status_->setPalette(palette);
     status_->setText(message);
     // A screen reader hears it through the accessible description.
@@ -539,9 +542,8 @@ void ModelWindow::runFinished() {
         checkedFormat_ = runningFormat_;
         markResults({});
         progress_->setValue(total);
-        const auto failed = std::count_if(
-            check_->report.sanity.begin(), check_->report.sanity.end(),
-            [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
+        const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
+                                          [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
         QString done = QStringLiteral("Checked in %1 s.").arg(Text(nec::Fixed(seconds, 1)));
         if (failed > 0) {
             done += QStringLiteral(" %1 of the %2 sanity checks failed: read the figures with care.")
@@ -624,7 +626,9 @@ void ModelWindow::savePlot() {
     // The plot in view; from the other pages, the sweep.
     const bool pattern = tabs_->currentWidget()->isAncestorOf(patternPlot_);
     const bool smith = tabs_->currentWidget()->isAncestorOf(smithPlot_);
-    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern : smith ? plot::PlotKind::Smith : plot::PlotKind::Sweep;
+    const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern
+                                : smith ? plot::PlotKind::Smith
+                                        : plot::PlotKind::Sweep;
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
@@ -634,8 +638,9 @@ void ModelWindow::savePlot() {
     save(pattern ? QStringLiteral("Save the pattern plot")
          : smith ? QStringLiteral("Save the Smith chart")
                  : QStringLiteral("Save the SWR and impedance plot"),
-         FileStem(check_->plan) +
-             (pattern ? QStringLiteral("-pattern") : smith ? QStringLiteral("-smith") : QStringLiteral("-swr")),
+         FileStem(check_->plan) + (pattern ? QStringLiteral("-pattern")
+                                   : smith ? QStringLiteral("-smith")
+                                           : QStringLiteral("-swr")),
          {{QStringLiteral("SVG image (*.svg)"), QStringLiteral("svg"), drawn},
           {QStringLiteral("PNG image (*.png)"), QStringLiteral("png"), drawn}});
 }
@@ -650,15 +655,16 @@ void ModelWindow::showCheck() {
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
-         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
+    save(
+        QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+        {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
 }
 
 void ModelWindow::loadMeasurement() {
     if (!check_) return;
-    const QString path = files_.AskOpen(
-        this, QStringLiteral("Load measurement"),
-        {QStringLiteral("Touchstone one-port (*.s1p *.S1P)"), QStringLiteral("All files (*)")});
+    const QString path =
+        files_.AskOpen(this, QStringLiteral("Load measurement"),
+                       {QStringLiteral("Touchstone one-port (*.s1p *.S1P)"), QStringLiteral("All files (*)")});
     if (path.isEmpty()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -46,8 +46,8 @@ class PrintDialog;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
-    std::string program = "nec2c";  // a path, or a name found on PATH
-    int jobs = 0;                   // engines side by side; 0: one a core
+    std::string program = "nec2c";         // a path, or a name found on PATH
+    int jobs = 0;                          // engines side by side; 0: one a core
     std::optional<double> timeoutSeconds;  // none: the library's default
 };
 

@@ -31,25 +31,23 @@ const QColor kMark(0x33, 0x33, 0x33, 160);
 
 QString Hint(plot::PlotKind kind) {
     if (kind == plot::PlotKind::Smith) {
-        return QStringLiteral("Point at the chart, or press Left and Right, to read the impedance at a "
-                              "frequency.");
+        return QStringLiteral(
+            "Point at the chart, or press Left and Right, to read the impedance at a "
+            "frequency.");
     }
-    return kind == plot::PlotKind::Sweep
-               ? QStringLiteral("Point at the plot, or press Left and Right, to read the values at a "
-                                "frequency.")
-               : QStringLiteral("Point at a cut, or press Left and Right (Up and Down for the other "
-                                "cut), to read the gain in a direction.");
+    return kind == plot::PlotKind::Sweep ? QStringLiteral(
+                                               "Point at the plot, or press Left and Right, to read the values at a "
+                                               "frequency.")
+                                         : QStringLiteral(
+                                               "Point at a cut, or press Left and Right (Up and Down for the other "
+                                               "cut), to read the gain in a direction.");
 }
 
 }  // namespace
 
-QSizeF PlotView::nativeSize() const {
-    return plot::PlotSize(kind_);
-}
+QSizeF PlotView::nativeSize() const { return plot::PlotSize(kind_); }
 
-double PlotView::leastScale() const {
-    return kSmallestTextPt * logicalDpiY() / 72.0 / plot::style::kSmallPx;
-}
+double PlotView::leastScale() const { return kSmallestTextPt * logicalDpiY() / 72.0 / plot::style::kSmallPx; }
 
 double PlotView::scale() const {
     // As large as the room allows up to the plot's own size, never so small
@@ -209,22 +207,32 @@ void PlotView::keyPressEvent(QKeyEvent* event) {
             if (key == Qt::Key_Left || key == Qt::Key_Right) return readSweepPoint(sweepIndex_);
         }
         switch (key) {
-        case Qt::Key_Left: return readSweepPoint(sweepIndex_ - 1);
-        case Qt::Key_Right: return readSweepPoint(sweepIndex_ + 1);
-        case Qt::Key_Home: return readSweepPoint(0);
-        case Qt::Key_End: return readSweepPoint(last);
-        default: break;
+            case Qt::Key_Left:
+                return readSweepPoint(sweepIndex_ - 1);
+            case Qt::Key_Right:
+                return readSweepPoint(sweepIndex_ + 1);
+            case Qt::Key_Home:
+                return readSweepPoint(0);
+            case Qt::Key_End:
+                return readSweepPoint(last);
+            default:
+                break;
         }
     } else {
         switch (key) {
-        case Qt::Key_Left: angleDeg_ = (angleDeg_ + kAngleStepDeg) % 360; return readPatternAngle();
-        case Qt::Key_Right: angleDeg_ = (angleDeg_ + 360 - kAngleStepDeg) % 360; return readPatternAngle();
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-            azimuthCut_ = !azimuthCut_;
-            angleDeg_ = azimuthCut_ ? 0 : kAngleStepDeg;
-            return readPatternAngle();
-        default: break;
+            case Qt::Key_Left:
+                angleDeg_ = (angleDeg_ + kAngleStepDeg) % 360;
+                return readPatternAngle();
+            case Qt::Key_Right:
+                angleDeg_ = (angleDeg_ + 360 - kAngleStepDeg) % 360;
+                return readPatternAngle();
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+                azimuthCut_ = !azimuthCut_;
+                angleDeg_ = azimuthCut_ ? 0 : kAngleStepDeg;
+                return readPatternAngle();
+            default:
+                break;
         }
     }
     QWidget::keyPressEvent(event);

@@ -55,7 +55,7 @@ private:
     plot::PlotKind kind_;
     const nec::ModelCheck* check_ = nullptr;
     NumberFormat format_;
-    QString readout_;  // stays when the pointer leaves, to be read and copied
+    QString readout_;                 // stays when the pointer leaves, to be read and copied
     std::optional<QPointF> pointer_;  // where the read-out was taken, for its mark
     std::optional<double> mhz_;       // the sweep's read-out frequency
     int sweepIndex_ = -1;             // the sweep point the keyboard is on

@@ -25,8 +25,7 @@ bool StandardPrintDialog::Ask(QWidget* over, QPrinter& printer) {
 }
 
 void StandardPrintDialog::Tell(QWidget* over, const QString& message) {
-    QMessageBox box(QMessageBox::Information, over ? over->windowTitle() : QString(), message,
-                    QMessageBox::Ok, over);
+    QMessageBox box(QMessageBox::Information, over ? over->windowTitle() : QString(), message, QMessageBox::Ok, over);
     box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

@@ -38,8 +38,7 @@ QCursor HandCursor() {
     return QCursor(QPixmap::fromImage(image), kHandHotSpot.x(), kHandHotSpot.y());
 }
 
-QLabel* PlaceLabel(QLabel* label, const char* name, const QRect& geometry,
-                   Qt::Alignment alignment) {
+QLabel* PlaceLabel(QLabel* label, const char* name, const QRect& geometry, Qt::Alignment alignment) {
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
     label->setAlignment(alignment);
@@ -63,8 +62,7 @@ void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressed_ = false;
     QLabel::mouseReleaseEvent(event);
     if (click) emit clicked();
@@ -86,10 +84,10 @@ QWidget* BuildWebsiteWindow(Launcher& launcher, ErrorReporter& reporter) {
     // Places the client area, not the frame, at its fixed spot.
     window->setGeometry(QRect(TwipsPoint(2130, 1695), TwipsSize(3315, 1845)));
 
-    PlaceLabel(new QLabel(QStringLiteral("The link will be opened in your default browser."), window),
-               "Label1", TwipsRect(525, 75, 2265, 390), Qt::AlignHCenter | Qt::AlignTop);
-    PlaceLabel(new QLabel(QStringLiteral("Click Link Below to "), window), "Label2",
-               TwipsRect(450, 750, 2490, 345), Qt::AlignHCenter | Qt::AlignTop);
+    PlaceLabel(new QLabel(QStringLiteral("The link will be opened in your default browser."), window), "Label1",
+               TwipsRect(525, 75, 2265, 390), Qt::AlignHCenter | Qt::AlignTop);
+    PlaceLabel(new QLabel(QStringLiteral("Click Link Below to "), window), "Label2", TwipsRect(450, 750, 2490, 345),
+               Qt::AlignHCenter | Qt::AlignTop);
     auto* link = new LinkLabel(WebAddress(), window);
     PlaceLabel(link, "lblWebPage", TwipsRect(525, 1335, 2205, 255), Qt::AlignLeft | Qt::AlignTop);
     link->setFont(SansFont(8.25, Underline));

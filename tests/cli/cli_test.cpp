@@ -46,7 +46,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-const char* const k146ThreeSided[] = {"718.233", "28.277", "266.718", "10.501",
+const char* const k146ThreeSided[] = {"718.233", "28.277", "266.718",  "10.501",
                                       "9.67",    "0.381",  "421.2329", "16.5839716393178"};
 
 TEST(CliDesign, The146MHzDesignInEveryFormat) {
@@ -78,12 +78,14 @@ TEST(CliTable, BandsGiveEdgesAndCentre) {
     const auto rows = Lines(table.out);
     ASSERT_EQ(rows.size(), 7U);
     const char* const edges[] = {"144", "146", "148", "1240", "1270", "1300"};
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(rows[i + 1].starts_with(std::string("4,") + edges[i] + ",")) << rows[i + 1];
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_TRUE(rows[i + 1].starts_with(std::string("4,") + edges[i] + ",")) << rows[i + 1];
 
     const Outcome both = RunCli({"table", "--band", "6m", "--format", "csv"});
     EXPECT_EQ(Lines(both.out).size(), 7U);  // three frequencies, two shapes
 
-    const Outcome sweep = RunCli({"table", "--from", "144", "--to", "148", "--step", "0.5", "--sides", "3", "--format", "csv"});
+    const Outcome sweep =
+        RunCli({"table", "--from", "144", "--to", "148", "--step", "0.5", "--sides", "3", "--format", "csv"});
     const auto sweepRows = Lines(sweep.out);
     ASSERT_EQ(sweepRows.size(), 10U);
     EXPECT_TRUE(sweepRows[2].starts_with("3,144.5,"));
@@ -96,11 +98,13 @@ TEST(CliTable, BandsGiveEdgesAndCentre) {
 struct ErrorCase {
     std::vector<std::string> arguments;
     int status;
-    std::string message;   // the first line on standard error
-    std::size_t rowsOut;   // csv lines on standard output, header included
+    std::string message;  // the first line on standard error
+    std::size_t rowsOut;  // csv lines on standard output, header included
 };
 
 TEST(CliErrors, MessagesAndExitStatus) {
+    // One row a line, as the table reads.
+    // clang-format off
     const ErrorCase cases[] = {
         {{"design", "--freq", "abc"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"design", "--freq", "1E39"}, 1, "corvanta-cli: Error 6: Overflow: --freq \"1E39\" is out of range", 0},
@@ -154,6 +158,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"check", "--freq", "146", "--sides", "3", "--height", "3"}, 2, "corvanta-cli: --height places the loop over a ground: give --ground average or perfect too", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36"}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more", 0},
     };
+    // clang-format on
     for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.message);
         const Outcome outcome = RunCli(c.arguments);
@@ -180,9 +185,9 @@ TEST(CliCheck, ReportsAndPlots) {
     const std::string plot = ::testing::TempDir() + "corvanta-check.svg";
     const std::string pattern = ::testing::TempDir() + "corvanta-pattern.png";
     const std::string smith = ::testing::TempDir() + "corvanta-smith.png";
-    const Outcome check = RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune",
-                                  "--velocity-factor", "0.9", "--line-length=400", "--format", "json", "--plot",
-                                  plot, "--pattern", pattern, "--smith", smith});
+    const Outcome check =
+        RunCli({"check", "--freq", "146", "--sides", "4", "--sweep", "140:152:3", "--tune", "--velocity-factor", "0.9",
+                "--line-length=400", "--format", "json", "--plot", plot, "--pattern", pattern, "--smith", smith});
     ASSERT_EQ(check.status, 0) << check.err;
     EXPECT_EQ(check.err, "");
     Json report = Json::parse(check.out);  // not const: a missing key reads as null
@@ -219,8 +224,8 @@ TEST(CliCheck, ReportsAndPlots) {
     const std::string s1p = ::testing::TempDir() + "corvanta-beside.s1p";
     std::filesystem::create_directories(blocked);
     std::filesystem::remove(s1p);
-    const Outcome unwritable = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1",
-                                       "--plot", blocked, "--s1p", s1p});
+    const Outcome unwritable =
+        RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1", "--plot", blocked, "--s1p", s1p});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("  lines' junction: 158.81 -j22.89 ohm; SWR 3.25 on 50 ohm"), std::string::npos);
     EXPECT_TRUE(unwritable.err.starts_with("corvanta-cli: cannot write " + blocked)) << unwritable.err;
@@ -232,8 +237,8 @@ TEST(CliCheck, ReportsAndPlots) {
 TEST(CliCheck, TouchstoneOutAndBackIn) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     const std::string s1p = ::testing::TempDir() + "corvanta-model.s1p";
-    const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
-                                             "--sweep", "138:150:7", "--pattern-step", "15"};
+    const std::vector<std::string> design = {"check", "--freq",  "146",       "--sides",        "3", "--awg",
+                                             "20",    "--sweep", "138:150:7", "--pattern-step", "15"};
     std::vector<std::string> out = design;
     out.insert(out.end(), {"--s1p", s1p, "--reference", "75"});
     ASSERT_EQ(RunCli(out).status, 0);
@@ -262,15 +267,16 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
 // back as a measurement taken there: the chain undone, the same resonance.
 TEST(CliCheck, TheRadioEndOutAndBackIn) {
     const std::string s1p = ::testing::TempDir() + "corvanta-radio.s1p";
-    const std::vector<std::string> design = {"check", "--freq", "146", "--sides", "3", "--awg", "20",
-                                             "--sweep", "136:156:21", "--pattern-step", "15",
-                                             "--balun", "4", "--feeder", "50:0.66:10:5", "--port", "radio"};
+    const std::vector<std::string> design = {"check", "--freq",   "146",          "--sides",        "3",    "--awg",
+                                             "20",    "--sweep",  "136:156:21",   "--pattern-step", "15",   "--balun",
+                                             "4",     "--feeder", "50:0.66:10:5", "--port",         "radio"};
     std::vector<std::string> out = design;
     out.insert(out.end(), {"--s1p", s1p, "--match", "--format", "json"});
     const Outcome written = RunCli(out);
     ASSERT_EQ(written.status, 0) << written.err;
     const Json model = Json::parse(written.out);
-    for (const char* key : {"under_2_radio", "under_1_5_radio", "swr_feeder_antenna_end", "feed_loss_db", "band", "match"}) {
+    for (const char* key :
+         {"under_2_radio", "under_1_5_radio", "swr_feeder_antenna_end", "feed_loss_db", "band", "match"}) {
         EXPECT_TRUE(model.contains(key)) << key;
     }
     EXPECT_EQ(model["band"]["name"], "2m");
@@ -298,8 +304,8 @@ TEST(CliNec, EverySegmentsPerGapIsAModelOfItsOwn) {
     for (const char* mhz : {"146", "432"}) {
         std::vector<std::string> decks;
         for (int count = 1;; ++count) {
-            const Outcome deck = RunCli({"nec", "--freq", mhz, "--sides", "3", "--awg", "20", "--segments-per-gap",
-                                         std::to_string(count)});
+            const Outcome deck = RunCli(
+                {"nec", "--freq", mhz, "--sides", "3", "--awg", "20", "--segments-per-gap", std::to_string(count)});
             if (deck.status != 0) {
                 EXPECT_EQ(deck.status, 2);
                 EXPECT_NE(deck.err.find("give --segments-per-gap"), std::string::npos) << deck.err;
@@ -323,7 +329,8 @@ public:
         chmod(engine.c_str(), 0755);
         for (char** v = environ; *v; ++v) {
             const std::string variable = *v;
-            variables_.push_back(variable.starts_with("PATH=") ? "PATH=" + folder_ + ":" + variable.substr(5) : variable);
+            variables_.push_back(variable.starts_with("PATH=") ? "PATH=" + folder_ + ":" + variable.substr(5)
+                                                               : variable);
         }
         for (std::string& variable : variables_) environment_.push_back(variable.data());
         environment_.push_back(nullptr);
@@ -384,8 +391,9 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
 // check catches it, the report comes all the same, and the status is 3.
 TEST(CliCheck, AFailedSanityCheckEndsWithThree) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
-    StandInEngine engine("if [ \"$2\" = run0.nec ]; then sed -i '/^GW/ s/ [0-9.]*$/ 1.2/' \"$2\"; fi\n"
-                         "PATH=${PATH#*:} exec nec2c \"$@\"");
+    StandInEngine engine(
+        "if [ \"$2\" = run0.nec ]; then sed -i '/^GW/ s/ [0-9.]*$/ 1.2/' \"$2\"; fi\n"
+        "PATH=${PATH#*:} exec nec2c \"$@\"");
     const std::vector<std::string> check = {"check", "--freq", "146", "--sides", "3", "--sweep", "146:146:1"};
     const Outcome insane = RunCli(check, engine.Environment());
     EXPECT_EQ(insane.status, 3) << insane.err;
@@ -467,8 +475,8 @@ TEST(CliCheck, ASignalStopsTheCheck) {
         for (std::string& variable : variables) environment.push_back(variable.data());
         environment.push_back(nullptr);
 
-        std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3",
-                                          "--sweep", "146:146:1", "--timeout", "60"};
+        std::vector<std::string> words = {CORVANTA_CLI_PATH, "check",     "--freq",    "146", "--sides", "3",
+                                          "--sweep",         "146:146:1", "--timeout", "60"};
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
@@ -534,12 +542,12 @@ TEST(CliSheet, CutListInEveryFormat) {
 
     const Outcome csv = RunCli({"sheet", "--freq", "146", "--sides", "4", "--format", "csv"});
     ASSERT_EQ(csv.status, 0) << csv.err;
-    EXPECT_EQ(Lines(csv.out), (std::vector<std::string>{
-                                  "name,count,length_mm,length_in,total_mm,total_in",
-                                  "horizontal side,8,391.212,15.402,3129.696,123.216",
-                                  "half vertical,8,334.68,13.176,2677.44,105.408",
-                                  "conductor total,,,,5807.136,228.624",
-                                  "300 ohm line,4,421.2329,16.5839716393178,1684.9316,66.3358865572712"}));
+    EXPECT_EQ(
+        Lines(csv.out),
+        (std::vector<std::string>{
+            "name,count,length_mm,length_in,total_mm,total_in", "horizontal side,8,391.212,15.402,3129.696,123.216",
+            "half vertical,8,334.68,13.176,2677.44,105.408", "conductor total,,,,5807.136,228.624",
+            "300 ohm line,4,421.2329,16.5839716393178,1684.9316,66.3358865572712"}));
 
     const Outcome text = RunCli({"sheet", "--freq", "146", "--sides", "3"});
     ASSERT_EQ(text.status, 0) << text.err;
@@ -569,11 +577,13 @@ TEST(CliSheet, PdfHoldsTheDimensionsAndTotals) {
         const char* sides;
         std::vector<std::string> texts;  // each must be on the page
     } cases[] = {
-        {"3", {"146 MHz THREE SIDED prism loop", "AWG 14", "718.233", "28.277", "266.718", "10.501", "9.67",
-               "0.381", "421.2329", "16.5839716393178", "354.28", "13.948", "1600.308", "2125.68",
-               "3725.988", "146.694", "1263.6987", "49.7519149179534", "rounded to 0.01 mm"}},
-        {"4", {"146 MHz FOUR SIDED prism loop", "679.027", "26.733", "391.212", "15.402", "334.68", "13.176",
-               "5807.136", "228.624", "1684.9316", "66.3358865572712"}},
+        {"3",
+         {"146 MHz THREE SIDED prism loop", "AWG 14", "718.233", "28.277", "266.718", "10.501", "9.67", "0.381",
+          "421.2329", "16.5839716393178", "354.28", "13.948", "1600.308", "2125.68", "3725.988", "146.694", "1263.6987",
+          "49.7519149179534", "rounded to 0.01 mm"}},
+        {"4",
+         {"146 MHz FOUR SIDED prism loop", "679.027", "26.733", "391.212", "15.402", "334.68", "13.176", "5807.136",
+          "228.624", "1684.9316", "66.3358865572712"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sides);

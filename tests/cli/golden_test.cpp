@@ -108,12 +108,11 @@ TEST_P(Golden, OutputAsTheGoldenCopy) {
     EXPECT_EQ(Difference(got, want), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, Golden, ::testing::ValuesIn(Runs()),
-                         [](const ::testing::TestParamInfo<GoldenRun>& run) {
-                             std::string name;
-                             for (char c : run.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name + (run.param.json ? "_json" : "_text");
-                         });
+INSTANTIATE_TEST_SUITE_P(Cli, Golden, ::testing::ValuesIn(Runs()), [](const ::testing::TestParamInfo<GoldenRun>& run) {
+    std::string name;
+    for (char c : run.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name + (run.param.json ? "_json" : "_text");
+});
 
 // The comparison itself: what it must see, and what it must let pass.
 TEST(GoldenDifference, NumbersAsNumbersEverythingElseExactly) {
@@ -126,7 +125,8 @@ TEST(GoldenDifference, NumbersAsNumbersEverythingElseExactly) {
         {R"({"a": 0.0000})", R"({"a": 0})", ""},
         {R"({"a": 1.5e2})", R"({"a": 150})", ""},
         {R"({"a": 146.0001})", R"({"a": 146})", "/a: another number: got 146.0001, want 146"},
-        {R"({"b": 1, "a": 2})", R"({"a": 2, "b": 1})", "/: key \"b\" where \"a\" was: got {\"b\":1,\"a\":2}, want {\"a\":2,\"b\":1}"},
+        {R"({"b": 1, "a": 2})", R"({"a": 2, "b": 1})",
+         "/: key \"b\" where \"a\" was: got {\"b\":1,\"a\":2}, want {\"a\":2,\"b\":1}"},
         {R"({"a": null})", R"({"a": 0})", "/a: another type: got null, want 0"},
         {R"({"a": [1, 2]})", R"({"a": [1]})", "/a: another length: got [1,2], want [1]"},
         {R"({"a": {"x": "r"}})", R"({"a": {"x": "R"}})", "/a/x: another value: got \"r\", want \"R\""},

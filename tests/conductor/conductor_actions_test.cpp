@@ -37,14 +37,10 @@ void ExpectConductor(const DesignSheet& sheet, const ConductorTexts& expected) {
 
 TEST(Accept, ProposesTheMinimumConductor) {
     const std::pair<const char*, ConductorTexts> cases[] = {
-        {"146.00", {"14", "0.064", "1.626"}},
-        {"50", {"5", "0.187", "4.748"}},
-        {"28", {"0", "0.334", "8.479"}},
-        {"21", {"90009", "0.445", "11.305"}},
-        {"14.2", {"99999", "0.659", "16.718"}},
-        {"2400", {"38", "0.004", "0.099"}},
-        {"10368", {"99999", "0.001", "0.023"}},
-        {"-146", {"99999", "-0.064", "-1.626"}},
+        {"146.00", {"14", "0.064", "1.626"}},   {"50", {"5", "0.187", "4.748"}},
+        {"28", {"0", "0.334", "8.479"}},        {"21", {"90009", "0.445", "11.305"}},
+        {"14.2", {"99999", "0.659", "16.718"}}, {"2400", {"38", "0.004", "0.099"}},
+        {"10368", {"99999", "0.001", "0.023"}}, {"-146", {"99999", "-0.064", "-1.626"}},
         {"3000", {"99999", "0.003", "0.079"}},  // below the thinnest wire
     };
     for (const auto& [frequency, expected] : cases) {
@@ -61,15 +57,14 @@ TEST(Accept, ProposesTheMinimumConductor) {
 // CHANGE writes from its table diameter.
 TEST(ChangeGauge, WritesTheTableDiameterThenMillimetres) {
     const std::pair<const char*, const char*> cases[] = {
-        {"40", "0.08"}, {"39", "0.09"}, {"38", "0.1"},  {"37", "0.11"}, {"36", "0.13"},
-        {"35", "0.14"}, {"34", "0.16"}, {"33", "0.18"}, {"32", "0.2"},  {"31", "0.23"},
-        {"30", "0.25"}, {"29", "0.29"}, {"28", "0.32"}, {"27", "0.36"}, {"26", "0.4"},
-        {"25", "0.45"}, {"24", "0.51"}, {"23", "0.57"}, {"22", "0.64"}, {"21", "0.72"},
-        {"20", "0.81"}, {"19", "0.91"}, {"18", "1.02"}, {"17", "1.14"}, {"16", "1.29"},
-        {"15", "1.45"}, {"14", "1.62"}, {"13", "1.83"}, {"12", "2.06"}, {"11", "2.31"},
-        {"10", "2.59"}, {"9", "2.89"},  {"8", "3.25"},  {"7", "3.65"},  {"6", "4.11"},
-        {"5", "4.62"},  {"4", "5.18"},  {"3", "5.81"},  {"2", "6.55"},  {"1", "7.34"},
-        {"0", "8.25"},  {"9009", "9.26"}, {"90009", "10.41"}, {"900009", "11.68"},
+        {"40", "0.08"},     {"39", "0.09"},      {"38", "0.1"},  {"37", "0.11"}, {"36", "0.13"}, {"35", "0.14"},
+        {"34", "0.16"},     {"33", "0.18"},      {"32", "0.2"},  {"31", "0.23"}, {"30", "0.25"}, {"29", "0.29"},
+        {"28", "0.32"},     {"27", "0.36"},      {"26", "0.4"},  {"25", "0.45"}, {"24", "0.51"}, {"23", "0.57"},
+        {"22", "0.64"},     {"21", "0.72"},      {"20", "0.81"}, {"19", "0.91"}, {"18", "1.02"}, {"17", "1.14"},
+        {"16", "1.29"},     {"15", "1.45"},      {"14", "1.62"}, {"13", "1.83"}, {"12", "2.06"}, {"11", "2.31"},
+        {"10", "2.59"},     {"9", "2.89"},       {"8", "3.25"},  {"7", "3.65"},  {"6", "4.11"},  {"5", "4.62"},
+        {"4", "5.18"},      {"3", "5.81"},       {"2", "6.55"},  {"1", "7.34"},  {"0", "8.25"},  {"9009", "9.26"},
+        {"90009", "10.41"}, {"900009", "11.68"},
     };
     for (const auto& [gauge, mm] : cases) {
         SCOPED_TRACE(gauge);
@@ -127,16 +122,29 @@ struct ConductorFailure {
 TEST(ConductorActions, StopAtTheFailingStep) {
     const std::string tooBigForFloat = "1E39";
     const ConductorFailure cases[] = {
-        {"accept at 0", Accept, "0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero,
-         std::nullopt, {}},
-        {"accept at -0", Accept, "-0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero,
-         std::nullopt, {}},
-        {"accept beyond a float", Accept, tooBigForFloat, {"14", ".064", "1.626"},
-         ErrorNumber::Overflow, Field::Frequency, {}},
-        {"inch beyond a float", ChangeInch, "146", {"14", tooBigForFloat, "1.626"},
-         ErrorNumber::Overflow, Field::DiameterInch, {}},
-        {"mm beyond a float", ChangeMm, "146", {"14", ".064", tooBigForFloat},
-         ErrorNumber::Overflow, Field::DiameterMm, {}},
+        {"accept at 0", Accept, "0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero, std::nullopt, {}},
+        {"accept at -0", Accept, "-0", {"14", ".064", "1.626"}, ErrorNumber::DivisionByZero, std::nullopt, {}},
+        {"accept beyond a float",
+         Accept,
+         tooBigForFloat,
+         {"14", ".064", "1.626"},
+         ErrorNumber::Overflow,
+         Field::Frequency,
+         {}},
+        {"inch beyond a float",
+         ChangeInch,
+         "146",
+         {"14", tooBigForFloat, "1.626"},
+         ErrorNumber::Overflow,
+         Field::DiameterInch,
+         {}},
+        {"mm beyond a float",
+         ChangeMm,
+         "146",
+         {"14", ".064", tooBigForFloat},
+         ErrorNumber::Overflow,
+         Field::DiameterMm,
+         {}},
     };
     for (const ConductorFailure& c : cases) {
         SCOPED_TRACE(c.name);

@@ -49,18 +49,29 @@ TEST(WireGaugeTable, GaugeToInchMatchesCodesExactly) {
     }
     // "00", "0000" and "-0" are typed as gauge 0.
     for (const char* zero : {"00", "0000", "-0"}) {
-        EXPECT_EQ(WireGaugeTable::GaugeToInch(*ParseDouble(zero).value),
-                  WireGaugeTable::GaugeToInch(0)) << zero;
+        EXPECT_EQ(WireGaugeTable::GaugeToInch(*ParseDouble(zero).value), WireGaugeTable::GaugeToInch(0)) << zero;
     }
 }
 
 TEST(WireGaugeTable, InchToGaugeClassifiesByLowerBound) {
     const std::pair<double, int> cases[] = {
-        {0.0639, 15},   {0.064, 14},      {0.0031, 40},    {0.0029, 99999}, {0.0, 99999},
-        {-0.064, 99999}, {0.46, 900009},  {0.479, 900009}, {0.48, 99999},   {1.0, 99999},
-        {0.0045, 37},   {0.04, 18},       {0.325, 0},      {0.364, 0},
+        {0.0639, 15},
+        {0.064, 14},
+        {0.0031, 40},
+        {0.0029, 99999},
+        {0.0, 99999},
+        {-0.064, 99999},
+        {0.46, 900009},
+        {0.479, 900009},
+        {0.48, 99999},
+        {1.0, 99999},
+        {0.0045, 37},
+        {0.04, 18},
+        {0.325, 0},
+        {0.364, 0},
         // Between 0.003 and the thinnest wire: off the table, never no code.
-        {0.003, 99999}, {0.00309, 99999},
+        {0.003, 99999},
+        {0.00309, 99999},
     };
     for (const auto& [inch, code] : cases) {
         EXPECT_EQ(WireGaugeTable::InchToGauge(inch), code) << inch;

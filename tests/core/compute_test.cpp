@@ -38,17 +38,31 @@ struct ComputeCase {
 
 TEST(Compute, WritesTheEightResults) {
     const ComputeCase cases[] = {
-        {"start texts, three sides", "146.00", "1.626", SideChoice::Three,
+        {"start texts, three sides",
+         "146.00",
+         "1.626",
+         SideChoice::Three,
          {"421.2329", "16.5839716393178", "718.233", "28.277", "266.718", "10.501", "9.67", "0.381"}},
-        {"start texts, four sides", "146.00", "1.626", SideChoice::Four,
+        {"start texts, four sides",
+         "146.00",
+         "1.626",
+         SideChoice::Four,
          {"421.2329", "16.5839716393178", "679.027", "26.733", "391.212", "15.402", "9.67", "0.381"}},
-        {"no side chosen", "146.00", "1.626", SideChoice::None,
+        {"no side chosen",
+         "146.00",
+         "1.626",
+         SideChoice::None,
          {"421.2329", "16.5839716393178", "0", "0", "0", "0", "9.67", "0.381"}},
-        {"thick conductor hits the limit", "146", "10", SideChoice::Three,
+        {"thick conductor hits the limit",
+         "146",
+         "10",
+         SideChoice::Three,
          {"421.2329", "16.5839716393178", "861.77", "33.928", "320.02", "12.599", "11.602", "0.457"}},
-        {"3.6 MHz, four sides", "3.6", "2", SideChoice::Four,
-         {"17083.33", "672.572204109252", "25452.803", "1002.079", "14664.28", "577.334", "362.458",
-          "14.27"}},
+        {"3.6 MHz, four sides",
+         "3.6",
+         "2",
+         SideChoice::Four,
+         {"17083.33", "672.572204109252", "25452.803", "1002.079", "14664.28", "577.334", "362.458", "14.27"}},
     };
     for (const ComputeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,11 +115,11 @@ TEST(Compute, WorkingValuesOfTheCorrection) {
 
 TEST(Compute, BandTable) {
     const std::pair<float, float> rows[] = {
-        {-1e30F, 0.00845F},   {5.375F, 0.00845F},   {std::nextafter(5.375F, 6.0F), 0.00642F},
-        {11.525F, 0.00642F},  {11.53F, 0.005232F},  {17.675F, 0.005232F},
-        {17.68F, 0.00445F},   {23.775F, 0.00445F},  {23.78F, 0.004F},
-        {29.975F, 0.004F},    {29.98F, 0.00372F},   {36.075F, 0.00372F},
-        {36.08F, 0.0039F},    {39.5F, 0.0039F},     {39.51F, 0.004164F},
+        {-1e30F, 0.00845F},  {5.375F, 0.00845F},  {std::nextafter(5.375F, 6.0F), 0.00642F},
+        {11.525F, 0.00642F}, {11.53F, 0.005232F}, {17.675F, 0.005232F},
+        {17.68F, 0.00445F},  {23.775F, 0.00445F}, {23.78F, 0.004F},
+        {29.975F, 0.004F},   {29.98F, 0.00372F},  {36.075F, 0.00372F},
+        {36.08F, 0.0039F},   {39.5F, 0.0039F},    {39.51F, 0.004164F},
         {40.0F, 0.004164F},
     };
     for (const auto& [ratio, coefficient] : rows) {
@@ -132,18 +146,14 @@ struct FailureCase {
 
 TEST(Compute, StopsAtTheFailingStep) {
     const FailureCase cases[] = {
-        {"frequency beyond a float", "1E39", "1.626", SideChoice::Three, ErrorNumber::Overflow,
-         Field::Frequency, 0},
-        {"frequency zero", "0", "1.626", SideChoice::Three, ErrorNumber::DivisionByZero,
+        {"frequency beyond a float", "1E39", "1.626", SideChoice::Three, ErrorNumber::Overflow, Field::Frequency, 0},
+        {"frequency zero", "0", "1.626", SideChoice::Three, ErrorNumber::DivisionByZero, std::nullopt, 0},
+        {"frequency so small the match overflows", "1E-35", "1.626", SideChoice::Three, ErrorNumber::Overflow,
          std::nullopt, 0},
-        {"frequency so small the match overflows", "1E-35", "1.626", SideChoice::Three,
-         ErrorNumber::Overflow, std::nullopt, 0},
-        {"ratio beyond a float", "146", "3E38", SideChoice::Three, ErrorNumber::Overflow,
-         std::nullopt, 2},
-        {"corrected frequency beyond a float", "146", "-4.5E37", SideChoice::Three,
-         ErrorNumber::Overflow, std::nullopt, 2},
-        {"side beyond a float", "1.9E-34", "1E37", SideChoice::Four, ErrorNumber::Overflow,
-         std::nullopt, 4},
+        {"ratio beyond a float", "146", "3E38", SideChoice::Three, ErrorNumber::Overflow, std::nullopt, 2},
+        {"corrected frequency beyond a float", "146", "-4.5E37", SideChoice::Three, ErrorNumber::Overflow, std::nullopt,
+         2},
+        {"side beyond a float", "1.9E-34", "1E37", SideChoice::Four, ErrorNumber::Overflow, std::nullopt, 4},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);

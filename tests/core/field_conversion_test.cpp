@@ -45,14 +45,14 @@ TEST(FieldConversionHeader, ExamplesAsWritten) {
     EXPECT_EQ(ParseSingle("1E39").error, ErrorNumber::Overflow);
     EXPECT_EQ(ParseDouble("1E39").value, 1e39);
 
-    struct Written { double value; const char* single; const char* dbl; };
+    struct Written {
+        double value;
+        const char* single;
+        const char* dbl;
+    };
     const Written written[] = {
-        {146, "146", "146"},
-        {0.0031, "0.0031", "0.0031"},
-        {0.1f, "0.1", "0.100000001490116"},
-        {-2.5, "-2.5", "-2.5"},
-        {0.00001, "1E-05", "1E-05"},
-        {12345678, "1.234568E+07", "12345678"},
+        {146, "146", "146"},       {0.0031, "0.0031", "0.0031"}, {0.1f, "0.1", "0.100000001490116"},
+        {-2.5, "-2.5", "-2.5"},    {0.00001, "1E-05", "1E-05"},  {12345678, "1.234568E+07", "12345678"},
         {1E+15, "1E+15", "1E+15"},
     };
     for (const Written& w : written) {
@@ -192,7 +192,11 @@ TEST(FormatNumber, Integers) {
 }
 
 TEST(RoundDecimals, HalfToEvenKeepingTheWidth) {
-    struct DoubleCase { double value; int digits; const char* text; };
+    struct DoubleCase {
+        double value;
+        int digits;
+        const char* text;
+    };
     const DoubleCase doubles[] = {
         {double{0.064F} / 0.0394, 2, "1.62"},
         {718.2330795520986, 3, "718.233"},
@@ -207,7 +211,12 @@ TEST(RoundDecimals, HalfToEvenKeepingTheWidth) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(FormatDouble(RoundDecimals(c.value, c.digits)), c.text);
     }
-    struct SingleCase { float value; int digits; float rounded; const char* text; };
+    struct SingleCase {
+        float value;
+        int digits;
+        float rounded;
+        const char* text;
+    };
     const SingleCase singles[] = {
         {0.0F, 3, 0.0F, "0"},
         {FLT_MAX, 3, FLT_MAX, "3.402823E+38"},
@@ -277,7 +286,10 @@ TEST(FormatNumber, EveryFloatReadsBack) {
 // What a person reads takes the regional separator at a number's point
 // only: names, sentences, ranges and file-like words keep theirs.
 TEST(WithSeparator, ChangesTheNumbersPointOnly) {
-    const struct { const char* text; const char* comma; } cases[] = {
+    const struct {
+        const char* text;
+        const char* comma;
+    } cases[] = {
         {"146.5 MHz", "146,5 MHz"},
         {"HEIGHT 697.70 mm", "HEIGHT 697,70 mm"},
         {".064 in", ",064 in"},

@@ -99,41 +99,79 @@ struct WidthCase {
 };
 
 const WidthCase kWidthCases[] = {
-    {ActionId::Compute, 0, StepKind::ReadSingle, {{Field::Frequency, "10.12"}},
-     {{Field::HeightMm, "9606.394"}, {Field::SideMm, "3567.359"}}, "9606.393, 3567.358"},
-    {ActionId::Compute, 1, StepKind::ReadSingle, {{Field::DiameterMm, "1.34"}},
-     {{Field::HeightMm, "707.715"}}, "707.714"},
-    {ActionId::Accept, 0, StepKind::ReadSingle, {{Field::Frequency, "7.398"}},
-     {{Field::DiameterMm, "32.09"}}, "32.089"},
+    {ActionId::Compute,
+     0,
+     StepKind::ReadSingle,
+     {{Field::Frequency, "10.12"}},
+     {{Field::HeightMm, "9606.394"}, {Field::SideMm, "3567.359"}},
+     "9606.393, 3567.358"},
+    {ActionId::Compute,
+     1,
+     StepKind::ReadSingle,
+     {{Field::DiameterMm, "1.34"}},
+     {{Field::HeightMm, "707.715"}},
+     "707.714"},
+    {ActionId::Accept,
+     0,
+     StepKind::ReadSingle,
+     {{Field::Frequency, "7.398"}},
+     {{Field::DiameterMm, "32.09"}},
+     "32.089"},
     // The millimetres ACCEPT wrote, read again: 3043.566 is no float.
-    {ActionId::Accept, 1, StepKind::ReadDouble, {{Field::Frequency, "0.078"}},
-     {{Field::DiameterMm, "3043.566"}, {Field::DiameterInch, "119.917"}}, "119.916"},
+    {ActionId::Accept,
+     1,
+     StepKind::ReadDouble,
+     {{Field::Frequency, "0.078"}},
+     {{Field::DiameterMm, "3043.566"}, {Field::DiameterInch, "119.917"}},
+     "119.916"},
     // The inch text 0.182 is the bound of AWG 5; its float lies below it.
-    {ActionId::Accept, 2, StepKind::ReadDouble, {{Field::Frequency, "51.361"}},
-     {{Field::DiameterInch, "0.182"}, {Field::Gauge, "5"}}, "6"},
+    {ActionId::Accept,
+     2,
+     StepKind::ReadDouble,
+     {{Field::Frequency, "51.361"}},
+     {{Field::DiameterInch, "0.182"}, {Field::Gauge, "5"}},
+     "6"},
     // As a float the code would be 4, a listed gauge.
-    {ActionId::ChangeGauge, 0, StepKind::ReadDouble, {{Field::Gauge, "4.0000001"}},
-     {{Field::DiameterInch, ".064"}, {Field::DiameterMm, "1.62"}}, "0.204, 5.18"},
+    {ActionId::ChangeGauge,
+     0,
+     StepKind::ReadDouble,
+     {{Field::Gauge, "4.0000001"}},
+     {{Field::DiameterInch, ".064"}, {Field::DiameterMm, "1.62"}},
+     "0.204, 5.18"},
     // 0.014775 / 0.0394 is 0.375 exactly; the float lies below it.
-    {ActionId::ChangeGauge, 1, StepKind::ReadSingle,
-     {{Field::Gauge, "41"}, {Field::DiameterInch, "0.014775"}}, {{Field::DiameterMm, "0.37"}},
+    {ActionId::ChangeGauge,
+     1,
+     StepKind::ReadSingle,
+     {{Field::Gauge, "41"}, {Field::DiameterInch, "0.014775"}},
+     {{Field::DiameterMm, "0.37"}},
      "0.38"},
-    {ActionId::ChangeInch, 0, StepKind::ReadSingle, {{Field::DiameterInch, "0.014775"}},
-     {{Field::DiameterMm, "0.37"}}, "0.38"},
-    {ActionId::ChangeInch, 1, StepKind::ReadDouble, {{Field::DiameterInch, "0.144"}},
-     {{Field::Gauge, "7"}}, "8"},
+    {ActionId::ChangeInch,
+     0,
+     StepKind::ReadSingle,
+     {{Field::DiameterInch, "0.014775"}},
+     {{Field::DiameterMm, "0.37"}},
+     "0.38"},
+    {ActionId::ChangeInch, 1, StepKind::ReadDouble, {{Field::DiameterInch, "0.144"}}, {{Field::Gauge, "7"}}, "8"},
     // 2.5 x 0.0394 is 0.0985 exactly; the double lies above it.
-    {ActionId::ChangeMm, 0, StepKind::ReadSingle, {{Field::DiameterMm, "2.50000001"}},
-     {{Field::DiameterInch, "0.098"}}, "0.099"},
-    {ActionId::ChangeMm, 1, StepKind::ReadDouble, {{Field::DiameterMm, "3.655"}},
-     {{Field::DiameterInch, "0.144"}, {Field::Gauge, "7"}}, "8"},
+    {ActionId::ChangeMm,
+     0,
+     StepKind::ReadSingle,
+     {{Field::DiameterMm, "2.50000001"}},
+     {{Field::DiameterInch, "0.098"}},
+     "0.099"},
+    {ActionId::ChangeMm,
+     1,
+     StepKind::ReadDouble,
+     {{Field::DiameterMm, "3.655"}},
+     {{Field::DiameterInch, "0.144"}, {Field::Gauge, "7"}},
+     "8"},
 };
 
 TEST(SheetActions, EachReadHasItsWidth) {
     for (const WidthCase& c : kWidthCases) {
         const SheetAction& action = Action(c.action);
-        SCOPED_TRACE(std::string(action.name) + " read " + std::to_string(c.read) +
-                     ", the other width gives " + c.other);
+        SCOPED_TRACE(std::string(action.name) + " read " + std::to_string(c.read) + ", the other width gives " +
+                     c.other);
         std::vector<ActionStep> reads;
         for (const ActionStep& step : action.steps) {
             if (step.IsRead()) reads.push_back(step);

@@ -75,7 +75,8 @@ TEST(AdaptiveSweep, FewEngineRowsEveryRowRight) {
 // An engine whose answers jump between rows follows no rational function:
 // the held-out rows give it away and every row is computed.
 TEST(AdaptiveSweep, FallsBackWhereHeldOutRowsDisagree) {
-    Engine engine{[](double mhz) { return Loop(mhz) * (std::fmod(mhz, 7.3) < 3.1 ? 1.0 : 1.02); }, Rows(116.8, 204.4, 101)};
+    Engine engine{[](double mhz) { return Loop(mhz) * (std::fmod(mhz, 7.3) < 3.1 ? 1.0 : 1.02); },
+                  Rows(116.8, 204.4, 101)};
     const AdaptiveSweep sweep = SampleSweep(engine.mhz, engine.Computer());
     EXPECT_TRUE(sweep.exact);
     EXPECT_EQ(engine.computed, 101);

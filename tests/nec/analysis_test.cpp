@@ -15,7 +15,10 @@ namespace {
 // Crossings worked out by hand: a straight line between neighbours.
 TEST(Analysis, RangesUnderTwoAndResonances) {
     const std::vector<double> mhz = {100, 110, 120, 130, 140};
-    struct Case { std::vector<double> swr; std::vector<Range> ranges; };
+    struct Case {
+        std::vector<double> swr;
+        std::vector<Range> ranges;
+    };
     const Case cases[] = {
         {{3, 1.5, 1.5, 2.5, 3}, {{106.0 + 2.0 / 3, 125.0}}},
         {{1.5, 1.8, 3, 1, 1}, {{std::nullopt, 110.0 + 1.0 / 6 * 10}, {125.0, std::nullopt}}},
@@ -29,8 +32,12 @@ TEST(Analysis, RangesUnderTwoAndResonances) {
         for (std::size_t i = 0; i < ranges.size(); ++i) {
             ASSERT_EQ(ranges[i].fromMHz.has_value(), c.ranges[i].fromMHz.has_value());
             ASSERT_EQ(ranges[i].toMHz.has_value(), c.ranges[i].toMHz.has_value());
-            if (ranges[i].fromMHz) { EXPECT_NEAR(*ranges[i].fromMHz, *c.ranges[i].fromMHz, 1e-9); }
-            if (ranges[i].toMHz) { EXPECT_NEAR(*ranges[i].toMHz, *c.ranges[i].toMHz, 1e-9); }
+            if (ranges[i].fromMHz) {
+                EXPECT_NEAR(*ranges[i].fromMHz, *c.ranges[i].fromMHz, 1e-9);
+            }
+            if (ranges[i].toMHz) {
+                EXPECT_NEAR(*ranges[i].toMHz, *c.ranges[i].toMHz, 1e-9);
+            }
         }
     }
     EXPECT_EQ(ZeroCrossings(mhz, {-10, -5, 5, 10, -10}), (std::vector<double>{115, 135}));
@@ -79,7 +86,12 @@ std::string Replace(std::string text, const std::string& from, const std::string
 // Doctored answers: each ends in a message that names what is wrong.
 TEST(OutputReader, BrokenAnswersAreNamed) {
     const std::string good = Fixture();
-    struct Case { const char* what; std::function<std::string()> text; Expected asked; const char* message; };
+    struct Case {
+        const char* what;
+        std::function<std::string()> text;
+        Expected asked;
+        const char* message;
+    };
     const Case cases[] = {
         {"garbage", [] { return std::string("not an engine's output\n"); }, kAsked, "no segment count"},
         {"no source block",
@@ -95,8 +107,8 @@ TEST(OutputReader, BrokenAnswersAreNamed) {
         {"inf efficiency", [&] { return Replace(good, "99.80 Percent", "inf Percent"); }, kAsked, "inf in EFFICIENCY"},
         {"unreadable frequency", [&] { return Replace(good, "1.4600E+02 MHz", "1.46OOE+02 MHz"); }, kAsked,
          "unreadable line"},
-        {"truncated", [&] { return good.substr(0, good.find('\n', good.find("RADIATION PATTERNS") + 3000)); },
-         kAsked, "of the 91 directions"},
+        {"truncated", [&] { return good.substr(0, good.find('\n', good.find("RADIATION PATTERNS") + 3000)); }, kAsked,
+         "of the 91 directions"},
         {"row cut short", [&] { return good.substr(0, good.find("RADIATION PATTERNS") + 3000); }, kAsked,
          "unreadable pattern row"},
         {"no segments", [&] { return Replace(good, "USED: 393", "USED: 0"); }, kAsked, "has 0 as the segment count"},
@@ -106,7 +118,8 @@ TEST(OutputReader, BrokenAnswersAreNamed) {
          "has 392.5 as the segment count"},
         {"a tag past an int", [&] { return Replace(good, "    4   169  1.0000E+00", "    4e10   169  1.0000E+00"); },
          kAsked, "as a source's tag"},
-        {"ends early", [&] { return good.substr(0, good.rfind("--- FREQUENCY", good.find("1.5200E+02"))); }, kAsked, "ends early"},
+        {"ends early", [&] { return good.substr(0, good.rfind("--- FREQUENCY", good.find("1.5200E+02"))); }, kAsked,
+         "ends early"},
         {"another frequency", [&] { return good; }, Expected{{140, 146.5, 152, 146}, 3, 91},
          "answered 146 MHz where 146.5 MHz was asked for"},
     };

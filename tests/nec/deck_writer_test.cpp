@@ -31,9 +31,12 @@ Design Design146(SideChoice sides, std::optional<SizeInput> size = std::nullopt)
 }
 
 TEST(DeckWriter, The146MHzDesignsInMillimetres) {
-    struct Case { SideChoice sides; int n; double height, side; };
-    for (const Case& c : {Case{SideChoice::Three, 3, 718.233, 266.718},
-                          Case{SideChoice::Four, 4, 679.027, 391.212}}) {
+    struct Case {
+        SideChoice sides;
+        int n;
+        double height, side;
+    };
+    for (const Case& c : {Case{SideChoice::Three, 3, 718.233, 266.718}, Case{SideChoice::Four, 4, 679.027, 391.212}}) {
         SCOPED_TRACE(c.n);
         const std::string deck = FullDeck(PlanCheck(Design146(c.sides), {}));
         const auto wires = Cards(deck, "GW");
@@ -78,8 +81,8 @@ TEST(DeckWriter, EveryOrdinaryDesignFitsEightyColumns) {
                 SCOPED_TRACE(std::string(mhz) + " MHz AWG " + std::to_string(awg));
                 CheckOptions options;
                 if (awg == 8) options.placement = {Ground::Average, 100};
-                const std::string deck =
-                    FullDeck(PlanCheck(RunDesign({mhz, sides, SizeInput{SizeUnit::Gauge, std::to_string(awg)}}), options));
+                const std::string deck = FullDeck(
+                    PlanCheck(RunDesign({mhz, sides, SizeInput{SizeUnit::Gauge, std::to_string(awg)}}), options));
                 std::istringstream lines(deck);
                 for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), kDeckColumns) << line;
                 extended += Cards(deck, "EK").size() == 1 ? 1 : 0;
@@ -90,12 +93,22 @@ TEST(DeckWriter, EveryOrdinaryDesignFitsEightyColumns) {
 }
 
 TEST(DeckWriter, RefusesWhatItCannotModel) {
-    struct Case { const char* what; SizeInput size; Placement placement; const char* message; FailureKind kind; };
+    struct Case {
+        const char* what;
+        SizeInput size;
+        Placement placement;
+        const char* message;
+        FailureKind kind;
+    };
     const Case cases[] = {
         // 4 radii of a 100 mm conductor are longer than a twentieth of a wavelength.
         {"thick", {SizeUnit::Mm, "100"}, {}, "too thick to model", FailureKind::Model},
         // The lowest wire 0.1 mm over perfect ground: well under a segment.
-        {"low", {SizeUnit::Gauge, "14"}, {Ground::Perfect, 0.36}, "holds the loop from 0.370 m up", FailureKind::TooNearGround},
+        {"low",
+         {SizeUnit::Gauge, "14"},
+         {Ground::Perfect, 0.36},
+         "holds the loop from 0.370 m up",
+         FailureKind::TooNearGround},
         // Lower than half the loop: its lowest wire is in the ground, and is said to be.
         {"under", {SizeUnit::Gauge, "14"}, {Ground::Average, 0.2}, "mm below the ground", FailureKind::TooNearGround},
     };
@@ -126,21 +139,31 @@ TEST(DeckWriter, RefusesWhatItCannotModel) {
 // segments get, on the extended kernel once under 8 wire radii; the counts
 // beyond are refused with the range that works, as data.
 TEST(DeckWriter, SegmentsPerGapCutTheGap) {
-    struct Case { const char* size; int count; Kernel kernel; };
+    struct Case {
+        const char* size;
+        int count;
+        Kernel kernel;
+    };
     const Case cases[] = {
         {"20", 1, Kernel::ThinWire}, {"20", 2, Kernel::ThinWire}, {"20", 3, Kernel::Extended},
         {"20", 5, Kernel::Extended}, {"14", 2, Kernel::Extended},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "AWG " << c.size << ", " << c.count);
-        const LoopModel m = BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, c.size}), {}, 146, c.count);
+        const LoopModel m =
+            BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, c.size}), {}, 146, c.count);
         EXPECT_EQ(m.kernel, c.kernel);
         EXPECT_NEAR(m.SegmentMm(), m.gapMm / c.count, m.gapMm / c.count * 0.02);
         EXPECT_EQ(m.verticalSegments % 2, 1);
     }
-    struct Refusal { const char* size; int count; double highestMHz; int fewest, most; };
+    struct Refusal {
+        const char* size;
+        int count;
+        double highestMHz;
+        int fewest, most;
+    };
     const Refusal refusals[] = {
-        {"20", 6, 146, 2, 5}, {"14", 3, 146, 2, 2}, {"14", 16, 146, 2, 2},
+        {"20", 6, 146, 2, 5},  {"14", 3, 146, 2, 2}, {"14", 16, 146, 2, 2},
         {"20", 2, 4000, 3, 5},  // a twentieth of a wavelength at 4000 MHz is 3.7 mm, under 9.3 / 2
         {"8", 2, 146, 2, 1},    // a 3.3 mm conductor: 4 radii are more than half the gap
     };

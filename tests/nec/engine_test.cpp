@@ -53,8 +53,8 @@ TEST(EngineRunner, SlicesMergeToTheOneRunsNumbers) {
         if (sides == SideChoice::Three) {
             EXPECT_FALSE(one.report.resonancesMHz.empty());
         }
-        EXPECT_EQ(one.report.advice, one.report.resonancesMHz.empty() ? std::vector<Advice>{}
-                                                                       : std::vector<Advice>{Advice::FinerSweep});
+        EXPECT_EQ(one.report.advice,
+                  one.report.resonancesMHz.empty() ? std::vector<Advice>{} : std::vector<Advice>{Advice::FinerSweep});
         for (const std::string& note : one.report.notes) EXPECT_EQ(note.find("--"), std::string::npos) << note;
     }
 }
@@ -104,11 +104,16 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
         std::filesystem::path(::testing::TempDir()) / ("corvanta-engine-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(temporary);
     setenv("TMPDIR", temporary.c_str(), 1);
-    struct Case { const char* mode; FailureKind kind; const char* message; };
+    struct Case {
+        const char* mode;
+        FailureKind kind;
+        const char* message;
+    };
     const Case cases[] = {
         {"hang", FailureKind::EngineTimedOut, "did not finish within 1 s; every engine was stopped"},
         {"crash", FailureKind::EngineCrashed, "crashed on the model (signal 11"},
-        {"fail", FailureKind::EngineFailed, "failed on the model (exit status 1); it said:\n  GW card: the segment count is out of range"},
+        {"fail", FailureKind::EngineFailed,
+         "failed on the model (exit status 1); it said:\n  GW card: the segment count is out of range"},
         {"garbage", FailureKind::Answer, "no segment count"},
         {"stop", FailureKind::Stopped, "stopped"},
     };
@@ -179,7 +184,8 @@ TEST(EngineRunner, EveryBrokenEngineEndsInAMessage) {
 // A stand-in engine written for one test: a shell script in its own folder.
 class StandIns {
 public:
-    StandIns() : folder_(std::filesystem::path(::testing::TempDir()) / ("corvanta-stand-ins-" + std::to_string(getpid()))) {
+    StandIns()
+        : folder_(std::filesystem::path(::testing::TempDir()) / ("corvanta-stand-ins-" + std::to_string(getpid()))) {
         std::filesystem::create_directories(folder_);
     }
     ~StandIns() {
@@ -233,12 +239,14 @@ TEST(EngineRunner, NothingAnEngineStartsOutlivesTheCheck) {
     };
     const Case cases[] = {
         {"forks", sleep + " &\nexec nec2c \"$@\"", nullptr},
-        {"leaves-its-session", "setsid " + sleep + " &\nsetsid sh -c '" + sleep + " & " + sleep +
-                                   " & exit 0' &\nsleep 0.2\nexec nec2c \"$@\"",
+        {"leaves-its-session",
+         "setsid " + sleep + " &\nsetsid sh -c '" + sleep + " & " + sleep +
+             " & exit 0' &\nsleep 0.2\nexec nec2c \"$@\"",
          nullptr},
         {"ignores-sigterm", "trap '' TERM\n" + sleep + " &\nwait", "did not finish within 1 s"},
-        {"floods-then-fails", "yes 'the engine says this over and over' | head -n 500000\n" + sleep +
-                                  " &\necho 'GW card: the last words' >&2\nexit 1",
+        {"floods-then-fails",
+         "yes 'the engine says this over and over' | head -n 500000\n" + sleep +
+             " &\necho 'GW card: the last words' >&2\nexit 1",
          "GW card: the last words"},
     };
     for (const Case& c : cases) {

@@ -21,8 +21,8 @@ inline FailureFacts Facts(FailureKind kind, const char* detail = "") {
 inline std::vector<Failure> FailureSamples() {
     std::vector<Failure> samples;
     samples.emplace_back(Facts(FailureKind::Model, "the conductor is too thick to model"));
-    FailureFacts low = Facts(FailureKind::TooNearGround,
-                             "at a height of 0.36 m the lowest wire is 0.1 mm above the ground");
+    FailureFacts low =
+        Facts(FailureKind::TooNearGround, "at a height of 0.36 m the lowest wire is 0.1 mm above the ground");
     low.limit = 0.37;
     samples.emplace_back(low);
     samples.emplace_back(Facts(FailureKind::EngineMissing));

@@ -18,8 +18,7 @@ using Z = std::complex<double>;
 using Abcd = std::array<Z, 4>;
 
 Abcd Times(const Abcd& a, const Abcd& b) {
-    return {a[0] * b[0] + a[1] * b[2], a[0] * b[1] + a[1] * b[3], a[2] * b[0] + a[3] * b[2],
-            a[2] * b[1] + a[3] * b[3]};
+    return {a[0] * b[0] + a[1] * b[2], a[0] * b[1] + a[1] * b[3], a[2] * b[0] + a[3] * b[2], a[2] * b[1] + a[3] * b[3]};
 }
 
 // The radio's view of the load through the components, from the values.
@@ -29,8 +28,8 @@ Z Cascade(Z load, const Match& match, double mhz) {
     // The radio side first: the list runs from the antenna.
     for (auto c = match.components.rbegin(); c != match.components.rend(); ++c) {
         const Z element = c->inductor ? Z(0, w * c->value * 1e-9) : Z(0, -1 / (w * c->value * 1e-12));
-        m = Times(m, c->position == MatchComponent::Position::Series ? Abcd{1, element, 0, 1}
-                                                                      : Abcd{1, 0, 1.0 / element, 1});
+        m = Times(
+            m, c->position == MatchComponent::Position::Series ? Abcd{1, element, 0, 1} : Abcd{1, 0, 1.0 / element, 1});
     }
     return (m[0] * load + m[1]) / (m[2] * load + m[3]);
 }
@@ -45,7 +44,7 @@ TEST(MatchNetwork, EverySolutionCascadesToTheReference) {
         {{20, 35}, 50, 4},          // R 20 < 50 and G 0.0124 < 0.02: both
         {{12.5, -80}, 50, 4},
         {{300, 0}, 50, 2},
-        {{8, 0}, 50, 2},            // series next to the load only
+        {{8, 0}, 50, 2},  // series next to the load only
         // R already 50: one series element; of the two shunt-first networks
         // one needs no shunt and is that same element.
         {{50, 40}, 50, 2},

@@ -116,7 +116,8 @@ TEST(MeasurementFit, OnlyThisLoopFits) {
         FitInput input = Input(Three(), 3);
         if (c.truth) {
             const FitInput truth = Input(*c.truth, c.truthSides);
-            Measure(input, [&](double mhz) { return *ModelS11(truth, c.scale, c.vf, mhz); }, c.noise);
+            Measure(
+                input, [&](double mhz) { return *ModelS11(truth, c.scale, c.vf, mhz); }, c.noise);
         } else {
             Measure(input, c.s11, c.noise);
         }
@@ -137,7 +138,8 @@ TEST(MeasurementFit, ANoiselessLoopFitsExactly) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
     FitInput input = Input(Three(), 3);
     const FitInput truth = Input(Three(), 3);
-    Measure(input, [&](double mhz) { return *ModelS11(truth, 1.013, 0.873, mhz); }, 0);
+    Measure(
+        input, [&](double mhz) { return *ModelS11(truth, 1.013, 0.873, mhz); }, 0);
     const std::optional<Fit> fit = FitMeasurement(input);
     ASSERT_TRUE(fit);
     EXPECT_NEAR(fit->scale, 1.013, 2e-4);
@@ -183,7 +185,9 @@ TEST(MeasurementTrim, OnlyThisLoopIsTrimmed) {
     const double modelResonance = *NearestTo(check.report.resonancesMHz, 146);
     const LoopModel& design = check.plan.model;
     const MeasurementSetting withOther{std::nullopt, OtherShapeOf(CheckOf(SideChoice::Four))};
-    const auto stray = [](double mhz) { return ReflectionOf(Z(0, -1 / (2 * std::numbers::pi * mhz * 1e6 * 2e-12)), 50); };
+    const auto stray = [](double mhz) {
+        return ReflectionOf(Z(0, -1 / (2 * std::numbers::pi * mhz * 1e6 * 2e-12)), 50);
+    };
     struct Case {
         const char* name;
         std::function<Z(double)> s11;
@@ -202,17 +206,18 @@ TEST(MeasurementTrim, OnlyThisLoopIsTrimmed) {
         {"a loop too narrowly measured", Loop(SideChoice::Three, 1, 0.82), 141.5, 143.5, {}, 0, {}, "at least 2 %"},
         {"cut 2 % small, its lengths given", Loop(SideChoice::Three, 0.98, 0.82), 125, 170, 0.98, 0.98, 0.82, ""},
         {"through lines of 0.90, 0.82 assumed", Loop(SideChoice::Three, 1, 0.90), 125, 170, {}, 1, 0.90, ""},
-        {"cut 3 % large, its lengths given, line 0.66", Loop(SideChoice::Three, 1.03, 0.66), 125, 170, 1.03, 1.03, 0.66, ""},
+        {"cut 3 % large, its lengths given, line 0.66", Loop(SideChoice::Three, 1.03, 0.66), 125, 170, 1.03, 1.03, 0.66,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MeasurementSetting setting = withOther;
         if (c.builtSize) {
-            setting.built = BuiltLengths{design.heightMm * *c.builtSize, design.sideMm * *c.builtSize,
-                                         design.gapMm * *c.builtSize};
+            setting.built =
+                BuiltLengths{design.heightMm * *c.builtSize, design.sideMm * *c.builtSize, design.gapMm * *c.builtSize};
         }
-        const Measurement m = CompareMeasurement(check, Sweep(c.fromMHz, c.toMHz, 121, c.s11, 0.005), "made-up.s1p",
-                                                 setting);
+        const Measurement m =
+            CompareMeasurement(check, Sweep(c.fromMHz, c.toMHz, 121, c.s11, 0.005), "made-up.s1p", setting);
         EXPECT_EQ(m.assumesDesignLengths, !c.builtSize);
         if (c.size == 0) {
             EXPECT_FALSE(m.trim);
@@ -255,8 +260,11 @@ TEST(MeasurementTrim, TheNarrowestMeasurementStillJudgesRight) {
         const struct {
             SideChoice sides;
             double size, vf;
-        } loops[] = {{SideChoice::Three, 0.98, 0.90}, {SideChoice::Three, 1.0, 0.66}, {SideChoice::Three, 1.03, 0.95},
-                     {SideChoice::Three, 1.05, 0.82}, {SideChoice::Four, 1.0, 0.82}};
+        } loops[] = {{SideChoice::Three, 0.98, 0.90},
+                     {SideChoice::Three, 1.0, 0.66},
+                     {SideChoice::Three, 1.03, 0.95},
+                     {SideChoice::Three, 1.05, 0.82},
+                     {SideChoice::Four, 1.0, 0.82}};
         for (const auto& loop : loops) {
             FitInput input = Input(Three(), 3);
             input.lineLengthMm = CheckOf(SideChoice::Three).plan.line.lengthMm;

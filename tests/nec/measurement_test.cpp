@@ -84,8 +84,8 @@ TEST(Measurement, OnlyALoopsSeriesResonanceGivesATrim) {
         // Barely moving: an open with a little loss that grows, 0.04 across.
         {"an open drifting by 0.04", [](double mhz) { return Impedance(0.98 - 0.0005 * (mhz - 120)); }, std::nullopt},
         // The loop itself, built 2 % small: it resonates at 142 x 1.02.
-        {"a loop built 2 % small",
-         [&check](double mhz) { return ThroughTheLines(check, mhz, LoopGap(mhz, 144.84)); }, 144.84},
+        {"a loop built 2 % small", [&check](double mhz) { return ThroughTheLines(check, mhz, LoopGap(mhz, 144.84)); },
+         144.84},
         // A parallel resonance (gap reactance falling through zero near 160
         // MHz, kilohms of resistance) is not where the loop resonates.
         {"an anti-resonance only",

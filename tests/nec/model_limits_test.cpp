@@ -25,9 +25,9 @@ SweepPoint Point(double mhz, std::complex<double> gap) {
 // round) and rises again at 360 MHz.
 TEST(ModelLimits, ResonancesRiseAndAntiResonancesFall) {
     const std::vector<SweepPoint> sweep = {
-        Point(140, {170, -10}), Point(145, {175, 10}),     // rises at 142.5
-        Point(255, {1180, 40}), Point(260, {1200, -40}),   // falls at 257.5, R 1190
-        Point(350, {100, -20}), Point(370, {120, 20}),     // rises at 360
+        Point(140, {170, -10}), Point(145, {175, 10}),    // rises at 142.5
+        Point(255, {1180, 40}), Point(260, {1200, -40}),  // falls at 257.5, R 1190
+        Point(350, {100, -20}), Point(370, {120, 20}),    // rises at 360
     };
     std::vector<double> mhz, reactance;
     for (const SweepPoint& p : sweep) {
@@ -52,10 +52,8 @@ TEST(ModelLimits, ResonanceOfAShortSweep) {
         std::optional<double> mhz;
         bool outside;
     } cases[] = {
-        {"inside", {-10, 0, 10}, 100, false},
-        {"between points", {-15, -5, 5}, 100.5, false},
-        {"above", {-30, -20, -10}, 102, true},
-        {"below", {10, 20, 30}, 98, true},
+        {"inside", {-10, 0, 10}, 100, false},           {"between points", {-15, -5, 5}, 100.5, false},
+        {"above", {-30, -20, -10}, 102, true},          {"below", {10, 20, 30}, 98, true},
         {"falling", {10, 0, -10}, std::nullopt, false},
     };
     for (const auto& c : cases) {
@@ -87,10 +85,8 @@ TEST(ModelLimits, EveryDesignHasASecondModel) {
         const char* mm;
         bool halved;
     } cases[] = {
-        {"146", SideChoice::Three, "1.626", true},
-        {"146", SideChoice::Three, "20", false},
-        {"432", SideChoice::Three, "6", false},
-        {"1296", SideChoice::Four, "3.264", false},
+        {"146", SideChoice::Three, "1.626", true}, {"146", SideChoice::Three, "20", false},
+        {"432", SideChoice::Three, "6", false},    {"1296", SideChoice::Four, "3.264", false},
         {"3.6", SideChoice::Four, "2", true},
     };
     for (const auto& c : cases) {
@@ -106,8 +102,7 @@ TEST(ModelLimits, EveryDesignHasASecondModel) {
             // No longer than a twentieth of a wavelength at the design
             // frequency, unless that is under 1.5 times the model's.
             const double wavelengthMm = kSpeedOfLight / plan.model.designMHz * 1000;
-            EXPECT_LE(plan.second->model.SegmentMm(),
-                      std::max(wavelengthMm / 20, 1.5 * plan.model.SegmentMm()) * 1.3);
+            EXPECT_LE(plan.second->model.SegmentMm(), std::max(wavelengthMm / 20, 1.5 * plan.model.SegmentMm()) * 1.3);
         }
     }
 }
@@ -131,7 +126,8 @@ TEST(ModelLimits, UncertaintyOfThickAndThinConductors) {
         options.sweepPoints = 31;
         options.pattern.azimuthStepDeg = 30;
         options.pattern.elevationStepDeg = 15;
-        const ModelCheck check = RunCheck(RunDesign({c.mhz, SideChoice::Three, SizeInput{SizeUnit::Mm, c.mm}}), options);
+        const ModelCheck check =
+            RunCheck(RunDesign({c.mhz, SideChoice::Three, SizeInput{SizeUnit::Mm, c.mm}}), options);
         ASSERT_TRUE(check.report.resonanceUncertaintyPercent);
         EXPECT_EQ(*check.report.resonanceUncertaintyPercent > 1, c.overOnePercent)
             << *check.report.resonanceUncertaintyPercent;

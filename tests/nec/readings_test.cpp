@@ -135,8 +135,8 @@ TEST(Analysis, EachReadingsRangeFromItsFeedPointAndReference) {
             EXPECT_FALSE(range.toMHz);  // open: the sweep ends under 2:1
         }
         const double atDesign = Resistance(146) * share(reading.point);
-        EXPECT_NEAR(report.atDesign.swr[i], std::max(atDesign, reading.referenceOhm) /
-                                                std::min(atDesign, reading.referenceOhm), 1e-9);
+        EXPECT_NEAR(report.atDesign.swr[i],
+                    std::max(atDesign, reading.referenceOhm) / std::min(atDesign, reading.referenceOhm), 1e-9);
     }
     EXPECT_TRUE(report.resonancesMHz.empty());  // no reactance at all
     EXPECT_DOUBLE_EQ(report.maxGainDbi, 2.1);
@@ -169,8 +169,8 @@ TEST(Analysis, TheJunctionNoteNamesTheReadingsOver2) {
             return n.starts_with("no 2:1 range of the lines' junction");
         });
         ASSERT_NE(note, report.notes.end());
-        EXPECT_EQ(*note, std::string("no 2:1 range of the lines' junction reaches the design frequency 146 MHz ") +
-                             c.note);
+        EXPECT_EQ(*note,
+                  std::string("no 2:1 range of the lines' junction reaches the design frequency 146 MHz ") + c.note);
     }
 }
 
@@ -196,8 +196,7 @@ TEST(Analysis, EachVerdictOfTheSanityChecks) {
         {"perfect ground", Ground::Perfect, 0, 300, 0, 1.96, Verdict::Passed, Verdict::Passed, Verdict::Passed},
         {"perfect, free space's gain", Ground::Perfect, 0, 300, 0, 0.98, Verdict::Passed, Verdict::Passed,
          Verdict::Failed},
-        {"average ground", Ground::Average, 0, 300, 0, 0.5, Verdict::Passed, Verdict::Passed,
-         Verdict::NotApplicable},
+        {"average ground", Ground::Average, 0, 300, 0, 0.5, Verdict::Passed, Verdict::Passed, Verdict::NotApplicable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

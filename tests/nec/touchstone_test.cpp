@@ -12,7 +12,12 @@ namespace {
 // Small files as analysers write them; the impedances worked out by hand
 // from Z = R (1 + S) / (1 - S).
 TEST(Touchstone, EveryOptionLineForm) {
-    struct Case { const char* file; double mhz; std::complex<double> z; double reference; };
+    struct Case {
+        const char* file;
+        double mhz;
+        std::complex<double> z;
+        double reference;
+    };
     const Case cases[] = {
         {"# MHz S RI R 50\n146 0 0\n", 146, {50, 0}, 50},
         {"# Hz S RI R 50\n146000000 0.2 0\n", 146, {75, 0}, 50},
@@ -37,7 +42,10 @@ TEST(Touchstone, EveryOptionLineForm) {
 }
 
 TEST(Touchstone, RefusalsNameTheLine) {
-    struct Case { const char* file; const char* message; };
+    struct Case {
+        const char* file;
+        const char* message;
+    };
     const Case cases[] = {
         {"[Version] 2.0\n# MHz S RI R 50\n", "line 1: Touchstone 2 files are not read"},
         {"# MHz Z RI R 50\n146 50 0\n", "line 1: only S parameters are read, not Z"},
@@ -76,7 +84,10 @@ TEST(Touchstone, LineEndsAndAByteOrderMark) {
     const std::string bom = "\xEF\xBB\xBF";
     for (const std::string& start : {std::string(), bom}) {
         for (const char* end : {"\n", "\r\n", "\r"}) {
-            SCOPED_TRACE(testing::Message() << "BOM " << !start.empty() << ", end " << (end[0] == '\n' ? "LF" : end[1] ? "CR LF" : "CR"));
+            SCOPED_TRACE(testing::Message() << "BOM " << !start.empty() << ", end "
+                                            << (end[0] == '\n' ? "LF"
+                                                : end[1]       ? "CR LF"
+                                                               : "CR"));
             std::string file = start;
             for (const std::string& line : lines) file += line + end;
             const OnePortSweep sweep = ReadTouchstone(file);

@@ -18,7 +18,10 @@ namespace {
 // afresh on a fine sweep, resonate within 0.1 % of 146 MHz.
 TEST(Tune, The146MHzDesignsResonateAtTheirFrequency) {
     if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
-    struct Case { SideChoice sides; double untunedResonanceMHz; };
+    struct Case {
+        SideChoice sides;
+        double untunedResonanceMHz;
+    };
     for (const Case& c : {Case{SideChoice::Three, 142.2}, Case{SideChoice::Four, 132.5}}) {
         SCOPED_TRACE(c.untunedResonanceMHz);
         const Design design = RunDesign({"146", c.sides, std::nullopt});

@@ -22,9 +22,13 @@ bool Round(double step) {
 }
 
 TEST(Ticks, RoundStepsAndRanges) {
-    struct Step { double span; int most; double step; };
-    for (const Step& c : {Step{87.6, 10, 10}, Step{87.6, 8, 20}, Step{4, 4, 1}, Step{0.3, 5, 0.1},
-                          Step{0.7, 7, 0.1}, Step{12, 10, 2}, Step{25, 5, 5}}) {
+    struct Step {
+        double span;
+        int most;
+        double step;
+    };
+    for (const Step& c : {Step{87.6, 10, 10}, Step{87.6, 8, 20}, Step{4, 4, 1}, Step{0.3, 5, 0.1}, Step{0.7, 7, 0.1},
+                          Step{12, 10, 2}, Step{25, 5, 5}}) {
         SCOPED_TRACE(c.span);
         EXPECT_DOUBLE_EQ(RoundStep(c.span, c.most), c.step);
     }
@@ -32,7 +36,11 @@ TEST(Ticks, RoundStepsAndRanges) {
     // 0.35 / 0.05 is a hair under 7 in doubles: the last tick stays.
     EXPECT_EQ(RoundTicks(0.1, 0.35, 0.05).size(), 6U);
 
-    struct Span { double low, high; int most; AxisRange range; };
+    struct Span {
+        double low, high;
+        int most;
+        AxisRange range;
+    };
     for (const Span& c : {Span{-194.32, 581.48, 8, {-200, 600, 100}}, Span{-46.09, 176.76, 8, {-50, 200, 50}},
                           Span{0, 95, 5, {0, 100, 20}}, Span{-1, 99, 5, {-50, 100, 50}}}) {
         SCOPED_TRACE(c.low);
@@ -84,8 +92,8 @@ nec::ModelCheck SyntheticCheck() {
     // elevation and 0.01 dB less a degree of azimuth.
     for (int phi = 0; phi <= 360; phi += 30) {
         for (int theta = 0; theta <= 180; theta += 10) {
-            check.report.pattern.push_back(
-                {static_cast<double>(theta), static_cast<double>(phi), 2 - 0.1 * std::abs(theta - 90) - 0.01 * phi, 1, 1e-3});
+            check.report.pattern.push_back({static_cast<double>(theta), static_cast<double>(phi),
+                                            2 - 0.1 * std::abs(theta - 90) - 0.01 * phi, 1, 1e-3});
         }
     }
     check.report.maxGainDbi = 2;
@@ -172,12 +180,16 @@ TEST(PatternPlot, ReadsTheCutUnderThePointer) {
         const double a = degrees * std::numbers::pi / 180;
         return QPointF(centre.x() + layout.radius / 2 * std::cos(a), centre.y() - layout.radius / 2 * std::sin(a));
     };
-    struct Case { bool azimuthPanel; double angle; double azimuth, elevation, gain; };
+    struct Case {
+        bool azimuthPanel;
+        double angle;
+        double azimuth, elevation, gain;
+    };
     const Case cases[] = {
-        {true, 45, 45, 0, 1.55},       // between azimuth 30 (1.7) and 60 (1.4)
-        {false, 30, 0, 30, -1},        // theta 60 in front
-        {false, 150, 180, 30, -2.8},   // theta 60 behind: 2 - 3 - 1.8
-        {false, -45, 0, -45, -2.5},    // theta 135, between 130 (-2) and 140 (-3)
+        {true, 45, 45, 0, 1.55},      // between azimuth 30 (1.7) and 60 (1.4)
+        {false, 30, 0, 30, -1},       // theta 60 in front
+        {false, 150, 180, 30, -2.8},  // theta 60 behind: 2 - 3 - 1.8
+        {false, -45, 0, -45, -2.5},   // theta 135, between 130 (-2) and 140 (-3)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.angle);
@@ -218,8 +230,10 @@ TEST(PlotFile, SvgAndPngByName) {
     }
     EXPECT_EQ(blue, 0);
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), kPatternPlotSize);
-    EXPECT_EQ(WritePlot("/nonexistent/plot.svg", PlotKind::Sweep, check), "cannot write /nonexistent/plot.svg: No such file or directory");
-    EXPECT_TRUE(WritePlot("/nonexistent/plot.png", PlotKind::Pattern, check)->starts_with("cannot write /nonexistent/plot.png: "));
+    EXPECT_EQ(WritePlot("/nonexistent/plot.svg", PlotKind::Sweep, check),
+              "cannot write /nonexistent/plot.svg: No such file or directory");
+    EXPECT_TRUE(WritePlot("/nonexistent/plot.png", PlotKind::Pattern, check)
+                    ->starts_with("cannot write /nonexistent/plot.png: "));
     EXPECT_EQ(WritePlot("plot.pdf", PlotKind::Sweep, check), "plot.pdf is neither .svg nor .png");
 }
 

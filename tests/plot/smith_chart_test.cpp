@@ -16,11 +16,14 @@ using Z = std::complex<double>;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 TEST(SmithChart, MapsKnownImpedances) {
-    struct Point { Z z; double reference; Z reflection; };
+    struct Point {
+        Z z;
+        double reference;
+        Z reflection;
+    };
     for (const Point& c : {Point{{0, 0}, 200, {-1, 0}}, Point{{kInfinity, 0}, 200, {1, 0}},
-                           Point{{0, kInfinity}, 50, {1, 0}}, Point{{200, 0}, 200, {0, 0}},
-                           Point{{50, 0}, 50, {0, 0}}, Point{{0, 200}, 200, {0, 1}},
-                           Point{{0, -200}, 200, {0, -1}}, Point{{0, 50}, 50, {0, 1}},
+                           Point{{0, kInfinity}, 50, {1, 0}}, Point{{200, 0}, 200, {0, 0}}, Point{{50, 0}, 50, {0, 0}},
+                           Point{{0, 200}, 200, {0, 1}}, Point{{0, -200}, 200, {0, -1}}, Point{{0, 50}, 50, {0, 1}},
                            // On the SWR 2:1 circle, either side of the centre.
                            Point{{100, 0}, 200, {-1.0 / 3, 0}}, Point{{400, 0}, 200, {1.0 / 3, 0}},
                            // Normalised 1 + j: on the circle r = 1 and the arc x = 1.
@@ -35,7 +38,9 @@ TEST(SmithChart, MapsKnownImpedances) {
 }
 
 TEST(SmithChart, ReturnLoss) {
-    struct Loss { double swr, db; };
+    struct Loss {
+        double swr, db;
+    };
     for (const Loss& c : {Loss{1, kInfinity}, Loss{1.5, 13.979400086720376}, Loss{2, 9.542425094393248},
                           Loss{3, 6.020599913279624}, Loss{kInfinity, 0}}) {
         SCOPED_TRACE(c.swr);
@@ -74,10 +79,14 @@ nec::ModelCheck Check(bool measured) {
 
 TEST(SmithChart, ReadsTheChartedImpedance) {
     const nec::ModelCheck check = Check(true);
-    struct Read { double mhz; const char* text; };
+    struct Read {
+        double mhz;
+        const char* text;
+    };
     for (const Read& c : {
-             Read{145, "145.000 MHz on 200 Ω (4:1 balun)\nmodel 200.00 +j0.00 Ω, SWR 1.00, return loss infinite\n"
-                       "measured 180.00 +j0.00 Ω, SWR 1.11, return loss 25.6 dB"},
+             Read{145,
+                  "145.000 MHz on 200 Ω (4:1 balun)\nmodel 200.00 +j0.00 Ω, SWR 1.00, return loss infinite\n"
+                  "measured 180.00 +j0.00 Ω, SWR 1.11, return loss 25.6 dB"},
              // Between points, and before the measurement starts.
              Read{142.5, "142.500 MHz on 200 Ω (4:1 balun)\nmodel 150.00 −j50.00 Ω, SWR 1.50, return loss 14.0 dB"},
              Read{140, "140.000 MHz on 200 Ω (4:1 balun)\nmodel 100.00 −j100.00 Ω, SWR 2.62, return loss 7.0 dB"},

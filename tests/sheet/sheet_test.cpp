@@ -42,19 +42,19 @@ private slots:
         QRectF plotArea;
         QSize page;
         if (withModel) {
-            content.model = ModelFigures{
-                QStringLiteral("stand-in model, free space"),
-                {{QStringLiteral("at the lines' junction"), QStringLiteral("51.2 +j3.4 ohm")},
-                 {QStringLiteral("tuned HEIGHT"), QStringLiteral("705.0 mm")}},
-                [&](QPainter& painter, const QRectF& area) {
-                    ++plots;
-                    plotArea = painter.worldTransform().mapRect(area);
-                    page = QSize(painter.device()->width(), painter.device()->height());
-                    QFont font = painter.font();
-                    font.setPixelSize(static_cast<int>(area.height() / 12));
-                    painter.setFont(font);
-                    painter.drawText(area, Qt::AlignCenter, QStringLiteral("STAND-IN SWR PLOT"));
-                }};
+            content.model =
+                ModelFigures{QStringLiteral("stand-in model, free space"),
+                             {{QStringLiteral("at the lines' junction"), QStringLiteral("51.2 +j3.4 ohm")},
+                              {QStringLiteral("tuned HEIGHT"), QStringLiteral("705.0 mm")}},
+                             [&](QPainter& painter, const QRectF& area) {
+                                 ++plots;
+                                 plotArea = painter.worldTransform().mapRect(area);
+                                 page = QSize(painter.device()->width(), painter.device()->height());
+                                 QFont font = painter.font();
+                                 font.setPixelSize(static_cast<int>(area.height() / 12));
+                                 painter.setFont(font);
+                                 painter.drawText(area, Qt::AlignCenter, QStringLiteral("STAND-IN SWR PLOT"));
+                             }};
         }
         const QString text = PageText(content, withModel ? QStringLiteral("model.pdf") : QStringLiteral("none.pdf"));
         QVERIFY2(text.contains(QStringLiteral("3725.988")), qPrintable(text));

@@ -25,9 +25,7 @@ private:
         Q_ASSERT(box);
         return box;
     }
-    QPushButton* button(const char* name) const {
-        return window_->findChild<QPushButton*>(QLatin1String(name));
-    }
+    QPushButton* button(const char* name) const { return window_->findChild<QPushButton*>(QLatin1String(name)); }
     void typeInto(const char* name, const QString& text) {
         QLineEdit* box = line(name);
         box->selectAll();
@@ -104,14 +102,14 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QStringList>("conductor");  // Text4, Text6, Text8
         QTest::addColumn<QStringList>("results");    // Text23 22 13 11 17 16 20 19
-        QTest::newRow("146 three sided")
-            << "146" << "Option1" << QStringList{"14", "0.064", "1.626"}
-            << QStringList{"421.2329", "16.5839716393178", "718.233", "28.277", "266.718", "10.501",
-                           "9.67", "0.381"};
-        QTest::newRow("146 four sided")
-            << "146" << "Option2" << QStringList{"14", "0.064", "1.626"}
-            << QStringList{"421.2329", "16.5839716393178", "679.027", "26.733", "391.212", "15.402",
-                           "9.67", "0.381"};
+        QTest::newRow("146 three sided") << "146"
+                                         << "Option1" << QStringList{"14", "0.064", "1.626"}
+                                         << QStringList{"421.2329", "16.5839716393178", "718.233", "28.277",
+                                                        "266.718",  "10.501",           "9.67",    "0.381"};
+        QTest::newRow("146 four sided") << "146"
+                                        << "Option2" << QStringList{"14", "0.064", "1.626"}
+                                        << QStringList{"421.2329", "16.5839716393178", "679.027", "26.733",
+                                                       "391.212",  "15.402",           "9.67",    "0.381"};
     }
 
     void acceptThenComputeShowsTheDesign() {
@@ -122,13 +120,11 @@ private slots:
         typeInto("Text2", frequency);
         QCOMPARE(window_->Sheet().Read(Field::Text2), frequency.toStdString());
         QTest::mouseClick(button("Command7"), Qt::LeftButton);
-        QCOMPARE(QStringList({line("Text4")->text(), line("Text6")->text(), line("Text8")->text()}),
-                 conductor);
+        QCOMPARE(QStringList({line("Text4")->text(), line("Text6")->text(), line("Text8")->text()}), conductor);
         QTest::mouseClick(window_->findChild<QRadioButton*>(option), Qt::LeftButton);
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
-        const QStringList shown = {line("Text23")->text(), line("Text22")->text(),
-                                   line("Text13")->text(), line("Text11")->text(),
-                                   line("Text17")->text(), line("Text16")->text(),
+        const QStringList shown = {line("Text23")->text(), line("Text22")->text(), line("Text13")->text(),
+                                   line("Text11")->text(), line("Text17")->text(), line("Text16")->text(),
                                    line("Text20")->text(), line("Text19")->text()};
         QCOMPARE(shown, results);
         QVERIFY(program_->reporter.failures.isEmpty());
@@ -137,18 +133,30 @@ private slots:
     void tabFromACaptionGoesToTheNextStop_data() {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("next");
-        QTest::newRow("Text1") << "Text1" << "Text2";
-        QTest::newRow("Text3") << "Text3" << "Text4";
-        QTest::newRow("Text5") << "Text5" << "Text6";
-        QTest::newRow("Text7") << "Text7" << "Text8";
-        QTest::newRow("Text9") << "Text9" << "Command1";
-        QTest::newRow("Text10") << "Text10" << "Text11";
-        QTest::newRow("Text12") << "Text12" << "Text13";
-        QTest::newRow("Text14") << "Text14" << "Text16";
-        QTest::newRow("Text15") << "Text15" << "Text16";
-        QTest::newRow("Text18") << "Text18" << "Text19";
-        QTest::newRow("Text21") << "Text21" << "Text22";
-        QTest::newRow("Text24") << "Text24" << "Option1";
+        QTest::newRow("Text1") << "Text1"
+                               << "Text2";
+        QTest::newRow("Text3") << "Text3"
+                               << "Text4";
+        QTest::newRow("Text5") << "Text5"
+                               << "Text6";
+        QTest::newRow("Text7") << "Text7"
+                               << "Text8";
+        QTest::newRow("Text9") << "Text9"
+                               << "Command1";
+        QTest::newRow("Text10") << "Text10"
+                                << "Text11";
+        QTest::newRow("Text12") << "Text12"
+                                << "Text13";
+        QTest::newRow("Text14") << "Text14"
+                                << "Text16";
+        QTest::newRow("Text15") << "Text15"
+                                << "Text16";
+        QTest::newRow("Text18") << "Text18"
+                                << "Text19";
+        QTest::newRow("Text21") << "Text21"
+                                << "Text22";
+        QTest::newRow("Text24") << "Text24"
+                                << "Option1";
     }
 
     void tabFromACaptionGoesToTheNextStop() {
@@ -162,11 +170,9 @@ private slots:
     }
 
     void tabVisitsTheStopsInOrder() {
-        const QStringList stops = {"Text2",  "Text4",    "Text6",    "Text8",    "Command1",
-                                   "Command2", "Command3", "Command4", "Text11", "Text13",
-                                   "Text16", "Text17",   "Text19",   "Text20",   "Text22",
-                                   "Text23", "Command5", "Command6", "Command7", "Option1",
-                                   "Text2"};
+        const QStringList stops = {"Text2",    "Text4",  "Text6",    "Text8",    "Command1", "Command2", "Command3",
+                                   "Command4", "Text11", "Text13",   "Text16",   "Text17",   "Text19",   "Text20",
+                                   "Text22",   "Text23", "Command5", "Command6", "Command7", "Option1",  "Text2"};
         QStringList visited = {QApplication::focusWidget()->objectName()};
         for (qsizetype i = 1; i < stops.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -198,8 +204,7 @@ private slots:
         const Failure& failure = program_->reporter.failures.front();
         QCOMPARE(failure.number, 13);
         QCOMPARE(failure.field, std::optional<Field>(Field::Text8));
-        QCOMPARE(failure.message,
-                 QStringLiteral("Error 13: Type mismatch: the MM field \"abc\" is not a number"));
+        QCOMPARE(failure.message, QStringLiteral("Error 13: Type mismatch: the MM field \"abc\" is not a number"));
         QCOMPARE(program_->reporter.windows.front(), window_.get());
         // The matching section was written before the diameter was read.
         QCOMPARE(line("Text23")->text(), QStringLiteral("421.2329"));
@@ -210,8 +215,7 @@ private slots:
 
         // Still working: mend the field and compute again.
         QTest::keyClicks(line("Text8"), QStringLiteral("1.626"));
-        QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")),
-                          Qt::LeftButton);
+        QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
         QCOMPARE(program_->reporter.failures.size(), 1);
         QCOMPARE(line("Text13")->text(), QStringLiteral("718.233"));
@@ -221,8 +225,7 @@ private slots:
         typeInto("Text2", QStringLiteral("0"));
         QTest::mouseClick(button("Command7"), Qt::LeftButton);
         QCOMPARE(program_->reporter.failures.size(), 1);
-        QCOMPARE(program_->reporter.failures.front().message,
-                 QStringLiteral("Error 11: Division by zero in ACCEPT"));
+        QCOMPARE(program_->reporter.failures.front().message, QStringLiteral("Error 11: Division by zero in ACCEPT"));
         QCOMPARE(line("Text8")->text(), QStringLiteral("1.626"));
     }
 

@@ -94,9 +94,7 @@ private:
         QTest::keyClick(line(name), Qt::Key_Delete);
         QTest::keyClicks(line(name), text);
     }
-    void clickPicture() {
-        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
-    }
+    void clickPicture() { QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton); }
     // Opens the model window, which starts a run, and waits for its end.
     bool checkToTheEnd() {
         clickPicture();
@@ -118,8 +116,8 @@ private slots:
         // The offscreen platform cannot raise windows or pass on size hints,
         // and says so each time.
         static QtMessageHandler previous = nullptr;
-        previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        previous =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
                 if (!message.contains(QLatin1String("does not support raise()")) &&
                     !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
                     previous(type, context, message);
@@ -190,7 +188,8 @@ private slots:
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, QStringList({"ground", "height", "run", "qt_tabwidget_tabbar", "figures", "help", "close", "ground"}));
+        QCOMPARE(order,
+                 QStringList({"ground", "height", "run", "qt_tabwidget_tabbar", "figures", "help", "close", "ground"}));
         // The status line is read, never a stop with a caret.
         QCOMPARE(in<QLabel>("status")->focusPolicy(), Qt::NoFocus);
     }
@@ -203,15 +202,31 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<double>("heightM");  // as the check would use it
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("said");    // empty: nothing to tell
-        QTest::newRow("comma, point typed") << "," << "12.5" << 12.5 << "12,500 m" << "";
-        QTest::newRow("comma, comma typed") << "," << "12,5" << 12.5 << "12,500 m" << "";
-        QTest::newRow("comma, grouped") << "," << "1.234,5" << 10.0 << "10,000 m" << "\u201c1.234,5\u201d";
-        QTest::newRow("comma, two points") << "," << "1.2.5" << 10.0 << "10,000 m" << "\u201c1.2.5\u201d";
-        QTest::newRow("comma, letters") << "," << "zwoelf" << 10.0 << "10,000 m" << "\u201czwoelf\u201d";
-        QTest::newRow("point, point typed") << "." << "12.5" << 12.5 << "12.500 m" << "";
-        QTest::newRow("point, grouped") << "." << "1,234.5" << 10.0 << "10.000 m" << "\u201c1,234.5\u201d";
-        QTest::newRow("point, too high") << "." << "250000" << 10.0 << "10.000 m" << "\u201c250000\u201d";
+        QTest::addColumn<QString>("said");  // empty: nothing to tell
+        QTest::newRow("comma, point typed") << ","
+                                            << "12.5" << 12.5 << "12,500 m"
+                                            << "";
+        QTest::newRow("comma, comma typed") << ","
+                                            << "12,5" << 12.5 << "12,500 m"
+                                            << "";
+        QTest::newRow("comma, grouped") << ","
+                                        << "1.234,5" << 10.0 << "10,000 m"
+                                        << "\u201c1.234,5\u201d";
+        QTest::newRow("comma, two points") << ","
+                                           << "1.2.5" << 10.0 << "10,000 m"
+                                           << "\u201c1.2.5\u201d";
+        QTest::newRow("comma, letters") << ","
+                                        << "zwoelf" << 10.0 << "10,000 m"
+                                        << "\u201czwoelf\u201d";
+        QTest::newRow("point, point typed") << "."
+                                            << "12.5" << 12.5 << "12.500 m"
+                                            << "";
+        QTest::newRow("point, grouped") << "."
+                                        << "1,234.5" << 10.0 << "10.000 m"
+                                        << "\u201c1,234.5\u201d";
+        QTest::newRow("point, too high") << "."
+                                         << "250000" << 10.0 << "10.000 m"
+                                         << "\u201c250000\u201d";
     }
 
     void heightReadsTheRegionalSeparator() {
@@ -259,17 +274,19 @@ private slots:
     // that does not read, a height the ground cannot hold.
     void refusalsAreTold_data() {
         QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("mm");      // Text8
-        QTest::addColumn<int>("ground");      // index: free, average, perfect
+        QTest::addColumn<QString>("mm");  // Text8
+        QTest::addColumn<int>("ground");  // index: free, average, perfect
         QTest::addColumn<double>("heightM");
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("no side") << "" << "1.626" << 0 << 10.0
-                                 << QStringList{"THREE SIDED", "FOUR SIDED"};
-        QTest::newRow("mm abc") << "Option1" << "abc" << 0 << 10.0
+        QTest::newRow("no side") << ""
+                                 << "1.626" << 0 << 10.0 << QStringList{"THREE SIDED", "FOUR SIDED"};
+        QTest::newRow("mm abc") << "Option1"
+                                << "abc" << 0 << 10.0
                                 << QStringList{"Error 13: Type mismatch", "the MM field", "\"abc\""};
         // HEIGHT 718.233 mm: half 359.117, radius 0.813, a segment 718.233 / 75 = 9.577;
         // their sum is 369.507 mm, so 0.370 m.
-        QTest::newRow("too low") << "Option1" << "1.626" << 2 << 0.36 << QStringList{"0.370 m", "above the ground"};
+        QTest::newRow("too low") << "Option1"
+                                 << "1.626" << 2 << 0.36 << QStringList{"0.370 m", "above the ground"};
     }
 
     void refusalsAreTold() {
@@ -324,9 +341,9 @@ private slots:
         // Every reading in the figures, in the window's words: the
         // reference with its balun, and each 2:1 range by its reading.
         const QString figures = in<QTextBrowser>("figures")->toPlainText();
-        for (const char* text : {"Gaps in parallel", "SWR on 200 \u03a9 (4:1 balun)",
-                                 "Lines' junction on 200 \u03a9 (4:1 balun)", "Gaps in parallel on 300 \u03a9",
-                                 "One gap on 300 \u03a9"}) {
+        for (const char* text :
+             {"Gaps in parallel", "SWR on 200 \u03a9 (4:1 balun)", "Lines' junction on 200 \u03a9 (4:1 balun)",
+              "Gaps in parallel on 300 \u03a9", "One gap on 300 \u03a9"}) {
             QVERIFY2(figures.contains(QString::fromUtf8(text)), text);
         }
     }
@@ -341,16 +358,25 @@ private slots:
         // stopped says so, also when the window goes or a new run takes
         // its place.
         QTest::addColumn<QStringList>("endings");
-        QTest::newRow("hang, Stop") << "hang" << "stop" << QStringList{"Stopped after"};
-        QTest::newRow("hang, closed") << "hang" << "close" << QStringList{"Stopped after"};
-        QTest::newRow("hang, Run again, Esc") << "hang" << "rerun" << QStringList{"Stopped after", "Stopped after"};
-        QTest::newRow("hang, time-out") << "hang" << "wait" << QStringList{"did not finish within 1 s; every engine was stopped"};
-        QTest::newRow("fail") << "fail" << "" << QStringList{"failed on the model (exit status 1); it said:\n  GW card"};
-        QTest::newRow("crash") << "crash" << "" << QStringList{"crashed on the model (signal 11, Segmentation fault)"};
-        QTest::newRow("garbage") << "garbage" << "" << QStringList{"The engine's answer could not be read: "};
-        QTest::newRow("missing") << "missing" << ""
-                                 << QStringList{"The engine failed: nec2c-that-is-not-installed is not installed; "
-                                                "install Debian's package nec2c."};
+        QTest::newRow("hang, Stop") << "hang"
+                                    << "stop" << QStringList{"Stopped after"};
+        QTest::newRow("hang, closed") << "hang"
+                                      << "close" << QStringList{"Stopped after"};
+        QTest::newRow("hang, Run again, Esc") << "hang"
+                                              << "rerun" << QStringList{"Stopped after", "Stopped after"};
+        QTest::newRow("hang, time-out") << "hang"
+                                        << "wait" << QStringList{"did not finish within 1 s; every engine was stopped"};
+        QTest::newRow("fail") << "fail"
+                              << "" << QStringList{"failed on the model (exit status 1); it said:\n  GW card"};
+        QTest::newRow("crash") << "crash"
+                               << "" << QStringList{"crashed on the model (signal 11, Segmentation fault)"};
+        QTest::newRow("garbage") << "garbage"
+                                 << "" << QStringList{"The engine's answer could not be read: "};
+        QTest::newRow("missing") << "missing"
+                                 << ""
+                                 << QStringList{
+                                        "The engine failed: nec2c-that-is-not-installed is not installed; "
+                                        "install Debian's package nec2c."};
     }
 
     void everyEndOfARun() {
@@ -443,7 +469,8 @@ private slots:
         QTest::addColumn<int>("kind");  // index into FailureSamples
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("words");
-        QTest::newRow("model") << 0 << "" << "The design cannot be modelled: the conductor is too thick to model.";
+        QTest::newRow("model") << 0 << ""
+                               << "The design cannot be modelled: the conductor is too thick to model.";
         QTest::newRow("too near the ground")
             << 1 << ""
             << "The loop cannot be modelled there: at a height of 0.36 m the lowest wire is 0.1 mm above the "
@@ -453,20 +480,23 @@ private slots:
         QTest::newRow("engine not started") << 3 << ""
                                             << "The engine failed: nec2c could not be started: Permission denied";
         QTest::newRow("engine timed out")
-            << 4 << "" << "The engine failed: nec2c did not finish within 12.5 s; every engine was stopped";
+            << 4 << ""
+            << "The engine failed: nec2c did not finish within 12.5 s; every engine was stopped";
         QTest::newRow("engine crashed") << 5 << ""
                                         << "The engine failed: nec2c crashed on the model (signal 11, Segmentation "
                                            "fault); it said:\n  reading the deck\n  GW card 3";
         QTest::newRow("engine failed") << 6 << ""
                                        << "The engine failed: nec2c failed on the model (exit status 1); it said:\n"
                                           "  GW card: the segment count is out of range";
-        QTest::newRow("stopped") << 7 << "" << "The check was stopped.";
+        QTest::newRow("stopped") << 7 << ""
+                                 << "The check was stopped.";
         QTest::newRow("answer") << 8 << ""
                                 << "The engine's answer could not be read: the engine's output has no segment count";
         QTest::newRow("measurement") << 9 << "sweep.s1p"
                                      << "sweep.s1p was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
         QTest::newRow("measurement, no file")
-            << 9 << "" << "The measurement was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
+            << 9 << ""
+            << "The measurement was not loaded: line 4: a number does not read: \"147 0.1 oops\"";
         QTest::newRow("system") << 10 << ""
                                 << "The check could not start: cannot make a temporary directory "
                                    "/nowhere/corvanta-nec-XXXXXX: No such file or directory";
@@ -506,13 +536,20 @@ private slots:
         QTest::addColumn<int>("filter");      // the type chosen in the dialog
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("starts");
-        QTest::newRow("deck") << "saveDeck" << "loop" << 0 << "loop.nec" << QByteArray("CM corvanta 146.00 MHz");
-        QTest::newRow("report as text") << "saveReport" << "r.txt" << 1 << "r.txt" << QByteArray("NEC-2 check of the 146 MHz");
-        QTest::newRow("report as json") << "saveReport" << "r" << 1 << "r.json" << QByteArray("{");
-        QTest::newRow("json by suffix") << "saveReport" << "r.JSON" << 0 << "r.JSON" << QByteArray("{");
-        QTest::newRow("plot as svg") << "savePlot" << "p" << 0 << "p.svg" << QByteArray("<?xml");
-        QTest::newRow("plot as png") << "savePlot" << "p.png" << 0 << "p.png" << QByteArray("\x89PNG");
-        QTest::newRow("touchstone") << "saveTouchstone" << "m" << 0 << "m.s1p" << QByteArray("! corvanta 146.00 MHz");
+        QTest::newRow("deck") << "saveDeck"
+                              << "loop" << 0 << "loop.nec" << QByteArray("CM corvanta 146.00 MHz");
+        QTest::newRow("report as text") << "saveReport"
+                                        << "r.txt" << 1 << "r.txt" << QByteArray("NEC-2 check of the 146 MHz");
+        QTest::newRow("report as json") << "saveReport"
+                                        << "r" << 1 << "r.json" << QByteArray("{");
+        QTest::newRow("json by suffix") << "saveReport"
+                                        << "r.JSON" << 0 << "r.JSON" << QByteArray("{");
+        QTest::newRow("plot as svg") << "savePlot"
+                                     << "p" << 0 << "p.svg" << QByteArray("<?xml");
+        QTest::newRow("plot as png") << "savePlot"
+                                     << "p.png" << 0 << "p.png" << QByteArray("\x89PNG");
+        QTest::newRow("touchstone") << "saveTouchstone"
+                                    << "m" << 0 << "m.s1p" << QByteArray("! corvanta 146.00 MHz");
     }
 
     void savesTheDeckAndTheReport() {
@@ -788,9 +825,12 @@ private slots:
         auto* readout = in<QLabel>("sweepReadout");
         showPageOf(plot);
         QVERIFY(QTest::qWaitForWindowExposed(program_->Model()));
-        const struct { Qt::Key key; const char* mhz; } steps[] = {
+        const struct {
+            Qt::Key key;
+            const char* mhz;
+        } steps[] = {
             {Qt::Key_Right, "145.708 MHz; "}, {Qt::Key_Right, "146.584 MHz; "}, {Qt::Key_Left, "145.708 MHz; "},
-            {Qt::Key_Home, "116.800 MHz; "}, {Qt::Key_Left, "116.800 MHz; "}, {Qt::Key_End, "204.400 MHz; "},
+            {Qt::Key_Home, "116.800 MHz; "},  {Qt::Key_Left, "116.800 MHz; "},  {Qt::Key_End, "204.400 MHz; "},
         };
         for (const auto& step : steps) {
             QTest::keyClick(plot, step.key);

@@ -33,9 +33,7 @@ class MonkeyTest : public QObject {
 
     int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
 
-    QWidget* Box(Field field) const {
-        return window_->findChild<QWidget*>(QString::fromUtf8(FieldName(field)));
-    }
+    QWidget* Box(Field field) const { return window_->findChild<QWidget*>(QString::fromUtf8(FieldName(field))); }
 
     std::string Shown(Field field) const {
         QWidget* box = Box(field);
@@ -58,9 +56,35 @@ class MonkeyTest : public QObject {
 
     QString RandomText() {
         static const QString pieces[] = {
-            "146.00", ".064", "1.626", "14", "9009", "0", "-146", "1E39", "1e-50", "3.6", "10",
-            " ", ".", ",", "e", "E+", "-", "+", "abc", "\u00e9\u00df", "\u4e2d", "\U0001F4E1",
-            "\t", "\r\n", QString(QChar(0x7f)), QString(QChar(0x01)), "00", "0.0045", "1,5",
+            "146.00",
+            ".064",
+            "1.626",
+            "14",
+            "9009",
+            "0",
+            "-146",
+            "1E39",
+            "1e-50",
+            "3.6",
+            "10",
+            " ",
+            ".",
+            ",",
+            "e",
+            "E+",
+            "-",
+            "+",
+            "abc",
+            "\u00e9\u00df",
+            "\u4e2d",
+            "\U0001F4E1",
+            "\t",
+            "\r\n",
+            QString(QChar(0x7f)),
+            QString(QChar(0x01)),
+            "00",
+            "0.0045",
+            "1,5",
         };
         QString text;
         const int count = Pick(5);
@@ -135,8 +159,8 @@ private slots:
     void initTestCase() {
         // The offscreen platform cannot raise windows and says so each time.
         static QtMessageHandler previous = nullptr;
-        previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        previous =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
                 if (!message.contains(QLatin1String("does not support raise()"))) {
                     previous(type, context, message);
                 }
@@ -159,29 +183,40 @@ private slots:
         const QString megabyte(1 << 20, QLatin1Char('9'));
         for (int event = 0; event < events; ++event) {
             switch (Pick(12)) {
-            case 0: case 1: case 2: case 3: EnterText(RandomText()); break;
-            case 4: EnterText(Pick(100) == 0 ? megabyte : QString(), true); break;
-            case 5:
-                QTest::mouseClick(window_->findChild<QRadioButton*>(Pick(2) ? QStringLiteral("Option1")
-                                                                              : QStringLiteral("Option2")),
-                                  Qt::LeftButton);
-                break;
-            case 6: case 7: case 8: case 9: case 10:
-                PressAction(kSheetActions[static_cast<std::size_t>(Pick(static_cast<int>(kSheetActions.size())))],
-                            event, seed);
-                break;
-            case 11: {
-                SecondaryWindow& holder = Pick(2) ? program_->notes : program_->website;
-                if (holder.Window() && Pick(2)) {
-                    holder.Window()->close();
-                } else {
-                    QTest::mouseClick(window_->findChild<QPushButton*>(
-                                          &holder == &program_->notes ? QStringLiteral("Command6")
-                                                                  : QStringLiteral("Command5")),
+                case 0:
+                case 1:
+                case 2:
+                case 3:
+                    EnterText(RandomText());
+                    break;
+                case 4:
+                    EnterText(Pick(100) == 0 ? megabyte : QString(), true);
+                    break;
+                case 5:
+                    QTest::mouseClick(window_->findChild<QRadioButton*>(Pick(2) ? QStringLiteral("Option1")
+                                                                                : QStringLiteral("Option2")),
                                       Qt::LeftButton);
+                    break;
+                case 6:
+                case 7:
+                case 8:
+                case 9:
+                case 10:
+                    PressAction(kSheetActions[static_cast<std::size_t>(Pick(static_cast<int>(kSheetActions.size())))],
+                                event, seed);
+                    break;
+                case 11: {
+                    SecondaryWindow& holder = Pick(2) ? program_->notes : program_->website;
+                    if (holder.Window() && Pick(2)) {
+                        holder.Window()->close();
+                    } else {
+                        QTest::mouseClick(
+                            window_->findChild<QPushButton*>(&holder == &program_->notes ? QStringLiteral("Command6")
+                                                                                         : QStringLiteral("Command5")),
+                            Qt::LeftButton);
+                    }
+                    break;
                 }
-                break;
-            }
             }
             if (QTest::currentTestFailed()) return;
         }

@@ -50,26 +50,34 @@ private slots:
 
     void ctrlPPrintsTheDesignOfTheFields_data() {
         QTest::addColumn<QString>("frequency");
-        QTest::addColumn<QString>("option");  // none chosen when empty
+        QTest::addColumn<QString>("option");   // none chosen when empty
         QTest::addColumn<QString>("printed");  // the print job's name; empty: nothing printed
         QTest::addColumn<QStringList>("onThePage");
         QTest::addColumn<QString>("told");
         QTest::addColumn<int>("failure");  // error number reported, 0 for none
         QTest::newRow("146.00 three sided")
-            << "146.00" << "Option1" << "Build sheet 146 MHz THREE SIDED"
-            << QStringList{"718.233", "354.28", "3725.988", "1263.6987", "718.233 mm modelled"}
-            << QString() << 0;
-        QTest::newRow("146 four sided")
-            << "146" << "Option2" << "Build sheet 146 MHz FOUR SIDED"
-            << QStringList{"679.027", "334.68", "5807.136", "1684.9316", "679.027 mm modelled"}
-            << QString() << 0;
-        QTest::newRow("no side chosen") << "146.00" << "" << "" << QStringList() << NoSidesMessage() << 0;
-        QTest::newRow("frequency abc") << "abc" << "Option1" << "" << QStringList() << QString() << 13;
+            << "146.00"
+            << "Option1"
+            << "Build sheet 146 MHz THREE SIDED"
+            << QStringList{"718.233", "354.28", "3725.988", "1263.6987", "718.233 mm modelled"} << QString() << 0;
+        QTest::newRow("146 four sided") << "146"
+                                        << "Option2"
+                                        << "Build sheet 146 MHz FOUR SIDED"
+                                        << QStringList{"679.027", "334.68", "5807.136", "1684.9316",
+                                                       "679.027 mm modelled"}
+                                        << QString() << 0;
+        QTest::newRow("no side chosen") << "146.00"
+                                        << ""
+                                        << "" << QStringList() << NoSidesMessage() << 0;
+        QTest::newRow("frequency abc") << "abc"
+                                       << "Option1"
+                                       << "" << QStringList() << QString() << 13;
         // No ACCEPT: 1.626 mm against a minimum of -1.626 mm corrects the
         // frequency to -170.67 MHz, and the HEIGHT to -614.4 mm.
         QTest::newRow("negative frequency")
-            << "-146" << "Option1" << "" << QStringList()
-            << "This design cannot be cut: its HEIGHT \"-614.4\" (mm) is not above 0" << 0;
+            << "-146"
+            << "Option1"
+            << "" << QStringList() << "This design cannot be cut: its HEIGHT \"-614.4\" (mm) is not above 0" << 0;
     }
 
     void ctrlPPrintsTheDesignOfTheFields() {

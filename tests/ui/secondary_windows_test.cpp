@@ -62,8 +62,12 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("windowName");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("NOTES") << "Command6" << "no" << "NOTES";
-        QTest::newRow("WEBSITE") << "Command5" << "web" << "Web Page Link";
+        QTest::newRow("NOTES") << "Command6"
+                               << "no"
+                               << "NOTES";
+        QTest::newRow("WEBSITE") << "Command5"
+                                 << "web"
+                                 << "Web Page Link";
     }
 
     void oneWindowOnTwoPressesRebuiltAfterClose() {
@@ -122,8 +126,7 @@ private slots:
         QCOMPARE(program_->launcher.commands.size(), 3);
 
         for (const char* other : {"Label1", "Label2"}) {
-            QTest::mouseClick(program_->website.Window()->findChild<QLabel*>(QLatin1String(other)),
-                              Qt::LeftButton);
+            QTest::mouseClick(program_->website.Window()->findChild<QLabel*>(QLatin1String(other)), Qt::LeftButton);
         }
         QCOMPARE(program_->launcher.commands.size(), 3);
         QVERIFY(program_->reporter.failures.isEmpty());
@@ -134,8 +137,7 @@ private slots:
         press("Command5");
         QTest::mouseClick(link(), Qt::LeftButton);
         QCOMPARE(program_->reporter.failures.size(), 1);
-        QCOMPARE(program_->reporter.failures.front().message,
-                 QStringLiteral("Error 53: File not found: start.exe"));
+        QCOMPARE(program_->reporter.failures.front().message, QStringLiteral("Error 53: File not found: start.exe"));
         QCOMPARE(program_->reporter.windows.front(), program_->website.Window());
         QVERIFY(program_->website.Window()->isVisible());
     }

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Lays out every C++ file of the project by .clang-format; with --check,
+# changes nothing and fails, naming the files, where one is laid out otherwise.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+formatter=clang-format-14
+command -v "$formatter" >/dev/null || { echo "format.sh: $formatter is missing (scripts/setup.sh $formatter)" >&2; exit 2; }
+
+mapfile -t files < <(git ls-files '*.cpp' '*.h')
+if [[ "${1:-}" == "--check" ]]; then
+    "$formatter" --dry-run -Werror "${files[@]}"
+else
+    "$formatter" -i "${files[@]}"
+fi
