@@ -74,6 +74,10 @@ struct FeedReport {
     std::optional<Match> match;
     std::string matchedOn;           // the load the match works on, plain
     std::vector<double> matchedSwr;  // through the match, at every sweep point
+    // What the radio sees through the match at every sweep point, on
+    // matchedReferenceOhm.
+    std::vector<std::complex<double>> matched;
+    double matchedReferenceOhm = 50;
     std::optional<ResonanceSpan> velocitySpan, lengthSpan;
 };
 
@@ -114,6 +118,20 @@ OnePortSweep SweepAtJunction(const FeedOptions& options, const OnePortSweep& mea
 // The model's junction impedance as it shows at the port.
 std::complex<double> ModelAtPort(const FeedOptions& options, std::complex<double> junction, double mhz,
                                  double designMHz);
+
+// "4:1 balun, then 10 m of 50 ohm feeder, velocity factor 0.66, 5 dB per
+// 100 m".
+std::string ChainText(const FeedChain& chain);
+
+// The match's components from the antenna side, "series L 120.5 nH, then
+// shunt C 8.25 pF", or "none needed (SWR within 1.05)"; and its 2:1 range,
+// "144.100 to 147.900 MHz" or "nowhere in the sweep".
+std::string MatchText(const Match& match);
+std::string MatchRangeText(const Match& match);
+
+// The advice for a measurement taken through a feeder over a wavelength
+// long: how far its resonance moves; empty without the spans.
+std::string SpansText(const FeedReport& feed);
 
 // The report's lines and JSON keys of the feed.
 std::string FeedText(const ModelCheck& check);
