@@ -544,6 +544,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     if (swrClipped) {
         painter.drawText(QPointF(layout.legend.left(), legendY),
                          style::Text("▲ ▼ a curve leaves the scale (over " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
+        legendY += lineHeight;
     }
 
     bool ohmClipped = false;
@@ -570,7 +571,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         ohmClipped |= DrawCurve(painter, layout.ohmPanel, at, x, layout.ohm.low, layout.ohm.high, layout,
                                 &SweepLayout::OhmY, QPen(kMeasured, 1.8, Qt::DashLine, Qt::FlatCap));
     }
-    legendY = layout.ohmPanel.top() + small.ascent();
+    // Beside its panel, but never over the SWR legend, which a short plot
+    // with the radio end and the match runs past its panel.
+    legendY = std::max(layout.ohmPanel.top() + small.ascent(), legendY + lineHeight + 4);
     painter.setPen(style::kInk);
     LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), QPen(style::kInk, 1.8));
     painter.drawText(QPointF(textX, legendY), QStringLiteral("resistance R"));
