@@ -88,7 +88,6 @@ FeedBox::FeedBox(QWidget* parent) : QWidget(parent) {
         layout->addWidget(label);
         layout->addWidget(control);
     }
-    layout->addStretch(1);
 
     // Only now: the boxes' first values are no change.
     for (DecimalBox* box : {impedance_, velocity_, length_, loss_}) {

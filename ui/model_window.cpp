@@ -184,6 +184,9 @@ void ModelWindow::buildControls() {
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
+    // Beside the ground and the height, before Run in the Tab order.
+    sweep_ = new SweepBox(this);
+
     runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
@@ -194,7 +197,6 @@ void ModelWindow::buildControls() {
     stopButton_->setToolTip(QStringLiteral("Stop the engines"));
 
     feed_ = new FeedBox(this);
-    sweep_ = new SweepBox(this);
     match_ = new QCheckBox(QStringLiteral("L net&work match"), this);
     match_->setObjectName(QStringLiteral("match"));
     match_->setAccessibleName(QStringLiteral("Match"));
@@ -315,15 +317,15 @@ void ModelWindow::buildControls() {
     controls->addWidget(heightLabel);
     controls->addWidget(height_);
     controls->addStretch(1);
+    controls->addSpacing(12);
+    controls->addWidget(sweep_);
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
     auto* feedRow = new QHBoxLayout;
-    feedRow->addWidget(feed_, 1);
-    auto* sweepRow = new QHBoxLayout;
-    sweepRow->addWidget(sweep_);
-    sweepRow->addSpacing(12);
-    sweepRow->addWidget(match_);
-    sweepRow->addStretch(1);
+    feedRow->addWidget(feed_);
+    feedRow->addSpacing(12);
+    feedRow->addWidget(match_);
+    feedRow->addStretch(1);
 
     auto* saving = new QHBoxLayout;
     saving->addWidget(saveDeck_);
@@ -371,7 +373,6 @@ void ModelWindow::buildControls() {
     layout->addWidget(design_);
     layout->addLayout(controls);
     layout->addLayout(feedRow);
-    layout->addLayout(sweepRow);
     layout->addWidget(progress_);
     layout->addWidget(status_);
     layout->addWidget(resultsMark_);
@@ -432,8 +433,9 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName, QWidget*
     layout->addWidget(view, 1);
     if (beside) {
         auto* row = new QHBoxLayout;
-        row->addWidget(readout, 1);
+        // On the left, where a narrow screen still shows it.
         row->addWidget(beside, 0, Qt::AlignTop);
+        row->addWidget(readout, 1);
         layout->addLayout(row);
     } else {
         layout->addWidget(readout);
@@ -451,6 +453,7 @@ void ModelWindow::setSource(const MainWindow* window) {
         sweep_->setFormat(format_);
         sweepPlot_->setFormat(format_);
         patternPlot_->setFormat(format_);
+        smithPlot_->setFormat(format_);
     }
 }
 

@@ -11,9 +11,9 @@ namespace corvanta::ui {
 
 namespace {
 
-// Far above any loop the calculator designs; the check itself takes any
-// finite frequency.
-constexpr double kHighestMHz = 1e6;
+// Far above any loop the calculator designs (the check itself takes any
+// finite frequency), and no wider a box than it needs.
+constexpr double kHighestMHz = 99999;
 constexpr int kPlainPoints = 101;
 
 }  // namespace
