@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "nec/check_limits.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "ui/decimal_box.h"
 
 namespace corvanta::ui {

@@ -3,8 +3,10 @@
 #include <QStringList>
 #include <string>
 
+#include "nec/feed_report.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 
 namespace corvanta::ui {
 

@@ -26,6 +26,7 @@
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
+#include "ui/design_source.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,7 +45,6 @@ class DecimalBox;
 class FeedBox;
 class FileDialog;
 class SecondaryWindow;
-class MainWindow;
 class PlotView;
 class PrintDialog;
 class SweepBox;
@@ -66,7 +66,7 @@ public:
     ~ModelWindow() override;
 
     // Where run() reads the texts: the main window's sheet, while it is open.
-    void setSource(const MainWindow* window);
+    void setSource(const DesignSource* source);
 
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
@@ -116,6 +116,8 @@ private:
     QWidget* plotPage(PlotView* view, const char* readoutName, QWidget* beside = nullptr);
     void addSmithTab();
     nec::Placement placement() const;
+    // The source while it lives; null before one is set and after it goes.
+    const DesignSource* source() const { return sourceObject_ ? source_ : nullptr; }
     void saveDeck();
     void saveReport();
     void savePlot();
@@ -149,7 +151,9 @@ private:
 
     FileDialog& files_;
     ModelEngine engine_;
-    QPointer<const MainWindow> source_;
+    // The source and the object it is, which tells when it goes.
+    const DesignSource* source_ = nullptr;
+    QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
     QElapsedTimer clock_;
@@ -208,6 +212,6 @@ private:
 // What the main window prints of the model: the figures and plot of the
 // model window's last check when it is of the design being printed.
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
-                                                                                  const MainWindow& main);
+                                                                                  const DesignSource& main);
 
 }  // namespace corvanta::ui

@@ -26,7 +26,7 @@
 #include "nec/feed_report.h"
 #include "nec/match_network.h"
 #include "nec/touchstone.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "tests/installed.h"
 #include "tests/ui/test_program.h"
 #include "ui/decimal_box.h"
