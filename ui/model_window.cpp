@@ -687,10 +687,11 @@ void ModelWindow::savePlot() {
     const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern
                                 : smith ? plot::PlotKind::Smith
                                         : plot::PlotKind::Sweep;
+    // The curves as shown: a hidden one stays out of the file too.
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
-        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_);
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
     save(pattern ? QStringLiteral("Save the pattern plot")

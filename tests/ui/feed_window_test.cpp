@@ -292,6 +292,13 @@ private slots:
         QVERIFY(lines300);
         lines300->trigger();
         QCOMPARE(PixelsOf(plotImage("sweepPlot"), red), 0);
+        // Save plot writes what is shown.
+        QTemporaryDir folder;
+        program_->files.answer = {folder.filePath(QStringLiteral("shown.png")), 1};
+        QTest::mouseClick(in<QPushButton>("savePlot"), Qt::LeftButton);
+        const QImage saved(folder.filePath(QStringLiteral("shown.png")));
+        QVERIFY2(!saved.isNull(), qPrintable(status()));
+        QCOMPARE(PixelsOf(saved, red), 0);
         // Hidden through the next run too.
         program_->Model()->run();
         QVERIFY(ended());
