@@ -69,9 +69,20 @@ SweepBox::SweepBox(QWidget* parent) : QWidget(parent) {
         layout->addWidget(label);
         layout->addWidget(box);
         connect(box, &DecimalBox::refused, this, [this, box](const QString& typed) {
+            // The limits as short as they go, with the box's separator.
+            const auto number = [box](double value) {
+                QString written = QString::number(value, 'g', 10);
+                const char separator = box->format().decimalSeparator;
+                if (separator != '.') written.replace(QLatin1Char('.'), QLatin1Char(separator));
+                return written;
+            };
             emit refused(QStringLiteral("%1: \u201c%2\u201d is not a number from %3 to %4; it stays %5.")
-                             .arg(box->accessibleName(), typed, box->textFromValue(box->minimum()),
-                                  box->textFromValue(box->maximum()), box->shownText()));
+                             .arg(box->accessibleName(), typed,
+                                  number(box->minimum()) +
+                                      (box->specialValueText().isEmpty()
+                                           ? QString()
+                                           : QStringLiteral(" (") + box->specialValueText() + QLatin1Char(')')),
+                                  number(box->maximum()), box->shownText()));
         });
     }
     layout->addSpacing(6);

@@ -220,6 +220,44 @@ private slots:
         }
     }
 
+    // A sweep the check cannot take is told, and no run starts; a number
+    // the box cannot read keeps the box as it was.
+    void sweepRefusals_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("letters") << "abc"
+                                 << ""
+                                 << "Sweep from, MHz: \u201cabc\u201d is not a number from 0 (auto) to 99999; it "
+                                    "stays auto.";
+        QTest::newRow("one end") << "140,5"
+                                 << ""
+                                 << "Sweep: give both ends in MHz, or leave both on auto.";
+        QTest::newRow("to below from") << "150"
+                                       << "140,5"
+                                       << "Sweep: it goes from a frequency above 0 up to one no lower, in 1 to "
+                                          "1000 points.";
+    }
+
+    void sweepRefusals() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, said);
+        useEngine("fail");
+        open(NumberFormat{','});
+        QVERIFY(ended());
+        ModelWindow* model = program_->Model();
+        model->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(model));
+        type("sweepFrom", from);
+        type("sweepTo", to);
+        if (!said.startsWith(QLatin1String("Sweep from"))) {
+            model->run();
+            QVERIFY(!model->isRunning());
+        }
+        QCOMPARE(status(), said);
+    }
+
     // Save Touchstone writes the model at the port chosen: at the radio the
     // balun and the feeder are in it, and the file loaded back as a
     // measurement at the same port gives the model's own resonance. The
