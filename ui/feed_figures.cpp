@@ -128,12 +128,19 @@ QString FeedHtml(const nec::ModelCheck& check) {
 }
 
 void AddFeedRows(sheet::ModelFigures& figures, const nec::ModelCheck& check) {
+    // Short: the sheet's model block shares its page with the plot.
     const nec::FeedReport& feed = check.feed;
     if (feed.radio && check.plan.feed.chain) {
         const nec::RadioEndReading& r = *feed.radio;
-        figures.rows.emplace_back(QStringLiteral("Radio end (%1)").arg(Typeset(nec::ChainText(*check.plan.feed.chain))),
-                                  Typeset(nec::ImpedanceWords(r.atDesign, nec::Medium::Typeset) + "; SWR " +
-                                          nec::SwrText(r.swrAtDesign) + ", under 2:1 " + nec::RangesText(r.under2)));
+        const nec::FeedChain& chain = *check.plan.feed.chain;
+        QString through = QString::fromStdString(nec::Trimmed(chain.balunRatio, 3)) + QStringLiteral(":1 balun");
+        if (chain.feeder) {
+            through +=
+                QStringLiteral(", %1 m feeder").arg(QString::fromStdString(nec::Trimmed(chain.feeder->lengthM, 3)));
+        }
+        figures.rows.emplace_back(
+            QStringLiteral("Radio end (%1)").arg(through),
+            Typeset(nec::ImpedanceWords(r.atDesign, nec::Medium::Typeset) + ", SWR " + nec::SwrText(r.swrAtDesign)));
     }
     if (feed.match) {
         const nec::Match& m = *feed.match;
@@ -142,11 +149,11 @@ void AddFeedRows(sheet::ModelFigures& figures, const nec::ModelCheck& check) {
             const ComponentWords words = WordsOf(c);
             parts << QStringLiteral("%1 %2 %3 %4").arg(words.position, words.kind, words.value, words.unit);
         }
-        const QString components = parts.isEmpty() ? QStringLiteral("none needed")
-                                                   : ArrangementWords(m.arrangement) + QStringLiteral(": ") +
-                                                         parts.join(QStringLiteral(", then "));
-        figures.rows.emplace_back(QStringLiteral("Match at the %1, from the antenna side").arg(Typeset(feed.matchedOn)),
-                                  components + QStringLiteral("; under 2:1 ") + Typeset(nec::MatchRangeText(m)));
+        const QString components =
+            parts.isEmpty() ? QStringLiteral("none needed") : parts.join(QStringLiteral(", then "));
+        figures.rows.emplace_back(
+            QStringLiteral("Match, %1, from the antenna side").arg(ArrangementWords(m.arrangement)),
+            components + QStringLiteral("; under 2:1 ") + Typeset(nec::MatchRangeText(m)));
     }
 }
 
