@@ -151,21 +151,67 @@ double Pieces(QPainter& painter, double y, const CutList& list) {
     return y;
 }
 
-double CutTable(QPainter& painter, double y, const CutList& list) {
-    y = Heading(painter, 0, y, kPageWidth, QStringLiteral("CUT LIST"));
-    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+// Piece, count, length mm, length in, total mm, total in, and the design's
+// length in mm beside them.
+constexpr std::array<Column, 7> kBesideColumns = {{
+    {0, 470, Qt::AlignLeft},
+    {470, 100, Qt::AlignRight},
+    {570, 230, Qt::AlignRight},
+    {800, 240, Qt::AlignRight},
+    {1040, 250, Qt::AlignRight},
+    {1290, 250, Qt::AlignRight},
+    {1560, 240, Qt::AlignRight},
+}};
+
+double CutTable(QPainter& painter, double y, const SheetCut& cut) {
+    y = Heading(painter, 0, y, kPageWidth, cut.heading);
+    if (!cut.note.isEmpty()) y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), cut.note, SheetFont(kSmallSize)) + 6;
+    const CutList& list = cut.list;
+    if (!cut.design) {
+        Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+        y += kRowHeight;
+        const std::array<QString, 2> letters = {QStringLiteral("A"), QStringLiteral("B")};
+        for (std::size_t i = 0; i < list.pieces.size(); ++i) {
+            Row(painter, y, Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]), SheetFont(kTextSize));
+            y += kRowHeight;
+        }
+        painter.setPen(QPen(kInk, 2));
+        painter.drawLine(QPointF(kCutColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
+        Row(painter, y + 8,
+            {QStringLiteral("Conductor total"), QString(), QString(), QString(),
+             QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
+            SheetFont(kTextSize, true));
+        return y + 8 + kRowHeight;
+    }
+    // The same table with the design's length beside each piece, quieter.
+    const auto row = [&](double at, const std::array<QString, 7>& cells, const QFont& font, const QColor& colour) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Column& c = kBesideColumns[i];
+            PutText(painter, QRectF(c.left, at, c.width, kRowHeight), c.align | Qt::AlignVCenter, cells[i], font,
+                    i == 6 ? kQuiet : colour);
+        }
+    };
+    std::array<QString, 7> headings;
+    std::copy(kCutHeadings.begin(), kCutHeadings.end(), headings.begin());
+    headings[6] = QStringLiteral("DESIGN MM");
+    row(y, headings, SheetFont(kSmallSize, true), kQuiet);
     y += kRowHeight;
     const std::array<QString, 2> letters = {QStringLiteral("A"), QStringLiteral("B")};
     for (std::size_t i = 0; i < list.pieces.size(); ++i) {
-        Row(painter, y, Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]), SheetFont(kTextSize));
+        const std::array<QString, 6> cells = Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]);
+        std::array<QString, 7> wide;
+        std::copy(cells.begin(), cells.end(), wide.begin());
+        if (i < cut.design->pieces.size()) wide[6] = QString::fromStdString(cut.design->pieces[i].lengthMm);
+        row(y, wide, SheetFont(kTextSize), kInk);
         y += kRowHeight;
     }
     painter.setPen(QPen(kInk, 2));
-    painter.drawLine(QPointF(kCutColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
-    Row(painter, y + 8,
+    painter.drawLine(QPointF(kBesideColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
+    row(y + 8,
         {QStringLiteral("Conductor total"), QString(), QString(), QString(),
-         QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
-        SheetFont(kTextSize, true));
+         QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn),
+         QString::fromStdString(cut.design->conductorTotalMm)},
+        SheetFont(kTextSize, true), kInk);
     return y + 8 + kRowHeight;
 }
 
@@ -195,23 +241,38 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
         for (y += 110; y < kPageHeight; y += 80) painter.drawLine(QPointF(0, y), QPointF(kPageWidth, y));
         return y;
     }
-    const double top = y;
-    constexpr double kFiguresWidth = 720;
-    y = Paragraph(painter, QRectF(0, y, kFiguresWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
-    for (const auto& [figure, value] : model->rows) {
-        const double nameBottom = Paragraph(painter, QRectF(0, y, 400, 200), figure, SheetFont(kSmallSize));
-        const double valueBottom =
-            Paragraph(painter, QRectF(410, y, kFiguresWidth - 410, 200), value, SheetFont(kSmallSize, true));
-        y = std::max(nameBottom, valueBottom) + 8;
+    // The figures in two columns of name and value, the plot across the
+    // page below them: at the width of the page its text can be read.
+    constexpr double kNameWidth = 400;
+    constexpr double kFiguresColumn = (kPageWidth - kColumnGap) / 2;
+    y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
+    // The second column starts with a figure of its own: a verdict of
+    // several lines stays whole.
+    std::size_t half = (model->rows.size() + 1) / 2;
+    while (half < model->rows.size() && model->rows[half].first.isEmpty()) ++half;
+    const std::array<std::pair<std::size_t, std::size_t>, 2> columns = {{{0, half}, {half, model->rows.size()}}};
+    double bottom = y;
+    for (std::size_t column = 0; column < 2; ++column) {
+        double at = y;
+        const double left = column == 0 ? 0 : kFiguresColumn + kColumnGap;
+        for (std::size_t i = columns[column].first; i < columns[column].second; ++i) {
+            const auto& [figure, value] = model->rows[i];
+            const double nameBottom =
+                Paragraph(painter, QRectF(left, at, kNameWidth, 200), figure, SheetFont(kSmallSize));
+            const double valueBottom =
+                Paragraph(painter, QRectF(left + kNameWidth + 10, at, kFiguresColumn - kNameWidth - 10, 200), value,
+                          SheetFont(kSmallSize, true));
+            at = std::max(nameBottom, valueBottom) + 8;
+        }
+        bottom = std::max(bottom, at);
     }
     if (model->drawPlot) {
-        const QRectF plot(kFiguresWidth + kColumnGap, top, kPageWidth - kFiguresWidth - kColumnGap,
-                          std::max(kPageHeight - top, 300.0));
+        const QRectF plot(0, bottom + 10, kPageWidth, std::max(kPageHeight - bottom - 10, 300.0));
         painter.save();
         model->drawPlot(painter, plot);
         painter.restore();
     }
-    return y;
+    return bottom;
 }
 
 }  // namespace
@@ -264,7 +325,8 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
     const double drawn = DrawPrism(painter, drawing, prism);
 
     double y = std::max(left, drawn) + 40;
-    y = CutTable(painter, y, content.cutList);
+    const std::optional<CutLengths> lengths = content.model ? content.model->cut : std::nullopt;
+    y = CutTable(painter, y, SheetCutOf(design, content.cutList, lengths, content.format));
     y = LineTable(painter, y, content.cutList);
     y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200),
                   QString::fromUtf8(RoundingNote().data(), static_cast<qsizetype>(RoundingNote().size())),

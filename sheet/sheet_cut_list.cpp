@@ -57,8 +57,9 @@ SheetCut SheetCutOf(const Design& design, const CutList& designList, const std::
     if (same(scaled, designList)) return cut;
     std::string scale = FixedText(lengths->scale, 5, format);
     cut.heading = QStringLiteral("CUT LIST: %1 LENGTHS").arg(lengths->name.toUpper());
-    cut.note = QStringLiteral("The model check's verdict is to cut the %1 lengths: HEIGHT, SIDE and GAP times %2 of "
-                              "the design's, whose own lengths stand beside them. The lines stay as designed.")
+    cut.note = QStringLiteral(
+                   "The model check's verdict is to cut the %1 lengths: HEIGHT, SIDE and GAP times %2 of "
+                   "the design's, whose own lengths stand beside them. The lines stay as designed.")
                    .arg(lengths->name, QString::fromStdString(scale));
     cut.list = std::move(scaled);
     cut.design = designList;
