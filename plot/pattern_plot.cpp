@@ -174,6 +174,10 @@ std::vector<RingLabel> PlaceRingLabels(const PatternLayout& layout, const Patter
             if (full) spokes.push_back(angle + 180);
         }
     }
+    // Where the rings lie closer than a value is high, every second or
+    // third ring has one, counted from the outer ring.
+    const double ringGap = layout.radius / kRings;
+    const int every = std::max(1, static_cast<int>(std::ceil((metrics.height() + 2) / std::max(ringGap, 1.0))));
     std::vector<RingLabel> best;
     std::size_t bestClear = 0;
     for (const double spoke : spokes) {
@@ -181,7 +185,7 @@ std::vector<RingLabel> PlaceRingLabels(const PatternLayout& layout, const Patter
         std::size_t clear = 0;
         const bool right = std::cos(Radians(spoke)) > -1e-9;
         const bool top = std::sin(Radians(spoke)) > 0;
-        for (int ring = 1; ring <= kRings; ++ring) {
+        for (int ring = kRings; ring >= 1; ring -= every) {
             const double gain = layout.InnerDbi() + ring * kRingStepDb;
             RingLabel label;
             label.text = style::Text(nec::Fixed(gain, 0) + (ring == kRings ? " dBi" : ""));

