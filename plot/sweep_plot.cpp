@@ -417,14 +417,24 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
     // else two.
     const double under = std::max(top + panel + tickRow, top + swrHeight + gap);
     const int columns = under + ohmHeight <= area.bottom() ? 1 : 2;
-    const double right = area.right() - columns * (legendWidth + 12) - 8 - kReturnLossAxisWidth;
+    // Beside the SWR legend the R and X legend takes its own width.
+    const nec::FeedLine& line = check.plan.line;
+    double ohmWidth = 0;
+    for (const QString& words : {QStringLiteral("resistance R"), QStringLiteral("measured, lines' junction"),
+                                 style::Text("lines: " + nec::Trimmed(line.impedanceOhm, 3) + " Ω, velocity factor " +
+                                             nec::Trimmed(line.velocityFactor, 3) + ",")}) {
+        ohmWidth = std::max(ohmWidth, small.horizontalAdvance(words) + kSampleWidth + 8);
+    }
+    ohmWidth = std::min(ohmWidth, legendWidth);
+    const double right =
+        area.right() - legendWidth - 12 - (columns == 2 ? ohmWidth + 12 : 0) - 8 - kReturnLossAxisWidth;
     layout.labelBand = QRectF(left, area.top() + titleHeight, right - left, bandHeight);
     layout.swrPanel = QRectF(left, top, right - left, panel);
     layout.ohmPanel = QRectF(left, top + panel + tickRow, right - left, panel);
     const double legendLeft = right + 12 + kReturnLossAxisWidth;
     layout.legend = QRectF(legendLeft, top, legendWidth, swrHeight);
     layout.ohmLegend = columns == 1 ? QRectF(legendLeft, under, legendWidth, ohmHeight)
-                                    : QRectF(legendLeft + legendWidth + 12, top, legendWidth, ohmHeight);
+                                    : QRectF(legendLeft + legendWidth + 12, top, ohmWidth, ohmHeight);
     return layout;
 }
 

@@ -24,6 +24,8 @@ constexpr double kPageHeight = 2570;
 
 constexpr double kColumnGap = 40;
 constexpr double kLeftWidth = 860;  // the dimensions and the pieces, beside the drawing
+constexpr double kDrawingHeight = 1130;
+constexpr double kLeastDrawingHeight = 640;
 constexpr int kTextSize = 32;
 constexpr int kSmallSize = 27;
 
@@ -241,28 +243,31 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
         for (y += 110; y < kPageHeight; y += 80) painter.drawLine(QPointF(0, y), QPointF(kPageWidth, y));
         return y;
     }
-    // The figures in two columns of name and value, the plot across the
-    // page below them: at the width of the page its text can be read.
+    // The first figure (the verdict, of several lines) across the page, the
+    // rest in two columns of name and value, the plot across the page below
+    // them: at the width of the page its text can be read.
     constexpr double kNameWidth = 400;
     constexpr double kFiguresColumn = (kPageWidth - kColumnGap) / 2;
     y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
-    // The second column starts with a figure of its own: a verdict of
-    // several lines stays whole.
-    std::size_t half = (model->rows.size() + 1) / 2;
+    const auto figure = [&](std::size_t i, double left, double width, double at) {
+        const auto& [name, value] = model->rows[i];
+        const double nameBottom = Paragraph(painter, QRectF(left, at, kNameWidth, 200), name, SheetFont(kSmallSize));
+        const double valueBottom = Paragraph(painter, QRectF(left + kNameWidth + 10, at, width - kNameWidth - 10, 200),
+                                             value, SheetFont(kSmallSize, true));
+        return std::max(nameBottom, valueBottom) + 8;
+    };
+    std::size_t first = model->rows.empty() ? 0 : 1;
+    while (first < model->rows.size() && model->rows[first].first.isEmpty()) ++first;
+    for (std::size_t i = 0; i < first; ++i) y = figure(i, 0, kPageWidth, y);
+    // The second column starts with a figure of its own.
+    std::size_t half = first + (model->rows.size() - first + 1) / 2;
     while (half < model->rows.size() && model->rows[half].first.isEmpty()) ++half;
-    const std::array<std::pair<std::size_t, std::size_t>, 2> columns = {{{0, half}, {half, model->rows.size()}}};
+    const std::array<std::pair<std::size_t, std::size_t>, 2> columns = {{{first, half}, {half, model->rows.size()}}};
     double bottom = y;
     for (std::size_t column = 0; column < 2; ++column) {
         double at = y;
-        const double left = column == 0 ? 0 : kFiguresColumn + kColumnGap;
         for (std::size_t i = columns[column].first; i < columns[column].second; ++i) {
-            const auto& [figure, value] = model->rows[i];
-            const double nameBottom =
-                Paragraph(painter, QRectF(left, at, kNameWidth, 200), figure, SheetFont(kSmallSize));
-            const double valueBottom =
-                Paragraph(painter, QRectF(left + kNameWidth + 10, at, kFiguresColumn - kNameWidth - 10, 200), value,
-                          SheetFont(kSmallSize, true));
-            at = std::max(nameBottom, valueBottom) + 8;
+            at = figure(i, column == 0 ? 0 : kFiguresColumn + kColumnGap, kFiguresColumn, at);
         }
         bottom = std::max(bottom, at);
     }
@@ -321,7 +326,10 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
     prism.gap[0] = Text(design, Field::Text20);
     prism.gap[1] = Text(design, Field::Text19);
     const double drawingLeft = kLeftWidth + kColumnGap;
-    const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, 1130);
+    // With a model check the drawing keeps to the height of the dimensions
+    // and pieces beside it, and leaves the room to the check's plot.
+    const double drawingHeight = content.model ? std::max(left - top, kLeastDrawingHeight) : kDrawingHeight;
+    const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, drawingHeight);
     const double drawn = DrawPrism(painter, drawing, prism);
 
     double y = std::max(left, drawn) + 40;
