@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "nec/feed_report.h"
 #include "nec/headline.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/cut_list.h"
-#include "core/design_run.h"
+#include "core/design.h"
 #include "core/field_conversion.h"
 
 // The one cut list the sheet prints: the lengths a model check's verdict

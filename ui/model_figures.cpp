@@ -11,7 +11,8 @@
 
 #include "nec/headline.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "ui/failure_words.h"
 
 namespace corvanta::ui {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "nec/headline.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "sheet/build_sheet.h"
 #include "tests/installed.h"
 #include "ui/model_figures.h"
