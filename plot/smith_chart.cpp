@@ -156,17 +156,18 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
     painter.restore();
 }
 
-// A mark on the model's curve at a frequency; with `taken`, its MHz beside
-// it instead, where no other mark's MHz is (the legend lists them all):
-// above or below it, to the right or the left.
+// A mark on the model's curve at a frequency, its place added to `taken`;
+// with `label`, its MHz beside it instead, where no other mark or MHz is
+// (the legend lists them all): above or below it, to the right or the left.
 void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading, double mhz,
-            Shape shape, const QColor& colour, bool filled, std::vector<QRectF>* taken) {
+            Shape shape, const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label) {
     const auto z =
         Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
     if (!z) return;
     const QPointF at = layout.At(SmithPoint(*z, ReferenceOf(reading)));
-    if (!taken) {
+    if (!label) {
         Mark(painter, at, shape, colour, filled);
+        taken.emplace_back(at.x() - kMarkSize - 1, at.y() - kMarkSize - 1, 2 * kMarkSize + 2, 2 * kMarkSize + 2);
         return;
     }
     painter.save();
@@ -180,9 +181,9 @@ void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck&
     for (const QPointF corner :
          {QPointF(right, above), QPointF(right, below), QPointF(left, above), QPointF(left, below)}) {
         const QRectF box(corner, size);
-        if (std::none_of(taken->begin(), taken->end(), [&](const QRectF& other) { return other.intersects(box); })) {
+        if (std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(box); })) {
             painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
-            taken->push_back(box);
+            taken.push_back(box);
             break;
         }
     }
@@ -274,17 +275,19 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     // The marks, the design frequency's dot over the others; then their
     // MHz, the design frequency's first to take the best place.
     std::vector<QRectF> taken;
-    for (std::vector<QRectF>* labels : {static_cast<std::vector<QRectF>*>(nullptr), &taken}) {
-        if (labels) MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, labels);
+    for (const bool labels : {false, true}) {
+        if (labels)
+            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, true);
         if (band) {
             for (double edge : {band->fromMHz, band->toMHz}) {
-                MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false, labels);
+                MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false, taken, labels);
             }
         }
         for (double resonance : report.resonancesMHz) {
-            MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false, labels);
+            MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false, taken, labels);
         }
-        if (!labels) MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, labels);
+        if (!labels)
+            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, false);
     }
     if (measured && check.measured->resonanceMHz) {
         const double mhz = *check.measured->resonanceMHz;
