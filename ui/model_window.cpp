@@ -185,9 +185,6 @@ void ModelWindow::buildControls() {
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
-    // Beside the ground and the height, before Run in the Tab order.
-    sweep_ = new SweepBox(this);
-
     runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
@@ -198,6 +195,7 @@ void ModelWindow::buildControls() {
     stopButton_->setToolTip(QStringLiteral("Stop the engines"));
 
     feed_ = new FeedBox(this);
+    sweep_ = new SweepBox(this);
     match_ = new QCheckBox(QStringLiteral("L net&work match"), this);
     match_->setObjectName(QStringLiteral("match"));
     match_->setAccessibleName(QStringLiteral("Match"));
@@ -318,15 +316,18 @@ void ModelWindow::buildControls() {
     controls->addWidget(heightLabel);
     controls->addWidget(height_);
     controls->addStretch(1);
-    controls->addSpacing(12);
-    controls->addWidget(sweep_);
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
+    // The feed as connected, then the sweep and the match: each row a
+    // window's width at 100 %.
     auto* feedRow = new QHBoxLayout;
     feedRow->addWidget(feed_);
-    feedRow->addSpacing(12);
-    feedRow->addWidget(match_);
     feedRow->addStretch(1);
+    auto* sweepRow = new QHBoxLayout;
+    sweepRow->addWidget(sweep_);
+    sweepRow->addSpacing(12);
+    sweepRow->addWidget(match_);
+    sweepRow->addStretch(1);
 
     auto* saving = new QHBoxLayout;
     saving->addWidget(saveDeck_);
@@ -366,19 +367,22 @@ void ModelWindow::buildControls() {
         });
     }
     built->addStretch(1);
-    saving->insertLayout(0, built);
-    saving->addWidget(help_);
-    saving->addWidget(close_);
+    // The lengths, Help and Close in a row of their own under the files':
+    // in one row they would make the window wider than a screen at 200 %.
+    built->addWidget(help_);
+    built->addWidget(close_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(design_);
     layout->addLayout(controls);
     layout->addLayout(feedRow);
+    layout->addLayout(sweepRow);
     layout->addWidget(progress_);
     layout->addWidget(status_);
     layout->addWidget(resultsMark_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(saving);
+    layout->addLayout(built);
 
     connect(ground_, &QComboBox::activated, this, &ModelWindow::groundChosen);
     connect(height_, &QDoubleSpinBox::editingFinished, this, &ModelWindow::heightEdited);
@@ -447,15 +451,16 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName, QWidget*
 void ModelWindow::setSource(const DesignSource* source) {
     source_ = source;
     sourceObject_ = dynamic_cast<const QObject*>(source);
-    // The height is read and written with the main window's separator.
+    // The height and the lengths as cut are read and written with the main
+    // window's separator.
     if (source) {
-        height_->setFormat(source->Format());
+        for (DecimalBox* box : {height_, builtHeight_, builtSide_, builtGap_}) box->setFormat(source->Format());
         format_ = source->Format();
         feed_->setFormat(format_);
         sweep_->setFormat(format_);
-        sweepPlot_->setFormat(format_);
-        patternPlot_->setFormat(format_);
-        smithPlot_->setFormat(format_);
+        for (PlotView* plot : {sweepPlot_, patternPlot_, smithPlot_}) {
+            if (plot) plot->setFormat(format_);
+        }
     }
 }
 
