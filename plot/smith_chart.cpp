@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/feed_chain.h"
 #include "nec/feed_report.h"
 #include "nec/headline.h"
 #include "nec/report.h"
@@ -33,6 +34,8 @@ constexpr double kMarkSize = 4.5;
 const QColor kMeasured{0x11, 0x11, 0x11};
 // As in the SWR plot: dash-dotted means through the match.
 const QColor kMatched{0x45, 0x5a, 0x64};
+// As in the SWR plot: the radio end's ink.
+const QColor kRadioEnd{0x00, 0x83, 0x8f};
 
 enum class Shape { Dot, Square, Triangle, Diamond };
 
@@ -51,11 +54,13 @@ std::optional<std::complex<double>> Between(const std::vector<Point>& points, do
     return value(a) + t * (value(b) - value(a));
 }
 
-std::complex<double> ChartedImpedance(const SweepPoint& p, std::size_t reading) {
-    return p.At(nec::kReadings[reading].point);
-}
+std::complex<double> ImpedanceOf(const SmithSample& s) { return s.impedance; }
 
-double ReferenceOf(std::size_t reading) { return nec::kReadings[reading].referenceOhm; }
+std::vector<std::complex<double>> Impedances(const std::vector<SmithSample>& samples) {
+    std::vector<std::complex<double>> impedances;
+    for (const SmithSample& s : samples) impedances.push_back(s.impedance);
+    return impedances;
+}
 
 std::string ReturnLossText(double db) {
     return std::isfinite(db) ? nec::Fixed(db, 1) + " dB" : std::string("infinite");
@@ -161,12 +166,11 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
 // A mark on the model's curve at a frequency, its place added to `taken`;
 // with `label`, its MHz beside it instead, where no other mark or MHz is
 // (the legend lists them all): above or below it, to the right or the left.
-void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading, double mhz,
-            Shape shape, const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label) {
-    const auto z =
-        Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+void MarkAt(QPainter& painter, const SmithLayout& layout, const SmithCurve& curve, double mhz, Shape shape,
+            const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label) {
+    const auto z = Between(curve.model, mhz, ImpedanceOf);
     if (!z) return;
-    const QPointF at = layout.At(SmithPoint(*z, ReferenceOf(reading)));
+    const QPointF at = layout.At(SmithPoint(*z, curve.referenceOhm));
     if (!label) {
         Mark(painter, at, shape, colour, filled);
         taken.emplace_back(at.x() - kMarkSize - 1, at.y() - kMarkSize - 1, 2 * kMarkSize + 2, 2 * kMarkSize + 2);
@@ -210,7 +214,42 @@ double ReturnLossOfSwr(double swr) {
     return ReturnLossDb((swr - 1) / (swr + 1));
 }
 
-std::size_t ChartedReading(const nec::ModelCheck& check) { return nec::HeadlineReading(check.report); }
+SmithCurve ChartedCurve(const nec::ModelCheck& check) {
+    SmithCurve curve;
+    const std::vector<SweepPoint>& sweep = check.report.sweep;
+    const auto& radio = check.feed.radio;
+    const auto& chain = check.plan.feed.chain;
+    // The radio end as the SWR plot draws it: only with a value at every
+    // sweep point and the chain that made them.
+    const bool radioWhole = radio && chain && radio->sweep.size() == sweep.size();
+    curve.radioEnd =
+        radioWhole && !nec::HeadlineWithRadio(check.report, std::optional<double>(radio->swrAtDesign)).has_value();
+    const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
+    if (curve.radioEnd) {
+        curve.referenceOhm = radio->referenceOhm;
+        curve.label = "radio end on " + nec::Trimmed(radio->referenceOhm, 3) + " " + ohm;
+        curve.on = nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + " at the radio end";
+        curve.colour = kRadioEnd;
+        for (std::size_t i = 0; i < sweep.size(); ++i) curve.model.push_back({sweep[i].mhz, radio->sweep[i]});
+    } else {
+        const nec::Reading& reading = nec::kReadings[nec::HeadlineReading(check.report)];
+        curve.referenceOhm = reading.referenceOhm;
+        curve.label = nec::ReadingLabel(reading, nec::Medium::Typeset);
+        curve.on = nec::ReferenceText(reading, nec::Medium::Typeset);
+        curve.colour = Colour(reading.plot.colour);
+        for (const SweepPoint& p : sweep) curve.model.push_back({p.mhz, p.At(reading.point)});
+    }
+    if (check.measured) {
+        // The measurement is held at the lines' junction; charted at the
+        // radio end, it goes through the same chain as the model.
+        for (const nec::MeasuredPoint& p : check.measured->points) {
+            curve.measured.push_back({p.mhz, curve.radioEnd
+                                                 ? nec::RadioEnd(p.junction, *chain, p.mhz, check.report.designMHz)
+                                                 : p.junction});
+        }
+    }
+    return curve;
+}
 
 QPointF SmithLayout::At(std::complex<double> reflection) const {
     return {centre.x() + radius * reflection.real(), centre.y() - radius * reflection.imag()};
@@ -247,25 +286,19 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     }
     DrawGrid(painter, layout);
 
-    const std::size_t reading = ChartedReading(check);
-    const nec::Reading& charted = nec::kReadings[reading];
-    const double reference = charted.referenceOhm;
-    const QColor colour = Colour(charted.plot.colour);
-    const QPen modelPen(colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const SmithCurve curve = ChartedCurve(check);
+    const double reference = curve.referenceOhm;
+    const QPen modelPen(curve.colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     const QPen measuredPen(kMeasured, 2.4, Qt::DotLine, Qt::RoundCap, Qt::RoundJoin);
 
-    std::vector<std::complex<double>> modelZ;
-    for (const SweepPoint& p : report.sweep) modelZ.push_back(ChartedImpedance(p, reading));
     painter.save();
     painter.setBrush(Qt::NoBrush);
     painter.setPen(modelPen);
-    painter.drawPolyline(Curve(layout, modelZ, reference));
-    const bool measured = check.measured && !check.measured->points.empty();
+    painter.drawPolyline(Curve(layout, Impedances(curve.model), reference));
+    const bool measured = check.measured && !curve.measured.empty();
     if (measured) {
-        std::vector<std::complex<double>> measuredZ;
-        for (const nec::MeasuredPoint& p : check.measured->points) measuredZ.push_back(p.junction);
         painter.setPen(measuredPen);
-        painter.drawPolyline(Curve(layout, measuredZ, reference));
+        painter.drawPolyline(Curve(layout, Impedances(curve.measured), reference));
     }
     // What the radio sees through the match, on the match's own reference:
     // a knot round the centre where the match holds.
@@ -286,23 +319,20 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     // MHz, the design frequency's first to take the best place.
     std::vector<QRectF> taken;
     for (const bool labels : {false, true}) {
-        if (labels)
-            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, true);
+        if (labels) MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, true);
         if (band) {
             for (double edge : {band->fromMHz, band->toMHz}) {
-                MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false, taken, labels);
+                MarkAt(painter, layout, curve, edge, Shape::Square, style::kInk, false, taken, labels);
             }
         }
         for (double resonance : report.resonancesMHz) {
-            MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false, taken, labels);
+            MarkAt(painter, layout, curve, resonance, Shape::Triangle, style::kInk, false, taken, labels);
         }
-        if (!labels)
-            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, false);
+        if (!labels) MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, false);
     }
     if (measured && check.measured->resonanceMHz) {
         const double mhz = *check.measured->resonanceMHz;
-        if (const auto z =
-                Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; })) {
+        if (const auto z = Between(curve.measured, mhz, ImpedanceOf)) {
             Mark(painter, layout.At(SmithPoint(*z, reference)), Shape::Diamond, kMeasured, false);
         }
     }
@@ -330,14 +360,15 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
         Mark(painter, QPointF(layout.legend.left() + sampleWidth / 2, y - small.ascent() / 3), shape, ink, filled);
     };
     sample(modelPen);
-    line(style::Text(nec::ReadingLabel(charted, nec::Medium::Typeset)), style::kInk);
+    line(style::Text(curve.label), style::kInk);
     line(style::Text("model, " + nec::MhzText(report.sweep.front().mhz) + " to " +
                      nec::MhzText(report.sweep.back().mhz) + " MHz"),
          style::kMuted);
     y += 4;
     if (measured) {
         sample(measuredPen);
-        line(style::Text("measured, lines' junction"), style::kInk);
+        line(style::Text(curve.radioEnd ? "measured, taken to the radio end" : "measured, lines' junction"),
+             style::kInk);
         line(style::Text(check.measured->source.empty() ? std::string("over the model") : check.measured->source),
              style::kMuted);
         y += 4;
@@ -372,7 +403,7 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     line(QStringLiteral("SWR 2:1"), style::kInk);
     y += 6;
     const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
-    line(style::Text("Normalised to " + nec::ReferenceText(charted, nec::Medium::Typeset) + ":"), style::kMuted);
+    line(style::Text("Normalised to " + curve.on + ":"), style::kMuted);
     line(style::Text("1 is " + nec::Trimmed(reference, 3) + " " + ohm + ", 0.5 is " + nec::Trimmed(reference / 2, 3) +
                      " " + ohm + "."),
          style::kMuted);
@@ -382,17 +413,15 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 }
 
 std::optional<SmithReadout> ReadSmith(const nec::ModelCheck& check, double mhz) {
-    const std::size_t reading = ChartedReading(check);
-    const auto z =
-        Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
+    const SmithCurve curve = ChartedCurve(check);
+    const auto z = Between(curve.model, mhz, ImpedanceOf);
     if (!z) return std::nullopt;
     SmithReadout r;
     r.mhz = mhz;
     r.impedance = *z;
-    r.reading = reading;
-    if (check.measured) {
-        r.measured = Between(check.measured->points, mhz, [](const nec::MeasuredPoint& p) { return p.junction; });
-    }
+    r.referenceOhm = curve.referenceOhm;
+    r.on = curve.on;
+    r.measured = Between(curve.measured, mhz, ImpedanceOf);
     return r;
 }
 
@@ -402,12 +431,12 @@ std::optional<double> SmithMHzAt(const nec::ModelCheck& check, const QRectF& are
     const QPointF off = point - layout.centre;
     if (std::hypot(off.x(), off.y()) > layout.radius + kMargin / 2) return std::nullopt;
     // The nearest point of the curve, along its straight pieces.
-    const std::size_t reading = ChartedReading(check);
-    const auto& sweep = check.report.sweep;
+    const SmithCurve curve = ChartedCurve(check);
+    const std::vector<SmithSample>& sweep = curve.model;
     double best = std::numeric_limits<double>::infinity(), bestMHz = sweep.front().mhz;
     for (std::size_t i = 0; i + 1 < sweep.size(); ++i) {
-        const QPointF a = layout.At(SmithPoint(ChartedImpedance(sweep[i], reading), ReferenceOf(reading)));
-        const QPointF b = layout.At(SmithPoint(ChartedImpedance(sweep[i + 1], reading), ReferenceOf(reading)));
+        const QPointF a = layout.At(SmithPoint(sweep[i].impedance, curve.referenceOhm));
+        const QPointF b = layout.At(SmithPoint(sweep[i + 1].impedance, curve.referenceOhm));
         const QPointF ab = b - a;
         const double length = QPointF::dotProduct(ab, ab);
         const double t = length > 0 ? std::clamp(QPointF::dotProduct(point - a, ab) / length, 0.0, 1.0) : 0;
@@ -422,14 +451,12 @@ std::optional<double> SmithMHzAt(const nec::ModelCheck& check, const QRectF& are
 }
 
 QString SmithReadoutText(const SmithReadout& r) {
-    const nec::Reading& reading = nec::kReadings[r.reading];
     const auto words = [&](std::complex<double> z) {
-        const double swr = nec::Swr(z, reading.referenceOhm);
+        const double swr = nec::Swr(z, r.referenceOhm);
         return nec::ImpedanceWords(z, nec::Medium::Typeset) + ", SWR " + nec::SwrText(swr) + ", return loss " +
-               ReturnLossText(ReturnLossDb(std::abs(SmithPoint(z, reading.referenceOhm))));
+               ReturnLossText(ReturnLossDb(std::abs(SmithPoint(z, r.referenceOhm))));
     };
-    std::string text = nec::Fixed(r.mhz, 3) + " MHz on " + nec::ReferenceText(reading, nec::Medium::Typeset) +
-                       "\nmodel " + words(r.impedance);
+    std::string text = nec::Fixed(r.mhz, 3) + " MHz on " + r.on + "\nmodel " + words(r.impedance);
     if (r.measured) text += "\nmeasured " + words(*r.measured);
     return style::Text(text);
 }

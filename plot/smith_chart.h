@@ -1,17 +1,19 @@
 #pragma once
 
+#include <QColor>
 #include <QPainter>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 #include <complex>
-#include <cstddef>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "nec/model_check.h"
 
-// The impedance of a model check on a Smith chart: the charted reading's
+// The impedance of a model check on a Smith chart: the charted curve's
 // impedance over the sweep, normalised to the reference it is read on,
 // with the design frequency, the band's edges and the resonance marked,
 // the measurement over it, the SWR 2:1 circle and labelled circles of
@@ -33,9 +35,29 @@ std::complex<double> SmithPoint(std::complex<double> impedance, double reference
 double ReturnLossDb(double reflection);
 double ReturnLossOfSwr(double swr);
 
-// The reading the chart draws: the headline's, the feed a builder can make
-// that comes closest to 1:1 at the design frequency.
-std::size_t ChartedReading(const nec::ModelCheck& check);
+// An impedance at a frequency, of the model or of the measurement.
+struct SmithSample {
+    double mhz = 0;
+    std::complex<double> impedance;
+};
+
+// What the chart draws: the curve the SWR plot draws bold. That is the
+// radio end of the feed chain when it is the headline, else the headline
+// reading, the feed a builder can make that comes closest to 1:1 at the
+// design frequency. The measurement is taken to the same port. The curve,
+// its marks, the legend and the read-out all work from this one answer,
+// so they cannot disagree.
+struct SmithCurve {
+    std::string label;  // the legend's, typeset: "radio end on 50 Ω"
+    std::string on;     // what it is normalised to, typeset: "200 Ω (4:1 balun)"
+    double referenceOhm = 50;
+    QColor colour;
+    bool radioEnd = false;
+    std::vector<SmithSample> model;     // at every sweep point
+    std::vector<SmithSample> measured;  // at every measured point
+};
+
+SmithCurve ChartedCurve(const nec::ModelCheck& check);
 
 // Where everything goes in a rectangle; the drawing and the read-out under
 // the pointer both work from it, so they agree.
@@ -59,7 +81,8 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 struct SmithReadout {
     double mhz = 0;
     std::complex<double> impedance;
-    std::size_t reading = 0;                       // an index into nec::kReadings
+    double referenceOhm = 50;
+    std::string on;                                // as SmithCurve::on
     std::optional<std::complex<double>> measured;  // where the measurement reaches
 };
 

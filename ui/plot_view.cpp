@@ -128,7 +128,7 @@ void PlotView::paintEvent(QPaintEvent* /*event*/) {
         const auto read = mhz_ ? plot::ReadSmith(*check_, *mhz_) : std::nullopt;
         if (read) {
             const plot::SmithLayout layout = plot::LayOutSmith(*check_, area);
-            const double reference = nec::kReadings[read->reading].referenceOhm;
+            const double reference = read->referenceOhm;
             painter.setPen(QPen(kMark, 1.5));
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(layout.At(plot::SmithPoint(read->impedance, reference)), 7, 7);

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "nec/feed_chain.h"
+#include "nec/feed_report.h"
 #include "plot/plot_file.h"
 #include "plot/smith_chart.h"
 
@@ -108,6 +110,77 @@ TEST(SmithChart, ReadsTheChartedImpedance) {
               "measured 180.00 +j0.00 Ω, SWR 3.60, return loss 5.0 dB");
     EXPECT_FALSE(ReadSmith(check, 139.9));
     EXPECT_FALSE(ReadSmith(check, 150.1));
+}
+
+// With a feed chain the chart draws what the SWR plot draws bold: the
+// radio end when it is the headline, else the best reading, and takes the
+// measurement to the same port.
+TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
+    const nec::FeedChain chain{4, nec::Feeder{50, 0.66, 2, 4}};
+    struct Case {
+        const char* name;
+        bool chain;
+        double radioSwr;  // at the design frequency; the best reading's is 1.1
+        bool radioCharted;
+    };
+    for (const Case& c : {Case{"no chain", false, 0, false}, Case{"radio end the headline", true, 1.12, true},
+                          Case{"a reading the headline", true, 3, false}}) {
+        SCOPED_TRACE(c.name);
+        nec::ModelCheck check = Check(true);
+        check.report.designMHz = 145;
+        check.report.atDesign = check.report.sweep[5];
+        check.report.atDesign.swr.fill(2.5);
+        check.report.atDesign.swr[nec::ReadingIndex("swr_lines_200")] = 1.1;
+        if (c.chain) {
+            check.plan.feed.chain = chain;
+            check.feed.radio = nec::ReadRadioEnd(check.report, chain, 50);
+            check.feed.radio->swrAtDesign = c.radioSwr;
+        }
+        // What the chart must show at a frequency: the model and the
+        // measurement at the junction, or both through the chain.
+        const auto port = [&](Z junction, double mhz) {
+            return c.radioCharted ? nec::RadioEnd(junction, chain, mhz, 145) : junction;
+        };
+        const double reference = c.radioCharted ? 50 : 200;
+        const SmithCurve curve = ChartedCurve(check);
+        EXPECT_EQ(curve.radioEnd, c.radioCharted);
+        EXPECT_EQ(curve.referenceOhm, reference);
+        EXPECT_EQ(curve.label, c.radioCharted ? "radio end on 50 Ω" : "lines' junction on 200 Ω (4:1 balun)");
+        for (double mhz : {145.0, 146.0, 147.5}) {
+            SCOPED_TRACE(mhz);
+            const auto read = ReadSmith(check, mhz);
+            ASSERT_TRUE(read);
+            EXPECT_EQ(read->referenceOhm, reference);
+            // The sweep runs straight between whole MHz: 147.5 is halfway.
+            const double low = std::floor(mhz), high = std::ceil(mhz);
+            const Z lines(100 + 20 * (mhz - 140), -100 + 20 * (mhz - 140));
+            const Z model =
+                low == high ? port(lines, mhz) : (port(lines - Z(10, 10), low) + port(lines + Z(10, 10), high)) / 2.0;
+            EXPECT_NEAR(std::abs(read->impedance - model), 0, 1e-9 * std::abs(model));
+            ASSERT_TRUE(read->measured);
+            const Z measured = low == high ? port(lines - 20.0, mhz)
+                                           : (port(lines - Z(30, 10), low) + port(lines + Z(-10, 10), high)) / 2.0;
+            EXPECT_NEAR(std::abs(*read->measured - measured), 0, 1e-9 * std::abs(measured));
+        }
+        // The measured curve point for point, not only where it is read.
+        ASSERT_EQ(curve.measured.size(), check.measured->points.size());
+        for (std::size_t i = 0; i < curve.measured.size(); ++i) {
+            const nec::MeasuredPoint& p = check.measured->points[i];
+            EXPECT_EQ(curve.measured[i].impedance, port(p.junction, p.mhz)) << p.mhz;
+        }
+        const std::string text = SmithReadoutText(*ReadSmith(check, 145)).toStdString();
+        EXPECT_EQ(
+            text.rfind(c.radioCharted ? "145.000 MHz on 50 Ω at the radio end\n" : "145.000 MHz on 200 Ω (4:1 balun)\n",
+                       0),
+            0u)
+            << text;
+        // The pointer finds the charted curve's points.
+        const QRectF area(QPointF(0, 0), QSizeF(kSmithPlotSize));
+        const SmithLayout layout = LayOutSmith(check, area);
+        const auto mhz = SmithMHzAt(check, area, layout.At(SmithPoint(port({120, -80}, 141), reference)));
+        ASSERT_TRUE(mhz);
+        EXPECT_NEAR(*mhz, 141, 1e-6);
+    }
 }
 
 TEST(SmithChart, ThePointerReadsTheCurveUnderIt) {
