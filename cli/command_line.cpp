@@ -52,9 +52,9 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
     const double from = NumberOption("--sweep", text.substr(0, first));
     const double to = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
     const double points = NumberOption("--sweep", text.substr(second + 1));
-    if (!(from > 0) || !(to >= from) || !std::isfinite(to) || !(points >= 1) || points > 1000 ||
+    if (!(from > 0) || !(to >= from) || !std::isfinite(to) || !(points >= 1) || points > 10000 ||
         points != std::floor(points)) {
-        throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS");
+        throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 10000 whole POINTS");
     }
     check.sweepFromMHz = from;
     check.sweepToMHz = to;
