@@ -108,8 +108,12 @@ TunedDesign Tune(const CheckPlan& plan, EnginePool& pool, int priority, std::opt
         ++rounds;
     }
     const Guess answer = best();
-    return TunedDesign{ScaledDesign::Of(model, answer.scale), answer.resonanceMHz, Off(answer, f) <= kTuneTolerance,
-                       rounds, answer.atDesign};
+    return TunedDesign{ScaledDesign::Of(model, answer.scale),
+                       answer.resonanceMHz,
+                       Off(answer, f) <= kTuneTolerance,
+                       rounds,
+                       curve.has_value(),
+                       answer.atDesign};
 }
 
 }  // namespace corvanta::nec
