@@ -29,6 +29,7 @@
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
 #include "nec/report.h"

@@ -4,7 +4,7 @@
 
 #include "nec/analysis.h"
 #include "nec/engine_runner.h"
-#include "nec/model_check.h"
+#include "nec/check_plan.h"
 
 // The model-tuned design: the one scale of HEIGHT, SIDE and GAP (the
 // conductor stays) that puts the gap reactance's zero at the design
@@ -36,6 +36,9 @@ struct ReactanceCurve {
 
 // The engines' work the tune expects, in frequencies, for the progress.
 int ExpectedTuneFrequencies(bool onCurve);
+
+// Seconds the tune adds to the check's time-out, at most.
+double DefaultTuneSeconds(const CheckPlan& plan);
 
 // `resonanceMHz`, where the design's own loop resonates, gives the first
 // guess; with `curve` each guess costs one frequency, without it a short

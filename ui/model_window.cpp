@@ -22,15 +22,16 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "nec/feed_report.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "plot/plot_file.h"
 #include "plot/plot_style.h"
 #include "ui/check_job.h"
 #include "ui/failure_words.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
-#include "ui/main_window.h"
 #include "ui/model_figures.h"
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
@@ -399,12 +400,13 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     return page;
 }
 
-void ModelWindow::setSource(const MainWindow* window) {
-    source_ = window;
+void ModelWindow::setSource(const DesignSource* source) {
+    source_ = source;
+    sourceObject_ = dynamic_cast<const QObject*>(source);
     // The height is read and written with the main window's separator.
-    if (window) {
-        height_->setFormat(window->Format());
-        format_ = window->Format();
+    if (source) {
+        height_->setFormat(source->Format());
+        format_ = source->Format();
         sweepPlot_->setFormat(format_);
         patternPlot_->setFormat(format_);
     }
@@ -457,7 +459,7 @@ void ModelWindow::showProblem(const QString& message) { showStatus(message, true
 
 void ModelWindow::updateButtons() {
     const bool running = isRunning();
-    runButton_->setEnabled(!running && source_);
+    runButton_->setEnabled(!running && source());
     stopButton_->setEnabled(running);
     height_->setEnabled(placement().ground != nec::Ground::Free);
     saveDeck_->setEnabled(plan_.has_value());
@@ -480,11 +482,11 @@ void ModelWindow::run() {
     showStatus({});
     design_->clear();
     updateButtons();
-    if (!source_) {
+    if (!source()) {
         showProblem(QStringLiteral("The main window is closed: there are no fields to check."));
         return;
     }
-    SheetDesign sheet = DesignOfSheet(source_->Sheet(), source_->Format());
+    SheetDesign sheet = DesignOfSheet(source()->Sheet(), source()->Format());
     if (!sheet.design) {
         showProblem(sheet.problem);
         return;
@@ -509,7 +511,7 @@ void ModelWindow::run() {
     }
 
     runningDesign_ = design;
-    runningFormat_ = source_->Format();
+    runningFormat_ = source()->Format();
     job_ = std::make_unique<CheckJob>(design, options);
     connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
     connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
@@ -798,7 +800,7 @@ void ModelWindow::compareMeasurement() {
 }
 
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
-                                                                                  const MainWindow& main) {
+                                                                                  const DesignSource& main) {
     return [&model, &main](const Design& design) {
         std::optional<sheet::ModelFigures> figures;
         const auto* window = qobject_cast<const ModelWindow*>(model.Window());

@@ -25,6 +25,7 @@
 
 #include "nec/model_check.h"
 #include "sheet/build_sheet.h"
+#include "ui/design_source.h"
 
 class QComboBox;
 class QLabel;
@@ -40,7 +41,6 @@ class CheckJob;
 class DecimalBox;
 class FileDialog;
 class SecondaryWindow;
-class MainWindow;
 class PlotView;
 class PrintDialog;
 
@@ -61,7 +61,7 @@ public:
     ~ModelWindow() override;
 
     // Where run() reads the texts: the main window's sheet, while it is open.
-    void setSource(const MainWindow* window);
+    void setSource(const DesignSource* source);
 
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
@@ -104,6 +104,8 @@ private:
     QWidget* plotPage(PlotView* view, const char* readoutName);
     void addSmithTab();
     nec::Placement placement() const;
+    // The source while it lives; null before one is set and after it goes.
+    const DesignSource* source() const { return sourceObject_ ? source_ : nullptr; }
     void saveDeck();
     void saveReport();
     void savePlot();
@@ -132,7 +134,9 @@ private:
 
     FileDialog& files_;
     ModelEngine engine_;
-    QPointer<const MainWindow> source_;
+    // The source and the object it is, which tells when it goes.
+    const DesignSource* source_ = nullptr;
+    QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
     QElapsedTimer clock_;
@@ -183,6 +187,6 @@ private:
 // What the main window prints of the model: the figures and plot of the
 // model window's last check when it is of the design being printed.
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
-                                                                                  const MainWindow& main);
+                                                                                  const DesignSource& main);
 
 }  // namespace corvanta::ui
