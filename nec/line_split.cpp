@@ -1,6 +1,5 @@
 #include "nec/line_split.h"
 
-
 namespace corvanta::nec {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
