@@ -24,6 +24,7 @@ struct Guess {
     double reactance = 0;                // of one gap, at the design frequency
     std::optional<double> resonanceMHz;  // in the short sweep, or a Newton step along the curve
     std::optional<SweepPoint> atDesign;
+    bool onSlope = false;  // its resonance from the sweep's slope
 };
 
 double Off(const Guess& guess, double designMHz) {
@@ -43,33 +44,36 @@ std::optional<double> SlopeOf(const ReactanceCurve& curve, double mhz) {
     return std::nullopt;
 }
 
-// The guesses side by side.
+// The guesses side by side: each at the design frequency alone where the
+// sweep rises through the frequency its scale stands for, else a short
+// sweep (a sweep that does not reach that far says nothing there).
 std::vector<Guess> Evaluate(const CheckPlan& plan, EnginePool& pool, int priority, const std::vector<double>& scales,
                             const std::optional<ReactanceCurve>& curve) {
     const LoopModel& model = plan.model;
     const double f = model.designMHz;
-    const Sweep sweep = curve ? Sweep{f, 0, 1} : TuneSweep(f);
-    std::vector<double> mhz;
-    for (int i = 0; i < sweep.points; ++i) mhz.push_back(sweep.At(i));
+    std::vector<std::optional<double>> slopes;
     std::vector<EngineRun> runs;
     for (double scale : scales) {
+        slopes.push_back(curve ? SlopeOf(*curve, scale * f) : std::nullopt);
+        const Sweep sweep = slopes.back() ? Sweep{f, 0, 1} : TuneSweep(f);
+        std::vector<double> mhz;
+        for (int i = 0; i < sweep.points; ++i) mhz.push_back(sweep.At(i));
         runs.push_back({WriteDeck(Scaled(model, scale), sweep, plan.pattern, {0, sweep.points, false}),
                         {mhz, static_cast<std::size_t>(model.sides), 0}});
     }
-    const std::vector<EngineOutput> outputs = pool.RunApart(std::move(runs), priority);
+    const std::vector<EngineOutput> outputs = pool.RunApart(runs, priority);
     std::vector<Guess> guesses;
     for (std::size_t g = 0; g < scales.size(); ++g) {
+        const std::vector<double>& mhz = runs[g].expected.frequenciesMHz;
         std::vector<double> reactances;
-        for (const FrequencyResult& r : outputs[g].frequencies)
+        for (const FrequencyResult& r : outputs[g].frequencies) {
             reactances.push_back(r.sources.front().impedance.imag());
-        const auto centre = static_cast<std::size_t>(sweep.points / 2);
-        Guess guess{scales[g], reactances[centre], std::nullopt,
-                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line)};
-        if (!curve) {
-            guess.resonanceMHz = NearestTo(RisingZeroCrossings(mhz, reactances), f);
-        } else if (const std::optional<double> slope = SlopeOf(*curve, scales[g] * f)) {
-            guess.resonanceMHz = f - guess.reactance / (scales[g] * *slope);
         }
+        const std::size_t centre = mhz.size() / 2;
+        Guess guess{scales[g], reactances[centre], std::nullopt,
+                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line), slopes[g].has_value()};
+        guess.resonanceMHz = slopes[g] ? f - guess.reactance / (scales[g] * *slopes[g])
+                                       : NearestTo(RisingZeroCrossings(mhz, reactances), f);
         guesses.push_back(std::move(guess));
     }
     return guesses;
@@ -112,7 +116,7 @@ TunedDesign Tune(const CheckPlan& plan, EnginePool& pool, int priority, std::opt
                        answer.resonanceMHz,
                        Off(answer, f) <= kTuneTolerance,
                        rounds,
-                       curve.has_value(),
+                       answer.onSlope,
                        answer.atDesign};
 }
 
