@@ -120,7 +120,7 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}};
+    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}, std::nullopt};
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
@@ -129,9 +129,10 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // The progress counts the frequencies the engines compute. How many an
     // adaptive sweep needs is known only at its end: the count grows as it
     // goes, and never reaches the total before the check is done.
-    const int expected =
-        (plan.second && plan.second->halved ? 1 : 0) + 1 + (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) +
-        (plan.second ? kSecondSweepPoints : 0) + (options.tune ? ExpectedTuneFrequencies(adaptive) : 0);
+    const int expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
+                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) +
+                         (plan.second ? kSecondSweepPoints : 0) +
+                         (options.tune ? ExpectedTuneFrequencies(adaptive) : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
     EngineSettings settings;
     settings.program = options.program;
     settings.jobs = LimitJobs(plan, options.jobs).used;
@@ -156,8 +157,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     std::vector<std::string> tuneNotes;
     EnginePool pool(settings);
 
-    // The pattern's run and the second model at the design frequency go
-    // beside the sweep: they depend on nothing.
+    // The pattern's run, its finer elevation cut and the second model at the
+    // design frequency go beside the sweep: they depend on nothing.
     pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
                  {{model.designMHz},
                   sources,
@@ -167,6 +168,11 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                     answers.design = std::move(output.frequencies.front());
                     patternSegments = *output.totalSegments;
                 });
+    if (std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern)) {
+        pool.Submit(std::move(*cutRun), kFreeRunPriority, [&](EngineOutput&& output) {
+            check.elevationCut = ElevationCutOf(model, std::move(output.frequencies.front().pattern));
+        });
+    }
     const bool secondAtDesign = plan.second && plan.second->halved;
     if (secondAtDesign) {
         const Sweep single{model.designMHz, 0, 1};
