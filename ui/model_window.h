@@ -24,9 +24,11 @@
 #include <vector>
 
 #include "nec/model_check.h"
+#include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
 #include "ui/design_source.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -34,15 +36,18 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
+class QToolButton;
 
 namespace corvanta::ui {
 
 class CheckJob;
 class DecimalBox;
+class FeedBox;
 class FileDialog;
 class SecondaryWindow;
 class PlotView;
 class PrintDialog;
+class SweepBox;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -67,6 +72,13 @@ public:
     // The last check that ran to its end, for the save buttons, with the
     // measurement laid beside it when one is loaded.
     const std::optional<nec::ModelCheck>& Check() const { return check_; }
+
+    // The feed as the Feed box and the match choice stand: the chain to the
+    // radio, the port, the match; the band as last set.
+    nec::FeedOptions feedOptions() const;
+    // Shows `feed` in the Feed box and the match choice, and reads the
+    // check on show through it.
+    void setFeedOptions(const nec::FeedOptions& feed);
 
 public slots:
     // Checks the source's design as its texts stand now; a run in progress
@@ -101,7 +113,7 @@ private:
     void showProblem(const QString& message);
     void clearResults();
     void updateButtons();
-    QWidget* plotPage(PlotView* view, const char* readoutName);
+    QWidget* plotPage(PlotView* view, const char* readoutName, QWidget* beside = nullptr);
     void addSmithTab();
     nec::Placement placement() const;
     // The source while it lives; null before one is set and after it goes.
@@ -128,6 +140,11 @@ private:
     void runFromKeys();
     void printSheet();
     void showHelp();
+    // The Feed box or the match choice changed: the check on show is read
+    // again through the new feed, without the engine.
+    void feedChanged();
+    // The curves of the SWR plot to show or hide, for the check on show.
+    void listCurves();
     // Asks where, with `name` as the offer and `types` to choose from,
     // writes it, and says what became of it.
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
@@ -182,6 +199,14 @@ private:
     DecimalBox* builtHeight_ = nullptr;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
+    FeedBox* feed_ = nullptr;
+    SweepBox* sweep_ = nullptr;
+    QCheckBox* match_ = nullptr;
+    QToolButton* curves_ = nullptr;
+    // The SWR plot's curves the user hid; they stay hidden through runs.
+    plot::HiddenCurves hiddenCurves_;
+    // What setFeedOptions gave beyond the box: the band.
+    nec::FeedOptions keptFeed_;
 };
 
 // What the main window prints of the model: the figures and plot of the
