@@ -462,20 +462,10 @@ std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check) {
     return curves;
 }
 
-void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check, const HiddenCurves& hidden) {
-    const nec::CheckReport& report = check.report;
-    const nec::LoopModel& model = check.plan.model;
-    const SweepLayout layout = LayOutSweep(check, area);
-    style::BeginPlot(painter, area,
-                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
-                         nec::GroundName(model.placement.ground) + ": SWR and impedance (NEC-2, nec2c)");
-    if (!layout.drawable) {
-        painter.setFont(style::Font(style::kTextPx));
-        painter.drawText(area, Qt::AlignCenter, QStringLiteral("A sweep of one point has no curves."));
-        painter.restore();
-        return;
-    }
+namespace {
 
+// The frames, grids and axis titles of both panels.
+void DrawAxes(QPainter& painter, const QRectF& area, const SweepLayout& layout) {
     const std::vector<double> swrTicks = RoundTicks(layout.swr.low, layout.swr.high, layout.swr.step);
     const std::vector<double> ohmTicks = RoundTicks(layout.ohm.low, layout.ohm.high, layout.ohm.step);
     DrawFrameAndGrid(painter, layout.swrPanel, layout, swrTicks, &SweepLayout::SwrY, nec::kSwrLimit);
@@ -489,32 +479,48 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     painter.setPen(style::kInk);
     painter.drawText(QRectF(layout.ohmPanel.left(), area.bottom() - 20, layout.ohmPanel.width(), 18),
                      Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("MHz"));
+}
 
-    std::vector<double> mhz;
-    for (const SweepPoint& p : report.sweep) mhz.push_back(p.mhz);
-
-    // The band and the markers first, so that the curves run over them.
+// The band and the markers, drawn first so that the curves run over them.
+void DrawMarkers(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check, style::LabelRows& labels) {
+    const nec::LoopModel& model = check.plan.model;
     ShadeBand(painter, layout, check);
-    style::LabelRows labels(layout.labelBand, kLabelRows, style::Font(style::kSmallPx));
     if (Within(layout, model.designMHz)) {
         Marker(painter, layout, model.designMHz, Qt::SolidLine);
         labels.Place(painter, layout.X(model.designMHz),
                      style::Text("design " + nec::Trimmed(model.designMHz, 3) + " MHz"), style::kInk);
     }
-    for (double resonance : report.resonancesMHz) {
+    for (double resonance : check.report.resonancesMHz) {
         if (!Within(layout, resonance)) continue;
         Marker(painter, layout, resonance, Qt::DashLine);
         labels.Place(painter, layout.X(resonance), style::Text("resonance " + nec::MhzText(resonance) + " MHz"),
                      style::kInk);
     }
+}
 
-    // The legend, beside the panels where no curve runs.
+// Where the legend beside the SWR panel writes its next line.
+struct LegendCursor {
+    QFontMetricsF small;
+    double lineHeight;
+    double textX;
+    double y;
+};
+
+LegendCursor SwrLegendCursor(const SweepLayout& layout) {
     const QFontMetricsF small(style::Font(style::kSmallPx));
-    const double lineHeight = small.height() + 1;
-    double legendY = layout.swrPanel.top() + small.ascent();
-    const double textX = layout.legend.left() + kSampleWidth + 6;
-    painter.setFont(style::Font(style::kSmallPx));
+    return {small, small.height() + 1, layout.legend.left() + kSampleWidth + 6, layout.swrPanel.top() + small.ascent()};
+}
 
+// The SWR curve of each reading shown, with its 2:1 edges and its legend
+// lines; true where a curve leaves the scale.
+bool DrawReadingCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
+                       const std::vector<double>& mhz, style::LabelRows& labels, const HiddenCurves& hidden,
+                       LegendCursor& legend) {
+    const nec::CheckReport& report = check.report;
+    const QFontMetricsF& small = legend.small;
+    const double textX = legend.textX;
+    const double lineHeight = legend.lineHeight;
+    double& legendY = legend.y;
     bool swrClipped = false;
     const std::optional<std::size_t> headline = HeadlineIndex(check);
     for (std::size_t i : DrawnReadings()) {
@@ -551,9 +557,19 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.under2[i])));
         legendY += lineHeight + 3;
     }
-    legendY = DrawFeedCurves(painter, layout, check, mhz, legendY, lineHeight, textX, swrClipped, hidden);
-    const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
-    if (!measured.empty() && !Hidden(hidden, SweepCurve::Kind::Measured)) {
+    return swrClipped;
+}
+
+// The measured SWR, its resonance and its legend lines; true where the
+// curve leaves the scale.
+bool DrawMeasuredSwr(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
+                     const std::vector<nec::MeasuredPoint>& measured, style::LabelRows& labels, LegendCursor& legend) {
+    const QFontMetricsF& small = legend.small;
+    const double textX = legend.textX;
+    const double lineHeight = legend.lineHeight;
+    double& legendY = legend.y;
+    bool swrClipped = false;
+    {
         std::vector<double> at, swr;
         for (const nec::MeasuredPoint& p : measured) {
             at.push_back(p.mhz);
@@ -578,15 +594,16 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
                                                : std::string("no gap resonance in it")));
         legendY += lineHeight + 3;
     }
-    painter.setPen(style::kMuted);
-    painter.drawText(QPointF(layout.legend.left(), legendY), QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
-    legendY += lineHeight;
-    if (swrClipped) {
-        painter.drawText(QPointF(layout.legend.left(), legendY),
-                         style::Text("▲ ▼ a curve leaves the scale (over " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
-        legendY += lineHeight;
-    }
+    return swrClipped;
+}
 
+// The lower panel: R and X at each feed point and measured, and its legend.
+void DrawImpedancePanel(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
+                        const std::vector<double>& mhz, const std::vector<nec::MeasuredPoint>& measured) {
+    const nec::CheckReport& report = check.report;
+    const QFontMetricsF small(style::Font(style::kSmallPx));
+    const double lineHeight = small.height() + 1;
+    double legendY = 0;
     bool ohmClipped = false;
     for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
         std::vector<double> r, x;
@@ -647,6 +664,49 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
                                  nec::Trimmed(line.velocityFactor, 3) + ","));
     legendY += lineHeight;
     painter.drawText(QPointF(ohmLeft, legendY), style::Text(nec::Trimmed(line.lengthMm, 1) + " mm from each gap"));
+}
+
+}  // namespace
+
+void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check, const HiddenCurves& hidden) {
+    const nec::CheckReport& report = check.report;
+    const nec::LoopModel& model = check.plan.model;
+    const SweepLayout layout = LayOutSweep(check, area);
+    style::BeginPlot(painter, area,
+                     nec::Shortest(model.designMHz) + " MHz " + std::to_string(model.sides) + "-sided loop, " +
+                         nec::GroundName(model.placement.ground) + ": SWR and impedance (NEC-2, nec2c)");
+    if (!layout.drawable) {
+        painter.setFont(style::Font(style::kTextPx));
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("A sweep of one point has no curves."));
+        painter.restore();
+        return;
+    }
+    DrawAxes(painter, area, layout);
+
+    std::vector<double> mhz;
+    for (const SweepPoint& p : report.sweep) mhz.push_back(p.mhz);
+    style::LabelRows labels(layout.labelBand, kLabelRows, style::Font(style::kSmallPx));
+    DrawMarkers(painter, layout, check, labels);
+
+    // The legend, beside the panels where no curve runs.
+    painter.setFont(style::Font(style::kSmallPx));
+    LegendCursor legend = SwrLegendCursor(layout);
+    bool swrClipped = DrawReadingCurves(painter, layout, check, mhz, labels, hidden, legend);
+    legend.y =
+        DrawFeedCurves(painter, layout, check, mhz, legend.y, legend.lineHeight, legend.textX, swrClipped, hidden);
+    const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
+    if (!measured.empty() && !Hidden(hidden, SweepCurve::Kind::Measured)) {
+        swrClipped |= DrawMeasuredSwr(painter, layout, check, measured, labels, legend);
+    }
+    painter.setPen(style::kMuted);
+    painter.drawText(QPointF(layout.legend.left(), legend.y), QStringLiteral("○ a 2:1 edge, its MHz above the plot"));
+    legend.y += legend.lineHeight;
+    if (swrClipped) {
+        painter.drawText(QPointF(layout.legend.left(), legend.y),
+                         style::Text("▲ ▼ a curve leaves the scale (over " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
+        legend.y += legend.lineHeight;
+    }
+    DrawImpedancePanel(painter, layout, check, mhz, measured);
     painter.restore();
 }
 
