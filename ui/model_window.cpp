@@ -498,6 +498,7 @@ void ModelWindow::run() {
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
+    options.feed = feedOptions();
     // The tuned design is part of what the window shows.
     options.tune = true;
     try {

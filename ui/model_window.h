@@ -63,6 +63,11 @@ public:
     // Where run() reads the texts: the main window's sheet, while it is open.
     void setSource(const MainWindow* window);
 
+    // The balun and feeder to the radio, the port, the band and the match
+    // the check runs with.
+    nec::FeedOptions feedOptions() const { return feed_; }
+    void setFeedOptions(const nec::FeedOptions& feed) { feed_ = feed; }
+
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
     // measurement laid beside it when one is loaded.
@@ -178,6 +183,7 @@ private:
     DecimalBox* builtHeight_ = nullptr;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
+    nec::FeedOptions feed_;
 };
 
 // What the main window prints of the model: the figures and plot of the
