@@ -65,6 +65,12 @@ public:
     using ModelFiguresSource = std::function<std::optional<sheet::ModelFigures>(const Design&)>;
     void SetModelFiguresSource(ModelFiguresSource source) { modelFigures_ = std::move(source); }
 
+    // Types a design into the boxes as a user would, with the regional
+    // separator, and presses ACCEPT, the CHANGE under the size's box, the
+    // side's option button and COMPUTE: the buttons' own paths, so a
+    // failure is reported as theirs would be.
+    void Enter(const DesignRequest& request);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -34,6 +34,7 @@
 #include "ui/model_figures.h"
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
+#include "ui/record_binding.h"
 #include "ui/secondary_window.h"
 #include "ui/plot_view.h"
 #include "ui/sheet_design.h"
@@ -179,6 +180,10 @@ void ModelWindow::buildControls() {
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
+    // The build record's menu, before Run: so it comes in the Tab order.
+    record_ = new RecordBinding(*this, files_);
+    connect(record_, &RecordBinding::told, this, &ModelWindow::showStatus);
+
     runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
@@ -293,6 +298,7 @@ void ModelWindow::buildControls() {
     controls->addWidget(heightLabel);
     controls->addWidget(height_);
     controls->addStretch(1);
+    controls->addWidget(record_->button());
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
 
@@ -399,7 +405,7 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     return page;
 }
 
-void ModelWindow::setSource(const MainWindow* window) {
+void ModelWindow::setSource(MainWindow* window) {
     source_ = window;
     // The height is read and written with the main window's separator.
     if (window) {
@@ -417,6 +423,40 @@ nec::Placement ModelWindow::placement() const {
     placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
     if (placement.ground != nec::Ground::Free) placement.heightM = height_->value();
     return placement;
+}
+
+void ModelWindow::setPlacement(const nec::Placement& placement) {
+    ground_->setCurrentIndex(
+        static_cast<int>(std::find(std::begin(kGrounds), std::end(kGrounds), placement.ground) - std::begin(kGrounds)));
+    if (placement.ground != nec::Ground::Free) height_->setValue(placement.heightM);
+    lastHeightM_ = height_->value();
+    updateButtons();
+}
+
+void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
+                                 const nec::LoopModel& model, const std::optional<nec::BuiltLengths>& built) {
+    measuredSweep_ = sweep;
+    measuredName_ = sweep ? name : QString();
+    measuredDesign_ = sweep ? std::optional<nec::LoopModel>(model) : std::nullopt;
+    if (check_ && !sweep) check_->measured.reset();
+    builtHeight_->setValue(built ? built->heightMm : model.heightMm);
+    builtSide_->setValue(built ? built->sideMm : model.sideMm);
+    builtGap_->setValue(built ? built->gapMm : model.gapMm);
+    updateButtons();
+}
+
+std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
+    if (!measuredSweep_ || !measuredDesign_) return std::nullopt;
+    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+    // The boxes hold the design's lengths as they show them, rounded to
+    // their decimals: those are no lengths of the builder's own.
+    const auto shown = [this](double mm) { return builtHeight_->valueFromText(builtHeight_->textFromValue(mm)); };
+    const nec::LoopModel& design = *measuredDesign_;
+    if (built.heightMm == shown(design.heightMm) && built.sideMm == shown(design.sideMm) &&
+        built.gapMm == shown(design.gapMm)) {
+        return std::nullopt;
+    }
+    return built;
 }
 
 void ModelWindow::groundChosen() {
@@ -499,6 +539,10 @@ void ModelWindow::run() {
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
     options.feed = feedOptions();
+    options.lineImpedanceOhm = lines_.impedanceOhm;
+    options.velocityFactor = lines_.velocityFactor;
+    options.lineLengthMm = lines_.lengthMm;
+    options.referenceOhm = lines_.referenceOhm;
     // The tuned design is part of what the window shows.
     options.tune = true;
     try {
@@ -585,6 +629,11 @@ void ModelWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
+    // A record with changes not saved: Save, Discard or stay open.
+    if (!record_->mayClose()) {
+        event->ignore();
+        return;
+    }
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
@@ -673,10 +722,11 @@ void ModelWindow::loadMeasurement() {
         return;
     }
     const QString name = QFileInfo(path).fileName();
+    const QByteArray bytes = file.readAll();
     // Read whole before anything is shown: a file that does not read leaves
     // the check as it was.
     try {
-        const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
+        const nec::OnePortSweep sweep = nec::ReadTouchstone(bytes.toStdString());
         nec::ModelCheck tried = *check_;
         tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
         measuredSweep_ = sweep;
@@ -690,6 +740,7 @@ void ModelWindow::loadMeasurement() {
     builtHeight_->setValue(model.heightMm);
     builtSide_->setValue(model.sideMm);
     builtGap_->setValue(model.gapMm);
+    emit measurementLoaded(name, bytes);
     compareMeasurement();
     updateButtons();
     if (!check_->measured) return;
@@ -770,10 +821,7 @@ void ModelWindow::compareMeasurement() {
     if (!check_ || !measuredSweep_) return;
     const nec::LoopModel& model = check_->plan.model;
     nec::MeasurementSetting setting;
-    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
-    const bool asDesign = measuredDesign_ && built.heightMm == measuredDesign_->heightMm &&
-                          built.sideMm == measuredDesign_->sideMm && built.gapMm == measuredDesign_->gapMm;
-    if (!asDesign) setting.built = built;
+    setting.built = builtLengths();
     try {
         check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
         check_->feed = nec::ReadFeed(*check_);

@@ -43,6 +43,7 @@ class SecondaryWindow;
 class MainWindow;
 class PlotView;
 class PrintDialog;
+class RecordBinding;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -61,12 +62,40 @@ public:
     ~ModelWindow() override;
 
     // Where run() reads the texts: the main window's sheet, while it is open.
-    void setSource(const MainWindow* window);
+    void setSource(MainWindow* window);
+    MainWindow* source() const { return source_; }
 
     // The balun and feeder to the radio, the port, the band and the match
     // the check runs with.
     nec::FeedOptions feedOptions() const { return feed_; }
     void setFeedOptions(const nec::FeedOptions& feed) { feed_ = feed; }
+
+    // The lines from the gaps to their junction and the reference of the
+    // measured SWR: the library's defaults unless a record gave others.
+    struct Lines {
+        double impedanceOhm = nec::kLineImpedanceOhm;
+        double velocityFactor = nec::kLineVelocityFactor;
+        std::optional<double> lengthMm;  // none: the design's matching section
+        double referenceOhm = 50;
+    };
+    Lines lines() const { return lines_; }
+    void setLines(const Lines& lines) { lines_ = lines; }
+
+    // The ground and the height, as the boxes show them.
+    nec::Placement placement() const;
+    void setPlacement(const nec::Placement& placement);
+
+    // The measurement laid beside every check: as Load measurement would
+    // lay it, measured on `model`'s loop cut to `built` (none: the model's
+    // own lengths). None clears it. The next run compares it.
+    void setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name, const nec::LoopModel& model,
+                        const std::optional<nec::BuiltLengths>& built);
+    // The lengths the measured loop was cut to, where the boxes differ from
+    // the design's; none without a measurement.
+    std::optional<nec::BuiltLengths> builtLengths() const;
+
+    // Where the build record is kept: its menu, its file and its questions.
+    RecordBinding& record() { return *record_; }
 
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
@@ -83,6 +112,9 @@ public slots:
 signals:
     // A run ended: checked, stopped or failed.
     void runEnded();
+    // Load measurement read a file that the check could take: its name and
+    // its text as read.
+    void measurementLoaded(const QString& name, const QByteArray& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,7 +140,6 @@ private:
     void updateButtons();
     QWidget* plotPage(PlotView* view, const char* readoutName);
     void addSmithTab();
-    nec::Placement placement() const;
     void saveDeck();
     void saveReport();
     void savePlot();
@@ -137,7 +168,7 @@ private:
 
     FileDialog& files_;
     ModelEngine engine_;
-    QPointer<const MainWindow> source_;
+    QPointer<MainWindow> source_;
 
     std::unique_ptr<CheckJob> job_;
     QElapsedTimer clock_;
@@ -184,6 +215,8 @@ private:
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
     nec::FeedOptions feed_;
+    Lines lines_;
+    RecordBinding* record_ = nullptr;
 };
 
 // What the main window prints of the model: the figures and plot of the
