@@ -343,6 +343,21 @@ BuildRecord ReadRecord(std::string_view text) {
         }
         facts.detail = "the record is not JSON: " + words;
         throw Failure(std::move(facts));
+    } catch (const Json::exception& error) {
+        // A number beyond a double ("1e400"): nlohmann names the number
+        // but not where it stands, so it is looked for in the text.
+        FailureFacts facts;
+        facts.kind = FailureKind::Record;
+        std::string words = error.what();
+        if (const std::size_t start = words.find("parsing '"); start != std::string::npos) {
+            const std::string number = words.substr(start + 9, words.rfind('\'') - start - 9);
+            if (const std::size_t at = text.find(number); !number.empty() && at != std::string_view::npos) {
+                facts.line = 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + at, '\n'));
+            }
+            words = words.substr(words.find(']') + 2);
+        }
+        facts.detail = "the record is not JSON: " + words;
+        throw Failure(std::move(facts));
     }
     Object top(json, "");
     const Json& version = top.Need("version");

@@ -143,6 +143,7 @@ TEST(BuildRecord, TextThatIsNotJsonNamesItsLine) {
         {"", 1},
         {"{\n  \"version\": 1,\n  \"design\": {,\n}", 3},
         {"\xEF\xBB\xBF{\"version\": 1}\n garbage", 2},
+        {"{\"version\": 1,\n\"design\": 1e400}", 2},  // a number beyond a double
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 40));

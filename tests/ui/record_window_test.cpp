@@ -179,6 +179,16 @@ private slots:
         program_->recordQuestions.unsaved = RecordQuestions::Unsaved::Discard;
         QVERIFY(model->close());
 
+        // Members of a later version, which this one keeps.
+        {
+            nec::Json later = nec::Json::parse(FileBytes(record).toStdString());
+            later["workshop"] = {{"bench", 2}};
+            later["feed"]["feeder"]["brand"] = "RG-58";
+            QFile file(record);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::fromStdString(nec::JsonText(later)));
+        }
+
         startProgram();
         const QStringList before = mainTexts();
         openModel();
@@ -199,11 +209,20 @@ private slots:
         QVERIFY2(model->Check() && model->Check()->measured, qPrintable(status()));
         QCOMPARE(QByteArray(nec::ReportJson(*model->Check(), AdviceWords).c_str()), savedJson);
 
-        // Saved again unchanged: the same record, its history as it was.
+        // Saved again unchanged: the same record, its history and the
+        // members this version does not know as they were.
         const QByteArray bytes = FileBytes(record);
         program_->files.answer = {record, 0};
         trigger("saveRecord");
         QCOMPARE(FileBytes(record), bytes);
+        QVERIFY(bytes.contains("\"brand\": \"RG-58\""));
+        // A change is dated and named; the later version's members stay.
+        model->setPlacement({nec::Ground::Average, 8});
+        trigger("saveRecord");
+        const nec::Json again = nec::Json::parse(FileBytes(record).toStdString());
+        QCOMPARE(again["changes"].size(), std::size_t{2});
+        QVERIFY(again["changes"][1]["what"] == nec::Json({"placement"}));
+        QVERIFY(again["workshop"]["bench"] == 2);
     }
 
     // A record that does not open says why and changes nothing.
