@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "core/field.h"
 
 namespace corvanta::cli {

@@ -31,6 +31,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/build_record.h"
+#include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
 #include "nec/report.h"

@@ -104,9 +104,9 @@ void WriteJson(std::ostream& out, const CutList& list) {
 }  // namespace
 
 std::string DesignName(const Design& design) {
-    return "the " + design.Text(Field::Text2) + " MHz " + (design.sides == SideChoice::Four ? "4" : "3") +
-           "-sided loop (AWG " + design.Text(Field::Text4) + ", " + design.Text(Field::Text6) + " in, " +
-           design.Text(Field::Text8) + " mm)";
+    return "the " + design.Text(Field::Frequency) + " MHz " + (design.sides == SideChoice::Four ? "4" : "3") +
+           "-sided loop (AWG " + design.Text(Field::Gauge) + ", " + design.Text(Field::DiameterInch) + " in, " +
+           design.Text(Field::DiameterMm) + " mm)";
 }
 
 void WriteCutList(std::ostream& out, Format format, const Design& design, const CutList& list) {

@@ -5,7 +5,7 @@
 
 #include "cli/output.h"
 #include "core/cut_list.h"
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 
 namespace corvanta::cli {
 

@@ -1,6 +1,6 @@
 #include "cli/failure_words.h"
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::cli {
 

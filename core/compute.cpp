@@ -16,8 +16,6 @@ using checked::Multiply;
 using checked::Narrow;
 using checked::Subtract;
 
-constexpr double kMillimetresPerInch = 25.4;
-
 // Matching section = wavelength / 4 x 0.82.
 constexpr double kQuarterWave = 4.0;
 constexpr double kMatchVelocityFactor = 0.82;
@@ -77,7 +75,7 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     const float matchLength = Narrow(Multiply(Divide(WavelengthMm(f), kQuarterWave), kMatchVelocityFactor));
     sheet.Replace(Field::MatchMm, FormatSingle(matchLength, format));
     // The only inch result shown unrounded, with all 15 digits.
-    sheet.Replace(Field::MatchInch, FormatDouble(Divide(matchLength, kMillimetresPerInch), format));
+    sheet.Replace(Field::MatchInch, FormatDouble(Divide(matchLength, kMmPerInch), format));
 
     // Correct the frequency for a conductor thicker than the minimum.
     const float conductorDiameter = ReadSingle(sheet, Field::DiameterMm, format);
@@ -103,7 +101,7 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     if (loopHeight) {
         sheet.Replace(Field::HeightMm, FormatDouble(RoundDecimals(*loopHeight, kLengthDecimals), format));
         sheet.Replace(Field::HeightInch,
-                      FormatDouble(RoundDecimals(Divide(*loopHeight, kMillimetresPerInch), kLengthDecimals), format));
+                      FormatDouble(RoundDecimals(Divide(*loopHeight, kMmPerInch), kLengthDecimals), format));
     } else {
         sheet.Replace(Field::HeightMm, "0");
         sheet.Replace(Field::HeightInch, "0");
@@ -123,12 +121,11 @@ ComputeTrace Compute(DesignSheet& sheet, NumberFormat format) {
     // The side is a float, so its millimetre text has at most 7 digits.
     sheet.Replace(Field::SideMm, FormatSingle(RoundDecimals(sideLength, kLengthDecimals), format));
     sheet.Replace(Field::SideInch,
-                  FormatDouble(RoundDecimals(Divide(sideLength, kMillimetresPerInch), kLengthDecimals), format));
+                  FormatDouble(RoundDecimals(Divide(sideLength, kMmPerInch), kLengthDecimals), format));
 
     const float gapLength = Narrow(Divide(WavelengthMm(fc), kGapDivisor));
     sheet.Replace(Field::GapMm, FormatSingle(RoundDecimals(gapLength, kLengthDecimals), format));
-    sheet.Replace(Field::GapInch,
-                  FormatDouble(RoundDecimals(Divide(gapLength, kMillimetresPerInch), kLengthDecimals), format));
+    sheet.Replace(Field::GapInch, FormatDouble(RoundDecimals(Divide(gapLength, kMmPerInch), kLengthDecimals), format));
     return t;
 }
 

@@ -5,6 +5,10 @@
 
 namespace corvanta {
 
+// Millimetres an inch, exactly: every inch figure of the program is
+// millimetres over this.
+inline constexpr double kMmPerInch = 25.4;
+
 // The working values of one COMPUTE that the result fields do not show, for
 // callers that want to print more than the eight results. Lengths are in
 // millimetres.

@@ -53,14 +53,14 @@ std::string_view RoundingNote() {
 CutList MakeCutList(const Design& design, NumberFormat format) {
     if (design.sides == SideChoice::None) throw CutListError("No side count is chosen: THREE SIDED or FOUR SIDED");
     const int sides = design.sides == SideChoice::Three ? 3 : 4;
-    static constexpr std::array<Dimension, 4> kMm = {{{"HEIGHT", Field::Text13, "mm"},
-                                                      {"SIDE", Field::Text17, "mm"},
-                                                      {"GAP", Field::Text20, "mm"},
-                                                      {"MATCH", Field::Text23, "mm"}}};
-    static constexpr std::array<Dimension, 4> kIn = {{{"HEIGHT", Field::Text11, "in"},
-                                                      {"SIDE", Field::Text16, "in"},
-                                                      {"GAP", Field::Text19, "in"},
-                                                      {"MATCH", Field::Text22, "in"}}};
+    static constexpr std::array<Dimension, 4> kMm = {{{"HEIGHT", Field::HeightMm, "mm"},
+                                                      {"SIDE", Field::SideMm, "mm"},
+                                                      {"GAP", Field::GapMm, "mm"},
+                                                      {"MATCH", Field::MatchMm, "mm"}}};
+    static constexpr std::array<Dimension, 4> kIn = {{{"HEIGHT", Field::HeightInch, "in"},
+                                                      {"SIDE", Field::SideInch, "in"},
+                                                      {"GAP", Field::GapInch, "in"},
+                                                      {"MATCH", Field::MatchInch, "in"}}};
     const Lengths mm = Read(design, kMm, format);
     const Lengths in = Read(design, kIn, format);
 
@@ -82,14 +82,14 @@ CutList MakeCutList(const Design& design, NumberFormat format) {
     CutList list;
     list.sides = sides;
     const int pieces = 2 * sides;
-    list.pieces.push_back(Piece(kHorizontalSide, pieces, mm.side, in.side, design.Text(Field::Text17),
-                                design.Text(Field::Text16), format));
+    list.pieces.push_back(Piece(kHorizontalSide, pieces, mm.side, in.side, design.Text(Field::SideMm),
+                                design.Text(Field::SideInch), format));
     list.pieces.push_back(
         Piece(kHalfVertical, pieces, halfMm, halfIn, halfMm.Text(format), halfIn.Text(format), format));
     list.conductorTotalMm = (mm.side + halfMm).Times(pieces).Text(format);
     list.conductorTotalIn = (in.side + halfIn).Times(pieces).Text(format);
-    list.lines =
-        Piece(kMatchingLine, sides, mm.match, in.match, design.Text(Field::Text23), design.Text(Field::Text22), format);
+    list.lines = Piece(kMatchingLine, sides, mm.match, in.match, design.Text(Field::MatchMm),
+                       design.Text(Field::MatchInch), format);
     return list;
 }
 

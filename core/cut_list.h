@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/design_run.h"
+#include "core/design.h"
 #include "core/field_conversion.h"
 
 namespace corvanta {

@@ -13,7 +13,7 @@
 #include "core/design_sheet.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 
 namespace {
 

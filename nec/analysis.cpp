@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "nec/feed_options.h"
 #include "nec/json.h"
 #include "nec/loop_model.h"
 #include "nec/measurement.h"
-#include "nec/model_check.h"
+#include "nec/check_plan.h"
 
 // The build record of one antenna: what the builder typed and did over the
 // days of a build (the design's inputs as typed, the ground, the feed, the

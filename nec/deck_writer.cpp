@@ -5,7 +5,7 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

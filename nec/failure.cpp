@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

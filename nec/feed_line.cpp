@@ -24,7 +24,7 @@ std::complex<double> Junction(const std::vector<std::complex<double>>& gaps, con
 }
 
 double MatchingSectionMm(const Design& design) {
-    const std::string& text = design.Text(Field::Text23);
+    const std::string& text = design.Text(Field::MatchMm);
     const Parsed<double> parsed = ParseDouble(text);
     if (!parsed || !(*parsed.value > 0) || !std::isfinite(*parsed.value)) {
         throw ModelFailure(

@@ -3,7 +3,7 @@
 #include <complex>
 #include <vector>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 
 // The feed as a builder makes it: every gap feeds a line of its own, and the
 // lines join at one point, where the feeder (or a balun) is connected. The

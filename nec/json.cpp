@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

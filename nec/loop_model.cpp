@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/field_conversion.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 
@@ -207,5 +207,17 @@ std::optional<LoopModel> Coarser(const LoopModel& model) {
 }
 
 std::string KernelName(Kernel kernel) { return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"; }
+
+std::string GroundName(Ground ground) {
+    switch (ground) {
+        case Ground::Free:
+            return "free space";
+        case Ground::Average:
+            return "average ground";
+        case Ground::Perfect:
+            return "perfect ground";
+    }
+    return "";
+}
 
 }  // namespace corvanta::nec

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "nec/failure.h"
 
 // The model of a designed loop: two horizontal regular polygons of edge
@@ -15,6 +15,9 @@
 namespace corvanta::nec {
 
 enum class Ground { Free, Average, Perfect };
+
+// "free space", "average ground", "perfect ground".
+std::string GroundName(Ground ground);
 
 // The kernel the engine uses for the wire: the ordinary thin-wire kernel
 // holds for segments of 8 wire radii and more; the extended one (EK card)

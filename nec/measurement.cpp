@@ -5,10 +5,8 @@
 #include <limits>
 #include <random>
 
-#include "nec/analysis.h"
-#include "nec/model_check.h"
-#include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/feed_port.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 
@@ -102,9 +100,9 @@ std::complex<double> LoopGapOf(std::complex<double> junction, const FeedLine& li
 
 }  // namespace
 
-OtherShape OtherShapeOf(const ModelCheck& other) {
-    OtherShape shape{other.plan.model.sides, {}, {}, other.plan.line};
-    for (const SweepPoint& p : other.report.sweep) {
+OtherShape OtherShapeOf(const CheckPlan& plan, const CheckReport& report) {
+    OtherShape shape{plan.model.sides, {}, {}, plan.line};
+    for (const SweepPoint& p : report.sweep) {
         shape.mhz.push_back(p.mhz);
         shape.gap.push_back(p.gaps.front());
     }
@@ -144,18 +142,17 @@ std::string Percent(double value) { return Fixed(value, 1) + " %"; }
 
 }  // namespace
 
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& taken, std::string source,
-                               const MeasurementSetting& setting) {
+Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report, const OnePortSweep& taken,
+                               std::string source, const MeasurementSetting& setting) {
     // Taken at the radio, the balun and the feeder are undone first.
-    const OnePortSweep measured = SweepAtJunction(check.plan.feed, taken, check.plan.model.designMHz);
-    const LoopModel& model = check.plan.model;
-    const CheckReport& report = check.report;
+    const OnePortSweep measured = SweepAtJunction(plan.feed, taken, plan.model.designMHz);
+    const LoopModel& model = plan.model;
     Measurement m;
     if (measured.mhz.empty() || measured.reflection.size() != measured.mhz.size()) {
         throw Failure(FailureKind::Measurement, "the measurement has no points to compare");
     }
     m.source = std::move(source);
-    m.referenceOhm = check.plan.referenceOhm;
+    m.referenceOhm = plan.referenceOhm;
     m.built = ScaledDesign::Of(model, 1);
     if (setting.built) {
         m.built = {setting.built->heightMm / model.heightMm, setting.built->heightMm, setting.built->sideMm,
@@ -173,7 +170,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
     const double spanPercent = (measured.mhz.back() - measured.mhz.front()) / model.designMHz * 100;
     const bool narrow = spanPercent < kFitLeastSpanPercent;
     if (!flat && !narrow) {
-        m.fit = FitMeasurement(FitInputOf(modelMHz, modelGap, model.sides, check.plan.line, measured));
+        m.fit = FitMeasurement(FitInputOf(modelMHz, modelGap, model.sides, plan.line, measured));
         if (m.fit && setting.otherShape) {
             const OtherShape& other = *setting.otherShape;
             m.otherSides = other.sides;
@@ -182,7 +179,7 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
     }
     // The lines undone at the fitted velocity factor; at the check's where
     // nothing was fitted.
-    FeedLine line = check.plan.line;
+    FeedLine line = plan.line;
     if (m.fit) line.velocityFactor = m.fit->velocityFactor;
 
     std::vector<double> mhz;
@@ -306,14 +303,14 @@ Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& take
     return m;
 }
 
-std::string ModelTouchstone(const ModelCheck& check) {
-    const LoopModel& model = check.plan.model;
-    const FeedLine& line = check.plan.line;
+std::string ModelTouchstone(const CheckPlan& plan, const CheckReport& report) {
+    const LoopModel& model = plan.model;
+    const FeedLine& line = plan.line;
     std::vector<double> mhz;
     std::vector<std::complex<double>> impedance;
-    for (const SweepPoint& p : check.report.sweep) {
+    for (const SweepPoint& p : report.sweep) {
         mhz.push_back(p.mhz);
-        impedance.push_back(ModelAtPort(check.plan.feed, p.lines, p.mhz, model.designMHz));
+        impedance.push_back(ModelAtPort(plan.feed, p.lines, p.mhz, model.designMHz));
     }
     std::vector<std::string> comments = model.comments;
     comments.push_back("S11 where the lines join: " + std::to_string(model.sides) + " lines of " +
@@ -321,7 +318,7 @@ std::string ModelTouchstone(const ModelCheck& check) {
                        ", " + Trimmed(line.lengthMm, 4) + " mm, lossless");
     comments.push_back("modelled with nec2c, " + GroundName(model.placement.ground) + ", " +
                        std::to_string(model.TotalSegments()) + " segments");
-    return WriteTouchstone(mhz, impedance, check.plan.referenceOhm, comments);
+    return WriteTouchstone(mhz, impedance, plan.referenceOhm, comments);
 }
 
 }  // namespace corvanta::nec

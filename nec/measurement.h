@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "nec/analysis.h"
+#include "nec/check_plan.h"
 #include "nec/feed_line.h"
 #include "nec/measurement_fit.h"
 #include "nec/scaled_design.h"
@@ -16,8 +18,6 @@
 // one gap, and from its resonance a trim of HEIGHT, SIDE and GAP.
 
 namespace corvanta::nec {
-
-struct ModelCheck;
 
 struct MeasuredPoint {
     double mhz = 0;
@@ -99,7 +99,7 @@ struct OtherShape {
     std::vector<std::complex<double>> gap;  // one gap
     FeedLine line;
 };
-OtherShape OtherShapeOf(const ModelCheck& other);
+OtherShape OtherShapeOf(const CheckPlan& plan, const CheckReport& report);
 
 struct MeasurementSetting {
     std::optional<BuiltLengths> built;  // none: the design's
@@ -112,11 +112,11 @@ struct MeasurementSetting {
 // rises through zero. A flat measurement, one without such a crossing, one
 // too narrow, one the model does not fit, or one the other shape fits
 // better, gets no trim and a note.
-Measurement CompareMeasurement(const ModelCheck& check, const OnePortSweep& measured, std::string source,
-                               const MeasurementSetting& setting = {});
+Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report, const OnePortSweep& measured,
+                               std::string source, const MeasurementSetting& setting = {});
 
 // The model's sweep as Touchstone: S11 where the lines join, against
 // `referenceOhm`, with comments that name the design.
-std::string ModelTouchstone(const ModelCheck& check);
+std::string ModelTouchstone(const CheckPlan& plan, const CheckReport& report);
 
 }  // namespace corvanta::nec

@@ -8,16 +8,13 @@
 #include <map>
 
 #include "nec/adaptive_sweep.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "nec/tune.h"
 
 namespace corvanta::nec {
 
 namespace {
 
-// Default sweep, as multiples of the design frequency.
-constexpr double kSweepLow = 0.8;
-constexpr double kSweepHigh = 1.4;
 // Slices of the sweep a job: small enough that the engines finish together.
 constexpr int kSlicesPerJob = 3;
 // What an adaptive sweep of an ordinary loop takes, for the progress bar
@@ -67,32 +64,6 @@ JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
     return limit;
 }
 
-CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
-    CheckPlan plan;
-    plan.pattern = options.pattern;
-    const double designMHz = DesignMHz(design);
-    const double from = options.sweepFromMHz.value_or(kSweepLow * designMHz);
-    const double to = options.sweepToMHz.value_or(kSweepHigh * designMHz);
-    plan.sweep.fromMHz = from;
-    plan.sweep.points = std::max(1, options.sweepPoints);
-    plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
-    plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
-    if (auto halved = Refined(plan.model)) {
-        plan.second = ConvergenceModel{*halved, true};
-    } else if (auto coarser = Coarser(plan.model)) {
-        plan.second = ConvergenceModel{*coarser, false};
-    }
-    plan.referenceOhm = options.referenceOhm;
-    plan.feed = options.feed;
-    plan.line = {options.lineImpedanceOhm, options.velocityFactor,
-                 options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
-    return plan;
-}
-
-std::string FullDeck(const CheckPlan& plan) {
-    return WriteDeck(plan.model, plan.sweep, plan.pattern, {0, plan.sweep.points, true});
-}
-
 double DefaultTimeoutSeconds(const CheckPlan& plan) {
     // nec2c takes about 1e-7 s a squared segment a frequency here; twenty
     // times that, and a minute on top for a slow or busy machine.
@@ -100,11 +71,6 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
     double work = squared(plan.model) * (plan.sweep.points + 1);
     if (plan.second) work += squared(plan.second->model) * (1 + kSecondSweepPoints);
     return 60 + 2e-6 * work;
-}
-
-double DefaultTuneSeconds(const CheckPlan& plan) {
-    const double squared = static_cast<double>(plan.model.TotalSegments()) * plan.model.TotalSegments();
-    return 2e-6 * squared * kTunePoints * (kTuneRounds + 1);
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {

@@ -1,6 +1,6 @@
 #include "nec/readings.h"
 
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

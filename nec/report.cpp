@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "nec/feed_report.h"
 #include "nec/json.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 
 namespace corvanta::nec {
 
@@ -207,44 +209,6 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
     }
     for (Advice advice : h.advice) lines.push_back(advise(advice));
     return lines;
-}
-
-std::string ImpedanceWords(std::complex<double> z, Medium medium) {
-    return ImpedanceText(z, 2, " +j", " " + std::string(MinusSign(medium)) + "j") + " " + std::string(OhmUnit(medium));
-}
-
-std::string RangesText(const std::vector<Range>& ranges) {
-    if (ranges.empty()) return "none in the sweep";
-    std::string text;
-    for (const Range& range : ranges) {
-        if (!text.empty()) text += ", ";
-        text += range.fromMHz ? MhzText(*range.fromMHz) : "below the sweep's start";
-        text += " to ";
-        text += range.toMHz ? MhzText(*range.toMHz) + " MHz" : "beyond the sweep's end";
-    }
-    return text;
-}
-
-std::string MmText(double mm) { return Fixed(mm, 2); }
-std::string InchText(double mm) { return Fixed(mm / kMmPerInch, 3); }
-std::string LengthText(double mm) { return MmText(mm) + " mm (" + InchText(mm) + " in)"; }
-std::string ScaleText(double scale) { return Fixed(scale, 5); }
-
-std::string ScaledDesignText(const ScaledDesign& design) {
-    return "HEIGHT " + LengthText(design.heightMm) + ", SIDE " + LengthText(design.sideMm) + ", GAP " +
-           LengthText(design.gapMm);
-}
-
-std::string GroundName(Ground ground) {
-    switch (ground) {
-        case Ground::Free:
-            return "free space";
-        case Ground::Average:
-            return "average ground";
-        case Ground::Perfect:
-            return "perfect ground";
-    }
-    return "";
 }
 
 namespace {

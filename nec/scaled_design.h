@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/compute.h"
 #include "nec/loop_model.h"
 
 // The loop with HEIGHT, SIDE and GAP times one scale, the conductor as it
 // was: tuned by the model, or trimmed from a measurement.
 
 namespace corvanta::nec {
-
-inline constexpr double kMmPerInch = 25.4;
 
 struct ScaledDesign {
     double scale = 1;

@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "core/shortened.h"
-#include "nec/text_format.h"
+#include "nec/line_split.h"
+#include "nec/number_text.h"
 
 namespace corvanta::nec {
 

@@ -99,4 +99,9 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
                        rounds, answer.atDesign};
 }
 
+double DefaultTuneSeconds(const CheckPlan& plan) {
+    const double squared = static_cast<double>(plan.model.TotalSegments()) * plan.model.TotalSegments();
+    return 2e-6 * squared * kTunePoints * (kTuneRounds + 1);
+}
+
 }  // namespace corvanta::nec

@@ -4,7 +4,7 @@
 
 #include "nec/analysis.h"
 #include "nec/engine_runner.h"
-#include "nec/model_check.h"
+#include "nec/check_plan.h"
 
 // The model-tuned design: the one scale of HEIGHT, SIDE and GAP (the
 // conductor stays) that puts the gap reactance's zero at the design
@@ -25,6 +25,9 @@ Sweep TuneSweep(double designMHz);
 
 // The engines' work the tune expects, in frequencies, for the progress.
 int ExpectedTuneFrequencies();
+
+// Seconds the tune adds to the check's time-out, at most.
+double DefaultTuneSeconds(const CheckPlan& plan);
 
 // `resonanceMHz`, where the design's own loop resonates, gives the first
 // guess. Throws what RunEngines throws, and a Model or TooNearGround

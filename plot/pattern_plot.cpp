@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {

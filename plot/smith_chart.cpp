@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/feed_report.h"
 #include "nec/headline.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {

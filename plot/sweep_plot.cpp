@@ -7,9 +7,11 @@
 #include <limits>
 #include <vector>
 
+#include "nec/feed_report.h"
 #include "nec/headline.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {

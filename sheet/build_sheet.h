@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/cut_list.h"
-#include "core/design_run.h"
+#include "core/design.h"
 #include "core/field_conversion.h"
 
 class QPagedPaintDevice;

@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "nec/feed_report.h"
+
 namespace corvanta::ui {
 
 CheckJob::CheckJob(Design design, nec::CheckOptions options, QObject* parent)

@@ -13,7 +13,7 @@
 #include <optional>
 #include <thread>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "nec/model_check.h"
 
 namespace corvanta::ui {

@@ -82,6 +82,7 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow model([&] {
         auto* window = new corvanta::ui::ModelWindow(files);
         window->setPrintDialog(&printDialog);
+        new corvanta::ui::RecordBinding(*window, files);
         return window;
     });
 

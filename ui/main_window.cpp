@@ -16,7 +16,7 @@
 
 #include "core/cut_list.h"
 #include "core/run_time_error.h"
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 #include "ui/assets.h"
 #include "ui/colours.h"
 #include "ui/error_reporter.h"

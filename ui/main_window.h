@@ -30,10 +30,11 @@
 #include <string_view>
 #include <variant>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "core/design_sheet.h"
 #include "core/field_conversion.h"
 #include "sheet/build_sheet.h"
+#include "ui/design_source.h"
 
 class QLineEdit;
 class QTextEdit;
@@ -50,14 +51,14 @@ class ErrorReporter;
 class PrintDialog;
 class SecondaryWindow;
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public DesignEntry {
     Q_OBJECT
 public:
     MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website, SecondaryWindow& model,
                PrintDialog& printDialog, NumberFormat format, QWidget* parent = nullptr);
 
-    const DesignSheet& Sheet() const { return sheet_; }
-    NumberFormat Format() const { return format_; }
+    const DesignSheet& Sheet() const override { return sheet_; }
+    NumberFormat Format() const override { return format_; }
 
     // The model's figures and plot for the printed sheet: given the design
     // about to be printed, the figures of a check of that same design, or
@@ -69,7 +70,7 @@ public:
     // separator, and presses ACCEPT, the CHANGE under the size's box, the
     // side's option button and COMPUTE: the buttons' own paths, so a
     // failure is reported as theirs would be.
-    void Enter(const DesignRequest& request);
+    void Enter(const DesignRequest& request) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

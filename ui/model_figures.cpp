@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "ui/failure_words.h"
 
 namespace corvanta::ui {

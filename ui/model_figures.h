@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "core/field_conversion.h"
 #include "nec/model_check.h"
 #include "sheet/build_sheet.h"

@@ -22,19 +22,19 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "nec/feed_report.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 #include "plot/plot_file.h"
 #include "plot/plot_style.h"
 #include "ui/check_job.h"
 #include "ui/failure_words.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
-#include "ui/main_window.h"
 #include "ui/model_figures.h"
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
-#include "ui/record_binding.h"
 #include "ui/secondary_window.h"
 #include "ui/plot_view.h"
 #include "ui/sheet_design.h"
@@ -180,10 +180,6 @@ void ModelWindow::buildControls() {
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
-    // The build record's menu, before Run: so it comes in the Tab order.
-    record_ = new RecordBinding(*this, files_);
-    connect(record_, &RecordBinding::told, this, &ModelWindow::showStatus);
-
     runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
@@ -292,13 +288,13 @@ void ModelWindow::buildControls() {
     }
 
     auto* controls = new QHBoxLayout;
+    controls_ = controls;
     controls->addWidget(groundLabel);
     controls->addWidget(ground_);
     controls->addSpacing(12);
     controls->addWidget(heightLabel);
     controls->addWidget(height_);
     controls->addStretch(1);
-    controls->addWidget(record_->button());
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
 
@@ -405,12 +401,19 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     return page;
 }
 
-void ModelWindow::setSource(MainWindow* window) {
-    source_ = window;
+void ModelWindow::setSource(DesignEntry* source) {
+    setSource(static_cast<const DesignSource*>(source));
+    entry_ = source;
+}
+
+void ModelWindow::setSource(const DesignSource* source) {
+    source_ = source;
+    entry_ = nullptr;
+    sourceObject_ = dynamic_cast<const QObject*>(source);
     // The height is read and written with the main window's separator.
-    if (window) {
-        height_->setFormat(window->Format());
-        format_ = window->Format();
+    if (source) {
+        height_->setFormat(source->Format());
+        format_ = source->Format();
         sweepPlot_->setFormat(format_);
         patternPlot_->setFormat(format_);
     }
@@ -459,6 +462,12 @@ std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
     return built;
 }
 
+void ModelWindow::addControl(QWidget* control) {
+    controls_->insertWidget(controls_->indexOf(runButton_), control);
+    QWidget::setTabOrder(height_, control);
+    QWidget::setTabOrder(control, runButton_);
+}
+
 void ModelWindow::groundChosen() {
     updateButtons();
     run();
@@ -497,7 +506,7 @@ void ModelWindow::showProblem(const QString& message) { showStatus(message, true
 
 void ModelWindow::updateButtons() {
     const bool running = isRunning();
-    runButton_->setEnabled(!running && source_);
+    runButton_->setEnabled(!running && source());
     stopButton_->setEnabled(running);
     height_->setEnabled(placement().ground != nec::Ground::Free);
     saveDeck_->setEnabled(plan_.has_value());
@@ -520,11 +529,11 @@ void ModelWindow::run() {
     showStatus({});
     design_->clear();
     updateButtons();
-    if (!source_) {
+    if (!source()) {
         showProblem(QStringLiteral("The main window is closed: there are no fields to check."));
         return;
     }
-    SheetDesign sheet = DesignOfSheet(source_->Sheet(), source_->Format());
+    SheetDesign sheet = DesignOfSheet(source()->Sheet(), source()->Format());
     if (!sheet.design) {
         showProblem(sheet.problem);
         return;
@@ -554,7 +563,7 @@ void ModelWindow::run() {
     }
 
     runningDesign_ = design;
-    runningFormat_ = source_->Format();
+    runningFormat_ = source()->Format();
     job_ = std::make_unique<CheckJob>(design, options);
     connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
     connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
@@ -629,8 +638,8 @@ void ModelWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
-    // A record with changes not saved: Save, Discard or stay open.
-    if (!record_->mayClose()) {
+    // A build record with changes not saved: Save, Discard or stay open.
+    if (closeGuard_ && !closeGuard_()) {
         event->ignore();
         return;
     }
@@ -847,7 +856,7 @@ void ModelWindow::compareMeasurement() {
 }
 
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
-                                                                                  const MainWindow& main) {
+                                                                                  const DesignSource& main) {
     return [&model, &main](const Design& design) {
         std::optional<sheet::ModelFigures> figures;
         const auto* window = qobject_cast<const ModelWindow*>(model.Window());

@@ -25,8 +25,10 @@
 
 #include "nec/model_check.h"
 #include "sheet/build_sheet.h"
+#include "ui/design_source.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -40,10 +42,8 @@ class CheckJob;
 class DecimalBox;
 class FileDialog;
 class SecondaryWindow;
-class MainWindow;
 class PlotView;
 class PrintDialog;
-class RecordBinding;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -62,8 +62,11 @@ public:
     ~ModelWindow() override;
 
     // Where run() reads the texts: the main window's sheet, while it is open.
-    void setSource(MainWindow* window);
-    MainWindow* source() const { return source_; }
+    void setSource(const DesignSource* source);
+    // The same, a source a build record can type its design into.
+    void setSource(DesignEntry* source);
+    // That source while it lives; null without one.
+    DesignEntry* entry() const { return sourceObject_ ? entry_ : nullptr; }
 
     // The balun and feeder to the radio, the port, the band and the match
     // the check runs with.
@@ -94,8 +97,13 @@ public:
     // the design's; none without a measurement.
     std::optional<nec::BuiltLengths> builtLengths() const;
 
-    // Where the build record is kept: its menu, its file and its questions.
-    RecordBinding& record() { return *record_; }
+    // A control of a part that lives beside the window (the build record's
+    // menu): placed before Run, and in the Tab order there.
+    void addControl(QWidget* control);
+    // Asked before the window closes: false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // The status line, for such a part: what became of its action.
+    void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
@@ -140,6 +148,8 @@ private:
     void updateButtons();
     QWidget* plotPage(PlotView* view, const char* readoutName);
     void addSmithTab();
+    // The source while it lives; null before one is set and after it goes.
+    const DesignSource* source() const { return sourceObject_ ? source_ : nullptr; }
     void saveDeck();
     void saveReport();
     void savePlot();
@@ -168,7 +178,10 @@ private:
 
     FileDialog& files_;
     ModelEngine engine_;
-    QPointer<MainWindow> source_;
+    // The source and the object it is, which tells when it goes.
+    const DesignSource* source_ = nullptr;
+    DesignEntry* entry_ = nullptr;
+    QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
     QElapsedTimer clock_;
@@ -216,12 +229,13 @@ private:
     DecimalBox* builtGap_ = nullptr;
     nec::FeedOptions feed_;
     Lines lines_;
-    RecordBinding* record_ = nullptr;
+    std::function<bool()> closeGuard_;
+    QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };
 
 // What the main window prints of the model: the figures and plot of the
 // model window's last check when it is of the design being printed.
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,
-                                                                                  const MainWindow& main);
+                                                                                  const DesignSource& main);
 
 }  // namespace corvanta::ui

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "core/design_run.h"
+#include "conductor/design_run.h"
 #include "sheet/build_sheet.h"
 
 class QPrinter;

@@ -18,7 +18,7 @@
 #include "ui/error_reporter.h"
 #include "ui/failure_words.h"
 #include "ui/file_dialog.h"
-#include "ui/main_window.h"
+#include "ui/design_source.h"
 #include "ui/model_window.h"
 #include "ui/secondary_window.h"
 
@@ -58,8 +58,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Close) {
-            auto* window = qobject_cast<ModelWindow*>(model_.Window());
-            if (window && !window->record().mayClose()) {
+            RecordBinding* record = RecordBinding::Of(model_.Window());
+            if (record && !record->mayClose()) {
                 event->ignore();
                 return true;
             }
@@ -102,7 +102,7 @@ std::optional<QString> StandardRecordQuestions::AskNote(QWidget* over, const QSt
     return ok ? std::optional<QString>(text) : std::nullopt;
 }
 
-nec::BuildRecord RecordOfWindows(const MainWindow& main, const ModelWindow& model, nec::BuildRecord base) {
+nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& model, nec::BuildRecord base) {
     nec::BuildRecord record = std::move(base);
     const DesignSheet& sheet = main.Sheet();
     const std::string frequency = WithPointText(sheet.Read(Field::Frequency), main.Format());
@@ -165,6 +165,9 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     window.addAction(save);
     window.addAction(open);
     button_->setMenu(menu_);
+    window.addControl(button_);
+    window.setCloseGuard([this] { return mayClose(); });
+    connect(this, &RecordBinding::told, &window, &ModelWindow::tell);
 
     connect(&window, &ModelWindow::runEnded, this, &RecordBinding::updateTitle);
     connect(&window, &ModelWindow::measurementLoaded, this, [this](const QString& name, const QByteArray& text) {
@@ -175,10 +178,14 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
 
 RecordBinding::~RecordBinding() = default;
 
+RecordBinding* RecordBinding::Of(const QWidget* window) {
+    return window ? window->findChild<RecordBinding*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
 QString RecordBinding::name() const { return QFileInfo(path_).fileName(); }
 
 bool RecordBinding::isModified() const {
-    const MainWindow* main = window_.source();
+    const DesignSource* main = window_.entry();
     if (!saved_ || !main) return false;
     return !nec::ChangedParts(RecordOfWindows(*main, window_, base_), saved_).empty();
 }
@@ -210,7 +217,7 @@ void RecordBinding::fillRecent() {
 }
 
 bool RecordBinding::save(bool ask) {
-    const MainWindow* main = window_.source();
+    const DesignSource* main = window_.entry();
     if (!main) {
         emit told(QStringLiteral("The main window is closed: there is no design to keep."), true);
         return false;
@@ -276,7 +283,7 @@ bool RecordBinding::openPath(const QString& path) {
         }
         return false;
     }
-    MainWindow* main = window_.source();
+    DesignEntry* main = window_.entry();
     if (!main) {
         emit told(QStringLiteral("The main window is closed: there are no fields to type the record's design into."),
                   true);

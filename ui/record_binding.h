@@ -25,8 +25,8 @@ class QWidget;
 
 namespace corvanta::ui {
 
+class DesignSource;
 class FileDialog;
-class MainWindow;
 class ModelWindow;
 class SecondaryWindow;
 
@@ -57,16 +57,21 @@ inline constexpr int kMostRecentRecords = 8;
 // design is the main window's sheet, written with the point: the
 // conductor as `base` typed it while the sheet still holds that design,
 // else its millimetre text.
-nec::BuildRecord RecordOfWindows(const MainWindow& main, const ModelWindow& model, nec::BuildRecord base);
+nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& model, nec::BuildRecord base);
 
 // Closing `main` asks first when the model window holds a record with
 // changes not saved: the model window goes with the main window.
 void AskBeforeClosing(QWidget* main, const SecondaryWindow& model);
 
+// Lives beside the model window, as its child: its button goes into the
+// window's controls, its question before the window closes, and its words
+// into the status line.
 class RecordBinding : public QObject {
     Q_OBJECT
 public:
     RecordBinding(ModelWindow& window, FileDialog& files);
+    // The binding of a model window; null where it has none.
+    static RecordBinding* Of(const QWidget* window);
     ~RecordBinding() override;
 
     // The window's Build record button and its menu.

@@ -1,7 +1,7 @@
 #include "ui/sheet_design.h"
 
 #include "core/run_time_error.h"
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 #include "ui/error_reporter.h"
 
 namespace corvanta::ui {

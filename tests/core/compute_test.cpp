@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/run_time_error.h"
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 #include "tests/sheet_recorder.h"
 
 namespace corvanta {

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "conductor/design_run.h"
 #include "core/exact_decimal.h"
 
 namespace corvanta {

@@ -11,7 +11,8 @@
 #include "nec/model_check.h"
 #include "nec/readings.h"
 #include "nec/report.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
 
 // The readings' table, and the analysis of made-up engine answers through
 // it: each reading's SWR and 2:1 range from its own feed point and

@@ -6,7 +6,7 @@
 
 #include "nec/feed_line.h"
 #include "nec/model_check.h"
-#include "nec/text_format.h"
+#include "nec/number_text.h"
 #include "tests/installed.h"
 
 namespace corvanta::nec {

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "conductor/design_run.h"
 #include "sheet/build_sheet.h"
 #include "tests/installed.h"
 

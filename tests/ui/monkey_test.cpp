@@ -18,7 +18,7 @@
 #include <memory>
 #include <random>
 
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 #include "tests/ui/test_program.h"
 #include "ui/line_breaks.h"
 

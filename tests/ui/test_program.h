@@ -114,7 +114,7 @@ struct TestProgram {
     SecondaryWindow model{[this] {
         auto* window = new ModelWindow(files, engine);
         window->setPrintDialog(&printDialog);
-        window->record().setQuestions(&recordQuestions);
+        (new RecordBinding(*window, files))->setQuestions(&recordQuestions);
         return window;
     }};
 

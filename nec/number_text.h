@@ -1,9 +1,6 @@
 #pragma once
 
-#include <complex>
 #include <string>
-#include <string_view>
-#include <vector>
 
 // How the model's numbers are written, in decks, reports and plots:
 // locale-free, always with a point.
@@ -24,20 +21,5 @@ std::string Shortest(double value);
 // A frequency the check found (a resonance, a 2:1 edge): 5 significant
 // digits, at least 2 decimals: 146.00, 14.000, 0.13750.
 std::string MhzText(double mhz);
-
-// An SWR: "infinite" where everything is reflected, not "inf".
-std::string SwrText(double swr, int decimals = 2);
-
-// An impedance, "185.03 +j26.47": the real part, then the sign text and
-// the size of the imaginary part.
-std::string ImpedanceText(std::complex<double> z, int decimals, std::string_view plus = " +j",
-                          std::string_view minus = " -j");
-
-// The lines of a text, without their ends: LF, CR LF or a lone CR, as
-// Unix, Windows and old Mac programs write them.
-std::vector<std::string_view> SplitLines(std::string_view text);
-
-// The words of a line between any of `separators`, in order.
-std::vector<std::string_view> SplitWords(std::string_view line, std::string_view separators = " \t\r");
 
 }  // namespace corvanta::nec

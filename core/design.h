@@ -9,22 +9,6 @@
 
 namespace corvanta {
 
-// Which conductor field a size goes into, and so which CHANGE reads it.
-enum class SizeUnit { Gauge, Inch, Mm };
-
-struct SizeInput {
-    SizeUnit unit;
-    std::string text;
-};
-
-// What a user does in the window: type the frequency, ACCEPT, optionally
-// type a size and press the CHANGE under it, choose the sides, COMPUTE.
-struct DesignRequest {
-    std::string frequency;
-    SideChoice sides = SideChoice::Three;
-    std::optional<SizeInput> size;
-};
-
 // A finished design: the sheet with every field as the window would show
 // it, and COMPUTE's working values.
 struct Design {
@@ -34,9 +18,6 @@ struct Design {
 
     const std::string& Text(Field field) const { return sheet.Read(field); }
 };
-
-// Throws RunTimeError as the window's actions would.
-Design RunDesign(const DesignRequest& request);
 
 // The design a window's sheet would give now: COMPUTE on a copy of it (its
 // frequency, millimetre diameter and side choice as they stand), so that

@@ -1,4 +1,4 @@
-#include "core/sheet_actions.h"
+#include "conductor/sheet_actions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+
+#include "conductor/design_run.h"
+#include "nec/analysis.h"
+#include "nec/deck_writer.h"
+#include "nec/feed_line.h"
+#include "nec/feed_options.h"
+#include "nec/loop_model.h"
+
+// What a model check is asked to do, and the model and sweep it would run:
+// everything decided before an engine starts.
+
+namespace corvanta::nec {
+
+struct CheckOptions {
+    Placement placement;
+    // The sweep in MHz; none: 0.8x to 1.4x the design frequency.
+    std::optional<double> sweepFromMHz, sweepToMHz;
+    int sweepPoints = 101;
+    // Adaptive: the engine computes a handful of rows and a rational
+    // interpolant fills the rest, checked at held-out rows; exact: every row.
+    SweepMode sweepMode = SweepMode::Adaptive;
+    int segmentsPerGap = 1;
+    PatternGrid pattern;
+    int jobs = 0;                          // engines side by side; 0: one a core
+    std::optional<double> timeoutSeconds;  // none: grows with the work
+    std::string program = "nec2c";
+    // The lines from the gaps to their junction; none: the design's
+    // matching section.
+    double lineImpedanceOhm = kLineImpedanceOhm;
+    double velocityFactor = kLineVelocityFactor;
+    std::optional<double> lineLengthMm;
+    // Also find the scale of HEIGHT, SIDE and GAP that resonates at the
+    // design frequency.
+    bool tune = false;
+    // The reference impedance of a Touchstone file written or compared.
+    double referenceOhm = 50;
+    // The balun and feeder to the radio, where a measurement was taken, the
+    // band and the match.
+    FeedOptions feed;
+    std::stop_token stop;                               // a stop stops every engine at once
+    std::function<void(int done, int total)> progress;  // from the engines' threads
+};
+
+// The model and the sweep a check would run, without running it.
+struct CheckPlan {
+    LoopModel model;
+    // The convergence check's second model; none where the segments can be
+    // neither halved nor made longer.
+    std::optional<ConvergenceModel> second;
+    Sweep sweep;
+    PatternGrid pattern;
+    FeedLine line;
+    double referenceOhm = 50;  // of the Touchstone file and the measured SWR
+    FeedOptions feed;
+};
+
+// At most this many frequencies of the convergence check's second model
+// around the resonance, one a Newton step.
+inline constexpr int kSecondSweepPoints = 5;
+
+// Throws a Model failure (TooNearGround for a height the ground cannot hold).
+CheckPlan PlanCheck(const Design& design, const CheckOptions& options);
+
+// The deck of the whole check in one piece, for other NEC-2 programs.
+std::string FullDeck(const CheckPlan& plan);
+
+}  // namespace corvanta::nec
