@@ -410,9 +410,10 @@ void ModelWindow::setSource(const DesignSource* source) {
     source_ = source;
     entry_ = nullptr;
     sourceObject_ = dynamic_cast<const QObject*>(source);
-    // The height is read and written with the main window's separator.
+    // The height and the lengths as cut are read and written with the main
+    // window's separator.
     if (source) {
-        height_->setFormat(source->Format());
+        for (DecimalBox* box : {height_, builtHeight_, builtSide_, builtGap_}) box->setFormat(source->Format());
         format_ = source->Format();
         sweepPlot_->setFormat(format_);
         patternPlot_->setFormat(format_);
