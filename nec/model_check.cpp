@@ -74,7 +74,7 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}};
+    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}, std::nullopt};
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
@@ -101,7 +101,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     std::atomic<int> done = 0;
     std::atomic<int> expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
                                 (options.sweepMode == SweepMode::Exact ? plan.sweep.points : kExpectedAdaptiveRows) +
-                                (plan.second ? kSecondSweepPoints : 0) + (options.tune ? ExpectedTuneFrequencies() : 0);
+                                (plan.second ? kSecondSweepPoints : 0) +
+                                (options.tune ? ExpectedTuneFrequencies() : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
     const auto tellProgress = [&](int finished) {
         if (!options.progress) return;
         const int now = done + finished;
@@ -132,7 +133,14 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                       sources,
                       static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
                           static_cast<std::size_t>(PatternPhis(plan.pattern))}});
+    const std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern);
+    const std::size_t cutRunIndex = first.size();
+    if (cutRun) first.push_back(*cutRun);
     const std::size_t sweepRuns = first.size();
+    const auto takeCut = [&](std::vector<EngineOutput>& outputs) {
+        if (cutRun)
+            check.elevationCut = ElevationCutOf(model, std::move(outputs[cutRunIndex].frequencies.front().pattern));
+    };
 
     EngineAnswers answers;
     bool firstRound = true;
@@ -151,6 +159,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         if (firstRound) {
             answers.design = std::move(outputs[patternRun].frequencies.front());
             answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
+            takeCut(outputs);
             if (secondAtDesign) {
                 answers.secondAtDesign = std::move(outputs[0].frequencies.front());
                 answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
@@ -204,6 +213,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         std::vector<EngineOutput> outputs = runAll(runs);
         answers.design = std::move(outputs[patternRun].frequencies.front());
         answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
+        takeCut(outputs);
         if (secondAtDesign) {
             answers.secondAtDesign = std::move(outputs[0].frequencies.front());
             answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);

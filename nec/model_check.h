@@ -9,6 +9,7 @@
 #include "conductor/design_run.h"
 #include "nec/analysis.h"
 #include "nec/check_plan.h"
+#include "nec/elevation_cut.h"
 #include "nec/engine_runner.h"
 #include "nec/feed_readings.h"
 #include "nec/measurement.h"
@@ -38,6 +39,9 @@ struct ModelCheck {
     CheckReport report;
     std::optional<Measurement> measured;  // laid beside the model when loaded
     FeedReport feed;                      // ReadFeed, once the measurement is in
+    // The pattern plot's finer elevation cut, a run of its own; none in free
+    // space.
+    std::optional<ElevationCut> elevationCut;
 };
 
 // Whether the check modelled this design: the same side count and the same

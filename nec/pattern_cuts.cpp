@@ -34,7 +34,7 @@ std::string PolarisationName(Polarisation polarisation) {
     return "";
 }
 
-PatternCuts CutsOf(const CheckReport& report, Ground ground) {
+PatternCuts CutsOf(const CheckReport& report, Ground ground, const std::optional<ElevationCut>& finer) {
     PatternCuts cuts;
     if (report.pattern.empty()) return cuts;
     cuts.maxGainDbi = report.maxGainDbi;
@@ -68,6 +68,19 @@ PatternCuts CutsOf(const CheckReport& report, Ground ground) {
     for (std::vector<CutPoint>* cut : {&cuts.azimuth, &cuts.elevation}) {
         std::stable_sort(cut->begin(), cut->end(), byAngle);
         cut->erase(std::unique(cut->begin(), cut->end(), sameAngle), cut->end());
+    }
+    if (finer && !cuts.belowHorizon) {
+        const auto front = CutToward(*finer, cuts.azimuthDeg);
+        const auto back = CutToward(*finer, behind);
+        if (!front.empty() && !back.empty()) {
+            std::vector<CutPoint> elevation;
+            for (const auto& [degrees, gain] : front) elevation.push_back({degrees, gain});
+            for (const auto& [degrees, gain] : back) elevation.push_back({180 - degrees, gain});
+            std::stable_sort(elevation.begin(), elevation.end(), byAngle);
+            elevation.erase(std::unique(elevation.begin(), elevation.end(), sameAngle), elevation.end());
+            cuts.elevation = std::move(elevation);
+            cuts.finerElevation = true;
+        }
     }
     return cuts;
 }

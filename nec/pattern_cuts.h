@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/elevation_cut.h"
 
 // The two cuts of the radiation pattern that a polar plot shows: round the
 // horizon at the elevation of maximum gain, and up over the top through the
@@ -34,13 +36,15 @@ struct PatternCuts {
     // angle.
     std::vector<CutPoint> elevation;
     bool belowHorizon = false;                        // free space: the elevation cut is a full circle
+    bool finerElevation = false;                      // the elevation cut is the finer run's, not the grid's
     Polarisation polarisation = Polarisation::Mixed;  // in the direction of maximum gain
     double verticalOverHorizontalDb = 0;              // there
 };
 
 // The cuts of the design frequency's pattern; empty cuts when the report
-// has no pattern.
-PatternCuts CutsOf(const CheckReport& report, Ground ground);
+// has no pattern. The elevation cut is `finer`'s where it holds the
+// azimuth of maximum gain and its opposite, else the grid's.
+PatternCuts CutsOf(const CheckReport& report, Ground ground, const std::optional<ElevationCut>& finer = std::nullopt);
 
 std::string PolarisationName(Polarisation polarisation);
 

@@ -19,6 +19,12 @@ using nec::CutPoint;
 
 constexpr double kSpokeDeg = 30;
 const QColor kCurve{0x15, 0x65, 0xc0};
+constexpr double kCurveWidth = 2;
+constexpr double kMarkRadius = 4;
+// The ring values keep this far from the curve's edge, in pixels.
+constexpr double kLabelClearance = 2;
+// The spokes the ring values may stand beside, tried from overhead outward.
+constexpr double kLabelSpokeStepDeg = 15;
 
 double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
 
@@ -55,8 +61,21 @@ std::string Degrees(double degrees) { return nec::Fixed(degrees, 0) + "°"; }
 // the horizon, in front (toward the cut's azimuth) or behind.
 double ElevationOf(double angle) { return angle <= 90 ? angle : 180 - angle; }
 
+// A ring's value on the panel's white: translucent under the curve, so
+// that the grid does not cross it; opaque and framed over the curve.
+void DrawRingLabel(QPainter& painter, const RingLabel& label) {
+    painter.fillRect(label.box, label.overCurve ? QColor(Qt::white) : QColor(255, 255, 255, 210));
+    if (label.overCurve) {
+        painter.setPen(QPen(style::kGrid, 1));
+        painter.drawRect(label.box);
+    }
+    painter.setPen(style::kMuted);
+    painter.drawText(label.box, Qt::AlignCenter, label.text);
+}
+
 void DrawPanel(QPainter& painter, const PatternLayout& layout, bool azimuth) {
-    const QPointF centre = azimuth ? layout.azimuthCentre : layout.elevationCentre;
+    const PatternPanel& panel = azimuth ? layout.azimuth : layout.elevation;
+    const QPointF centre = panel.centre;
     const nec::PatternCuts& cuts = layout.cuts;
     const bool full = azimuth || cuts.belowHorizon;
     const double from = full ? (azimuth ? 0 : -90) : 0;
@@ -86,34 +105,26 @@ void DrawPanel(QPainter& painter, const PatternLayout& layout, bool azimuth) {
                          text);
     }
     if (!full) {
+        // The ground: a line under the curve, which may run along it where
+        // the gain is lowest at the horizon.
         painter.setPen(QPen(style::kFrame, 1));
         painter.drawLine(Polar(centre, 0, layout.radius), Polar(centre, 180, layout.radius));
     }
-    // Ring values down the vertical spoke, on white so that the grid does
-    // not cross them.
-    for (int ring = 1; ring <= kRings; ++ring) {
-        const double gain = layout.InnerDbi() + ring * kRingStepDb;
-        const QString text = style::Text(nec::Fixed(gain, 0) + (ring == kRings ? " dBi" : ""));
-        const double width = metrics.horizontalAdvance(text) + 4;
-        const QPointF at = Polar(centre, 90, layout.RadiusOf(gain));
-        // Just inside its ring: the angle's label is outside the outer one.
-        const QRectF box(at.x() + 3, at.y() + 1, width, metrics.height());
-        painter.fillRect(box, QColor(255, 255, 255, 210));
-        painter.setPen(style::kMuted);
-        painter.drawText(box, Qt::AlignCenter, text);
+    for (const RingLabel& label : panel.rings) {
+        if (!label.overCurve) DrawRingLabel(painter, label);
     }
 
     // The cut itself.
-    const std::vector<CutPoint>& cut = azimuth ? cuts.azimuth : cuts.elevation;
-    QPolygonF curve;
-    for (const CutPoint& p : cut) curve << Polar(centre, p.angleDeg, layout.RadiusOf(p.gainDbi));
-    painter.setPen(QPen(kCurve, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPolyline(curve);
+    painter.setPen(QPen(kCurve, kCurveWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(panel.curve);
     // The direction of maximum gain.
-    const double maxAngle = azimuth ? cuts.azimuthDeg : cuts.elevationDeg;
     painter.setPen(QPen(kCurve, 1.5));
     painter.setBrush(Qt::white);
-    painter.drawEllipse(Polar(centre, maxAngle, layout.RadiusOf(cuts.maxGainDbi)), 4, 4);
+    painter.drawEllipse(panel.maximum, kMarkRadius, kMarkRadius);
+    painter.setBrush(Qt::NoBrush);
+    for (const RingLabel& label : panel.rings) {
+        if (label.overCurve) DrawRingLabel(painter, label);
+    }
 
     // Its title above the circle.
     painter.setFont(style::Font(style::kTextPx, true));
@@ -138,7 +149,115 @@ void DrawPanel(QPainter& painter, const PatternLayout& layout, bool azimuth) {
     painter.restore();
 }
 
+// The ring values beside the first spoke, from overhead outward, where each
+// finds room; see RingLabel.
+std::vector<RingLabel> PlaceRingLabels(const PatternLayout& layout, const PatternPanel& panel, bool full,
+                                       const QFontMetricsF& metrics) {
+    const QPointF centre = panel.centre;
+    const double reach = kCurveWidth + 2 * kLabelClearance;
+    const QRectF mark(panel.maximum.x() - kMarkRadius - 1, panel.maximum.y() - kMarkRadius - 1, 2 * kMarkRadius + 2,
+                      2 * kMarkRadius + 2);
+    // Short of the angles' labels round the outer ring, and over ground
+    // above the horizon.
+    const auto inPanel = [&](const QRectF& box) {
+        for (const QPointF corner : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()}) {
+            if (std::hypot(corner.x() - centre.x(), corner.y() - centre.y()) > layout.radius + 3) return false;
+        }
+        return full || box.bottom() < centre.y() - 1;
+    };
+    std::vector<double> spokes;
+    for (int k = 0; k * kLabelSpokeStepDeg < 90; ++k) {
+        for (const double side : {-1.0, 1.0}) {
+            if (k == 0 && side > 0) continue;
+            const double angle = 90 + side * k * kLabelSpokeStepDeg;
+            spokes.push_back(angle);
+            if (full) spokes.push_back(angle + 180);
+        }
+    }
+    // Where the rings lie closer than a value is high, every second or
+    // third ring has one, counted from the outer ring.
+    const double ringGap = layout.radius / kRings;
+    const int every = std::max(1, static_cast<int>(std::ceil((metrics.height() + 2) / std::max(ringGap, 1.0))));
+    std::vector<RingLabel> best;
+    std::size_t bestClear = 0;
+    for (const double spoke : spokes) {
+        std::vector<RingLabel> labels;
+        std::size_t clear = 0;
+        const bool right = std::cos(Radians(spoke)) > -1e-9;
+        const bool top = std::sin(Radians(spoke)) > 0;
+        for (int ring = kRings; ring >= 1; ring -= every) {
+            const double gain = layout.InnerDbi() + ring * kRingStepDb;
+            RingLabel label;
+            label.text = style::Text(nec::Fixed(gain, 0) + (ring == kRings ? " dBi" : ""));
+            const QSizeF size(metrics.horizontalAdvance(label.text) + 4, metrics.height());
+            const QPointF at = Polar(centre, spoke, layout.RadiusOf(gain));
+            // Beside the spoke on its outer side first, then on its inner;
+            // just inside the ring, just outside it, across it.
+            const double outer = right ? at.x() + 3 : at.x() - 3 - size.width();
+            const double inner = right ? at.x() - 3 - size.width() : at.x() + 3;
+            const double inside = top ? at.y() + 1 : at.y() - 1 - size.height();
+            const double outside = top ? at.y() - 1 - size.height() : at.y() + 1;
+            std::vector<QRectF> boxes;
+            for (const double x : {outer, inner}) {
+                for (const double y : {inside, outside, at.y() - size.height() / 2}) {
+                    boxes.emplace_back(QPointF(x, y), size);
+                }
+            }
+            const auto apart = [&](const QRectF& box) {
+                return inPanel(box) && !box.intersects(mark) &&
+                       std::none_of(labels.begin(), labels.end(),
+                                    [&](const RingLabel& other) { return other.box.intersects(box); });
+            };
+            const auto free = std::find_if(boxes.begin(), boxes.end(), [&](const QRectF& box) {
+                return apart(box) && !LineEnters(panel.curve, box, reach);
+            });
+            if (free != boxes.end()) {
+                label.box = *free;
+                ++clear;
+            } else {
+                // Over the curve, but still clear of the other values.
+                const auto room = std::find_if(boxes.begin(), boxes.end(), apart);
+                label.box = room != boxes.end() ? *room : boxes.front();
+                label.overCurve = true;
+            }
+            labels.push_back(std::move(label));
+        }
+        if (clear == labels.size()) return labels;
+        if (best.empty() || clear > bestClear) {
+            best = std::move(labels);
+            bestClear = clear;
+        }
+    }
+    return best;
+}
+
 }  // namespace
+
+bool LineEnters(const QPolygonF& line, const QRectF& box, double width) {
+    const QRectF near = box.adjusted(-width / 2, -width / 2, width / 2, width / 2);
+    // Each segment clipped to the rectangle (Liang and Barsky): it enters
+    // where some part of it is left.
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const QPointF a = line[i - 1];
+        const QPointF d = line[i] - a;
+        double low = 0, high = 1;
+        const double p[] = {-d.x(), d.x(), -d.y(), d.y()};
+        const double q[] = {a.x() - near.left(), near.right() - a.x(), a.y() - near.top(), near.bottom() - a.y()};
+        bool inside = true;
+        for (int k = 0; k < 4 && inside; ++k) {
+            if (p[k] == 0) {
+                inside = q[k] >= 0;
+            } else if (p[k] < 0) {
+                low = std::max(low, q[k] / p[k]);
+            } else {
+                high = std::min(high, q[k] / p[k]);
+            }
+            inside = inside && low <= high;
+        }
+        if (inside) return true;
+    }
+    return line.size() == 1 && near.contains(line.front());
+}
 
 double PatternLayout::RadiusOf(double gainDbi) const {
     const double share = (gainDbi - InnerDbi()) / (outerDbi - InnerDbi());
@@ -148,10 +267,13 @@ double PatternLayout::RadiusOf(double gainDbi) const {
 PatternLayout LayOutPattern(const nec::ModelCheck& check, const QRectF& area) {
     PatternLayout layout;
     layout.area = area;
-    layout.cuts = nec::CutsOf(check.report, check.plan.model.placement.ground);
+    layout.cuts = nec::CutsOf(check.report, check.plan.model.placement.ground, check.elevationCut);
     layout.drawable = !layout.cuts.azimuth.empty() && !layout.cuts.elevation.empty();
     if (!layout.drawable) return layout;
-    layout.outerDbi = std::ceil(layout.cuts.maxGainDbi / kRingStepDb) * kRingStepDb;
+    // The finer elevation cut may find a lobe above the grid's maximum.
+    double most = layout.cuts.maxGainDbi;
+    for (const CutPoint& p : layout.cuts.elevation) most = std::max(most, p.gainDbi);
+    layout.outerDbi = std::ceil(most / kRingStepDb) * kRingStepDb;
 
     const QFontMetricsF small(style::Font(style::kSmallPx));
     const QFontMetricsF text(style::Font(style::kTextPx, true));
@@ -168,6 +290,16 @@ PatternLayout LayOutPattern(const nec::ModelCheck& check, const QRectF& area) {
     // Over ground the elevation cut is a half circle: it sits on its
     // horizon, lower down.
     layout.elevationCentre = {area.left() + 1.5 * width, half ? middle + layout.radius / 2 : middle};
+    for (const bool azimuth : {true, false}) {
+        PatternPanel& panel = azimuth ? layout.azimuth : layout.elevation;
+        panel.centre = azimuth ? layout.azimuthCentre : layout.elevationCentre;
+        for (const CutPoint& p : azimuth ? layout.cuts.azimuth : layout.cuts.elevation) {
+            panel.curve << Polar(panel.centre, p.angleDeg, layout.RadiusOf(p.gainDbi));
+        }
+        panel.maximum = Polar(panel.centre, azimuth ? layout.cuts.azimuthDeg : layout.cuts.elevationDeg,
+                              layout.RadiusOf(layout.cuts.maxGainDbi));
+        panel.rings = PlaceRingLabels(layout, panel, azimuth || layout.cuts.belowHorizon, small);
+    }
     return layout;
 }
 

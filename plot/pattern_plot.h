@@ -2,10 +2,12 @@
 
 #include <QPainter>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "nec/model_check.h"
 #include "nec/pattern_cuts.h"
@@ -21,6 +23,25 @@ inline constexpr double kRingStepDb = 5;
 inline constexpr int kRings = 6;
 inline constexpr QSize kPatternPlotSize{940, 560};
 
+// A ring's value, where it hides no curve: beside one spoke, just inside,
+// just outside or across its ring, clear of the curve, of the mark of the
+// maximum and of the other rings' values. Where no spoke leaves room for
+// them all (a curve that fills the circle), the rest are drawn over the
+// curve on a white ground.
+struct RingLabel {
+    QString text;
+    QRectF box;
+    bool overCurve = false;
+};
+
+// One polar panel: its centre, its curve and its rings' values.
+struct PatternPanel {
+    QPointF centre;
+    QPolygonF curve;
+    QPointF maximum;  // the mark of the maximum gain
+    std::vector<RingLabel> rings;
+};
+
 struct PatternLayout {
     bool drawable = false;  // the check has a pattern
     QRectF area;
@@ -28,6 +49,7 @@ struct PatternLayout {
     QPointF azimuthCentre, elevationCentre;
     double radius = 0;
     double outerDbi = 0;  // the outer ring; the centre is kRings rings below
+    PatternPanel azimuth, elevation;
 
     double InnerDbi() const { return outerDbi - kRings * kRingStepDb; }
     // The distance from the centre of a gain; a gain under the inner ring
@@ -37,6 +59,9 @@ struct PatternLayout {
 
 // Needs a QGuiApplication (for the fonts' metrics).
 PatternLayout LayOutPattern(const nec::ModelCheck& check, const QRectF& area);
+
+// Whether a polyline, drawn with a pen `width` wide, comes into a rectangle.
+bool LineEnters(const QPolygonF& line, const QRectF& box, double width);
 
 void DrawPatternPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check);
 

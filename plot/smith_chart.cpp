@@ -156,18 +156,37 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
     painter.restore();
 }
 
-// A mark on the model's curve at a frequency, with its MHz beside it.
+// A mark on the model's curve at a frequency, its place added to `taken`;
+// with `label`, its MHz beside it instead, where no other mark or MHz is
+// (the legend lists them all): above or below it, to the right or the left.
 void MarkAt(QPainter& painter, const SmithLayout& layout, const nec::ModelCheck& check, std::size_t reading, double mhz,
-            Shape shape, const QColor& colour, bool filled) {
+            Shape shape, const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label) {
     const auto z =
         Between(check.report.sweep, mhz, [reading](const SweepPoint& p) { return ChartedImpedance(p, reading); });
     if (!z) return;
     const QPointF at = layout.At(SmithPoint(*z, ReferenceOf(reading)));
-    Mark(painter, at, shape, colour, filled);
+    if (!label) {
+        Mark(painter, at, shape, colour, filled);
+        taken.emplace_back(at.x() - kMarkSize - 1, at.y() - kMarkSize - 1, 2 * kMarkSize + 2, 2 * kMarkSize + 2);
+        return;
+    }
     painter.save();
     painter.setFont(style::Font(style::kSmallPx));
     painter.setPen(colour);
-    painter.drawText(at + QPointF(kMarkSize + 4, -kMarkSize - 2), style::Text(nec::MhzText(mhz)));
+    const QString text = style::Text(nec::MhzText(mhz));
+    const QFontMetricsF metrics(painter.font());
+    const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
+    const double right = at.x() + kMarkSize + 4, left = at.x() - kMarkSize - 4 - size.width();
+    const double above = at.y() - kMarkSize - 2 - metrics.ascent(), below = at.y() + kMarkSize + 2;
+    for (const QPointF corner :
+         {QPointF(right, above), QPointF(right, below), QPointF(left, above), QPointF(left, below)}) {
+        const QRectF box(corner, size);
+        if (std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(box); })) {
+            painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
+            taken.push_back(box);
+            break;
+        }
+    }
     painter.restore();
 }
 
@@ -253,15 +272,23 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     // holds the design frequency.
     const std::optional<nec::BandChoice> band =
         check.feed.band ? std::optional<nec::BandChoice>(check.feed.band->band) : std::nullopt;
-    if (band) {
-        for (double edge : {band->fromMHz, band->toMHz}) {
-            MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false);
+    // The marks, the design frequency's dot over the others; then their
+    // MHz, the design frequency's first to take the best place.
+    std::vector<QRectF> taken;
+    for (const bool labels : {false, true}) {
+        if (labels)
+            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, true);
+        if (band) {
+            for (double edge : {band->fromMHz, band->toMHz}) {
+                MarkAt(painter, layout, check, reading, edge, Shape::Square, style::kInk, false, taken, labels);
+            }
         }
+        for (double resonance : report.resonancesMHz) {
+            MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false, taken, labels);
+        }
+        if (!labels)
+            MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true, taken, false);
     }
-    for (double resonance : report.resonancesMHz) {
-        MarkAt(painter, layout, check, reading, resonance, Shape::Triangle, style::kInk, false);
-    }
-    MarkAt(painter, layout, check, reading, model.designMHz, Shape::Dot, style::kInk, true);
     if (measured && check.measured->resonanceMHz) {
         const double mhz = *check.measured->resonanceMHz;
         if (const auto z =

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "nec/feed_report.h"
@@ -95,6 +96,21 @@ std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     return texts;
 }
 
+// The heights of the SWR legend and of the R and X legend, line for line
+// as DrawSweepPlot writes them (the lines of a curve off the scale always).
+std::pair<double, double> LegendHeights(const nec::ModelCheck& check, double line) {
+    const std::size_t points = check.report.sweep.size();
+    const double entry = 2 * line + 3;  // a curve's name and its 2:1 range
+    double swr = static_cast<double>(DrawnReadings().size()) * entry + 2 * line;
+    if (check.feed.radio && check.feed.radio->swr.size() == points) swr += entry;
+    if (check.feed.match && check.feed.matchedSwr.size() == points) swr += entry;
+    const bool measured = check.measured && !check.measured->points.empty();
+    if (measured) swr += entry;
+    double ohm = 2 * line + 4 + static_cast<double>(std::size(nec::kFeedPoints)) * line + 4 + 3 * line;
+    if (measured) ohm += line;
+    return {swr, ohm};
+}
+
 // The measured points inside the sweep: what the plot can show of them.
 std::vector<nec::MeasuredPoint> MeasuredWithin(const nec::ModelCheck& check, double from, double to) {
     std::vector<nec::MeasuredPoint> points;
@@ -139,13 +155,16 @@ void DrawFrameAndGrid(QPainter& painter, const QRectF& panel, const SweepLayout&
     painter.restore();
 }
 
-void DrawAxisTitle(QPainter& painter, const QRectF& panel, double x, const QString& text) {
+// Along its panel; the short title where the whole one is longer than the
+// panel is high, which would run into the other panel's.
+void DrawAxisTitle(QPainter& painter, const QRectF& panel, double x, const QString& whole, const QString& brief) {
     painter.save();
     painter.setFont(style::Font(style::kTextPx));
     painter.setPen(style::kInk);
     painter.translate(x, panel.center().y());
     painter.rotate(-90);
     const QFontMetricsF metrics(painter.font());
+    const QString& text = metrics.horizontalAdvance(whole) <= panel.height() ? whole : brief;
     painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, 0), text);
     painter.restore();
 }
@@ -388,17 +407,36 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
         tickWidth = std::max(tickWidth, small.horizontalAdvance(style::Text(TickLabel(value, layout.ohm.step))));
     }
     const double left = area.left() + text.height() + 10 + tickWidth;
-    const double right = area.right() - legendWidth - 20 - kReturnLossAxisWidth;
     const double titleHeight = QFontMetricsF(style::Font(style::kTitlePx, true)).height() + 8;
     const double bandHeight = kLabelRows * (small.height() + 2);
     const double tickRow = small.height() + 10;
     const double top = area.top() + titleHeight + bandHeight;
     const double panels = area.bottom() - top - 2 * tickRow - text.height() - 4;
     const double panel = std::max(20.0, panels / 2);
+    const auto [swrHeight, ohmHeight] = LegendHeights(check, small.height() + 1);
+    const double gap = small.height() / 2;
+    // One column while the R and X legend fits under the SWR legend's end;
+    // else two.
+    const double under = std::max(top + panel + tickRow, top + swrHeight + gap);
+    const int columns = under + ohmHeight <= area.bottom() ? 1 : 2;
+    // Beside the SWR legend the R and X legend takes its own width.
+    const nec::FeedLine& line = check.plan.line;
+    double ohmWidth = 0;
+    for (const QString& words : {QStringLiteral("resistance R"), QStringLiteral("measured, lines' junction"),
+                                 style::Text("lines: " + nec::Trimmed(line.impedanceOhm, 3) + " Ω, velocity factor " +
+                                             nec::Trimmed(line.velocityFactor, 3) + ",")}) {
+        ohmWidth = std::max(ohmWidth, small.horizontalAdvance(words) + kSampleWidth + 8);
+    }
+    ohmWidth = std::min(ohmWidth, legendWidth);
+    const double right =
+        area.right() - legendWidth - 12 - (columns == 2 ? ohmWidth + 12 : 0) - 8 - kReturnLossAxisWidth;
     layout.labelBand = QRectF(left, area.top() + titleHeight, right - left, bandHeight);
     layout.swrPanel = QRectF(left, top, right - left, panel);
     layout.ohmPanel = QRectF(left, top + panel + tickRow, right - left, panel);
-    layout.legend = QRectF(right + 12 + kReturnLossAxisWidth, top, legendWidth, 2 * panel + tickRow);
+    const double legendLeft = right + 12 + kReturnLossAxisWidth;
+    layout.legend = QRectF(legendLeft, top, legendWidth, swrHeight);
+    layout.ohmLegend = columns == 1 ? QRectF(legendLeft, under, legendWidth, ohmHeight)
+                                    : QRectF(legendLeft + legendWidth + 12, top, ohmWidth, ohmHeight);
     return layout;
 }
 
@@ -421,9 +459,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     DrawFrameAndGrid(painter, layout.swrPanel, layout, swrTicks, &SweepLayout::SwrY, nec::kSwrLimit);
     DrawFrameAndGrid(painter, layout.ohmPanel, layout, ohmTicks, &SweepLayout::OhmY, 0);
     DrawAxisTitle(painter, layout.swrPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
-                  style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
+                  style::Text("SWR (axis to " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"), QStringLiteral("SWR"));
     DrawAxisTitle(painter, layout.ohmPanel, area.left() + QFontMetricsF(style::Font(style::kTextPx)).ascent(),
-                  QStringLiteral("R and X, Ω"));
+                  QStringLiteral("R and X, Ω"), QStringLiteral("Ω"));
     DrawReturnLossAxis(painter, layout);
     painter.setFont(style::Font(style::kTextPx));
     painter.setPen(style::kInk);
@@ -549,41 +587,42 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         ohmClipped |= DrawCurve(painter, layout.ohmPanel, at, x, layout.ohm.low, layout.ohm.high, layout,
                                 &SweepLayout::OhmY, QPen(kMeasured, 1.8, Qt::DashLine, Qt::FlatCap));
     }
-    legendY = layout.ohmPanel.top() + small.ascent();
+    // The R and X legend in its own place, its lines from its left.
+    const double ohmLeft = layout.ohmLegend.left();
+    const double ohmTextX = ohmLeft + kSampleWidth + 6;
+    legendY = layout.ohmLegend.top() + small.ascent();
     painter.setPen(style::kInk);
-    LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), QPen(style::kInk, 1.8));
-    painter.drawText(QPointF(textX, legendY), QStringLiteral("resistance R"));
+    LegendSample(painter, QPointF(ohmLeft, legendY - small.ascent() / 3), QPen(style::kInk, 1.8));
+    painter.drawText(QPointF(ohmTextX, legendY), QStringLiteral("resistance R"));
     legendY += lineHeight;
-    LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3),
+    LegendSample(painter, QPointF(ohmLeft, legendY - small.ascent() / 3),
                  QPen(style::kInk, 1.8, Qt::DashLine, Qt::FlatCap));
-    painter.drawText(QPointF(textX, legendY), QStringLiteral("reactance X"));
+    painter.drawText(QPointF(ohmTextX, legendY), QStringLiteral("reactance X"));
     legendY += lineHeight + 4;
     for (const nec::FeedPointInfo& feed : nec::kFeedPoints) {
-        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6),
-                         Colour(feed.colour));
+        painter.fillRect(QRectF(ohmLeft, legendY - small.ascent() / 2 - 3, kSampleWidth, 6), Colour(feed.colour));
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), style::Text(std::string(feed.name)));
+        painter.drawText(QPointF(ohmTextX, legendY), style::Text(std::string(feed.name)));
         legendY += lineHeight;
     }
     if (!measured.empty()) {
-        painter.fillRect(QRectF(layout.legend.left(), legendY - small.ascent() / 2 - 3, kSampleWidth, 6), kMeasured);
+        painter.fillRect(QRectF(ohmLeft, legendY - small.ascent() / 2 - 3, kSampleWidth, 6), kMeasured);
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), QStringLiteral("measured, lines' junction"));
+        painter.drawText(QPointF(ohmTextX, legendY), QStringLiteral("measured, lines' junction"));
         legendY += lineHeight;
     }
     legendY += 4;
     painter.setPen(style::kMuted);
     if (ohmClipped) {
-        painter.drawText(QPointF(layout.legend.left(), legendY), QStringLiteral("▲ ▼ a curve leaves the scale"));
+        painter.drawText(QPointF(ohmLeft, legendY), QStringLiteral("▲ ▼ a curve leaves the scale"));
         legendY += lineHeight;
     }
     const nec::FeedLine& line = check.plan.line;
-    painter.drawText(QPointF(layout.legend.left(), legendY),
+    painter.drawText(QPointF(ohmLeft, legendY),
                      style::Text("lines: " + nec::Trimmed(line.impedanceOhm, 3) + " Ω, velocity factor " +
                                  nec::Trimmed(line.velocityFactor, 3) + ","));
     legendY += lineHeight;
-    painter.drawText(QPointF(layout.legend.left(), legendY),
-                     style::Text(nec::Trimmed(line.lengthMm, 1) + " mm from each gap"));
+    painter.drawText(QPointF(ohmLeft, legendY), style::Text(nec::Trimmed(line.lengthMm, 1) + " mm from each gap"));
     painter.restore();
 }
 

@@ -30,7 +30,12 @@ inline constexpr QSize kSweepPlotSize{940, 660};
 // the pointer both work from it, so they agree.
 struct SweepLayout {
     bool drawable = false;  // a sweep of two points or more
-    QRectF area, swrPanel, ohmPanel, labelBand, legend;
+    QRectF area, swrPanel, ohmPanel, labelBand;
+    // The SWR curves' legend and the R and X curves' legend, as tall as
+    // their lines: beside their panels where there is room, the second
+    // below the first where the SWR's is taller than its panel, and side by
+    // side where the plot is too low for one under the other.
+    QRectF legend, ohmLegend;
     double fromMHz = 0, toMHz = 1;
     double mhzStep = 1;
     AxisRange swr, ohm;

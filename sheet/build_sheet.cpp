@@ -24,6 +24,8 @@ constexpr double kPageHeight = 2570;
 
 constexpr double kColumnGap = 40;
 constexpr double kLeftWidth = 860;  // the dimensions and the pieces, beside the drawing
+constexpr double kDrawingHeight = 1130;
+constexpr double kLeastDrawingHeight = 640;
 constexpr int kTextSize = 32;
 constexpr int kSmallSize = 27;
 
@@ -151,21 +153,67 @@ double Pieces(QPainter& painter, double y, const CutList& list) {
     return y;
 }
 
-double CutTable(QPainter& painter, double y, const CutList& list) {
-    y = Heading(painter, 0, y, kPageWidth, QStringLiteral("CUT LIST"));
-    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+// Piece, count, length mm, length in, total mm, total in, and the design's
+// length in mm beside them.
+constexpr std::array<Column, 7> kBesideColumns = {{
+    {0, 470, Qt::AlignLeft},
+    {470, 100, Qt::AlignRight},
+    {570, 230, Qt::AlignRight},
+    {800, 240, Qt::AlignRight},
+    {1040, 250, Qt::AlignRight},
+    {1290, 250, Qt::AlignRight},
+    {1560, 240, Qt::AlignRight},
+}};
+
+double CutTable(QPainter& painter, double y, const SheetCut& cut) {
+    y = Heading(painter, 0, y, kPageWidth, cut.heading);
+    if (!cut.note.isEmpty()) y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), cut.note, SheetFont(kSmallSize)) + 6;
+    const CutList& list = cut.list;
+    if (!cut.design) {
+        Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+        y += kRowHeight;
+        const std::array<QString, 2> letters = {QStringLiteral("A"), QStringLiteral("B")};
+        for (std::size_t i = 0; i < list.pieces.size(); ++i) {
+            Row(painter, y, Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]), SheetFont(kTextSize));
+            y += kRowHeight;
+        }
+        painter.setPen(QPen(kInk, 2));
+        painter.drawLine(QPointF(kCutColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
+        Row(painter, y + 8,
+            {QStringLiteral("Conductor total"), QString(), QString(), QString(),
+             QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
+            SheetFont(kTextSize, true));
+        return y + 8 + kRowHeight;
+    }
+    // The same table with the design's length beside each piece, quieter.
+    const auto row = [&](double at, const std::array<QString, 7>& cells, const QFont& font, const QColor& colour) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Column& c = kBesideColumns[i];
+            PutText(painter, QRectF(c.left, at, c.width, kRowHeight), c.align | Qt::AlignVCenter, cells[i], font,
+                    i == 6 ? kQuiet : colour);
+        }
+    };
+    std::array<QString, 7> headings;
+    std::copy(kCutHeadings.begin(), kCutHeadings.end(), headings.begin());
+    headings[6] = QStringLiteral("DESIGN MM");
+    row(y, headings, SheetFont(kSmallSize, true), kQuiet);
     y += kRowHeight;
     const std::array<QString, 2> letters = {QStringLiteral("A"), QStringLiteral("B")};
     for (std::size_t i = 0; i < list.pieces.size(); ++i) {
-        Row(painter, y, Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]), SheetFont(kTextSize));
+        const std::array<QString, 6> cells = Cells(letters[std::min<std::size_t>(i, 1)], list.pieces[i]);
+        std::array<QString, 7> wide;
+        std::copy(cells.begin(), cells.end(), wide.begin());
+        if (i < cut.design->pieces.size()) wide[6] = QString::fromStdString(cut.design->pieces[i].lengthMm);
+        row(y, wide, SheetFont(kTextSize), kInk);
         y += kRowHeight;
     }
     painter.setPen(QPen(kInk, 2));
-    painter.drawLine(QPointF(kCutColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
-    Row(painter, y + 8,
+    painter.drawLine(QPointF(kBesideColumns[4].left, y + 4), QPointF(kPageWidth, y + 4));
+    row(y + 8,
         {QStringLiteral("Conductor total"), QString(), QString(), QString(),
-         QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
-        SheetFont(kTextSize, true));
+         QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn),
+         QString::fromStdString(cut.design->conductorTotalMm)},
+        SheetFont(kTextSize, true), kInk);
     return y + 8 + kRowHeight;
 }
 
@@ -195,23 +243,41 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
         for (y += 110; y < kPageHeight; y += 80) painter.drawLine(QPointF(0, y), QPointF(kPageWidth, y));
         return y;
     }
-    const double top = y;
-    constexpr double kFiguresWidth = 720;
-    y = Paragraph(painter, QRectF(0, y, kFiguresWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
-    for (const auto& [figure, value] : model->rows) {
-        const double nameBottom = Paragraph(painter, QRectF(0, y, 400, 200), figure, SheetFont(kSmallSize));
-        const double valueBottom =
-            Paragraph(painter, QRectF(410, y, kFiguresWidth - 410, 200), value, SheetFont(kSmallSize, true));
-        y = std::max(nameBottom, valueBottom) + 8;
+    // The first figure (the verdict, of several lines) across the page, the
+    // rest in two columns of name and value, the plot across the page below
+    // them: at the width of the page its text can be read.
+    constexpr double kNameWidth = 400;
+    constexpr double kFiguresColumn = (kPageWidth - kColumnGap) / 2;
+    y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
+    const auto figure = [&](std::size_t i, double left, double width, double at) {
+        const auto& [name, value] = model->rows[i];
+        const double nameBottom = Paragraph(painter, QRectF(left, at, kNameWidth, 200), name, SheetFont(kSmallSize));
+        const double valueBottom = Paragraph(painter, QRectF(left + kNameWidth + 10, at, width - kNameWidth - 10, 200),
+                                             value, SheetFont(kSmallSize, true));
+        return std::max(nameBottom, valueBottom) + 8;
+    };
+    std::size_t first = model->rows.empty() ? 0 : 1;
+    while (first < model->rows.size() && model->rows[first].first.isEmpty()) ++first;
+    for (std::size_t i = 0; i < first; ++i) y = figure(i, 0, kPageWidth, y);
+    // The second column starts with a figure of its own.
+    std::size_t half = first + (model->rows.size() - first + 1) / 2;
+    while (half < model->rows.size() && model->rows[half].first.isEmpty()) ++half;
+    const std::array<std::pair<std::size_t, std::size_t>, 2> columns = {{{first, half}, {half, model->rows.size()}}};
+    double bottom = y;
+    for (std::size_t column = 0; column < 2; ++column) {
+        double at = y;
+        for (std::size_t i = columns[column].first; i < columns[column].second; ++i) {
+            at = figure(i, column == 0 ? 0 : kFiguresColumn + kColumnGap, kFiguresColumn, at);
+        }
+        bottom = std::max(bottom, at);
     }
     if (model->drawPlot) {
-        const QRectF plot(kFiguresWidth + kColumnGap, top, kPageWidth - kFiguresWidth - kColumnGap,
-                          std::max(kPageHeight - top, 300.0));
+        const QRectF plot(0, bottom + 10, kPageWidth, std::max(kPageHeight - bottom - 10, 300.0));
         painter.save();
         model->drawPlot(painter, plot);
         painter.restore();
     }
-    return y;
+    return bottom;
 }
 
 }  // namespace
@@ -260,11 +326,15 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
     prism.gap[0] = Text(design, Field::Text20);
     prism.gap[1] = Text(design, Field::Text19);
     const double drawingLeft = kLeftWidth + kColumnGap;
-    const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, 1130);
+    // With a model check the drawing keeps to the height of the dimensions
+    // and pieces beside it, and leaves the room to the check's plot.
+    const double drawingHeight = content.model ? std::max(left - top, kLeastDrawingHeight) : kDrawingHeight;
+    const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, drawingHeight);
     const double drawn = DrawPrism(painter, drawing, prism);
 
     double y = std::max(left, drawn) + 40;
-    y = CutTable(painter, y, content.cutList);
+    const std::optional<CutLengths> lengths = content.model ? content.model->cut : std::nullopt;
+    y = CutTable(painter, y, SheetCutOf(design, content.cutList, lengths, content.format));
     y = LineTable(painter, y, content.cutList);
     y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200),
                   QString::fromUtf8(RoundingNote().data(), static_cast<qsizetype>(RoundingNote().size())),

@@ -19,6 +19,7 @@
 #include "core/cut_list.h"
 #include "core/design.h"
 #include "core/field_conversion.h"
+#include "sheet/sheet_cut_list.h"
 
 class QPagedPaintDevice;
 class QPainter;
@@ -30,10 +31,17 @@ namespace corvanta::sheet {
 struct ModelFigures {
     QString heading;                                // what was modelled, and how
     std::vector<std::pair<QString, QString>> rows;  // figure, value
-    // Draws the SWR plot into the rectangle of the page, with the model's
-    // plotting code, scaled to fit: its text keeps its size to the plot.
+    // Draws the SWR plot into the rectangle of the page (in tenths of a
+    // millimetre at full size), with the model's plotting code, laid out to
+    // that room with its smallest text kPlotSmallestTextMm high.
     std::function<void(QPainter&, const QRectF&)> drawPlot;
+    // The lengths the check's verdict says to cut; none for the design's.
+    std::optional<CutLengths> cut;
 };
+
+// The smallest text of the sheet's plot at full size: 7.2 points, so that
+// on Letter, which takes the sheet at 97 %, it is still 7.
+inline constexpr double kPlotSmallestTextMm = 7.2 * 25.4 / 72;
 
 // The margin round the sheet on every side, in millimetres: clear of what
 // printers cannot print near the edge.

@@ -1,5 +1,6 @@
 #include "ui/model_figures.h"
 
+#include "plot/plot_style.h"
 #include "plot/sweep_plot.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "nec/headline.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
@@ -329,16 +331,22 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
         figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::ScaleText(r.tuned->scale))),
                                   text(nec::ScaledDesignText(*r.tuned)));
     }
+    const nec::Headline headline = nec::HeadlineOf(check);
+    if (headline.cut != nec::CutChoice::Design) {
+        const nec::ScaledDesign& l = headline.lengths;
+        figures.cut = sheet::CutLengths{QString::fromUtf8(nec::CutName(headline.cut).data()), l.scale, l.heightMm,
+                                        l.sideMm, l.gapMm};
+    }
     // The plot draws from its own copy: the window may run again meanwhile.
     figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
-        // At the plot's own size, scaled to fit: on a printer's page the
-        // plot's text keeps its size to the curves, as on the screen.
-        const QSizeF size(plot::kSweepPlotSize);
-        const double scale = std::min(area.width() / size.width(), area.height() / size.height());
+        // Laid out to the room on the page, at a scale that draws its
+        // smallest text kPlotSmallestTextMm high: the sheet is in tenths of
+        // a millimetre.
+        const double scale = sheet::kPlotSmallestTextMm * 10 / plot::style::kSmallPx;
         painter.save();
         painter.translate(area.topLeft());
         painter.scale(scale, scale);
-        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), size), check);
+        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), area.size() / scale), check);
         painter.restore();
     };
     return figures;

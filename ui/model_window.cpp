@@ -336,9 +336,10 @@ void ModelWindow::buildControls() {
         });
     }
     built->addStretch(1);
-    saving->insertLayout(0, built);
-    saving->addWidget(help_);
-    saving->addWidget(close_);
+    // The lengths, Help and Close in a row of their own under the files':
+    // in one row they would make the window wider than a screen at 200 %.
+    built->addWidget(help_);
+    built->addWidget(close_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(design_);
@@ -348,6 +349,7 @@ void ModelWindow::buildControls() {
     layout->addWidget(resultsMark_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(saving);
+    layout->addLayout(built);
 
     connect(ground_, &QComboBox::activated, this, &ModelWindow::groundChosen);
     connect(height_, &QDoubleSpinBox::editingFinished, this, &ModelWindow::heightEdited);
@@ -415,8 +417,9 @@ void ModelWindow::setSource(const DesignSource* source) {
     if (source) {
         for (DecimalBox* box : {height_, builtHeight_, builtSide_, builtGap_}) box->setFormat(source->Format());
         format_ = source->Format();
-        sweepPlot_->setFormat(format_);
-        patternPlot_->setFormat(format_);
+        for (PlotView* plot : {sweepPlot_, patternPlot_, smithPlot_}) {
+            if (plot) plot->setFormat(format_);
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QSvgRenderer>
 #include <cmath>
 #include <numbers>
@@ -202,6 +204,94 @@ TEST(PatternPlot, ReadsTheCutUnderThePointer) {
         EXPECT_NEAR(readout->gainDbi, c.gain, 1e-6);
     }
     EXPECT_FALSE(ReadPatternAt(check, area, QPointF(2, 2)));
+}
+
+// A loop h wavelengths over ground: lobes of the ground's reflection in
+// elevation, a ripple of 0.5 dB round the horizon; every degree of
+// elevation and 5 of azimuth, as the check's grid.
+nec::ModelCheck OverGround(nec::Ground ground, double wavelengths) {
+    nec::ModelCheck check = SyntheticCheck();
+    check.plan.model.placement = {ground, 10};
+    check.report.pattern.clear();
+    double most = -1000;
+    for (int phi = 0; phi <= 360; phi += 5) {
+        for (int theta = 0; theta <= 90; ++theta) {
+            const double elevation = (90 - theta) * std::numbers::pi / 180;
+            const double lobe = std::abs(std::sin(2 * std::numbers::pi * wavelengths * std::sin(elevation)));
+            const double gain = 7 + 20 * std::log10(std::max(lobe * std::cos(elevation / 2), 1e-6)) +
+                                0.5 * std::cos(3 * phi * std::numbers::pi / 180);
+            check.report.pattern.push_back({static_cast<double>(theta), static_cast<double>(phi), gain, 1, 1e-3});
+            if (gain > most) {
+                most = gain;
+                check.report.maxGainThetaDeg = theta;
+                check.report.maxGainPhiDeg = phi;
+            }
+        }
+    }
+    check.report.maxGainDbi = most;
+    return check;
+}
+
+// The ring values hide no curve: each box clear of the curve as drawn (its
+// pen 2 wide), at the file's size, smaller and larger, in free space and
+// over both grounds. Where lobes fill the circle some go over the curve,
+// on white; none ever covers another.
+TEST(PatternPlot, RingValuesClearOfTheCurves) {
+    struct Case {
+        const char* name;
+        nec::ModelCheck check;
+        bool clear;  // every value beside the curve
+    };
+    const Case checks[] = {{"free space", SyntheticCheck(), true},
+                           {"perfect ground, 1.5 wavelengths", OverGround(nec::Ground::Perfect, 1.5), false},
+                           {"average ground, 5 wavelengths", OverGround(nec::Ground::Average, 5), false}};
+    for (const Case& c : checks) {
+        for (const QSizeF size : {QSizeF(kPatternPlotSize), QSizeF(620, 400), QSizeF(1500, 900)}) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(size.width()));
+            const PatternLayout layout = LayOutPattern(c.check, QRectF(QPointF(0, 0), size));
+            ASSERT_TRUE(layout.drawable);
+            for (const PatternPanel* panel : {&layout.azimuth, &layout.elevation}) {
+                QPainterPath path;
+                path.addPolygon(panel->curve);
+                QPainterPathStroker stroker;
+                stroker.setWidth(2);
+                const QPainterPath drawn = stroker.createStroke(path);
+                // Every ring has its value, but where they lie too close.
+                ASSERT_GE(panel->rings.size(), size.height() >= 560 ? static_cast<std::size_t>(kRings) : 2U);
+                for (std::size_t i = 0; i < panel->rings.size(); ++i) {
+                    const RingLabel& label = panel->rings[i];
+                    SCOPED_TRACE(label.text.toStdString());
+                    EXPECT_FALSE(c.clear && label.overCurve);
+                    EXPECT_TRUE(label.overCurve || !drawn.intersects(label.box));
+                    for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(label.box.intersects(panel->rings[j].box));
+                    // Within the plot, clear of its neighbour's circle.
+                    EXPECT_TRUE(layout.area.contains(label.box));
+                }
+            }
+        }
+    }
+}
+
+// The SWR legend and the R and X legend never overlap, in the file's
+// size and in the shapes the window gives the plot at 100 and 200 %.
+TEST(SweepPlot, LegendsApart) {
+    const nec::ModelCheck check = SyntheticCheck();
+    for (const QSizeF size : {QSizeF(kSweepPlotSize), QSizeF(940, 330), QSizeF(1200, 380), QSizeF(800, 300),
+                              QSizeF(470, 330), QSizeF(940, 1200)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()));
+        const SweepLayout layout = LayOutSweep(check, QRectF(QPointF(0, 0), size));
+        EXPECT_FALSE(layout.legend.intersects(layout.ohmLegend));
+        EXPECT_GT(layout.legend.height(), 0);
+        EXPECT_GT(layout.ohmLegend.height(), 0);
+        for (const QRectF& legend : {layout.legend, layout.ohmLegend}) {
+            EXPECT_FALSE(legend.intersects(layout.swrPanel));
+            EXPECT_FALSE(legend.intersects(layout.ohmPanel));
+            EXPECT_LE(legend.right(), size.width());
+        }
+        if (size.height() >= 330) {
+            EXPECT_LE(layout.ohmLegend.bottom(), size.height());
+        }
+    }
 }
 
 TEST(PlotFile, SvgAndPngByName) {

@@ -55,7 +55,8 @@ private slots:
                                  font.setPixelSize(static_cast<int>(area.height() / 12));
                                  painter.setFont(font);
                                  painter.drawText(area, Qt::AlignCenter, QStringLiteral("STAND-IN SWR PLOT"));
-                             }};
+                             },
+                             std::nullopt};
         }
         const QString text = PageText(content, withModel ? QStringLiteral("model.pdf") : QStringLiteral("none.pdf"));
         QVERIFY2(text.contains(QStringLiteral("3725.988")), qPrintable(text));
