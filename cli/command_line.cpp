@@ -2,6 +2,7 @@
 
 #include "core/amateur_bands.h"
 #include "core/field_conversion.h"
+#include "nec/check_limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,8 +54,7 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
     const double from = NumberOption("--sweep", text.substr(0, first));
     const double to = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
     const double points = NumberOption("--sweep", text.substr(second + 1));
-    if (!(from > 0) || !(to >= from) || !std::isfinite(to) || !(points >= 1) || points > 1000 ||
-        points != std::floor(points)) {
+    if (!nec::SweepHolds(from, to, points)) {
         throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS");
     }
     check.sweepFromMHz = from;
@@ -185,7 +185,7 @@ nec::FeedChain& ChainOf(Parse& parse) {
 // N of an N:1 balun: 1, 4, 9 ..., the impedance ratio.
 void SetBalun(Parse& parse, const std::string& text) {
     const double ratio = NumberOption("--balun", text);
-    if (!(ratio >= 1 && ratio <= 100)) {
+    if (!nec::kBalunRatio.Holds(ratio)) {
         throw UsageError("--balun is the impedance ratio N of an N:1 balun, from 1 to 100 (4 for a 4:1 balun)");
     }
     ChainOf(parse).balunRatio = ratio;
@@ -200,16 +200,16 @@ void SetFeeder(Parse& parse, const std::string& text) {
     feeder.velocityFactor = NumberOption("--feeder", f[1]);
     feeder.lengthM = NumberOption("--feeder", f[2]);
     feeder.lossDbPer100m = NumberOption("--feeder", f[3]);
-    if (!(feeder.impedanceOhm > 0 && feeder.impedanceOhm <= 10000)) {
+    if (!nec::kFeederImpedanceOhm.Holds(feeder.impedanceOhm)) {
         throw UsageError("--feeder's Z0 is its impedance in ohm, above 0, at most 10000");
     }
-    if (!(feeder.velocityFactor > 0 && feeder.velocityFactor <= 1)) {
+    if (!nec::kFeederVelocityFactor.Holds(feeder.velocityFactor)) {
         throw UsageError("--feeder's VF is its velocity factor, above 0 and at most 1");
     }
-    if (!(feeder.lengthM >= 0 && feeder.lengthM <= 10000)) {
+    if (!nec::kFeederLengthM.Holds(feeder.lengthM)) {
         throw UsageError("--feeder's METRES is its length, from 0 to 10000 m");
     }
-    if (!(feeder.lossDbPer100m >= 0 && feeder.lossDbPer100m <= 1000)) {
+    if (!nec::kFeederLossDbPer100m.Holds(feeder.lossDbPer100m)) {
         throw UsageError("--feeder's DB is its matched loss in dB per 100 m, from 0 to 1000");
     }
     ChainOf(parse).feeder = feeder;

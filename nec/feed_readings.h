@@ -70,6 +70,10 @@ struct FeedReport {
     std::optional<Match> match;
     std::string matchedOn;           // the load the match works on, plain
     std::vector<double> matchedSwr;  // through the match, at every sweep point
+    // What the radio sees through the match at every sweep point, on
+    // matchedReferenceOhm.
+    std::vector<std::complex<double>> matched;
+    double matchedReferenceOhm = 50;
     std::optional<ResonanceSpan> velocitySpan, lengthSpan;
 };
 

@@ -180,8 +180,10 @@ FeedReport ReadFeed(const ModelCheck& check) {
         }
         feed.match = ChooseMatch(MhzOf(report), loads, atDesign, report.designMHz, reference);
         for (std::size_t i = 0; i < loads.size(); ++i) {
-            feed.matchedSwr.push_back(Swr(ThroughMatch(loads[i], *feed.match, report.sweep[i].mhz), reference));
+            feed.matched.push_back(ThroughMatch(loads[i], *feed.match, report.sweep[i].mhz));
+            feed.matchedSwr.push_back(Swr(feed.matched.back(), reference));
         }
+        feed.matchedReferenceOhm = reference;
     }
     if (check.measured && options.port == FeedPort::Radio && options.chain && options.chain->feeder) {
         const Feeder& f = *options.chain->feeder;
@@ -194,7 +196,16 @@ FeedReport ReadFeed(const ModelCheck& check) {
     return feed;
 }
 
-namespace {
+std::string ChainText(const FeedChain& chain) {
+    std::string text = BalunText(chain.balunRatio);
+    if (chain.feeder) {
+        const Feeder& f = *chain.feeder;
+        text += ", then " + Trimmed(f.lengthM, 3) + " m of " + Trimmed(f.impedanceOhm, 3) +
+                " ohm feeder, velocity factor " + Trimmed(f.velocityFactor, 3) + ", " + Trimmed(f.lossDbPer100m, 3) +
+                " dB per 100 m";
+    }
+    return text;
+}
 
 std::string MatchText(const Match& match) {
     if (match.arrangement == Match::Arrangement::None) return "none needed (SWR within 1.05)";
@@ -208,6 +219,28 @@ std::string MatchText(const Match& match) {
     return text;
 }
 
+std::string MatchRangeText(const Match& match) {
+    return match.under2FromMHz && match.under2ToMHz
+               ? MhzText(*match.under2FromMHz) + " to " + MhzText(*match.under2ToMHz) + " MHz"
+               : std::string("nowhere in the sweep");
+}
+
+std::string SpansText(const FeedReport& feed) {
+    if (!feed.velocitySpan && !feed.lengthSpan) return {};
+    std::string text = "measured through a feeder over a wavelength long: the resonance moves";
+    if (feed.velocitySpan) {
+        text += " " + MhzText(feed.velocitySpan->fromMHz) + " to " + MhzText(feed.velocitySpan->toMHz) +
+                " MHz with the velocity factor +/-0.01";
+    }
+    if (feed.lengthSpan) {
+        text += std::string(feed.velocitySpan ? " and" : "") + " " + MhzText(feed.lengthSpan->fromMHz) + " to " +
+                MhzText(feed.lengthSpan->toMHz) + " MHz with the length +/-2 cm";
+    }
+    return text + "; measure at the balun for a resonance that does not hang on them";
+}
+
+namespace {
+
 std::string OptionalSwr(const std::optional<double>& swr) { return swr ? SwrText(*swr) : "outside the sweep"; }
 
 }  // namespace
@@ -219,13 +252,7 @@ std::string FeedText(const ModelCheck& check) {
     if (feed.radio && options.chain) {
         const RadioEndReading& r = *feed.radio;
         const FeedChain& chain = *options.chain;
-        text += "feed chain: " + BalunText(chain.balunRatio);
-        if (chain.feeder) {
-            const Feeder& f = *chain.feeder;
-            text += ", then " + Trimmed(f.lengthM, 3) + " m of " + Trimmed(f.impedanceOhm, 3) +
-                    " ohm feeder, velocity factor " + Trimmed(f.velocityFactor, 3) + ", " +
-                    Trimmed(f.lossDbPer100m, 3) + " dB per 100 m";
-        }
+        text += "feed chain: " + ChainText(chain);
         text += "\n  radio end: " + ImpedanceWords(r.atDesign, Medium::Plain) + "; SWR " + SwrText(r.swrAtDesign) +
                 " on " + Trimmed(r.referenceOhm, 3) + " ohm\n";
         if (r.swrFeederAntennaEnd) {
@@ -246,24 +273,9 @@ std::string FeedText(const ModelCheck& check) {
     if (feed.match) {
         const Match& m = *feed.match;
         text += "match at the " + feed.matchedOn + ", from the antenna side: " + MatchText(m) + "\n";
-        text +=
-            "  matched SWR under 2:1: " +
-            (m.under2FromMHz && m.under2ToMHz ? MhzText(*m.under2FromMHz) + " to " + MhzText(*m.under2ToMHz) + " MHz"
-                                              : std::string("nowhere in the sweep")) +
-            "\n";
+        text += "  matched SWR under 2:1: " + MatchRangeText(m) + "\n";
     }
-    if (feed.velocitySpan || feed.lengthSpan) {
-        text += "measured through a feeder over a wavelength long: the resonance moves";
-        if (feed.velocitySpan) {
-            text += " " + MhzText(feed.velocitySpan->fromMHz) + " to " + MhzText(feed.velocitySpan->toMHz) +
-                    " MHz with the velocity factor +/-0.01";
-        }
-        if (feed.lengthSpan) {
-            text += std::string(feed.velocitySpan ? " and" : "") + " " + MhzText(feed.lengthSpan->fromMHz) + " to " +
-                    MhzText(feed.lengthSpan->toMHz) + " MHz with the length +/-2 cm";
-        }
-        text += "; measure at the balun for a resonance that does not hang on them\n";
-    }
+    if (const std::string spans = SpansText(feed); !spans.empty()) text += spans + "\n";
     return text;
 }
 

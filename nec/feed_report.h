@@ -44,6 +44,20 @@ std::optional<BandChoice> BandOf(const FeedOptions& options, double designMHz);
 // when the measurement was taken at the radio through a long feeder).
 FeedReport ReadFeed(const ModelCheck& check);
 
+// "4:1 balun, then 10 m of 50 ohm feeder, velocity factor 0.66, 5 dB per
+// 100 m".
+std::string ChainText(const FeedChain& chain);
+
+// The match's components from the antenna side, "series L 120.5 nH, then
+// shunt C 8.25 pF", or "none needed (SWR within 1.05)"; and its 2:1 range,
+// "144.100 to 147.900 MHz" or "nowhere in the sweep".
+std::string MatchText(const Match& match);
+std::string MatchRangeText(const Match& match);
+
+// The advice for a measurement taken through a feeder over a wavelength
+// long: how far its resonance moves; empty without the spans.
+std::string SpansText(const FeedReport& feed);
+
 // The report's lines and JSON keys of the feed.
 std::string FeedText(const ModelCheck& check);
 void AddFeedJson(Json& json, const ModelCheck& check);

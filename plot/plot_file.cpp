@@ -20,10 +20,11 @@ constexpr double kInchesPerMetre = 1 / 0.0254;
 
 QString Suffix(const std::string& path) { return QFileInfo(QString::fromStdString(path)).suffix().toLower(); }
 
-void Draw(QPainter& painter, PlotKind kind, const QRectF& area, const nec::ModelCheck& check) {
+void Draw(QPainter& painter, PlotKind kind, const QRectF& area, const nec::ModelCheck& check,
+          const HiddenCurves& hidden) {
     switch (kind) {
         case PlotKind::Sweep:
-            return DrawSweepPlot(painter, area, check);
+            return DrawSweepPlot(painter, area, check, hidden);
         case PlotKind::Pattern:
             return DrawPatternPlot(painter, area, check);
         case PlotKind::Smith:
@@ -57,7 +58,8 @@ QSize PlotSize(PlotKind kind) {
     return kSweepPlotSize;
 }
 
-std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check) {
+std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
+                                     const HiddenCurves& hidden) {
     const QSize size = PlotSize(kind);
     const QRectF area(QPointF(0, 0), QSizeF(size));
     const QString name = QString::fromStdString(path);
@@ -75,7 +77,7 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         svg.setDescription(QStringLiteral("corvanta-cli check"));
         QPainter painter;
         if (!painter.begin(&svg)) return "cannot write " + path;
-        Draw(painter, kind, area, check);
+        Draw(painter, kind, area, check, hidden);
         if (!painter.end() || !file.flush()) return "cannot write " + path + ": " + file.errorString().toStdString();
         return std::nullopt;
     }
@@ -86,7 +88,7 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
         QPainter painter(&image);
-        Draw(painter, kind, area, check);
+        Draw(painter, kind, area, check, hidden);
         painter.end();
         QImageWriter writer(name, "png");
         if (!writer.write(image)) return "cannot write " + path + ": " + writer.errorString().toStdString();

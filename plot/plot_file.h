@@ -5,6 +5,7 @@
 #include <string>
 
 #include "nec/model_check.h"
+#include "plot/sweep_plot.h"
 
 // The plots as files: SVG through Qt SVG's generator, PNG through QImage,
 // chosen by the file name's ending. Both draw with the same code as the
@@ -19,6 +20,8 @@ enum class PlotKind { Sweep, Pattern, Smith };
 QSize PlotSize(PlotKind kind);
 
 // Nothing when written; else what went wrong, for a message.
-std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check);
+// `hidden`: the SWR plot's curves left out, as the window shows them.
+std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
+                                     const HiddenCurves& hidden = {});
 
 }  // namespace corvanta::plot

@@ -31,6 +31,8 @@ constexpr double kMargin = 34;  // round the rim, for the reactance labels
 constexpr double kMarkSize = 4.5;
 
 const QColor kMeasured{0x11, 0x11, 0x11};
+// As in the SWR plot: dash-dotted means through the match.
+const QColor kMatched{0x45, 0x5a, 0x64};
 
 enum class Shape { Dot, Square, Triangle, Diamond };
 
@@ -265,6 +267,14 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
         painter.setPen(measuredPen);
         painter.drawPolyline(Curve(layout, measuredZ, reference));
     }
+    // What the radio sees through the match, on the match's own reference:
+    // a knot round the centre where the match holds.
+    const QPen matchedPen(kMatched, 1.6, Qt::DashDotLine, Qt::RoundCap, Qt::RoundJoin);
+    const bool matched = check.feed.match && check.feed.matched.size() >= 2;
+    if (matched) {
+        painter.setPen(matchedPen);
+        painter.drawPolyline(Curve(layout, check.feed.matched, check.feed.matchedReferenceOhm));
+    }
     painter.restore();
 
     // The marks over the curves.
@@ -329,6 +339,14 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
         sample(measuredPen);
         line(style::Text("measured, lines' junction"), style::kInk);
         line(style::Text(check.measured->source.empty() ? std::string("over the model") : check.measured->source),
+             style::kMuted);
+        y += 4;
+    }
+    if (matched) {
+        sample(matchedPen);
+        line(QStringLiteral("through the match (dash-dot)"), style::kInk);
+        line(style::Text("normalised to " + nec::Trimmed(check.feed.matchedReferenceOhm, 3) + " " +
+                         std::string(nec::OhmUnit(nec::Medium::Typeset))),
              style::kMuted);
         y += 4;
     }

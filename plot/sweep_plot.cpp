@@ -318,10 +318,15 @@ void ShadeBand(QPainter& painter, const SweepLayout& layout, const nec::ModelChe
     painter.restore();
 }
 
+bool Hidden(const HiddenCurves& hidden, SweepCurve::Kind kind, std::size_t reading = 0) {
+    return std::find(hidden.begin(), hidden.end(), SweepCurve{kind, reading, {}, false}) != hidden.end();
+}
+
 // The radio end and the matched SWR: curves and legend lines below the
 // readings'. Returns the legend's next line.
 double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
-                      const std::vector<double>& mhz, double legendY, double lineHeight, double textX, bool& clipped) {
+                      const std::vector<double>& mhz, double legendY, double lineHeight, double textX, bool& clipped,
+                      const HiddenCurves& hidden) {
     const QFontMetricsF small(style::Font(style::kSmallPx));
     const auto legend = [&](const QPen& pen, const std::string& label, const std::string& detail) {
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
@@ -332,14 +337,15 @@ double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::M
         painter.drawText(QPointF(textX, legendY), style::Text(detail));
         legendY += lineHeight + 3;
     };
-    if (const auto& radio = check.feed.radio; radio && radio->swr.size() == mhz.size()) {
+    const auto& radio = check.feed.radio;
+    if (radio && radio->swr.size() == mhz.size() && !Hidden(hidden, SweepCurve::Kind::Radio)) {
         const QPen pen(kRadioEnd, HeadlineIndex(check) ? kOtherPen : kHeadlinePen, Qt::SolidLine, Qt::FlatCap,
                        Qt::RoundJoin);
         clipped |= DrawCurve(painter, layout.swrPanel, mhz, radio->swr, layout.swr.low, layout.swr.high, layout,
                              &SweepLayout::SwrY, pen);
         legend(pen, RadioLabel(*radio), RangeText(radio->under2));
     }
-    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size()) {
+    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size() && !Hidden(hidden, SweepCurve::Kind::Matched)) {
         const QPen pen(kMatched, kOtherPen, Qt::DashDotLine, Qt::FlatCap, Qt::RoundJoin);
         clipped |= DrawCurve(painter, layout.swrPanel, mhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
                              layout, &SweepLayout::SwrY, pen);
@@ -440,7 +446,23 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
     return layout;
 }
 
-void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check) {
+std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check) {
+    std::vector<SweepCurve> curves;
+    const std::optional<std::size_t> headline = HeadlineIndex(check);
+    for (std::size_t i : DrawnReadings()) {
+        curves.push_back({SweepCurve::Kind::Reading, i, style::Text(Label(nec::kReadings[i])), headline == i});
+    }
+    if (check.feed.radio) {
+        curves.push_back({SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(*check.feed.radio)), !headline});
+    }
+    if (check.feed.match) curves.push_back({SweepCurve::Kind::Matched, 0, style::Text(MatchedLabel()), false});
+    if (check.measured && !check.measured->points.empty()) {
+        curves.push_back({SweepCurve::Kind::Measured, 0, style::Text(MeasuredLabel(*check.measured)), false});
+    }
+    return curves;
+}
+
+void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check, const HiddenCurves& hidden) {
     const nec::CheckReport& report = check.report;
     const nec::LoopModel& model = check.plan.model;
     const SweepLayout layout = LayOutSweep(check, area);
@@ -496,6 +518,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     bool swrClipped = false;
     const std::optional<std::size_t> headline = HeadlineIndex(check);
     for (std::size_t i : DrawnReadings()) {
+        if (Hidden(hidden, SweepCurve::Kind::Reading, i)) continue;
         const nec::Reading& reading = nec::kReadings[i];
         std::vector<double> values;
         for (const SweepPoint& p : report.sweep) values.push_back(p.swr[i]);
@@ -528,9 +551,9 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
         painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.under2[i])));
         legendY += lineHeight + 3;
     }
-    legendY = DrawFeedCurves(painter, layout, check, mhz, legendY, lineHeight, textX, swrClipped);
+    legendY = DrawFeedCurves(painter, layout, check, mhz, legendY, lineHeight, textX, swrClipped, hidden);
     const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
-    if (!measured.empty()) {
+    if (!measured.empty() && !Hidden(hidden, SweepCurve::Kind::Measured)) {
         std::vector<double> at, swr;
         for (const nec::MeasuredPoint& p : measured) {
             at.push_back(p.mhz);
@@ -561,6 +584,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     if (swrClipped) {
         painter.drawText(QPointF(layout.legend.left(), legendY),
                          style::Text("▲ ▼ a curve leaves the scale (over " + nec::Trimmed(kSwrAxisTop, 1) + ":1)"));
+        legendY += lineHeight;
     }
 
     bool ohmClipped = false;

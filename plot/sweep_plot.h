@@ -7,6 +7,7 @@
 #include <QString>
 #include <complex>
 #include <optional>
+#include <vector>
 
 #include "nec/model_check.h"
 #include "plot/ticks.h"
@@ -49,7 +50,26 @@ struct SweepLayout {
 // Needs a QGuiApplication (for the fonts' metrics).
 SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area);
 
-void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check);
+// A curve of the SWR panel a viewer may show or hide: a reading of
+// nec::kReadings, the radio end, the SWR through the match, the measurement.
+struct SweepCurve {
+    enum class Kind { Reading, Radio, Matched, Measured };
+    Kind kind = Kind::Reading;
+    std::size_t reading = 0;  // for a Reading: its index in nec::kReadings
+    QString label;            // as the legend names it
+    bool headline = false;    // the one bold curve
+
+    bool operator==(const SweepCurve& other) const { return kind == other.kind && reading == other.reading; }
+};
+
+// The curves a check draws in the SWR panel, in the legend's order.
+std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check);
+
+// The curves left out of the drawing and its legend; none by default.
+using HiddenCurves = std::vector<SweepCurve>;
+
+void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check,
+                   const HiddenCurves& hidden = {});
 
 // The plotted values at a frequency, each a straight line between the sweep
 // points as the curves are drawn; of the gaps, the one the plot shows.

@@ -12,7 +12,12 @@ void DecimalBox::setFormat(NumberFormat format) {
     format_ = format;
     // Writes the value again with the new separator.
     setValue(value);
-    lineEdit()->setText(textFromValue(value) + suffix());
+    lineEdit()->setText(shownText());
+}
+
+QString DecimalBox::shownText() const {
+    if (!specialValueText().isEmpty() && value() == minimum()) return specialValueText();
+    return prefix() + textFromValue(value()) + suffix();
 }
 
 QString DecimalBox::numberPart(const QString& text) const {
@@ -23,6 +28,7 @@ QString DecimalBox::numberPart(const QString& text) const {
 }
 
 double DecimalBox::valueFromText(const QString& text) const {
+    if (!specialValueText().isEmpty() && text == specialValueText()) return minimum();
     const Parsed<double> parsed = ParseDouble(numberPart(text).toStdString(), format_);
     return parsed ? *parsed.value : value();
 }
@@ -38,6 +44,7 @@ QValidator::State DecimalBox::validate(QString& input, int& /*pos*/) const {
     // Nothing typed is thrown away keystroke by keystroke: "1.234,5" losing
     // its comma would read as 1.2345 without a word. What does not read
     // stays on show until the box is left, and is then refused aloud.
+    if (!specialValueText().isEmpty() && input == specialValueText()) return QValidator::Acceptable;
     const Parsed<double> parsed = ParseDouble(numberPart(input).toStdString(), format_);
     if (!parsed) return QValidator::Intermediate;
     if (*parsed.value < minimum() || *parsed.value > maximum()) return QValidator::Intermediate;

@@ -28,6 +28,9 @@ public:
 
     double valueFromText(const QString& text) const override;
     QString textFromValue(double value) const override;
+    // The value as the box shows it when left: its special text at the
+    // minimum, when it has one, else the number and its suffix.
+    QString shownText() const;
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
 

@@ -14,6 +14,7 @@
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
 #include "ui/failure_words.h"
+#include "ui/feed_figures.h"
 
 namespace corvanta::ui {
 
@@ -182,6 +183,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                 "the lines join at one point, balanced.</p>")
                 .arg(Html(nec::Trimmed(line.lengthMm, 4)), Html(nec::Trimmed(line.impedanceOhm, 3)),
                      Html(nec::Trimmed(line.velocityFactor, 3)));
+    html += FeedHtml(check);
 
     html += Heading(QStringLiteral("Gain"));
     html += QStringLiteral(
@@ -324,6 +326,7 @@ sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
                               text(nec::ImpedanceWords(d.lines, nec::Medium::Typeset)));
     figures.rows.emplace_back(QStringLiteral("SWR on ") + references.join(QStringLiteral(" / ")),
                               swrs.join(QStringLiteral(" / ")));
+    AddFeedRows(figures, check);
     figures.rows.emplace_back(QStringLiteral("Gap resonance"), Resonances(r.resonancesMHz) + UncertaintyWords(r));
     figures.rows.emplace_back(QStringLiteral("Efficiency"),
                               QStringLiteral("%1 %").arg(text(nec::Fixed(r.efficiencyPercent, 2))) + SkyWords(check));

@@ -1,6 +1,9 @@
 #include "ui/model_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QToolButton>
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QComboBox>
@@ -30,6 +33,8 @@
 #include "plot/plot_style.h"
 #include "ui/check_job.h"
 #include "ui/failure_words.h"
+#include "ui/feed_box.h"
+#include "ui/sweep_box.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
 #include "ui/model_figures.h"
@@ -189,6 +194,15 @@ void ModelWindow::buildControls() {
     stopButton_->setAccessibleName(QStringLiteral("Stop"));
     stopButton_->setToolTip(QStringLiteral("Stop the engines"));
 
+    feed_ = new FeedBox(this);
+    sweep_ = new SweepBox(this);
+    match_ = new QCheckBox(QStringLiteral("L net&work match"), this);
+    match_->setObjectName(QStringLiteral("match"));
+    match_->setAccessibleName(QStringLiteral("Match"));
+    match_->setToolTip(
+        QStringLiteral("An L network of two reactances that brings the radio end (without a balun or feeder: the "
+                       "junction after a 4:1 balun) to 1:1 at the design frequency"));
+
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("Frequencies modelled"));
@@ -247,7 +261,14 @@ void ModelWindow::buildControls() {
     patternPlot_ = new PlotView(plot::PlotKind::Pattern);
     patternPlot_->setObjectName(QStringLiteral("patternPlot"));
     tabs_->addTab(figures_, QStringLiteral("&Figures"));
-    tabs_->addTab(plotPage(sweepPlot_, "sweepReadout"), QStringLiteral("&SWR and impedance"));
+    curves_ = new QToolButton(this);
+    curves_->setObjectName(QStringLiteral("curves"));
+    curves_->setText(QStringLiteral("Curves (&Q)"));
+    curves_->setAccessibleName(QStringLiteral("Curves shown"));
+    curves_->setToolTip(QStringLiteral("Show or hide each SWR curve of the plot; the bold one is the headline"));
+    curves_->setPopupMode(QToolButton::InstantPopup);
+    curves_->setMenu(new QMenu(curves_));
+    tabs_->addTab(plotPage(sweepPlot_, "sweepReadout", curves_), QStringLiteral("&SWR and impedance"));
     tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("&Pattern"));
     addSmithTab();
     tabs_->addTab(report_, QStringLiteral("R&eport"));
@@ -265,12 +286,13 @@ void ModelWindow::buildControls() {
     saveTouchstone_->setObjectName(QStringLiteral("saveTouchstone"));
     saveTouchstone_->setAccessibleName(QStringLiteral("Save Touchstone"));
     saveTouchstone_->setToolTip(
-        QStringLiteral("The sweep as a one-port .s1p file: S11 where the lines join, on 50 \u03a9"));
+        QStringLiteral("The sweep as a one-port .s1p file, on 50 \u03a9: S11 at the port of the Feed box, where the "
+                       "lines join or at the radio end"));
     loadMeasurement_ = new QPushButton(QStringLiteral("Load &measurement\u2026"), this);
     loadMeasurement_->setObjectName(QStringLiteral("loadMeasurement"));
     loadMeasurement_->setAccessibleName(QStringLiteral("Load measurement"));
     loadMeasurement_->setToolTip(
-        QStringLiteral("An analyser's .s1p sweep taken where the lines join: drawn over "
+        QStringLiteral("An analyser's .s1p sweep taken at the port of the Feed box: drawn over "
                        "the model, compared, and turned into a trim"));
     clearMeasurement_ = new QPushButton(QStringLiteral("Clear measureme&nt"), this);
     clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
@@ -297,6 +319,16 @@ void ModelWindow::buildControls() {
     controls->addStretch(1);
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
+    // The feed as connected, then the sweep and the match: each row a
+    // window's width at 100 %.
+    auto* feedRow = new QHBoxLayout;
+    feedRow->addWidget(feed_);
+    feedRow->addStretch(1);
+    auto* sweepRow = new QHBoxLayout;
+    sweepRow->addWidget(sweep_);
+    sweepRow->addSpacing(12);
+    sweepRow->addWidget(match_);
+    sweepRow->addStretch(1);
 
     auto* saving = new QHBoxLayout;
     saving->addWidget(saveDeck_);
@@ -344,6 +376,8 @@ void ModelWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(design_);
     layout->addLayout(controls);
+    layout->addLayout(feedRow);
+    layout->addLayout(sweepRow);
     layout->addWidget(progress_);
     layout->addWidget(status_);
     layout->addWidget(resultsMark_);
@@ -360,6 +394,10 @@ void ModelWindow::buildControls() {
                              height_->textFromValue(height_->maximum()),
                              height_->textFromValue(height_->value()) + height_->suffix()));
     });
+    connect(feed_, &FeedBox::changed, this, &ModelWindow::feedChanged);
+    connect(match_, &QCheckBox::toggled, this, &ModelWindow::feedChanged);
+    connect(feed_, &FeedBox::refused, this, &ModelWindow::showProblem);
+    connect(sweep_, &SweepBox::refused, this, &ModelWindow::showProblem);
     connect(runButton_, &QPushButton::clicked, this, &ModelWindow::run);
     connect(stopButton_, &QPushButton::clicked, this, &ModelWindow::stop);
     connect(saveDeck_, &QPushButton::clicked, this, &ModelWindow::saveDeck);
@@ -381,7 +419,7 @@ void ModelWindow::addSmithTab() {
 }
 
 // A plot above its read-out, which a screen reader and a Tab reach too.
-QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
+QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName, QWidget* beside) {
     auto* page = new QWidget(tabs_);
     auto* readout = new QLabel(page);
     readout->setObjectName(QLatin1String(readoutName));
@@ -399,7 +437,15 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName) {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view, 1);
-    layout->addWidget(readout);
+    if (beside) {
+        auto* row = new QHBoxLayout;
+        // On the left, where a narrow screen still shows it.
+        row->addWidget(beside, 0, Qt::AlignTop);
+        row->addWidget(readout, 1);
+        layout->addLayout(row);
+    } else {
+        layout->addWidget(readout);
+    }
     return page;
 }
 
@@ -417,6 +463,8 @@ void ModelWindow::setSource(const DesignSource* source) {
     if (source) {
         for (DecimalBox* box : {height_, builtHeight_, builtSide_, builtGap_}) box->setFormat(source->Format());
         format_ = source->Format();
+        feed_->setFormat(format_);
+        sweep_->setFormat(format_);
         for (PlotView* plot : {sweepPlot_, patternPlot_, smithPlot_}) {
             if (plot) plot->setFormat(format_);
         }
@@ -551,13 +599,18 @@ void ModelWindow::run() {
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
-    options.feed = feedOptions();
     options.lineImpedanceOhm = lines_.impedanceOhm;
     options.velocityFactor = lines_.velocityFactor;
     options.lineLengthMm = lines_.lengthMm;
     options.referenceOhm = lines_.referenceOhm;
     // The tuned design is part of what the window shows.
     options.tune = true;
+    options.feed = feedOptions();
+    if (const QString problem = sweep_->fill(options); !problem.isEmpty()) {
+        showProblem(Regional(problem));
+        updateButtons();
+        return;
+    }
     try {
         plan_ = nec::PlanCheck(design, options);
     } catch (const nec::Failure& failure) {
@@ -598,6 +651,9 @@ void ModelWindow::runFinished() {
         check_ = std::move(job_->check());
         checkedDesign_ = runningDesign_;
         checkedFormat_ = runningFormat_;
+        // The Feed box may have changed while the engines ran.
+        check_->plan.feed = feedOptions();
+        check_->feed = nec::ReadFeed(*check_);
         markResults({});
         progress_->setValue(total);
         const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
@@ -692,10 +748,11 @@ void ModelWindow::savePlot() {
     const plot::PlotKind kind = pattern ? plot::PlotKind::Pattern
                                 : smith ? plot::PlotKind::Smith
                                         : plot::PlotKind::Sweep;
+    // The curves as shown: a hidden one stays out of the file too.
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
-        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_);
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
     save(pattern ? QStringLiteral("Save the pattern plot")
@@ -709,6 +766,7 @@ void ModelWindow::savePlot() {
 }
 
 void ModelWindow::showCheck() {
+    listCurves();
     figures_->setHtml(WithTermLinks(Regional(FiguresHtml(*check_))));
     sweepPlot_->setCheck(&*check_);
     patternPlot_->setCheck(&*check_);
@@ -768,6 +826,9 @@ void ModelWindow::loadMeasurement() {
                                                 : QString());
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
+    if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
+        said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
+    }
     showStatus(said);
     showCheck();
 }
@@ -857,6 +918,52 @@ void ModelWindow::compareMeasurement() {
                           std::to_string(measuredDesign_->sides) + " sides, HEIGHT " +
                           nec::MmText(measuredDesign_->heightMm) + " mm): shown for comparison, without a trim");
     }
+}
+
+nec::FeedOptions ModelWindow::feedOptions() const {
+    nec::FeedOptions feed = feed_->options(keptFeed_);
+    feed.match = match_->isChecked();
+    return feed;
+}
+
+void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
+    keptFeed_ = feed;
+    {
+        // Told once, below, rather than once a box.
+        const QSignalBlocker quiet(feed_), quietMatch(match_);
+        feed_->setOptions(feed);
+        match_->setChecked(feed.match);
+    }
+    feedChanged();
+}
+
+void ModelWindow::feedChanged() {
+    if (!check_) return;
+    check_->plan.feed = feedOptions();
+    if (measuredSweep_) {
+        compareMeasurement();
+    } else {
+        check_->feed = nec::ReadFeed(*check_);
+    }
+    showCheck();
+}
+
+void ModelWindow::listCurves() {
+    QMenu* menu = curves_->menu();
+    menu->clear();
+    if (!check_) return;
+    for (const plot::SweepCurve& curve : plot::SweepCurves(*check_)) {
+        QAction* action = menu->addAction(curve.headline ? curve.label + QStringLiteral(" (bold)") : curve.label);
+        action->setCheckable(true);
+        action->setChecked(std::find(hiddenCurves_.begin(), hiddenCurves_.end(), curve) == hiddenCurves_.end());
+        connect(action, &QAction::toggled, this, [this, curve](bool shown) {
+            const auto at = std::find(hiddenCurves_.begin(), hiddenCurves_.end(), curve);
+            if (shown && at != hiddenCurves_.end()) hiddenCurves_.erase(at);
+            if (!shown && at == hiddenCurves_.end()) hiddenCurves_.push_back(curve);
+            sweepPlot_->setHiddenCurves(hiddenCurves_);
+        });
+    }
+    sweepPlot_->setHiddenCurves(hiddenCurves_);
 }
 
 std::function<std::optional<sheet::ModelFigures>(const Design&)> SheetFiguresFrom(const SecondaryWindow& model,

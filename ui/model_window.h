@@ -24,9 +24,11 @@
 #include <vector>
 
 #include "nec/model_check.h"
+#include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
 #include "ui/design_source.h"
 
+class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -35,15 +37,18 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
+class QToolButton;
 
 namespace corvanta::ui {
 
 class CheckJob;
 class DecimalBox;
+class FeedBox;
 class FileDialog;
 class SecondaryWindow;
 class PlotView;
 class PrintDialog;
+class SweepBox;
 
 // Which engine the window runs, and how.
 struct ModelEngine {
@@ -67,11 +72,6 @@ public:
     void setSource(DesignEntry* source);
     // That source while it lives; null without one.
     DesignEntry* entry() const { return sourceObject_ ? entry_ : nullptr; }
-
-    // The balun and feeder to the radio, the port, the band and the match
-    // the check runs with.
-    nec::FeedOptions feedOptions() const { return feed_; }
-    void setFeedOptions(const nec::FeedOptions& feed) { feed_ = feed; }
 
     // The lines from the gaps to their junction and the reference of the
     // measured SWR: the library's defaults unless a record gave others.
@@ -110,6 +110,13 @@ public:
     // measurement laid beside it when one is loaded.
     const std::optional<nec::ModelCheck>& Check() const { return check_; }
 
+    // The feed as the Feed box and the match choice stand: the chain to the
+    // radio, the port, the match; the band as last set.
+    nec::FeedOptions feedOptions() const;
+    // Shows `feed` in the Feed box and the match choice, and reads the
+    // check on show through it.
+    void setFeedOptions(const nec::FeedOptions& feed);
+
 public slots:
     // Checks the source's design as its texts stand now; a run in progress
     // is stopped first.
@@ -146,7 +153,7 @@ private:
     void showProblem(const QString& message);
     void clearResults();
     void updateButtons();
-    QWidget* plotPage(PlotView* view, const char* readoutName);
+    QWidget* plotPage(PlotView* view, const char* readoutName, QWidget* beside = nullptr);
     void addSmithTab();
     // The source while it lives; null before one is set and after it goes.
     const DesignSource* source() const { return sourceObject_ ? source_ : nullptr; }
@@ -172,6 +179,11 @@ private:
     void runFromKeys();
     void printSheet();
     void showHelp();
+    // The Feed box or the match choice changed: the check on show is read
+    // again through the new feed, without the engine.
+    void feedChanged();
+    // The curves of the SWR plot to show or hide, for the check on show.
+    void listCurves();
     // Asks where, with `name` as the offer and `types` to choose from,
     // writes it, and says what became of it.
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
@@ -227,7 +239,14 @@ private:
     DecimalBox* builtHeight_ = nullptr;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
-    nec::FeedOptions feed_;
+    FeedBox* feed_ = nullptr;
+    SweepBox* sweep_ = nullptr;
+    QCheckBox* match_ = nullptr;
+    QToolButton* curves_ = nullptr;
+    // The SWR plot's curves the user hid; they stay hidden through runs.
+    plot::HiddenCurves hiddenCurves_;
+    // What setFeedOptions gave beyond the box: the band.
+    nec::FeedOptions keptFeed_;
     Lines lines_;
     std::function<bool()> closeGuard_;
     QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop

@@ -85,6 +85,11 @@ void PlotView::setCheck(const nec::ModelCheck* check) {
     update();
 }
 
+void PlotView::setHiddenCurves(plot::HiddenCurves hidden) {
+    hidden_ = std::move(hidden);
+    update();
+}
+
 void PlotView::setFormat(NumberFormat format) {
     format_ = format;
     update();
@@ -109,7 +114,7 @@ void PlotView::paintEvent(QPaintEvent* /*event*/) {
     painter.scale(scale(), scale());
     const QRectF area = this->area();
     if (kind_ == plot::PlotKind::Sweep) {
-        plot::DrawSweepPlot(painter, area, *check_);
+        plot::DrawSweepPlot(painter, area, *check_, hidden_);
         if (mhz_) {
             // The frequency read, across both panels.
             const plot::SweepLayout layout = plot::LayOutSweep(*check_, area);

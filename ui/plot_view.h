@@ -7,6 +7,7 @@
 
 #include "nec/model_check.h"
 #include "plot/plot_file.h"
+#include "plot/sweep_plot.h"
 
 namespace corvanta::ui {
 
@@ -24,6 +25,8 @@ public:
     void setCheck(const nec::ModelCheck* check);
     // The separator the plot and its read-out write numbers with.
     void setFormat(NumberFormat format);
+    // The SWR plot's curves left out; none by default.
+    void setHiddenCurves(plot::HiddenCurves hidden);
     // What the read-out says now: the values at the pointer, or how to get them.
     QString Readout() const { return readout_; }
     // The size of the plot's smallest text as drawn now, in points.
@@ -53,6 +56,7 @@ private:
     void setReadout(const QString& text);
 
     plot::PlotKind kind_;
+    plot::HiddenCurves hidden_;
     const nec::ModelCheck* check_ = nullptr;
     NumberFormat format_;
     QString readout_;                 // stays when the pointer leaves, to be read and copied
