@@ -138,7 +138,8 @@ nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& mo
 
 RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     : QObject(&window), window_(window), files_(files) {
-    button_ = new QPushButton(QStringLiteral("&Build record"), &window);
+    // Every letter of the window is another control's mnemonic.
+    button_ = new QPushButton(QStringLiteral("Build record (&9)"), &window);
     button_->setObjectName(QStringLiteral("buildRecord"));
     button_->setAccessibleName(QStringLiteral("Build record"));
     button_->setToolTip(
