@@ -7,9 +7,13 @@ on top, as slices of the sweep on several engines side by side. Alternates
 the two over several runs and prints the medians and their ratio; under 1
 means the check is faster than the engine alone.
 
+The check's engines share the cores: the sweep's rounds, the pattern's run
+and the convergence run's steps go side by side, so the ratio depends on
+how busy the machine is; run it on an otherwise idle one.
+
 With --tune it times `check` against `check --tune` instead and prints what
 the tune adds, as seconds and as a share of the plain check (the aim: at
-most the time of one plain check, a share of 1).
+most a third of it, a share of 0.33).
 
     bench/nec_check.py [--runs 7] [--build build/default] [--sides 4] [--freq 146] [--jobs N] [--tune]
 """

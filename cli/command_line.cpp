@@ -55,7 +55,7 @@ void SetSweep(nec::CheckOptions& check, const std::string& text) {
     const double to = NumberOption("--sweep", text.substr(first + 1, second - first - 1));
     const double points = NumberOption("--sweep", text.substr(second + 1));
     if (!nec::SweepHolds(from, to, points)) {
-        throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS");
+        throw UsageError("--sweep needs 0 < FROM <= TO and 1 to 10000 whole POINTS");
     }
     check.sweepFromMHz = from;
     check.sweepToMHz = to;
@@ -470,7 +470,8 @@ const CommandInfo kCommands[] = {
      "half as long, the gap within 2 %) and average gain against the\n"
      "efficiency. --tune finds the one scale of HEIGHT, SIDE and GAP (the\n"
      "conductor stays) that puts the gap reactance's zero at the design\n"
-     "frequency within 0.1 %, with short sweeps on engines side by side, and\n"
+     "frequency within 0.1 %, from the design frequency on engines side by\n"
+     "side and the sweep's slope (short sweeps with --sweep-mode exact), and\n"
      "reports the tuned dimensions beside the design's own. --jobs N runs N\n"
      "engines side by side over slices of the sweep (default, and at most: one\n"
      "a core).\n"

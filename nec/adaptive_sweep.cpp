@@ -13,9 +13,17 @@ namespace {
 using Z = std::complex<double>;
 using Values = std::vector<Z>;
 
-// As close as the interpolants try to come to the samples: the engine
-// prints five significant digits.
-constexpr double kFitTolerance = 1e-6;
+// The engine prints five significant digits: each of its values is known
+// to half a unit of the fifth, in each part. The interpolants come that
+// close to every sample and no closer: chasing the rounding puts poles
+// between the samples that the guard must then take out, and with them
+// support points the fit needs.
+double Rounding(std::complex<double> z) {
+    const auto half = [](double v) {
+        return v == 0 ? 0.0 : 0.5 * std::pow(10.0, std::floor(std::log10(std::abs(v))) - 4);
+    };
+    return std::hypot(half(z.real()), half(z.imag()));
+}
 
 // One interpolant for each of the values a row holds.
 std::vector<RationalInterpolant> FitAll(const std::vector<double>& mhz, const std::map<int, Values>& known) {
@@ -25,8 +33,12 @@ std::vector<RationalInterpolant> FitAll(const std::vector<double>& mhz, const st
     std::vector<RationalInterpolant> fits;
     for (std::size_t c = 0; c < count; ++c) {
         std::vector<Z> y;
-        for (const auto& [row, values] : known) y.push_back(values[c]);
-        fits.push_back(RationalInterpolant::Fit(x, y, kFitTolerance));
+        std::vector<double> tolerances;
+        for (const auto& [row, values] : known) {
+            y.push_back(values[c]);
+            tolerances.push_back(Rounding(values[c]));
+        }
+        fits.push_back(RationalInterpolant::Fit(x, y, tolerances));
     }
     return fits;
 }
@@ -76,7 +88,8 @@ void Compute(const RowComputer& compute, const std::vector<int>& rows, std::map<
 
 }  // namespace
 
-AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options) {
+AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options,
+                          const RoundWatcher& watch) {
     const int rows = static_cast<int>(mhz.size());
     AdaptiveSweep sweep;
     std::map<int, Values> known;
@@ -90,7 +103,12 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
     };
     const auto evaluateAll = [&](const std::vector<RationalInterpolant>& fits) {
         std::vector<Values> values;
-        for (int row = 0; row < rows; ++row) values.push_back(Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
+        for (int row = 0; row < rows; ++row) {
+            const auto engine = known.find(row);
+            values.push_back(engine != known.end() ? engine->second
+                                                   : Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
+        }
+        if (watch) watch(values);
         return values;
     };
 
@@ -105,17 +123,9 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
         sweep.rounds = 1;
         fits = FitAll(mhz, known);
         std::vector<Values> before = evaluateAll(fits);
-        // With nothing to compare yet, the middles of the widest gaps.
-        next = Furthest(rows, known, options.batch);
-        while (true) {
-            if (static_cast<int>(known.size() + next.size()) + options.heldOut >= rows) {
-                everyRow();
-                break;
-            }
-            Compute(compute, next, known);
-            ++sweep.rounds;
-            fits = FitAll(mhz, known);
-            const std::vector<Values> now = evaluateAll(fits);
+        // The next batch where the interpolant moved most since `before`,
+        // one row from each stretch between known rows; the worst move.
+        const auto chooseNext = [&](const std::vector<Values>& now) {
             std::vector<std::pair<double, int>> moves;
             double worst = 0;
             for (int row = 0; row < rows; ++row) {
@@ -125,10 +135,6 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
                 worst = std::max(worst, move);
                 moves.push_back({move, row});
             }
-            before = now;
-            if (worst < options.target) break;
-            // The next batch where the interpolant moved most, one row from
-            // each stretch between known rows.
             std::sort(moves.begin(), moves.end(), [](const auto& a, const auto& b) {
                 return a.first > b.first || (a.first == b.first && a.second < b.second);
             });
@@ -141,21 +147,48 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
                     next.push_back(row);
                 }
             }
+            before = now;
+            return worst;
+        };
+        // With nothing to compare yet, the middles of the widest gaps.
+        next = Furthest(rows, known, options.batch);
+        while (!sweep.exact) {
+            while (true) {
+                if (static_cast<int>(known.size() + next.size()) + options.heldOut >= rows) {
+                    everyRow();
+                    break;
+                }
+                Compute(compute, next, known);
+                ++sweep.rounds;
+                fits = FitAll(mhz, known);
+                if (chooseNext(evaluateAll(fits)) < options.target) break;
+            }
+            if (sweep.exact) break;
+            // Checked, not trusted: rows the interpolant has not seen.
+            sweep.heldOutRows = Furthest(rows, known, options.heldOut);
+            std::map<int, Values> held;
+            Compute(compute, sweep.heldOutRows, held);
+            sweep.heldOutError = 0;
+            for (const auto& [row, values] : held) {
+                sweep.heldOutError = std::max(sweep.heldOutError,
+                                              Difference(Evaluate(fits, mhz[static_cast<std::size_t>(row)]), values));
+                known[row] = values;
+            }
+            if (sweep.heldOutError > options.heldOutLimit) {
+                everyRow();
+            } else if (sweep.heldOutError > options.target) {
+                // Within the limit, but further off than the rounds
+                // promised: a move between two rounds can be small where
+                // both are wrong alike. The held-out rows join the fit, and
+                // the rounds go on where it moves most.
+                fits = FitAll(mhz, known);
+                chooseNext(evaluateAll(fits));
+                continue;
+            }
+            break;
         }
     }
 
-    if (!sweep.exact) {
-        // Checked, not trusted: rows the interpolant has not seen.
-        sweep.heldOutRows = Furthest(rows, known, options.heldOut);
-        std::map<int, Values> held;
-        Compute(compute, sweep.heldOutRows, held);
-        for (const auto& [row, values] : held) {
-            sweep.heldOutError =
-                std::max(sweep.heldOutError, Difference(Evaluate(fits, mhz[static_cast<std::size_t>(row)]), values));
-            known[row] = values;
-        }
-        if (sweep.heldOutError > options.heldOutLimit) everyRow();
-    }
     for (int row = 0; row < rows; ++row) {
         const auto engine = known.find(row);
         sweep.rows.push_back(engine != known.end() ? engine->second

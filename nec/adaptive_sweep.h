@@ -11,14 +11,15 @@
 // less than the target or the engine has computed as many rows as a plain
 // sweep would. Then the finished interpolant is checked against the engine
 // at rows it has not seen; where they disagree by more than the limit the
-// engine computes every row.
+// engine computes every row, and where by more than the target (but within
+// the limit) those rows join the fit and the rounds go on.
 
 namespace corvanta::nec {
 
 struct AdaptiveOptions {
     int initial = 5;       // rows the engine computes first, ends included
     int batch = 4;         // rows added a round
-    double target = 5e-4;  // relative move of the interpolant between rounds
+    double target = 5e-4;  // relative move of the interpolant between rounds, and at held-out rows
     int heldOut = 2;       // rows kept from the fit to check it
     double heldOutLimit = 1e-3;
 };
@@ -38,7 +39,12 @@ struct AdaptiveSweep {
 // given rows, in their order.
 using RowComputer = std::function<std::vector<std::vector<std::complex<double>>>(const std::vector<int>& rows)>;
 
+// Every row's values after a round (the engine's where it computed them,
+// else the interpolant's): an early look for work that can start before
+// the sweep is done.
+using RoundWatcher = std::function<void(const std::vector<std::vector<std::complex<double>>>& rows)>;
+
 AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute,
-                          const AdaptiveOptions& options = {});
+                          const AdaptiveOptions& options = {}, const RoundWatcher& watch = {});
 
 }  // namespace corvanta::nec

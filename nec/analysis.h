@@ -93,6 +93,9 @@ struct TunedDesign : ScaledDesign {
     std::optional<double> resonanceMHz;
     bool reached = false;  // within kTuneTolerance of the design frequency
     int rounds = 0;        // of engines side by side
+    // Each round the design frequency alone, the resonance along the
+    // sweep's slope; else each round a short sweep.
+    bool onSlope = false;
     // The tuned loop at the design frequency, through the check's lines:
     // what a builder who cuts the tuned lengths connects.
     std::optional<SweepPoint> atDesign;

@@ -32,7 +32,7 @@ inline constexpr Limit kFeederLossDbPer100m{0, 1000, false};
 
 // A sweep: 0 < FROM <= TO, both finite, and a whole number of points.
 inline constexpr int kSweepLeastPoints = 1;
-inline constexpr int kSweepMostPoints = 1000;
+inline constexpr int kSweepMostPoints = 10000;
 
 inline bool SweepHolds(double fromMHz, double toMHz, double points) {
     return fromMHz > 0 && toMHz >= fromMHz && std::isfinite(toMHz) && points >= kSweepLeastPoints &&

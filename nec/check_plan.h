@@ -43,8 +43,12 @@ struct CheckOptions {
     // The balun and feeder to the radio, where a measurement was taken, the
     // band and the match.
     FeedOptions feed;
-    std::stop_token stop;                               // a stop stops every engine at once
-    std::function<void(int done, int total)> progress;  // from the engines' threads
+    std::stop_token stop;  // a stop stops every engine at once
+    // The frequencies the engines have computed (engine points, not sweep
+    // rows) and the total expected so far, which grows as an adaptive sweep
+    // finds it needs more; the two meet when the check is done. Called from
+    // the engines' threads.
+    std::function<void(int done, int total)> progress;
 };
 
 // The model and the sweep a check would run, without running it.

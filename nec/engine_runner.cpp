@@ -111,70 +111,186 @@ int CoreCount() {
 
 int JobCount(int jobs) { return jobs > 0 ? jobs : CoreCount(); }
 
-std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings) {
-    if (runs.empty()) return {};
+EnginePool::EnginePool(const EngineSettings& settings) : settings_(settings) {
     if (!FindProgram(settings.program)) {
         throw EngineFailure(settings.program, {ProcessOutcome::End::NotFound, 0, 0, {}}, {});
     }
-    const std::unique_ptr<TemporaryDirectory> folder = EnginesFolder();
-    const TemporaryDirectory& directory = *folder;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
+    directory_ = EnginesFolder();
+    deadline_ = std::chrono::steady_clock::now() +
+                std::chrono::duration_cast<std::chrono::steady_clock::duration>(settings.timeout);
+    // The caller's stop is passed on from whichever thread asks for it, and
+    // wakes whoever waits for an answer.
+    passOn_.emplace(settings_.stop, [this] {
+        stopAll_.request_stop();
+        std::lock_guard lock(mutex_);
+        changed_.notify_all();
+    });
+}
 
-    int total = 0;
-    for (const EngineRun& run : runs) total += static_cast<int>(run.expected.frequenciesMHz.size());
+void EnginePool::StartWorkers() {
+    if (!workers_.empty()) return;
+    for (int w = 0; w < JobCount(settings_.jobs); ++w) workers_.emplace_back([this] { Work(); });
+}
 
-    std::vector<EngineOutput> outputs(runs.size());
-    std::atomic<std::size_t> next{0};
-    std::atomic<int> done{0};
-    std::mutex mutex;
-    std::exception_ptr firstError;
-    // Trips on either the caller's stop or a failure elsewhere, so that one
-    // failing engine stops the others at once. The callback passes the
-    // caller's stop on from whichever thread asks for it.
-    std::stop_source stopAll;
-    const std::stop_callback passOn(settings.stop, [&stopAll] { stopAll.request_stop(); });
-    const auto work = [&] {
-        while (true) {
-            const std::size_t i = next.fetch_add(1);
-            if (i >= runs.size() || stopAll.stop_requested()) return;
-            try {
-                // The engine runs in the directory and is given short names
-                // there: nec2c refuses a file name of 76 characters or
-                // more, which a path under a long TMPDIR soon is.
-                const std::string stem = "run" + std::to_string(i);
-                std::ofstream(directory.Path() / (stem + ".nec"), std::ios::binary) << runs[i].deck;
-                const ProcessOutcome outcome = RunProcess({settings.program, "-i", stem + ".nec", "-o", stem + ".out"},
-                                                          directory.Path(), {deadline, stopAll.get_token()});
-                if (outcome.end == ProcessOutcome::End::Stopped) {
-                    if (settings.stop.stop_requested()) throw StoppedFailure();
-                    return;  // another run failed
-                }
-                if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
-                    throw EngineFailure(settings.program, outcome, settings.givenTimeout.value_or(settings.timeout));
-                }
-                outputs[i] = ReadOutput(ReadFile(directory.Path() / (stem + ".out")));
-                CheckOutput(outputs[i], runs[i].expected);
-                const int now = done.fetch_add(static_cast<int>(runs[i].expected.frequenciesMHz.size())) +
-                                static_cast<int>(runs[i].expected.frequenciesMHz.size());
-                if (settings.progress) settings.progress(now, total);
-            } catch (...) {
-                std::lock_guard lock(mutex);
-                if (!firstError) firstError = std::current_exception();
-                stopAll.request_stop();
-                return;
+EnginePool::~EnginePool() {
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    stopAll_.request_stop();
+    changed_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+}
+
+void EnginePool::Submit(EngineRun run, int priority, Done done) {
+    Enqueue({std::move(run), priority, 0, std::move(done), {}});
+}
+
+void EnginePool::Enqueue(Queued queued) {
+    {
+        std::lock_guard lock(mutex_);
+        frequenciesQueued_ += static_cast<int>(queued.run.expected.frequenciesMHz.size());
+        queued.order = queuedSoFar_++;
+        queue_.push_back(std::move(queued));
+        ++unfinished_;
+    }
+    changed_.notify_all();
+}
+
+void EnginePool::ThrowIfEnded() const {
+    if (failure_) std::rethrow_exception(failure_);
+    if (settings_.stop.stop_requested()) throw StoppedFailure();
+}
+
+std::vector<EngineOutput> EnginePool::Run(std::vector<EngineRun> runs, int priority) {
+    return RunBatch(std::move(runs), priority, false);
+}
+
+std::vector<EngineOutput> EnginePool::RunApart(std::vector<EngineRun> runs, int priority) {
+    return RunBatch(std::move(runs), priority, true);
+}
+
+std::vector<EngineOutput> EnginePool::RunBatch(std::vector<EngineRun> runs, int priority, bool apart) {
+    // Shared with the callbacks, which may outlive this call when another
+    // run fails first.
+    struct Batch {
+        std::vector<EngineOutput> outputs;
+        std::size_t left = 0;
+        std::exception_ptr failure;
+    };
+    const auto batch = std::make_shared<Batch>();
+    batch->outputs.resize(runs.size());
+    batch->left = runs.size();
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        Queued queued{std::move(runs[i]),
+                      priority,
+                      0,
+                      [this, batch, i](EngineOutput&& output) {
+                          std::lock_guard lock(mutex_);
+                          batch->outputs[i] = std::move(output);
+                          --batch->left;
+                      },
+                      {}};
+        if (apart) {
+            queued.failed = [this, batch](std::exception_ptr failure) {
+                std::lock_guard lock(mutex_);
+                if (!batch->failure) batch->failure = failure;
+                --batch->left;
+            };
+        }
+        Enqueue(std::move(queued));
+    }
+    StartWorkers();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return batch->left == 0 || failure_ || settings_.stop.stop_requested(); });
+    if (batch->failure) std::rethrow_exception(batch->failure);
+    ThrowIfEnded();
+    return std::move(batch->outputs);
+}
+
+void EnginePool::Wait() {
+    StartWorkers();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return unfinished_ == 0 || failure_ || settings_.stop.stop_requested(); });
+    ThrowIfEnded();
+}
+
+int EnginePool::FrequenciesDone() const {
+    std::lock_guard lock(mutex_);
+    return frequenciesDone_;
+}
+
+void EnginePool::Work() {
+    while (true) {
+        Queued queued;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return !queue_.empty() || closing_ || stopAll_.stop_requested(); });
+            if (closing_ || stopAll_.stop_requested()) return;
+            const auto first = std::min_element(queue_.begin(), queue_.end(), [](const Queued& a, const Queued& b) {
+                return a.priority > b.priority || (a.priority == b.priority && a.order < b.order);
+            });
+            queued = std::move(*first);
+            queue_.erase(first);
+        }
+        try {
+            RunOne(queued);
+        } catch (...) {
+            if (queued.failed) {
+                queued.failed(std::current_exception());
+            } else {
+                std::lock_guard lock(mutex_);
+                if (!failure_) failure_ = std::current_exception();
+                stopAll_.request_stop();
             }
         }
-    };
+        {
+            std::lock_guard lock(mutex_);
+            --unfinished_;
+        }
+        changed_.notify_all();
+    }
+}
 
-    const int workers = std::min(JobCount(settings.jobs), static_cast<int>(runs.size()));
-    std::vector<std::thread> threads;
-    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
-    for (std::thread& thread : threads) thread.join();
+void EnginePool::RunOne(Queued& queued) {
+    const TemporaryDirectory& directory = *directory_;
+    // The engine runs in the directory and is given short names there:
+    // nec2c refuses a file name of 76 characters or more, which a path
+    // under a long TMPDIR soon is.
+    const std::string stem = "run" + std::to_string(queued.order);
+    std::ofstream(directory.Path() / (stem + ".nec"), std::ios::binary) << queued.run.deck;
+    const ProcessOutcome outcome = RunProcess({settings_.program, "-i", stem + ".nec", "-o", stem + ".out"},
+                                              directory.Path(), {deadline_, stopAll_.get_token()});
+    if (outcome.end == ProcessOutcome::End::Stopped) {
+        if (settings_.stop.stop_requested()) throw StoppedFailure();
+        return;  // another run failed
+    }
+    if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
+        throw EngineFailure(settings_.program, outcome, settings_.givenTimeout.value_or(settings_.timeout));
+    }
+    EngineOutput output = ReadOutput(ReadFile(directory.Path() / (stem + ".out")));
+    CheckOutput(output, queued.run.expected);
+    // The files go as soon as they are read: a long sweep leaves no pile.
+    std::error_code ignored;
+    std::filesystem::remove(directory.Path() / (stem + ".nec"), ignored);
+    std::filesystem::remove(directory.Path() / (stem + ".out"), ignored);
+    int done = 0, queuedFrequencies = 0;
+    {
+        std::lock_guard lock(mutex_);
+        frequenciesDone_ += static_cast<int>(queued.run.expected.frequenciesMHz.size());
+        done = frequenciesDone_;
+        queuedFrequencies = frequenciesQueued_;
+    }
+    if (settings_.progress) settings_.progress(done, queuedFrequencies);
+    if (queued.done) queued.done(std::move(output));
+}
 
-    if (firstError) std::rethrow_exception(firstError);
-    if (settings.stop.stop_requested()) throw StoppedFailure();
-    return outputs;
+std::vector<EngineOutput> RunEngines(const std::vector<EngineRun>& runs, const EngineSettings& settings) {
+    if (runs.empty()) return {};
+    EngineSettings limited = settings;
+    limited.jobs = std::min(JobCount(settings.jobs), static_cast<int>(runs.size()));
+    EnginePool pool(limited);
+    return pool.Run(runs, 0);
 }
 
 }  // namespace corvanta::nec

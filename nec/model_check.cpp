@@ -44,6 +44,52 @@ std::vector<double> Frequencies(const Sweep& sweep, int first, int count) {
     return mhz;
 }
 
+// Which queued run an engine takes first: the long runs that depend on
+// nothing (the pattern's, then the second model's at the design frequency)
+// start at once, the longest first; then the second model's steps, a chain
+// of long runs that the end of the check waits for; then the sweep's rounds
+// (and the tune's guesses, on which the check waits in the same way).
+constexpr int kFreeRunPriority = 3;
+constexpr int kSecondPriority = 2;
+constexpr int kSweepPriority = 1;
+// A first guess this near is as good as the finished sweep's: the second
+// model's resonance lies further off than that anyway.
+constexpr double kSearchStartsWithin = 0.01;
+
+// The second model's resonance, followed from the first model's: its gap
+// reactance there, over the first model's slope, is how far its resonance
+// lies (a Newton step; the two models' slopes differ far less than their
+// resonances). A step longer than kNewtonSettled is taken and tried again
+// along the second model's own slope (a secant), so that a move of several
+// per cent (a thick conductor's) is found where it is, not guessed from
+// afar.
+struct SecondSearch {
+    bool started = false;
+    double at = 0;                                    // the frequency of the next run
+    double slope = 0;                                 // the first model's, where it resonates
+    std::optional<std::pair<double, double>> before;  // the last frequency and reactance
+    int rounds = 0;
+    std::vector<int> segments;
+    std::optional<double> resonanceMHz;
+    bool found = false;
+
+    // With the reactance at `at`: whether to run again.
+    bool Step(double x) {
+        double along = slope;
+        if (before && at != before->first) {
+            const double secant = (x - before->second) / (at - before->first);
+            if (secant > 0) along = secant;
+        }
+        before = std::pair{at, x};
+        const double step = -x / along;
+        resonanceMHz = at + step;
+        found = std::abs(step) <= kNewtonSettled * at;
+        if (found || ++rounds >= kSecondSweepRounds) return false;
+        at += step;
+        return true;
+    }
+};
+
 // Slices of the sweep for `jobs` engines.
 int SliceCount(const CheckPlan& plan, int jobs) {
     return std::min(plan.sweep.points, jobs == 1 ? 1 : jobs * kSlicesPerJob);
@@ -78,98 +124,116 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
-
-    // One time limit for the check and the tune together.
-    const auto start = std::chrono::steady_clock::now();
-    const std::chrono::duration<double> timeout(
-        options.timeoutSeconds.value_or(DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
-    const auto left = [&] {
-        const std::chrono::duration<double> rest = timeout - (std::chrono::steady_clock::now() - start);
-        return rest.count() > 0 ? rest : std::chrono::duration<double>(0.001);
-    };
-    const int jobs = LimitJobs(plan, options.jobs).used;
-    EngineSettings settings;
-    settings.program = options.program;
-    settings.jobs = jobs;
-    settings.timeout = timeout;
-    settings.givenTimeout = timeout;
-    settings.stop = options.stop;
+    const bool adaptive = options.sweepMode == SweepMode::Adaptive;
 
     // The progress counts the frequencies the engines compute. How many an
     // adaptive sweep needs is known only at its end: the count grows as it
     // goes, and never reaches the total before the check is done.
-    std::atomic<int> done = 0;
-    std::atomic<int> expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
-                                (options.sweepMode == SweepMode::Exact ? plan.sweep.points : kExpectedAdaptiveRows) +
-                                (plan.second ? kSecondSweepPoints : 0) +
-                                (options.tune ? ExpectedTuneFrequencies() : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
-    const auto tellProgress = [&](int finished) {
-        if (!options.progress) return;
-        const int now = done + finished;
-        if (now >= expected) expected = now + 1;
-        options.progress(now, expected);
-    };
-    const auto runAll = [&](const std::vector<EngineRun>& runs) {
-        EngineSettings round = settings;
-        round.timeout = left();
-        round.progress = [&](int finished, int) { tellProgress(finished); };
-        std::vector<EngineOutput> outputs = RunEngines(runs, round);
-        for (const EngineRun& run : runs) done += static_cast<int>(run.expected.frequenciesMHz.size());
-        return outputs;
-    };
+    const int expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
+                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) +
+                         (plan.second ? kSecondSweepPoints : 0) +
+                         (options.tune ? ExpectedTuneFrequencies(adaptive) : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
+    EngineSettings settings;
+    settings.program = options.program;
+    settings.jobs = LimitJobs(plan, options.jobs).used;
+    // One time limit for the check and the tune together.
+    settings.timeout = std::chrono::duration<double>(
+        options.timeoutSeconds.value_or(DefaultTimeoutSeconds(plan) + (options.tune ? DefaultTuneSeconds(plan) : 0)));
+    settings.stop = options.stop;
+    if (options.progress) {
+        settings.progress = [&](int done, int queued) {
+            options.progress(done, std::max({expected, queued, done + 1}));
+        };
+    }
 
-    // The longest runs first, with the sweep's first rows: the convergence
-    // run at the design frequency, then the pattern.
-    std::vector<EngineRun> first;
+    // What the engines answer, each part written by the one chain of runs
+    // that asks for it, and read once the pool is done.
+    EngineAnswers answers;
+    std::optional<int> patternSegments, secondDesignSegments;
+    std::map<int, FrequencyResult> computed;
+    std::vector<int> rowSegments;
+    SecondSearch search;
+    std::function<void()> stepSecond;
+    std::vector<std::string> tuneNotes;
+    EnginePool pool(settings);
+
+    // The pattern's run, its finer elevation cut and the second model at the
+    // design frequency go beside the sweep: they depend on nothing.
+    pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
+                 {{model.designMHz},
+                  sources,
+                  static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
+                      static_cast<std::size_t>(PatternPhis(plan.pattern))}},
+                kFreeRunPriority, [&](EngineOutput&& output) {
+                    answers.design = std::move(output.frequencies.front());
+                    patternSegments = *output.totalSegments;
+                });
+    if (std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern)) {
+        pool.Submit(std::move(*cutRun), kFreeRunPriority, [&](EngineOutput&& output) {
+            check.elevationCut = ElevationCutOf(model, std::move(output.frequencies.front().pattern));
+        });
+    }
     const bool secondAtDesign = plan.second && plan.second->halved;
     if (secondAtDesign) {
         const Sweep single{model.designMHz, 0, 1};
-        first.push_back({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
-                         {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}});
+        pool.Submit({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
+                     {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}},
+                    kFreeRunPriority, [&](EngineOutput&& output) {
+                        answers.secondAtDesign = std::move(output.frequencies.front());
+                        secondDesignSegments = *output.totalSegments;
+                    });
     }
-    const std::size_t patternRun = first.size();
-    first.push_back({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
-                     {{model.designMHz},
-                      sources,
-                      static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
-                          static_cast<std::size_t>(PatternPhis(plan.pattern))}});
-    const std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern);
-    const std::size_t cutRunIndex = first.size();
-    if (cutRun) first.push_back(*cutRun);
-    const std::size_t sweepRuns = first.size();
-    const auto takeCut = [&](std::vector<EngineOutput>& outputs) {
-        if (cutRun)
-            check.elevationCut = ElevationCutOf(model, std::move(outputs[cutRunIndex].frequencies.front().pattern));
+
+    // The second model's resonance: a chain of single runs, each from the
+    // answer before it.
+    if (plan.second) {
+        stepSecond = [&] {
+            const double at = search.at;
+            pool.Submit(
+                {WriteDeck(plan.second->model, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}),
+                 {{at}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}},
+                kSecondPriority, [&](EngineOutput&& output) {
+                    search.segments.push_back(*output.totalSegments);
+                    if (search.Step(GapImpedance(output.frequencies.front(), plan.second->model.gapSegments).imag())) {
+                        stepSecond();
+                    }
+                });
+        };
+    }
+    std::vector<double> rowMHz;
+    for (int row = 0; row < plan.sweep.points; ++row) rowMHz.push_back(plan.sweep.At(row));
+    // The search starts from the sweep's resonance once two rounds agree on
+    // it within kSearchStartsWithin, else from the finished sweep's: from the
+    // answers alone, never from which engine finished first.
+    std::optional<double> lastEstimate;
+    const auto startSecond = [&](const std::vector<double>& reactance, bool finished) {
+        if (!plan.second || search.started) return;
+        const std::optional<double> resonance = NearestTo(RisingZeroCrossings(rowMHz, reactance), model.designMHz);
+        const bool agreed =
+            resonance && lastEstimate && std::abs(*resonance - *lastEstimate) <= kSearchStartsWithin * *resonance;
+        lastEstimate = resonance;
+        if (!agreed && !finished) return;
+        search.started = true;
+        const std::optional<double> slope = resonance ? SlopeAt(rowMHz, reactance, *resonance) : std::nullopt;
+        if (!slope) return;
+        search.at = *resonance;
+        search.slope = *slope;
+        stepSecond();
     };
 
-    EngineAnswers answers;
-    bool firstRound = true;
     // The engine's answers at sweep rows, each row a run of its own so that
-    // a round's rows go side by side; the first round carries the pattern
-    // and the convergence runs along.
-    std::map<int, FrequencyResult> computed;
+    // a round's rows go side by side.
     const auto computeRows = [&](const std::vector<int>& rows) {
-        std::vector<EngineRun> runs = firstRound ? first : std::vector<EngineRun>{};
-        const std::size_t offset = runs.size();
+        std::vector<EngineRun> runs;
         for (int row : rows) {
             runs.push_back(
                 {WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}), {{plan.sweep.At(row)}, sources, 0}});
         }
-        std::vector<EngineOutput> outputs = runAll(runs);
-        if (firstRound) {
-            answers.design = std::move(outputs[patternRun].frequencies.front());
-            answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
-            takeCut(outputs);
-            if (secondAtDesign) {
-                answers.secondAtDesign = std::move(outputs[0].frequencies.front());
-                answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
-            }
-            firstRound = false;
-        }
+        std::vector<EngineOutput> outputs = pool.Run(std::move(runs), kSweepPriority);
         std::vector<std::vector<std::complex<double>>> values;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            EngineOutput& output = outputs[offset + i];
-            answers.segmentsUsed.push_back(*output.totalSegments);
+            EngineOutput& output = outputs[i];
+            rowSegments.push_back(*output.totalSegments);
             std::vector<std::complex<double>> gaps;
             for (const SourceReading& source : output.frequencies.front().sources) gaps.push_back(source.impedance);
             values.push_back(std::move(gaps));
@@ -178,14 +242,17 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         return values;
     };
 
-    std::vector<double> rowMHz;
-    for (int row = 0; row < plan.sweep.points; ++row) rowMHz.push_back(plan.sweep.At(row));
     SweepSampling& sampling = check.report.sampling;
-    if (options.sweepMode == SweepMode::Adaptive) {
-        const AdaptiveSweep adaptive = SampleSweep(rowMHz, computeRows);
-        sampling.mode = adaptive.exact ? SweepMode::Exact : SweepMode::Adaptive;
-        sampling.fellBack = adaptive.exact && !adaptive.heldOutRows.empty();
-        if (!adaptive.exact || sampling.fellBack) sampling.interpolationMaxError = adaptive.heldOutError;
+    if (adaptive) {
+        const AdaptiveSweep sweep =
+            SampleSweep(rowMHz, computeRows, {}, [&](const std::vector<std::vector<std::complex<double>>>& rows) {
+                std::vector<double> reactance;
+                for (const auto& row : rows) reactance.push_back(row.front().imag());
+                startSecond(reactance, false);
+            });
+        sampling.mode = sweep.exact ? SweepMode::Exact : SweepMode::Adaptive;
+        sampling.fellBack = sweep.exact && !sweep.heldOutRows.empty();
+        if (!sweep.exact || sampling.fellBack) sampling.interpolationMaxError = sweep.heldOutError;
         for (int row = 0; row < plan.sweep.points; ++row) {
             const auto engine = computed.find(row);
             if (engine != computed.end()) {
@@ -195,32 +262,25 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             // A row the interpolant filled: each gap with its 1 V.
             FrequencyResult filled;
             filled.echoedMHz = rowMHz[static_cast<std::size_t>(row)];
-            for (const std::complex<double>& gap : adaptive.rows[static_cast<std::size_t>(row)]) {
+            for (const std::complex<double>& gap : sweep.rows[static_cast<std::size_t>(row)]) {
                 filled.sources.push_back({0, 0, {1, 0}, 1.0 / gap, gap});
             }
             answers.sweep.push_back(std::move(filled));
         }
     } else {
         // Every row, in slices the engines take as they come free.
-        std::vector<EngineRun> runs = first;
-        const int slices = SliceCount(plan, jobs);
+        std::vector<EngineRun> runs;
+        const int slices = SliceCount(plan, settings.jobs);
         for (int s = 0; s < slices; ++s) {
             const int from = plan.sweep.points * s / slices;
             const int count = plan.sweep.points * (s + 1) / slices - from;
             runs.push_back({WriteDeck(model, plan.sweep, plan.pattern, {from, count, false}),
                             {Frequencies(plan.sweep, from, count), sources, 0}});
         }
-        std::vector<EngineOutput> outputs = runAll(runs);
-        answers.design = std::move(outputs[patternRun].frequencies.front());
-        answers.segmentsUsed.push_back(*outputs[patternRun].totalSegments);
-        takeCut(outputs);
-        if (secondAtDesign) {
-            answers.secondAtDesign = std::move(outputs[0].frequencies.front());
-            answers.secondSegmentsUsed.push_back(*outputs[0].totalSegments);
-        }
-        for (std::size_t i = sweepRuns; i < outputs.size(); ++i) {
-            for (FrequencyResult& f : outputs[i].frequencies) answers.sweep.push_back(std::move(f));
-            answers.segmentsUsed.push_back(*outputs[i].totalSegments);
+        std::vector<EngineOutput> outputs = pool.Run(std::move(runs), kSweepPriority);
+        for (EngineOutput& output : outputs) {
+            for (FrequencyResult& f : output.frequencies) answers.sweep.push_back(std::move(f));
+            rowSegments.push_back(*output.totalSegments);
         }
         sampling.mode = SweepMode::Exact;
     }
@@ -229,72 +289,50 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             sampling.engineMHz.push_back(rowMHz[static_cast<std::size_t>(row)]);
         }
     }
+    std::vector<double> reactance;
+    for (const FrequencyResult& row : answers.sweep) reactance.push_back(row.sources.front().impedance.imag());
+    startSecond(reactance, true);
 
-    // The second model at the resonance the sweep found: its gap reactance
-    // there, over the first model's slope, is how far its resonance lies
-    // (a Newton step; the two models' slopes differ far less than their
-    // resonances). A step longer than kNewtonSettled is taken and tried
-    // again, so that a move of several per cent (a thick conductor's) is
-    // found where it is, not guessed from afar.
-    if (plan.second) {
-        std::vector<double> mhz, reactance;
-        for (std::size_t i = 0; i < answers.sweep.size(); ++i) {
-            mhz.push_back(plan.sweep.At(static_cast<int>(i)));
-            reactance.push_back(answers.sweep[i].sources.front().impedance.imag());
+    // The tune, while the pattern and the second model may still run.
+    if (options.tune) {
+        const std::optional<double> nearest = NearestTo(RisingZeroCrossings(rowMHz, reactance), model.designMHz);
+        std::optional<ReactanceCurve> curve;
+        if (adaptive) curve = ReactanceCurve{rowMHz, reactance};
+        // A scaled loop the model cannot hold, or an engine that fails on
+        // it, costs the tune, not the check; a stop stops both.
+        try {
+            check.report.tuned = Tune(plan, pool, kSweepPriority, nearest, curve);
+        } catch (const Failure& failure) {
+            if (failure.Kind() == FailureKind::Stopped) throw;
+            tuneNotes.push_back(std::string("no tuned design: ") + failure.what());
         }
-        const std::optional<double> resonance = NearestTo(RisingZeroCrossings(mhz, reactance), model.designMHz);
-        const std::optional<double> slope = resonance ? SlopeAt(mhz, reactance, *resonance) : std::nullopt;
-        double at = resonance.value_or(0);
-        std::optional<std::pair<double, double>> before;  // the second model's last frequency and reactance
-        for (int round = 0; slope && round < kSecondSweepRounds; ++round) {
-            const std::vector<EngineRun> one = {
-                {WriteDeck(plan.second->model, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}),
-                 {{at}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}}};
-            std::vector<EngineOutput> second = runAll(one);
-            answers.secondSegmentsUsed.push_back(*second.front().totalSegments);
-            const double x = GapImpedance(second.front().frequencies.front(), plan.second->model.gapSegments).imag();
-            // After the first step, the second model's own slope (a secant).
-            double along = *slope;
-            if (before && at != before->first) {
-                const double secant = (x - before->second) / (at - before->first);
-                if (secant > 0) along = secant;
-            }
-            before = std::pair{at, x};
-            const double step = -x / along;
-            answers.secondResonanceMHz = at + step;
-            answers.secondResonanceFound = std::abs(step) <= kNewtonSettled * at;
-            if (answers.secondResonanceFound) break;
-            at += step;
+        if (check.report.tuned && !check.report.tuned->reached) {
+            tuneNotes.push_back("the tune did not bring the resonance within " + Trimmed(kTuneTolerance * 100, 3) +
+                                " % of the design frequency in " + std::to_string(check.report.tuned->rounds) +
+                                " rounds");
         }
     }
+    pool.Wait();
+
+    answers.segmentsUsed.push_back(*patternSegments);
+    answers.segmentsUsed.insert(answers.segmentsUsed.end(), rowSegments.begin(), rowSegments.end());
+    if (secondDesignSegments) answers.secondSegmentsUsed.push_back(*secondDesignSegments);
+    answers.secondSegmentsUsed.insert(answers.secondSegmentsUsed.end(), search.segments.begin(), search.segments.end());
+    answers.secondResonanceMHz = search.resonanceMHz;
+    answers.secondResonanceFound = search.found;
+
     SweepSampling kept = std::move(check.report.sampling);
+    std::optional<TunedDesign> tuned = std::move(check.report.tuned);
     check.report = Analyse(model, plan.second, plan.sweep, plan.line, answers);
     check.report.sampling = std::move(kept);
+    check.report.tuned = std::move(tuned);
     if (check.report.sampling.fellBack) {
         check.report.notes.push_back("the interpolated sweep disagreed with the engine by " +
                                      Fixed(*check.report.sampling.interpolationMaxError * 100, 3) +
                                      " % at a row it had not seen, so the engine computed every row");
     }
-
-    if (options.tune) {
-        settings.timeout = left();
-        if (options.progress) settings.progress = [&](int finished, int) { tellProgress(finished); };
-        const std::optional<double> nearest = NearestTo(check.report.resonancesMHz, model.designMHz);
-        // A scaled loop the model cannot hold, or an engine that fails on
-        // it, costs the tune, not the check; a stop stops both.
-        try {
-            check.report.tuned = Tune(plan, settings, nearest);
-        } catch (const Failure& failure) {
-            if (failure.Kind() == FailureKind::Stopped) throw;
-            check.report.notes.push_back(std::string("no tuned design: ") + failure.what());
-        }
-        if (check.report.tuned && !check.report.tuned->reached) {
-            check.report.notes.push_back("the tune did not bring the resonance within " +
-                                         Trimmed(kTuneTolerance * 100, 3) + " % of the design frequency in " +
-                                         std::to_string(check.report.tuned->rounds) + " rounds");
-        }
-    }
-    if (options.progress) options.progress(done, done);
+    for (std::string& note : tuneNotes) check.report.notes.push_back(std::move(note));
+    if (options.progress) options.progress(pool.FrequenciesDone(), pool.FrequenciesDone());
     return check;
 }
 

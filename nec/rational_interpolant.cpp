@@ -14,8 +14,10 @@ using Z = std::complex<double>;
 // A residue under this share of the samples' size times the sweep's width
 // belongs to a pole that does nothing but sit between two samples.
 constexpr double kDoubletResidue = 1e-6;
-// Poles further than this many half-widths from the sweep's centre are left.
-constexpr double kNearTheSweep = 10;
+// Poles further than this many half-widths from the sweep's centre are left:
+// their tails are smooth in the sweep, and removing one takes a support
+// point the fit needs.
+constexpr double kNearTheSweep = 2;
 // A pole within this share of the sweep's half-width below the axis is on it.
 constexpr double kOnTheAxis = 1e-6;
 
@@ -49,6 +51,13 @@ std::vector<Z> SolveWeights(const std::vector<double>& t, const std::vector<Z>& 
 
 RationalInterpolant RationalInterpolant::Fit(const std::vector<double>& mhz, const std::vector<Z>& values,
                                              double relativeTolerance) {
+    double scale = 0;
+    for (const Z& v : values) scale = std::max(scale, std::abs(v));
+    return Fit(mhz, values, std::vector<double>(values.size(), relativeTolerance * scale));
+}
+
+RationalInterpolant RationalInterpolant::Fit(const std::vector<double>& mhz, const std::vector<Z>& values,
+                                             const std::vector<double>& tolerances) {
     RationalInterpolant r;
     const auto [low, high] = std::minmax_element(mhz.begin(), mhz.end());
     r.centre_ = (*low + *high) / 2;
@@ -57,7 +66,6 @@ RationalInterpolant RationalInterpolant::Fit(const std::vector<double>& mhz, con
     for (double f : mhz) t.push_back((f - r.centre_) / r.halfWidth_);
     double scale = 0;
     for (const Z& v : values) scale = std::max(scale, std::abs(v));
-    const double tolerance = relativeTolerance * scale;
 
     std::vector<std::size_t> support;
     std::vector<bool> isSupport(t.size(), false);
@@ -67,15 +75,17 @@ RationalInterpolant RationalInterpolant::Fit(const std::vector<double>& mhz, con
     // At most half the samples as support points: the rest check them.
     const std::size_t most = std::max<std::size_t>(1, (t.size() + 1) / 2);
     while (support.size() < most) {
+        // The sample furthest off, as a share of its own tolerance.
         std::size_t worst = t.size();
         double error = -1;
         for (std::size_t i = 0; i < t.size(); ++i) {
-            if (!isSupport[i] && std::abs(values[i] - fitted[i]) > error) {
-                error = std::abs(values[i] - fitted[i]);
+            const double off = std::abs(values[i] - fitted[i]) / std::max(tolerances[i], 1e-300);
+            if (!isSupport[i] && off > error) {
+                error = off;
                 worst = i;
             }
         }
-        if (worst == t.size() || (!support.empty() && error <= tolerance)) break;
+        if (worst == t.size() || (!support.empty() && error <= 1)) break;
         support.push_back(worst);
         isSupport[worst] = true;
         weights = SolveWeights(t, values, support, isSupport);
@@ -163,7 +173,7 @@ std::vector<RationalInterpolant::Pole> RationalInterpolant::Poles() const {
         const Z mu = eigen.eigenvalues()(i);
         if (std::abs(mu) <= 1e-10 * largest) continue;  // at infinity
         const Z x = shift + 1.0 / mu;
-        // Far from the sweep a pole does nothing there: most are the roots
+        // Far from the sweep a pole does nothing there: many are the roots
         // at infinity of a denominator whose degree drops, rounded into huge
         // finite numbers.
         if (std::abs(x) > kNearTheSweep) continue;

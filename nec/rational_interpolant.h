@@ -32,10 +32,17 @@ public:
     // sample's magnitude is as close as the fit tries to come.
     static RationalInterpolant Fit(const std::vector<double>& mhz, const std::vector<std::complex<double>>& values,
                                    double relativeTolerance);
+    // Each sample with a tolerance of its own (in ohm): the rounding of a
+    // printed value, say, so that the fit follows every sample as closely as
+    // it is known, a small one as well as a large one, and no closer.
+    static RationalInterpolant Fit(const std::vector<double>& mhz, const std::vector<std::complex<double>>& values,
+                                   const std::vector<double>& tolerances);
 
     std::complex<double> operator()(double mhz) const;
-    // The poles within ten sweep widths of the sweep; further ones do
-    // nothing in it.
+    // The poles within a sweep width of the sweep's middle (half a width
+    // beyond either end). Further ones are no fault: a low-degree fit
+    // puts poles anywhere far off to stand for what lies beyond the
+    // sweep, and the sweep sees only their smooth tails.
     std::vector<Pole> Poles() const;
     std::size_t SupportPoints() const { return support_.size(); }
     // Poles the guard took out.

@@ -306,8 +306,9 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     if (r.tuned) {
         const TunedDesign& t = *r.tuned;
         text += "tuned by the model (" + std::to_string(t.rounds) +
-                " rounds of short sweeps): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " +
-                ScaledDesignText(t) + "\n" + "  the tuned loop's gap reactance crosses zero " +
+                (t.onSlope ? " rounds at the design frequency, along the sweep's slope" : " rounds of short sweeps") +
+                "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" +
+                "  the tuned loop's gap reactance crosses zero " +
                 (t.resonanceMHz ? "at " + MhzText(*t.resonanceMHz) + " MHz" : "nowhere near the design frequency") +
                 (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
                 "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);

@@ -22,42 +22,59 @@ constexpr double kLongestStep = 0.2;
 struct Guess {
     double scale = 1;
     double reactance = 0;                // of one gap, at the design frequency
-    std::optional<double> resonanceMHz;  // within the short sweep
+    std::optional<double> resonanceMHz;  // in the short sweep, or a Newton step along the curve
     std::optional<SweepPoint> atDesign;
+    bool onSlope = false;  // its resonance from the sweep's slope
 };
 
 double Off(const Guess& guess, double designMHz) {
     return guess.resonanceMHz ? std::abs(*guess.resonanceMHz / designMHz - 1) : INFINITY;
 }
 
-// The guesses side by side; `done` counts the frequencies answered in the
-// rounds before, for the progress.
-std::vector<Guess> Evaluate(const CheckPlan& plan, const EngineSettings& settings, const std::vector<double>& scales,
-                            int& done) {
+// The design loop's slope at `mhz`, from the two rows either side; none
+// outside the sweep or where the reactance does not rise.
+std::optional<double> SlopeOf(const ReactanceCurve& curve, double mhz) {
+    for (std::size_t i = 1; i < curve.mhz.size(); ++i) {
+        if (curve.mhz[i - 1] <= mhz && mhz <= curve.mhz[i] && curve.mhz[i] > curve.mhz[i - 1]) {
+            const double slope = (curve.ohm[i] - curve.ohm[i - 1]) / (curve.mhz[i] - curve.mhz[i - 1]);
+            if (slope > 0) return slope;
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The guesses side by side: each at the design frequency alone where the
+// sweep rises through the frequency its scale stands for, else a short
+// sweep (a sweep that does not reach that far says nothing there).
+std::vector<Guess> Evaluate(const CheckPlan& plan, EnginePool& pool, int priority, const std::vector<double>& scales,
+                            const std::optional<ReactanceCurve>& curve) {
     const LoopModel& model = plan.model;
-    const Sweep sweep = TuneSweep(model.designMHz);
-    std::vector<double> mhz;
-    for (int i = 0; i < sweep.points; ++i) mhz.push_back(sweep.At(i));
+    const double f = model.designMHz;
+    std::vector<std::optional<double>> slopes;
     std::vector<EngineRun> runs;
     for (double scale : scales) {
+        slopes.push_back(curve ? SlopeOf(*curve, scale * f) : std::nullopt);
+        const Sweep sweep = slopes.back() ? Sweep{f, 0, 1} : TuneSweep(f);
+        std::vector<double> mhz;
+        for (int i = 0; i < sweep.points; ++i) mhz.push_back(sweep.At(i));
         runs.push_back({WriteDeck(Scaled(model, scale), sweep, plan.pattern, {0, sweep.points, false}),
                         {mhz, static_cast<std::size_t>(model.sides), 0}});
     }
-    EngineSettings round = settings;
-    if (settings.progress) {
-        round.progress = [&](int now, int) { settings.progress(done + now, ExpectedTuneFrequencies()); };
-    }
-    const std::vector<EngineOutput> outputs = RunEngines(runs, round);
-    done += static_cast<int>(runs.size() * mhz.size());
+    const std::vector<EngineOutput> outputs = pool.RunApart(runs, priority);
     std::vector<Guess> guesses;
     for (std::size_t g = 0; g < scales.size(); ++g) {
+        const std::vector<double>& mhz = runs[g].expected.frequenciesMHz;
         std::vector<double> reactances;
-        for (const FrequencyResult& f : outputs[g].frequencies)
-            reactances.push_back(f.sources.front().impedance.imag());
-        const auto centre = static_cast<std::size_t>(kTunePoints / 2);
-        guesses.push_back({scales[g], reactances[centre],
-                           NearestTo(RisingZeroCrossings(mhz, reactances), model.designMHz),
-                           ToSweepPoint(model.designMHz, outputs[g].frequencies[centre], plan.line)});
+        for (const FrequencyResult& r : outputs[g].frequencies) {
+            reactances.push_back(r.sources.front().impedance.imag());
+        }
+        const std::size_t centre = mhz.size() / 2;
+        Guess guess{scales[g], reactances[centre], std::nullopt,
+                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line), slopes[g].has_value()};
+        guess.resonanceMHz = slopes[g] ? f - guess.reactance / (scales[g] * *slopes[g])
+                                       : NearestTo(RisingZeroCrossings(mhz, reactances), f);
+        guesses.push_back(std::move(guess));
     }
     return guesses;
 }
@@ -69,16 +86,16 @@ Sweep TuneSweep(double designMHz) {
     return {designMHz - (kTunePoints / 2) * step, step, kTunePoints};
 }
 
-int ExpectedTuneFrequencies() { return 3 * kTunePoints; }
+int ExpectedTuneFrequencies(bool onCurve) { return onCurve ? 4 : 3 * kTunePoints; }
 
-TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::optional<double> resonanceMHz) {
+TunedDesign Tune(const CheckPlan& plan, EnginePool& pool, int priority, std::optional<double> resonanceMHz,
+                 const std::optional<ReactanceCurve>& curve) {
     const LoopModel& model = plan.model;
     const double f = model.designMHz;
     // A loop twice as large resonates at about half the frequency: the
     // wire's thickness, which stays, is what this leaves out.
     const double first = resonanceMHz ? *resonanceMHz / f : 1;
-    int done = 0;
-    std::vector<Guess> tried = Evaluate(plan, settings, {first, first * (1 + kSecondGuess)}, done);
+    std::vector<Guess> tried = Evaluate(plan, pool, priority, {first, first * (1 + kSecondGuess)}, curve);
     int rounds = 1;
     const auto best = [&] {
         return *std::min_element(tried.begin(), tried.end(), [&](const Guess& a, const Guess& b) {
@@ -91,12 +108,16 @@ TunedDesign Tune(const CheckPlan& plan, const EngineSettings& settings, std::opt
         if (a.reactance == b.reactance) break;
         double next = b.scale - b.reactance * (b.scale - a.scale) / (b.reactance - a.reactance);
         next = std::clamp(next, b.scale * (1 - kLongestStep), b.scale * (1 + kLongestStep));
-        tried.push_back(Evaluate(plan, settings, {next}, done).front());
+        tried.push_back(Evaluate(plan, pool, priority, {next}, curve).front());
         ++rounds;
     }
     const Guess answer = best();
-    return TunedDesign{ScaledDesign::Of(model, answer.scale), answer.resonanceMHz, Off(answer, f) <= kTuneTolerance,
-                       rounds, answer.atDesign};
+    return TunedDesign{ScaledDesign::Of(model, answer.scale),
+                       answer.resonanceMHz,
+                       Off(answer, f) <= kTuneTolerance,
+                       rounds,
+                       answer.onSlope,
+                       answer.atDesign};
 }
 
 double DefaultTuneSeconds(const CheckPlan& plan) {

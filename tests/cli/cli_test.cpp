@@ -124,7 +124,7 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"table", "--from", "148", "--to", "144", "--step", "1"}, 2, "corvanta-cli: a sweep needs --from <= --to and --step > 0", 0},
         {{"nec", "--freq", "146"}, 2, "corvanta-cli: nec needs --sides 3 or 4", 0},
         {{"check", "--freq", "146", "--sides", "3", "--ground", "average"}, 2, "corvanta-cli: a ground needs --height METRES, the height of the loop's centre", 0},
-        {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 1000 whole POINTS", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 10000 whole POINTS", 0},
         {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: segments must be at least 4 wire radii long (200.000 mm, with the extended thin-wire kernel) and at most a twentieth of a wavelength at 204.4 MHz (73.335 mm)", 0},
         {{"check", "--freq", "146", "--sides", "3", "--velocity-factor", "1.2"}, 2, "corvanta-cli: --velocity-factor is above 0 and at most 1", 0},

@@ -236,7 +236,7 @@ private slots:
         QTest::newRow("to below from") << "150"
                                        << "140,5"
                                        << "Sweep: it goes from a frequency above 0 up to one no lower, in 1 to "
-                                          "1000 points.";
+                                          "10000 points.";
     }
 
     void sweepRefusals() {
