@@ -4,6 +4,7 @@
 #include "core/field_conversion.h"
 #include "nec/check_limits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -143,8 +144,13 @@ constexpr Commands kTable = Bit(Command::Table);
 constexpr Commands kNec = Bit(Command::Nec);
 constexpr Commands kCheck = Bit(Command::Check);
 constexpr Commands kSheet = Bit(Command::Sheet);
+constexpr Commands kRecord = Bit(Command::Record);
 constexpr Commands kModel = kNec | kCheck;
-constexpr Commands kDesigns = kDesign | kModel | kSheet;
+constexpr Commands kDesigns = kDesign | kModel | kSheet | kRecord;
+// What a build record holds besides the design: the ground, the lines, the
+// feed, the lengths as cut and a measurement.
+constexpr Commands kPlaced = kModel | kRecord;
+constexpr Commands kFed = kCheck | kRecord;
 
 // What parsing gathers besides the invocation: options that only mean
 // something together.
@@ -153,6 +159,7 @@ struct Parse {
     std::optional<std::string> from, to, step;
     std::optional<double> height;
     bool formatGiven = false;
+    std::vector<std::string_view> given;  // the options' names, as they came
 };
 
 // One option, described once: the parser applies it, --help and the usage
@@ -261,7 +268,7 @@ const Option kOptions[] = {
     {"--step", "S", kTable, 0, "-", "in steps of S MHz", [](Parse& p, const std::string& v) { p.step = v; }},
     {"--freq", "TEXT", kDesigns, kDesigns, {}, "the design frequency in MHz, as typed into the window",
      [](Parse& p, const std::string& v) { p.invocation.frequency = v; }},
-    {"--sides", "3|4", kDesigns | kTable, kModel | kSheet, {},
+    {"--sides", "3|4", kDesigns | kTable, kModel | kSheet | kRecord, {},
      "three or four sided; design and table print both without it",
      [](Parse& p, const std::string& v) {
          if (v != "3" && v != "4") throw UsageError("--sides is 3 or 4");
@@ -274,7 +281,7 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { SetSize(p.invocation, SizeUnit::Inch, v); }},
     {"--mm", "TEXT", kDesigns | kTable, 0, "-", "the conductor's diameter in millimetres",
      [](Parse& p, const std::string& v) { SetSize(p.invocation, SizeUnit::Mm, v); }},
-    {"--ground", "average|perfect", kModel, 0, "[--ground average|perfect --height METRES]",
+    {"--ground", "average|perfect", kPlaced, 0, "[--ground average|perfect --height METRES]",
      "the loop over real (average) or perfect ground instead of free space",
      [](Parse& p, const std::string& v) {
          nec::Ground& ground = p.invocation.check.placement.ground;
@@ -283,7 +290,7 @@ const Option kOptions[] = {
          else if (v == "perfect") ground = nec::Ground::Perfect;
          else throw UsageError("--ground is free, average or perfect");
      }},
-    {"--height", "METRES", kModel, 0, "-", "the height of the loop's centre over the ground",
+    {"--height", "METRES", kPlaced, 0, "-", "the height of the loop's centre over the ground",
      [](Parse& p, const std::string& v) {
          p.height = NumberOption("--height", v);
          if (!(*p.height > 0) || !std::isfinite(*p.height)) {
@@ -313,16 +320,16 @@ const Option kOptions[] = {
          }
          p.invocation.check.pattern.azimuthStepDeg = degrees;
      }},
-    {"--line-impedance", "OHM", kCheck, 0, {}, "the lines' impedance (default 300)",
+    {"--line-impedance", "OHM", kFed, 0, {}, "the lines' impedance (default 300)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.lineImpedanceOhm =
              LineOption("--line-impedance", v, 10000, "is the lines' impedance in ohm, above 0, at most 10000");
      }},
-    {"--velocity-factor", "VF", kCheck, 0, {}, "the lines' velocity factor (default 0.82)",
+    {"--velocity-factor", "VF", kFed, 0, {}, "the lines' velocity factor (default 0.82)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.velocityFactor = LineOption("--velocity-factor", v, 1, "is above 0 and at most 1");
      }},
-    {"--line-length", "MM", kCheck, 0, {}, "each line's length (default: the matching section's)",
+    {"--line-length", "MM", kFed, 0, {}, "each line's length (default: the matching section's)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.lineLengthMm =
              LineOption("--line-length", v, 1e6, "is the length of each line in mm, above 0");
@@ -352,42 +359,55 @@ const Option kOptions[] = {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
          p.invocation.s1pPath = v;
      }},
-    {"--measured", "FILE.s1p", kCheck, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
+    {"--measured", "FILE.s1p", kFed, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;
      }},
-    {"--as-built", "HEIGHT:SIDE:GAP", kCheck, 0, {},
+    {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
      [](Parse& p, const std::string& v) { p.invocation.asBuilt = BuiltLengthsOption(v); }},
-    {"--reference", "OHM", kCheck, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
+    {"--reference", "OHM", kFed, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
              LineOption("--reference", v, 10000, "is the reference impedance in ohm, above 0, at most 10000");
      }},
-    {"--balun", "N", kCheck, 0, {}, "an N:1 balun at the lines' junction (1, 4, 9 ...), the radio after it",
+    {"--balun", "N", kFed, 0, {}, "an N:1 balun at the lines' junction (1, 4, 9 ...), the radio after it",
      SetBalun},
-    {"--feeder", "Z0:VF:METRES:DB", kCheck, 0, {},
+    {"--feeder", "Z0:VF:METRES:DB", kFed, 0, {},
      "the feeder from the balun to the radio: ohm, velocity factor, metres, matched dB per 100 m (a 1:1 balun "
      "without --balun)",
      SetFeeder},
-    {"--port", "junction|radio", kCheck, 0, {},
+    {"--port", "junction|radio", kFed, 0, {},
      "where --measured was taken and --s1p writes: the lines' junction (default) or the radio end",
      [](Parse& p, const std::string& v) {
          if (v == "junction") p.invocation.check.feed.port = nec::FeedPort::Junction;
          else if (v == "radio") p.invocation.check.feed.port = nec::FeedPort::Radio;
          else throw UsageError("--port is junction or radio");
      }},
-    {"--band", "NAME|FROM:TO", kCheck, 0, {},
+    {"--band", "NAME|FROM:TO", kFed, 0, {},
      "the band to read (default: the band of the design frequency), by name or FROM:TO in MHz", SetCheckBand},
-    {"--match", "", kCheck, 0, {},
+    {"--match", "", kFed, 0, {},
      "an L network that brings the radio end (else the junction after a 4:1 balun) to 1:1 on --reference",
      [](Parse& p, const std::string&) { p.invocation.check.feed.match = true; }},
+    {"--note", "TEXT", kRecord, 0, {}, "a note on the --measured sweep, kept with it",
+     [](Parse& p, const std::string& v) { p.invocation.note = v; }},
+    {"--record", "FILE.corvanta", kCheck, 0, {},
+     "check the design a build record holds, with its feed, lengths as built and last measurement",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--record needs a file name");
+         p.invocation.recordPath = v;
+     }},
     {"--format", "text|csv|json", kDesign | kTable | kCheck | kSheet, 0, {},
      "what to print: text, csv (RFC 4180) or json; check prints text or json", ApplyFormat},
     {"--output", "FILE.pdf", kSheet, 0, {}, "write the whole sheet as PDF instead of printing the cut list",
      [](Parse& p, const std::string& v) {
          if (Suffix(v, 4) != ".pdf") throw UsageError("--output writes a PDF: give FILE.pdf");
+         p.invocation.outputPath = v;
+     }},
+    {"--output", "FILE.corvanta", kRecord, kRecord, {}, "the build record to write; one there is replaced whole",
+     [](Parse& p, const std::string& v) {
+         if (Suffix(v, 9) != ".corvanta") throw UsageError("--output writes a build record: give FILE.corvanta");
          p.invocation.outputPath = v;
      }},
 };
@@ -468,7 +488,11 @@ const CommandInfo kCommands[] = {
      "measurement (the loop's scale and the lines' velocity factor), and the\n"
      "other shape too; a measurement the loop does not fit gets no trim.\n"
      "--as-built HEIGHT:SIDE:GAP gives the lengths in mm the loop was cut to\n"
-     "(default: the design's), which the trim scales. Exit status\n"
+     "(default: the design's), which the trim scales.\n"
+     "--record FILE.corvanta checks the design a build record holds (corvanta-cli\n"
+     "record or the window writes one) with its ground, lines, feed, lengths as\n"
+     "built and last measurement; the options the record holds are then refused.\n"
+     "Exit status\n"
      "1 when the engine fails, its answer is broken or a file does not read, 3\n"
      "when a sanity check fails, 128 + the signal when a signal stops it.\n"},
     {Command::Sheet, "sheet", "the build sheet: its cut list as text, csv or json, or the whole page as PDF",
@@ -479,6 +503,15 @@ const CommandInfo kCommands[] = {
      "--format prints the cut list as text, csv or json; --output writes the\n"
      "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
      "drawing of the prism), with no display needed.\n"},
+    {Command::Record, "record", "a build record: the design, its feed, the lengths as cut and a measurement",
+     "Writes a build record, FILE.corvanta (JSON): the design's inputs as typed\n"
+     "(--freq, --sides, the conductor), the ground and height, the lines and the\n"
+     "feed to the radio, the lengths as cut (--as-built) and the --measured\n"
+     "sweep's Touchstone text with the date it was loaded and a --note. Only\n"
+     "inputs are kept: what is computed from them is computed again when the\n"
+     "record is read, by check --record or in the window. The design is computed\n"
+     "first: an input that does not read writes nothing (exit status 1). A record\n"
+     "already there is replaced whole, never in part.\n"},
     {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
 };
 // clang-format on
@@ -511,7 +544,7 @@ std::string UsageLine(Command command) {
             if (option.name == "--format" && command == Command::Check) value = "text|json";
             if (!value.empty()) form += " " + value;
             if (option.name == "--format" && command == Command::Sheet) form += " | --output FILE.pdf";
-            if (option.name == "--output") continue;
+            if (option.name == "--output" && command == Command::Sheet) continue;
             if (!(option.required & Bit(command))) form = "[" + form + "]";
         }
         line += " " + form;
@@ -549,7 +582,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     const Command command = named->command;
     invocation.command = command;
 
-    Parse parse{invocation, {}, {}, {}, {}, false};
+    Parse parse{invocation, {}, {}, {}, {}, false, {}};
     while (!reader.Done()) {
         std::string name = reader.Take();
         std::optional<std::string> inlineValue;
@@ -564,6 +597,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         const Option* option = OptionNamed(name, command);
         if (!option) throw UsageError("unknown option \"" + name + "\" for " + first);
+        parse.given.push_back(option->name);
         if (option->value.empty()) {
             if (inlineValue) throw UsageError(name + " takes no value");
             option->apply(parse, "");
@@ -576,12 +610,26 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
+    const auto given = [&](std::string_view name) {
+        return std::find(parse.given.begin(), parse.given.end(), name) != parse.given.end();
+    };
+    // A record holds the design, its feed, its lengths and its measurement:
+    // any of them given as well would be two answers to one question.
+    const bool fromRecord = !invocation.recordPath.empty();
+    if (fromRecord) {
+        for (std::string_view name : parse.given) {
+            if (name != "--output" && OptionNamed(name, Command::Record)) {
+                throw UsageError("--record holds the design, its feed, its lengths and its measurement: leave out " +
+                                 std::string(name));
+            }
+        }
+    }
     for (const Option& option : kOptions) {
-        if (!(option.required & Bit(command))) continue;
-        const bool given = option.name == "--freq" ? invocation.frequency.has_value() : invocation.sides.has_value();
-        if (!given)
-            throw UsageError(first + " needs " + std::string(option.name) +
-                             (option.name == "--sides" ? " 3 or 4" : ""));
+        if (!(option.required & Bit(command)) || given(option.name) || fromRecord) continue;
+        throw UsageError(first + " needs " + std::string(option.name) +
+                         (option.name == "--sides"    ? " 3 or 4"
+                          : option.name == "--output" ? " FILE.corvanta"
+                                                      : ""));
     }
     if (parse.formatGiven && !invocation.outputPath.empty()) {
         throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
@@ -593,13 +641,17 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (free && parse.height) {
         throw UsageError("--height places the loop over a ground: give --ground average or perfect too");
     }
+    if (!invocation.note.empty() && invocation.measuredPath.empty()) {
+        throw UsageError("--note is kept with a measurement: give --measured FILE.s1p too");
+    }
     if (invocation.asBuilt && invocation.measuredPath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would
     // lose one of them.
-    const std::string* files[] = {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath,
-                                  &invocation.s1pPath, &invocation.measuredPath};
+    const std::string* files[] = {&invocation.plotPath,  &invocation.patternPath,  &invocation.smithPath,
+                                  &invocation.s1pPath,   &invocation.measuredPath, &invocation.outputPath,
+                                  &invocation.recordPath};
     for (std::size_t a = 0; a < std::size(files); ++a) {
         for (std::size_t b = a + 1; b < std::size(files); ++b) {
             if (!files[a]->empty() && *files[a] == *files[b]) {

@@ -18,7 +18,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Sheet, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Help, Version };
 
 struct Sweep {
     std::string from;
@@ -43,7 +43,10 @@ struct Invocation {
     std::string s1pPath;                       // check --s1p: the model's sweep as Touchstone
     std::string measuredPath;                  // check --measured: a measured .s1p to compare
     std::optional<nec::BuiltLengths> asBuilt;  // check --as-built: the lengths the measured loop was cut to
-    std::string outputPath;                    // sheet --output: the whole sheet as PDF
+    std::string outputPath;                    // sheet --output: the whole sheet as PDF; record --output
+    std::string recordPath;                    // check --record: the build record to check
+    std::string note;                          // record --note: on the measurement
+    std::optional<std::string> measuredText;   // a record's measurement, read with it
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,8 +1,8 @@
 // What each command of corvanta-cli does, once its command line is read:
 // a design or a table of them, the band list, a NEC-2 deck, the model check
-// with its plots and files, the build sheet. Exit status: 0 done, 1 a
-// design, the model, the engine or a file failed (the message names the
-// option and its text), 2 the command line is not understood (a height the
+// with its plots and files, the build sheet, the build record. Exit status:
+// 0 done, 1 a design, the model, the engine, a file or a record failed (the
+// message names the option or the record's field and its text), 2 the command line is not understood (a height the
 // ground cannot hold included), 3 the engine's answer failed a sanity
 // check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
 
@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -29,6 +30,7 @@
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "nec/build_record.h"
 #include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
@@ -42,8 +44,14 @@ namespace {
 
 constexpr std::size_t kMostRows = 10000;
 
-// "Error 13: Type mismatch: --freq "abc" is not a number".
-std::string FailureLine(const RunTimeError& error, const DesignRequest& request) {
+// "Error 13: Type mismatch: --freq "abc" is not a number"; of a record's
+// design, its fields by their names in the record.
+std::string FailureLine(const RunTimeError& error, const DesignRequest& request, const std::string& record = {}) {
+    if (!record.empty()) {
+        return record + ": " + FailureText(error, [](Field field) {
+                   return std::string(OptionOf(field) == "--freq" ? "design.frequency" : "design.conductor.text");
+               });
+    }
     std::string subject = "the design for --freq \"" + request.frequency + "\"";
     if (request.size) subject += " with the size \"" + request.size->text + "\"";
     return FailureText(
@@ -106,7 +114,7 @@ std::optional<Design> DesignOf(const Invocation& invocation) {
     try {
         return RunDesign(request);
     } catch (const RunTimeError& error) {
-        Tell(FailureLine(error, request));
+        Tell(FailureLine(error, request, invocation.recordPath));
         return std::nullopt;
     }
 }
@@ -115,7 +123,8 @@ std::optional<Design> DesignOf(const Invocation& invocation) {
 // status when it does not read.
 std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invocation& invocation) {
     if (invocation.measuredPath.empty()) return std::optional<nec::OnePortSweep>{};
-    const auto text = ReadFile(invocation.measuredPath);
+    // A record's measurement was read with the record.
+    const auto text = invocation.measuredText ? invocation.measuredText : ReadFile(invocation.measuredPath);
     if (!text) {
         Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
         return kDesignFailed;
@@ -288,6 +297,77 @@ int RunSheet(const Invocation& invocation) {
     return 0;
 }
 
+// check --record: the check the record's inputs ask for, as if each had
+// been given as its option.
+int CheckRecord(const Invocation& invocation) {
+    const auto text = ReadFile(invocation.recordPath);
+    if (!text) {
+        Tell("cannot read " + invocation.recordPath + ": " + std::strerror(errno));
+        return kDesignFailed;
+    }
+    try {
+        const nec::BuildRecord record = nec::ReadRecord(*text);
+        Invocation recorded = invocation;
+        recorded.frequency = record.design.frequency;
+        recorded.sides = record.design.sides;
+        recorded.size = record.design.size;
+        recorded.check = nec::RecordCheckOptions(record, invocation.check);
+        recorded.asBuilt = record.asBuilt;
+        if (!record.measurements.empty()) {
+            recorded.measuredPath = record.measurements.back().file;
+            recorded.measuredText = record.measurements.back().touchstone;
+        }
+        return RunModel(recorded);
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, invocation.recordPath));
+        return kDesignFailed;
+    }
+}
+
+// record: the inputs judged as check would judge them, then written whole.
+int WriteRecord(const Invocation& invocation) {
+    const std::optional<Design> computed = DesignOf(invocation);
+    if (!computed) return kDesignFailed;
+    nec::BuildRecord record;
+    record.design = {*invocation.frequency, *invocation.sides, invocation.size};
+    record.placement = invocation.check.placement;
+    record.lineImpedanceOhm = invocation.check.lineImpedanceOhm;
+    record.velocityFactor = invocation.check.velocityFactor;
+    record.lineLengthMm = invocation.check.lineLengthMm;
+    record.feed = invocation.check.feed;
+    record.referenceOhm = invocation.check.referenceOhm;
+    record.asBuilt = invocation.asBuilt;
+    try {
+        // A height the ground cannot hold is refused now, not when the
+        // record is checked.
+        nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure));
+        return ExitStatusOf(failure);
+    }
+    const std::string now = nec::UtcNow();
+    if (!invocation.measuredPath.empty()) {
+        const auto text = ReadFile(invocation.measuredPath);
+        if (!text) {
+            Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
+            return kDesignFailed;
+        }
+        try {
+            nec::ReadTouchstone(*text);
+        } catch (const nec::Failure& failure) {
+            Tell(FailureWords(failure, invocation.measuredPath));
+            return ExitStatusOf(failure);
+        }
+        const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
+        record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
+    }
+    if (const auto failed = WriteWhole(invocation.outputPath, nec::RecordText(nec::Stamped(record, {}, now)))) {
+        Tell(*failed);
+        return kDesignFailed;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void ListBands(std::ostream& out) {
@@ -312,9 +392,13 @@ int Run(const Invocation& invocation) {
         case Command::Bands:
             ListBands(std::cout);
             return 0;
-        case Command::Nec:
         case Command::Check:
+            if (!invocation.recordPath.empty()) return CheckRecord(invocation);
             return RunModel(invocation);
+        case Command::Nec:
+            return RunModel(invocation);
+        case Command::Record:
+            return WriteRecord(invocation);
         case Command::Sheet:
             return RunSheet(invocation);
         case Command::Design:

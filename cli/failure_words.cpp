@@ -20,6 +20,8 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
         case nec::FailureKind::EngineTimedOut:
             return std::string(failure.what()) + " (--timeout SECONDS gives it longer)";
         case nec::FailureKind::Measurement:
+        case nec::FailureKind::Record:
+        case nec::FailureKind::RecordNewer:
             if (!file.empty()) return std::string(file) + ": " + failure.what();
             break;
         case nec::FailureKind::Model:

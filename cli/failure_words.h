@@ -11,8 +11,8 @@
 
 namespace corvanta::cli {
 
-// The message after "corvanta-cli: "; a measurement's failure names `file`,
-// the path it was read from.
+// The message after "corvanta-cli: "; a measurement's or a record's
+// failure names `file`, the path it was read from.
 //     TooNearGround, limit 0.37 -> <the reason>: give a --height of 0.370 m or more
 //     EngineTimedOut            -> nec2c did not finish within 60 s; every engine was stopped (--timeout SECONDS gives it longer)
 std::string FailureWords(const nec::Failure& failure, std::string_view file = {});

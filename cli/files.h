@@ -14,4 +14,9 @@ std::optional<std::string> FolderProblem(const std::string& path);
 // The whole file, byte for byte; none when it cannot be read (errno says why).
 std::optional<std::string> ReadFile(const std::string& path);
 
+// Writes `text` as the whole file at `path`: into a file of its own in the
+// same folder first, which then takes the name at once, so that a file
+// already there is replaced whole or not at all. Why not, when it fails.
+std::optional<std::string> WriteWhole(const std::string& path, const std::string& text);
+
 }  // namespace corvanta::cli

@@ -60,6 +60,13 @@ std::string Describe(const FailureFacts& facts) {
             if (facts.fewest > facts.most) return facts.detail + "; no count above 1 can be modelled here";
             return facts.detail + "; the gap's length may be cut into " + std::to_string(facts.fewest) +
                    (facts.fewest == facts.most ? "" : " to " + std::to_string(facts.most)) + " segments here";
+        case FailureKind::Record:
+            if (facts.line != 0) return "line " + std::to_string(facts.line) + ": " + facts.detail;
+            if (facts.text.empty()) return facts.detail;
+            return facts.text + ": " + facts.detail;
+        case FailureKind::RecordNewer:
+            return "the record was made by a newer corvanta (format " + std::to_string(facts.count) +
+                   "; this one reads format " + std::to_string(facts.most) + " and older)";
         case FailureKind::Measurement:
             if (facts.line == 0) return facts.detail;
             return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";

@@ -27,6 +27,9 @@ enum class FailureKind {
     System,            // the system refused what the check needs (its temporary folder); `detail` its words
     SegmentsPerGap,    // segments the gap's length over `count` cannot be modelled: `detail` why,
                        // `fewest` to `most` the counts above 1 that can (none when fewest > most)
+    Record,            // a build record that does not read: `line` of text that is not JSON, else `text`
+                       // the field ("feed.feeder.velocity_factor"); `detail` why
+    RecordNewer,       // a build record of format `count`, newer than the `most` this program reads
 };
 
 struct FailureFacts {
@@ -75,6 +78,9 @@ Failure StoppedFailure();
 //     Measurement, line 4, "a number does not read", "147 0.1 oops" -> line 4: a number does not read: "147 0.1 oops"
 //     TooNearGround, "at a height of ...", limit 0.37 -> at a height of ...; the ground model holds the loop from 0.370 m up
 //     SegmentsPerGap, "segments of ...", 2 to 5 -> segments of ...; the gap's length may be cut into 2 to 5 segments here
+//     Record, field "feed.lines.velocity_factor", "is not a number" -> feed.lines.velocity_factor: is not a number
+//     Record, line 3, "the record is not JSON: ..." -> line 3: the record is not JSON: ...
+//     RecordNewer, count 2, most 1 -> the record was made by a newer corvanta (format 2; this one reads format 1 and older)
 //     System, "cannot make a temporary directory /tmp/x: No space left on device" -> the same
 std::string Describe(const FailureFacts& facts);
 

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 mkdir -p build/fuzz/artifacts
-for target in parse actions touchstone output; do
+for target in parse actions touchstone output record; do
     work=build/fuzz/corpus-$target
     log=build/fuzz/$target.log
     mkdir -p "$work"

@@ -28,6 +28,10 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
             return QStringLiteral("The engine's answer could not be read: %1").arg(said);
         case nec::FailureKind::System:
             return QStringLiteral("The check could not start: %1").arg(said);
+        case nec::FailureKind::Record:
+        case nec::FailureKind::RecordNewer:
+            return QStringLiteral("%1 was not opened: %2.")
+                .arg(file.isEmpty() ? QStringLiteral("The record") : file, said);
         case nec::FailureKind::Measurement:
             return QStringLiteral("%1 was not loaded: %2")
                 .arg(file.isEmpty() ? QStringLiteral("The measurement") : file, said);

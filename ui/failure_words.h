@@ -11,7 +11,7 @@
 
 namespace corvanta::ui {
 
-// The status line's text; a measurement's failure names `file`.
+// The status line's text; a measurement's or a record's failure names `file`.
 //     TooNearGround, limit 0.37 -> The loop cannot be modelled there: <the reason>. Give a height of 0.370 m or more.
 //     EngineFailed              -> The engine failed: nec2c failed on the model (exit status 1); it said: ...
 QString FailureWords(const nec::Failure& failure, const QString& file = {});

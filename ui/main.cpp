@@ -20,6 +20,7 @@
 #include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
+#include "ui/record_binding.h"
 #include "ui/secondary_window.h"
 #include "ui/website_window.h"
 
@@ -81,6 +82,7 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow model([&] {
         auto* window = new corvanta::ui::ModelWindow(files);
         window->setPrintDialog(&printDialog);
+        new corvanta::ui::RecordBinding(*window, files);
         return window;
     });
 
@@ -93,6 +95,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(form1, &QObject::destroyed, [&model] {
         if (QWidget* window = model.Window()) window->close();
     });
+    // A build record with changes not saved is asked about first.
+    corvanta::ui::AskBeforeClosing(form1, model);
     // Closing the main window discards it and its design sheet.
     form1->setAttribute(Qt::WA_DeleteOnClose);
     form1->show();

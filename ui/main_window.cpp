@@ -350,6 +350,28 @@ void MainWindow::run(const SheetAction& action) {
     }
 }
 
+void MainWindow::Enter(const DesignRequest& request) {
+    const auto type = [this](Field field, const std::string& text) {
+        const std::string regional = WithSeparator(text, format_);
+        sheet_.Edit(field, regional);
+        // What is typed goes into the sheet and does not come back: the box
+        // is written as the keys would have.
+        std::visit(Overloaded{[&](QLineEdit* line) { line->setText(QString::fromStdString(regional)); },
+                              [&](QTextEdit* edit) { edit->setPlainText(ForBox(regional)); }},
+                   boxes_[FieldIndex(field)]);
+    };
+    type(Field::Frequency, request.frequency);
+    button(Action(ActionId::Accept).button)->click();
+    if (request.size) {
+        constexpr ActionId kChanges[] = {ActionId::ChangeGauge, ActionId::ChangeInch, ActionId::ChangeMm};
+        const SheetAction& change = Action(kChanges[static_cast<std::size_t>(request.size->unit)]);
+        type(Inputs(change).front(), request.size->text);
+        button(change.button)->click();
+    }
+    (request.sides == SideChoice::Four ? option2_ : option1_)->setChecked(true);
+    button(Action(ActionId::Compute).button)->click();
+}
+
 void MainWindow::reportFailure(const RunTimeError& error, std::string_view action) {
     const Failure failure = FailureOf(error, action);
     reporter_.Report(this, failure);

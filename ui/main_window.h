@@ -51,7 +51,7 @@ class ErrorReporter;
 class PrintDialog;
 class SecondaryWindow;
 
-class MainWindow : public QWidget, public DesignSource {
+class MainWindow : public QWidget, public DesignEntry {
     Q_OBJECT
 public:
     MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, SecondaryWindow& website, SecondaryWindow& model,
@@ -65,6 +65,12 @@ public:
     // none. Set by the model window; without it the sheet has none.
     using ModelFiguresSource = std::function<std::optional<sheet::ModelFigures>(const Design&)>;
     void SetModelFiguresSource(ModelFiguresSource source) { modelFigures_ = std::move(source); }
+
+    // Types a design into the boxes as a user would, with the regional
+    // separator, and presses ACCEPT, the CHANGE under the size's box, the
+    // side's option button and COMPUTE: the buttons' own paths, so a
+    // failure is reported as theirs would be.
+    void Enter(const DesignRequest& request) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -310,6 +310,7 @@ void ModelWindow::buildControls() {
     }
 
     auto* controls = new QHBoxLayout;
+    controls_ = controls;
     controls->addWidget(groundLabel);
     controls->addWidget(ground_);
     controls->addSpacing(12);
@@ -448,8 +449,14 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName, QWidget*
     return page;
 }
 
+void ModelWindow::setSource(DesignEntry* source) {
+    setSource(static_cast<const DesignSource*>(source));
+    entry_ = source;
+}
+
 void ModelWindow::setSource(const DesignSource* source) {
     source_ = source;
+    entry_ = nullptr;
     sourceObject_ = dynamic_cast<const QObject*>(source);
     // The height and the lengths as cut are read and written with the main
     // window's separator.
@@ -471,6 +478,46 @@ nec::Placement ModelWindow::placement() const {
     placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
     if (placement.ground != nec::Ground::Free) placement.heightM = height_->value();
     return placement;
+}
+
+void ModelWindow::setPlacement(const nec::Placement& placement) {
+    ground_->setCurrentIndex(
+        static_cast<int>(std::find(std::begin(kGrounds), std::end(kGrounds), placement.ground) - std::begin(kGrounds)));
+    if (placement.ground != nec::Ground::Free) height_->setValue(placement.heightM);
+    lastHeightM_ = height_->value();
+    updateButtons();
+}
+
+void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
+                                 const nec::LoopModel& model, const std::optional<nec::BuiltLengths>& built) {
+    measuredSweep_ = sweep;
+    measuredName_ = sweep ? name : QString();
+    measuredDesign_ = sweep ? std::optional<nec::LoopModel>(model) : std::nullopt;
+    if (check_ && !sweep) check_->measured.reset();
+    builtHeight_->setValue(built ? built->heightMm : model.heightMm);
+    builtSide_->setValue(built ? built->sideMm : model.sideMm);
+    builtGap_->setValue(built ? built->gapMm : model.gapMm);
+    updateButtons();
+}
+
+std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
+    if (!measuredSweep_ || !measuredDesign_) return std::nullopt;
+    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+    // The boxes hold the design's lengths as they show them, rounded to
+    // their decimals: those are no lengths of the builder's own.
+    const auto shown = [this](double mm) { return builtHeight_->valueFromText(builtHeight_->textFromValue(mm)); };
+    const nec::LoopModel& design = *measuredDesign_;
+    if (built.heightMm == shown(design.heightMm) && built.sideMm == shown(design.sideMm) &&
+        built.gapMm == shown(design.gapMm)) {
+        return std::nullopt;
+    }
+    return built;
+}
+
+void ModelWindow::addControl(QWidget* control) {
+    controls_->insertWidget(controls_->indexOf(runButton_), control);
+    QWidget::setTabOrder(height_, control);
+    QWidget::setTabOrder(control, runButton_);
 }
 
 void ModelWindow::groundChosen() {
@@ -552,6 +599,10 @@ void ModelWindow::run() {
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
+    options.lineImpedanceOhm = lines_.impedanceOhm;
+    options.velocityFactor = lines_.velocityFactor;
+    options.lineLengthMm = lines_.lengthMm;
+    options.referenceOhm = lines_.referenceOhm;
     // The tuned design is part of what the window shows.
     options.tune = true;
     options.feed = feedOptions();
@@ -647,6 +698,11 @@ void ModelWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
+    // A build record with changes not saved: Save, Discard or stay open.
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
@@ -737,10 +793,11 @@ void ModelWindow::loadMeasurement() {
         return;
     }
     const QString name = QFileInfo(path).fileName();
+    const QByteArray bytes = file.readAll();
     // Read whole before anything is shown: a file that does not read leaves
     // the check as it was.
     try {
-        const nec::OnePortSweep sweep = nec::ReadTouchstone(file.readAll().toStdString());
+        const nec::OnePortSweep sweep = nec::ReadTouchstone(bytes.toStdString());
         nec::ModelCheck tried = *check_;
         tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
         measuredSweep_ = sweep;
@@ -754,6 +811,7 @@ void ModelWindow::loadMeasurement() {
     builtHeight_->setValue(model.heightMm);
     builtSide_->setValue(model.sideMm);
     builtGap_->setValue(model.gapMm);
+    emit measurementLoaded(name, bytes);
     compareMeasurement();
     updateButtons();
     if (!check_->measured) return;
@@ -837,10 +895,7 @@ void ModelWindow::compareMeasurement() {
     if (!check_ || !measuredSweep_) return;
     const nec::LoopModel& model = check_->plan.model;
     nec::MeasurementSetting setting;
-    const nec::BuiltLengths built{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
-    const bool asDesign = measuredDesign_ && built.heightMm == measuredDesign_->heightMm &&
-                          built.sideMm == measuredDesign_->sideMm && built.gapMm == measuredDesign_->gapMm;
-    if (!asDesign) setting.built = built;
+    setting.built = builtLengths();
     try {
         check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
         check_->feed = nec::ReadFeed(*check_);

@@ -30,6 +30,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -67,6 +68,42 @@ public:
 
     // Where run() reads the texts: the main window's sheet, while it is open.
     void setSource(const DesignSource* source);
+    // The same, a source a build record can type its design into.
+    void setSource(DesignEntry* source);
+    // That source while it lives; null without one.
+    DesignEntry* entry() const { return sourceObject_ ? entry_ : nullptr; }
+
+    // The lines from the gaps to their junction and the reference of the
+    // measured SWR: the library's defaults unless a record gave others.
+    struct Lines {
+        double impedanceOhm = nec::kLineImpedanceOhm;
+        double velocityFactor = nec::kLineVelocityFactor;
+        std::optional<double> lengthMm;  // none: the design's matching section
+        double referenceOhm = 50;
+    };
+    Lines lines() const { return lines_; }
+    void setLines(const Lines& lines) { lines_ = lines; }
+
+    // The ground and the height, as the boxes show them.
+    nec::Placement placement() const;
+    void setPlacement(const nec::Placement& placement);
+
+    // The measurement laid beside every check: as Load measurement would
+    // lay it, measured on `model`'s loop cut to `built` (none: the model's
+    // own lengths). None clears it. The next run compares it.
+    void setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name, const nec::LoopModel& model,
+                        const std::optional<nec::BuiltLengths>& built);
+    // The lengths the measured loop was cut to, where the boxes differ from
+    // the design's; none without a measurement.
+    std::optional<nec::BuiltLengths> builtLengths() const;
+
+    // A control of a part that lives beside the window (the build record's
+    // menu): placed before Run, and in the Tab order there.
+    void addControl(QWidget* control);
+    // Asked before the window closes: false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // The status line, for such a part: what became of its action.
+    void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
     bool isRunning() const;
     // The last check that ran to its end, for the save buttons, with the
@@ -90,6 +127,9 @@ public slots:
 signals:
     // A run ended: checked, stopped or failed.
     void runEnded();
+    // Load measurement read a file that the check could take: its name and
+    // its text as read.
+    void measurementLoaded(const QString& name, const QByteArray& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,7 +155,6 @@ private:
     void updateButtons();
     QWidget* plotPage(PlotView* view, const char* readoutName, QWidget* beside = nullptr);
     void addSmithTab();
-    nec::Placement placement() const;
     // The source while it lives; null before one is set and after it goes.
     const DesignSource* source() const { return sourceObject_ ? source_ : nullptr; }
     void saveDeck();
@@ -153,6 +192,7 @@ private:
     ModelEngine engine_;
     // The source and the object it is, which tells when it goes.
     const DesignSource* source_ = nullptr;
+    DesignEntry* entry_ = nullptr;
     QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
@@ -207,6 +247,9 @@ private:
     plot::HiddenCurves hiddenCurves_;
     // What setFeedOptions gave beyond the box: the band.
     nec::FeedOptions keptFeed_;
+    Lines lines_;
+    std::function<bool()> closeGuard_;
+    QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };
 
 // What the main window prints of the model: the figures and plot of the

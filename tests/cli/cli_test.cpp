@@ -647,9 +647,9 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
 // own tables: every command and every option it takes is in them.
 TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
     const std::string all = UsageText(std::nullopt);
-    const std::pair<Command, const char*> commands[] = {{Command::Design, "design"}, {Command::Table, "table"},
-                                                        {Command::Bands, "bands"},   {Command::Nec, "nec"},
-                                                        {Command::Check, "check"},   {Command::Sheet, "sheet"}};
+    const std::pair<Command, const char*> commands[] = {
+        {Command::Design, "design"}, {Command::Table, "table"}, {Command::Bands, "bands"},  {Command::Nec, "nec"},
+        {Command::Check, "check"},   {Command::Sheet, "sheet"}, {Command::Record, "record"}};
     ASSERT_EQ(CommandNames().size(), std::size(commands));
     for (const auto& [command, name] : commands) {
         SCOPED_TRACE(name);

@@ -13,6 +13,7 @@
 #include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
+#include "ui/record_binding.h"
 #include "ui/secondary_window.h"
 #include "ui/website_window.h"
 
@@ -81,6 +82,23 @@ public:
     QList<QStringList> offered;
 };
 
+// Answers the build record's questions with answers set beforehand, and
+// records the asks: unsaved changes are discarded unless a test says.
+class RecordingRecordQuestions final : public RecordQuestions {
+public:
+    Unsaved AskUnsaved(QWidget* /*over*/, const QString& name) override {
+        unsavedAsks.append(name);
+        return unsaved;
+    }
+    std::optional<QString> AskNote(QWidget* /*over*/, const QString& measurement, const QString& /*note*/) override {
+        noteAsks.append(measurement);
+        return note;
+    }
+    Unsaved unsaved = Unsaved::Discard;
+    std::optional<QString> note;
+    QStringList unsavedAsks, noteAsks;
+};
+
 // What the program keeps for its whole run, with the recorders standing in
 // for the message box and the launcher.
 struct TestProgram {
@@ -90,11 +108,13 @@ struct TestProgram {
     SecondaryWindow notes{BuildNotesWindow};
     SecondaryWindow website{[this] { return BuildWebsiteWindow(launcher, reporter); }};
     RecordingFileDialog files;
+    RecordingRecordQuestions recordQuestions;
     // Tests that open the model window choose their engine first.
     ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
     SecondaryWindow model{[this] {
         auto* window = new ModelWindow(files, engine);
         window->setPrintDialog(&printDialog);
+        (new RecordBinding(*window, files))->setQuestions(&recordQuestions);
         return window;
     }};
 

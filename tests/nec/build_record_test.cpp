@@ -1,0 +1,227 @@
+// The build record: written and read back to the same inputs and the same
+// model, damaged records refused with the field or the line, a newer format
+// refused as such, and members this program does not know kept.
+
+#include "nec/build_record.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "nec/model_check.h"
+
+namespace corvanta::nec {
+namespace {
+
+const char* const kSweep = "! analyser export\n# MHz S RI R 50\n145 0.31 -0.42\n146 0.05 0.02\n147 0.30 0.40\n";
+
+// A record with every part set, none at its default.
+BuildRecord Full() {
+    BuildRecord r;
+    r.design = {"146,00", SideChoice::Four, SizeInput{SizeUnit::Mm, "2.5"}};
+    r.placement = {Ground::Average, 10.25};
+    r.lineImpedanceOhm = 450;
+    r.velocityFactor = 0.91;
+    r.lineLengthMm = 398.5;
+    r.feed.chain = FeedChain{4, Feeder{50, 0.66, 12.5, 6.1}};
+    r.feed.port = FeedPort::Radio;
+    r.feed.band = BandChoice{"", 144.5, 145.75};
+    r.feed.match = true;
+    r.referenceOhm = 75;
+    r.asBuilt = BuiltLengths{680.1, 390.2, 15.1};
+    r.measurements = {{"first.s1p", "2026-12-01T09:00:00Z", "before the trim", kSweep, Json::object()},
+                      {"second.s1p", "2026-12-02T10:30:00Z", "Trimmed 3 mm — »gut«", kSweep, Json::object()}};
+    r.changes = {{"2026-12-01T09:00:00Z", {"design", "feed"}, Json::object()}};
+    return r;
+}
+
+// A record of a design alone, everything else at its default.
+BuildRecord Bare() {
+    BuildRecord r;
+    r.design = {"146", SideChoice::Three, std::nullopt};
+    return r;
+}
+
+TEST(BuildRecord, WrittenAndReadBackTheSame) {
+    for (const BuildRecord& written : {Full(), Bare()}) {
+        const std::string text = RecordText(written);
+        SCOPED_TRACE(text);
+        const BuildRecord read = ReadRecord(text);
+        EXPECT_EQ(RecordText(read), text);
+        EXPECT_EQ(read.design.frequency, written.design.frequency);
+        EXPECT_EQ(read.design.size.has_value(), written.design.size.has_value());
+        EXPECT_EQ(read.placement.heightM, written.placement.heightM);
+        EXPECT_EQ(read.lineLengthMm, written.lineLengthMm);
+        EXPECT_EQ(read.measurements.size(), written.measurements.size());
+        EXPECT_TRUE(ChangedParts(read, written).empty());
+        EXPECT_EQ(Json::parse(text).begin().key(), "version");
+    }
+}
+
+// The model the record's check runs is the one its inputs were given for,
+// card for card.
+TEST(BuildRecord, TheSameModelAfterReading) {
+    BuildRecord written = Full();
+    written.design.frequency = "146";  // the library reads the point
+    const BuildRecord read = ReadRecord(RecordText(written));
+    const Design design = RunDesign(read.design);
+    EXPECT_EQ(FullDeck(PlanCheck(design, RecordCheckOptions(read))),
+              FullDeck(PlanCheck(RunDesign(written.design), RecordCheckOptions(written))));
+    const CheckOptions options = RecordCheckOptions(read);
+    EXPECT_EQ(options.feed.chain->feeder->lengthM, 12.5);
+    EXPECT_EQ(options.feed.port, FeedPort::Radio);
+    EXPECT_EQ(options.referenceOhm, 75);
+    EXPECT_EQ(options.velocityFactor, 0.91);
+    EXPECT_EQ(LastMeasurement(read)->mhz.size(), 3U);
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(Json&)> change;  // of the full record's document
+    const char* message;
+};
+
+TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
+    const auto set = [](const char* pointer, Json value) {
+        return [=](Json& json) { json[Json::json_pointer(pointer)] = value; };
+    };
+    const auto erase = [](const char* parent, const char* key) {
+        return [=](Json& json) { json[Json::json_pointer(parent)].erase(key); };
+    };
+    // One row a line, as the table reads.
+    // clang-format off
+    const Damage cases[] = {
+        {"velocity factor as text", set("/feed/feeder/velocity_factor", "0,66"), "feed.feeder.velocity_factor: is not a number"},
+        {"velocity factor missing", erase("/feed/feeder", "velocity_factor"), "feed.feeder.velocity_factor: is missing"},
+        {"velocity factor too big", set("/feed/feeder/velocity_factor", 1.5), "feed.feeder.velocity_factor: is above 0 and at most 1"},
+        {"five sides", set("/design/sides", 5), "design.sides: is 3 or 4"},
+        {"frequency a number", set("/design/frequency", 146), "design.frequency: is not a text"},
+        {"unit unknown", set("/design/conductor/unit", "swg"), "design.conductor.unit: is \"swg\", not awg, inch or mm"},
+        {"ground unknown", set("/placement/ground", "wet"), "placement.ground: is \"wet\", not free, average or perfect"},
+        {"height missing", erase("/placement", "height_m"), "placement.height_m: is missing"},
+        {"feed not an object", set("/feed", Json::array()), "feed: is not an object"},
+        {"radio without chain", [](Json& j) { j["feed"]["balun"] = nullptr; j["feed"]["feeder"] = nullptr; },
+         "feed.port: is \"radio\" without a balun or a feeder to the radio"},
+        {"gap too long", set("/as_built/gap_mm", 700), "as_built.gap_mm: is not shorter than height_mm"},
+        {"match as text", set("/feed/match", "yes"), "feed.match: is not true or false"},
+        {"measurements an object", set("/measurements", Json::object()), "measurements: is not a list"},
+        {"date in another form", set("/measurements/1/loaded", "2.12.2026"),
+         "measurements.1.loaded: \"2.12.2026\" is not a date written 2026-12-07T16:30:00Z"},
+        {"measurement does not read", set("/measurements/1/touchstone", "# MHz S RI R 50\n146 0.1 0.2\n147 0.1 oops\n"),
+         "measurements.1.touchstone: \"second.s1p\" does not read: line 3: a number does not read: \"147 0.1 oops\""},
+        {"measurement empty", set("/measurements/0/touchstone", ""),
+         "measurements.0.touchstone: \"first.s1p\" does not read: the Touchstone file has no data lines"},
+        {"version missing", [](Json& j) { j.erase("version"); }, "version: is missing"},
+        {"version as text", set("/version", "1"), "version: is not a whole number from 1"},
+        {"version newer", set("/version", 2), "the record was made by a newer corvanta (format 2; this one reads format 1 and older)"},
+        {"not an object", [](Json& j) { j = Json::array({1}); }, "the record: is not an object"},
+    };
+    // clang-format on
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.name);
+        Json json = RecordJson(Full());
+        c.change(json);
+        try {
+            ReadRecord(JsonText(json));
+            ADD_FAILURE() << "read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.what(), std::string(c.message));
+            EXPECT_TRUE(failure.Kind() == FailureKind::Record || failure.Kind() == FailureKind::RecordNewer);
+        }
+    }
+}
+
+TEST(BuildRecord, TextThatIsNotJsonNamesItsLine) {
+    const std::string text = RecordText(Full());
+    const struct {
+        std::string text;
+        std::size_t line;
+    } cases[] = {
+        {text.substr(0, text.size() / 2), 0},  // truncated: the last line it reached
+        {"", 1},
+        {"{\n  \"version\": 1,\n  \"design\": {,\n}", 3},
+        {"\xEF\xBB\xBF{\"version\": 1}\n garbage", 2},
+        {"{\"version\": 1,\n\"design\": 1e400}", 2},  // a number beyond a double
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        try {
+            ReadRecord(c.text);
+            ADD_FAILURE() << "read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.Kind(), FailureKind::Record);
+            const std::size_t expected =
+                c.line != 0 ? c.line : static_cast<std::size_t>(std::count(c.text.begin(), c.text.end(), '\n')) + 1;
+            EXPECT_EQ(failure.Facts().line, expected);
+            EXPECT_TRUE(std::string(failure.what())
+                            .starts_with("line " + std::to_string(expected) + ": the record is not JSON: "))
+                << failure.what();
+        }
+    }
+}
+
+TEST(BuildRecord, MembersItDoesNotKnowAreKept) {
+    Json json = RecordJson(Full());
+    json["workshop"] = {{"bench", 2}};
+    json["design"]["conductor"]["alloy"] = "CuAg";
+    json["feed"]["feeder"]["brand_note"] = "RG-58, old";
+    json["measurements"][1]["analyser"] = "made in a shed";
+    json["changes"][0]["by"] = "DL1ABC";
+    BuildRecord read = ReadRecord(JsonText(json));
+    read.feed.match = false;  // a change of this program's
+    Json again = RecordJson(read);
+    EXPECT_EQ(again["workshop"], json["workshop"]);
+    EXPECT_EQ(again["design"]["conductor"]["alloy"], "CuAg");
+    EXPECT_EQ(again["feed"]["feeder"]["brand_note"], "RG-58, old");
+    EXPECT_EQ(again["measurements"][1]["analyser"], "made in a shed");
+    EXPECT_EQ(again["changes"][0]["by"], "DL1ABC");
+    EXPECT_EQ(again["feed"]["match"], false);
+    // Known members first, in their order; the unknown after them.
+    EXPECT_EQ(std::prev(again.end()).key(), "workshop");
+
+    // The feeder taken away takes its unknown members with it.
+    read.feed.chain->feeder.reset();
+    const Json without = RecordJson(read);
+    EXPECT_TRUE(without["feed"]["feeder"].is_null());
+    EXPECT_NO_THROW(ReadRecord(JsonText(without)));
+}
+
+TEST(BuildRecord, ChangesNameTheirParts) {
+    const BuildRecord before = Full();
+    const struct {
+        const char* name;
+        std::function<void(BuildRecord&)> change;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {"nothing", [](BuildRecord&) {}, {}},
+        {"frequency", [](BuildRecord& r) { r.design.frequency = "145"; }, {"design"}},
+        {"height", [](BuildRecord& r) { r.placement.heightM = 8; }, {"placement"}},
+        {"feeder and cut",
+         [](BuildRecord& r) {
+             r.feed.chain->feeder->lengthM = 10;
+             r.asBuilt->sideMm = 389;
+         },
+         {"feed", "as_built"}},
+        {"a note", [](BuildRecord& r) { r.measurements[0].note = "wet day"; }, {"measurements"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildRecord next = before;
+        c.change(next);
+        EXPECT_EQ(ChangedParts(next, before), c.parts);
+        const BuildRecord stamped = Stamped(next, before, "2026-12-07T16:30:00Z");
+        EXPECT_EQ(stamped.changes.size(), before.changes.size() + (c.parts.empty() ? 0 : 1));
+    }
+    // A new record names what it holds.
+    const BuildRecord bare = Bare();
+    EXPECT_EQ(ChangedParts(bare, std::nullopt), (std::vector<std::string>{"design", "placement", "feed"}));
+    EXPECT_EQ(ChangedParts(Full(), std::nullopt),
+              (std::vector<std::string>{"design", "placement", "feed", "as_built", "measurements"}));
+    const std::string now = UtcNow();
+    EXPECT_NO_THROW(ReadRecord(RecordText(Stamped(bare, std::nullopt, now)))) << now;
+}
+
+}  // namespace
+}  // namespace corvanta::nec
