@@ -353,6 +353,9 @@ void ModelWindow::buildControls() {
         (*box)->setAccessibleName(QStringLiteral("%1 as cut, mm").arg(QLatin1String(name)));
         (*box)->setRange(0.01, 1e6);
         (*box)->setDecimals(2);
+        // Until a measurement brings the lengths it was cut to, the box
+        // holds no length: a dash, not its minimum of 0.01 mm.
+        (*box)->setSpecialValueText(QStringLiteral("—"));
         auto* label = new QLabel(labels[labelIndex++], this);
         label->setBuddy(*box);
         built->addWidget(label);
