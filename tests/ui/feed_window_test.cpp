@@ -127,16 +127,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        static QtMessageHandler previous = nullptr;
-        previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (!message.contains(QLatin1String("does not support raise()")) &&
-                    !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
-                    previous(type, context, message);
-                }
-            });
-    }
+    void initTestCase() { testing::QuietOffscreenPlatform(); }
 
     void init() { program_ = std::make_unique<testing::TestProgram>(); }
 

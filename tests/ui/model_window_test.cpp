@@ -113,16 +113,7 @@ private:
 private slots:
     void initTestCase() {
         qputenv("CORVANTA_MODEL_TEST", kMark.mid(kMark.indexOf('=') + 1));
-        // The offscreen platform cannot raise windows or pass on size hints,
-        // and says so each time.
-        static QtMessageHandler previous = nullptr;
-        previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (!message.contains(QLatin1String("does not support raise()")) &&
-                    !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
-                    previous(type, context, message);
-                }
-            });
+        testing::QuietOffscreenPlatform();
     }
 
     void init() {

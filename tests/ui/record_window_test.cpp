@@ -95,14 +95,7 @@ private slots:
         QVERIFY(folder_.isValid());
         // The recent records go to a folder of the test's, not the user's.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder_.filePath(QStringLiteral("config")));
-        static QtMessageHandler previous = nullptr;
-        previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (!message.contains(QLatin1String("does not support raise()")) &&
-                    !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
-                    previous(type, context, message);
-                }
-            });
+        testing::QuietOffscreenPlatform();
     }
 
     void init() {

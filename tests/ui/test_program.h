@@ -19,6 +19,18 @@
 
 namespace corvanta::ui::testing {
 
+// The offscreen platform cannot raise windows or pass on size hints, and
+// says so each time: those lines are dropped, every other message kept.
+inline void QuietOffscreenPlatform() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (!message.contains(QLatin1String("does not support raise()")) &&
+            !message.contains(QLatin1String("does not support propagateSizeHints()"))) {
+            previous(type, context, message);
+        }
+    });
+}
+
 // Records failures instead of opening a modal box that would block a test.
 class RecordingReporter final : public ErrorReporter {
 public:
