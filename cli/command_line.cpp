@@ -366,7 +366,7 @@ const Option kOptions[] = {
      }},
     {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
-     [](Parse& p, const std::string& v) { p.invocation.asBuilt = BuiltLengthsOption(v); }},
+     [](Parse& p, const std::string& v) { p.invocation.check.asBuilt = BuiltLengthsOption(v); }},
     {"--reference", "OHM", kFed, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
@@ -644,7 +644,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!invocation.note.empty() && invocation.measuredPath.empty()) {
         throw UsageError("--note is kept with a measurement: give --measured FILE.s1p too");
     }
-    if (invocation.asBuilt && invocation.measuredPath.empty()) {
+    if (invocation.check.asBuilt && invocation.measuredPath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would

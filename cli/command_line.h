@@ -42,7 +42,6 @@ struct Invocation {
     std::string smithPath;                     // check --smith
     std::string s1pPath;                       // check --s1p: the model's sweep as Touchstone
     std::string measuredPath;                  // check --measured: a measured .s1p to compare
-    std::optional<nec::BuiltLengths> asBuilt;  // check --as-built: the lengths the measured loop was cut to
     std::string outputPath;                    // sheet --output: the whole sheet as PDF; record --output
     std::string recordPath;                    // check --record: the build record to check
     std::string note;                          // record --note: on the measurement

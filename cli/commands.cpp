@@ -31,6 +31,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/build_record.h"
+#include "nec/check_request.h"
 #include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
@@ -177,71 +178,36 @@ std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::M
     return failures;
 }
 
-// The other side count's model over the same sweep, for a measurement
-// that may be of the other shape: no tune, and the pattern on a coarse
-// grid, since only the sweep is compared. None where the other shape cannot
-// be computed or modelled; the measurement is then judged on this loop alone.
-std::optional<nec::OtherShape> OtherShapeFor(const Invocation& invocation, nec::CheckOptions options) {
-    const SideChoice other = *invocation.sides == SideChoice::Three ? SideChoice::Four : SideChoice::Three;
-    options.tune = false;
-    options.pattern = {30, 90};
-    options.progress = nullptr;
-    try {
-        const Design design = RunDesign({*invocation.frequency, other, invocation.size});
-        return nec::OtherShapeOf(nec::RunCheck(design, options));
-    } catch (const RunTimeError&) {
-        return std::nullopt;
-    } catch (const nec::Failure& failure) {
-        if (failure.Kind() == nec::FailureKind::Stopped) throw;
-        return std::nullopt;
-    }
-}
-
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
     auto measured = ReadMeasurement(invocation);
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
-    nec::CheckOptions options = invocation.check;
-    TellJobLimit(design, options);
+    nec::CheckRequest request{design, invocation.check, std::nullopt};
+    if (auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
+        request.measurement = nec::MeasurementInput{std::move(*sweep), invocation.measuredPath, std::nullopt};
+    }
+    TellJobLimit(design, request.options);
     std::optional<nec::ModelCheck> ran;
     {
         const InterruptWatch interrupts;
-        options.stop = interrupts.Token();
+        request.options.stop = interrupts.Token();
         try {
-            ran = nec::RunCheck(design, options);
+            ran = nec::Check(request);
         } catch (const nec::Failure& failure) {
-            if (failure.Kind() != nec::FailureKind::Stopped) throw;
-            Tell(FailureWords(failure));
-            return 128 + interrupts.Signal();  // as the shell reports a signal
-        }
-    }
-    nec::ModelCheck& check = *ran;
-    if (const auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
-        nec::MeasurementSetting setting{invocation.asBuilt, std::nullopt};
-        {
-            const InterruptWatch interrupts;
-            options.stop = interrupts.Token();
-            try {
-                setting.otherShape = OtherShapeFor(invocation, options);
-            } catch (const nec::Failure& failure) {
-                if (failure.Kind() != nec::FailureKind::Stopped) throw;
+            if (failure.Kind() == nec::FailureKind::Stopped) {
                 Tell(FailureWords(failure));
-                return 128 + interrupts.Signal();
+                return 128 + interrupts.Signal();  // as the shell reports a signal
             }
-        }
-        try {
-            check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath, setting);
-        } catch (const nec::Failure& failure) {
+            if (!request.measurement || failure.Kind() != nec::FailureKind::Measurement) throw;
             Tell(FailureWords(failure, invocation.measuredPath));
             return ExitStatusOf(failure);
         }
     }
-    check.feed = nec::ReadFeed(check);
-    const std::vector<std::string> failures = WriteOutputs(invocation, check);
+    const std::vector<std::string> failures = WriteOutputs(invocation, *ran);
     for (const std::string& failure : failures) Tell(failure);
     if (!failures.empty()) return kDesignFailed;
-    return check.report.Sane() ? 0 : kModelInsane;
+    return ran->report.Sane() ? 0 : kModelInsane;
 }
 
 // nec: the deck on standard output. check: the engine's verdict.
@@ -312,7 +278,6 @@ int CheckRecord(const Invocation& invocation) {
         recorded.sides = record.design.sides;
         recorded.size = record.design.size;
         recorded.check = nec::RecordCheckOptions(record, invocation.check);
-        recorded.asBuilt = record.asBuilt;
         if (!record.measurements.empty()) {
             recorded.measuredPath = record.measurements.back().file;
             recorded.measuredText = record.measurements.back().touchstone;
@@ -330,13 +295,7 @@ int WriteRecord(const Invocation& invocation) {
     if (!computed) return kDesignFailed;
     nec::BuildRecord record;
     record.design = {*invocation.frequency, *invocation.sides, invocation.size};
-    record.placement = invocation.check.placement;
-    record.lineImpedanceOhm = invocation.check.lineImpedanceOhm;
-    record.velocityFactor = invocation.check.velocityFactor;
-    record.lineLengthMm = invocation.check.lineLengthMm;
-    record.feed = invocation.check.feed;
-    record.referenceOhm = invocation.check.referenceOhm;
-    record.asBuilt = invocation.asBuilt;
+    record.Setup() = invocation.check.Setup();
     try {
         // A height the ground cannot hold is refused now, not when the
         // record is checked.

@@ -409,12 +409,7 @@ std::string UtcNow() {
 }
 
 CheckOptions RecordCheckOptions(const BuildRecord& record, CheckOptions base) {
-    base.placement = record.placement;
-    base.lineImpedanceOhm = record.lineImpedanceOhm;
-    base.velocityFactor = record.velocityFactor;
-    base.lineLengthMm = record.lineLengthMm;
-    base.feed = record.feed;
-    base.referenceOhm = record.referenceOhm;
+    base.Setup() = record.Setup();
     return base;
 }
 

@@ -4,27 +4,11 @@
 #include <cmath>
 
 #include "nec/analysis.h"
+#include "nec/feed_chain.h"
 #include "nec/model_check.h"
 
 namespace corvanta::nec {
 
-namespace {
-
-// The readings of the sweep at `mhz`, by straight lines between the two
-// points either side; the nearest end outside the sweep.
-PerReading<double> SwrAt(const std::vector<SweepPoint>& sweep, double mhz) {
-    if (mhz <= sweep.front().mhz) return sweep.front().swr;
-    if (mhz >= sweep.back().mhz) return sweep.back().swr;
-    const auto hi =
-        std::upper_bound(sweep.begin(), sweep.end(), mhz, [](double f, const SweepPoint& p) { return f < p.mhz; });
-    const auto lo = hi - 1;
-    const double t = (mhz - lo->mhz) / (hi->mhz - lo->mhz);
-    PerReading<double> swr{};
-    for (std::size_t i = 0; i < kReadingCount; ++i) swr[i] = lo->swr[i] + t * (hi->swr[i] - lo->swr[i]);
-    return swr;
-}
-
-}  // namespace
 
 std::size_t BestReading(const PerReading<double>& swr) {
     const std::size_t balun = ReadingIndex("swr_lines_200");
@@ -39,53 +23,70 @@ std::size_t BestReading(const PerReading<double>& swr) {
 
 std::size_t HeadlineReading(const CheckReport& report) { return BestReading(report.atDesign.swr); }
 
-std::string_view CutName(CutChoice cut) {
-    switch (cut) {
-        case CutChoice::Trimmed:
-            return "trimmed";
-        case CutChoice::Tuned:
-            return "tuned";
-        case CutChoice::Design:
-            return "design";
+std::string_view Headline::BestKey() const { return bestAtRadio ? "swr_radio" : kReadings[bestReading].swrKey; }
+
+namespace {
+
+// How far the design's own resonance is from the design frequency, and
+// whether that is further than the model is sure of.
+struct DesignOffset {
+    std::optional<double> resonanceMHz, offsetPercent, uncertaintyPercent;
+    bool off = true;  // without a resonance in the sweep the design is certainly off
+};
+
+DesignOffset OffsetOf(const ModelCheck& check) {
+    const double design = check.plan.model.designMHz;
+    const CheckReport& r = check.report;
+    DesignOffset d;
+    d.resonanceMHz = NearestTo(r.resonancesMHz, design);
+    if (d.resonanceMHz) d.offsetPercent = 100 * (*d.resonanceMHz - design) / design;
+    d.uncertaintyPercent = r.resonanceUncertaintyPercent;
+    d.off = !d.offsetPercent || std::abs(*d.offsetPercent) > d.uncertaintyPercent.value_or(0);
+    return d;
+}
+
+}  // namespace
+
+NamedLoop VerdictLoop(const ModelCheck& check) {
+    const CheckReport& r = check.report;
+    const LoopModel& model = check.plan.model;
+    if (check.measured && check.measured->trim) {
+        // A trimmed loop resonates at the design frequency as the tuned
+        // one does: where the tune ran, its engine's own figures there.
+        const std::optional<SweepPoint> exact =
+            r.tuned && r.tuned->atDesign ? r.tuned->atDesign : std::optional<SweepPoint>();
+        return ScaledLoop(r, model, check.plan.line, CutChoice::Trimmed, *check.measured->trim, exact);
     }
-    return "";
+    if (r.tuned && OffsetOf(check).off) {
+        return ScaledLoop(r, model, check.plan.line, CutChoice::Tuned, *r.tuned, r.tuned->atDesign);
+    }
+    NamedLoop loop = DesignLoop(r);
+    loop.lengths = ScaledDesign::Of(model, 1);
+    return loop;
 }
 
 Headline HeadlineOf(const ModelCheck& check) {
-    const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
+    const DesignOffset offset = OffsetOf(check);
     Headline h;
-    h.resonanceMHz = NearestTo(r.resonancesMHz, model.designMHz);
-    if (h.resonanceMHz) h.resonanceOffsetPercent = 100 * (*h.resonanceMHz - model.designMHz) / model.designMHz;
-    h.uncertaintyPercent = r.resonanceUncertaintyPercent;
-    const double sure = h.uncertaintyPercent.value_or(0);
-    // Without a resonance in the sweep the design is certainly off.
-    const bool off = !h.resonanceOffsetPercent || std::abs(*h.resonanceOffsetPercent) > sure;
-    if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
-
-    PerReading<double> swr = r.atDesign.swr;
-    if (check.measured && check.measured->trim) {
-        h.cut = CutChoice::Trimmed;
-        h.lengths = *check.measured->trim;
-        // A trimmed loop resonates at the design frequency as the tuned one
-        // does; without a tune, a loop s times the model's size behaves at
-        // the design frequency as the model at s times it.
-        if (r.tuned && r.tuned->atDesign) {
-            swr = r.tuned->atDesign->swr;
-        } else if (!r.sweep.empty() && model.heightMm > 0) {
-            swr = SwrAt(r.sweep, model.designMHz * h.lengths.heightMm / model.heightMm);
-        }
-    } else if (r.tuned && off) {
-        h.cut = CutChoice::Tuned;
-        h.lengths = *r.tuned;
-        if (r.tuned->atDesign) swr = r.tuned->atDesign->swr;
-    } else {
-        h.cut = CutChoice::Design;
-        h.lengths = ScaledDesign::Of(model, 1);
-        if (!r.tuned && off) h.advice.push_back(Advice::Tune);
+    h.resonanceMHz = offset.resonanceMHz;
+    h.resonanceOffsetPercent = offset.offsetPercent;
+    h.uncertaintyPercent = offset.uncertaintyPercent;
+    if (offset.uncertaintyPercent.value_or(0) > kCutLongUncertaintyPercent) {
+        h.cutLongPercent = offset.uncertaintyPercent;
     }
-    h.bestReading = BestReading(swr);
-    h.bestSwr = swr[h.bestReading];
+    const NamedLoop loop = VerdictLoop(check);
+    h.cut = loop.name;
+    h.lengths = loop.lengths;
+    if (h.cut == CutChoice::Design && !r.tuned && offset.off) h.advice.push_back(Advice::Tune);
+    if (const auto& chain = check.plan.feed.chain) {
+        const double design = check.plan.model.designMHz;
+        h.bestAtRadio = true;
+        h.bestSwr = Swr(RadioEnd(loop.atDesign.lines, *chain, design, design), check.plan.referenceOhm);
+    } else {
+        h.bestReading = BestReading(loop.atDesign.swr);
+        h.bestSwr = loop.atDesign.swr[h.bestReading];
+    }
     return h;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nec/failure.h"
+#include "nec/named_loop.h"
 #include "nec/readings.h"
 #include "nec/scaled_design.h"
 
@@ -17,13 +18,6 @@ namespace corvanta::nec {
 
 struct CheckReport;
 struct ModelCheck;
-
-// Which lengths the headline names, in this priority.
-enum class CutChoice {
-    Trimmed,  // a measurement of the loop gave a trim
-    Tuned,    // the model's tune, where the design's resonance is further off than the model is sure
-    Design,   // COMPUTE's own lengths
-};
 
 // Over this uncertainty, in per cent, the model cannot place the resonance
 // well enough to cut to: cut long by that much and trim from a measurement.
@@ -48,16 +42,26 @@ struct Headline {
     std::optional<double> uncertaintyPercent;  // the model's, CheckReport's
     CutChoice cut = CutChoice::Design;
     ScaledDesign lengths;
-    std::size_t bestReading = 0;  // into kReadings
-    double bestSwr = 0;           // of those lengths at the design frequency
+    // What the builder connects, for those lengths at the design frequency:
+    // the radio end wherever a feed to the radio is given, else the best
+    // of the feeds a builder can make at the lines' junction.
+    bool bestAtRadio = false;
+    std::size_t bestReading = 0;  // into kReadings, where not at the radio
+    double bestSwr = 0;
+
+    // The JSON key of that SWR: "swr_radio", "swr_lines_200" ...
+    std::string_view BestKey() const;
     // How far to cut long where the model is unsure; none where it is sure.
     std::optional<double> cutLongPercent;
     // What the user can do; each front end words it.
     std::vector<Advice> advice;
 };
 
-Headline HeadlineOf(const ModelCheck& check);
+// The loop the verdict names: the trim of a measurement, else the tune
+// where the design's resonance is further off than the model is sure,
+// else the design's own.
+NamedLoop VerdictLoop(const ModelCheck& check);
 
-std::string_view CutName(CutChoice cut);  // "trimmed", "tuned", "design"
+Headline HeadlineOf(const ModelCheck& check);
 
 }  // namespace corvanta::nec

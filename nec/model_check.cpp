@@ -120,7 +120,8 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}, std::nullopt};
+    ModelCheck check;
+    check.plan = PlanCheck(design, options);
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);

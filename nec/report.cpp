@@ -167,7 +167,7 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
                  {"uncertainty_percent", JsonNumber(h.uncertaintyPercent, 3)},
                  {"cut", std::string(CutName(h.cut))},
                  {"lengths", ScaledDesignJson(h.lengths)},
-                 {"best_reading", std::string(kReadings[h.bestReading].swrKey)},
+                 {"best_reading", std::string(h.BestKey())},
                  {"best_swr", JsonNumber(h.bestSwr, 4)},
                  {"cut_long_percent", JsonNumber(h.cutLongPercent, 3)},
                  {"advice", Json::array()}};
@@ -200,8 +200,11 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
         for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
     }
     lines.push_back("cut " + which + ": " + words);
-    const Reading& best = kReadings[h.bestReading];
-    lines.push_back("feed: " + ReadingLabel(best, medium) + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
+    const std::string feed = h.bestAtRadio ? "radio end on " + Trimmed(check.plan.referenceOhm, 3) + " " +
+                                                 std::string(OhmUnit(medium)) + " (" +
+                                                 ChainText(*check.plan.feed.chain) + ")"
+                                           : ReadingLabel(kReadings[h.bestReading], medium);
+    lines.push_back("feed: " + feed + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
                     " MHz with these lengths");
     if (h.cutLongPercent) {
         lines.push_back("the model is unsure of the resonance by " + Fixed(*h.cutLongPercent, 2) + " %: cut " +
@@ -280,7 +283,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
         (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)" : "") +
         "\n";
     const SweepPoint& d = r.atDesign;
-    text += "at " + Shortest(d.mhz) + " MHz:\n";
+    text += "at " + Shortest(d.mhz) + " MHz, the design's loop:\n";
     for (const FeedPointInfo& feed : kFeedPoints) {
         text += "  " + std::string(feed.name) + ": " + ImpedanceWords(d.At(feed.point), Medium::Plain);
         const std::vector<std::size_t> readings = ReadingsAt(feed.point);
@@ -293,7 +296,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " + Fixed(r.MaxGainElevationDeg(), 0) +
             " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " + Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " +
             Fixed(r.efficiencyPercent, 2) + " %" + SkyText(r, model.placement.ground) + "\n";
-    text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1\n";
+    text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1, the design's loop\n";
     for (std::size_t i : ReadingsInView()) {
         text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
     }
@@ -315,6 +318,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
+    for (const std::string& note : check.feed.notes) text += "note: " + note + "\n";
     for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
 
     // The sweep as a table: each feed point's R and X, then its SWR on
