@@ -14,7 +14,7 @@
 namespace corvanta::nec {
 
 // The most a measurement or a record may be, in bytes. A sweep of 100,000
-// points is some 3.7 MB as this program writes it and about 8 MB at an
+// points is some 3.6 MB as this program writes it and about 7 MB at an
 // analyser's full precision; a record holds it once more, escaped.
 inline constexpr std::size_t kOutsideFileLimit = 16'000'000;
 
@@ -23,8 +23,7 @@ inline constexpr std::size_t kOutsideFileLimit = 16'000'000;
 // bytes are ever held. A File failure when it is not read: `text` the
 // path, `detail` why ("it is a folder, not a file", the system's words).
 // A stop asked for between chunks is a Stopped failure.
-std::string ReadOutsideFile(const std::string& path, std::size_t limit = kOutsideFileLimit,
-                            std::stop_token stop = {});
+std::string ReadOutsideFile(const std::string& path, std::size_t limit = kOutsideFileLimit, std::stop_token stop = {});
 
 // A count of bytes with its thousands grouped: 16000000 -> "16,000,000".
 std::string GroupedBytes(std::size_t bytes);

@@ -165,8 +165,9 @@ OnePortSweep ReadTouchstone(std::string_view text) {
         if (!options) options = Options{};
         const auto decimalCommas = [&] {
             if (WrittenWithDecimalCommas(content)) {
-                fail("the numbers are written with decimal commas; a Touchstone file has a decimal point "
-                     "(146.5, not 146,5): save it again with points, or replace each comma with a point");
+                fail(
+                    "the numbers are written with decimal commas; a Touchstone file has a decimal point "
+                    "(146.5, not 146,5): save it again with points, or replace each comma with a point");
             }
         };
         const auto notTouchstone = [&] {

@@ -27,10 +27,10 @@ public:
     enum class Step { Reading, ReadingLines, Comparing, Done };
 
     struct Task {
-        QString path;                           // read from here; empty: `sweep` is given
+        QString path;                            // read from here; empty: `sweep` is given
         std::optional<nec::OnePortSweep> sweep;  // already read
-        nec::ModelCheck check;                  // laid beside this
-        std::string name;                       // the file's name, for the report
+        nec::ModelCheck check;                   // laid beside this
+        std::string name;                        // the file's name, for the report
         nec::MeasurementSetting setting;
     };
 

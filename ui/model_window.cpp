@@ -816,8 +816,9 @@ void ModelWindow::startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool 
     measurementGeneration_ = checkGeneration_;
     const QString name = loads ? loadingName_ : measuredName_;
     connect(measurementJob_.get(), &MeasurementJob::progressed, this, [this, name](MeasurementJob::Step step) {
-        showStatus(step == MeasurementJob::Step::ReadingLines ? QStringLiteral("Reading the lines of %1\u2026").arg(name)
-                                                              : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
+        showStatus(step == MeasurementJob::Step::ReadingLines
+                       ? QStringLiteral("Reading the lines of %1\u2026").arg(name)
+                       : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
     });
     connect(measurementJob_.get(), &MeasurementJob::finished, this, &ModelWindow::measurementJobEnded);
     if (!isRunning()) {

@@ -307,7 +307,8 @@ bool RecordBinding::openPath(const QString& path) {
         sweep = nec::LastMeasurement(record);
     } catch (const nec::Failure& failure) {
         const bool damaged = failure.Kind() == nec::FailureKind::Record ||
-                             failure.Kind() == nec::FailureKind::RecordNewer || failure.Kind() == nec::FailureKind::File;
+                             failure.Kind() == nec::FailureKind::RecordNewer ||
+                             failure.Kind() == nec::FailureKind::File;
         emit told(damaged ? FailureWords(failure, shown)
                           : QStringLiteral("%1 was not opened: %2").arg(shown, FailureWords(failure)),
                   true);
