@@ -832,8 +832,11 @@ void ModelWindow::startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool 
 }
 
 void ModelWindow::measurementJobEnded() {
-    // Taken out first: what follows may start the next job.
-    const std::unique_ptr<MeasurementJob> job = std::move(measurementJob_);
+    // Taken out first: what follows may start the next job. The job is in
+    // the middle of telling its end, so it goes once that is done.
+    MeasurementJob* job = measurementJob_.release();
+    job->setParent(this);
+    job->deleteLater();
     const bool loads = measurementLoads_;
     const QString name = loads ? loadingName_ : measuredName_;
     if (!isRunning()) {
