@@ -120,16 +120,24 @@ std::optional<Design> DesignOf(const Invocation& invocation) {
     }
 }
 
+// A measurement or a record handed in, within the reader's limit; none,
+// and told, when it is not read (a folder, a device, a pipe, too large).
+std::optional<std::string> ReadHandedIn(const std::string& path) {
+    try {
+        return ReadFile(path);
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, path));
+        return std::nullopt;
+    }
+}
+
 // The measurement --measured names, read before anything runs; the exit
 // status when it does not read.
 std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invocation& invocation) {
     if (invocation.measuredPath.empty()) return std::optional<nec::OnePortSweep>{};
     // A record's measurement was read with the record.
-    const auto text = invocation.measuredText ? invocation.measuredText : ReadFile(invocation.measuredPath);
-    if (!text) {
-        Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
-        return kDesignFailed;
-    }
+    const auto text = invocation.measuredText ? invocation.measuredText : ReadHandedIn(invocation.measuredPath);
+    if (!text) return kDesignFailed;
     try {
         return std::optional<nec::OnePortSweep>(nec::ReadTouchstone(*text));
     } catch (const nec::Failure& failure) {
@@ -266,11 +274,8 @@ int RunSheet(const Invocation& invocation) {
 // check --record: the check the record's inputs ask for, as if each had
 // been given as its option.
 int CheckRecord(const Invocation& invocation) {
-    const auto text = ReadFile(invocation.recordPath);
-    if (!text) {
-        Tell("cannot read " + invocation.recordPath + ": " + std::strerror(errno));
-        return kDesignFailed;
-    }
+    const auto text = ReadHandedIn(invocation.recordPath);
+    if (!text) return kDesignFailed;
     try {
         const nec::BuildRecord record = nec::ReadRecord(*text);
         Invocation recorded = invocation;
@@ -306,11 +311,8 @@ int WriteRecord(const Invocation& invocation) {
     }
     const std::string now = nec::UtcNow();
     if (!invocation.measuredPath.empty()) {
-        const auto text = ReadFile(invocation.measuredPath);
-        if (!text) {
-            Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
-            return kDesignFailed;
-        }
+        const auto text = ReadHandedIn(invocation.measuredPath);
+        if (!text) return kDesignFailed;
         try {
             nec::ReadTouchstone(*text);
         } catch (const nec::Failure& failure) {

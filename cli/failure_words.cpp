@@ -31,6 +31,7 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
         case nec::FailureKind::Stopped:
         case nec::FailureKind::Answer:
         case nec::FailureKind::System:
+        case nec::FailureKind::File:
             break;
     }
     return failure.what();

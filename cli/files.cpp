@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "nec/outside_file.h"
 
 namespace corvanta::cli {
 
@@ -27,14 +27,7 @@ std::optional<std::string> FolderProblem(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::stringstream text;
-    text << file.rdbuf();
-    if (file.bad()) return std::nullopt;
-    return text.str();
-}
+std::string ReadFile(const std::string& path) { return nec::ReadOutsideFile(path); }
 
 std::optional<std::string> WriteWhole(const std::string& path, const std::string& text) {
     const auto failed = [&](const std::string& temporary) {

@@ -11,8 +11,10 @@ namespace corvanta::cli {
 // for minutes: its folder is missing or not writable. None when it can.
 std::optional<std::string> FolderProblem(const std::string& path);
 
-// The whole file, byte for byte; none when it cannot be read (errno says why).
-std::optional<std::string> ReadFile(const std::string& path);
+// The whole file a user handed in, byte for byte, within the limit of the
+// model library's reader (nec::ReadOutsideFile): a File failure, naming
+// the path, when it is not read.
+std::string ReadFile(const std::string& path);
 
 // Writes `text` as the whole file at `path`: into a file of its own in the
 // same folder first, which then takes the name at once, so that a file

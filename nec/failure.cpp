@@ -67,6 +67,8 @@ std::string Describe(const FailureFacts& facts) {
         case FailureKind::RecordNewer:
             return "the record was made by a newer corvanta (format " + std::to_string(facts.count) +
                    "; this one reads format " + std::to_string(facts.most) + " and older)";
+        case FailureKind::File:
+            return "cannot read " + facts.text + ": " + facts.detail;
         case FailureKind::Measurement:
             if (facts.line == 0) return facts.detail;
             return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";

@@ -30,6 +30,7 @@ enum class FailureKind {
     Record,            // a build record that does not read: `line` of text that is not JSON, else `text`
                        // the field ("feed.feeder.velocity_factor"); `detail` why
     RecordNewer,       // a build record of format `count`, newer than the `most` this program reads
+    File,              // a file handed in that is not read: `text` its path, `detail` why
 };
 
 struct FailureFacts {
@@ -81,6 +82,7 @@ Failure StoppedFailure();
 //     Record, field "feed.lines.velocity_factor", "is not a number" -> feed.lines.velocity_factor: is not a number
 //     Record, line 3, "the record is not JSON: ..." -> line 3: the record is not JSON: ...
 //     RecordNewer, count 2, most 1 -> the record was made by a newer corvanta (format 2; this one reads format 1 and older)
+//     File, "/dev/zero", "it is a device, not a file" -> cannot read /dev/zero: it is a device, not a file
 //     System, "cannot make a temporary directory /tmp/x: No space left on device" -> the same
 std::string Describe(const FailureFacts& facts);
 

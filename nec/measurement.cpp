@@ -223,6 +223,12 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
                           " measured points reflect more than was sent (|S11| over 1), which a "
                           "passive antenna cannot: check the analyser's calibration");
     }
+    if (m.fit && m.fit->Thinned()) {
+        m.notes.push_back("the model was fitted to " + std::to_string(m.fit->pointsCompared) + " of the " +
+                          std::to_string(m.fit->pointsInReach) +
+                          " measured points within its reach, evenly spread; the resonance and the curves use all " +
+                          std::to_string(measured.mhz.size()));
+    }
     if (m.resonanceMHz && std::abs(*m.resonanceMHz / model.designMHz - 1) > kFarOff) {
         m.notes.push_back("the measured resonance is " +
                           Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +

@@ -32,6 +32,7 @@
 #include "plot/plot_file.h"
 #include "plot/plot_style.h"
 #include "ui/check_job.h"
+#include "ui/measurement_job.h"
 #include "ui/failure_words.h"
 #include "ui/feed_box.h"
 #include "ui/sweep_box.h"
@@ -54,6 +55,11 @@ constexpr double kStartHeightM = 10;
 
 // Over the results while they are not of the design above them.
 const QString kLastResults = QStringLiteral("These results are from the last check.");
+
+// A kept measurement of more points than this is compared again off the
+// GUI thread; an analyser's sweep of a few hundred points takes a few
+// milliseconds and is compared at once.
+constexpr std::size_t kComparedAtOnce = 5000;
 
 // The ground box's items, in order.
 constexpr nec::Ground kGrounds[] = {nec::Ground::Free, nec::Ground::Average, nec::Ground::Perfect};
@@ -142,6 +148,7 @@ ModelWindow::~ModelWindow() {
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
     // Quitting mid-run: the engines go with the job, never after it.
     job_.reset();
+    measurementJob_.reset();
 }
 
 void ModelWindow::buildControls() {
@@ -476,6 +483,8 @@ void ModelWindow::setSource(const DesignSource* source) {
 
 bool ModelWindow::isRunning() const { return job_ && job_->isRunning(); }
 
+bool ModelWindow::isMeasuring() const { return measurementJob_ && measurementJob_->isRunning(); }
+
 nec::Placement ModelWindow::placement() const {
     nec::Placement placement;
     placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
@@ -562,13 +571,13 @@ void ModelWindow::showProblem(const QString& message) { showStatus(message, true
 void ModelWindow::updateButtons() {
     const bool running = isRunning();
     runButton_->setEnabled(!running && source());
-    stopButton_->setEnabled(running);
+    stopButton_->setEnabled(running || isMeasuring());
     height_->setEnabled(placement().ground != nec::Ground::Free);
     saveDeck_->setEnabled(plan_.has_value());
     saveReport_->setEnabled(check_.has_value());
     savePlot_->setEnabled(check_.has_value());
     saveTouchstone_->setEnabled(check_.has_value());
-    loadMeasurement_->setEnabled(check_.has_value());
+    loadMeasurement_->setEnabled(check_.has_value() && !(isMeasuring() && measurementLoads_));
     clearMeasurement_->setEnabled(measuredSweep_.has_value());
     for (DecimalBox* box : {builtHeight_, builtSide_, builtGap_}) box->setEnabled(measuredSweep_.has_value());
 }
@@ -637,6 +646,7 @@ void ModelWindow::run() {
 
 void ModelWindow::stop() {
     if (isRunning()) job_->stop();
+    if (isMeasuring()) measurementJob_->stop();
 }
 
 void ModelWindow::showProgress(int done, int total) {
@@ -652,6 +662,7 @@ void ModelWindow::runFinished() {
     progress_->setRange(0, total);
     if (job_->check()) {
         check_ = std::move(job_->check());
+        ++checkGeneration_;
         checkedDesign_ = runningDesign_;
         checkedFormat_ = runningFormat_;
         // The Feed box may have changed while the engines ran.
@@ -709,6 +720,8 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
+    // A reading sees the stop within a chunk; comparing is bounded.
+    measurementJob_.reset();
     event->accept();
 }
 
@@ -790,37 +803,85 @@ void ModelWindow::loadMeasurement() {
         files_.AskOpen(this, QStringLiteral("Load measurement"),
                        {QStringLiteral("Touchstone one-port (*.s1p *.S1P)"), QStringLiteral("All files (*)")});
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showProblem(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
-        return;
+    // Read and compared off the GUI thread, on a copy of the check: a file
+    // that does not read, or a stop, leaves the window as it was.
+    loadingName_ = QFileInfo(path).fileName();
+    MeasurementJob::Task task{path, std::nullopt, *check_, loadingName_.toStdString(), {}};
+    startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
+}
+
+void ModelWindow::startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads) {
+    measurementJob_ = std::move(job);
+    measurementLoads_ = loads;
+    measurementGeneration_ = checkGeneration_;
+    const QString name = loads ? loadingName_ : measuredName_;
+    connect(measurementJob_.get(), &MeasurementJob::progressed, this, [this, name](MeasurementJob::Step step) {
+        showStatus(step == MeasurementJob::Step::ReadingLines
+                       ? QStringLiteral("Reading the lines of %1\u2026").arg(name)
+                       : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
+    });
+    connect(measurementJob_.get(), &MeasurementJob::finished, this, &ModelWindow::measurementJobEnded);
+    if (!isRunning()) {
+        progress_->setRange(0, 0);  // busy: a file's size says little of the time
+        progress_->setTextVisible(false);
     }
-    const QString name = QFileInfo(path).fileName();
-    const QByteArray bytes = file.readAll();
-    // Read whole before anything is shown: a file that does not read leaves
-    // the check as it was.
-    try {
-        const nec::OnePortSweep sweep = nec::ReadTouchstone(bytes.toStdString());
-        nec::ModelCheck tried = *check_;
-        tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
-        measuredSweep_ = sweep;
-    } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure, name));
-        return;
-    }
-    measuredName_ = name;
-    const nec::LoopModel& model = check_->plan.model;
-    measuredDesign_ = model;
-    builtHeight_->setValue(model.heightMm);
-    builtSide_->setValue(model.sideMm);
-    builtGap_->setValue(model.gapMm);
-    emit measurementLoaded(name, bytes);
-    compareMeasurement();
+    showStatus(loads ? QStringLiteral("Reading %1\u2026").arg(name)
+                     : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
+    measurementJob_->start();
     updateButtons();
+}
+
+void ModelWindow::measurementJobEnded() {
+    // Taken out first: what follows may start the next job. The job is in
+    // the middle of telling its end, so it goes once that is done.
+    MeasurementJob* job = measurementJob_.release();
+    job->setParent(this);
+    job->deleteLater();
+    const bool loads = measurementLoads_;
+    const QString name = loads ? loadingName_ : measuredName_;
+    if (!isRunning()) {
+        progress_->setRange(0, 1);
+        progress_->setValue(job->failure() || !job->problem().isEmpty() ? 0 : 1);
+    }
+    const std::optional<nec::Failure>& failure = job->failure();
+    if (failure && failure->Kind() == nec::FailureKind::Stopped) {
+        showStatus(loads ? QStringLiteral("Loading %1 was stopped; nothing changed.").arg(name)
+                         : QStringLiteral("Comparing %1 was stopped.").arg(name));
+    } else if (failure) {
+        showProblem(FailureWords(*failure, name));
+    } else if (!job->problem().isEmpty()) {
+        showProblem(QStringLiteral("%1 was not loaded: %2").arg(name, job->problem()));
+    } else if (check_ && job->measurement() && (loads || measuredSweep_)) {
+        const bool fresh = measurementGeneration_ == checkGeneration_;
+        if (loads) {
+            measuredSweep_ = job->sweep();
+            measuredName_ = name;
+            const nec::LoopModel& model = check_->plan.model;
+            measuredDesign_ = model;
+            builtHeight_->setValue(model.heightMm);
+            builtSide_->setValue(model.sideMm);
+            builtGap_->setValue(model.gapMm);
+            emit measurementLoaded(name, job->bytes());
+        }
+        if (fresh) {
+            applyMeasurement(*job->measurement());
+            if (loads) tellLoaded();
+            showCheck();
+        } else {
+            // The check changed while it was read: compared again with it.
+            compareMeasurement();
+            showCheck();
+        }
+    }
+    updateButtons();
+    if (loads) emit measurementEnded();
+}
+
+void ModelWindow::tellLoaded() {
     if (!check_->measured) return;
     const nec::Measurement& m = *check_->measured;
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
-                       .arg(name, QString::number(m.points.size()),
+                       .arg(measuredName_, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
@@ -833,7 +894,6 @@ void ModelWindow::loadMeasurement() {
         said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
     }
     showStatus(said);
-    showCheck();
 }
 
 QString ModelWindow::Regional(const QString& text) const {
@@ -883,6 +943,8 @@ void ModelWindow::showHelp() {
 }
 
 void ModelWindow::clearMeasurement() {
+    // A comparison under way would bring the measurement back.
+    if (isMeasuring() && !measurementLoads_) measurementJob_.reset();
     measuredSweep_.reset();
     measuredDesign_.reset();
     measuredName_.clear();
@@ -896,21 +958,31 @@ void ModelWindow::clearMeasurement() {
 
 void ModelWindow::compareMeasurement() {
     if (!check_ || !measuredSweep_) return;
-    const nec::LoopModel& model = check_->plan.model;
+    // A load under way compares again when it ends, with the check then on show.
+    if (isMeasuring() && measurementLoads_) return;
     nec::MeasurementSetting setting;
     setting.built = builtLengths();
-    try {
-        check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
-        check_->feed = nec::ReadFeed(*check_);
-    } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure, measuredName_));
+    if (measuredSweep_->mhz.size() > kComparedAtOnce) {
+        MeasurementJob::Task task{QString(), measuredSweep_, *check_, measuredName_.toStdString(), setting};
+        startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), false);
         return;
     }
+    try {
+        applyMeasurement(nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting));
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, measuredName_));
+    }
+}
+
+void ModelWindow::applyMeasurement(nec::Measurement measurement) {
+    const nec::LoopModel& model = check_->plan.model;
+    check_->measured = std::move(measurement);
+    check_->feed = nec::ReadFeed(*check_);
     const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
                             measuredDesign_->designMHz == model.designMHz &&
                             measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&
                             measuredDesign_->gapMm == model.gapMm;
-    if (!sameDesign) {
+    if (!sameDesign && measuredDesign_) {
         // Still drawn, for comparison; a trim against another design's model
         // would be wrong.
         nec::Measurement& m = *check_->measured;
@@ -943,6 +1015,7 @@ void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
 void ModelWindow::feedChanged() {
     if (!check_) return;
     check_->plan.feed = feedOptions();
+    ++checkGeneration_;
     if (measuredSweep_) {
         compareMeasurement();
     } else {

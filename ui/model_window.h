@@ -42,6 +42,7 @@ class QToolButton;
 namespace corvanta::ui {
 
 class CheckJob;
+class MeasurementJob;
 class DecimalBox;
 class FeedBox;
 class FileDialog;
@@ -106,6 +107,8 @@ public:
     void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
     bool isRunning() const;
+    // Whether a measurement is being read or compared off the GUI thread.
+    bool isMeasuring() const;
     // The last check that ran to its end, for the save buttons, with the
     // measurement laid beside it when one is loaded.
     const std::optional<nec::ModelCheck>& Check() const { return check_; }
@@ -130,6 +133,8 @@ signals:
     // Load measurement read a file that the check could take: its name and
     // its text as read.
     void measurementLoaded(const QString& name, const QByteArray& text);
+    // Load measurement came to its end: loaded, refused or stopped.
+    void measurementEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,6 +172,15 @@ private:
     // lengths as cut from the boxes; a measurement of another design stays
     // on the plot without a trim.
     void compareMeasurement();
+    // The measurement laid beside the check on show, a measurement of
+    // another design without its trim.
+    void applyMeasurement(nec::Measurement measurement);
+    // Runs `job`, a load when `loads`, else a comparison of the kept
+    // measurement with the check on show.
+    void startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads);
+    void measurementJobEnded();
+    // What Load measurement says of the measurement now on show.
+    void tellLoaded();
     void showCheck();
     // Marks the results on show as those of the last check while a run
     // goes, or after one that stopped or failed; clears the mark when
@@ -196,6 +210,14 @@ private:
     QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
+    // Reads or compares a measurement; `measurementLoads_` when it loads a
+    // file (its name `loadingName_`), else it compares the kept one. The
+    // check on show changes with each run and each feed: `checkGeneration_`
+    // counts them, and a load compared with an older check is compared again.
+    std::unique_ptr<MeasurementJob> measurementJob_;
+    bool measurementLoads_ = false;
+    QString loadingName_;
+    int checkGeneration_ = 0, measurementGeneration_ = 0;
     QElapsedTimer clock_;
     std::optional<nec::CheckPlan> plan_;
     std::optional<nec::ModelCheck> check_;

@@ -15,6 +15,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/model_check.h"
+#include "nec/outside_file.h"
 #include "ui/error_reporter.h"
 #include "ui/failure_words.h"
 #include "ui/file_dialog.h"
@@ -293,22 +294,21 @@ bool RecordBinding::openPath(const QString& path) {
     // The changes on show first: the record opened would replace them.
     if (!mayClose()) return false;
     discarded_ = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        emit told(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()), true);
-        return false;
-    }
-    // Everything is judged before anything changes.
+    // Everything is judged before anything changes. The record is read on
+    // this thread, bounded (a folder, a device, a pipe or a file over the
+    // limit is refused before a byte is read); the measurement it holds is
+    // compared with each check off it, as Load measurement does.
     nec::BuildRecord record;
     std::optional<nec::CheckPlan> plan;
     std::optional<nec::OnePortSweep> sweep;
     try {
-        record = nec::ReadRecord(file.readAll().toStdString());
+        record = nec::ReadRecord(nec::ReadOutsideFile(path.toStdString()));
         plan = nec::PlanCheck(RunDesign(record.design), nec::RecordCheckOptions(record));
         sweep = nec::LastMeasurement(record);
     } catch (const nec::Failure& failure) {
-        const bool damaged =
-            failure.Kind() == nec::FailureKind::Record || failure.Kind() == nec::FailureKind::RecordNewer;
+        const bool damaged = failure.Kind() == nec::FailureKind::Record ||
+                             failure.Kind() == nec::FailureKind::RecordNewer ||
+                             failure.Kind() == nec::FailureKind::File;
         emit told(damaged ? FailureWords(failure, shown)
                           : QStringLiteral("%1 was not opened: %2").arg(shown, FailureWords(failure)),
                   true);

@@ -725,7 +725,7 @@ TEST(CliFiles, WhereAFileCannotBeWritten) {
         file << std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29);
     }
     EXPECT_EQ(ReadFile((folder / "bytes.s1p").string()), std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29));
-    EXPECT_FALSE(ReadFile((folder / "none.s1p").string()));
+    EXPECT_THROW(ReadFile((folder / "none.s1p").string()), nec::Failure);
     fs::remove_all(folder);
 }
 

@@ -96,6 +96,9 @@ struct Refusal {
 TEST_F(CliRecord, BadInputsWriteNothing) {
     const std::string bad = File("bad.s1p");
     std::ofstream(bad) << "# MHz S RI R 50\n146 0.1 0.2\n147 0.1 oops\n";
+    const std::string comma = File("komma.s1p");
+    std::ofstream(comma) << "! saved with a German locale\n# MHz S RI R 50\n146,0 0,12 -0,5\n";
+    const std::string folder = folder_.string();
     const std::string out = File("kept.corvanta");
     ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "4", "--output", out}).status, 0);
     const std::string before = Text(out);
@@ -106,6 +109,11 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
         {"comma", {"record", "--freq", "146", "--sides", "3", "--mm", "1,6", "--output", out}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"1,6\" is not a number"},
         {"measurement", {"record", "--freq", "146", "--sides", "3", "--measured", bad, "--output", out}, 1, "corvanta-cli: " + bad + ": line 3: a number does not read: \"147 0.1 oops\""},
         {"no measurement", {"record", "--freq", "146", "--sides", "3", "--measured", File("none.s1p"), "--output", out}, 1, "corvanta-cli: cannot read " + File("none.s1p") + ": No such file or directory"},
+        {"endless measurement", {"record", "--freq", "146", "--sides", "3", "--measured", "/dev/zero", "--output", out}, 1, "corvanta-cli: cannot read /dev/zero: it is a device, not a file"},
+        {"folder as measurement", {"record", "--freq", "146", "--sides", "3", "--measured", folder, "--output", out}, 1, "corvanta-cli: cannot read " + folder + ": it is a folder, not a file"},
+        {"decimal commas", {"record", "--freq", "146", "--sides", "3", "--measured", comma, "--output", out}, 1, "corvanta-cli: " + comma + ": line 3: the numbers are written with decimal commas; a Touchstone file has a decimal point (146.5, not 146,5): save it again with points, or replace each comma with a point: \"146,0 0,12 -0,5\""},
+        {"endless record", {"check", "--record", "/dev/zero"}, 1, "corvanta-cli: cannot read /dev/zero: it is a device, not a file"},
+        {"folder as record", {"check", "--record", folder, "--sweep", "140:150:3"}, 1, "corvanta-cli: cannot read " + folder + ": it is a folder, not a file"},
         {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more"},
         {"no output", {"record", "--freq", "146", "--sides", "3"}, 2, "corvanta-cli: record needs --output FILE.corvanta"},
         {"pdf", {"record", "--freq", "146", "--sides", "3", "--output", "x.pdf"}, 2, "corvanta-cli: --output writes a build record: give FILE.corvanta"},
@@ -129,7 +137,7 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"bad.s1p", "kept.corvanta"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.s1p", "kept.corvanta", "komma.s1p"}));
 }
 
 // A damaged record: exit 1, the record's name and the field or line, no

@@ -292,7 +292,11 @@ private slots:
         }
 
         program_->files.openAnswer = path;
-        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        {
+            QSignalSpy ended(model, &ModelWindow::measurementEnded);
+            QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+            QVERIFY(ended.wait(kRunLimitMs));
+        }
         const auto& measured = model->Check()->measured;
         QVERIFY2(measured && measured->resonanceMHz && measured->modelResonanceMHz, qPrintable(status()));
         QVERIFY2(std::abs(*measured->resonanceMHz / *measured->modelResonanceMHz - 1) < 5e-4, qPrintable(status()));

@@ -598,12 +598,20 @@ private slots:
         bad.write("# MHz S RI R 50\n146 0.1\n");
         bad.close();
         program_->files.openAnswer = bad.fileName();
-        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        {
+            QSignalSpy ended(program_->Model(), &ModelWindow::measurementEnded);
+            QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+            QVERIFY(ended.wait(kRunLimitMs));
+        }
         QVERIFY2(status().contains(QLatin1String("bad.s1p was not loaded: line 2")), qPrintable(status()));
         QVERIFY(!program_->Model()->Check()->measured);
 
         program_->files.openAnswer = folder.filePath(QStringLiteral("model.s1p"));
-        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        {
+            QSignalSpy ended(program_->Model(), &ModelWindow::measurementEnded);
+            QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+            QVERIFY(ended.wait(kRunLimitMs));
+        }
         const auto& measured = program_->Model()->Check()->measured;
         QVERIFY2(measured && measured->resonanceMHz, qPrintable(status()));
         QVERIFY(std::abs(*measured->resonanceMHz - *measured->modelResonanceMHz) < 1e-3);
