@@ -40,16 +40,25 @@ void MeasurementJob::start() {
             }
             stopHere();
             tell(Step::Comparing);
-            measurement_ = nec::CompareMeasurement(task_.check, *sweep, task_.name, task_.setting);
+            nec::ModelCheck check = task_.check;
+            if (task_.design) {
+                nec::CheckOptions options = task_.options;
+                options.stop = stop;
+                options.progress = nullptr;
+                nec::AddMeasurement(check, *task_.design, options, {*sweep, task_.name, task_.takenOf});
+            } else {
+                nec::Reread(check, check.plan.feed, task_.options.asBuilt);
+            }
+            check_ = std::move(check);
             sweep_ = std::move(sweep);
             stopHere();
         } catch (const nec::Failure& failure) {
             failure_ = failure;
-            measurement_.reset();
+            check_.reset();
         } catch (const std::exception& error) {
             // Memory, mostly: nothing the window holds is touched.
             problem_ = QString::fromStdString(error.what());
-            measurement_.reset();
+            check_.reset();
         }
         QMetaObject::invokeMethod(this, &MeasurementJob::finish, Qt::QueuedConnection);
     });

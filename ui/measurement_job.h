@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "conductor/design_run.h"
+#include "nec/check_request.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
 
@@ -31,7 +33,14 @@ public:
         std::optional<nec::OnePortSweep> sweep;  // already read
         nec::ModelCheck check;                   // laid beside this
         std::string name;                        // the file's name, for the report
-        nec::MeasurementSetting setting;
+        // The model the measurement was taken in with; none: the check's.
+        std::optional<nec::LoopModel> takenOf;
+        // What the check ran: a measurement taken in runs the other
+        // shape's model beside it, as the check does for one it is given.
+        // None: the check holds that run already, and the measurement is
+        // only compared again (the lengths as cut or the feed changed).
+        std::optional<Design> design;
+        nec::CheckOptions options;
     };
 
     explicit MeasurementJob(Task task, QObject* parent = nullptr);
@@ -46,10 +55,10 @@ public:
     void stop();
 
     // The result once finished: the bytes read (empty for a sweep given),
-    // the sweep, the measurement laid beside the check; or why not.
+    // the sweep, the check with the measurement laid beside it; or why not.
     const QByteArray& bytes() const { return bytes_; }
     const std::optional<nec::OnePortSweep>& sweep() const { return sweep_; }
-    const std::optional<nec::Measurement>& measurement() const { return measurement_; }
+    std::optional<nec::ModelCheck>& check() { return check_; }
     const std::optional<nec::Failure>& failure() const { return failure_; }
     const QString& problem() const { return problem_; }
 
@@ -68,7 +77,7 @@ private:
     // Written by the thread before it ends; read after it has been joined.
     QByteArray bytes_;
     std::optional<nec::OnePortSweep> sweep_;
-    std::optional<nec::Measurement> measurement_;
+    std::optional<nec::ModelCheck> check_;
     std::optional<nec::Failure> failure_;
     QString problem_;
 };

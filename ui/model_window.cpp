@@ -500,12 +500,29 @@ void ModelWindow::setPlacement(const nec::Placement& placement) {
     updateButtons();
 }
 
+nec::CheckSetup ModelWindow::setup() const {
+    nec::CheckSetup setup = kept_;
+    setup.placement = placement();
+    setup.feed = feedOptions();
+    setup.asBuilt = builtLengths();
+    return setup;
+}
+
+void ModelWindow::setSetup(const nec::CheckSetup& setup) {
+    kept_ = setup;
+    setPlacement(setup.placement);
+    setFeedOptions(setup.feed);
+}
+
 void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
                                  const nec::LoopModel& model, const std::optional<nec::BuiltLengths>& built) {
     measuredSweep_ = sweep;
     measuredName_ = sweep ? name : QString();
     measuredDesign_ = sweep ? std::optional<nec::LoopModel>(model) : std::nullopt;
-    if (check_ && !sweep) check_->measured.reset();
+    if (check_ && !sweep) {
+        check_->measuredSweep.reset();
+        rereadCheck();
+    }
     builtHeight_->setValue(built ? built->heightMm : model.heightMm);
     builtSide_->setValue(built ? built->sideMm : model.sideMm);
     builtGap_->setValue(built ? built->gapMm : model.gapMm);
@@ -607,17 +624,12 @@ void ModelWindow::run() {
     if (design_->maximumHeight() != QWIDGETSIZE_MAX) design_->setToolTip(design_->text());
 
     nec::CheckOptions options;
-    options.placement = placement();
+    options.Setup() = setup();
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
-    options.lineImpedanceOhm = lines_.impedanceOhm;
-    options.velocityFactor = lines_.velocityFactor;
-    options.lineLengthMm = lines_.lengthMm;
-    options.referenceOhm = lines_.referenceOhm;
     // The tuned design is part of what the window shows.
     options.tune = true;
-    options.feed = feedOptions();
     if (const QString problem = sweep_->fill(options); !problem.isEmpty()) {
         showProblem(Regional(problem));
         updateButtons();
@@ -632,8 +644,13 @@ void ModelWindow::run() {
     }
 
     runningDesign_ = design;
+    runningOptions_ = options;
     runningFormat_ = source()->Format();
-    job_ = std::make_unique<CheckJob>(design, options);
+    nec::CheckRequest request{design, options, std::nullopt};
+    if (measuredSweep_) {
+        request.measurement = nec::MeasurementInput{*measuredSweep_, measuredName_.toStdString(), measuredDesign_};
+    }
+    job_ = std::make_unique<CheckJob>(std::move(request));
     connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
     connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
     progress_->setRange(0, 0);  // busy until the first frequency is done
@@ -664,10 +681,12 @@ void ModelWindow::runFinished() {
         check_ = std::move(job_->check());
         ++checkGeneration_;
         checkedDesign_ = runningDesign_;
+        checkedOptions_ = runningOptions_;
         checkedFormat_ = runningFormat_;
-        // The Feed box may have changed while the engines ran.
-        check_->plan.feed = feedOptions();
-        check_->feed = nec::ReadFeed(*check_);
+        // The Feed box, the lengths as cut or the measurement may have
+        // changed while the engines ran.
+        if (!measuredSweep_) check_->measuredSweep.reset();
+        rereadCheck();
         markResults({});
         progress_->setValue(total);
         const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
@@ -679,7 +698,6 @@ void ModelWindow::runFinished() {
                         .arg(check_->report.sanity.size());
         }
         showStatus(Regional(done));
-        if (measuredSweep_) compareMeasurement();
         showCheck();
     } else {
         progress_->setValue(job_->done());
@@ -806,7 +824,8 @@ void ModelWindow::loadMeasurement() {
     // Read and compared off the GUI thread, on a copy of the check: a file
     // that does not read, or a stop, leaves the window as it was.
     loadingName_ = QFileInfo(path).fileName();
-    MeasurementJob::Task task{path, std::nullopt, *check_, loadingName_.toStdString(), {}};
+    MeasurementJob::Task task{path,          std::nullopt, *check_, loadingName_.toStdString(), check_->plan.model,
+                              checkedDesign_, checkedOptions_};
     startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
 }
 
@@ -851,8 +870,9 @@ void ModelWindow::measurementJobEnded() {
         showProblem(FailureWords(*failure, name));
     } else if (!job->problem().isEmpty()) {
         showProblem(QStringLiteral("%1 was not loaded: %2").arg(name, job->problem()));
-    } else if (check_ && job->measurement() && (loads || measuredSweep_)) {
+    } else if (check_ && job->check() && (loads || measuredSweep_)) {
         const bool fresh = measurementGeneration_ == checkGeneration_;
+        nec::ModelCheck& compared = *job->check();
         if (loads) {
             measuredSweep_ = job->sweep();
             measuredName_ = name;
@@ -864,14 +884,18 @@ void ModelWindow::measurementJobEnded() {
             emit measurementLoaded(name, job->bytes());
         }
         if (fresh) {
-            applyMeasurement(*job->measurement());
-            if (loads) tellLoaded();
-            showCheck();
+            check_ = std::move(compared);
         } else {
-            // The check changed while it was read: compared again with it.
-            compareMeasurement();
-            showCheck();
+            // The feed or the lengths as cut changed while it was compared:
+            // the measurement the job took in, read with them.
+            check_->measuredSweep = std::move(compared.measuredSweep);
+            check_->measuredSource = std::move(compared.measuredSource);
+            check_->measuredTakenOf = std::move(compared.measuredTakenOf);
+            check_->otherShape = std::move(compared.otherShape);
+            rereadCheck();
         }
+        if (loads) tellLoaded();
+        showCheck();
     }
     updateButtons();
     if (loads) emit measurementEnded();
@@ -949,7 +973,8 @@ void ModelWindow::clearMeasurement() {
     measuredDesign_.reset();
     measuredName_.clear();
     if (check_) {
-        check_->measured.reset();
+        check_->measuredSweep.reset();
+        rereadCheck();
         showCheck();
     }
     showStatus(QStringLiteral("The measurement is cleared."));
@@ -960,38 +985,32 @@ void ModelWindow::compareMeasurement() {
     if (!check_ || !measuredSweep_) return;
     // A load under way compares again when it ends, with the check then on show.
     if (isMeasuring() && measurementLoads_) return;
-    nec::MeasurementSetting setting;
-    setting.built = builtLengths();
     if (measuredSweep_->mhz.size() > kComparedAtOnce) {
-        MeasurementJob::Task task{QString(), measuredSweep_, *check_, measuredName_.toStdString(), setting};
+        nec::CheckOptions options;
+        options.asBuilt = builtLengths();
+        nec::ModelCheck with = *check_;
+        with.plan.feed = feedOptions();
+        MeasurementJob::Task task{QString(),     measuredSweep_, std::move(with), measuredName_.toStdString(),
+                                  measuredDesign_, std::nullopt,   options};
         startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), false);
         return;
     }
-    try {
-        applyMeasurement(nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting));
-    } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure, measuredName_));
-    }
+    rereadCheck();
 }
 
-void ModelWindow::applyMeasurement(nec::Measurement measurement) {
-    const nec::LoopModel& model = check_->plan.model;
-    check_->measured = std::move(measurement);
-    check_->feed = nec::ReadFeed(*check_);
-    const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
-                            measuredDesign_->designMHz == model.designMHz &&
-                            measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&
-                            measuredDesign_->gapMm == model.gapMm;
-    if (!sameDesign && measuredDesign_) {
-        // Still drawn, for comparison; a trim against another design's model
-        // would be wrong.
-        nec::Measurement& m = *check_->measured;
-        m.trim.reset();
-        m.resonanceSpanMHz.reset();
-        m.trimSpan.reset();
-        m.notes.push_back("measured for another design (" + nec::Shortest(measuredDesign_->designMHz) + " MHz, " +
-                          std::to_string(measuredDesign_->sides) + " sides, HEIGHT " +
-                          nec::MmText(measuredDesign_->heightMm) + " mm): shown for comparison, without a trim");
+void ModelWindow::rereadCheck() {
+    if (!check_) return;
+    if (measuredSweep_ && !check_->measuredSweep) {
+        // Taken in with another check: compared with this one, its other
+        // shape not modelled.
+        check_->measuredSweep = measuredSweep_;
+        check_->measuredSource = measuredName_.toStdString();
+        check_->measuredTakenOf = measuredDesign_;
+    }
+    try {
+        nec::Reread(*check_, feedOptions(), builtLengths());
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, measuredName_));
     }
 }
 
@@ -1014,12 +1033,11 @@ void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
 
 void ModelWindow::feedChanged() {
     if (!check_) return;
-    check_->plan.feed = feedOptions();
     ++checkGeneration_;
     if (measuredSweep_) {
         compareMeasurement();
     } else {
-        check_->feed = nec::ReadFeed(*check_);
+        rereadCheck();
     }
     showCheck();
 }

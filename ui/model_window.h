@@ -74,16 +74,14 @@ public:
     // That source while it lives; null without one.
     DesignEntry* entry() const { return sourceObject_ ? entry_ : nullptr; }
 
-    // The lines from the gaps to their junction and the reference of the
-    // measured SWR: the library's defaults unless a record gave others.
-    struct Lines {
-        double impedanceOhm = nec::kLineImpedanceOhm;
-        double velocityFactor = nec::kLineVelocityFactor;
-        std::optional<double> lengthMm;  // none: the design's matching section
-        double referenceOhm = 50;
-    };
-    Lines lines() const { return lines_; }
-    void setLines(const Lines& lines) { lines_ = lines; }
+    // The set-up as the window holds it: the ground and height and the
+    // feed as the boxes show them, the lines from the gaps to their
+    // junction and the reference (the library's defaults unless a record
+    // gave others), the lengths as cut. What a build record keeps.
+    nec::CheckSetup setup() const;
+    // Shows a set-up: the ground, the height, the feed; keeps the lines and
+    // the reference. The lengths as cut come with a measurement.
+    void setSetup(const nec::CheckSetup& setup);
 
     // The ground and the height, as the boxes show them.
     nec::Placement placement() const;
@@ -172,9 +170,11 @@ private:
     // lengths as cut from the boxes; a measurement of another design stays
     // on the plot without a trim.
     void compareMeasurement();
+    // The check on show read again with the feed, the lengths as cut and
+    // the measurement as they stand now; no engine runs.
+    void rereadCheck();
     // The measurement laid beside the check on show, a measurement of
     // another design without its trim.
-    void applyMeasurement(nec::Measurement measurement);
     // Runs `job`, a load when `loads`, else a comparison of the kept
     // measurement with the check on show.
     void startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads);
@@ -225,6 +225,9 @@ private:
     // written with: what Ctrl+P prints.
     std::optional<Design> checkedDesign_;
     std::optional<Design> runningDesign_;
+    // How they were run: a measurement taken in later runs the other
+    // shape's model the same way.
+    nec::CheckOptions checkedOptions_, runningOptions_;
     NumberFormat format_;  // the main window's separator
     NumberFormat checkedFormat_, runningFormat_;
     PrintDialog* printDialog_ = nullptr;
@@ -269,7 +272,9 @@ private:
     plot::HiddenCurves hiddenCurves_;
     // What setFeedOptions gave beyond the box: the band.
     nec::FeedOptions keptFeed_;
-    Lines lines_;
+    // The lines and the reference a record gave; the rest of the set-up is
+    // in the boxes.
+    nec::CheckSetup kept_;
     std::function<bool()> closeGuard_;
     QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };

@@ -126,14 +126,7 @@ nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& mo
         } catch (const RunTimeError&) {}
     }
     record.design = kept;
-    record.placement = model.placement();
-    const ModelWindow::Lines lines = model.lines();
-    record.lineImpedanceOhm = lines.impedanceOhm;
-    record.velocityFactor = lines.velocityFactor;
-    record.lineLengthMm = lines.lengthMm;
-    record.referenceOhm = lines.referenceOhm;
-    record.feed = model.feedOptions();
-    record.asBuilt = model.builtLengths();
+    record.Setup() = model.setup();
     return record;
 }
 
@@ -320,9 +313,7 @@ bool RecordBinding::openPath(const QString& path) {
         return false;
     }
     main->Enter(record.design);
-    window_.setPlacement(record.placement);
-    window_.setLines({record.lineImpedanceOhm, record.velocityFactor, record.lineLengthMm, record.referenceOhm});
-    window_.setFeedOptions(record.feed);
+    window_.setSetup(record);
     window_.setMeasurement(sweep, record.measurements.empty() ? QString() : Text(record.measurements.back().file),
                            plan->model, record.asBuilt);
     base_ = record;
