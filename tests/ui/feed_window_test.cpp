@@ -287,8 +287,8 @@ private slots:
         for (std::size_t i : {std::size_t{0}, written.mhz.size() / 2}) {
             const auto z = nec::ImpedanceOf(written.reflection[i], written.referenceOhm);
             // The model's file is the design's own loop, as its sweep is.
-            const std::complex<double> model = check.feed.designRadio->sweep[i];
-            QVERIFY2(std::abs(z - model) < 1e-3 * std::abs(model), qPrintable(QString::number(i)));
+            const std::complex<double> designs = check.feed.designRadio->sweep[i];
+            QVERIFY2(std::abs(z - designs) < 1e-3 * std::abs(designs), qPrintable(QString::number(i)));
         }
 
         program_->files.openAnswer = path;

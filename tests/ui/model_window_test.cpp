@@ -437,7 +437,7 @@ private slots:
         options.sweepPoints = 3;
         const Design design = RunDesign({"146", SideChoice::Three, std::nullopt});
 
-        CheckJob stopped(design, options);
+        CheckJob stopped({design, options, std::nullopt});
         QSignalSpy finished(&stopped, &CheckJob::finished);
         stopped.start();
         QVERIFY(stopped.isRunning());
@@ -450,7 +450,7 @@ private slots:
         QCOMPARE(stopped.failure()->Kind(), nec::FailureKind::Stopped);
         QTRY_COMPARE(MarkedProcesses(), 0);
 
-        auto gone = std::make_unique<CheckJob>(design, options);
+        auto gone = std::make_unique<CheckJob>(nec::CheckRequest{design, options, std::nullopt});
         QSignalSpy quiet(gone.get(), &CheckJob::finished);
         gone->start();
         QTRY_VERIFY(MarkedProcesses() > 0);
