@@ -273,27 +273,26 @@ private:
     std::string text_;
 };
 
-// Asks the keeper to stop what it holds. The keeper may have gone already
-// (the program ended at the same moment): the write then fails with EPIPE
-// and raises SIGPIPE, which must not end this process whatever its
-// disposition, so it is blocked on this thread for the write and taken off
-// again. The report pipe tells how it went either way.
-void TellKeeperToStop(int control) {
+}  // namespace
+
+bool WriteWithoutSigpipe(int fd, const void* bytes, std::size_t size) {
     sigset_t pipe, before;
     ::sigemptyset(&pipe);
     ::sigaddset(&pipe, SIGPIPE);
     ::pthread_sigmask(SIG_BLOCK, &pipe, &before);
-    const char stop = 's';
     ssize_t n = 0;
-    while ((n = ::write(control, &stop, 1)) < 0 && errno == EINTR) {}
-    if (n < 0 && errno == EPIPE && !::sigismember(&before, SIGPIPE)) {
+    while ((n = ::write(fd, bytes, size)) < 0 && errno == EINTR) {}
+    const int error = errno;
+    // The SIGPIPE this write raised waits on this thread: taken off before
+    // the mask is restored, unless it was blocked anyway.
+    if (n < 0 && error == EPIPE && !::sigismember(&before, SIGPIPE)) {
         const timespec now{};
         while (::sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {}
     }
     ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    errno = error;
+    return n == static_cast<ssize_t>(size);
 }
-
-}  // namespace
 
 std::optional<std::filesystem::path> FindProgram(const std::string& name) {
     if (name.find('/') != std::string::npos) {
@@ -371,7 +370,12 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::
             } else if (std::chrono::steady_clock::now() >= limits.deadline) {
                 stopped = ProcessOutcome::End::TimedOut;
             }
-            if (stopped) TellKeeperToStop(control.write);
+            if (stopped) {
+                // The keeper may have gone already (the program ended at the
+                // same moment): the report pipe tells how it went either way.
+                const char stop = 's';
+                WriteWithoutSigpipe(control.write, &stop, 1);
+            }
         }
         pollfd watched[2] = {{output.read, POLLIN, 0}, {report.read, POLLIN, 0}};
         if (::poll(watched, 2, static_cast<int>(kPollInterval.count())) < 0 && errno != EINTR) break;
@@ -492,9 +496,9 @@ void RemoveOrphanedDirectories(const std::string& prefix) {
 
 TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
     static const unsigned long long started = StartOf(::getpid()).value_or(0);
-    std::string pattern = (TemporaryBase() / (prefix + "-" + std::to_string(::getpid()) + "-" +
-                                              std::to_string(started) + "-XXXXXX"))
-                              .string();
+    std::string pattern =
+        (TemporaryBase() / (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(started) + "-XXXXXX"))
+            .string();
     if (!::mkdtemp(pattern.data())) {
         throw std::system_error(errno, std::generic_category(), "cannot make a temporary directory " + pattern);
     }

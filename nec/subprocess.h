@@ -38,6 +38,11 @@ struct ProcessLimits {
     std::stop_token stop;  // a stop request kills the process at once
 };
 
+// Writes to a pipe whose reader may have gone: that write fails with EPIPE
+// (errno says so) instead of raising SIGPIPE, whose default would end the
+// whole process. True when all of it was written.
+bool WriteWithoutSigpipe(int fd, const void* bytes, std::size_t size);
+
 // The program's full path: `name` itself when it holds a slash, else the
 // first executable of that name on PATH.
 std::optional<std::filesystem::path> FindProgram(const std::string& name);

@@ -739,8 +739,10 @@ void ModelWindow::saveDeck() {
 void ModelWindow::saveReport() {
     if (!check_) return;
     save(QStringLiteral("Save report"), FileStem(check_->plan),
-         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), Whole(nec::ReportText(*check_, AdviceWords), fileCalls_)},
-          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"), Whole(nec::ReportJson(*check_, AdviceWords), fileCalls_)}});
+         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"),
+           Whole(nec::ReportText(*check_, AdviceWords), fileCalls_)},
+          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"),
+           Whole(nec::ReportJson(*check_, AdviceWords), fileCalls_)}});
 }
 
 void ModelWindow::savePlot() {
@@ -781,9 +783,9 @@ void ModelWindow::showCheck() {
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    save(
-        QStringLiteral("Save Touchstone"), FileStem(check_->plan),
-        {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_), fileCalls_)}});
+    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"),
+           Whole(nec::ModelTouchstone(*check_), fileCalls_)}});
 }
 
 void ModelWindow::loadMeasurement() {

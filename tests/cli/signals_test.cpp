@@ -49,7 +49,8 @@ public:
         variables_ = {"TMPDIR=" + Tmp().string(), "CORVANTA_SANDBOX=" + root_.string()};
         for (char** v = environ; *v; ++v) {
             const std::string variable = *v;
-            if (variable.starts_with("PATH=")) variables_.push_back("PATH=" + (root_ / "bin").string() + ":" + variable.substr(5));
+            if (variable.starts_with("PATH="))
+                variables_.push_back("PATH=" + (root_ / "bin").string() + ":" + variable.substr(5));
             else if (!variable.starts_with("TMPDIR=")) variables_.push_back(variable);
         }
         for (std::string& variable : variables_) environment_.push_back(variable.data());
@@ -161,8 +162,8 @@ TEST(CliSignals, TheFolderOfACheckKilledOutrightGoesWithTheNextCheck) {
     environment.push_back(nullptr);
     const std::string mark = "CORVANTA_SANDBOX=" + hanging.Tmp().parent_path().string();
 
-    std::vector<std::string> words = {CORVANTA_CLI_PATH, "check", "--freq", "146", "--sides", "3",
-                                      "--sweep", "146:146:1", "--timeout", "60"};
+    std::vector<std::string> words = {CORVANTA_CLI_PATH, "check",     "--freq",    "146", "--sides", "3",
+                                      "--sweep",         "146:146:1", "--timeout", "60"};
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -187,7 +188,8 @@ TEST(CliSignals, TheFolderOfACheckKilledOutrightGoesWithTheNextCheck) {
         for (const char* other : {"corvanta-nec-abc", "corvanta-nec-12-34", "something-else"}) {
             fs::create_directory(hanging.Tmp() / other);
         }
-        const Outcome next = RunCli({"check", "--freq", "146", "--sides", "3", "--timeout", "5"}, hanging.Environment());
+        const Outcome next =
+            RunCli({"check", "--freq", "146", "--sides", "3", "--timeout", "5"}, hanging.Environment());
         EXPECT_NE(next.status, -1) << next.err;
         std::vector<std::string> expected = {"corvanta-nec-12-34", "corvanta-nec-abc",
                                              living.Path().filename().string(), "something-else"};
@@ -213,8 +215,9 @@ TEST(CliSignals, ARecordStoppedWhileWrittenLeavesNoTemporaryFile) {
         SCOPED_TRACE(signal);
         bool caughtWriting = false;
         for (int attempt = 0; attempt < 10 && !caughtWriting; ++attempt) {
-            std::vector<std::string> words = {CORVANTA_CLI_PATH, "record", "--freq", "146", "--sides", "3",
-                                              "--measured", measured.string(), "--output", record.string()};
+            std::vector<std::string> words = {
+                CORVANTA_CLI_PATH, "record",          "--freq",   "146",          "--sides", "3",
+                "--measured",      measured.string(), "--output", record.string()};
             std::vector<char*> argv;
             for (std::string& word : words) argv.push_back(word.data());
             argv.push_back(nullptr);

@@ -1,11 +1,14 @@
 // The engines' folders left by a process killed outright go at the next
-// check; those of a living owner, and every other folder, stay.
+// check; those of a living owner, and every other folder, stay. A keeper
+// that has gone when it is told to stop is an error, not SIGPIPE.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -93,6 +96,43 @@ TEST(OrphanFolders, OnlyThoseWhoseOwnerIsGoneAreRemoved) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Names(base), expected);
     fs::remove_all(base);
+}
+
+// With SIGPIPE at its default, which ends the process: a write to a pipe
+// whose reader has gone fails with EPIPE and leaves no signal waiting.
+TEST(KeeperPipe, AWriteToAReaderThatHasGoneIsAnError) {
+    struct sigaction standard {
+    }, before{};
+    standard.sa_handler = SIG_DFL;
+    ::sigemptyset(&standard.sa_mask);
+    ASSERT_EQ(::sigaction(SIGPIPE, &standard, &before), 0);
+    const struct {
+        const char* name;
+        bool readerGone;
+        bool written;
+    } cases[] = {{"reader there", false, true}, {"reader gone", true, false}};
+    for (const auto& c : cases) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        if (c.readerGone) ::close(ends[0]);
+        const char stop = 's';
+        errno = 0;
+        EXPECT_EQ(WriteWithoutSigpipe(ends[1], &stop, 1), c.written) << c.name;
+        if (c.readerGone) {
+            EXPECT_EQ(errno, EPIPE) << c.name;
+        }
+        sigset_t pending;
+        ::sigpending(&pending);
+        EXPECT_FALSE(::sigismember(&pending, SIGPIPE)) << c.name;
+        if (!c.readerGone) {
+            char got = 0;
+            EXPECT_EQ(::read(ends[0], &got, 1), 1);
+            EXPECT_EQ(got, 's');
+            ::close(ends[0]);
+        }
+        ::close(ends[1]);
+    }
+    ::sigaction(SIGPIPE, &before, nullptr);
 }
 
 }  // namespace
