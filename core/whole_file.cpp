@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <variant>
 
 namespace corvanta {
 
@@ -97,26 +98,46 @@ FileCalls& SystemFileCalls() {
     return system;
 }
 
-std::optional<std::string> WriteWholeFile(const std::string& path, std::string_view bytes,
-                                          const WholeFileOptions& options) {
-    FileCalls& calls = options.calls ? *options.calls : SystemFileCalls();
-    int error = 0;
-    const std::optional<std::string> target = FollowLinks(path, error);
-    if (!target) return SystemWords(error);
+namespace {
 
+// Where the bytes go, and the file there now; or why it may not be replaced.
+struct Target {
+    std::string path;
+    bool exists = false;
     struct stat old {};
-    const bool exists = ::stat(target->c_str(), &old) == 0;
-    if (!exists && errno != ENOENT) return SystemWords(errno);
-    if (exists) {
-        if (!S_ISREG(old.st_mode)) return KindOf(old.st_mode);
+};
+
+std::variant<Target, std::string> TargetOf(const std::string& path) {
+    int error = 0;
+    const std::optional<std::string> followed = FollowLinks(path, error);
+    if (!followed) return SystemWords(error);
+    Target target;
+    target.path = *followed;
+    target.exists = ::stat(target.path.c_str(), &target.old) == 0;
+    if (!target.exists && errno != ENOENT) return SystemWords(errno);
+    if (target.exists) {
+        if (!S_ISREG(target.old.st_mode)) return KindOf(target.old.st_mode);
         // The mode first: the system's administrator passes access() on any
         // file, and the file's own word should hold for them too.
-        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target->c_str(), W_OK) != 0) {
+        if ((target.old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.path.c_str(), W_OK) != 0) {
             return "it is read-only";
         }
     }
+    return target;
+}
 
-    NewFile file(calls, *target + ".XXXXXX");
+}  // namespace
+
+std::optional<std::string> WriteWholeFile(const std::string& path, std::string_view bytes,
+                                          const WholeFileOptions& options) {
+    FileCalls& calls = options.calls ? *options.calls : SystemFileCalls();
+    auto found = TargetOf(path);
+    if (auto* problem = std::get_if<std::string>(&found)) return *problem;
+    const Target& target = std::get<Target>(found);
+    const bool exists = target.exists;
+    const struct stat& old = target.old;
+
+    NewFile file(calls, target.path + ".XXXXXX");
     if (!file.Made()) return SystemWords(errno);
     const auto failed = [](int why) { return SystemWords(why != 0 ? why : EIO); };
 
@@ -149,10 +170,10 @@ std::optional<std::string> WriteWholeFile(const std::string& path, std::string_v
     if (calls.Sync(file.Fd()) != 0) return failed(errno);
     errno = 0;
     if (!file.Close()) return failed(errno);
-    if (std::rename(file.Name().c_str(), target->c_str()) != 0) return failed(errno);
+    if (std::rename(file.Name().c_str(), target.path.c_str()) != 0) return failed(errno);
     file.Renamed();
     // The new name itself on the disk too; the file is whole either way.
-    const int folder = ::open(FolderOf(*target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

@@ -216,7 +216,10 @@ TEST(WholeFile, WhatIsNoFileIsRefused) {
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     fs::create_symlink("/dev/full", folder / "full");
     fs::create_symlink("loop", folder / "loop");
-    const std::pair<std::string, std::string> cases[] = {
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
         {folder / "folder", "it is a folder, not a file"},
         {folder / "fifo", "it is a FIFO, not a file"},
         {folder / "full", "it is a device, not a file"},
@@ -224,8 +227,8 @@ TEST(WholeFile, WhatIsNoFileIsRefused) {
         {folder / "loop", "Too many levels of symbolic links"},
         {folder / "missing/x.corvanta", "No such file or directory"},
     };
-    for (const auto& [path, reason] : cases) {
-        EXPECT_EQ(WriteWholeFile(path, kNew), std::optional<std::string>(reason)) << path;
+    for (const auto& c : cases) {
+        EXPECT_EQ(WriteWholeFile(c.path, kNew), std::optional<std::string>(c.reason)) << c.path;
     }
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"folder", "fifo", "full", "loop"}));
