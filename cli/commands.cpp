@@ -4,7 +4,9 @@
 // 0 done, 1 a design, the model, the engine, a file or a record failed (the
 // message names the option or the record's field and its text), 2 the command line is not understood (a height the
 // ground cannot hold included), 3 the engine's answer failed a sanity
-// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
+// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check or
+// the writing of a record. Every file is written whole or not at all
+// (core/whole_file.h).
 
 #include "cli/commands.h"
 
@@ -13,7 +15,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -177,10 +178,7 @@ std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::M
     std::cout.flush();
     std::vector<std::string> failures = DrawPlots(invocation, check);
     if (!invocation.s1pPath.empty()) {
-        std::ofstream file(invocation.s1pPath, std::ios::binary);
-        file << nec::ModelTouchstone(check);
-        file.close();
-        if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
+        if (auto failed = WriteWhole(invocation.s1pPath, nec::ModelTouchstone(check))) failures.push_back(*failed);
     }
     return failures;
 }
@@ -363,7 +361,15 @@ int WriteRecord(const Invocation& invocation) {
         const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
         record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
     }
-    if (const auto failed = WriteWhole(invocation.outputPath, nec::RecordText(nec::Stamped(record, {}, now)))) {
+    const std::string text = nec::RecordText(nec::Stamped(record, {}, now));
+    // A record with a long measurement takes a while to write: Ctrl+C,
+    // SIGTERM or SIGHUP then leave the old record and no part of the new.
+    const InterruptWatch interrupts;
+    if (const auto failed = WriteWhole(invocation.outputPath, text, interrupts.Token())) {
+        if (interrupts.Token().stop_requested()) {
+            Tell("stopped: " + invocation.outputPath + " was not written");
+            return 128 + interrupts.Signal();
+        }
         Tell(*failed);
         return kDesignFailed;
     }

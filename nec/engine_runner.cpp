@@ -88,11 +88,15 @@ Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
     return Failure(std::move(facts));
 }
 
+constexpr const char* kEnginesFolder = "corvanta-nec";
+
 // The engines' folder; the system refusing it (a full disk, a TMPDIR that
 // is not there) ends the check like any other failure.
 std::unique_ptr<TemporaryDirectory> EnginesFolder() {
+    // What a check killed outright left behind goes first.
+    RemoveOrphanedDirectories(kEnginesFolder);
     try {
-        return std::make_unique<TemporaryDirectory>("corvanta-nec");
+        return std::make_unique<TemporaryDirectory>(kEnginesFolder);
     } catch (const std::system_error& error) {
         throw Failure(FailureKind::System, error.what());
     }

@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -87,13 +86,14 @@ Chosen WithSuffix(const SaveTarget& target, const QStringList& suffixes) {
     return {target.path + QLatin1Char('.') + suffixes.at(type), type};
 }
 
-// Writes `bytes` whole or not at all: what a save type's write does for a
-// text.
-std::function<QString(const QString&)> Whole(const std::string& text) {
-    return [bytes = QByteArray::fromStdString(text)](const QString& path) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            return QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+// Writes `text` whole or not at all (core/whole_file.h), through `calls`:
+// what a save type's write does for a text.
+std::function<QString(const QString&)> Whole(const std::string& text, FileCalls* calls) {
+    return [text, calls](const QString& path) {
+        WholeFileOptions options;
+        options.calls = calls;
+        if (const auto failed = WriteWholeFile(path.toStdString(), text, options)) {
+            return QStringLiteral("Could not write %1: %2.").arg(path, Text(*failed));
         }
         return QString();
     };
@@ -746,14 +746,16 @@ void ModelWindow::saveDeck() {
     if (!plan_) return;
     const std::string deck = nec::FullDeck(*plan_);
     save(QStringLiteral("Save deck"), FileStem(*plan_),
-         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck)}});
+         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck, fileCalls_)}});
 }
 
 void ModelWindow::saveReport() {
     if (!check_) return;
     save(QStringLiteral("Save report"), FileStem(check_->plan),
-         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), Whole(nec::ReportText(*check_, AdviceWords))},
-          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"), Whole(nec::ReportJson(*check_, AdviceWords))}});
+         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"),
+           Whole(nec::ReportText(*check_, AdviceWords), fileCalls_)},
+          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"),
+           Whole(nec::ReportJson(*check_, AdviceWords), fileCalls_)}});
 }
 
 void ModelWindow::savePlot() {
@@ -768,7 +770,9 @@ void ModelWindow::savePlot() {
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
-        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_);
+        WholeFileOptions options;
+        options.calls = fileCalls_;
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_, options);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
     save(pattern ? QStringLiteral("Save the pattern plot")
@@ -792,9 +796,9 @@ void ModelWindow::showCheck() {
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    save(
-        QStringLiteral("Save Touchstone"), FileStem(check_->plan),
-        {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
+    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"),
+           Whole(nec::ModelTouchstone(*check_), fileCalls_)}});
 }
 
 void ModelWindow::loadMeasurement() {

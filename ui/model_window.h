@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
@@ -101,6 +102,10 @@ public:
     // A control of a part that lives beside the window (the build record's
     // menu): placed before Run, and in the Tab order there.
     void addControl(QWidget* control);
+    // The system calls every file this window and its parts save goes
+    // through (core/whole_file.h); null: the system's. A test fails one.
+    void setFileCalls(FileCalls* calls) { fileCalls_ = calls; }
+    FileCalls* fileCalls() const { return fileCalls_; }
     // Asked before the window closes: false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // The status line, for such a part: what became of its action.
@@ -203,6 +208,7 @@ private:
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
 
     FileDialog& files_;
+    FileCalls* fileCalls_ = nullptr;
     ModelEngine engine_;
     // The source and the object it is, which tells when it goes.
     const DesignSource* source_ = nullptr;

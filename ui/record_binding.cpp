@@ -8,12 +8,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
 
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "core/whole_file.h"
 #include "nec/model_check.h"
 #include "nec/outside_file.h"
 #include "ui/error_reporter.h"
@@ -252,10 +252,14 @@ bool RecordBinding::save(bool ask) {
         path = target.path;
         if (QFileInfo(path).suffix().toLower() != kSuffix) path += QLatin1Char('.') + kSuffix;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = QByteArray::fromStdString(nec::RecordText(record));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        emit told(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()), true);
+    // Whole or not at all: a full disk leaves the record as it was, and the
+    // window keeps its changes (and closing asks again).
+    WholeFileOptions options;
+    options.calls = window_.fileCalls();
+    if (const auto failed = WriteWholeFile(path.toStdString(), nec::RecordText(record), options)) {
+        emit told(QStringLiteral("The record was not saved: could not write %1: %2. The window keeps the changes.")
+                      .arg(path, Text(*failed)),
+                  true);
         return false;
     }
     base_ = record;
