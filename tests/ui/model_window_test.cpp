@@ -361,7 +361,7 @@ private slots:
         QTest::newRow("hang, Run again, Esc") << "hang"
                                               << "rerun" << QStringList{"Stopped after", "Stopped after"};
         QTest::newRow("hang, time-out") << "hang"
-                                        << "wait" << QStringList{"did not finish within 1 s; every engine was stopped"};
+                                        << "wait" << QStringList{"did not finish within its time budget of 1 s"};
         QTest::newRow("fail") << "fail"
                               << "" << QStringList{"failed on the model (exit status 1); it said:\n  GW card"};
         QTest::newRow("crash") << "crash"
@@ -477,7 +477,8 @@ private slots:
                                             << "The engine failed: nec2c could not be started: Permission denied";
         QTest::newRow("engine timed out")
             << 4 << ""
-            << "The engine failed: nec2c did not finish within 12.5 s; every engine was stopped";
+            << "The engine failed: the check did not finish within its time budget of 12.5 s for all of nec2c's "
+               "runs together; every engine was stopped";
         QTest::newRow("engine crashed") << 5 << ""
                                         << "The engine failed: nec2c crashed on the model (signal 11, Segmentation "
                                            "fault); it said:\n  reading the deck\n  GW card 3";
