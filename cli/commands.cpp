@@ -202,7 +202,7 @@ std::optional<nec::OtherShape> OtherShapeFor(const Invocation& invocation, nec::
 // refused (the exit status); a record's are taken with a warning, and its
 // check gets no trim: nothing a builder saved becomes unopenable.
 std::variant<std::optional<nec::BuiltLengthsRefusal>, int> JudgeAsBuilt(const Invocation& invocation,
-                                                                         const nec::LoopModel& model) {
+                                                                        const nec::LoopModel& model) {
     if (!invocation.asBuilt) return std::optional<nec::BuiltLengthsRefusal>{};
     auto refused = nec::JudgeBuiltLengths(*invocation.asBuilt, {model.heightMm, model.sideMm, model.gapMm});
     if (!refused) return refused;

@@ -155,8 +155,8 @@ void ReadDesign(Object design, BuildRecord& record) {
 void ReadPlacement(Object placement, BuildRecord& record) {
     record.placement.ground = ValueOf(kGrounds, placement, "ground");
     if (record.placement.ground != Ground::Free) {
-        record.placement.heightM =
-            placement.Within("height_m", kHeightM, "is the height of the loop's centre in metres, above 0, at most 100000");
+        record.placement.heightM = placement.Within(
+            "height_m", kHeightM, "is the height of the loop's centre in metres, above 0, at most 100000");
     } else {
         placement.Find("height_m");  // free space has no height; a stray one is not kept
     }
@@ -174,8 +174,7 @@ void ReadFeed(Object feed, BuildRecord& record) {
         Keep(record.unknown, lines, "feed.lines");
     }
     const std::optional<double> balun = feed.MaybeNumber("balun");
-    if (balun && !kBalunRatio.Holds(*balun))
-        Refuse(feed.Path("balun"), "is the ratio N of an N:1 balun, 1 to 100");
+    if (balun && !kBalunRatio.Holds(*balun)) Refuse(feed.Path("balun"), "is the ratio N of an N:1 balun, 1 to 100");
     std::optional<Feeder> feeder;
     if (const Json* json = feed.Find("feeder")) {
         Object f(*json, feed.Path("feeder"));

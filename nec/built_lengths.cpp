@@ -83,14 +83,15 @@ std::string Describe(const BuiltLengthsRefusal& r) {
     const BuiltLengths& d = r.design;
     std::vector<std::string> out;
     if (r.height) out.push_back("HEIGHT is " + Times(b.heightMm / d.heightMm) + " times the design's");
-    if (r.side) out.push_back(std::string(out.empty() ? "SIDE is " : "SIDE ") + Times(b.sideMm / d.sideMm) + " times" +
-                              (out.empty() ? " the design's" : ""));
+    if (r.side)
+        out.push_back(std::string(out.empty() ? "SIDE is " : "SIDE ") + Times(b.sideMm / d.sideMm) + " times" +
+                      (out.empty() ? " the design's" : ""));
     if (r.height || r.side) {
         out.back() += " (" + Trimmed(kBuiltLeastShare, 2) + " to " + Trimmed(kBuiltMostShare, 2) + " times is taken)";
     }
     if (r.gap) {
-        out.push_back("GAP is " + Times(b.gapMm / d.gapMm) + " times the design's (" +
-                      Trimmed(kBuiltGapLeastShare, 2) + " to " + Trimmed(kBuiltGapMostShare, 2) + " times is taken)");
+        out.push_back("GAP is " + Times(b.gapMm / d.gapMm) + " times the design's (" + Trimmed(kBuiltGapLeastShare, 2) +
+                      " to " + Trimmed(kBuiltGapMostShare, 2) + " times is taken)");
     }
     if (r.proportion) {
         out.push_back("HEIGHT over SIDE is " + Trimmed(b.heightMm / b.sideMm, 3) + " where the design's is " +

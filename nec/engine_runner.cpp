@@ -68,8 +68,8 @@ bool DiskFull(const std::filesystem::path& folder) {
 }
 
 Failure FullDisk(const std::filesystem::path& folder, const std::string& what) {
-    return Failure(FailureKind::System, "the disk that holds the engines' folder " + folder.string() +
-                                            " is full (" + Described(strerrordesc_np(ENOSPC)) + "): " + what);
+    return Failure(FailureKind::System, "the disk that holds the engines' folder " + folder.string() + " is full (" +
+                                            Described(strerrordesc_np(ENOSPC)) + "): " + what);
 }
 
 // The deck, every byte written and the file closed, or the system's

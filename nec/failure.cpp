@@ -68,8 +68,8 @@ std::string Describe(const FailureFacts& facts) {
             return facts.text + ": " + facts.detail;
         case FailureKind::RecordNewer:
             return "the record was made by a newer corvanta (format " +
-                   (facts.text.empty() ? std::to_string(facts.count) : facts.text) +
-                   "; this one reads format " + std::to_string(facts.most) + " and older)";
+                   (facts.text.empty() ? std::to_string(facts.count) : facts.text) + "; this one reads format " +
+                   std::to_string(facts.most) + " and older)";
         case FailureKind::Measurement:
             if (facts.line == 0) return facts.detail;
             return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";

@@ -73,7 +73,9 @@ Headline HeadlineOf(const ModelCheck& check) {
         o.offsetPercent = 100 * (o.mhz - model.designMHz) / model.designMHz;
         o.sweepFromMHz = r.sweep.front().mhz;
         o.sweepToMHz = r.sweep.back().mhz;
-        o.side = o.mhz < o.sweepFromMHz ? SweepSide::Below : o.mhz > o.sweepToMHz ? SweepSide::Above : SweepSide::Between;
+        o.side = o.mhz < o.sweepFromMHz ? SweepSide::Below
+                 : o.mhz > o.sweepToMHz ? SweepSide::Above
+                                        : SweepSide::Between;
         std::tie(o.reachFromMHz, o.reachToMHz) = SweepReaching(o.mhz, model.designMHz);
     }
     // Without a resonance in the sweep the design is certainly off.

@@ -178,7 +178,9 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
         json["outside_sweep"] = {
             {"resonance_mhz", JsonNumber(o.mhz, 4)},
             {"resonance_offset_percent", JsonNumber(o.offsetPercent, 3)},
-            {"side", o.side == SweepSide::Below ? "below" : o.side == SweepSide::Above ? "above" : "between"},
+            {"side", o.side == SweepSide::Below   ? "below"
+                     : o.side == SweepSide::Above ? "above"
+                                                  : "between"},
             {"sweep_reaching_mhz", Json::array({JsonNumber(o.reachFromMHz, 6), JsonNumber(o.reachToMHz, 6)})}};
     }
     for (Advice advice : h.advice) json["advice"].push_back(advise(advice));
@@ -205,9 +207,10 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
         const std::string sweep = MhzText(o.sweepFromMHz) + " to " + MhzText(o.sweepToMHz) + " MHz";
         lines.push_back("the model resonates at " + MhzText(o.mhz) + " MHz, " + Fixed(std::abs(o.offsetPercent), 2) +
                         " % " + (o.offsetPercent < 0 ? "below" : "above") + " the design frequency, " +
-                        (o.side == SweepSide::Below   ? "below the sweep (" + sweep + ")"
-                         : o.side == SweepSide::Above ? "above the sweep (" + sweep + ")"
-                                                      : "within the sweep (" + sweep + ") but between two of its points") +
+                        (o.side == SweepSide::Below ? "below the sweep (" + sweep + ")"
+                         : o.side == SweepSide::Above
+                             ? "above the sweep (" + sweep + ")"
+                             : "within the sweep (" + sweep + ") but between two of its points") +
                         ", found by runs of its own; a sweep from " + Trimmed(o.reachFromMHz, 6) + " to " +
                         Trimmed(o.reachToMHz, 6) + " MHz shows it");
     } else if (!check.report.sweep.empty()) {

@@ -534,7 +534,14 @@ bool ModelWindow::builtLengthsTaken() {
     // Lengths already refused (a record's) are mended a box at a time: each
     // step is taken, and the check gives no trim until all three hold.
     const bool wereRefused = keptBuilt_ && nec::JudgeBuiltLengths(*keptBuilt_, design);
-    if (!refused || wereRefused) return true;
+    if (!refused || wereRefused) {
+        // Said, so that a refusal before is not left standing.
+        showStatus(QStringLiteral("The lengths as cut are HEIGHT %1 mm, SIDE %2 mm, GAP %3 mm%4.")
+                       .arg(Regional(Text(nec::Shortest(built->heightMm))),
+                            Regional(Text(nec::Shortest(built->sideMm))), Regional(Text(nec::Shortest(built->gapMm))),
+                            refused ? QStringLiteral(", still not lengths of this design: no trim") : QString()));
+        return true;
+    }
     showProblem(QStringLiteral("The lengths as cut were not taken: %1. They stay as they were.")
                     .arg(Regional(Text(nec::Describe(*refused)))));
     const nec::BuiltLengths back = keptBuilt_.value_or(design);

@@ -746,8 +746,7 @@ TEST(CliFiles, WhereAFileCannotBeWritten) {
 // before anything runs: refused with the lengths, the design's and the
 // likely slip (exit 2, no usage: the command line was understood).
 TEST(CliCheck, LengthsAsCutThatCannotBeAreRefused) {
-    const std::string design =
-        "are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): ";
+    const std::string design = "are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): ";
     const struct {
         const char* name;
         const char* lengths;
@@ -786,7 +785,8 @@ TEST(CliCheck, AFullTemporaryFolderIsSaidAsAFullDisk) {
         const char* fill;  // what goes into the 256 kB tmpfs first
         const char* said;
     } cases[] = {
-        {"no room for the deck", "head -c 300000 /dev/zero >\"$0/fill\" 2>/dev/null", "the engine's deck cannot be written"},
+        {"no room for the deck", "head -c 300000 /dev/zero >\"$0/fill\" 2>/dev/null",
+         "the engine's deck cannot be written"},
         {"no room for the output", "true", "the engine's output was cut short"},
     };
     for (const auto& c : cases) {

@@ -164,7 +164,8 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
          "Error 13: Type mismatch: design.frequency \"146,5\" is not a number"},
         {"version past 32 bits", damaged("/version", 4294967297LL),
          "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
-        {"a key twice", [&] {
+        {"a key twice",
+         [&] {
              std::string twice = text;
              return twice.insert(twice.find("\"feed\": {") + 9, "\"balun\": 4,");
          }(),

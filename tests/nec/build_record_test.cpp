@@ -165,7 +165,8 @@ TEST(BuildRecord, AKeyTwiceIsRefusedWithItsPath) {
         std::string text;
         const char* message;
     } cases[] = {
-        {"a second balun", twice("\"balun\": 4.0,", "\"balun\": 9,"), "feed.balun appears twice; a record holds each field once"},
+        {"a second balun", twice("\"balun\": 4.0,", "\"balun\": 9,"),
+         "feed.balun appears twice; a record holds each field once"},
         {"a second frequency", twice("\"design\": {", "\"frequency\": \"50\","),
          "design.frequency appears twice; a record holds each field once"},
         {"at the top", twice("{", "\"version\": 1,"), "version appears twice; a record holds each field once"},

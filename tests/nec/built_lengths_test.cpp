@@ -70,17 +70,20 @@ TEST(BuiltLengths, TheSentenceNamesTheLengthsTheDesignsAndTheSlip) {
         BuiltLengths built;
         std::string words;
     } cases[] = {
-        {"ten times", {7096, 2635, 95.5},
+        {"ten times",
+         {7096, 2635, 95.5},
          "HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE "
          "266.718 mm, GAP 9.67 mm): HEIGHT is 9.88 times the design's, SIDE 9.88 times (0.7 to 1.3 times is taken) "
          "and GAP is 9.88 times the design's (0.5 to 2 times is taken); every length is about ten times the "
          "design's: a decimal point left out?"},
-        {"swapped", {263.5, 709.6, 9.55},
+        {"swapped",
+         {263.5, 709.6, 9.55},
          "HEIGHT 263.5 mm, SIDE 709.6 mm, GAP 9.55 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE "
          "266.718 mm, GAP 9.67 mm): HEIGHT is 0.37 times the design's, SIDE 2.66 times (0.7 to 1.3 times is "
          "taken) and HEIGHT over SIDE is 0.371 where the design's is 2.693 (within 10 % is taken); HEIGHT and "
          "SIDE look swapped"},
-        {"a tiny gap", {709.6, 263.5, 0.001},
+        {"a tiny gap",
+         {709.6, 263.5, 0.001},
          "HEIGHT 709.6 mm, SIDE 263.5 mm, GAP 0.001 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE "
          "266.718 mm, GAP 9.67 mm): GAP is 0.0001 times the design's (0.5 to 2 times is taken)"},
     };

@@ -176,11 +176,8 @@ TEST(Headline, TheSweepThatReachesBothFrequencies) {
     const struct {
         double a, b, from, to;
     } cases[] = {
-        {142.21, 146, 130, 160},
-        {146, 142.21, 130, 160},
-        {14.2, 14.6, 13, 16},
-        {432, 440, 410, 470},
-        {1.84, 1.9, 1.7, 2},
+        {142.21, 146, 130, 160}, {146, 142.21, 130, 160}, {14.2, 14.6, 13, 16},
+        {432, 440, 410, 470},    {1.84, 1.9, 1.7, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " and " << c.b);

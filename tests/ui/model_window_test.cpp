@@ -612,6 +612,35 @@ private slots:
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("Measured: model.s1p")));
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().startsWith(QLatin1String("Verdict")));
 
+        // Lengths as cut that no loop of this design has are refused as they
+        // are typed, and the box goes back; a loop cut 2 % small is taken.
+        const struct {
+            const char* box;
+            double mm;
+            bool taken;
+            const char* said;
+        } typed[] = {
+            {"builtHEIGHT", 7182.33, false, "HEIGHT is 10 times the design's"},
+            {"builtGAP", 0.01, false, "GAP is 0.001 times the design's (0.5 to 2 times is taken)"},
+            {"builtSIDE", 718.23, false, "HEIGHT over SIDE is 1 where the design's is 2.693"},
+            {"builtHEIGHT", 703.87, true, ""},
+        };
+        for (const auto& t : typed) {
+            auto* box = in<DecimalBox>(t.box);
+            const double before = box->value();
+            box->setValue(t.mm);
+            emit box->editingFinished();
+            QCOMPARE(box->value(), t.taken ? t.mm : before);
+            if (t.taken) {
+                QVERIFY2(!status().contains(QLatin1String("not taken")), qPrintable(status()));
+                QCOMPARE(program_->Model()->Check()->measured->built.heightMm, t.mm);
+            } else {
+                QVERIFY2(status().startsWith(QLatin1String("The lengths as cut were not taken: ")),
+                         qPrintable(status()));
+                QVERIFY2(status().contains(QLatin1String(t.said)), qPrintable(status()));
+            }
+        }
+
         // The measurement stays through another run, with the lengths as cut
         // scaled, until it is cleared.
         in<DecimalBox>("builtHEIGHT")->setValue(700);
