@@ -3,7 +3,7 @@
 // with its plots and files, the build sheet, the build record. Exit status:
 // 0 done, 1 a design, the model, the engine, a file or a record failed (the
 // message names the option or the record's field and its text), 2 the command line is not understood (a height the
-// ground cannot hold included), 3 the engine's answer failed a sanity
+// ground cannot hold and lengths as cut that are no loop of the design included), 3 the engine's answer failed a sanity
 // check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
 
 #include "cli/commands.h"
