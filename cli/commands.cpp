@@ -3,7 +3,7 @@
 // with its plots and files, the build sheet, the build record. Exit status:
 // 0 done, 1 a design, the model, the engine, a file or a record failed (the
 // message names the option or the record's field and its text), 2 the command line is not understood (a height the
-// ground cannot hold included), 3 the engine's answer failed a sanity
+// ground cannot hold and lengths as cut that are no loop of the design included), 3 the engine's answer failed a sanity
 // check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check or
 // the writing of a record. Every file is written whole or not at all
 // (core/whole_file.h).
@@ -32,6 +32,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/build_record.h"
+#include "nec/built_lengths.h"
 #include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
@@ -203,8 +204,28 @@ std::optional<nec::OtherShape> OtherShapeFor(const Invocation& invocation, nec::
     }
 }
 
+// The lengths as cut against the design's. Typed with --as-built they are
+// refused (the exit status); a record's are taken with a warning, and its
+// check gets no trim: nothing a builder saved becomes unopenable.
+std::variant<std::optional<nec::BuiltLengthsRefusal>, int> JudgeAsBuilt(const Invocation& invocation,
+                                                                        const nec::LoopModel& model) {
+    if (!invocation.asBuilt) return std::optional<nec::BuiltLengthsRefusal>{};
+    auto refused = nec::JudgeBuiltLengths(*invocation.asBuilt, {model.heightMm, model.sideMm, model.gapMm});
+    if (!refused) return refused;
+    if (invocation.recordPath.empty()) {
+        Tell("--as-built: " + nec::Describe(*refused));
+        return kUsage;
+    }
+    Tell("warning: " + invocation.recordPath + ": as_built: " + nec::Describe(*refused) +
+         "; the record is checked without a trim");
+    return refused;
+}
+
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
+    const auto judged = JudgeAsBuilt(invocation, nec::PlanCheck(design, invocation.check).model);
+    if (const int* status = std::get_if<int>(&judged)) return *status;
+    const auto& refusedBuilt = std::get<std::optional<nec::BuiltLengthsRefusal>>(judged);
     auto measured = ReadMeasurement(invocation);
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
@@ -238,6 +259,7 @@ int RunCheck(const Invocation& invocation, const Design& design) {
         }
         try {
             check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath, setting);
+            if (refusedBuilt) nec::WithholdTrim(*check.measured, *refusedBuilt);
         } catch (const nec::Failure& failure) {
             Tell(FailureWords(failure, invocation.measuredPath));
             return ExitStatusOf(failure);
@@ -261,6 +283,11 @@ int RunModel(const Invocation& invocation) {
         }
         return RunCheck(invocation, *computed);
     } catch (const nec::Failure& failure) {
+        // A record's height is the record's field, not an option to give.
+        if (!invocation.recordPath.empty() && failure.Kind() == nec::FailureKind::TooNearGround) {
+            Tell(RecordFailureWords(failure, invocation.recordPath));
+            return kDesignFailed;
+        }
         // The model refused, the engine failed, or its answer is broken.
         Tell(FailureWords(failure));
         const int status = ExitStatusOf(failure);
@@ -343,7 +370,9 @@ int WriteRecord(const Invocation& invocation) {
     try {
         // A height the ground cannot hold is refused now, not when the
         // record is checked.
-        nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const nec::CheckPlan plan = nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const auto judged = JudgeAsBuilt(invocation, plan.model);
+        if (const int* status = std::get_if<int>(&judged)) return *status;
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure));
         return ExitStatusOf(failure);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "nec/analysis.h"
 #include "nec/model_check.h"
@@ -39,6 +40,12 @@ std::size_t BestReading(const PerReading<double>& swr) {
 
 std::size_t HeadlineReading(const CheckReport& report) { return BestReading(report.atDesign.swr); }
 
+std::pair<double, double> SweepReaching(double a, double b) {
+    const double low = std::min(a, b) * 0.95, high = std::max(a, b) * 1.05;
+    const double unit = std::pow(10.0, std::floor(std::log10(low)) - 1);
+    return {std::floor(low / unit) * unit, std::ceil(high / unit) * unit};
+}
+
 std::string_view CutName(CutChoice cut) {
     switch (cut) {
         case CutChoice::Trimmed:
@@ -59,6 +66,18 @@ Headline HeadlineOf(const ModelCheck& check) {
     if (h.resonanceMHz) h.resonanceOffsetPercent = 100 * (*h.resonanceMHz - model.designMHz) / model.designMHz;
     h.uncertaintyPercent = r.resonanceUncertaintyPercent;
     const double sure = h.uncertaintyPercent.value_or(0);
+    h.farOff = h.resonanceOffsetPercent && std::abs(*h.resonanceOffsetPercent) > sure + kFarOffPercent;
+    if (!h.resonanceMHz && r.outsideResonanceMHz && !r.sweep.empty()) {
+        OutsideResonance& o = h.outside.emplace();
+        o.mhz = *r.outsideResonanceMHz;
+        o.offsetPercent = 100 * (o.mhz - model.designMHz) / model.designMHz;
+        o.sweepFromMHz = r.sweep.front().mhz;
+        o.sweepToMHz = r.sweep.back().mhz;
+        o.side = o.mhz < o.sweepFromMHz ? SweepSide::Below
+                 : o.mhz > o.sweepToMHz ? SweepSide::Above
+                                        : SweepSide::Between;
+        std::tie(o.reachFromMHz, o.reachToMHz) = SweepReaching(o.mhz, model.designMHz);
+    }
     // Without a resonance in the sweep the design is certainly off.
     const bool off = !h.resonanceOffsetPercent || std::abs(*h.resonanceOffsetPercent) > sure;
     if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;

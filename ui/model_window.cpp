@@ -24,6 +24,8 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "nec/built_lengths.h"
+#include "nec/check_limits.h"
 #include "nec/feed_report.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
@@ -180,7 +182,7 @@ void ModelWindow::buildControls() {
     height_->setAccessibleName(QStringLiteral("Height of the loop's centre above the ground"));
     height_->setAccessibleDescription(QStringLiteral("metres"));
     height_->setDecimals(3);
-    height_->setRange(0.001, 100000);
+    height_->setRange(0.001, nec::kHeightM.most);
     height_->setSingleStep(0.5);
     height_->setSuffix(QStringLiteral(" m"));
     height_->setValue(kStartHeightM);
@@ -368,7 +370,7 @@ void ModelWindow::buildControls() {
         built->addWidget(label);
         built->addWidget(*box);
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
-            if (!check_ || !measuredSweep_) return;
+            if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
             compareMeasurement();
             showCheck();
         });
@@ -509,6 +511,7 @@ void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, 
     builtHeight_->setValue(built ? built->heightMm : model.heightMm);
     builtSide_->setValue(built ? built->sideMm : model.sideMm);
     builtGap_->setValue(built ? built->gapMm : model.gapMm);
+    keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
     updateButtons();
 }
 
@@ -524,6 +527,38 @@ std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
         return std::nullopt;
     }
     return built;
+}
+
+namespace {
+
+nec::BuiltLengths LengthsOf(const nec::LoopModel& model) { return {model.heightMm, model.sideMm, model.gapMm}; }
+
+}  // namespace
+
+bool ModelWindow::builtLengthsTaken() {
+    const std::optional<nec::BuiltLengths> built = builtLengths();
+    if (!built || !measuredDesign_) return true;
+    const nec::BuiltLengths design = LengthsOf(*measuredDesign_);
+    const std::optional<nec::BuiltLengthsRefusal> refused = nec::JudgeBuiltLengths(*built, design);
+    // Lengths already refused (a record's) are mended a box at a time: each
+    // step is taken, and the check gives no trim until all three hold.
+    const bool wereRefused = keptBuilt_ && nec::JudgeBuiltLengths(*keptBuilt_, design);
+    if (!refused || wereRefused) {
+        // Said, so that a refusal before is not left standing.
+        showStatus(QStringLiteral("The lengths as cut are HEIGHT %1 mm, SIDE %2 mm, GAP %3 mm%4.")
+                       .arg(Regional(Text(nec::Shortest(built->heightMm))),
+                            Regional(Text(nec::Shortest(built->sideMm))), Regional(Text(nec::Shortest(built->gapMm))),
+                            refused ? QStringLiteral(", still not lengths of this design: no trim") : QString()));
+        return true;
+    }
+    showProblem(QStringLiteral("The lengths as cut were not taken: %1. They stay as they were.")
+                    .arg(Regional(Text(nec::Describe(*refused)))));
+    const nec::BuiltLengths back = keptBuilt_.value_or(design);
+    const QSignalBlocker quietHeight(builtHeight_), quietSide(builtSide_), quietGap(builtGap_);
+    builtHeight_->setValue(back.heightMm);
+    builtSide_->setValue(back.sideMm);
+    builtGap_->setValue(back.gapMm);
+    return false;
 }
 
 void ModelWindow::addControl(QWidget* control) {
@@ -981,7 +1016,16 @@ void ModelWindow::compareMeasurement() {
 void ModelWindow::applyMeasurement(nec::Measurement measurement) {
     const nec::LoopModel& model = check_->plan.model;
     check_->measured = std::move(measurement);
+    // Typed lengths are judged as they are typed; these are a record's,
+    // which opens all the same, without a trim.
+    const std::optional<nec::BuiltLengths> built = builtLengths();
+    if (built && measuredDesign_) {
+        if (const auto refused = nec::JudgeBuiltLengths(*built, LengthsOf(*measuredDesign_))) {
+            nec::WithholdTrim(*check_->measured, *refused);
+        }
+    }
     check_->feed = nec::ReadFeed(*check_);
+    keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
     const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
                             measuredDesign_->designMHz == model.designMHz &&
                             measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&

@@ -186,6 +186,9 @@ private:
     void measurementJobEnded();
     // What Load measurement says of the measurement now on show.
     void tellLoaded();
+    // Whether the lengths as cut the boxes hold may be compared; refused
+    // ones are told and put back.
+    bool builtLengthsTaken();
     void showCheck();
     // Marks the results on show as those of the last check while a run
     // goes, or after one that stopped or failed; clears the mark when
@@ -265,6 +268,9 @@ private:
     std::optional<nec::LoopModel> measuredDesign_;
     // The lengths the measured loop was cut to, in millimetres.
     DecimalBox* builtHeight_ = nullptr;
+    // What the boxes held when the measurement was last compared: a typed
+    // length that makes them no loop of this design goes back to these.
+    std::optional<nec::BuiltLengths> keptBuilt_;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
     FeedBox* feed_ = nullptr;

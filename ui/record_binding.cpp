@@ -14,6 +14,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "core/whole_file.h"
+#include "nec/built_lengths.h"
 #include "nec/model_check.h"
 #include "nec/outside_file.h"
 #include "ui/error_reporter.h"
@@ -335,6 +336,17 @@ bool RecordBinding::openPath(const QString& path) {
     remember(path);
     updateTitle();
     window_.run();
+    // Lengths new input would be refused with still open: what was saved
+    // stays readable, and the check says why it gives no trim.
+    if (record.asBuilt) {
+        const nec::LoopModel& model = plan->model;
+        if (const auto refused = nec::JudgeBuiltLengths(*record.asBuilt, {model.heightMm, model.sideMm, model.gapMm})) {
+            emit told(QStringLiteral("%1: the lengths as cut are not lengths of this design, so the check gives no "
+                                     "trim: %2.")
+                          .arg(shown, QString::fromStdString(nec::Describe(*refused))),
+                      true);
+        }
+    }
     return true;
 }
 
