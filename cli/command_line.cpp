@@ -204,7 +204,7 @@ void SetFeeder(Parse& parse, const std::string& text) {
         throw UsageError("--feeder's Z0 is its impedance in ohm, above 0, at most 10000");
     }
     if (!nec::kFeederVelocityFactor.Holds(feeder.velocityFactor)) {
-        throw UsageError("--feeder's VF is its velocity factor, above 0 and at most 1");
+        throw UsageError("--feeder's VF is its velocity factor, from 0.1 to 1");
     }
     if (!nec::kFeederLengthM.Holds(feeder.lengthM)) {
         throw UsageError("--feeder's METRES is its length, from 0 to 10000 m");
@@ -293,8 +293,8 @@ const Option kOptions[] = {
     {"--height", "METRES", kPlaced, 0, "-", "the height of the loop's centre over the ground",
      [](Parse& p, const std::string& v) {
          p.height = NumberOption("--height", v);
-         if (!(*p.height > 0) || !std::isfinite(*p.height)) {
-             throw UsageError("--height is the height of the loop's centre in metres, above 0");
+         if (!nec::kHeightM.Holds(*p.height)) {
+             throw UsageError("--height is the height of the loop's centre in metres, above 0, at most 100000");
          }
          p.invocation.check.placement.heightM = *p.height;
      }},
@@ -327,7 +327,11 @@ const Option kOptions[] = {
      }},
     {"--velocity-factor", "VF", kFed, 0, {}, "the lines' velocity factor (default 0.82)",
      [](Parse& p, const std::string& v) {
-         p.invocation.check.velocityFactor = LineOption("--velocity-factor", v, 1, "is above 0 and at most 1");
+         const double factor = NumberOption("--velocity-factor", v);
+         if (!nec::kLinesVelocityFactor.Holds(factor)) {
+             throw UsageError("--velocity-factor is the lines' velocity factor, from 0.1 to 1");
+         }
+         p.invocation.check.velocityFactor = factor;
      }},
     {"--line-length", "MM", kFed, 0, {}, "each line's length (default: the matching section's)",
      [](Parse& p, const std::string& v) {
@@ -488,7 +492,9 @@ const CommandInfo kCommands[] = {
      "measurement (the loop's scale and the lines' velocity factor), and the\n"
      "other shape too; a measurement the loop does not fit gets no trim.\n"
      "--as-built HEIGHT:SIDE:GAP gives the lengths in mm the loop was cut to\n"
-     "(default: the design's), which the trim scales.\n"
+     "(default: the design's), which the trim scales: HEIGHT and SIDE from 0.7\n"
+     "to 1.3 times the design's, GAP from 0.5 to 2 times, HEIGHT over SIDE\n"
+     "within 10 % of the design's; others are refused with the likely slip.\n"
      "--record FILE.corvanta checks the design a build record holds (corvanta-cli\n"
      "record or the window writes one) with its ground, lines, feed, lengths as\n"
      "built and last measurement; the options the record holds are then refused.\n"

@@ -3,8 +3,10 @@
 // with its plots and files, the build sheet, the build record. Exit status:
 // 0 done, 1 a design, the model, the engine, a file or a record failed (the
 // message names the option or the record's field and its text), 2 the command line is not understood (a height the
-// ground cannot hold included), 3 the engine's answer failed a sanity
-// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
+// ground cannot hold and lengths as cut that are no loop of the design included), 3 the engine's answer failed a sanity
+// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check or
+// the writing of a record. Every file is written whole or not at all
+// (core/whole_file.h).
 
 #include "cli/commands.h"
 
@@ -13,7 +15,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -31,6 +32,7 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/build_record.h"
+#include "nec/built_lengths.h"
 #include "nec/check_request.h"
 #include "nec/feed_report.h"
 #include "nec/measurement.h"
@@ -178,16 +180,33 @@ std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::M
     std::cout.flush();
     std::vector<std::string> failures = DrawPlots(invocation, check);
     if (!invocation.s1pPath.empty()) {
-        std::ofstream file(invocation.s1pPath, std::ios::binary);
-        file << nec::ModelTouchstone(check);
-        file.close();
-        if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
+        if (auto failed = WriteWhole(invocation.s1pPath, nec::ModelTouchstone(check))) failures.push_back(*failed);
     }
     return failures;
 }
 
+// The lengths as cut against the design's. Typed with --as-built they are
+// refused (the exit status); a record's are taken with a warning, and its
+// check gets no trim: nothing a builder saved becomes unopenable.
+std::variant<std::optional<nec::BuiltLengthsRefusal>, int> JudgeAsBuilt(const Invocation& invocation,
+                                                                        const nec::LoopModel& model) {
+    if (!invocation.check.asBuilt) return std::optional<nec::BuiltLengthsRefusal>{};
+    auto refused = nec::JudgeBuiltLengths(*invocation.check.asBuilt, {model.heightMm, model.sideMm, model.gapMm});
+    if (!refused) return refused;
+    if (invocation.recordPath.empty()) {
+        Tell("--as-built: " + nec::Describe(*refused));
+        return kUsage;
+    }
+    Tell("warning: " + invocation.recordPath + ": as_built: " + nec::Describe(*refused) +
+         "; the record is checked without a trim");
+    return refused;
+}
+
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
+    // The check itself withholds the trim of lengths it would refuse.
+    const auto judged = JudgeAsBuilt(invocation, nec::PlanCheck(design, invocation.check).model);
+    if (const int* status = std::get_if<int>(&judged)) return *status;
     auto measured = ReadMeasurement(invocation);
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
@@ -229,6 +248,11 @@ int RunModel(const Invocation& invocation) {
         }
         return RunCheck(invocation, *computed);
     } catch (const nec::Failure& failure) {
+        // A record's height is the record's field, not an option to give.
+        if (!invocation.recordPath.empty() && failure.Kind() == nec::FailureKind::TooNearGround) {
+            Tell(RecordFailureWords(failure, invocation.recordPath));
+            return kDesignFailed;
+        }
         // The model refused, the engine failed, or its answer is broken.
         Tell(FailureWords(failure));
         const int status = ExitStatusOf(failure);
@@ -304,7 +328,9 @@ int WriteRecord(const Invocation& invocation) {
     try {
         // A height the ground cannot hold is refused now, not when the
         // record is checked.
-        nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const nec::CheckPlan plan = nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const auto judged = JudgeAsBuilt(invocation, plan.model);
+        if (const int* status = std::get_if<int>(&judged)) return *status;
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure));
         return ExitStatusOf(failure);
@@ -322,7 +348,15 @@ int WriteRecord(const Invocation& invocation) {
         const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
         record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
     }
-    if (const auto failed = WriteWhole(invocation.outputPath, nec::RecordText(nec::Stamped(record, {}, now)))) {
+    const std::string text = nec::RecordText(nec::Stamped(record, {}, now));
+    // A record with a long measurement takes a while to write: Ctrl+C,
+    // SIGTERM or SIGHUP then leave the old record and no part of the new.
+    const InterruptWatch interrupts;
+    if (const auto failed = WriteWhole(invocation.outputPath, text, interrupts.Token())) {
+        if (interrupts.Token().stop_requested()) {
+            Tell("stopped: " + invocation.outputPath + " was not written");
+            return 128 + interrupts.Signal();
+        }
         Tell(*failed);
         return kDesignFailed;
     }

@@ -277,6 +277,7 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     report.resonancesMHz =
         RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
     report.antiresonances = AntiResonances(report.sweep);
+    if (report.resonancesMHz.empty()) report.outsideResonanceMHz = answers.outsideResonanceMHz;
     report.skyPercent = SkyPercent(model.placement.ground, report.efficiencyPercent, report.averagePowerGain);
     report.groundLossPercent = report.efficiencyPercent - report.skyPercent;
     for (std::size_t i = 0; i < kReadingCount; ++i) {

@@ -67,6 +67,9 @@ struct EngineAnswers {
     std::optional<double> secondResonanceMHz;
     bool secondResonanceFound = false;
     std::vector<int> secondSegmentsUsed;
+    // Where the sweep shows no resonance: the model's own, followed from
+    // the design frequency by runs of their own; none where they found none.
+    std::optional<double> outsideResonanceMHz;
 };
 
 // How far the model's figures move with the second model.
@@ -129,6 +132,11 @@ struct CheckReport {
     // resonances.
     std::vector<double> resonancesMHz;
     std::vector<AntiResonance> antiresonances;
+    // Where the sweep shows no series resonance, the one the model has near
+    // the design frequency, found by runs of its own: outside the sweep, or
+    // between two of its points; none when the sweep shows one, or the runs
+    // found none.
+    std::optional<double> outsideResonanceMHz;
     // How far the resonance nearest the design frequency moves with the
     // second model, in per cent; none without a resonance to move.
     std::optional<double> resonanceUncertaintyPercent;

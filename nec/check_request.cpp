@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/run_time_error.h"
+#include "nec/built_lengths.h"
 #include "nec/feed_report.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
@@ -46,6 +47,13 @@ void Conclude(ModelCheck& check) {
         MeasurementSetting setting{check.asBuilt, check.otherShape};
         check.measured = CompareMeasurement(check, *check.measuredSweep, check.measuredSource, setting);
         const LoopModel& model = check.plan.model;
+        // Lengths as cut that are no loop of this design (a record's: typed
+        // ones are refused where they are typed) give no trim.
+        if (check.asBuilt) {
+            if (const auto refused = JudgeBuiltLengths(*check.asBuilt, {model.heightMm, model.sideMm, model.gapMm})) {
+                WithholdTrim(*check.measured, *refused);
+            }
+        }
         if (check.measuredTakenOf && !SameLoop(*check.measuredTakenOf, model)) {
             // Still drawn, for comparison; a trim against another design's
             // model would be wrong.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "nec/analysis.h"
 #include "nec/feed_chain.h"
@@ -22,6 +23,12 @@ std::size_t BestReading(const PerReading<double>& swr) {
 }
 
 std::size_t HeadlineReading(const CheckReport& report) { return BestReading(report.atDesign.swr); }
+
+std::pair<double, double> SweepReaching(double a, double b) {
+    const double low = std::min(a, b) * 0.95, high = std::max(a, b) * 1.05;
+    const double unit = std::pow(10.0, std::floor(std::log10(low)) - 1);
+    return {std::floor(low / unit) * unit, std::ceil(high / unit) * unit};
+}
 
 std::string_view Headline::BestKey() const { return bestAtRadio ? "swr_radio" : kReadings[bestReading].swrKey; }
 
@@ -69,18 +76,30 @@ Headline HeadlineOf(const ModelCheck& check) {
     const CheckReport& r = check.report;
     const DesignOffset offset = OffsetOf(check);
     Headline h;
+    const LoopModel& model = check.plan.model;
     h.resonanceMHz = offset.resonanceMHz;
     h.resonanceOffsetPercent = offset.offsetPercent;
     h.uncertaintyPercent = offset.uncertaintyPercent;
-    if (offset.uncertaintyPercent.value_or(0) > kCutLongUncertaintyPercent) {
-        h.cutLongPercent = offset.uncertaintyPercent;
+    const double sure = h.uncertaintyPercent.value_or(0);
+    h.farOff = h.resonanceOffsetPercent && std::abs(*h.resonanceOffsetPercent) > sure + kFarOffPercent;
+    if (!h.resonanceMHz && r.outsideResonanceMHz && !r.sweep.empty()) {
+        OutsideResonance& o = h.outside.emplace();
+        o.mhz = *r.outsideResonanceMHz;
+        o.offsetPercent = 100 * (o.mhz - model.designMHz) / model.designMHz;
+        o.sweepFromMHz = r.sweep.front().mhz;
+        o.sweepToMHz = r.sweep.back().mhz;
+        o.side = o.mhz < o.sweepFromMHz ? SweepSide::Below
+                 : o.mhz > o.sweepToMHz ? SweepSide::Above
+                                        : SweepSide::Between;
+        std::tie(o.reachFromMHz, o.reachToMHz) = SweepReaching(o.mhz, model.designMHz);
     }
+    if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
     const NamedLoop loop = VerdictLoop(check);
     h.cut = loop.name;
     h.lengths = loop.lengths;
     if (h.cut == CutChoice::Design && !r.tuned && offset.off) h.advice.push_back(Advice::Tune);
     if (const auto& chain = check.plan.feed.chain) {
-        const double design = check.plan.model.designMHz;
+        const double design = model.designMHz;
         h.bestAtRadio = true;
         h.bestSwr = Swr(RadioEnd(loop.atDesign.lines, *chain, design, design), check.plan.referenceOhm);
     } else {

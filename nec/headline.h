@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,33 @@ inline constexpr double kCutLongUncertaintyPercent = 0.5;
 // SWRs this near count as the same, and the 4:1 balun, the commonest way
 // onto 50 ohm coax, takes the tie.
 inline constexpr double kSwrTie = 0.05;
+
+// A resonance the sweep found further from the design frequency than the
+// model's uncertainty and this much more, in per cent, is said to be far
+// off: the design's lengths, not the model, are then in question.
+inline constexpr double kFarOffPercent = 2;
+
+// Where a resonance lies against the sweep.
+enum class SweepSide {
+    Below,    // under the sweep's first frequency
+    Above,    // over its last
+    Between,  // within it, between two of its points (two crossings, or a sweep of one frequency)
+};
+
+// The model's resonance where the sweep shows none, with a sweep that
+// reaches it and the design frequency both.
+struct OutsideResonance {
+    double mhz = 0;
+    double offsetPercent = 0;  // 100 x (resonance - design) / design
+    SweepSide side = SweepSide::Below;
+    double sweepFromMHz = 0, sweepToMHz = 0;  // the sweep that missed it
+    double reachFromMHz = 0, reachToMHz = 0;  // one that would show it
+};
+
+// A sweep from below both `a` and `b` to above them, 5 % either side,
+// its edges rounded out to two significant digits of the lower one:
+// 142.21 and 146 -> 130 to 160.
+std::pair<double, double> SweepReaching(double a, double b);
 
 // Of the readings a builder can make (kReadings' buildable), the one with
 // the lowest SWR in `swr`, ties within kSwrTie going to the 4:1 balun.
@@ -53,6 +81,12 @@ struct Headline {
     std::string_view BestKey() const;
     // How far to cut long where the model is unsure; none where it is sure.
     std::optional<double> cutLongPercent;
+    // Where the sweep shows no resonance: the model's, found apart; none
+    // when it found none either.
+    std::optional<OutsideResonance> outside;
+    // The sweep's resonance lies further off than the model's uncertainty
+    // and kFarOffPercent.
+    bool farOff = false;
     // What the user can do; each front end words it.
     std::vector<Advice> advice;
 };

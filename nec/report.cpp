@@ -170,7 +170,19 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
                  {"best_reading", std::string(h.BestKey())},
                  {"best_swr", JsonNumber(h.bestSwr, 4)},
                  {"cut_long_percent", JsonNumber(h.cutLongPercent, 3)},
+                 {"far_off", h.farOff},
+                 {"outside_sweep", nullptr},
                  {"advice", Json::array()}};
+    if (h.outside) {
+        const OutsideResonance& o = *h.outside;
+        json["outside_sweep"] = {
+            {"resonance_mhz", JsonNumber(o.mhz, 4)},
+            {"resonance_offset_percent", JsonNumber(o.offsetPercent, 3)},
+            {"side", o.side == SweepSide::Below   ? "below"
+                     : o.side == SweepSide::Above ? "above"
+                                                  : "between"},
+            {"sweep_reaching_mhz", Json::array({JsonNumber(o.reachFromMHz, 6), JsonNumber(o.reachToMHz, 6)})}};
+    }
     for (Advice advice : h.advice) json["advice"].push_back(advise(advice));
     return json;
 }
@@ -188,9 +200,25 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
                            " the design frequency";
         line += h.uncertaintyPercent ? "; the model is sure of it within " + Fixed(*h.uncertaintyPercent, 2) + " %"
                                      : "; the model's uncertainty is not known";
+        if (h.farOff) line += ": the design's lengths are far off";
         lines.push_back(line);
+    } else if (h.outside) {
+        const OutsideResonance& o = *h.outside;
+        const std::string sweep = MhzText(o.sweepFromMHz) + " to " + MhzText(o.sweepToMHz) + " MHz";
+        lines.push_back("the model resonates at " + MhzText(o.mhz) + " MHz, " + Fixed(std::abs(o.offsetPercent), 2) +
+                        " % " + (o.offsetPercent < 0 ? "below" : "above") + " the design frequency, " +
+                        (o.side == SweepSide::Below ? "below the sweep (" + sweep + ")"
+                         : o.side == SweepSide::Above
+                             ? "above the sweep (" + sweep + ")"
+                             : "within the sweep (" + sweep + ") but between two of its points") +
+                        ", found by runs of its own; a sweep from " + Trimmed(o.reachFromMHz, 6) + " to " +
+                        Trimmed(o.reachToMHz, 6) + " MHz shows it");
+    } else if (!check.report.sweep.empty()) {
+        lines.push_back("the model shows no resonance in the sweep (" + MhzText(check.report.sweep.front().mhz) +
+                        " to " + MhzText(check.report.sweep.back().mhz) +
+                        " MHz), and runs from the design frequency found none near it");
     } else {
-        lines.push_back("the model shows no resonance in the sweep: the design's lengths are far off");
+        lines.push_back("the model shows no resonance: the sweep is empty");
     }
     const std::string which = h.cut == CutChoice::Trimmed ? "the lengths trimmed from the measurement"
                               : h.cut == CutChoice::Tuned ? "the tuned lengths"

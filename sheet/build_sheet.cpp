@@ -1,6 +1,6 @@
 #include "sheet/build_sheet.h"
 
-#include <QSaveFile>
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -350,14 +350,14 @@ bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content) {
     return painter.end();
 }
 
-std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content) {
-    // Whole or not at all: a sheet that fails leaves the file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    }
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content,
+                                     const WholeFileOptions& options) {
+    // Drawn whole into memory first: a sheet that fails to draw or to be
+    // written leaves the file as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         const QMarginsF margins(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm);
         writer.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
@@ -365,7 +365,11 @@ std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& co
         writer.setCreator(QStringLiteral("corvanta"));
         if (!PrintSheet(writer, content)) return QStringLiteral("cannot draw the sheet into %1").arg(path);
     }
-    if (!file.commit()) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    const QByteArray& bytes = buffer.data();
+    if (const auto failed = WriteWholeFile(
+            path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), options)) {
+        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromStdString(*failed));
+    }
     return std::nullopt;
 }
 

@@ -19,6 +19,7 @@
 #include "core/cut_list.h"
 #include "core/design.h"
 #include "core/field_conversion.h"
+#include "core/whole_file.h"
 #include "sheet/sheet_cut_list.h"
 
 class QPagedPaintDevice;
@@ -72,8 +73,10 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
 // the device cannot be painted on.
 bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content);
 
-// The sheet as a one-page A4 PDF file. A message when the file cannot be
+// The sheet as a one-page A4 PDF file, written whole or not at all
+// (core/whole_file.h) with `options`. A message when the file cannot be
 // written. Needs a QGuiApplication (the offscreen platform will do).
-std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content);
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content,
+                                     const WholeFileOptions& options = {});
 
 }  // namespace corvanta::sheet

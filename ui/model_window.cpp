@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -25,6 +24,8 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "nec/built_lengths.h"
+#include "nec/check_limits.h"
 #include "nec/feed_report.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
@@ -87,13 +88,14 @@ Chosen WithSuffix(const SaveTarget& target, const QStringList& suffixes) {
     return {target.path + QLatin1Char('.') + suffixes.at(type), type};
 }
 
-// Writes `bytes` whole or not at all: what a save type's write does for a
-// text.
-std::function<QString(const QString&)> Whole(const std::string& text) {
-    return [bytes = QByteArray::fromStdString(text)](const QString& path) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            return QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+// Writes `text` whole or not at all (core/whole_file.h), through `calls`:
+// what a save type's write does for a text.
+std::function<QString(const QString&)> Whole(const std::string& text, FileCalls* calls) {
+    return [text, calls](const QString& path) {
+        WholeFileOptions options;
+        options.calls = calls;
+        if (const auto failed = WriteWholeFile(path.toStdString(), text, options)) {
+            return QStringLiteral("Could not write %1: %2.").arg(path, Text(*failed));
         }
         return QString();
     };
@@ -180,7 +182,7 @@ void ModelWindow::buildControls() {
     height_->setAccessibleName(QStringLiteral("Height of the loop's centre above the ground"));
     height_->setAccessibleDescription(QStringLiteral("metres"));
     height_->setDecimals(3);
-    height_->setRange(0.001, 100000);
+    height_->setRange(0.001, nec::kHeightM.most);
     height_->setSingleStep(0.5);
     height_->setSuffix(QStringLiteral(" m"));
     height_->setValue(kStartHeightM);
@@ -368,7 +370,7 @@ void ModelWindow::buildControls() {
         built->addWidget(label);
         built->addWidget(*box);
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
-            if (!check_ || !measuredSweep_) return;
+            if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
             compareMeasurement();
             showCheck();
         });
@@ -526,6 +528,7 @@ void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, 
     builtHeight_->setValue(built ? built->heightMm : model.heightMm);
     builtSide_->setValue(built ? built->sideMm : model.sideMm);
     builtGap_->setValue(built ? built->gapMm : model.gapMm);
+    keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
     updateButtons();
 }
 
@@ -541,6 +544,38 @@ std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
         return std::nullopt;
     }
     return built;
+}
+
+namespace {
+
+nec::BuiltLengths LengthsOf(const nec::LoopModel& model) { return {model.heightMm, model.sideMm, model.gapMm}; }
+
+}  // namespace
+
+bool ModelWindow::builtLengthsTaken() {
+    const std::optional<nec::BuiltLengths> built = builtLengths();
+    if (!built || !measuredDesign_) return true;
+    const nec::BuiltLengths design = LengthsOf(*measuredDesign_);
+    const std::optional<nec::BuiltLengthsRefusal> refused = nec::JudgeBuiltLengths(*built, design);
+    // Lengths already refused (a record's) are mended a box at a time: each
+    // step is taken, and the check gives no trim until all three hold.
+    const bool wereRefused = keptBuilt_ && nec::JudgeBuiltLengths(*keptBuilt_, design);
+    if (!refused || wereRefused) {
+        // Said, so that a refusal before is not left standing.
+        showStatus(QStringLiteral("The lengths as cut are HEIGHT %1 mm, SIDE %2 mm, GAP %3 mm%4.")
+                       .arg(Regional(Text(nec::Shortest(built->heightMm))),
+                            Regional(Text(nec::Shortest(built->sideMm))), Regional(Text(nec::Shortest(built->gapMm))),
+                            refused ? QStringLiteral(", still not lengths of this design: no trim") : QString()));
+        return true;
+    }
+    showProblem(QStringLiteral("The lengths as cut were not taken: %1. They stay as they were.")
+                    .arg(Regional(Text(nec::Describe(*refused)))));
+    const nec::BuiltLengths back = keptBuilt_.value_or(design);
+    const QSignalBlocker quietHeight(builtHeight_), quietSide(builtSide_), quietGap(builtGap_);
+    builtHeight_->setValue(back.heightMm);
+    builtSide_->setValue(back.sideMm);
+    builtGap_->setValue(back.gapMm);
+    return false;
 }
 
 void ModelWindow::addControl(QWidget* control) {
@@ -764,14 +799,16 @@ void ModelWindow::saveDeck() {
     if (!plan_) return;
     const std::string deck = nec::FullDeck(*plan_);
     save(QStringLiteral("Save deck"), FileStem(*plan_),
-         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck)}});
+         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck, fileCalls_)}});
 }
 
 void ModelWindow::saveReport() {
     if (!check_) return;
     save(QStringLiteral("Save report"), FileStem(check_->plan),
-         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), Whole(nec::ReportText(*check_, AdviceWords))},
-          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"), Whole(nec::ReportJson(*check_, AdviceWords))}});
+         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"),
+           Whole(nec::ReportText(*check_, AdviceWords), fileCalls_)},
+          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"),
+           Whole(nec::ReportJson(*check_, AdviceWords), fileCalls_)}});
 }
 
 void ModelWindow::savePlot() {
@@ -786,7 +823,9 @@ void ModelWindow::savePlot() {
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
-        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_);
+        WholeFileOptions options;
+        options.calls = fileCalls_;
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_, options);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
     save(pattern ? QStringLiteral("Save the pattern plot")
@@ -810,9 +849,9 @@ void ModelWindow::showCheck() {
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    save(
-        QStringLiteral("Save Touchstone"), FileStem(check_->plan),
-        {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
+    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"),
+           Whole(nec::ModelTouchstone(*check_), fileCalls_)}});
 }
 
 void ModelWindow::loadMeasurement() {
@@ -885,6 +924,7 @@ void ModelWindow::measurementJobEnded() {
         }
         if (fresh) {
             check_ = std::move(compared);
+            keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
         } else {
             // The feed or the lengths as cut changed while it was compared:
             // the measurement the job took in, read with them.
@@ -1009,6 +1049,7 @@ void ModelWindow::rereadCheck() {
     }
     try {
         nec::Reread(*check_, feedOptions(), builtLengths());
+        keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
     } catch (const nec::Failure& failure) {
         showProblem(FailureWords(failure, measuredName_));
     }

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
@@ -99,6 +100,10 @@ public:
     // A control of a part that lives beside the window (the build record's
     // menu): placed before Run, and in the Tab order there.
     void addControl(QWidget* control);
+    // The system calls every file this window and its parts save goes
+    // through (core/whole_file.h); null: the system's. A test fails one.
+    void setFileCalls(FileCalls* calls) { fileCalls_ = calls; }
+    FileCalls* fileCalls() const { return fileCalls_; }
     // Asked before the window closes: false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // The status line, for such a part: what became of its action.
@@ -181,6 +186,9 @@ private:
     void measurementJobEnded();
     // What Load measurement says of the measurement now on show.
     void tellLoaded();
+    // Whether the lengths as cut the boxes hold may be compared; refused
+    // ones are told and put back.
+    bool builtLengthsTaken();
     void showCheck();
     // Marks the results on show as those of the last check while a run
     // goes, or after one that stopped or failed; clears the mark when
@@ -203,6 +211,7 @@ private:
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
 
     FileDialog& files_;
+    FileCalls* fileCalls_ = nullptr;
     ModelEngine engine_;
     // The source and the object it is, which tells when it goes.
     const DesignSource* source_ = nullptr;
@@ -262,6 +271,9 @@ private:
     std::optional<nec::LoopModel> measuredDesign_;
     // The lengths the measured loop was cut to, in millimetres.
     DecimalBox* builtHeight_ = nullptr;
+    // What the boxes held when the measurement was last compared: a typed
+    // length that makes them no loop of this design goes back to these.
+    std::optional<nec::BuiltLengths> keptBuilt_;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
     FeedBox* feed_ = nullptr;

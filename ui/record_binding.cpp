@@ -8,12 +8,13 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
 
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "core/whole_file.h"
+#include "nec/built_lengths.h"
 #include "nec/model_check.h"
 #include "nec/outside_file.h"
 #include "ui/error_reporter.h"
@@ -245,10 +246,14 @@ bool RecordBinding::save(bool ask) {
         path = target.path;
         if (QFileInfo(path).suffix().toLower() != kSuffix) path += QLatin1Char('.') + kSuffix;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = QByteArray::fromStdString(nec::RecordText(record));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        emit told(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()), true);
+    // Whole or not at all: a full disk leaves the record as it was, and the
+    // window keeps its changes (and closing asks again).
+    WholeFileOptions options;
+    options.calls = window_.fileCalls();
+    if (const auto failed = WriteWholeFile(path.toStdString(), nec::RecordText(record), options)) {
+        emit told(QStringLiteral("The record was not saved: could not write %1: %2. The window keeps the changes.")
+                      .arg(path, Text(*failed)),
+                  true);
         return false;
     }
     base_ = record;
@@ -322,6 +327,17 @@ bool RecordBinding::openPath(const QString& path) {
     remember(path);
     updateTitle();
     window_.run();
+    // Lengths new input would be refused with still open: what was saved
+    // stays readable, and the check says why it gives no trim.
+    if (record.asBuilt) {
+        const nec::LoopModel& model = plan->model;
+        if (const auto refused = nec::JudgeBuiltLengths(*record.asBuilt, {model.heightMm, model.sideMm, model.gapMm})) {
+            emit told(QStringLiteral("%1: the lengths as cut are not lengths of this design, so the check gives no "
+                                     "trim: %2.")
+                          .arg(shown, QString::fromStdString(nec::Describe(*refused))),
+                      true);
+        }
+    }
     return true;
 }
 

@@ -119,6 +119,9 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
         {"pdf", {"record", "--freq", "146", "--sides", "3", "--output", "x.pdf"}, 2, "corvanta-cli: --output writes a build record: give FILE.corvanta"},
         {"note alone", {"record", "--freq", "146", "--sides", "3", "--note", "hi", "--output", out}, 2, "corvanta-cli: --note is kept with a measurement: give --measured FILE.s1p too"},
         {"sweep", {"record", "--freq", "146", "--sides", "3", "--sweep", "140:150:3", "--output", out}, 2, "corvanta-cli: unknown option \"--sweep\" for record"},
+        {"cut ten times", {"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built", "7096:2635:95.5", "--output", out}, 2, "corvanta-cli: --as-built: HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): HEIGHT is 9.88 times the design's, SIDE 9.88 times (0.7 to 1.3 times is taken) and GAP is 9.88 times the design's (0.5 to 2 times is taken); every length is about ten times the design's: a decimal point left out?"},
+        {"HEIGHT and SIDE swapped", {"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built", "263.5:709.6:9.55", "--output", out}, 2, "corvanta-cli: --as-built: HEIGHT 263.5 mm, SIDE 709.6 mm, GAP 9.55 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): HEIGHT is 0.37 times the design's, SIDE 2.66 times (0.7 to 1.3 times is taken) and HEIGHT over SIDE is 0.371 where the design's is 2.693 (within 10 % is taken); HEIGHT and SIDE look swapped"},
+        {"feeder velocity factor 1e-300", {"record", "--freq", "146", "--sides", "3", "--feeder", "50:1e-300:10:5", "--output", out}, 2, "corvanta-cli: --feeder's VF is its velocity factor, from 0.1 to 1"},
         {"record and freq", {"check", "--record", out, "--freq", "146"}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --freq"},
         {"record and feeder", {"check", "--record", out, "--sweep", "140:150:3", "--feeder", "50:0.66:10:5"}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --feeder"},
         {"record and measured", {"check", "--measured", bad, "--record", out}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --measured"},
@@ -167,6 +170,22 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
          "measurements.0.touchstone: \"measured-146-three.s1p\" does not read: line 1: "},
         {"design", damaged("/design/frequency", "146,5"),
          "Error 13: Type mismatch: design.frequency \"146,5\" is not a number"},
+        {"version past 32 bits", damaged("/version", 4294967297LL),
+         "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
+        {"a key twice",
+         [&] {
+             std::string twice = text;
+             return twice.insert(twice.find("\"feed\": {") + 9, "\"balun\": 4,");
+         }(),
+         "feed.balun appears twice; a record holds each field once"},
+        {"too low over ground", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 0.36}}),
+         "placement.height_m: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model "
+         "needs at least one segment (9.6 mm) between them; the ground model holds the loop from 0.370 m up"},
+        {"height 1e300", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 1e300}}),
+         "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
+        {"a band's name over other edges",
+         damaged("/feed/band", Json{{"name", "2m"}, {"from_mhz", 50}, {"to_mhz", 54}}),
+         "feed.band.name: is \"2m\", whose edges are 144 to 148 MHz, not 50 to 54: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,8 +195,37 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(outcome.err.starts_with("corvanta-cli: " + file + ": " + c.message)) << outcome.err;
+        // A record is not the command line: no usage, no option to give.
+        EXPECT_EQ(outcome.err.find("Usage:"), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find("--"), std::string::npos) << outcome.err;
         EXPECT_EQ(Text(file), c.text);
     }
+}
+
+// Lengths as cut that a record holds and that new input would be refused
+// with still open, with a warning, and the check gives no trim.
+TEST_F(CliRecord, StoredLengthsThatCannotBeOpenWithoutATrim) {
+    if (!corvanta::testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    const std::string good = File("cut.corvanta");
+    ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built",
+                      "709.6:263.5:9.55", "--output", good})
+                  .status,
+              0);
+    Json json = Json::parse(Text(good));
+    json["as_built"] = Json{{"height_mm", 7096}, {"side_mm", 2635}, {"gap_mm", 95.5}};
+    const std::string stored = File("stored.corvanta");
+    std::ofstream(stored, std::ios::binary) << json.dump(2);
+    const Outcome outcome =
+        RunCli({"check", "--record", stored, "--sweep", "120:180:61", "--pattern-step", "15", "--format", "json"});
+    EXPECT_TRUE(outcome.status == 0 || outcome.status == 3) << outcome.err;
+    EXPECT_TRUE(outcome.err.starts_with("corvanta-cli: warning: " + stored +
+                                        ": as_built: HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm are not lengths"))
+        << outcome.err;
+    const Json report = Json::parse(outcome.out);
+    EXPECT_TRUE(report["measured"]["trimmed"].is_null());
+    EXPECT_NE(report["headline"]["cut"], "trimmed");
+    EXPECT_NE(report["measured"]["notes"].dump().find("no trim: the lengths as cut that the record holds"),
+              std::string::npos);
 }
 
 }  // namespace
