@@ -287,8 +287,8 @@ private slots:
         for (std::size_t i : {std::size_t{0}, written.mhz.size() / 2}) {
             const auto z = nec::ImpedanceOf(written.reflection[i], written.referenceOhm);
             // The model's file is the design's own loop, as its sweep is.
-            const std::complex<double> model = check.feed.designRadio->sweep[i];
-            QVERIFY2(std::abs(z - model) < 1e-3 * std::abs(model), qPrintable(QString::number(i)));
+            const std::complex<double> designs = check.feed.designRadio->sweep[i];
+            QVERIFY2(std::abs(z - designs) < 1e-3 * std::abs(designs), qPrintable(QString::number(i)));
         }
 
         program_->files.openAnswer = path;
@@ -373,8 +373,8 @@ private slots:
         // end or on the junction after the usual 4:1 balun.
         const double design = check.report.designMHz;
         const nec::NamedLoop loop = nec::VerdictLoop(check);
-        const std::complex<double> load = chain ? nec::RadioEnd(loop.atDesign.lines, *feed.chain, design, design)
-                                                : loop.atDesign.lines / 4.0;
+        const std::complex<double> load =
+            chain ? nec::RadioEnd(loop.atDesign.lines, *feed.chain, design, design) : loop.atDesign.lines / 4.0;
         const nec::Match expected = *check.feed.match;
         QVERIFY2(nec::Swr(nec::ThroughMatch(load, expected, design), 50) < 1.001, "the match does not match");
         const nec::Match& shown = *check.feed.match;
