@@ -183,11 +183,11 @@ constexpr std::array<Column, 7> kBesideColumns = {{
 
 // The lines, C, under the conductor: their totals are the lines' total,
 // bold as the conductor's.
-double LinesRow(QPainter& painter, double y, const CutList& list) {
+double LinesRow(QPainter& painter, double y, const CutList& list, const std::array<Column, 6>& columns) {
     std::array<QString, 6> cells = Cells(QStringLiteral("C"), list.lines);
     cells[0] += QStringLiteral(", gap to junction");
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const Column& c = kCutColumns[i];
+        const Column& c = columns[i];
         PutText(painter, QRectF(c.left, y, c.width, kRowHeight), c.align | Qt::AlignVCenter, cells[i],
                 SheetFont(kTextSize, i >= 4), kInk);
     }
@@ -212,7 +212,7 @@ double CutTable(QPainter& painter, double y, const SheetCut& cut) {
             {QStringLiteral("Conductor total"), QString(), QString(), QString(),
              QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
             SheetFont(kTextSize, true));
-        return LinesRow(painter, y + 8 + kRowHeight, list);
+        return LinesRow(painter, y + 8 + kRowHeight, list, kCutColumns);
     }
     // The same table with the design's length beside each piece, quieter.
     const auto row = [&](double at, const std::array<QString, 7>& cells, const QFont& font, const QColor& colour) {
@@ -243,7 +243,11 @@ double CutTable(QPainter& painter, double y, const SheetCut& cut) {
          QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn),
          QString::fromStdString(cut.design->conductorTotalMm)},
         SheetFont(kTextSize, true), kInk);
-    return LinesRow(painter, y + 8 + kRowHeight, list);
+    // The lines are as designed: their row keeps the plain table's columns,
+    // under its own headings, where their long inch texts have room.
+    y += 8 + kRowHeight;
+    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+    return LinesRow(painter, y + kRowHeight, list, kCutColumns);
 }
 
 // Figure names on the left, their values wrapped beside them, in a
