@@ -402,6 +402,12 @@ const Option kOptions[] = {
          if (v.empty()) throw UsageError("--record needs a file name");
          p.invocation.recordPath = v;
      }},
+    {"--record", "FILE.corvanta", kSheet, 0, {},
+     "the sheet of the design a build record holds, with its check as the window runs it (needs --output)",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--record needs a file name");
+         p.invocation.recordPath = v;
+     }},
     {"--format", "text|csv|json", kDesign | kTable | kCheck | kSheet, 0, {},
      "what to print: text, csv (RFC 4180) or json; check prints text or json", ApplyFormat},
     {"--output", "FILE.pdf", kSheet, 0, {}, "write the whole sheet as PDF instead of printing the cut list",
@@ -508,7 +514,12 @@ const CommandInfo kCommands[] = {
      "and inches, worked out from the dimensions as the calculator writes them.\n"
      "--format prints the cut list as text, csv or json; --output writes the\n"
      "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
-     "drawing of the prism), with no display needed.\n"},
+     "drawing of the prism), with no display needed. --record FILE.corvanta\n"
+     "--output FILE.pdf checks the design a build record holds, as the window\n"
+     "does (its ground, lines, feed, lengths as cut and last measurement, the\n"
+     "tune included), and writes the sheet the window prints: the lengths the\n"
+     "verdict names, the measurement and the SWR plot. Exit status 3 when a\n"
+     "sanity check of the model fails (the sheet is written).\n"},
     {Command::Record, "record", "a build record: the design, its feed, the lengths as cut and a measurement",
      "Writes a build record, FILE.corvanta (JSON): the design's inputs as typed\n"
      "(--freq, --sides, the conductor), the ground and height, the lines and the\n"
@@ -639,6 +650,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (parse.formatGiven && !invocation.outputPath.empty()) {
         throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
+    }
+    if (command == Command::Sheet && fromRecord && invocation.outputPath.empty()) {
+        throw UsageError("sheet --record writes the sheet with its check: give --output FILE.pdf");
     }
     const bool free = invocation.check.placement.ground == nec::Ground::Free;
     if (!free && !parse.height) {

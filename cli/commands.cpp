@@ -40,6 +40,7 @@
 #include "nec/report.h"
 #include "plot/plot_file.h"
 #include "sheet/build_sheet.h"
+#include "sheet/sheet_figures.h"
 
 namespace corvanta::cli {
 
@@ -202,6 +203,24 @@ std::variant<std::optional<nec::BuiltLengthsRefusal>, int> JudgeAsBuilt(const In
     return refused;
 }
 
+// The check, stopped by Ctrl+C, SIGTERM or SIGHUP; the exit status where
+// it stopped or its measurement does not read.
+std::variant<nec::ModelCheck, int> RunWatched(nec::CheckRequest request, const std::string& measuredName) {
+    const InterruptWatch interrupts;
+    request.options.stop = interrupts.Token();
+    try {
+        return nec::Check(request);
+    } catch (const nec::Failure& failure) {
+        if (failure.Kind() == nec::FailureKind::Stopped) {
+            Tell(FailureWords(failure));
+            return 128 + interrupts.Signal();  // as the shell reports a signal
+        }
+        if (!request.measurement || failure.Kind() != nec::FailureKind::Measurement) throw;
+        Tell(FailureWords(failure, measuredName));
+        return ExitStatusOf(failure);
+    }
+}
+
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
     // The check itself withholds the trim of lengths it would refuse.
@@ -215,26 +234,13 @@ int RunCheck(const Invocation& invocation, const Design& design) {
         request.measurement = nec::MeasurementInput{std::move(*sweep), invocation.measuredPath, std::nullopt};
     }
     TellJobLimit(design, request.options);
-    std::optional<nec::ModelCheck> ran;
-    {
-        const InterruptWatch interrupts;
-        request.options.stop = interrupts.Token();
-        try {
-            ran = nec::Check(request);
-        } catch (const nec::Failure& failure) {
-            if (failure.Kind() == nec::FailureKind::Stopped) {
-                Tell(FailureWords(failure));
-                return 128 + interrupts.Signal();  // as the shell reports a signal
-            }
-            if (!request.measurement || failure.Kind() != nec::FailureKind::Measurement) throw;
-            Tell(FailureWords(failure, invocation.measuredPath));
-            return ExitStatusOf(failure);
-        }
-    }
-    const std::vector<std::string> failures = WriteOutputs(invocation, *ran);
+    auto ran = RunWatched(std::move(request), invocation.measuredPath);
+    if (const int* status = std::get_if<int>(&ran)) return *status;
+    const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
+    const std::vector<std::string> failures = WriteOutputs(invocation, check);
     for (const std::string& failure : failures) Tell(failure);
     if (!failures.empty()) return kDesignFailed;
-    return ran->report.Sane() ? 0 : kModelInsane;
+    return check.report.Sane() ? 0 : kModelInsane;
 }
 
 // nec: the deck on standard output. check: the engine's verdict.
@@ -293,6 +299,62 @@ int RunSheet(const Invocation& invocation) {
     if (!invocation.outputPath.empty()) return WriteSheet(invocation.outputPath, design, list);
     WriteCutList(std::cout, invocation.format, design, list);
     return 0;
+}
+
+// sheet --record: the record's check, run as the window runs it (the tune
+// included), and the sheet the window would print of it.
+int SheetOfRecord(const Invocation& invocation) {
+    const auto text = ReadHandedIn(invocation.recordPath);
+    if (!text) return kDesignFailed;
+    try {
+        const nec::BuildRecord record = nec::ReadRecord(*text);
+        Invocation recorded = invocation;
+        recorded.frequency = record.design.frequency;
+        recorded.sides = record.design.sides;
+        recorded.size = record.design.size;
+        const std::optional<Design> computed = DesignOf(recorded);
+        if (!computed) return kDesignFailed;
+        const Design& design = *computed;
+        CutList list;
+        try {
+            list = MakeCutList(design);
+        } catch (const CutListError& error) {
+            Tell(error.what());
+            return kDesignFailed;
+        }
+        if (const auto problem = FolderProblem(invocation.outputPath)) {
+            Tell(*problem);
+            return kDesignFailed;
+        }
+        nec::CheckRequest request{design, nec::RecordCheckOptions(record, invocation.check), std::nullopt};
+        request.options.tune = true;
+        std::string measuredName, measuredOn;
+        if (std::optional<nec::OnePortSweep> sweep = nec::LastMeasurement(record)) {
+            measuredName = record.measurements.back().file;
+            measuredOn = record.measurements.back().loaded;
+            request.measurement = nec::MeasurementInput{std::move(*sweep), measuredName, std::nullopt};
+        }
+        TellJobLimit(design, request.options);
+        auto ran = RunWatched(std::move(request), measuredName);
+        if (const int* status = std::get_if<int>(&ran)) return *status;
+        const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
+        const DrawingQt qt;
+        const sheet::SheetContent content{design, list, NumberFormat{},
+                                          sheet::SheetFigures(check, AdviceWords, sheet::MeasuredOnWords(measuredOn))};
+        if (const std::optional<QString> failure =
+                sheet::WriteSheetPdf(QString::fromStdString(invocation.outputPath), content)) {
+            Tell(failure->toStdString());
+            return kDesignFailed;
+        }
+        return check.report.Sane() ? 0 : kModelInsane;
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, invocation.recordPath));
+        const int status = ExitStatusOf(failure);
+        return status == kUsage ? kDesignFailed : status;
+    } catch (const std::exception& error) {
+        Tell(error.what());
+    }
+    return kDesignFailed;
 }
 
 // check --record: the check the record's inputs ask for, as if each had
@@ -395,6 +457,7 @@ int Run(const Invocation& invocation) {
         case Command::Record:
             return WriteRecord(invocation);
         case Command::Sheet:
+            if (!invocation.recordPath.empty()) return SheetOfRecord(invocation);
             return RunSheet(invocation);
         case Command::Design:
         case Command::Table:

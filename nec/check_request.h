@@ -47,8 +47,7 @@ ModelCheck Check(const CheckRequest& request);
 
 // A measurement taken in after the check ran: the other shape's sweep
 // (engines, with `options`' stop and progress) and the steps after it.
-void AddMeasurement(ModelCheck& check, const Design& design, const CheckOptions& options,
-                    MeasurementInput measurement);
+void AddMeasurement(ModelCheck& check, const Design& design, const CheckOptions& options, MeasurementInput measurement);
 
 // The feed, the port, the band, the match or the lengths as cut changed:
 // the measurement compared again, the verdict's loop and its feed read

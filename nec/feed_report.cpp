@@ -301,8 +301,8 @@ std::string FeedText(const ModelCheck& check) {
     if (feed.band) {
         const BandReading& b = *feed.band;
         text += "band " + (b.band.name.empty() ? std::string("of your own") : b.band.name) + ", " +
-                MhzText(b.band.fromMHz) + " to " + MhzText(b.band.toMHz) + " MHz, on the " + b.reading + " of " +
-                loop + ":\n";
+                MhzText(b.band.fromMHz) + " to " + MhzText(b.band.toMHz) + " MHz, on the " + b.reading + " of " + loop +
+                ":\n";
         text += "  SWR " + OptionalSwr(b.swrFrom) + " at the low edge, " + OptionalSwr(b.swrTo) + " at the high edge" +
                 (b.swrMax ? ", at most " + SwrText(*b.swrMax) : std::string()) + "\n";
         text += "  under 2:1: " + RangesText(b.under2) + "; under 1.5:1: " + RangesText(b.under15) + "\n";
@@ -388,7 +388,8 @@ void AddFeedJson(Json& json, const ModelCheck& check) {
     if (feed.loop.name == CutChoice::Trimmed && json.contains("measured") && json["measured"]["trimmed"].is_object()) {
         for (std::size_t i = 0; i < kReadingCount; ++i) {
             if (kReadings[i].buildable) {
-                json["measured"]["trimmed"][std::string(kReadings[i].swrKey)] = JsonNumber(feed.loop.atDesign.swr[i], 4);
+                json["measured"]["trimmed"][std::string(kReadings[i].swrKey)] =
+                    JsonNumber(feed.loop.atDesign.swr[i], 4);
             }
         }
     }

@@ -10,7 +10,6 @@
 
 namespace corvanta::nec {
 
-
 std::size_t BestReading(const PerReading<double>& swr) {
     const std::size_t balun = ReadingIndex("swr_lines_200");
     std::size_t best = kReadingCount;

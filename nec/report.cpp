@@ -228,10 +228,10 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
         for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
     }
     lines.push_back("cut " + which + ": " + words);
-    const std::string feed = h.bestAtRadio ? "radio end on " + Trimmed(check.plan.referenceOhm, 3) + " " +
-                                                 std::string(OhmUnit(medium)) + " (" +
-                                                 ChainText(*check.plan.feed.chain) + ")"
-                                           : ReadingLabel(kReadings[h.bestReading], medium);
+    const std::string feed = h.bestAtRadio
+                                 ? "radio end on " + Trimmed(check.plan.referenceOhm, 3) + " " +
+                                       std::string(OhmUnit(medium)) + " (" + ChainText(*check.plan.feed.chain) + ")"
+                                 : ReadingLabel(kReadings[h.bestReading], medium);
     lines.push_back("feed: " + feed + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
                     " MHz with these lengths");
     if (h.cutLongPercent) {

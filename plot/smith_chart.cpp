@@ -224,8 +224,9 @@ SmithCurve ChartedCurve(const nec::ModelCheck& check) {
     const std::vector<SweepPoint>& loop = check.feed.loop.sweep;
     const bool radioWhole = radio && chain && radio->sweep.size() == loop.size();
     curve.radioEnd = radioWhole;
-    const std::string loopWords =
-        check.feed.loop.name == nec::CutChoice::Design ? "" : ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
+    const std::string loopWords = check.feed.loop.name == nec::CutChoice::Design
+                                      ? ""
+                                      : ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
     const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
     if (curve.radioEnd) {
         curve.referenceOhm = radio->referenceOhm;

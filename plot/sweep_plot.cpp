@@ -88,7 +88,9 @@ std::string RadioLabel(const nec::ModelCheck& check, const nec::RadioEndReading&
     return "radio end on " + nec::Trimmed(radio.referenceOhm, 3) + " Ω" + LoopSuffix(check);
 }
 
-std::string MatchedLabel(const nec::ModelCheck& check) { return "through the match (dash-dot" + LoopSuffix(check) + ")"; }
+std::string MatchedLabel(const nec::ModelCheck& check) {
+    return "through the match (dash-dot" + LoopSuffix(check) + ")";
+}
 
 // The frequencies of the feed's curves: the named loop's sweep.
 std::vector<double> LoopMhz(const nec::ModelCheck& check) {
@@ -296,11 +298,16 @@ void DrawReturnLossAxis(QPainter& painter, const SweepLayout& layout) {
     painter.setFont(style::Font(style::kSmallPx));
     const QFontMetricsF metrics(painter.font());
     const double x = layout.swrPanel.right();
-    for (double db : {4.0, 6.0, 10.0, 20.0, std::numeric_limits<double>::infinity()}) {
+    // From 1:1 up: a label that would touch the one below it is left out,
+    // its tick kept (20 dB sits close to infinity on a low panel).
+    double lastY = std::numeric_limits<double>::infinity();
+    for (double db : {std::numeric_limits<double>::infinity(), 20.0, 10.0, 6.0, 4.0}) {
         const double reflection = std::isfinite(db) ? std::pow(10.0, -db / 20) : 0;
         const double y = layout.SwrY((1 + reflection) / (1 - reflection));
         painter.setPen(QPen(style::kFrame, 1));
         painter.drawLine(QPointF(x, y), QPointF(x + 3, y));
+        if (lastY - y < metrics.height()) continue;
+        lastY = y;
         painter.setPen(style::kInk);
         painter.drawText(QPointF(x + 5, y + metrics.ascent() / 2 - 1),
                          std::isfinite(db) ? style::Text(TickLabel(db, 1)) : QStringLiteral("∞"));
@@ -365,8 +372,8 @@ double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::M
     if (check.feed.match && check.feed.matchedSwr.size() == mhz.size() && loopMhz.size() == mhz.size() &&
         !Hidden(hidden, SweepCurve::Kind::Matched)) {
         const QPen pen(kMatched, kOtherPen, Qt::DashDotLine, Qt::FlatCap, Qt::RoundJoin);
-        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, check.feed.matchedSwr, layout.swr.low,
-                             layout.swr.high, layout, &SweepLayout::SwrY, pen);
+        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
+                             layout, &SweepLayout::SwrY, pen);
         const nec::Match& m = *check.feed.match;
         legend(pen, MatchedLabel(check),
                m.under2FromMHz && m.under2ToMHz
@@ -471,8 +478,7 @@ std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check) {
         curves.push_back({SweepCurve::Kind::Reading, i, style::Text(Label(nec::kReadings[i])), headline == i});
     }
     if (check.feed.radio) {
-        curves.push_back(
-            {SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(check, *check.feed.radio)), !headline});
+        curves.push_back({SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(check, *check.feed.radio)), !headline});
     }
     if (check.feed.match) {
         curves.push_back({SweepCurve::Kind::Matched, 0, style::Text(MatchedLabel(check)), false});

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -83,6 +85,87 @@ TEST_F(CliRecord, ARecordChecksAsItsOptionsDo) {
     ASSERT_EQ(fromRecord.status, 0) << fromRecord.err;
     EXPECT_EQ(fromRecord.out, plain.out);
     EXPECT_TRUE(Json::parse(fromRecord.out).contains("measured"));
+}
+
+// The sheet of a record, with its check as the window runs it (the tune
+// included): one set of lengths to cut, the verdict's, the design's in grey
+// beside them, the lengths as cut and the measurement, and the plot on a
+// page of its own.
+TEST_F(CliRecord, SheetOfARecordPrintsTheVerdictsLengths) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    if (!testing::Installed("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string record = File("loop.corvanta");
+    const Outcome written =
+        RunCli({"record", "--freq", "146", "--sides", "3", "--balun", "4", "--feeder", "50:0.66:10:7", "--match",
+                "--measured", kMeasured, "--as-built", "709.6:263.5:9.55", "--output", record});
+    ASSERT_EQ(written.status, 0) << written.err;
+    const std::string pdf = File("loop.pdf");
+    const Outcome sheet = RunCli({"sheet", "--record", record, "--output", pdf});
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    EXPECT_EQ(sheet.out, "");
+    const Outcome info = RunProgram({"pdfinfo", pdf});
+    ASSERT_EQ(info.status, 0) << info.err;
+    const std::size_t pages = info.out.find("Pages:");
+    ASSERT_NE(pages, std::string::npos);
+    EXPECT_EQ(std::stoi(info.out.substr(pages + 6)), 2) << info.out;
+    const Outcome page = RunProgram({"pdftotext", "-layout", pdf, "-"});
+    ASSERT_EQ(page.status, 0) << page.err;
+
+    // The verdict's lengths, as the check of the same record reports them.
+    const Outcome check = RunCli({"check", "--record", record, "--tune", "--format", "json"});
+    ASSERT_EQ(check.status, 0) << check.err;
+    const Json headline = Json::parse(check.out)["headline"];
+    ASSERT_EQ(headline["cut"], "trimmed") << headline.dump();
+    const double scale = headline["lengths"]["height_mm"].get<double>() / 709.6;
+    // The trim scales the lengths as cut, not the design's.
+    EXPECT_NEAR(headline["lengths"]["side_mm"].get<double>(), 263.5 * scale, 0.002);
+    const auto mm = [](double value) {
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(2) << value;
+        return text.str();
+    };
+    const std::string height = mm(headline["lengths"]["height_mm"]);
+    const std::string gap = mm(headline["lengths"]["gap_mm"]);
+    // The page's words with one space between them: a wrapped sentence reads whole.
+    std::string words;
+    for (std::istringstream in(page.out); in;) {
+        std::string word;
+        if (in >> word) words += (words.empty() ? "" : " ") + word;
+    }
+    for (const std::string& text :
+         {std::string("CUT LIST: TRIMMED LENGTHS"), height, mm(headline["lengths"]["side_mm"]), gap,
+          std::string("of the lengths as cut (HEIGHT 709.60 mm, SIDE 263.50 mm, GAP 9.55 mm)"), std::string("718.233"),
+          std::string("MEASURED"), std::string("measured-146-three.s1p, taken in"), std::string("UTC"),
+          std::string("Lengths as cut"), std::string("SWR AND IMPEDANCE")}) {
+        EXPECT_NE(words.find(text), std::string::npos) << text;
+    }
+    // A half vertical is (HEIGHT - GAP) / 2 of the lengths to cut.
+    const double half = (std::stod(height) - std::stod(gap)) / 2;
+    // The cut list's row, not the pieces' words: a count follows it.
+    std::size_t b = page.out.find("half vertical");
+    while (b != std::string::npos && page.out.find_first_not_of(' ', b + 13) < page.out.size() &&
+           !std::isdigit(static_cast<unsigned char>(page.out[page.out.find_first_not_of(' ', b + 13)]))) {
+        b = page.out.find("half vertical", b + 13);
+    }
+    ASSERT_NE(b, std::string::npos);
+    std::istringstream row(page.out.substr(b + 13, page.out.find('\n', b) - b - 13));
+    double count = 0, length = 0;
+    row >> count >> length;
+    EXPECT_EQ(count, 6);
+    EXPECT_NEAR(length, half, 0.0051);
+    EXPECT_EQ(words.find("of the design's"), std::string::npos);
+
+    // A sheet of a record has one output, and no option the record holds.
+    const Outcome noOutput = RunCli({"sheet", "--record", record});
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_NE(noOutput.err.find("sheet --record writes the sheet with its check: give --output FILE.pdf"),
+              std::string::npos)
+        << noOutput.err;
+    const Outcome twice = RunCli({"sheet", "--record", record, "--freq", "146", "--output", pdf});
+    EXPECT_EQ(twice.status, 2);
+    const Outcome missing = RunCli({"sheet", "--record", File("none.corvanta"), "--output", File("none.pdf")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(fs::exists(File("none.pdf")));
 }
 
 struct Refusal {

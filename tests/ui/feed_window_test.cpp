@@ -377,8 +377,8 @@ private slots:
         // end or on the junction after the usual 4:1 balun.
         const double design = check.report.designMHz;
         const nec::NamedLoop loop = nec::VerdictLoop(check);
-        const std::complex<double> load = chain ? nec::RadioEnd(loop.atDesign.lines, *feed.chain, design, design)
-                                                : loop.atDesign.lines / 4.0;
+        const std::complex<double> load =
+            chain ? nec::RadioEnd(loop.atDesign.lines, *feed.chain, design, design) : loop.atDesign.lines / 4.0;
         const nec::Match expected = *check.feed.match;
         QVERIFY2(nec::Swr(nec::ThroughMatch(load, expected, design), 50) < 1.001, "the match does not match");
         const nec::Match& shown = *check.feed.match;
