@@ -49,7 +49,7 @@ std::string Describe(const FailureFacts& facts) {
         case FailureKind::EngineTimedOut:
             // The limit is the whole check's, every run and the tune
             // together: one slow run among many is not what ran out.
-            return "the check did not finish within its time budget of " + Trimmed(facts.limit.value_or(0), 2) +
+            return "the check did not finish within its time budget of " + Shortest(facts.limit.value_or(0)) +
                    " s for all of " + facts.program + "'s runs together; every engine was stopped";
         case FailureKind::EngineCrashed:
             return facts.program + " crashed on the model (signal " + std::to_string(facts.status) + ", " +
