@@ -3,7 +3,6 @@
 #include <exception>
 #include <utility>
 
-
 namespace corvanta::ui {
 
 CheckJob::CheckJob(nec::CheckRequest request, QObject* parent) : QObject(parent), request_(std::move(request)) {}

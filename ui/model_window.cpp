@@ -863,7 +863,7 @@ void ModelWindow::loadMeasurement() {
     // Read and compared off the GUI thread, on a copy of the check: a file
     // that does not read, or a stop, leaves the window as it was.
     loadingName_ = QFileInfo(path).fileName();
-    MeasurementJob::Task task{path,          std::nullopt, *check_, loadingName_.toStdString(), check_->plan.model,
+    MeasurementJob::Task task{path,           std::nullopt,   *check_, loadingName_.toStdString(), check_->plan.model,
                               checkedDesign_, checkedOptions_};
     startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
 }
@@ -1030,7 +1030,7 @@ void ModelWindow::compareMeasurement() {
         options.asBuilt = builtLengths();
         nec::ModelCheck with = *check_;
         with.plan.feed = feedOptions();
-        MeasurementJob::Task task{QString(),     measuredSweep_, std::move(with), measuredName_.toStdString(),
+        MeasurementJob::Task task{QString(),       measuredSweep_, std::move(with), measuredName_.toStdString(),
                                   measuredDesign_, std::nullopt,   options};
         startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), false);
         return;
