@@ -323,3 +323,76 @@ TEST(FeedReport, TheJsonKeysOfTheRadioEndTheBandAndTheMatch) {
 
 }  // namespace
 }  // namespace corvanta::nec
+
+namespace corvanta::nec {
+namespace {
+
+// Every figure of the feed belongs to the loop the verdict names. The
+// made-up loop resonates at 142 MHz; scaled by 142/146 it resonates at the
+// design frequency, and a loop s times the size shows at f what the model
+// shows at s times f: its gap at the band's edges is worked here from the
+// circuit itself, not from the library's sweep.
+TEST(FeedReport, EveryFigureIsOfTheVerdictsLoop) {
+    const double s = 142.0 / 146;
+    const struct {
+        const char* name;
+        double resonanceMHz;  // the design's own, with an uncertainty of 0.3 %
+        FeedOptions feed;
+        CutChoice loop;
+    } cases[] = {
+        {"tuned, at the junction", 142, FeedOptions{}, CutChoice::Tuned},
+        {"tuned, through a 4:1 balun and coax", 142, Chain(4, Feeder{50, 0.66, 10, 5}), CutChoice::Tuned},
+        {"tuned, through a 1:1 balun alone", 142, Chain(1, std::nullopt), CutChoice::Tuned},
+        {"the design within its uncertainty", 145.8, Chain(4, Feeder{50, 0.66, 10, 5}), CutChoice::Design},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FeedOptions feed = c.feed;
+        feed.match = true;
+        ModelCheck check = Check(feed);
+        check.plan.referenceOhm = 50;
+        check.report.resonancesMHz = {c.resonanceMHz};
+        check.report.resonanceUncertaintyPercent = 0.3;
+        TunedDesign tuned;
+        static_cast<ScaledDesign&>(tuned) = ScaledDesign::Of(check.plan.model, s);
+        tuned.resonanceMHz = 146;
+        tuned.atDesign = PointAt(check, 146, 146);
+        check.report.tuned = tuned;
+        check.feed = ReadFeed(check);
+        const FeedReport& f = check.feed;
+        ASSERT_EQ(f.loop.name, c.loop);
+        const bool isTuned = c.loop == CutChoice::Tuned;
+        // The loop's gap at the band's low edge, 144 MHz, from the circuit.
+        const Z gap = isTuned ? LoopGap(s * 144, 142) : LoopGap(144, 142);
+        const Z junction = LineInput(gap, check.plan.line, 144) / 3.0;
+        const Z atDesign = isTuned ? Z(120, 0) : LoopGap(146, 142);
+        const Z junctionAtDesign = LineInput(atDesign, check.plan.line, 146) / 3.0;
+        const Headline h = HeadlineOf(check);
+        ASSERT_TRUE(f.band && f.match);
+        if (feed.chain) {
+            ASSERT_TRUE(f.radio && f.designRadio);
+            const Z radio = RadioEnd(junctionAtDesign, *feed.chain, 146, 146);
+            EXPECT_NEAR(std::abs(f.radio->atDesign - radio), 0, 1e-9 * std::abs(radio));
+            EXPECT_TRUE(h.bestAtRadio);
+            EXPECT_EQ(h.BestKey(), "swr_radio");
+            EXPECT_DOUBLE_EQ(h.bestSwr, Swr(radio, 50));
+            const double edge = Swr(RadioEnd(junction, *feed.chain, 144, 146), 50);
+            EXPECT_NEAR(*f.band->swrFrom, edge, 0.01 * edge);
+            // Through the match the loop's radio end reads within the SWR
+            // that needs no network (a single element may leave a little).
+            EXPECT_LE(Swr(Cascade(radio, *f.match, 146), 50), kNoMatchSwr);
+        } else {
+            EXPECT_FALSE(h.bestAtRadio);
+            const double edge = Swr(junction, kReadings[h.bestReading].referenceOhm);
+            EXPECT_NEAR(*f.band->swrFrom, edge, 0.01 * edge);
+            EXPECT_LE(Swr(Cascade(junctionAtDesign / 4.0, *f.match, 146), 50), kNoMatchSwr);
+        }
+        Json json = Json::object();
+        AddFeedJson(json, check);
+        EXPECT_EQ(json["band"]["loop"], std::string(CutName(c.loop)));
+        EXPECT_EQ(json["match"]["loop"], std::string(CutName(c.loop)));
+    }
+}
+
+}  // namespace
+}  // namespace corvanta::nec
