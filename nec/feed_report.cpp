@@ -85,12 +85,16 @@ RadioEndReading ReadRadioEnd(const NamedLoop& loop, double design, const FeedCha
     return r;
 }
 
+std::string RadioEndLabel(double referenceOhm, Medium medium) {
+    return "radio end on " + Trimmed(referenceOhm, 3) + " " + std::string(OhmUnit(medium));
+}
+
 HeadlineSweep HeadlineOf(const NamedLoop& loop, const std::optional<RadioEndReading>& radio) {
     HeadlineSweep h;
     h.mhz = MhzOf(loop.sweep);
     // What the builder connects is the radio end wherever there is one.
     if (radio) {
-        h.label = "radio end on " + Trimmed(radio->referenceOhm, 3) + " ohm";
+        h.label = RadioEndLabel(radio->referenceOhm, Medium::Plain);
         h.referenceOhm = radio->referenceOhm;
         h.impedance = radio->sweep;
         h.swr = radio->swr;
@@ -198,7 +202,7 @@ FeedReport ReadFeed(const ModelCheck& check) {
         if (feed.radio) {
             loads = feed.radio->sweep;
             atDesign = feed.radio->atDesign;
-            feed.matchedOn = "radio end on " + Trimmed(reference, 3) + " ohm";
+            feed.matchedOn = RadioEndLabel(reference, Medium::Plain);
         } else {
             constexpr double kBalun = 4;
             for (const SweepPoint& p : feed.loop.sweep) loads.push_back(p.lines / kBalun);

@@ -20,6 +20,10 @@ namespace corvanta::nec {
 // The radio end of the chain for every sweep point of a loop.
 RadioEndReading ReadRadioEnd(const NamedLoop& loop, double designMHz, const FeedChain& chain, double referenceOhm);
 
+// "radio end on 50 ohm", "radio end on 50 Ω": how every output names the
+// feed to the radio as the builder connects it.
+std::string RadioEndLabel(double referenceOhm, Medium medium);
+
 // The sweep the band is read on: the radio end when there is one, else
 // the loop's best reading at the design frequency.
 HeadlineSweep HeadlineOf(const NamedLoop& loop, const std::optional<RadioEndReading>& radio);

@@ -4,6 +4,7 @@
 #include <complex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "nec/analysis.h"
@@ -100,6 +101,12 @@ struct MeasurementSetting {
     std::optional<BuiltLengths> built;  // none: the design's
     std::optional<OtherShape> otherShape;
 };
+
+// What a trim from a measurement without the lengths as cut assumes, in
+// the words every output gives it.
+inline constexpr std::string_view kAssumesDesignLengths =
+    "the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs its own lengths scaled "
+    "by the same factor";
 
 // Compares a measurement (any reference, any frequencies) with the check.
 // The model is fitted to it (FitMeasurement); the measured resonance is

@@ -74,9 +74,7 @@ std::string MeasuredText(const Measurement& m) {
                     ScaleText((*m.trimSpan)[0]) + " to " + ScaleText((*m.trimSpan)[1]) + "\n";
         }
         if (m.assumesDesignLengths) {
-            text +=
-                "  the trim assumes the loop was cut to the design's lengths; a loop cut otherwise needs "
-                "its own lengths scaled by the same factor\n";
+            text += "  " + std::string(kAssumesDesignLengths) + "\n";
         }
     }
     for (const std::string& note : m.notes) text += "  note: " + note + "\n";
@@ -228,10 +226,9 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
         for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
     }
     lines.push_back("cut " + which + ": " + words);
-    const std::string feed = h.bestAtRadio
-                                 ? "radio end on " + Trimmed(check.plan.referenceOhm, 3) + " " +
-                                       std::string(OhmUnit(medium)) + " (" + ChainText(*check.plan.feed.chain) + ")"
-                                 : ReadingLabel(kReadings[h.bestReading], medium);
+    const std::string feed =
+        h.bestAtRadio ? RadioEndLabel(check.plan.referenceOhm, medium) + " (" + ChainText(*check.plan.feed.chain) + ")"
+                      : ReadingLabel(kReadings[h.bestReading], medium);
     lines.push_back("feed: " + feed + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
                     " MHz with these lengths");
     if (h.cutLongPercent) {

@@ -136,9 +136,7 @@ QString HeadlineHtml(const nec::ModelCheck& check) {
     const nec::Headline h = nec::HeadlineOf(check);
     html += ScaledDesignHtml(h.lengths);
     if (h.cut == nec::CutChoice::Trimmed && check.measured && check.measured->assumesDesignLengths) {
-        html += QStringLiteral(
-            "<p>These assume the loop was cut to the design's lengths; give the lengths as "
-            "cut for a loop cut otherwise.</p>");
+        html += QStringLiteral("<p>%1.</p>").arg(Capitalised(std::string(nec::kAssumesDesignLengths)));
     }
     return html;
 }
@@ -238,9 +236,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
                         .arg(Html(nec::ScaleText(m.trim->scale)));
             html += ScaledDesignHtml(*m.trim);
             if (m.assumesDesignLengths) {
-                html += QStringLiteral(
-                    "<p>The trim assumes the loop was cut to the design's lengths; a loop cut "
-                    "otherwise needs its own lengths scaled by the same factor.</p>");
+                html += QStringLiteral("<p>%1.</p>").arg(Capitalised(std::string(nec::kAssumesDesignLengths)));
             }
         }
         for (const std::string& note : m.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));

@@ -32,6 +32,7 @@
 #include "nec/quantity_text.h"
 #include "plot/plot_file.h"
 #include "plot/plot_style.h"
+#include "sheet/sheet_figures.h"
 #include "ui/check_job.h"
 #include "ui/measurement_job.h"
 #include "ui/failure_words.h"
@@ -948,10 +949,11 @@ void ModelWindow::tellLoaded() {
                        .arg(measuredName_, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
-        said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
-                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))),
-                         m.assumesDesignLengths ? QStringLiteral(" (assuming the loop was cut to the design's lengths)")
-                                                : QString());
+        said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2.")
+                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))));
+        if (m.assumesDesignLengths) {
+            said += QLatin1Char(' ') + sheet::Capitalised(std::string(nec::kAssumesDesignLengths)) + QLatin1Char('.');
+        }
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
