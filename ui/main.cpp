@@ -9,6 +9,9 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <cstring>
+#include <iostream>
+#include <optional>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -58,10 +61,36 @@ void QuitOnSignals(QApplication& app) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
+// --help and --version are answered before Qt starts: they need no
+// display, and a script asking for them gets an answer, not a window.
+constexpr const char* kUsage =
+    "Usage: corvanta [--help] [--version]\n"
+    "A prism loop antenna calculator for radio amateurs: the window program.\n"
+    "Without options it opens the main window; corvanta-cli does the same\n"
+    "work from the command line (corvanta-cli --help).\n"
+    "  --help     print this and exit\n"
+    "  --version  print the version and exit\n";
+
+// The exit status when an option was answered here; none: start the window.
+std::optional<int> AnsweredWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kUsage;
+            return std::cout.flush() ? 0 : 1;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "corvanta " << CORVANTA_VERSION << '\n';
+            return std::cout.flush() ? 0 : 1;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
+    if (const std::optional<int> status = AnsweredWithoutWindow(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));
