@@ -61,6 +61,8 @@ Headline HeadlineOf(const ModelCheck& check) {
     const double sure = h.uncertaintyPercent.value_or(0);
     // Without a resonance in the sweep the design is certainly off.
     const bool off = !h.resonanceOffsetPercent || std::abs(*h.resonanceOffsetPercent) > sure;
+    h.farOff = h.resonanceOffsetPercent && std::abs(*h.resonanceOffsetPercent) > sure + kFarOffPercent;
+    h.nearestApproach = r.nearestApproach;
     if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
 
     PerReading<double> swr = r.atDesign.swr;
@@ -82,7 +84,8 @@ Headline HeadlineOf(const ModelCheck& check) {
     } else {
         h.cut = CutChoice::Design;
         h.lengths = ScaledDesign::Of(model, 1);
-        if (!r.tuned && off) h.advice.push_back(Advice::Tune);
+        // Never a tune that was asked for and gave nothing.
+        if (!r.tuned && !r.tuneAsked && off) h.advice.push_back(Advice::Tune);
     }
     h.bestReading = BestReading(swr);
     h.bestSwr = swr[h.bestReading];

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nec/analysis.h"
 #include "nec/failure.h"
 #include "nec/readings.h"
 #include "nec/scaled_design.h"
@@ -29,6 +30,10 @@ enum class CutChoice {
 // well enough to cut to: cut long by that much and trim from a measurement.
 inline constexpr double kCutLongUncertaintyPercent = 0.5;
 
+// A resonance found this much (in per cent) beyond the model's uncertainty
+// from the design frequency is far off: the design's lengths are wrong.
+inline constexpr double kFarOffPercent = 2;
+
 // SWRs this near count as the same, and the 4:1 balun, the commonest way
 // onto 50 ohm coax, takes the tie.
 inline constexpr double kSwrTie = 0.05;
@@ -46,6 +51,11 @@ struct Headline {
     std::optional<double> resonanceMHz;
     std::optional<double> resonanceOffsetPercent;
     std::optional<double> uncertaintyPercent;  // the model's, CheckReport's
+    // Without a resonance: where the reactance comes nearest zero.
+    std::optional<NearestApproach> nearestApproach;
+    // The resonance lies further from the design frequency than the
+    // uncertainty and kFarOffPercent together.
+    bool farOff = false;
     CutChoice cut = CutChoice::Design;
     ScaledDesign lengths;
     std::size_t bestReading = 0;  // into kReadings
