@@ -182,12 +182,18 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     // which rows that makes rough.
     const double allowedAtDesign = kLongestAllowedWavelengths * kSpeedOfLight / m.designMHz * 1000;
     const double preferred = std::min(std::max(longest, 1.25 * kThinWireRadii * m.radiusMm), allowed);
-    for (const auto& [cap, edgeCap] : {std::pair{preferred, allowed}, std::pair{allowed, allowed},
-                                       std::pair{allowedAtDesign, allowedAtDesign}}) {
-        if (!grading && m.fedMm <= cap) {
-            grading = Grade(m, m.fedMm, std::max(1, segmentsPerGap), cap, edgeCap);
-            m.capMm = cap;
-            allowed = edgeCap;
+    // A thick conductor's gap may be too short for the segments to grow to
+    // the corners' length within kGrowth a step: it is fed at a longer
+    // segment then, the difference counted as for a gap too short.
+    for (int longer = 0; longer < 4 && !grading; ++longer) {
+        if (longer > 0) m.fedMm *= kGrowth;
+        for (const auto& [cap, edgeCap] : {std::pair{preferred, allowed}, std::pair{allowed, allowed},
+                                           std::pair{allowedAtDesign, allowedAtDesign}}) {
+            if (!grading && m.fedMm <= cap) {
+                grading = Grade(m, m.fedMm, std::max(1, segmentsPerGap), std::max(cap, m.fedMm), edgeCap);
+                m.capMm = std::max(cap, m.fedMm);
+                allowed = edgeCap;
+            }
         }
     }
     if (!grading) {
