@@ -13,6 +13,8 @@ namespace {
 constexpr double kAverageGainTolerance = 0.01;  // of the efficiency
 constexpr double kConvergenceTolerance = 0.02;  // of the gap impedance
 constexpr double kResonanceTolerance = 0.01;    // of the resonance
+// A second step longer than this share of the first is no settling.
+constexpr double kSettlingRatio = 0.8;
 // A resonance between points further apart than this share of the
 // frequency is placed by a straight line over a curve: a note says so.
 constexpr double kCoarseStep = 0.01;
@@ -60,7 +62,8 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& mo
                     " kernel, nor made longer"};
     }
     std::string how = "over ";
-    for (std::size_t i = models.coarser.size(); i-- > 0;) how += std::to_string(models.coarser[i].TotalSegments()) + ", ";
+    for (std::size_t i = models.coarser.size(); i-- > 0;)
+        how += std::to_string(models.coarser[i].TotalSegments()) + ", ";
     how += "the model's " + std::to_string(model.TotalSegments());
     for (const LoopModel& level : models.levels) how += ", " + std::to_string(level.TotalSegments());
     how += " segments (the " + KernelName(model.kernel) + " kernel" +
@@ -88,8 +91,8 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& mo
                 break;
             case Settling::Spread:
                 move += c.levelsMHz.size() < 3 ? ", too few valid refinements for an order of convergence: the "
-                                                 "uncertainty is twice their spread"
-                                               : ", settling irregularly: the uncertainty is twice their spread";
+                                                 "uncertainty is three times their spread"
+                                               : ", settling irregularly: the uncertainty is three times their spread";
                 break;
         }
         move += "; uncertain by " + Fixed(*c.uncertaintyPercent, 2) + " % (at most " +
@@ -97,8 +100,8 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& mo
         moves.push_back(move);
     }
     if (c.feedPercent) {
-        moves.push_back("the gap of " + Trimmed(model.gapMm, 3) + " mm is shorter than the " +
-                        Trimmed(model.fedMm, 3) + " mm segment fed; feeding the gap as built moves the resonance by "
+        moves.push_back("the gap of " + Trimmed(model.gapMm, 3) + " mm is shorter than the " + Trimmed(model.fedMm, 3) +
+                        " mm segment fed; feeding the gap as built moves the resonance by "
                         "about " +
                         Fixed(*c.feedPercent, 2) + " %, counted in the uncertainty");
     }
@@ -278,8 +281,8 @@ std::optional<NearestApproach> NearestApproachOf(const std::vector<double>& mhz,
         if (curvature != 0) {
             const double vertex = (x0 + x1) / 2 - d01 / (2 * curvature);
             if (vertex > x0 && vertex < x2) {
-                const double value = y1 + (d01 + curvature * (x1 - x0)) * (vertex - x1) +
-                                     curvature * (vertex - x1) * (vertex - x1);
+                const double value =
+                    y1 + (d01 + curvature * (x1 - x0)) * (vertex - x1) + curvature * (vertex - x1) * (vertex - x1);
                 // Only where the vertex stays on the same side of zero.
                 if (value * y1 > 0 && std::abs(value) <= std::abs(y1)) near = {vertex, value, false};
             }
@@ -317,17 +320,22 @@ Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std:
     c.feedPercent = feedPercent;
     if (levelsMHz.empty()) return c;
     const double model = levelsMHz[modelLevel];
-    double spread = 0;
-    for (double mhz : levelsMHz) spread = std::max(spread, std::abs(mhz - model));
-    // Fewer than three levels give no order: twice their spread, as far as
-    // a first-order settling would still go.
-    double uncertainty = 2 * spread;
+    double spread = 0, finer = 0;
+    for (std::size_t i = 0; i < levelsMHz.size(); ++i) {
+        spread = std::max(spread, std::abs(levelsMHz[i] - model));
+        if (i > modelLevel) finer = std::max(finer, std::abs(levelsMHz[i] - model));
+    }
+    // Fewer than three levels give no order: three times their spread, as
+    // far again as a first-order settling would still go, and as far again
+    // for the segments graded otherwise (decks cut evenly beside the gap
+    // land that far apart).
+    double uncertainty = 3 * spread;
     c.settling = Settling::Spread;
     if (levelsMHz.size() >= 3) {
         const std::size_t n = levelsMHz.size();
         const double first = levelsMHz[n - 2] - levelsMHz[n - 3], last = levelsMHz[n - 1] - levelsMHz[n - 2];
         const double ratio = first != 0 ? last / first : 0;
-        if (first != 0 && ratio > 0 && ratio < 1) {
+        if (first != 0 && ratio > 0 && ratio <= kSettlingRatio) {
             // Richardson: each halving moves it `ratio` times as far as the
             // one before, so the rest of the way is last * ratio / (1 - ratio).
             c.settling = Settling::Order;
@@ -336,8 +344,8 @@ Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std:
             c.convergedMHz = levelsMHz.back() + rest;
             // The model's distance from it, and the extrapolation's own
             // step again for what an order read off three levels can miss.
-            uncertainty = std::max(spread, std::abs(*c.convergedMHz - model) + std::abs(rest));
-        } else if (std::abs(last) >= std::abs(first) && last != 0) {
+            uncertainty = std::max(finer, std::abs(*c.convergedMHz - model) + std::abs(rest));
+        } else if (ratio > kSettlingRatio) {
             c.settling = Settling::Unsettled;
             uncertainty = spread + std::abs(last);
         }
@@ -435,9 +443,11 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
         const std::string radii = Fixed(shortest / model.radiusMm, 1) + " wire radii";
         report.notes.push_back(model.ShortestMm() < kThinWireRadii * model.radiusMm
                                    ? "the conductor is thick for its segments: the engine uses the extended thin-wire "
-                                     "kernel (segments down to " + radii + ")"
+                                     "kernel (segments down to " +
+                                         radii + ")"
                                    : "the engine uses the extended thin-wire kernel, which the finer models' segments "
-                                     "(down to " + radii + ") need");
+                                     "(down to " +
+                                         radii + ") need");
     }
     const double top = std::max(sweep.fromMHz, sweep.ToMHz());
     if (model.LongestMm() > kLongestAllowedWavelengths * kSpeedOfLight / top * 1000 * (1 + 1e-9)) {

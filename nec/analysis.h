@@ -82,9 +82,9 @@ struct EngineAnswers {
 
 // How the resonance settles as the segments are cut finer.
 enum class Settling {
-    Order,       // three levels settling at an order of convergence
-    Spread,      // fewer valid levels: their spread
-    Unsettled,   // three levels that do not settle
+    Order,      // three levels settling at an order of convergence
+    Spread,     // fewer valid levels: their spread
+    Unsettled,  // three levels that do not settle
 };
 
 // How far the model's figures move with the finer models, and what that
@@ -144,7 +144,7 @@ struct TunedDesign : ScaledDesign {
     // design frequency; else only its nearest approach there is known.
     bool crossing = false;
     std::optional<NearestApproach> nearestApproach;
-    int rounds = 0;        // of engines side by side
+    int rounds = 0;  // of engines side by side
     // Each round the design frequency alone, the resonance along the
     // sweep's slope; else each round a short sweep.
     bool onSlope = false;

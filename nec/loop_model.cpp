@@ -154,7 +154,11 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     highestMHz = std::max(highestMHz, m.designMHz);
 
     const double wavelength = kSpeedOfLight / highestMHz * 1000;
-    const double longest = kLongestSegmentWavelengths * wavelength;
+    // The preferred length hangs on the design frequency alone, so that the
+    // same loop is the same model whatever the sweep, unless the sweep goes
+    // so high that it needs shorter ones.
+    const double longest = std::min(kLongestSegmentWavelengths * kSpeedOfLight / (kPreferredTop * m.designMHz) * 1000,
+                                    kLongestAllowedWavelengths * wavelength);
     // The gap as built where a kernel holds it, else the shortest segment
     // the extended kernel holds.
     m.fedMm = std::max(m.gapMm, kExtendedKernelRadii * m.radiusMm);
@@ -225,8 +229,8 @@ LoopModel Scaled(const LoopModel& model, double scale) {
     m.gapMm *= scale;
     m.fedMm *= scale;
     for (double& length : m.verticalMm) length *= scale;
-    const double corner = std::min({m.verticalMm.empty() ? m.SegmentMm() : m.verticalMm.front(),
-                                    m.sideMm / m.edgeSegments});
+    const double corner =
+        std::min({m.verticalMm.empty() ? m.SegmentMm() : m.verticalMm.front(), m.sideMm / m.edgeSegments});
     const double shortest = std::min(m.ShortestMm(), m.sideMm / m.edgeSegments);
     if (shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
     if (shortest < kExtendedKernelRadii * m.radiusMm || corner < kExtendedKernelRadii * m.radiusMm) {
@@ -293,9 +297,15 @@ std::vector<LoopModel> Coarsenings(const LoopModel& model, int wanted) {
     // frequency's tenth of a wavelength.
     const double longest = kLongestAllowedWavelengths * kSpeedOfLight / model.designMHz * 1000;
     for (int factor = 2; factor <= 8 && static_cast<int>(levels.size()) < wanted; factor *= 2) {
-        const double cap = model.capMm * factor;
-        if (cap > longest) break;
-        std::optional<Grading> g = Grade(model, model.fedMm, model.gapSegments, cap, longest);
+        // A cap a little under `factor` times where that leaves the
+        // corners' segments too short for the growth to reach.
+        std::optional<Grading> g;
+        double cap = 0;
+        for (double share = 1; share > 0.65 && !g; share -= 0.1) {
+            cap = model.capMm * factor * share;
+            if (cap <= longest && cap > kGrowth * model.capMm)
+                g = Grade(model, model.fedMm, model.gapSegments, cap, longest);
+        }
         if (!g) continue;
         LoopModel level = model;
         Apply(level, *g);
@@ -311,8 +321,8 @@ std::optional<LoopModel> LongerFeed(const LoopModel& model) {
     if (!(model.fedMm > model.gapMm * (1 + 1e-9)) || model.verticalMm.empty()) return std::nullopt;
     LoopModel longer = model;
     const double fed = kGrowth * model.fedMm;
-    const std::optional<Grading> g = Grade(model, fed, model.gapSegments, std::max(model.capMm, kGrowth * fed),
-                                           model.edgeCapMm);
+    const std::optional<Grading> g =
+        Grade(model, fed, model.gapSegments, std::max(model.capMm, kGrowth * fed), model.edgeCapMm);
     if (!g) return std::nullopt;
     Apply(longer, *g);
     longer.fedMm = fed;

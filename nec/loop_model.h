@@ -33,10 +33,12 @@ enum class Kernel { ThinWire, Extended };
 
 inline constexpr double kThinWireRadii = 8;
 inline constexpr double kExtendedKernelRadii = 2;
-// The longest segment the model prefers, and the longest it takes where the
-// corners' segments need more, in wavelengths at the sweep's top.
+// The longest segment the model prefers, in wavelengths at kPreferredTop
+// times the design frequency, and the longest it takes where the corners'
+// segments need more, in wavelengths at the sweep's top.
 inline constexpr double kLongestSegmentWavelengths = 1.0 / 40;
 inline constexpr double kLongestAllowedWavelengths = 1.0 / 10;
+inline constexpr double kPreferredTop = 1.4;
 // Neighbouring segments differ by at most this factor.
 inline constexpr double kGrowth = 1.5;
 inline constexpr double kSpeedOfLight = 299.792458;  // metres times MHz

@@ -131,8 +131,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // goes, and never reaches the total before the check is done.
     const std::vector<const LoopModel*> others = plan.convergence.All();
     const int expected = (plan.convergence.levels.empty() ? 0 : 1) + 1 +
-                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) +
-                         2 * static_cast<int>(others.size()) +
+                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) + 2 * static_cast<int>(others.size()) +
                          (options.tune ? ExpectedTuneFrequencies(adaptive) : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
     EngineSettings settings;
     settings.program = options.program;

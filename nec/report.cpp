@@ -333,9 +333,8 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
         const TunedDesign& t = *r.tuned;
         text += "tuned by the model (" + std::to_string(t.rounds) +
                 (t.onSlope ? " rounds at the design frequency, along the sweep's slope" : " rounds of short sweeps") +
-                "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" +
-                "  " + TunedResonanceText(t) + "; the design itself stays as COMPUTE gives it\n" +
-                UncertaintyText(r);
+                "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" + "  " +
+                TunedResonanceText(t) + "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";

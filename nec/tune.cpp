@@ -72,8 +72,13 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, EnginePool& pool, int priorit
             reactances.push_back(r.sources.front().impedance.imag());
         }
         const std::size_t centre = mhz.size() / 2;
-        Guess guess{scales[g], reactances[centre], std::nullopt,
-                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line), slopes[g].has_value(), {}, {}};
+        Guess guess{scales[g],
+                    reactances[centre],
+                    std::nullopt,
+                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line),
+                    slopes[g].has_value(),
+                    {},
+                    {}};
         guess.resonanceMHz = slopes[g] ? f - guess.reactance / (scales[g] * *slopes[g])
                                        : NearestTo(RisingZeroCrossings(mhz, reactances), f);
         if (!slopes[g]) {

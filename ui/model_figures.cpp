@@ -53,7 +53,8 @@ QString UncertaintyWords(const nec::CheckReport& r) {
 // Over real ground, what the engine's efficiency leaves out.
 QString SkyWords(const nec::ModelCheck& check) {
     if (check.plan.model.placement.ground != nec::Ground::Average) return {};
-    return QStringLiteral("; %1 % reaches the sky and %2 % goes into the ground, as heat or as the surface wave along it")
+    return QStringLiteral(
+               "; %1 % reaches the sky and %2 % goes into the ground, as heat or as the surface wave along it")
         .arg(QString::fromStdString(nec::Fixed(check.report.skyPercent, 2)),
              QString::fromStdString(nec::Fixed(check.report.groundLossPercent, 2)));
 }
