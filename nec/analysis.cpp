@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kAverageGainTolerance = 0.01;  // of the efficiency
 constexpr double kConvergenceTolerance = 0.02;  // of the gap impedance
-constexpr double kResonanceTolerance = 0.01;    // of the resonance
+constexpr double kResonanceTolerance = 0.02;    // of the resonance
 // A second step longer than this share of the first is no settling.
 constexpr double kSettlingRatio = 0.8;
 // A resonance between points further apart than this share of the

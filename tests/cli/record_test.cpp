@@ -106,7 +106,7 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
         {"comma", {"record", "--freq", "146", "--sides", "3", "--mm", "1,6", "--output", out}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"1,6\" is not a number"},
         {"measurement", {"record", "--freq", "146", "--sides", "3", "--measured", bad, "--output", out}, 1, "corvanta-cli: " + bad + ": line 3: a number does not read: \"147 0.1 oops\""},
         {"no measurement", {"record", "--freq", "146", "--sides", "3", "--measured", File("none.s1p"), "--output", out}, 1, "corvanta-cli: cannot read " + File("none.s1p") + ": No such file or directory"},
-        {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more"},
+        {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (34.5 mm) between them: give a --height of 0.395 m or more"},
         {"no output", {"record", "--freq", "146", "--sides", "3"}, 2, "corvanta-cli: record needs --output FILE.corvanta"},
         {"pdf", {"record", "--freq", "146", "--sides", "3", "--output", "x.pdf"}, 2, "corvanta-cli: --output writes a build record: give FILE.corvanta"},
         {"note alone", {"record", "--freq", "146", "--sides", "3", "--note", "hi", "--output", out}, 2, "corvanta-cli: --note is kept with a measurement: give --measured FILE.s1p too"},
