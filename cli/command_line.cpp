@@ -204,7 +204,7 @@ void SetFeeder(Parse& parse, const std::string& text) {
         throw UsageError("--feeder's Z0 is its impedance in ohm, above 0, at most 10000");
     }
     if (!nec::kFeederVelocityFactor.Holds(feeder.velocityFactor)) {
-        throw UsageError("--feeder's VF is its velocity factor, above 0 and at most 1");
+        throw UsageError("--feeder's VF is its velocity factor, from 0.1 to 1");
     }
     if (!nec::kFeederLengthM.Holds(feeder.lengthM)) {
         throw UsageError("--feeder's METRES is its length, from 0 to 10000 m");
@@ -293,8 +293,8 @@ const Option kOptions[] = {
     {"--height", "METRES", kPlaced, 0, "-", "the height of the loop's centre over the ground",
      [](Parse& p, const std::string& v) {
          p.height = NumberOption("--height", v);
-         if (!(*p.height > 0) || !std::isfinite(*p.height)) {
-             throw UsageError("--height is the height of the loop's centre in metres, above 0");
+         if (!nec::kHeightM.Holds(*p.height)) {
+             throw UsageError("--height is the height of the loop's centre in metres, above 0, at most 100000");
          }
          p.invocation.check.placement.heightM = *p.height;
      }},
@@ -327,7 +327,11 @@ const Option kOptions[] = {
      }},
     {"--velocity-factor", "VF", kFed, 0, {}, "the lines' velocity factor (default 0.82)",
      [](Parse& p, const std::string& v) {
-         p.invocation.check.velocityFactor = LineOption("--velocity-factor", v, 1, "is above 0 and at most 1");
+         const double factor = NumberOption("--velocity-factor", v);
+         if (!nec::kLinesVelocityFactor.Holds(factor)) {
+             throw UsageError("--velocity-factor is the lines' velocity factor, from 0.1 to 1");
+         }
+         p.invocation.check.velocityFactor = factor;
      }},
     {"--line-length", "MM", kFed, 0, {}, "each line's length (default: the matching section's)",
      [](Parse& p, const std::string& v) {
@@ -366,7 +370,7 @@ const Option kOptions[] = {
      }},
     {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
-     [](Parse& p, const std::string& v) { p.invocation.asBuilt = BuiltLengthsOption(v); }},
+     [](Parse& p, const std::string& v) { p.invocation.check.asBuilt = BuiltLengthsOption(v); }},
     {"--reference", "OHM", kFed, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
@@ -394,6 +398,12 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { p.invocation.note = v; }},
     {"--record", "FILE.corvanta", kCheck, 0, {},
      "check the design a build record holds, with its feed, lengths as built and last measurement",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--record needs a file name");
+         p.invocation.recordPath = v;
+     }},
+    {"--record", "FILE.corvanta", kSheet, 0, {},
+     "the sheet of the design a build record holds, with its check as the window runs it (needs --output)",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--record needs a file name");
          p.invocation.recordPath = v;
@@ -488,7 +498,9 @@ const CommandInfo kCommands[] = {
      "measurement (the loop's scale and the lines' velocity factor), and the\n"
      "other shape too; a measurement the loop does not fit gets no trim.\n"
      "--as-built HEIGHT:SIDE:GAP gives the lengths in mm the loop was cut to\n"
-     "(default: the design's), which the trim scales.\n"
+     "(default: the design's), which the trim scales: HEIGHT and SIDE from 0.7\n"
+     "to 1.3 times the design's, GAP from 0.5 to 2 times, HEIGHT over SIDE\n"
+     "within 10 % of the design's; others are refused with the likely slip.\n"
      "--record FILE.corvanta checks the design a build record holds (corvanta-cli\n"
      "record or the window writes one) with its ground, lines, feed, lengths as\n"
      "built and last measurement; the options the record holds are then refused.\n"
@@ -502,7 +514,12 @@ const CommandInfo kCommands[] = {
      "and inches, worked out from the dimensions as the calculator writes them.\n"
      "--format prints the cut list as text, csv or json; --output writes the\n"
      "whole one-page sheet as PDF (dimensions, cut list, lines and a dimensioned\n"
-     "drawing of the prism), with no display needed.\n"},
+     "drawing of the prism), with no display needed. --record FILE.corvanta\n"
+     "--output FILE.pdf checks the design a build record holds, as the window\n"
+     "does (its ground, lines, feed, lengths as cut and last measurement, the\n"
+     "tune included), and writes the sheet the window prints: the lengths the\n"
+     "verdict names, the measurement and the SWR plot. Exit status 3 when a\n"
+     "sanity check of the model fails (the sheet is written).\n"},
     {Command::Record, "record", "a build record: the design, its feed, the lengths as cut and a measurement",
      "Writes a build record, FILE.corvanta (JSON): the design's inputs as typed\n"
      "(--freq, --sides, the conductor), the ground and height, the lines and the\n"
@@ -634,6 +651,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (parse.formatGiven && !invocation.outputPath.empty()) {
         throw UsageError("sheet prints the cut list (--format) or writes the sheet (--output), not both");
     }
+    if (command == Command::Sheet && fromRecord && invocation.outputPath.empty()) {
+        throw UsageError("sheet --record writes the sheet with its check: give --output FILE.pdf");
+    }
     const bool free = invocation.check.placement.ground == nec::Ground::Free;
     if (!free && !parse.height) {
         throw UsageError("a ground needs --height METRES, the height of the loop's centre");
@@ -644,7 +664,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!invocation.note.empty() && invocation.measuredPath.empty()) {
         throw UsageError("--note is kept with a measurement: give --measured FILE.s1p too");
     }
-    if (invocation.asBuilt && invocation.measuredPath.empty()) {
+    if (invocation.check.asBuilt && invocation.measuredPath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would

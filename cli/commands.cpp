@@ -3,8 +3,10 @@
 // with its plots and files, the build sheet, the build record. Exit status:
 // 0 done, 1 a design, the model, the engine, a file or a record failed (the
 // message names the option or the record's field and its text), 2 the command line is not understood (a height the
-// ground cannot hold included), 3 the engine's answer failed a sanity
-// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check.
+// ground cannot hold and lengths as cut that are no loop of the design included), 3 the engine's answer failed a sanity
+// check, 128 + the signal when Ctrl+C, SIGTERM or SIGHUP stopped a check or
+// the writing of a record. Every file is written whole or not at all
+// (core/whole_file.h).
 
 #include "cli/commands.h"
 
@@ -13,7 +15,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -31,12 +32,15 @@
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
 #include "nec/build_record.h"
+#include "nec/built_lengths.h"
+#include "nec/check_request.h"
 #include "nec/feed_report.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
 #include "nec/report.h"
 #include "plot/plot_file.h"
 #include "sheet/build_sheet.h"
+#include "sheet/sheet_figures.h"
 
 namespace corvanta::cli {
 
@@ -119,16 +123,24 @@ std::optional<Design> DesignOf(const Invocation& invocation) {
     }
 }
 
+// A measurement or a record handed in, within the reader's limit; none,
+// and told, when it is not read (a folder, a device, a pipe, too large).
+std::optional<std::string> ReadHandedIn(const std::string& path) {
+    try {
+        return ReadFile(path);
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, path));
+        return std::nullopt;
+    }
+}
+
 // The measurement --measured names, read before anything runs; the exit
 // status when it does not read.
 std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invocation& invocation) {
     if (invocation.measuredPath.empty()) return std::optional<nec::OnePortSweep>{};
     // A record's measurement was read with the record.
-    const auto text = invocation.measuredText ? invocation.measuredText : ReadFile(invocation.measuredPath);
-    if (!text) {
-        Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
-        return kDesignFailed;
-    }
+    const auto text = invocation.measuredText ? invocation.measuredText : ReadHandedIn(invocation.measuredPath);
+    if (!text) return kDesignFailed;
     try {
         return std::optional<nec::OnePortSweep>(nec::ReadTouchstone(*text));
     } catch (const nec::Failure& failure) {
@@ -169,75 +181,62 @@ std::vector<std::string> WriteOutputs(const Invocation& invocation, const nec::M
     std::cout.flush();
     std::vector<std::string> failures = DrawPlots(invocation, check);
     if (!invocation.s1pPath.empty()) {
-        std::ofstream file(invocation.s1pPath, std::ios::binary);
-        file << nec::ModelTouchstone(check);
-        file.close();
-        if (!file) failures.push_back("cannot write " + invocation.s1pPath + ": " + std::strerror(errno));
+        if (auto failed = WriteWhole(invocation.s1pPath, nec::ModelTouchstone(check))) failures.push_back(*failed);
     }
     return failures;
 }
 
-// The other side count's model over the same sweep, for a measurement
-// that may be of the other shape: no tune, and the pattern on a coarse
-// grid, since only the sweep is compared. None where the other shape cannot
-// be computed or modelled; the measurement is then judged on this loop alone.
-std::optional<nec::OtherShape> OtherShapeFor(const Invocation& invocation, nec::CheckOptions options) {
-    const SideChoice other = *invocation.sides == SideChoice::Three ? SideChoice::Four : SideChoice::Three;
-    options.tune = false;
-    options.pattern = {30, 90};
-    options.progress = nullptr;
+// The lengths as cut against the design's. Typed with --as-built they are
+// refused (the exit status); a record's are taken with a warning, and its
+// check gets no trim: nothing a builder saved becomes unopenable.
+std::variant<std::optional<nec::BuiltLengthsRefusal>, int> JudgeAsBuilt(const Invocation& invocation,
+                                                                        const nec::LoopModel& model) {
+    if (!invocation.check.asBuilt) return std::optional<nec::BuiltLengthsRefusal>{};
+    auto refused = nec::JudgeBuiltLengths(*invocation.check.asBuilt, {model.heightMm, model.sideMm, model.gapMm});
+    if (!refused) return refused;
+    if (invocation.recordPath.empty()) {
+        Tell("--as-built: " + nec::Describe(*refused));
+        return kUsage;
+    }
+    Tell("warning: " + invocation.recordPath + ": as_built: " + nec::Describe(*refused) +
+         "; the record is checked without a trim");
+    return refused;
+}
+
+// The check, stopped by Ctrl+C, SIGTERM or SIGHUP; the exit status where
+// it stopped or its measurement does not read.
+std::variant<nec::ModelCheck, int> RunWatched(nec::CheckRequest request, const std::string& measuredName) {
+    const InterruptWatch interrupts;
+    request.options.stop = interrupts.Token();
     try {
-        const Design design = RunDesign({*invocation.frequency, other, invocation.size});
-        return nec::OtherShapeOf(nec::RunCheck(design, options));
-    } catch (const RunTimeError&) {
-        return std::nullopt;
+        return nec::Check(request);
     } catch (const nec::Failure& failure) {
-        if (failure.Kind() == nec::FailureKind::Stopped) throw;
-        return std::nullopt;
+        if (failure.Kind() == nec::FailureKind::Stopped) {
+            Tell(FailureWords(failure));
+            return 128 + interrupts.Signal();  // as the shell reports a signal
+        }
+        if (!request.measurement || failure.Kind() != nec::FailureKind::Measurement) throw;
+        Tell(FailureWords(failure, measuredName));
+        return ExitStatusOf(failure);
     }
 }
 
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
+    // The check itself withholds the trim of lengths it would refuse.
+    const auto judged = JudgeAsBuilt(invocation, nec::PlanCheck(design, invocation.check).model);
+    if (const int* status = std::get_if<int>(&judged)) return *status;
     auto measured = ReadMeasurement(invocation);
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
-    nec::CheckOptions options = invocation.check;
-    TellJobLimit(design, options);
-    std::optional<nec::ModelCheck> ran;
-    {
-        const InterruptWatch interrupts;
-        options.stop = interrupts.Token();
-        try {
-            ran = nec::RunCheck(design, options);
-        } catch (const nec::Failure& failure) {
-            if (failure.Kind() != nec::FailureKind::Stopped) throw;
-            Tell(FailureWords(failure));
-            return 128 + interrupts.Signal();  // as the shell reports a signal
-        }
+    nec::CheckRequest request{design, invocation.check, std::nullopt};
+    if (auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
+        request.measurement = nec::MeasurementInput{std::move(*sweep), invocation.measuredPath, std::nullopt};
     }
-    nec::ModelCheck& check = *ran;
-    if (const auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
-        nec::MeasurementSetting setting{invocation.asBuilt, std::nullopt};
-        {
-            const InterruptWatch interrupts;
-            options.stop = interrupts.Token();
-            try {
-                setting.otherShape = OtherShapeFor(invocation, options);
-            } catch (const nec::Failure& failure) {
-                if (failure.Kind() != nec::FailureKind::Stopped) throw;
-                Tell(FailureWords(failure));
-                return 128 + interrupts.Signal();
-            }
-        }
-        try {
-            check.measured = nec::CompareMeasurement(check, *sweep, invocation.measuredPath, setting);
-        } catch (const nec::Failure& failure) {
-            Tell(FailureWords(failure, invocation.measuredPath));
-            return ExitStatusOf(failure);
-        }
-    }
-    check.feed = nec::ReadFeed(check);
+    TellJobLimit(design, request.options);
+    auto ran = RunWatched(std::move(request), invocation.measuredPath);
+    if (const int* status = std::get_if<int>(&ran)) return *status;
+    const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
     const std::vector<std::string> failures = WriteOutputs(invocation, check);
     for (const std::string& failure : failures) Tell(failure);
     if (!failures.empty()) return kDesignFailed;
@@ -255,6 +254,11 @@ int RunModel(const Invocation& invocation) {
         }
         return RunCheck(invocation, *computed);
     } catch (const nec::Failure& failure) {
+        // A record's height is the record's field, not an option to give.
+        if (!invocation.recordPath.empty() && failure.Kind() == nec::FailureKind::TooNearGround) {
+            Tell(RecordFailureWords(failure, invocation.recordPath));
+            return kDesignFailed;
+        }
         // The model refused, the engine failed, or its answer is broken.
         Tell(FailureWords(failure));
         const int status = ExitStatusOf(failure);
@@ -297,14 +301,67 @@ int RunSheet(const Invocation& invocation) {
     return 0;
 }
 
+// sheet --record: the record's check, run as the window runs it (the tune
+// included), and the sheet the window would print of it.
+int SheetOfRecord(const Invocation& invocation) {
+    const auto text = ReadHandedIn(invocation.recordPath);
+    if (!text) return kDesignFailed;
+    try {
+        const nec::BuildRecord record = nec::ReadRecord(*text);
+        Invocation recorded = invocation;
+        recorded.frequency = record.design.frequency;
+        recorded.sides = record.design.sides;
+        recorded.size = record.design.size;
+        const std::optional<Design> computed = DesignOf(recorded);
+        if (!computed) return kDesignFailed;
+        const Design& design = *computed;
+        CutList list;
+        try {
+            list = MakeCutList(design);
+        } catch (const CutListError& error) {
+            Tell(error.what());
+            return kDesignFailed;
+        }
+        if (const auto problem = FolderProblem(invocation.outputPath)) {
+            Tell(*problem);
+            return kDesignFailed;
+        }
+        nec::CheckRequest request{design, nec::RecordCheckOptions(record, invocation.check), std::nullopt};
+        request.options.tune = true;
+        std::string measuredName, measuredOn;
+        if (std::optional<nec::OnePortSweep> sweep = nec::LastMeasurement(record)) {
+            measuredName = record.measurements.back().file;
+            measuredOn = record.measurements.back().loaded;
+            request.measurement = nec::MeasurementInput{std::move(*sweep), measuredName, std::nullopt};
+        }
+        TellJobLimit(design, request.options);
+        auto ran = RunWatched(std::move(request), measuredName);
+        if (const int* status = std::get_if<int>(&ran)) return *status;
+        const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
+        const DrawingQt qt;
+        const sheet::SheetContent content{design, list, NumberFormat{},
+                                          sheet::SheetFigures(check, AdviceWords, sheet::MeasuredOnWords(measuredOn))};
+        if (const std::optional<QString> failure =
+                sheet::WriteSheetPdf(QString::fromStdString(invocation.outputPath), content)) {
+            Tell(failure->toStdString());
+            return kDesignFailed;
+        }
+        return check.report.Sane() ? 0 : kModelInsane;
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, invocation.recordPath));
+        const int status = ExitStatusOf(failure);
+        return status == kUsage ? kDesignFailed : status;
+    } catch (const std::exception& error) {
+        Tell(error.what());
+    }
+    return kDesignFailed;
+}
+
 // check --record: the check the record's inputs ask for, as if each had
 // been given as its option.
 int CheckRecord(const Invocation& invocation) {
-    const auto text = ReadFile(invocation.recordPath);
-    if (!text) {
-        Tell("cannot read " + invocation.recordPath + ": " + std::strerror(errno));
-        return kDesignFailed;
-    }
+    const auto text = ReadHandedIn(invocation.recordPath);
+    if (!text) return kDesignFailed;
     try {
         const nec::BuildRecord record = nec::ReadRecord(*text);
         Invocation recorded = invocation;
@@ -312,7 +369,6 @@ int CheckRecord(const Invocation& invocation) {
         recorded.sides = record.design.sides;
         recorded.size = record.design.size;
         recorded.check = nec::RecordCheckOptions(record, invocation.check);
-        recorded.asBuilt = record.asBuilt;
         if (!record.measurements.empty()) {
             recorded.measuredPath = record.measurements.back().file;
             recorded.measuredText = record.measurements.back().touchstone;
@@ -330,28 +386,21 @@ int WriteRecord(const Invocation& invocation) {
     if (!computed) return kDesignFailed;
     nec::BuildRecord record;
     record.design = {*invocation.frequency, *invocation.sides, invocation.size};
-    record.placement = invocation.check.placement;
-    record.lineImpedanceOhm = invocation.check.lineImpedanceOhm;
-    record.velocityFactor = invocation.check.velocityFactor;
-    record.lineLengthMm = invocation.check.lineLengthMm;
-    record.feed = invocation.check.feed;
-    record.referenceOhm = invocation.check.referenceOhm;
-    record.asBuilt = invocation.asBuilt;
+    record.Setup() = invocation.check.Setup();
     try {
         // A height the ground cannot hold is refused now, not when the
         // record is checked.
-        nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const nec::CheckPlan plan = nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
+        const auto judged = JudgeAsBuilt(invocation, plan.model);
+        if (const int* status = std::get_if<int>(&judged)) return *status;
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure));
         return ExitStatusOf(failure);
     }
     const std::string now = nec::UtcNow();
     if (!invocation.measuredPath.empty()) {
-        const auto text = ReadFile(invocation.measuredPath);
-        if (!text) {
-            Tell("cannot read " + invocation.measuredPath + ": " + std::strerror(errno));
-            return kDesignFailed;
-        }
+        const auto text = ReadHandedIn(invocation.measuredPath);
+        if (!text) return kDesignFailed;
         try {
             nec::ReadTouchstone(*text);
         } catch (const nec::Failure& failure) {
@@ -361,7 +410,15 @@ int WriteRecord(const Invocation& invocation) {
         const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
         record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
     }
-    if (const auto failed = WriteWhole(invocation.outputPath, nec::RecordText(nec::Stamped(record, {}, now)))) {
+    const std::string text = nec::RecordText(nec::Stamped(record, {}, now));
+    // A record with a long measurement takes a while to write: Ctrl+C,
+    // SIGTERM or SIGHUP then leave the old record and no part of the new.
+    const InterruptWatch interrupts;
+    if (const auto failed = WriteWhole(invocation.outputPath, text, interrupts.Token())) {
+        if (interrupts.Token().stop_requested()) {
+            Tell("stopped: " + invocation.outputPath + " was not written");
+            return 128 + interrupts.Signal();
+        }
         Tell(*failed);
         return kDesignFailed;
     }
@@ -400,6 +457,7 @@ int Run(const Invocation& invocation) {
         case Command::Record:
             return WriteRecord(invocation);
         case Command::Sheet:
+            if (!invocation.recordPath.empty()) return SheetOfRecord(invocation);
             return RunSheet(invocation);
         case Command::Design:
         case Command::Table:

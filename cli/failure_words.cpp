@@ -18,7 +18,7 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
         case nec::FailureKind::EngineMissing:
             return std::string(failure.what()) + "; install Debian's package nec2c (sudo apt-get install nec2c)";
         case nec::FailureKind::EngineTimedOut:
-            return std::string(failure.what()) + " (--timeout SECONDS gives it longer)";
+            return std::string(failure.what()) + " (--timeout SECONDS gives the whole check longer)";
         case nec::FailureKind::Measurement:
         case nec::FailureKind::Record:
         case nec::FailureKind::RecordNewer:
@@ -31,9 +31,17 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file) {
         case nec::FailureKind::Stopped:
         case nec::FailureKind::Answer:
         case nec::FailureKind::System:
+        case nec::FailureKind::File:
             break;
     }
     return failure.what();
+}
+
+std::string RecordFailureWords(const nec::Failure& failure, std::string_view record) {
+    if (failure.Kind() == nec::FailureKind::TooNearGround) {
+        return std::string(record) + ": placement.height_m: " + failure.what();
+    }
+    return FailureWords(failure);
 }
 
 std::string AdviceWords(nec::Advice advice) {

@@ -14,8 +14,15 @@ namespace corvanta::cli {
 // The message after "corvanta-cli: "; a measurement's or a record's
 // failure names `file`, the path it was read from.
 //     TooNearGround, limit 0.37 -> <the reason>: give a --height of 0.370 m or more
-//     EngineTimedOut            -> nec2c did not finish within 60 s; every engine was stopped (--timeout SECONDS gives it longer)
+//     EngineTimedOut            -> the check did not finish within its time budget of 60 s ...; every engine was
+//                                  stopped (--timeout SECONDS gives the whole check longer)
 std::string FailureWords(const nec::Failure& failure, std::string_view file = {});
+
+// A failure of the check of a record that lies in the record's own fields,
+// named by them: TooNearGround -> loop.corvanta: placement.height_m: <the
+// reason>; the ground model holds the loop from 0.370 m up. Others as
+// FailureWords.
+std::string RecordFailureWords(const nec::Failure& failure, std::string_view record);
 
 // An advice of the report, as a note: FinerSweep -> "a finer --sweep places a resonance better".
 std::string AdviceWords(nec::Advice advice);

@@ -1,16 +1,13 @@
 #include "cli/files.h"
 
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <utility>
+
+#include "core/whole_file.h"
+#include "nec/outside_file.h"
 
 namespace corvanta::cli {
 
@@ -27,47 +24,12 @@ std::optional<std::string> FolderProblem(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::stringstream text;
-    text << file.rdbuf();
-    if (file.bad()) return std::nullopt;
-    return text.str();
-}
+std::string ReadFile(const std::string& path) { return nec::ReadOutsideFile(path); }
 
-std::optional<std::string> WriteWhole(const std::string& path, const std::string& text) {
-    const auto failed = [&](const std::string& temporary) {
-        const std::string why = std::strerror(errno);
-        if (!temporary.empty()) ::unlink(temporary.c_str());
-        return "cannot write " + path + ": " + why;
-    };
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return failed("");
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = errno;
-            ::close(fd);
-            errno = error;
-            return failed(temporary);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    // mkstemp makes it for its owner alone; a record is an ordinary file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0 || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return failed(temporary);
-    }
-    if (::close(fd) != 0) return failed(temporary);
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return failed(temporary);
+std::optional<std::string> WriteWhole(const std::string& path, std::string_view text, std::stop_token stop) {
+    WholeFileOptions options;
+    options.stop = std::move(stop);
+    if (const auto failed = WriteWholeFile(path, text, options)) return "cannot write " + path + ": " + *failed;
     return std::nullopt;
 }
 

@@ -382,6 +382,7 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
         RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
     report.antiresonances = AntiResonances(report.sweep);
     if (report.resonancesMHz.empty()) {
+        report.outsideResonanceMHz = answers.outsideResonanceMHz;
         report.nearestApproach =
             NearestApproachOf(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
     }
@@ -464,20 +465,6 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
             report.advice.push_back(Advice::FinerSweep);
             break;
         }
-    }
-    // What the builder measures is the lines' junction: say so when no
-    // feeder there comes under 2:1 at the design frequency.
-    std::vector<std::string> over;
-    for (std::size_t i : ReadingsAt(FeedPoint::Junction)) {
-        if (!(report.atDesign.swr[i] < kSwrLimit)) over.push_back(ReferenceText(kReadings[i], Medium::Plain));
-    }
-    if (!over.empty()) {
-        std::string list;
-        for (std::size_t i = 0; i < over.size(); ++i) {
-            list += (i == 0 ? "" : i + 1 == over.size() ? " or " : ", ") + over[i];
-        }
-        report.notes.push_back("no 2:1 range of the lines' junction reaches the design frequency " +
-                               Trimmed(model.designMHz, 6) + " MHz on " + list);
     }
     if (report.sweep.size() < 2) {
         report.notes.push_back("a sweep of one point shows no resonance and no 2:1 range");

@@ -78,6 +78,9 @@ struct EngineAnswers {
     std::optional<int> secondAtDesignSegments;
     // Each convergence model's resonance, in ConvergenceModels::All's order.
     std::vector<ResonanceSearch> searches;
+    // Where the sweep shows no resonance: the model's own, followed from
+    // the design frequency by runs of their own; none where they found none.
+    std::optional<double> outsideResonanceMHz;
 };
 
 // How the resonance settles as the segments are cut finer.
@@ -181,6 +184,11 @@ struct CheckReport {
     // resonances.
     std::vector<double> resonancesMHz;
     std::vector<AntiResonance> antiresonances;
+    // Where the sweep shows no series resonance, the one the model has near
+    // the design frequency, found by runs of its own: outside the sweep, or
+    // between two of its points; none when the sweep shows one, or the runs
+    // found none.
+    std::optional<double> outsideResonanceMHz;
     // How far the resonance nearest the design frequency may lie from the
     // converged one, in per cent; none without a resonance to move.
     std::optional<double> resonanceUncertaintyPercent;

@@ -4,8 +4,12 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <set>
 #include <utility>
 
+#include "core/amateur_bands.h"
+#include "nec/check_limits.h"
+#include "nec/number_text.h"
 #include "nec/touchstone.h"
 
 namespace corvanta::nec {
@@ -69,6 +73,12 @@ public:
         const Json& value = Need(key);
         if (!value.is_boolean()) Refuse(Path(key), "is not true or false");
         return value.get<bool>();
+    }
+    // A number `limit` holds, as `rule` words it.
+    double Within(std::string_view key, const Limit& limit, const char* rule) {
+        const double value = Number(key);
+        if (!limit.Holds(value)) Refuse(Path(key), rule);
+        return value;
     }
     // A number from `least` to `most`, as `rule` words it.
     double Within(std::string_view key, double least, double most, const char* rule, bool aboveLeast = true) {
@@ -145,8 +155,8 @@ void ReadDesign(Object design, BuildRecord& record) {
 void ReadPlacement(Object placement, BuildRecord& record) {
     record.placement.ground = ValueOf(kGrounds, placement, "ground");
     if (record.placement.ground != Ground::Free) {
-        record.placement.heightM =
-            placement.Within("height_m", 0, 1e6, "is the height of the loop's centre in metres, above 0");
+        record.placement.heightM = placement.Within(
+            "height_m", kHeightM, "is the height of the loop's centre in metres, above 0, at most 100000");
     } else {
         placement.Find("height_m");  // free space has no height; a stray one is not kept
     }
@@ -157,23 +167,22 @@ void ReadFeed(Object feed, BuildRecord& record) {
     {
         Object lines(feed.Need("lines"), feed.Path("lines"));
         record.lineImpedanceOhm = lines.Within("impedance_ohm", 0, 10000, "is in ohm, above 0, at most 10000");
-        record.velocityFactor = lines.Within("velocity_factor", 0, 1, "is above 0 and at most 1");
+        record.velocityFactor = lines.Within("velocity_factor", kLinesVelocityFactor, "is from 0.1 to 1");
         if (lines.Find("length_mm")) {
             record.lineLengthMm = lines.Within("length_mm", 0, 1e6, "is the length of each line in mm, above 0");
         }
         Keep(record.unknown, lines, "feed.lines");
     }
     const std::optional<double> balun = feed.MaybeNumber("balun");
-    if (balun && !(*balun >= 1 && *balun <= 100))
-        Refuse(feed.Path("balun"), "is the ratio N of an N:1 balun, 1 to 100");
+    if (balun && !kBalunRatio.Holds(*balun)) Refuse(feed.Path("balun"), "is the ratio N of an N:1 balun, 1 to 100");
     std::optional<Feeder> feeder;
     if (const Json* json = feed.Find("feeder")) {
         Object f(*json, feed.Path("feeder"));
         feeder.emplace();
-        feeder->impedanceOhm = f.Within("impedance_ohm", 0, 10000, "is in ohm, above 0, at most 10000");
-        feeder->velocityFactor = f.Within("velocity_factor", 0, 1, "is above 0 and at most 1");
-        feeder->lengthM = f.Within("length_m", 0, 10000, "is from 0 to 10000 m", false);
-        feeder->lossDbPer100m = f.Within("loss_db_per_100m", 0, 1000, "is from 0 to 1000 dB per 100 m", false);
+        feeder->impedanceOhm = f.Within("impedance_ohm", kFeederImpedanceOhm, "is in ohm, above 0, at most 10000");
+        feeder->velocityFactor = f.Within("velocity_factor", kFeederVelocityFactor, "is from 0.1 to 1");
+        feeder->lengthM = f.Within("length_m", kFeederLengthM, "is from 0 to 10000 m");
+        feeder->lossDbPer100m = f.Within("loss_db_per_100m", kFeederLossDbPer100m, "is from 0 to 1000 dB per 100 m");
         Keep(record.unknown, f, "feed.feeder");
     }
     if (balun || feeder) record.feed.chain = FeedChain{balun.value_or(1), feeder};
@@ -186,6 +195,20 @@ void ReadFeed(Object feed, BuildRecord& record) {
         BandChoice choice{band.Text("name"), band.Number("from_mhz"), band.Number("to_mhz")};
         if (!(choice.fromMHz > 0 && choice.toMHz > choice.fromMHz && std::isfinite(choice.toMHz))) {
             Refuse(band.Path("to_mhz"), "is not above from_mhz");
+        }
+        // A name stands for the table's edges, and the report shows both:
+        // edges of another band under it (a hand edit, a damaged file) would
+        // put a wrong band beside a right name, and neither can be told the
+        // right one. An empty name is a range of the builder's own.
+        if (!choice.name.empty()) {
+            const std::optional<Band> known = FindBand(choice.name);
+            if (!known) Refuse(band.Path("name"), "is \"" + choice.name + "\", not a band of the program's table");
+            if (known->LowMHz() != choice.fromMHz || known->HighMHz() != choice.toMHz) {
+                Refuse(band.Path("name"), "is \"" + choice.name + "\", whose edges are " + std::string(known->low) +
+                                              " to " + std::string(known->high) + " MHz, not " +
+                                              Shortest(choice.fromMHz) + " to " + Shortest(choice.toMHz) +
+                                              ": give its edges, or an empty name for a range of your own");
+            }
         }
         record.feed.band = std::move(choice);
         Keep(record.unknown, band, "feed.band");
@@ -246,6 +269,71 @@ RecordChange ReadChange(Object object) {
     }
     change.unknown = object.Rest();
     return change;
+}
+
+// The first key an object of the text holds twice, by its path
+// ("feed.balun", "measurements.0.note"); none when every key is once.
+// The parser keeps the last of two silently, so a second "freq" typed into
+// a record would make another design without a word.
+class RepeatedKeys : public nlohmann::json_sax<Json> {
+public:
+    std::optional<std::string> found;
+
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool string(string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override { return Open(true); }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(false); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& key) override {
+        Frame& frame = frames_.back();
+        if (!frame.keys.insert(key).second) {
+            found = Join(frame.path, key);
+            return false;
+        }
+        frame.key = key;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    struct Frame {
+        bool object = false;
+        std::string path;
+        std::set<std::string> keys;
+        std::string key;
+        std::size_t index = 0;
+    };
+    std::vector<Frame> frames_;
+
+    std::string Here() const {
+        if (frames_.empty()) return "";
+        const Frame& frame = frames_.back();
+        return Join(frame.path, frame.object ? frame.key : std::to_string(frame.index));
+    }
+    bool Value() {
+        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+        return true;
+    }
+    bool Open(bool object) {
+        frames_.push_back({object, Here(), {}, {}, 0});
+        return true;
+    }
+    bool Close() {
+        frames_.pop_back();
+        return Value();
+    }
+};
+
+std::optional<std::string> RepeatedKey(std::string_view text) {
+    RepeatedKeys keys;
+    Json::sax_parse(text.begin(), text.end(), &keys);
+    return keys.found;
 }
 
 // The record's own members, without those it does not know.
@@ -359,13 +447,24 @@ BuildRecord ReadRecord(std::string_view text) {
         facts.detail = "the record is not JSON: " + words;
         throw Failure(std::move(facts));
     }
+    if (const std::optional<std::string> twice = RepeatedKey(text)) {
+        FailureFacts facts;
+        facts.kind = FailureKind::Record;
+        facts.detail = *twice + " appears twice; a record holds each field once";
+        throw Failure(std::move(facts));
+    }
     Object top(json, "");
     const Json& version = top.Need("version");
-    if (!version.is_number_integer() || version.get<long long>() < 1) Refuse("version", "is not a whole number from 1");
-    if (version.get<long long>() > kRecordVersion) {
+    const bool whole = version.is_number_unsigned() ? version.get<unsigned long long>() >= 1
+                                                    : version.is_number_integer() && version.get<long long>() >= 1;
+    if (!whole) Refuse("version", "is not a whole number from 1");
+    // Unsigned first: a version past the largest signed number is still a
+    // version, newer than this one.
+    if (version.is_number_unsigned() ? version.get<unsigned long long>() > kRecordVersion
+                                     : version.get<long long>() > kRecordVersion) {
         FailureFacts facts;
         facts.kind = FailureKind::RecordNewer;
-        facts.count = version.get<long long>() > 1000000 ? 1000000 : static_cast<int>(version.get<long long>());
+        facts.text = version.dump();  // the number as written, however large
         facts.most = kRecordVersion;
         throw Failure(std::move(facts));
     }
@@ -409,12 +508,7 @@ std::string UtcNow() {
 }
 
 CheckOptions RecordCheckOptions(const BuildRecord& record, CheckOptions base) {
-    base.placement = record.placement;
-    base.lineImpedanceOhm = record.lineImpedanceOhm;
-    base.velocityFactor = record.velocityFactor;
-    base.lineLengthMm = record.lineLengthMm;
-    base.feed = record.feed;
-    base.referenceOhm = record.referenceOhm;
+    base.Setup() = record.Setup();
     return base;
 }
 

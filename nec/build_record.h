@@ -53,17 +53,10 @@ struct RecordChange {
     Json unknown = Json::object();
 };
 
-struct BuildRecord {
+// The set-up (ground, lines, reference, feed, lengths as cut) is the
+// check's own type: a record's check runs with exactly what it holds.
+struct BuildRecord : CheckSetup {
     DesignRequest design;
-    Placement placement;
-    // The lines from the gaps to their junction; no length: the design's
-    // matching section.
-    double lineImpedanceOhm = kLineImpedanceOhm;
-    double velocityFactor = kLineVelocityFactor;
-    std::optional<double> lineLengthMm;
-    FeedOptions feed;
-    double referenceOhm = 50;  // of the measurements' SWR
-    std::optional<BuiltLengths> asBuilt;
     std::vector<RecordMeasurement> measurements;
     std::vector<RecordChange> changes;
     // The members this program does not know, by the object they were

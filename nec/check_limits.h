@@ -2,11 +2,13 @@
 
 #include <cmath>
 
-// The ranges the check takes the numbers a user gives it in: the balun,
-// the feeder and the sweep. Every front end refuses a number outside them
-// with its own words, and all of them refuse the same numbers.
-//     kBalunRatio.Holds(4)            -> true
-//     kFeederVelocityFactor.Holds(0)  -> false (above 0)
+// The ranges the check takes the numbers a user gives it in: the height,
+// the lines, the balun, the feeder and the sweep. Every front end and the
+// build record refuse a number outside them with their own words, and all
+// of them refuse the same numbers.
+//     kBalunRatio.Holds(4)              -> true
+//     kFeederVelocityFactor.Holds(0.05) -> false (from 0.1)
+//     kHeightM.Holds(1e300)             -> false (at most 100000)
 //     kFeederLengthM.Holds(0)         -> true (no feeder length at all)
 //     SweepHolds(140, 130, 5)         -> false (TO below FROM)
 
@@ -25,8 +27,18 @@ struct Limit {
 // N of an N:1 balun.
 inline constexpr Limit kBalunRatio{1, 100, false};
 
+// The height of the loop's centre over a ground, in metres: the window's
+// box goes to 100 km, and a record or the command line no further.
+inline constexpr Limit kHeightM{0, 100000, true};
+
+// A velocity factor under 0.1 is no cable or line anyone makes (solid
+// PTFE coax is 0.69, the slowest ordinary ones about 0.6); a tiny one turns
+// every metre into thousands of wavelengths and the figures into noise.
+inline constexpr double kLeastVelocityFactor = 0.1;
+inline constexpr Limit kLinesVelocityFactor{kLeastVelocityFactor, 1, false};
+
 inline constexpr Limit kFeederImpedanceOhm{0, 10000, true};
-inline constexpr Limit kFeederVelocityFactor{0, 1, true};
+inline constexpr Limit kFeederVelocityFactor{kLeastVelocityFactor, 1, false};
 inline constexpr Limit kFeederLengthM{0, 10000, false};
 inline constexpr Limit kFeederLossDbPer100m{0, 1000, false};
 

@@ -17,8 +17,36 @@
 
 namespace corvanta::nec {
 
-struct CheckOptions {
+// The lengths of a loop as it was cut, in millimetres.
+struct BuiltLengths {
+    double heightMm = 0, sideMm = 0, gapMm = 0;
+};
+
+// The loop as the builder has set it up: what a build record keeps, what
+// the window's boxes and the command line's options fill, in one place so
+// that no front end copies it field by field.
+struct CheckSetup {
     Placement placement;
+    // The lines from the gaps to their junction; none: the design's
+    // matching section.
+    double lineImpedanceOhm = kLineImpedanceOhm;
+    double velocityFactor = kLineVelocityFactor;
+    std::optional<double> lineLengthMm;
+    // The reference impedance of a Touchstone file written or compared,
+    // and of the measured SWR.
+    double referenceOhm = 50;
+    // The balun and feeder to the radio, where a measurement was taken, the
+    // band and the match.
+    FeedOptions feed;
+    // The lengths as cut; none: the design's.
+    std::optional<BuiltLengths> asBuilt;
+
+    CheckSetup& Setup() { return *this; }
+    const CheckSetup& Setup() const { return *this; }
+};
+
+// A check: the set-up, and how to run it.
+struct CheckOptions : CheckSetup {
     // The sweep in MHz; none: 0.8x to 1.4x the design frequency.
     std::optional<double> sweepFromMHz, sweepToMHz;
     int sweepPoints = 101;
@@ -30,19 +58,9 @@ struct CheckOptions {
     int jobs = 0;                          // engines side by side; 0: one a core
     std::optional<double> timeoutSeconds;  // none: grows with the work
     std::string program = "nec2c";
-    // The lines from the gaps to their junction; none: the design's
-    // matching section.
-    double lineImpedanceOhm = kLineImpedanceOhm;
-    double velocityFactor = kLineVelocityFactor;
-    std::optional<double> lineLengthMm;
     // Also find the scale of HEIGHT, SIDE and GAP that resonates at the
     // design frequency.
     bool tune = false;
-    // The reference impedance of a Touchstone file written or compared.
-    double referenceOhm = 50;
-    // The balun and feeder to the radio, where a measurement was taken, the
-    // band and the match.
-    FeedOptions feed;
     std::stop_token stop;  // a stop stops every engine at once
     // The frequencies the engines have computed (engine points, not sweep
     // rows) and the total expected so far, which grows as an adaptive sweep

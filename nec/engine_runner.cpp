@@ -1,6 +1,11 @@
 #include "nec/engine_runner.h"
 
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <atomic>
@@ -52,6 +57,41 @@ std::string LastLines(const std::string& log, std::size_t count) {
 
 std::string Described(const char* description) { return description ? description : "no description"; }
 
+// Under this much room the engines' folder counts as full: an engine that
+// could not write its output leaves its disk with less than a buffer's worth.
+constexpr unsigned long long kFullDiskBytes = 1 << 20;
+
+bool DiskFull(const std::filesystem::path& folder) {
+    struct statvfs room {};
+    if (::statvfs(folder.c_str(), &room) != 0) return false;
+    return static_cast<unsigned long long>(room.f_bavail) * room.f_frsize < kFullDiskBytes;
+}
+
+Failure FullDisk(const std::filesystem::path& folder, const std::string& what) {
+    return Failure(FailureKind::System, "the disk that holds the engines' folder " + folder.string() + " is full (" +
+                                            Described(strerrordesc_np(ENOSPC)) + "): " + what);
+}
+
+// The deck, every byte written and the file closed, or the system's
+// reason: a full disk is said as such, not left for the engine to trip on.
+void WriteDeckFile(const std::filesystem::path& folder, const std::string& name, const std::string& deck) {
+    const std::filesystem::path path = folder / name;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int error = fd < 0 ? errno : 0;
+    for (std::size_t done = 0; error == 0 && done < deck.size();) {
+        const ssize_t wrote = ::write(fd, deck.data() + done, deck.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0) error = errno;
+        else done += static_cast<std::size_t>(wrote);
+    }
+    if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+    if (error == ENOSPC || error == EDQUOT) throw FullDisk(folder, "the engine's deck cannot be written");
+    if (error != 0) {
+        throw Failure(FailureKind::System,
+                      "cannot write the engine's deck " + path.string() + ": " + Described(strerrordesc_np(error)));
+    }
+}
+
 Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
                       std::chrono::duration<double> timeout) {
     FailureFacts facts;
@@ -88,11 +128,15 @@ Failure EngineFailure(const std::string& program, const ProcessOutcome& outcome,
     return Failure(std::move(facts));
 }
 
+constexpr const char* kEnginesFolder = "corvanta-nec";
+
 // The engines' folder; the system refusing it (a full disk, a TMPDIR that
 // is not there) ends the check like any other failure.
 std::unique_ptr<TemporaryDirectory> EnginesFolder() {
+    // What a check killed outright left behind goes first.
+    RemoveOrphanedDirectories(kEnginesFolder);
     try {
-        return std::make_unique<TemporaryDirectory>("corvanta-nec");
+        return std::make_unique<TemporaryDirectory>(kEnginesFolder);
     } catch (const std::system_error& error) {
         throw Failure(FailureKind::System, error.what());
     }
@@ -258,7 +302,7 @@ void EnginePool::RunOne(Queued& queued) {
     // nec2c refuses a file name of 76 characters or more, which a path
     // under a long TMPDIR soon is.
     const std::string stem = "run" + std::to_string(queued.order);
-    std::ofstream(directory.Path() / (stem + ".nec"), std::ios::binary) << queued.run.deck;
+    WriteDeckFile(directory.Path(), stem + ".nec", queued.run.deck);
     const ProcessOutcome outcome = RunProcess({settings_.program, "-i", stem + ".nec", "-o", stem + ".out"},
                                               directory.Path(), {deadline_, stopAll_.get_token()});
     if (outcome.end == ProcessOutcome::End::Stopped) {
@@ -268,8 +312,15 @@ void EnginePool::RunOne(Queued& queued) {
     if (outcome.end != ProcessOutcome::End::Exited || outcome.status != 0) {
         throw EngineFailure(settings_.program, outcome, settings_.givenTimeout.value_or(settings_.timeout));
     }
-    EngineOutput output = ReadOutput(ReadFile(directory.Path() / (stem + ".out")));
-    CheckOutput(output, queued.run.expected);
+    EngineOutput output;
+    try {
+        output = ReadOutput(ReadFile(directory.Path() / (stem + ".out")));
+        CheckOutput(output, queued.run.expected);
+    } catch (const Failure&) {
+        // An engine on a full disk ends well with its output cut short.
+        if (DiskFull(directory.Path())) throw FullDisk(directory.Path(), "the engine's output was cut short");
+        throw;
+    }
     // The files go as soon as they are read: a long sweep leaves no pile.
     std::error_code ignored;
     std::filesystem::remove(directory.Path() / (stem + ".nec"), ignored);

@@ -47,8 +47,10 @@ std::string Describe(const FailureFacts& facts) {
         case FailureKind::EngineNotStarted:
             return facts.program + " could not be started: " + facts.detail;
         case FailureKind::EngineTimedOut:
-            return facts.program + " did not finish within " + Trimmed(facts.limit.value_or(0), 2) +
-                   " s; every engine was stopped";
+            // The limit is the whole check's, every run and the tune
+            // together: one slow run among many is not what ran out.
+            return "the check did not finish within its time budget of " + Shortest(facts.limit.value_or(0)) +
+                   " s for all of " + facts.program + "'s runs together; every engine was stopped";
         case FailureKind::EngineCrashed:
             return facts.program + " crashed on the model (signal " + std::to_string(facts.status) + ", " +
                    facts.detail + ")" + said();
@@ -65,8 +67,11 @@ std::string Describe(const FailureFacts& facts) {
             if (facts.text.empty()) return facts.detail;
             return facts.text + ": " + facts.detail;
         case FailureKind::RecordNewer:
-            return "the record was made by a newer corvanta (format " + std::to_string(facts.count) +
-                   "; this one reads format " + std::to_string(facts.most) + " and older)";
+            return "the record was made by a newer corvanta (format " +
+                   (facts.text.empty() ? std::to_string(facts.count) : facts.text) + "; this one reads format " +
+                   std::to_string(facts.most) + " and older)";
+        case FailureKind::File:
+            return "cannot read " + facts.text + ": " + facts.detail;
         case FailureKind::Measurement:
             if (facts.line == 0) return facts.detail;
             return "line " + std::to_string(facts.line) + ": " + facts.detail + ": \"" + facts.text + "\"";

@@ -18,7 +18,7 @@ enum class FailureKind {
     TooNearGround,     // `detail` the clearance found; `limit` the lowest height the ground model holds, m
     EngineMissing,     // `program` is not installed
     EngineNotStarted,  // `program` could not be started; `detail` the system's words
-    EngineTimedOut,    // `program` ran past `limit` seconds; every engine was stopped
+    EngineTimedOut,    // the check's runs of `program` ran past `limit` seconds, all together; every engine was stopped
     EngineCrashed,     // `status` the signal, `detail` its description, `said` the engine's last lines
     EngineFailed,      // `status` the exit status, `said` the engine's last lines
     Stopped,           // the caller asked for the stop
@@ -29,7 +29,9 @@ enum class FailureKind {
                        // `fewest` to `most` the counts above 1 that can (none when fewest > most)
     Record,            // a build record that does not read: `line` of text that is not JSON, else `text`
                        // the field ("feed.feeder.velocity_factor"); `detail` why
-    RecordNewer,       // a build record of format `count`, newer than the `most` this program reads
+    RecordNewer,       // a build record of format `text` as written (else `count`), newer than the `most`
+                       // this program reads
+    File,              // a file handed in that is not read: `text` its path, `detail` why
 };
 
 struct FailureFacts {
@@ -73,7 +75,8 @@ Failure AnswerFailure(std::string detail);
 Failure StoppedFailure();
 
 // The facts in a sentence that names no front end's controls:
-//     EngineTimedOut, nec2c, limit 60 -> nec2c did not finish within 60 s; every engine was stopped
+//     EngineTimedOut, nec2c, limit 60 -> the check did not finish within its time budget of 60 s for all of
+//                                        nec2c's runs together; every engine was stopped
 //     EngineFailed, nec2c, status 1, said "GW card" -> nec2c failed on the model (exit status 1); it said:\n  GW card
 //     Measurement, line 4, "a number does not read", "147 0.1 oops" -> line 4: a number does not read: "147 0.1 oops"
 //     TooNearGround, "at a height of ...", limit 0.37 -> at a height of ...; the ground model holds the loop from 0.370 m up
@@ -81,6 +84,7 @@ Failure StoppedFailure();
 //     Record, field "feed.lines.velocity_factor", "is not a number" -> feed.lines.velocity_factor: is not a number
 //     Record, line 3, "the record is not JSON: ..." -> line 3: the record is not JSON: ...
 //     RecordNewer, count 2, most 1 -> the record was made by a newer corvanta (format 2; this one reads format 1 and older)
+//     File, "/dev/zero", "it is a device, not a file" -> cannot read /dev/zero: it is a device, not a file
 //     System, "cannot make a temporary directory /tmp/x: No space left on device" -> the same
 std::string Describe(const FailureFacts& facts);
 

@@ -8,6 +8,7 @@
 #include "nec/analysis.h"
 #include "nec/feed_options.h"
 #include "nec/match_network.h"
+#include "nec/named_loop.h"
 
 // What the feed reads as the builder connects it: the radio end of the feed
 // chain on the reference, the band with the SWR at its edges, and the L
@@ -16,6 +17,9 @@
 namespace corvanta::nec {
 
 inline constexpr double kSwrFine = 1.5;
+
+// The feed loss is given to this many decimals in dB, in every output.
+inline constexpr int kFeedLossDecimals = 2;
 
 struct RadioEndReading {
     double referenceOhm = 50;
@@ -65,7 +69,13 @@ struct ResonanceSpan {
 };
 
 struct FeedReport {
+    // The loop every figure below belongs to: the one the verdict names.
+    NamedLoop loop;
     std::optional<RadioEndReading> radio;
+    // The design's own loop at the radio, for the figures of the design
+    // (the sweep's table, "at_design"); the same as `radio` when the
+    // verdict names the design.
+    std::optional<RadioEndReading> designRadio;
     std::optional<BandReading> band;
     std::optional<Match> match;
     std::string matchedOn;           // the load the match works on, plain
@@ -75,6 +85,8 @@ struct FeedReport {
     std::vector<std::complex<double>> matched;
     double matchedReferenceOhm = 50;
     std::optional<ResonanceSpan> velocitySpan, lengthSpan;
+    // What the builder should know of the feed as connected.
+    std::vector<std::string> notes;
 };
 
 }  // namespace corvanta::nec

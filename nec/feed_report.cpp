@@ -16,9 +16,9 @@ namespace {
 
 constexpr double kLightMetreMHz = 299.792458;  // c in metres times MHz
 
-std::vector<double> MhzOf(const CheckReport& report) {
+std::vector<double> MhzOf(const std::vector<SweepPoint>& sweep) {
     std::vector<double> mhz;
-    for (const SweepPoint& p : report.sweep) mhz.push_back(p.mhz);
+    for (const SweepPoint& p : sweep) mhz.push_back(p.mhz);
     return mhz;
 }
 
@@ -65,40 +65,31 @@ std::optional<ResonanceSpan> SpanOf(const ModelCheck& check, double Feeder::*fie
 
 }  // namespace
 
-std::optional<std::size_t> HeadlineWithRadio(const CheckReport& report, std::optional<double> radioSwr) {
-    const std::size_t best = HeadlineReading(report);
-    if (!radioSwr || !std::isfinite(*radioSwr)) return best;
-    if (*radioSwr - report.atDesign.swr[best] <= kSwrTie) return std::nullopt;
-    return best;
-}
-
-RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, double referenceOhm) {
+RadioEndReading ReadRadioEnd(const NamedLoop& loop, double design, const FeedChain& chain, double referenceOhm) {
     RadioEndReading r;
     r.referenceOhm = referenceOhm;
-    const double design = report.designMHz;
-    for (const SweepPoint& p : report.sweep) {
+    for (const SweepPoint& p : loop.sweep) {
         r.sweep.push_back(RadioEnd(p.lines, chain, p.mhz, design));
         r.swr.push_back(Swr(r.sweep.back(), referenceOhm));
     }
-    r.atDesign = RadioEnd(report.atDesign.lines, chain, design, design);
+    r.atDesign = RadioEnd(loop.atDesign.lines, chain, design, design);
     r.swrAtDesign = Swr(r.atDesign, referenceOhm);
-    const std::vector<double> mhz = MhzOf(report);
+    const std::vector<double> mhz = MhzOf(loop.sweep);
     r.under2 = RangesUnder(mhz, r.swr, kSwrLimit);
     r.under15 = RangesUnder(mhz, r.swr, kSwrFine);
     if (chain.feeder) {
-        const std::complex<double> balun = report.atDesign.lines / chain.balunRatio;
+        const std::complex<double> balun = loop.atDesign.lines / chain.balunRatio;
         r.swrFeederAntennaEnd = Swr(balun, chain.feeder->impedanceOhm);
         r.feedLossDb = FeederLossDb(balun, *chain.feeder, design, design);
     }
     return r;
 }
 
-HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEndReading>& radio) {
+HeadlineSweep HeadlineOf(const NamedLoop& loop, const std::optional<RadioEndReading>& radio) {
     HeadlineSweep h;
-    h.mhz = MhzOf(report);
+    h.mhz = MhzOf(loop.sweep);
     // What the builder connects is the radio end wherever there is one.
-    const std::optional<std::size_t> best = radio ? std::nullopt : std::optional<std::size_t>(HeadlineReading(report));
-    if (!best) {
+    if (radio) {
         h.label = "radio end on " + Trimmed(radio->referenceOhm, 3) + " ohm";
         h.referenceOhm = radio->referenceOhm;
         h.impedance = radio->sweep;
@@ -106,14 +97,15 @@ HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEnd
         h.swrAtDesign = radio->swrAtDesign;
         return h;
     }
-    const Reading& reading = kReadings[*best];
+    const std::size_t best = BestReading(loop.atDesign.swr);
+    const Reading& reading = kReadings[best];
     h.label = ReadingLabel(reading, Medium::Plain);
     h.referenceOhm = reading.referenceOhm;
-    for (const SweepPoint& p : report.sweep) {
+    for (const SweepPoint& p : loop.sweep) {
         h.impedance.push_back(p.At(reading.point));
-        h.swr.push_back(p.swr[*best]);
+        h.swr.push_back(p.swr[best]);
     }
-    h.swrAtDesign = report.atDesign.swr[*best];
+    h.swrAtDesign = loop.atDesign.swr[best];
     return h;
 }
 
@@ -156,13 +148,48 @@ std::optional<BandChoice> BandOf(const FeedOptions& options, double designMHz) {
     return BandChoice{std::string(band->name), band->LowMHz(), band->HighMHz()};
 }
 
+namespace {
+
+// What the builder should know of the feed as connected: a radio end, or
+// with none every feed at the lines' junction, over 2:1 at the design
+// frequency.
+std::vector<std::string> FeedNotes(const FeedReport& feed, double design) {
+    const std::string loop(LoopWords(feed.loop.name));
+    if (feed.radio) {
+        if (feed.radio->swrAtDesign < kSwrLimit) return {};
+        return {"the radio end of " + loop + " is over 2:1 at the design frequency " + Trimmed(design, 6) +
+                " MHz (SWR " + SwrText(feed.radio->swrAtDesign) + " on " + Trimmed(feed.radio->referenceOhm, 3) +
+                " ohm)"};
+    }
+    std::vector<std::string> over;
+    for (std::size_t i : ReadingsAt(FeedPoint::Junction)) {
+        if (!(feed.loop.atDesign.swr[i] < kSwrLimit)) over.push_back(ReferenceText(kReadings[i], Medium::Plain));
+    }
+    if (over.empty()) return {};
+    std::string list;
+    for (std::size_t i = 0; i < over.size(); ++i) {
+        list += (i == 0 ? "" : i + 1 == over.size() ? " or " : ", ") + over[i];
+    }
+    return {"no 2:1 range of the lines' junction of " + loop + " reaches the design frequency " + Trimmed(design, 6) +
+            " MHz on " + list};
+}
+
+}  // namespace
+
 FeedReport ReadFeed(const ModelCheck& check) {
     FeedReport feed;
     const FeedOptions& options = check.plan.feed;
     const CheckReport& report = check.report;
-    if (options.chain) feed.radio = ReadRadioEnd(report, *options.chain, check.plan.referenceOhm);
-    const HeadlineSweep headline = HeadlineOf(report, feed.radio);
-    if (const auto band = BandOf(options, report.designMHz)) feed.band = ReadBand(*band, headline);
+    const double design = report.designMHz;
+    feed.loop = VerdictLoop(check);
+    if (options.chain) {
+        feed.radio = ReadRadioEnd(feed.loop, design, *options.chain, check.plan.referenceOhm);
+        feed.designRadio = feed.loop.name == CutChoice::Design
+                               ? feed.radio
+                               : ReadRadioEnd(DesignLoop(report), design, *options.chain, check.plan.referenceOhm);
+    }
+    const HeadlineSweep headline = HeadlineOf(feed.loop, feed.radio);
+    if (const auto band = BandOf(options, design)) feed.band = ReadBand(*band, headline);
     if (options.match) {
         // At the radio end; without a chain, after the usual 4:1 balun.
         const double reference = check.plan.referenceOhm;
@@ -174,25 +201,27 @@ FeedReport ReadFeed(const ModelCheck& check) {
             feed.matchedOn = "radio end on " + Trimmed(reference, 3) + " ohm";
         } else {
             constexpr double kBalun = 4;
-            for (const SweepPoint& p : report.sweep) loads.push_back(p.lines / kBalun);
-            atDesign = report.atDesign.lines / kBalun;
+            for (const SweepPoint& p : feed.loop.sweep) loads.push_back(p.lines / kBalun);
+            atDesign = feed.loop.atDesign.lines / kBalun;
             feed.matchedOn = "lines' junction through a 4:1 balun on " + Trimmed(reference, 3) + " ohm";
         }
-        feed.match = ChooseMatch(MhzOf(report), loads, atDesign, report.designMHz, reference);
+        const std::vector<double> mhz = MhzOf(feed.loop.sweep);
+        feed.match = ChooseMatch(mhz, loads, atDesign, design, reference);
         for (std::size_t i = 0; i < loads.size(); ++i) {
-            feed.matched.push_back(ThroughMatch(loads[i], *feed.match, report.sweep[i].mhz));
+            feed.matched.push_back(ThroughMatch(loads[i], *feed.match, mhz[i]));
             feed.matchedSwr.push_back(Swr(feed.matched.back(), reference));
         }
         feed.matchedReferenceOhm = reference;
     }
     if (check.measured && options.port == FeedPort::Radio && options.chain && options.chain->feeder) {
         const Feeder& f = *options.chain->feeder;
-        const double wavelength = kLightMetreMHz * f.velocityFactor / report.designMHz;
+        const double wavelength = kLightMetreMHz * f.velocityFactor / design;
         if (f.lengthM > wavelength) {
             feed.velocitySpan = SpanOf(check, &Feeder::velocityFactor, kSpanVelocityFactor);
             feed.lengthSpan = SpanOf(check, &Feeder::lengthM, kSpanLengthM);
         }
     }
+    feed.notes = FeedNotes(feed, design);
     return feed;
 }
 
@@ -208,7 +237,9 @@ std::string ChainText(const FeedChain& chain) {
 }
 
 std::string MatchText(const Match& match) {
-    if (match.arrangement == Match::Arrangement::None) return "none needed (SWR within 1.05)";
+    if (match.arrangement == Match::Arrangement::None) {
+        return match.needed ? "none can match a load without resistance" : "none needed (SWR within 1.05)";
+    }
     std::string text;
     for (std::size_t i = 0; i < match.components.size(); ++i) {
         const MatchComponent& c = match.components[i];
@@ -248,16 +279,21 @@ std::string OptionalSwr(const std::optional<double>& swr) { return swr ? SwrText
 std::string FeedText(const ModelCheck& check) {
     const FeedReport& feed = check.feed;
     const FeedOptions& options = check.plan.feed;
+    const std::string loop(LoopWords(feed.loop.name));
     std::string text;
     if (feed.radio && options.chain) {
         const RadioEndReading& r = *feed.radio;
         const FeedChain& chain = *options.chain;
         text += "feed chain: " + ChainText(chain);
-        text += "\n  radio end: " + ImpedanceWords(r.atDesign, Medium::Plain) + "; SWR " + SwrText(r.swrAtDesign) +
-                " on " + Trimmed(r.referenceOhm, 3) + " ohm\n";
+        text += "\n  radio end of " + loop + ": " + ImpedanceWords(r.atDesign, Medium::Plain) + "; SWR " +
+                SwrText(r.swrAtDesign) + " on " + Trimmed(r.referenceOhm, 3) + " ohm\n";
+        if (feed.designRadio && feed.loop.name != CutChoice::Design) {
+            text += "  radio end of the design's loop: " + ImpedanceWords(feed.designRadio->atDesign, Medium::Plain) +
+                    "; SWR " + SwrText(feed.designRadio->swrAtDesign) + "\n";
+        }
         if (r.swrFeederAntennaEnd) {
             text += "  SWR on the feeder at its antenna end " + SwrText(*r.swrFeederAntennaEnd) + "; feed loss " +
-                    Fixed(r.feedLossDb, 2) + " dB\n";
+                    Fixed(r.feedLossDb, kFeedLossDecimals) + " dB\n";
         }
         text += "  radio end under 2:1: " + RangesText(r.under2) + "\n";
         text += "  radio end under 1.5:1: " + RangesText(r.under15) + "\n";
@@ -265,14 +301,15 @@ std::string FeedText(const ModelCheck& check) {
     if (feed.band) {
         const BandReading& b = *feed.band;
         text += "band " + (b.band.name.empty() ? std::string("of your own") : b.band.name) + ", " +
-                MhzText(b.band.fromMHz) + " to " + MhzText(b.band.toMHz) + " MHz, on the " + b.reading + ":\n";
+                MhzText(b.band.fromMHz) + " to " + MhzText(b.band.toMHz) + " MHz, on the " + b.reading + " of " + loop +
+                ":\n";
         text += "  SWR " + OptionalSwr(b.swrFrom) + " at the low edge, " + OptionalSwr(b.swrTo) + " at the high edge" +
                 (b.swrMax ? ", at most " + SwrText(*b.swrMax) : std::string()) + "\n";
         text += "  under 2:1: " + RangesText(b.under2) + "; under 1.5:1: " + RangesText(b.under15) + "\n";
     }
     if (feed.match) {
         const Match& m = *feed.match;
-        text += "match at the " + feed.matchedOn + ", from the antenna side: " + MatchText(m) + "\n";
+        text += "match at the " + feed.matchedOn + " of " + loop + ", from the antenna side: " + MatchText(m) + "\n";
         text += "  matched SWR under 2:1: " + MatchRangeText(m) + "\n";
     }
     if (const std::string spans = SpansText(feed); !spans.empty()) text += spans + "\n";
@@ -281,14 +318,17 @@ std::string FeedText(const ModelCheck& check) {
 
 void AddFeedJson(Json& json, const ModelCheck& check) {
     const FeedReport& feed = check.feed;
-    if (feed.radio) {
-        const RadioEndReading& r = *feed.radio;
+    const std::string loop(CutName(feed.loop.name));
+    // The top-level figures and the sweep's rows are the design's loop's,
+    // as the sweep is; each other loop carries its own beside its lengths.
+    if (feed.designRadio) {
+        const RadioEndReading& r = *feed.designRadio;
         json["at_design"]["radio"] = ImpedanceJson(r.atDesign);
         json["at_design"]["swr_radio"] = JsonNumber(r.swrAtDesign, 4);
         json["under_2_radio"] = RangesOf(r.under2);
         json["under_1_5_radio"] = RangesOf(r.under15);
         json["swr_feeder_antenna_end"] = JsonNumber(r.swrFeederAntennaEnd, 4);
-        json["feed_loss_db"] = JsonNumber(r.feedLossDb, 3);
+        json["feed_loss_db"] = JsonNumber(r.feedLossDb, kFeedLossDecimals);
         if (json.contains("sweep")) {
             for (std::size_t i = 0; i < r.sweep.size() && i < json["sweep"].size(); ++i) {
                 json["sweep"][i]["radio"] = ImpedanceJson(r.sweep[i]);
@@ -303,7 +343,9 @@ void AddFeedJson(Json& json, const ModelCheck& check) {
                         {"to_mhz", JsonNumber(b.band.toMHz, 4)},
                         {"swr_from", JsonNumber(b.swrFrom, 4)},
                         {"swr_to", JsonNumber(b.swrTo, 4)},
-                        {"swr_max", JsonNumber(b.swrMax, 4)}};
+                        {"swr_max", JsonNumber(b.swrMax, 4)},
+                        {"reading", b.reading},
+                        {"loop", loop}};
     }
     if (feed.match) {
         const Match& m = *feed.match;
@@ -322,8 +364,36 @@ void AddFeedJson(Json& json, const ModelCheck& check) {
         match["under_2_mhz"] = m.under2FromMHz && m.under2ToMHz
                                    ? Json::array({JsonNumber(*m.under2FromMHz, 4), JsonNumber(*m.under2ToMHz, 4)})
                                    : Json(nullptr);
+        match["needed"] = m.needed || m.arrangement != Match::Arrangement::None;
+        match["loop"] = loop;
         json["match"] = match;
     }
+    // The radio end of the tuned and the trimmed loop beside their lengths.
+    if (const auto& chain = check.plan.feed.chain) {
+        const double design = check.report.designMHz;
+        const auto radioJson = [&](Json& where, const SweepPoint& atDesign) {
+            const std::complex<double> radio = RadioEnd(atDesign.lines, *chain, design, design);
+            where["radio"] = ImpedanceJson(radio);
+            where["swr_radio"] = JsonNumber(Swr(radio, check.plan.referenceOhm), 4);
+        };
+        const auto& tuned = check.report.tuned;
+        if (tuned && tuned->atDesign && json.contains("tuned") && json["tuned"].is_object()) {
+            radioJson(json["tuned"], *tuned->atDesign);
+        }
+        if (feed.loop.name == CutChoice::Trimmed && json.contains("measured") &&
+            json["measured"]["trimmed"].is_object()) {
+            radioJson(json["measured"]["trimmed"], feed.loop.atDesign);
+        }
+    }
+    if (feed.loop.name == CutChoice::Trimmed && json.contains("measured") && json["measured"]["trimmed"].is_object()) {
+        for (std::size_t i = 0; i < kReadingCount; ++i) {
+            if (kReadings[i].buildable) {
+                json["measured"]["trimmed"][std::string(kReadings[i].swrKey)] =
+                    JsonNumber(feed.loop.atDesign.swr[i], 4);
+            }
+        }
+    }
+    for (const std::string& note : feed.notes) json["notes"].push_back(note);
     if (feed.velocitySpan) {
         json["measured_resonance_span_velocity_factor_mhz"] = {JsonNumber(feed.velocitySpan->fromMHz, 4),
                                                                JsonNumber(feed.velocitySpan->toMHz, 4)};

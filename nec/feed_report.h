@@ -17,18 +17,12 @@
 
 namespace corvanta::nec {
 
-// The radio end of the chain for every sweep point.
-RadioEndReading ReadRadioEnd(const CheckReport& report, const FeedChain& chain, double referenceOhm);
-
-// The headline among the readings and the radio end: the radio end when
-// its SWR at the design frequency is no worse than the best reading's by
-// more than kSwrTie (the builder connects it as it is); else the index of
-// the best reading. None: the radio end.
-std::optional<std::size_t> HeadlineWithRadio(const CheckReport& report, std::optional<double> radioSwr);
+// The radio end of the chain for every sweep point of a loop.
+RadioEndReading ReadRadioEnd(const NamedLoop& loop, double designMHz, const FeedChain& chain, double referenceOhm);
 
 // The sweep the band is read on: the radio end when there is one, else
-// the headline reading.
-HeadlineSweep HeadlineOf(const CheckReport& report, const std::optional<RadioEndReading>& radio);
+// the loop's best reading at the design frequency.
+HeadlineSweep HeadlineOf(const NamedLoop& loop, const std::optional<RadioEndReading>& radio);
 
 // The value at `mhz` by a straight line between the neighbouring points;
 // none outside them.
@@ -40,8 +34,9 @@ BandReading ReadBand(const BandChoice& band, const HeadlineSweep& headline);
 // frequency; none between the bands.
 std::optional<BandChoice> BandOf(const FeedOptions& options, double designMHz);
 
-// Everything above for a finished check (the measurement's spans included
-// when the measurement was taken at the radio through a long feeder).
+// Everything above for a finished check, on the loop its verdict names
+// (the measurement's spans included when the measurement was taken at the
+// radio through a long feeder).
 FeedReport ReadFeed(const ModelCheck& check);
 
 // "4:1 balun, then 10 m of 50 ohm feeder, velocity factor 0.66, 5 dB per
@@ -49,7 +44,8 @@ FeedReport ReadFeed(const ModelCheck& check);
 std::string ChainText(const FeedChain& chain);
 
 // The match's components from the antenna side, "series L 120.5 nH, then
-// shunt C 8.25 pF", or "none needed (SWR within 1.05)"; and its 2:1 range,
+// shunt C 8.25 pF", "none needed (SWR within 1.05)" or "none can match a
+// load without resistance"; and its 2:1 range,
 // "144.100 to 147.900 MHz" or "nowhere in the sweep".
 std::string MatchText(const Match& match);
 std::string MatchRangeText(const Match& match);

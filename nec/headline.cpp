@@ -2,29 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "nec/analysis.h"
+#include "nec/feed_chain.h"
 #include "nec/model_check.h"
 
 namespace corvanta::nec {
-
-namespace {
-
-// The readings of the sweep at `mhz`, by straight lines between the two
-// points either side; the nearest end outside the sweep.
-PerReading<double> SwrAt(const std::vector<SweepPoint>& sweep, double mhz) {
-    if (mhz <= sweep.front().mhz) return sweep.front().swr;
-    if (mhz >= sweep.back().mhz) return sweep.back().swr;
-    const auto hi =
-        std::upper_bound(sweep.begin(), sweep.end(), mhz, [](double f, const SweepPoint& p) { return f < p.mhz; });
-    const auto lo = hi - 1;
-    const double t = (mhz - lo->mhz) / (hi->mhz - lo->mhz);
-    PerReading<double> swr{};
-    for (std::size_t i = 0; i < kReadingCount; ++i) swr[i] = lo->swr[i] + t * (hi->swr[i] - lo->swr[i]);
-    return swr;
-}
-
-}  // namespace
 
 std::size_t BestReading(const PerReading<double>& swr) {
     const std::size_t balun = ReadingIndex("swr_lines_200");
@@ -39,56 +23,92 @@ std::size_t BestReading(const PerReading<double>& swr) {
 
 std::size_t HeadlineReading(const CheckReport& report) { return BestReading(report.atDesign.swr); }
 
-std::string_view CutName(CutChoice cut) {
-    switch (cut) {
-        case CutChoice::Trimmed:
-            return "trimmed";
-        case CutChoice::Tuned:
-            return "tuned";
-        case CutChoice::Design:
-            return "design";
+std::pair<double, double> SweepReaching(double a, double b) {
+    const double low = std::min(a, b) * 0.95, high = std::max(a, b) * 1.05;
+    const double unit = std::pow(10.0, std::floor(std::log10(low)) - 1);
+    return {std::floor(low / unit) * unit, std::ceil(high / unit) * unit};
+}
+
+std::string_view Headline::BestKey() const { return bestAtRadio ? "swr_radio" : kReadings[bestReading].swrKey; }
+
+namespace {
+
+// How far the design's own resonance is from the design frequency, and
+// whether that is further than the model is sure of.
+struct DesignOffset {
+    std::optional<double> resonanceMHz, offsetPercent, uncertaintyPercent;
+    bool off = true;  // without a resonance in the sweep the design is certainly off
+};
+
+DesignOffset OffsetOf(const ModelCheck& check) {
+    const double design = check.plan.model.designMHz;
+    const CheckReport& r = check.report;
+    DesignOffset d;
+    d.resonanceMHz = NearestTo(r.resonancesMHz, design);
+    if (d.resonanceMHz) d.offsetPercent = 100 * (*d.resonanceMHz - design) / design;
+    d.uncertaintyPercent = r.resonanceUncertaintyPercent;
+    d.off = !d.offsetPercent || std::abs(*d.offsetPercent) > d.uncertaintyPercent.value_or(0);
+    return d;
+}
+
+}  // namespace
+
+NamedLoop VerdictLoop(const ModelCheck& check) {
+    const CheckReport& r = check.report;
+    const LoopModel& model = check.plan.model;
+    if (check.measured && check.measured->trim) {
+        // A trimmed loop resonates at the design frequency as the tuned
+        // one does: where the tune ran, its engine's own figures there.
+        const std::optional<SweepPoint> exact =
+            r.tuned && r.tuned->atDesign ? r.tuned->atDesign : std::optional<SweepPoint>();
+        return ScaledLoop(r, model, check.plan.line, CutChoice::Trimmed, *check.measured->trim, exact);
     }
-    return "";
+    if (r.tuned && OffsetOf(check).off) {
+        return ScaledLoop(r, model, check.plan.line, CutChoice::Tuned, *r.tuned, r.tuned->atDesign);
+    }
+    NamedLoop loop = DesignLoop(r);
+    loop.lengths = ScaledDesign::Of(model, 1);
+    return loop;
 }
 
 Headline HeadlineOf(const ModelCheck& check) {
-    const LoopModel& model = check.plan.model;
     const CheckReport& r = check.report;
+    const DesignOffset offset = OffsetOf(check);
     Headline h;
-    h.resonanceMHz = NearestTo(r.resonancesMHz, model.designMHz);
-    if (h.resonanceMHz) h.resonanceOffsetPercent = 100 * (*h.resonanceMHz - model.designMHz) / model.designMHz;
-    h.uncertaintyPercent = r.resonanceUncertaintyPercent;
+    const LoopModel& model = check.plan.model;
+    h.resonanceMHz = offset.resonanceMHz;
+    h.resonanceOffsetPercent = offset.offsetPercent;
+    h.uncertaintyPercent = offset.uncertaintyPercent;
     const double sure = h.uncertaintyPercent.value_or(0);
-    // Without a resonance in the sweep the design is certainly off.
-    const bool off = !h.resonanceOffsetPercent || std::abs(*h.resonanceOffsetPercent) > sure;
     h.farOff = h.resonanceOffsetPercent && std::abs(*h.resonanceOffsetPercent) > sure + kFarOffPercent;
-    h.nearestApproach = r.nearestApproach;
-    if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
-
-    PerReading<double> swr = r.atDesign.swr;
-    if (check.measured && check.measured->trim) {
-        h.cut = CutChoice::Trimmed;
-        h.lengths = *check.measured->trim;
-        // A trimmed loop resonates at the design frequency as the tuned one
-        // does; without a tune, a loop s times the model's size behaves at
-        // the design frequency as the model at s times it.
-        if (r.tuned && r.tuned->atDesign) {
-            swr = r.tuned->atDesign->swr;
-        } else if (!r.sweep.empty() && model.heightMm > 0) {
-            swr = SwrAt(r.sweep, model.designMHz * h.lengths.heightMm / model.heightMm);
-        }
-    } else if (r.tuned && off) {
-        h.cut = CutChoice::Tuned;
-        h.lengths = *r.tuned;
-        if (r.tuned->atDesign) swr = r.tuned->atDesign->swr;
-    } else {
-        h.cut = CutChoice::Design;
-        h.lengths = ScaledDesign::Of(model, 1);
-        // Never a tune that was asked for and gave nothing.
-        if (!r.tuned && !r.tuneAsked && off) h.advice.push_back(Advice::Tune);
+    if (!h.resonanceMHz && r.outsideResonanceMHz && !r.sweep.empty()) {
+        OutsideResonance& o = h.outside.emplace();
+        o.mhz = *r.outsideResonanceMHz;
+        o.offsetPercent = 100 * (o.mhz - model.designMHz) / model.designMHz;
+        o.sweepFromMHz = r.sweep.front().mhz;
+        o.sweepToMHz = r.sweep.back().mhz;
+        o.side = o.mhz < o.sweepFromMHz ? SweepSide::Below
+                 : o.mhz > o.sweepToMHz ? SweepSide::Above
+                                        : SweepSide::Between;
+        std::tie(o.reachFromMHz, o.reachToMHz) = SweepReaching(o.mhz, model.designMHz);
     }
-    h.bestReading = BestReading(swr);
-    h.bestSwr = swr[h.bestReading];
+    // Runs of its own that found the resonance say more than where the
+    // sweep's reactance comes nearest zero.
+    if (!h.resonanceMHz && !h.outside) h.nearestApproach = r.nearestApproach;
+    if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
+    const NamedLoop loop = VerdictLoop(check);
+    h.cut = loop.name;
+    h.lengths = loop.lengths;
+    // Never a tune that was asked for and gave nothing.
+    if (h.cut == CutChoice::Design && !r.tuned && !r.tuneAsked && offset.off) h.advice.push_back(Advice::Tune);
+    if (const auto& chain = check.plan.feed.chain) {
+        const double design = model.designMHz;
+        h.bestAtRadio = true;
+        h.bestSwr = Swr(RadioEnd(loop.atDesign.lines, *chain, design, design), check.plan.referenceOhm);
+    } else {
+        h.bestReading = BestReading(loop.atDesign.swr);
+        h.bestSwr = loop.atDesign.swr[h.bestReading];
+    }
     return h;
 }
 

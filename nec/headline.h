@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "nec/analysis.h"
 #include "nec/failure.h"
+#include "nec/named_loop.h"
 #include "nec/readings.h"
 #include "nec/scaled_design.h"
 
@@ -19,24 +21,40 @@ namespace corvanta::nec {
 struct CheckReport;
 struct ModelCheck;
 
-// Which lengths the headline names, in this priority.
-enum class CutChoice {
-    Trimmed,  // a measurement of the loop gave a trim
-    Tuned,    // the model's tune, where the design's resonance is further off than the model is sure
-    Design,   // COMPUTE's own lengths
-};
-
 // Over this uncertainty, in per cent, the model cannot place the resonance
 // well enough to cut to: cut long by that much and trim from a measurement.
 inline constexpr double kCutLongUncertaintyPercent = 0.5;
 
-// A resonance found this much (in per cent) beyond the model's uncertainty
-// from the design frequency is far off: the design's lengths are wrong.
-inline constexpr double kFarOffPercent = 2;
-
 // SWRs this near count as the same, and the 4:1 balun, the commonest way
 // onto 50 ohm coax, takes the tie.
 inline constexpr double kSwrTie = 0.05;
+
+// A resonance the sweep found further from the design frequency than the
+// model's uncertainty and this much more, in per cent, is said to be far
+// off: the design's lengths, not the model, are then in question.
+inline constexpr double kFarOffPercent = 2;
+
+// Where a resonance lies against the sweep.
+enum class SweepSide {
+    Below,    // under the sweep's first frequency
+    Above,    // over its last
+    Between,  // within it, between two of its points (two crossings, or a sweep of one frequency)
+};
+
+// The model's resonance where the sweep shows none, with a sweep that
+// reaches it and the design frequency both.
+struct OutsideResonance {
+    double mhz = 0;
+    double offsetPercent = 0;  // 100 x (resonance - design) / design
+    SweepSide side = SweepSide::Below;
+    double sweepFromMHz = 0, sweepToMHz = 0;  // the sweep that missed it
+    double reachFromMHz = 0, reachToMHz = 0;  // one that would show it
+};
+
+// A sweep from below both `a` and `b` to above them, 5 % either side,
+// its edges rounded out to two significant digits of the lower one:
+// 142.21 and 146 -> 130 to 160.
+std::pair<double, double> SweepReaching(double a, double b);
 
 // Of the readings a builder can make (kReadings' buildable), the one with
 // the lowest SWR in `swr`, ties within kSwrTie going to the 4:1 balun.
@@ -53,21 +71,34 @@ struct Headline {
     std::optional<double> uncertaintyPercent;  // the model's, CheckReport's
     // Without a resonance: where the reactance comes nearest zero.
     std::optional<NearestApproach> nearestApproach;
-    // The resonance lies further from the design frequency than the
-    // uncertainty and kFarOffPercent together.
-    bool farOff = false;
     CutChoice cut = CutChoice::Design;
     ScaledDesign lengths;
-    std::size_t bestReading = 0;  // into kReadings
-    double bestSwr = 0;           // of those lengths at the design frequency
+    // What the builder connects, for those lengths at the design frequency:
+    // the radio end wherever a feed to the radio is given, else the best
+    // of the feeds a builder can make at the lines' junction.
+    bool bestAtRadio = false;
+    std::size_t bestReading = 0;  // into kReadings, where not at the radio
+    double bestSwr = 0;
+
+    // The JSON key of that SWR: "swr_radio", "swr_lines_200" ...
+    std::string_view BestKey() const;
     // How far to cut long where the model is unsure; none where it is sure.
     std::optional<double> cutLongPercent;
+    // Where the sweep shows no resonance: the model's, found apart; none
+    // when it found none either.
+    std::optional<OutsideResonance> outside;
+    // The sweep's resonance lies further off than the model's uncertainty
+    // and kFarOffPercent.
+    bool farOff = false;
     // What the user can do; each front end words it.
     std::vector<Advice> advice;
 };
 
-Headline HeadlineOf(const ModelCheck& check);
+// The loop the verdict names: the trim of a measurement, else the tune
+// where the design's resonance is further off than the model is sure,
+// else the design's own.
+NamedLoop VerdictLoop(const ModelCheck& check);
 
-std::string_view CutName(CutChoice cut);  // "trimmed", "tuned", "design"
+Headline HeadlineOf(const ModelCheck& check);
 
 }  // namespace corvanta::nec

@@ -128,8 +128,14 @@ Match ChooseMatch(const std::vector<double>& mhz, const std::vector<Z>& loads, Z
         return none;
     }
     std::vector<Match> solutions = MatchSolutions(atDesign, referenceOhm, designMHz);
-    if (solutions.empty()) return none;
-    for (Match& match : solutions) Under2(match, mhz, loads, designMHz, referenceOhm);
+    if (solutions.empty()) {
+        none.needed = true;
+        return none;
+    }
+    for (Match& match : solutions) {
+        match.needed = true;
+        Under2(match, mhz, loads, designMHz, referenceOhm);
+    }
     // One element where one suffices; else the widest 2:1 range.
     const auto fewest = std::min_element(solutions.begin(), solutions.end(), [](const Match& a, const Match& b) {
                             return a.components.size() < b.components.size();

@@ -31,6 +31,10 @@ struct Match {
     // Where the matched SWR stays under 2:1 around the design frequency;
     // an end the sweep ran into is the sweep's own end.
     std::optional<double> under2FromMHz, under2ToMHz;
+    // Whether the load needs a network. Without components this tells
+    // "none needed" (within kNoMatchSwr already) from "none can" (a load
+    // without resistance, which no two reactances bring to the reference).
+    bool needed = false;
 };
 
 // Under this SWR a load needs no network.

@@ -223,6 +223,12 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
                           " measured points reflect more than was sent (|S11| over 1), which a "
                           "passive antenna cannot: check the analyser's calibration");
     }
+    if (m.fit && m.fit->Thinned()) {
+        m.notes.push_back("the model was fitted to " + std::to_string(m.fit->pointsCompared) + " of the " +
+                          std::to_string(m.fit->pointsInReach) +
+                          " measured points within its reach, evenly spread; the resonance and the curves use all " +
+                          std::to_string(measured.mhz.size()));
+    }
     if (m.resonanceMHz && std::abs(*m.resonanceMHz / model.designMHz - 1) > kFarOff) {
         m.notes.push_back("the measured resonance is " +
                           Fixed(std::abs(*m.resonanceMHz / model.designMHz - 1) * 100, 0) +
@@ -313,9 +319,24 @@ std::string ModelTouchstone(const CheckPlan& plan, const CheckReport& report) {
         impedance.push_back(ModelAtPort(plan.feed, p.lines, p.mhz, model.designMHz));
     }
     std::vector<std::string> comments = model.comments;
-    comments.push_back("S11 where the lines join: " + std::to_string(model.sides) + " lines of " +
-                       Trimmed(line.impedanceOhm, 3) + " ohm, velocity factor " + Trimmed(line.velocityFactor, 4) +
-                       ", " + Trimmed(line.lengthMm, 4) + " mm, lossless");
+    const std::string lines = std::to_string(model.sides) + " lines of " + Trimmed(line.impedanceOhm, 3) +
+                              " ohm, velocity factor " + Trimmed(line.velocityFactor, 4) + ", " +
+                              Trimmed(line.lengthMm, 4) + " mm, lossless";
+    // The header names the port the numbers stand for: an analyser's program
+    // lays them over a sweep taken at the same point.
+    if (plan.feed.port == FeedPort::Radio && plan.feed.chain) {
+        const FeedChain& chain = *plan.feed.chain;
+        std::string through = "S11 at the radio, through a " + Trimmed(chain.balunRatio, 3) + ":1 balun";
+        if (const auto& f = chain.feeder) {
+            through += " and " + Trimmed(f->lengthM, 3) + " m of " + Trimmed(f->impedanceOhm, 3) +
+                       " ohm feeder, velocity factor " + Trimmed(f->velocityFactor, 3) + ", " +
+                       Trimmed(f->lossDbPer100m, 3) + " dB per 100 m";
+        }
+        comments.push_back(through);
+        comments.push_back("from where the lines join: " + lines);
+    } else {
+        comments.push_back("S11 where the lines join: " + lines);
+    }
     comments.push_back("modelled with nec2c, " + GroundName(model.placement.ground) + ", " +
                        std::to_string(model.TotalSegments()) + " segments");
     return WriteTouchstone(mhz, impedance, plan.referenceOhm, comments);

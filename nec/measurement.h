@@ -87,11 +87,6 @@ inline constexpr double kWideSpanPercent = 0.5;
 // analyser's sweep) averages that out rather than fitting it.
 inline constexpr double kFitLeastSpanPercent = 2;
 
-// The lengths of a loop as it was cut, in millimetres.
-struct BuiltLengths {
-    double heightMm = 0, sideMm = 0, gapMm = 0;
-};
-
 // The other side count's model, for a measurement that may be of it.
 struct OtherShape {
     int sides = 0;

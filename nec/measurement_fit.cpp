@@ -62,8 +62,42 @@ std::optional<Z> ModelS11(const FitInput& input, double scale, double velocityFa
     return ReflectionOf(junction, input.referenceOhm);
 }
 
-std::optional<Fit> FitMeasurement(const FitInput& input) {
-    if (input.measuredMHz.size() != input.measuredS11.size()) return std::nullopt;
+namespace {
+
+// The measured points the model reaches at some scale, evenly thinned to
+// kFitMostPoints; the input as it is when it has no more than that.
+FitInput InReach(const FitInput& input, std::size_t& inReach) {
+    inReach = 0;
+    if (input.modelMHz.size() < 2) return input;
+    const double low = input.modelMHz.front() / (1 + kFitScaleRange);
+    const double high = input.modelMHz.back() / (1 - kFitScaleRange);
+    const auto first = std::lower_bound(input.measuredMHz.begin(), input.measuredMHz.end(), low);
+    const auto last = std::upper_bound(first, input.measuredMHz.end(), high);
+    inReach = static_cast<std::size_t>(last - first);
+    if (inReach <= kFitMostPoints) return input;
+    FitInput thinned;
+    thinned.modelMHz = input.modelMHz;
+    thinned.modelGap = input.modelGap;
+    thinned.sides = input.sides;
+    thinned.lineImpedanceOhm = input.lineImpedanceOhm;
+    thinned.lineLengthMm = input.lineLengthMm;
+    thinned.referenceOhm = input.referenceOhm;
+    const auto from = static_cast<std::size_t>(first - input.measuredMHz.begin());
+    // Evenly spread over the reach, both ends included.
+    for (std::size_t k = 0; k < kFitMostPoints; ++k) {
+        const std::size_t i = from + k * (inReach - 1) / (kFitMostPoints - 1);
+        thinned.measuredMHz.push_back(input.measuredMHz[i]);
+        thinned.measuredS11.push_back(input.measuredS11[i]);
+    }
+    return thinned;
+}
+
+}  // namespace
+
+std::optional<Fit> FitMeasurement(const FitInput& offered) {
+    if (offered.measuredMHz.size() != offered.measuredS11.size()) return std::nullopt;
+    std::size_t inReach = 0;
+    const FitInput input = InReach(offered, inReach);
     // A coarse grid over the whole range on a few hundred points, then
     // finer grids around the best, each a fifth of the one before.
     const std::size_t stride = std::max<std::size_t>(1, input.measuredMHz.size() / 200);
@@ -89,7 +123,7 @@ std::optional<Fit> FitMeasurement(const FitInput& input) {
         vfStep /= 5;
     }
     const Scored all = Score(input, best.scale, best.velocityFactor, 1);
-    return Fit{all.scale, all.velocityFactor, 100 * std::sqrt(all.meanSquare), all.points};
+    return Fit{all.scale, all.velocityFactor, 100 * std::sqrt(all.meanSquare), all.points, inReach};
 }
 
 }  // namespace corvanta::nec

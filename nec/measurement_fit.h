@@ -40,12 +40,22 @@ inline constexpr double kFitHighestVelocityFactor = 0.95;
 // to about 7 %, a load, an open or a short to 30 % and more.
 inline constexpr double kFitResidualLimitPercent = 4;
 
+// The most measured points the fit lays the model over. An analyser's
+// sweep of a few hundred points already pins the scale and the velocity
+// factor; one of 100,000 takes every 100th, so that the fit costs what a
+// thousand points cost.
+inline constexpr std::size_t kFitMostPoints = 1000;
+
 struct Fit {
     double scale = 1;           // frequency scale: the model at scale x f
     double velocityFactor = 0;  // of the lines
     // 100 x the RMS of |S11 measured - S11 fitted| over the points compared.
     double residualPercent = 0;
     std::size_t pointsCompared = 0;
+    // The measured points within the model's reach at some scale; over
+    // kFitMostPoints of them, an even selection of that many was fitted.
+    std::size_t pointsInReach = 0;
+    bool Thinned() const { return pointsInReach > kFitMostPoints; }
 };
 
 // The model's S11 at `mhz` in the measured plane, for a scale and a

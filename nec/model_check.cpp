@@ -90,6 +90,42 @@ struct SecondSearch {
     }
 };
 
+// The model's resonance where its sweep shows none: a run at the design
+// frequency and one a little above, then secant steps along the gap
+// reactance, each at most a quarter of the frequency, until a step is
+// shorter than kNewtonSettled. A falling reactance is no series resonance
+// near here, and ends the search with none.
+constexpr double kOutsideProbe = 0.01;
+constexpr double kOutsideStepShare = 0.25;
+constexpr int kOutsideRounds = 12;
+
+struct OutsideSearch {
+    double at = 0;
+    std::optional<std::pair<double, double>> before;  // the last frequency and reactance
+    int rounds = 0;
+    std::optional<double> resonanceMHz;
+
+    // With the reactance at `at`: whether to run again.
+    bool Step(double x) {
+        if (!before) {
+            before = std::pair{at, x};
+            at *= 1 + kOutsideProbe;
+            return true;
+        }
+        const double slope = (x - before->second) / (at - before->first);
+        if (!(slope > 0) || !std::isfinite(slope)) return false;
+        const double step = std::clamp(-x / slope, -kOutsideStepShare * at, kOutsideStepShare * at);
+        before = std::pair{at, x};
+        if (std::abs(step) <= kNewtonSettled * at) {
+            resonanceMHz = at + step;
+            return false;
+        }
+        if (++rounds >= kOutsideRounds) return false;
+        at += step;
+        return true;
+    }
+};
+
 // Slices of the sweep for `jobs` engines.
 int SliceCount(const CheckPlan& plan, int jobs) {
     return std::min(plan.sweep.points, jobs == 1 ? 1 : jobs * kSlicesPerJob);
@@ -120,7 +156,8 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
 }
 
 ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
-    ModelCheck check{PlanCheck(design, options), {}, std::nullopt, {}, std::nullopt};
+    ModelCheck check;
+    check.plan = PlanCheck(design, options);
     const CheckPlan& plan = check.plan;
     const LoopModel& model = plan.model;
     const auto sources = static_cast<std::size_t>(model.sides);
@@ -155,6 +192,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // One search for each convergence model, side by side.
     std::vector<SecondSearch> searches(others.size());
     std::function<void(std::size_t)> stepSecond;
+    OutsideSearch outside;
+    std::function<void()> stepOutside;
     std::vector<std::string> tuneNotes;
     EnginePool pool(settings);
 
@@ -297,6 +336,21 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     std::vector<double> reactance;
     for (const FrequencyResult& row : answers.sweep) reactance.push_back(row.sources.front().impedance.imag());
     startSecond(reactance, true);
+    // No resonance in the sweep: where the model's lies is found apart, so
+    // that the verdict can say where it is rather than guess.
+    if (RisingZeroCrossings(rowMHz, reactance).empty()) {
+        outside.at = model.designMHz;
+        stepOutside = [&] {
+            const double at = outside.at;
+            pool.Submit({WriteDeck(model, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}), {{at}, sources, 0}},
+                        kSecondPriority, [&](EngineOutput&& output) {
+                            if (outside.Step(output.frequencies.front().sources.front().impedance.imag())) {
+                                stepOutside();
+                            }
+                        });
+        };
+        stepOutside();
+    }
 
     // The tune, while the pattern and the second model may still run.
     if (options.tune) {
@@ -328,6 +382,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     for (const SecondSearch& search : searches) {
         answers.searches.push_back({search.resonanceMHz, search.found, search.segments});
     }
+    answers.outsideResonanceMHz = outside.resonanceMHz;
 
     SweepSampling kept = std::move(check.report.sampling);
     std::optional<TunedDesign> tuned = std::move(check.report.tuned);

@@ -42,6 +42,13 @@ struct ModelCheck {
     // The pattern plot's finer elevation cut, a run of its own; none in free
     // space.
     std::optional<ElevationCut> elevationCut;
+    // What the measurement is compared from, kept so that a change of the
+    // feed or of the lengths as cut compares it again without an engine.
+    std::optional<BuiltLengths> asBuilt;
+    std::optional<OnePortSweep> measuredSweep;
+    std::string measuredSource;
+    std::optional<LoopModel> measuredTakenOf;
+    std::optional<OtherShape> otherShape;
 };
 
 // Whether the check modelled this design: the same side count and the same

@@ -167,10 +167,22 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
                  {"uncertainty_percent", JsonNumber(h.uncertaintyPercent, 3)},
                  {"cut", std::string(CutName(h.cut))},
                  {"lengths", ScaledDesignJson(h.lengths)},
-                 {"best_reading", std::string(kReadings[h.bestReading].swrKey)},
+                 {"best_reading", std::string(h.BestKey())},
                  {"best_swr", JsonNumber(h.bestSwr, 4)},
                  {"cut_long_percent", JsonNumber(h.cutLongPercent, 3)},
+                 {"far_off", h.farOff},
+                 {"outside_sweep", nullptr},
                  {"advice", Json::array()}};
+    if (h.outside) {
+        const OutsideResonance& o = *h.outside;
+        json["outside_sweep"] = {
+            {"resonance_mhz", JsonNumber(o.mhz, 4)},
+            {"resonance_offset_percent", JsonNumber(o.offsetPercent, 3)},
+            {"side", o.side == SweepSide::Below   ? "below"
+                     : o.side == SweepSide::Above ? "above"
+                                                  : "between"},
+            {"sweep_reaching_mhz", Json::array({JsonNumber(o.reachFromMHz, 6), JsonNumber(o.reachToMHz, 6)})}};
+    }
     for (Advice advice : h.advice) json["advice"].push_back(advise(advice));
     return json;
 }
@@ -199,10 +211,25 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
                                      : "; the model's uncertainty is not known";
         if (h.farOff) line += ": the design's lengths are far off";
         lines.push_back(line);
+    } else if (h.outside) {
+        const OutsideResonance& o = *h.outside;
+        const std::string sweep = MhzText(o.sweepFromMHz) + " to " + MhzText(o.sweepToMHz) + " MHz";
+        lines.push_back("the model resonates at " + MhzText(o.mhz) + " MHz, " + Fixed(std::abs(o.offsetPercent), 2) +
+                        " % " + (o.offsetPercent < 0 ? "below" : "above") + " the design frequency, " +
+                        (o.side == SweepSide::Below ? "below the sweep (" + sweep + ")"
+                         : o.side == SweepSide::Above
+                             ? "above the sweep (" + sweep + ")"
+                             : "within the sweep (" + sweep + ") but between two of its points") +
+                        ", found by runs of its own; a sweep from " + Trimmed(o.reachFromMHz, 6) + " to " +
+                        Trimmed(o.reachToMHz, 6) + " MHz shows it");
     } else if (h.nearestApproach) {
         lines.push_back(NearestApproachText(*h.nearestApproach));
+    } else if (!check.report.sweep.empty()) {
+        lines.push_back("the model shows no resonance in the sweep (" + MhzText(check.report.sweep.front().mhz) +
+                        " to " + MhzText(check.report.sweep.back().mhz) +
+                        " MHz), and runs from the design frequency found none near it");
     } else {
-        lines.push_back("the model shows no resonance in the sweep");
+        lines.push_back("the model shows no resonance: the sweep is empty");
     }
     const std::string which = h.cut == CutChoice::Trimmed ? "the lengths trimmed from the measurement"
                               : h.cut == CutChoice::Tuned ? "the tuned lengths"
@@ -212,8 +239,11 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
         for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
     }
     lines.push_back("cut " + which + ": " + words);
-    const Reading& best = kReadings[h.bestReading];
-    lines.push_back("feed: " + ReadingLabel(best, medium) + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
+    const std::string feed = h.bestAtRadio
+                                 ? "radio end on " + Trimmed(check.plan.referenceOhm, 3) + " " +
+                                       std::string(OhmUnit(medium)) + " (" + ChainText(*check.plan.feed.chain) + ")"
+                                 : ReadingLabel(kReadings[h.bestReading], medium);
+    lines.push_back("feed: " + feed + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
                     " MHz with these lengths");
     if (h.cutLongPercent) {
         lines.push_back("the model is unsure of the resonance by " + Fixed(*h.cutLongPercent, 2) + " %: cut " +
@@ -306,7 +336,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
         (line.velocityFactor == kLineVelocityFactor ? " (0.82 is TV twin-lead, open ladder line is nearer 0.9)" : "") +
         "\n";
     const SweepPoint& d = r.atDesign;
-    text += "at " + Shortest(d.mhz) + " MHz:\n";
+    text += "at " + Shortest(d.mhz) + " MHz, the design's loop:\n";
     for (const FeedPointInfo& feed : kFeedPoints) {
         text += "  " + std::string(feed.name) + ": " + ImpedanceWords(d.At(feed.point), Medium::Plain);
         const std::vector<std::size_t> readings = ReadingsAt(feed.point);
@@ -319,7 +349,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     text += "  maximum gain " + Fixed(r.maxGainDbi, 2) + " dBi at elevation " + Fixed(r.MaxGainElevationDeg(), 0) +
             " (theta " + Fixed(r.maxGainThetaDeg, 0) + "), phi " + Fixed(r.maxGainPhiDeg, 0) + " degrees; efficiency " +
             Fixed(r.efficiencyPercent, 2) + " %" + SkyText(r, model.placement.ground) + "\n";
-    text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1\n";
+    text += ResonancesText(r) + SamplingText(r) + "SWR under 2:1, the design's loop\n";
     for (std::size_t i : ReadingsInView()) {
         text += "  " + ReadingLabel(kReadings[i], Medium::Plain) + ": " + RangesText(r.under2[i]) + "\n";
     }
@@ -338,6 +368,7 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
+    for (const std::string& note : check.feed.notes) text += "note: " + note + "\n";
     for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
 
     // The sweep as a table: each feed point's R and X, then its SWR on

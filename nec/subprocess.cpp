@@ -1,7 +1,9 @@
 #include "nec/subprocess.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -9,9 +11,13 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -269,6 +275,25 @@ private:
 
 }  // namespace
 
+bool WriteWithoutSigpipe(int fd, const void* bytes, std::size_t size) {
+    sigset_t pipe, before;
+    ::sigemptyset(&pipe);
+    ::sigaddset(&pipe, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipe, &before);
+    ssize_t n = 0;
+    while ((n = ::write(fd, bytes, size)) < 0 && errno == EINTR) {}
+    const int error = errno;
+    // The SIGPIPE this write raised waits on this thread: taken off before
+    // the mask is restored, unless it was blocked anyway.
+    if (n < 0 && error == EPIPE && !::sigismember(&before, SIGPIPE)) {
+        const timespec now{};
+        while (::sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {}
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    errno = error;
+    return n == static_cast<ssize_t>(size);
+}
+
 std::optional<std::filesystem::path> FindProgram(const std::string& name) {
     if (name.find('/') != std::string::npos) {
         if (::access(name.c_str(), X_OK) == 0) return std::filesystem::path(name);
@@ -346,8 +371,10 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::
                 stopped = ProcessOutcome::End::TimedOut;
             }
             if (stopped) {
+                // The keeper may have gone already (the program ended at the
+                // same moment): the report pipe tells how it went either way.
                 const char stop = 's';
-                while (::write(control.write, &stop, 1) < 0 && errno == EINTR) {}
+                WriteWithoutSigpipe(control.write, &stop, 1);
             }
         }
         pollfd watched[2] = {{output.read, POLLIN, 0}, {report.read, POLLIN, 0}};
@@ -382,18 +409,116 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::
     return outcome;
 }
 
-TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
+namespace {
+
+std::filesystem::path TemporaryBase() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
+    return base && *base ? base : "/tmp";
+}
+
+// When the process `pid` started, in clock ticks since the machine started;
+// none when there is no such process. With the number, it names a process
+// for good: a number used again has a later start.
+std::optional<unsigned long long> StartOf(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return std::nullopt;
+    // The name in parentheses may hold spaces; the fields after it do not.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(line.substr(close + 1));
+    std::string field;
+    // The state is the third field and the start the twenty-second.
+    for (int i = 3; i <= 22; ++i) {
+        if (!(fields >> field)) return std::nullopt;
+    }
+    try {
+        return std::stoull(field);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The owner a folder's name gives: "corvanta-nec-4711-123456-Ab3dEf".
+struct Owner {
+    pid_t pid = 0;
+    unsigned long long start = 0;
+};
+
+std::optional<Owner> OwnerOf(const std::string& name, const std::string& prefix) {
+    const std::string lead = prefix + "-";
+    if (name.rfind(lead, 0) != 0) return std::nullopt;
+    const std::string rest = name.substr(lead.size());
+    const auto first = rest.find('-');
+    const auto second = first == std::string::npos ? first : rest.find('-', first + 1);
+    if (second == std::string::npos || rest.size() - second - 1 != 6) return std::nullopt;
+    const std::string pid = rest.substr(0, first);
+    const std::string start = rest.substr(first + 1, second - first - 1);
+    const auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() < 20 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(pid) || !digits(start)) return std::nullopt;
+    const unsigned long long number = std::stoull(pid);
+    if (number == 0 || number > static_cast<unsigned long long>(std::numeric_limits<pid_t>::max())) {
+        return std::nullopt;
+    }
+    return Owner{static_cast<pid_t>(number), std::stoull(start)};
+}
+
+// Whether the folder's owner holds its lock: a lock is let go when its
+// holder ends, however it ends.
+bool LockHeld(const std::filesystem::path& folder) {
+    const int fd = ::open((folder / kOwnerLock).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+}  // namespace
+
+void RemoveOrphanedDirectories(const std::string& prefix) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(TemporaryBase(), error);
+    if (error) return;
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        const std::optional<Owner> owner = OwnerOf(name, prefix);
+        if (!owner || !entry.is_directory(error) || entry.is_symlink(error)) continue;
+        if (LockHeld(entry.path())) continue;
+        // Not locked: gone, or between making its folder and locking it.
+        const auto start = StartOf(owner->pid);
+        if (start && *start == owner->start) continue;
+        std::filesystem::remove_all(entry.path(), error);
+    }
+}
+
+TemporaryDirectory::TemporaryDirectory(const std::string& prefix) {
+    static const unsigned long long started = StartOf(::getpid()).value_or(0);
+    std::string pattern =
+        (TemporaryBase() / (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(started) + "-XXXXXX"))
+            .string();
     if (!::mkdtemp(pattern.data())) {
         throw std::system_error(errno, std::generic_category(), "cannot make a temporary directory " + pattern);
     }
     path_ = pattern;
+    // Held while this lives, and let go by the system however the process
+    // ends: a later check tells by it that the folder has no owner.
+    lock_ = ::open((path_ / kOwnerLock).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (lock_ < 0 || ::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        const int why = errno;
+        if (lock_ >= 0) ::close(lock_);
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        throw std::system_error(why, std::generic_category(), "cannot make a temporary directory " + pattern);
+    }
 }
 
 TemporaryDirectory::~TemporaryDirectory() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+    ::close(lock_);
 }
 
 }  // namespace corvanta::nec

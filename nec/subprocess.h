@@ -38,6 +38,11 @@ struct ProcessLimits {
     std::stop_token stop;  // a stop request kills the process at once
 };
 
+// Writes to a pipe whose reader may have gone: that write fails with EPIPE
+// (errno says so) instead of raising SIGPIPE, whose default would end the
+// whole process. True when all of it was written.
+bool WriteWithoutSigpipe(int fd, const void* bytes, std::size_t size);
+
 // The program's full path: `name` itself when it holds a slash, else the
 // first executable of that name on PATH.
 std::optional<std::filesystem::path> FindProgram(const std::string& name);
@@ -49,7 +54,10 @@ ProcessOutcome RunProcess(const std::vector<std::string>& arguments, const std::
                           const ProcessLimits& limits);
 
 // A fresh directory under TMPDIR (or /tmp), removed with everything in it
-// when this goes.
+// when this goes. Its name holds the owner's process number and start
+// ("corvanta-nec-4711-123456-Ab3dEf"), and the owner holds a lock on the
+// file kOwnerLock inside it while it lives, so that the folder of a process
+// killed outright can be told from one in use.
 class TemporaryDirectory {
 public:
     explicit TemporaryDirectory(const std::string& prefix);
@@ -61,6 +69,15 @@ public:
 
 private:
     std::filesystem::path path_;
+    int lock_ = -1;
 };
+
+inline constexpr const char* kOwnerLock = ".owner";
+
+// Removes the folders TemporaryDirectory made with `prefix` under TMPDIR
+// whose owner is gone (killed with SIGKILL, or the machine stopped): their
+// lock is free and their owner's process is not running, or a later one
+// has its number. Folders of another naming, and of a living owner, stay.
+void RemoveOrphanedDirectories(const std::string& prefix);
 
 }  // namespace corvanta::nec

@@ -34,6 +34,27 @@ std::optional<double> Number(std::string_view word) {
     return value;
 }
 
+// A data line written with decimal commas, as an analyser's program set to
+// a German or a French locale writes it ("146,5 0,12 -0,3"): split at its
+// spaces alone it is three numbers once each comma is a point. Split at
+// the commas too, as other programs' lines must be, it would look like
+// more than one port.
+bool WrittenWithDecimalCommas(std::string_view content) {
+    if (content.find(',') == std::string_view::npos) return false;
+    const auto words = SplitWords(content, " \t\r");
+    if (words.size() != 3) return false;
+    for (const std::string_view word : words) {
+        std::string number(word);
+        const std::size_t comma = number.find(',');
+        if (comma != std::string::npos) {
+            if (number.find(',', comma + 1) != std::string::npos) return false;
+            number[comma] = '.';
+        }
+        if (!Number(number)) return false;
+    }
+    return true;
+}
+
 enum class Form { RealImaginary, MagnitudeAngle, DecibelAngle };
 
 struct Options {
@@ -142,10 +163,18 @@ OnePortSweep ReadTouchstone(std::string_view text) {
         // option line with nothing on it.
         const bool first = !options && sweep.mhz.empty();
         if (!options) options = Options{};
+        const auto decimalCommas = [&] {
+            if (WrittenWithDecimalCommas(content)) {
+                fail(
+                    "the numbers are written with decimal commas; a Touchstone file has a decimal point "
+                    "(146.5, not 146,5): save it again with points, or replace each comma with a point");
+            }
+        };
         const auto notTouchstone = [&] {
             fail("not a Touchstone file: the first data line is not a frequency and a pair of numbers");
         };
         if (words.size() != 3) {
+            decimalCommas();
             if (first) notTouchstone();
             if (words.size() == 9 || (words.size() > 3 && words.size() % 2 == 1)) {
                 fail("a file of more than one port; a one-port (.s1p) file has a frequency and one pair");
@@ -156,6 +185,7 @@ OnePortSweep ReadTouchstone(std::string_view text) {
         const auto a = Number(words[1]);
         const auto b = Number(words[2]);
         if (!frequency || !a || !b) {
+            decimalCommas();
             if (first) notTouchstone();
             fail("a number does not read");
         }

@@ -1,7 +1,7 @@
 #include "plot/plot_file.h"
 
+#include <QBuffer>
 #include <QFileInfo>
-#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -59,29 +59,26 @@ QSize PlotSize(PlotKind kind) {
 }
 
 std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
-                                     const HiddenCurves& hidden) {
+                                     const HiddenCurves& hidden, const WholeFileOptions& options) {
     const QSize size = PlotSize(kind);
     const QRectF area(QPointF(0, 0), QSizeF(size));
-    const QString name = QString::fromStdString(path);
+    // Drawn whole into memory first: the file is written only once there
+    // is all of it, and so never left half drawn.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     if (Suffix(path) == QLatin1String("svg")) {
-        QFile file(name);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            return "cannot write " + path + ": " + file.errorString().toStdString();
-        }
         QSvgGenerator svg;
-        svg.setOutputDevice(&file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(area);
         svg.setResolution(kDotsPerInch);
         svg.setTitle(Title(kind));
         svg.setDescription(QStringLiteral("corvanta-cli check"));
         QPainter painter;
-        if (!painter.begin(&svg)) return "cannot write " + path;
+        if (!painter.begin(&svg)) return "cannot draw the plot for " + path;
         Draw(painter, kind, area, check, hidden);
-        if (!painter.end() || !file.flush()) return "cannot write " + path + ": " + file.errorString().toStdString();
-        return std::nullopt;
-    }
-    if (Suffix(path) == QLatin1String("png")) {
+        if (!painter.end()) return "cannot draw the plot for " + path;
+    } else if (Suffix(path) == QLatin1String("png")) {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         const int dotsPerMetre = static_cast<int>(kDotsPerInch * kInchesPerMetre + 0.5);
         image.setDotsPerMeterX(dotsPerMetre);
@@ -90,11 +87,17 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         QPainter painter(&image);
         Draw(painter, kind, area, check, hidden);
         painter.end();
-        QImageWriter writer(name, "png");
-        if (!writer.write(image)) return "cannot write " + path + ": " + writer.errorString().toStdString();
-        return std::nullopt;
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image)) return "cannot draw the plot for " + path + ": " + writer.errorString().toStdString();
+    } else {
+        return path + " is neither .svg nor .png";
     }
-    return path + " is neither .svg nor .png";
+    const QByteArray& bytes = buffer.data();
+    if (auto failed = WriteWholeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                     options)) {
+        return "cannot write " + path + ": " + *failed;
+    }
+    return std::nullopt;
 }
 
 }  // namespace corvanta::plot

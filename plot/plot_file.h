@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/whole_file.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 
@@ -19,9 +20,10 @@ enum class PlotKind { Sweep, Pattern, Smith };
 // Its size in a file, in pixels.
 QSize PlotSize(PlotKind kind);
 
-// Nothing when written; else what went wrong, for a message.
+// Nothing when written; else what went wrong, for a message. The file is
+// written whole or not at all (core/whole_file.h), with `options`.
 // `hidden`: the SWR plot's curves left out, as the window shows them.
 std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
-                                     const HiddenCurves& hidden = {});
+                                     const HiddenCurves& hidden = {}, const WholeFileOptions& options = {});
 
 }  // namespace corvanta::plot

@@ -221,23 +221,29 @@ SmithCurve ChartedCurve(const nec::ModelCheck& check) {
     const auto& chain = check.plan.feed.chain;
     // The radio end as the SWR plot draws it: only with a value at every
     // sweep point and the chain that made them.
-    const bool radioWhole = radio && chain && radio->sweep.size() == sweep.size();
-    curve.radioEnd =
-        radioWhole && !nec::HeadlineWithRadio(check.report, std::optional<double>(radio->swrAtDesign)).has_value();
+    const std::vector<SweepPoint>& loop = check.feed.loop.sweep;
+    const bool radioWhole = radio && chain && radio->sweep.size() == loop.size();
+    curve.radioEnd = radioWhole;
+    const std::string loopWords = check.feed.loop.name == nec::CutChoice::Design
+                                      ? ""
+                                      : ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
     const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
     if (curve.radioEnd) {
         curve.referenceOhm = radio->referenceOhm;
-        curve.label = "radio end on " + nec::Trimmed(radio->referenceOhm, 3) + " " + ohm;
+        curve.label = "radio end on " + nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + loopWords;
         curve.on = nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + " at the radio end";
         curve.colour = kRadioEnd;
-        for (std::size_t i = 0; i < sweep.size(); ++i) curve.model.push_back({sweep[i].mhz, radio->sweep[i]});
+        for (std::size_t i = 0; i < loop.size(); ++i) curve.model.push_back({loop[i].mhz, radio->sweep[i]});
     } else {
-        const nec::Reading& reading = nec::kReadings[nec::HeadlineReading(check.report)];
+        // The verdict's loop where the feed was read; else the model's own.
+        const std::vector<SweepPoint>& charted = loop.empty() ? sweep : loop;
+        const nec::SweepPoint& atDesign = loop.empty() ? check.report.atDesign : check.feed.loop.atDesign;
+        const nec::Reading& reading = nec::kReadings[nec::BestReading(atDesign.swr)];
         curve.referenceOhm = reading.referenceOhm;
-        curve.label = nec::ReadingLabel(reading, nec::Medium::Typeset);
+        curve.label = nec::ReadingLabel(reading, nec::Medium::Typeset) + loopWords;
         curve.on = nec::ReferenceText(reading, nec::Medium::Typeset);
         curve.colour = Colour(reading.plot.colour);
-        for (const SweepPoint& p : sweep) curve.model.push_back({p.mhz, p.At(reading.point)});
+        for (const SweepPoint& p : charted) curve.model.push_back({p.mhz, p.At(reading.point)});
     }
     if (check.measured) {
         // The measurement is held at the lines' junction; charted at the

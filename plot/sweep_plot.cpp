@@ -70,17 +70,34 @@ const QColor kRadioEnd{0x00, 0x83, 0x8f};
 const QColor kMatched{0x45, 0x5a, 0x64};
 const QColor kBandShade{0xff, 0xe0, 0x82, 0x70};
 
-// The headline among the readings, or none when the radio end is it.
+// The headline among the readings, or none when the radio end is it: a
+// builder who connects a feed to the radio reads it there.
 std::optional<std::size_t> HeadlineIndex(const nec::ModelCheck& check) {
-    const auto& radio = check.feed.radio;
-    return nec::HeadlineWithRadio(check.report, radio ? std::optional<double>(radio->swrAtDesign) : std::nullopt);
+    if (check.feed.radio) return std::nullopt;
+    return nec::BestReading(check.report.atDesign.swr);
 }
 
-std::string RadioLabel(const nec::RadioEndReading& radio) {
-    return "radio end on " + nec::Trimmed(radio.referenceOhm, 3) + " Ω";
+// The feed's curves are the loop's the verdict names, which the label says
+// where it is not the design's own.
+std::string LoopSuffix(const nec::ModelCheck& check) {
+    if (check.feed.loop.name == nec::CutChoice::Design) return "";
+    return ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
 }
 
-std::string MatchedLabel() { return "through the match (dash-dot)"; }
+std::string RadioLabel(const nec::ModelCheck& check, const nec::RadioEndReading& radio) {
+    return "radio end on " + nec::Trimmed(radio.referenceOhm, 3) + " Ω" + LoopSuffix(check);
+}
+
+std::string MatchedLabel(const nec::ModelCheck& check) {
+    return "through the match (dash-dot" + LoopSuffix(check) + ")";
+}
+
+// The frequencies of the feed's curves: the named loop's sweep.
+std::vector<double> LoopMhz(const nec::ModelCheck& check) {
+    std::vector<double> mhz;
+    for (const SweepPoint& p : check.feed.loop.sweep) mhz.push_back(p.mhz);
+    return mhz;
+}
 
 // The legend's lines, to size the column that holds them.
 std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
@@ -91,8 +108,8 @@ std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     }
     for (const nec::FeedPointInfo& feed : nec::kFeedPoints) texts.push_back(style::Text(std::string(feed.name)));
     if (check.measured) texts.push_back(style::Text(MeasuredLabel(*check.measured)));
-    if (check.feed.radio) texts.push_back(style::Text(RadioLabel(*check.feed.radio)));
-    if (check.feed.match) texts.push_back(style::Text(MatchedLabel()));
+    if (check.feed.radio) texts.push_back(style::Text(RadioLabel(check, *check.feed.radio)));
+    if (check.feed.match) texts.push_back(style::Text(MatchedLabel(check)));
     return texts;
 }
 
@@ -281,11 +298,16 @@ void DrawReturnLossAxis(QPainter& painter, const SweepLayout& layout) {
     painter.setFont(style::Font(style::kSmallPx));
     const QFontMetricsF metrics(painter.font());
     const double x = layout.swrPanel.right();
-    for (double db : {4.0, 6.0, 10.0, 20.0, std::numeric_limits<double>::infinity()}) {
+    // From 1:1 up: a label that would touch the one below it is left out,
+    // its tick kept (20 dB sits close to infinity on a low panel).
+    double lastY = std::numeric_limits<double>::infinity();
+    for (double db : {std::numeric_limits<double>::infinity(), 20.0, 10.0, 6.0, 4.0}) {
         const double reflection = std::isfinite(db) ? std::pow(10.0, -db / 20) : 0;
         const double y = layout.SwrY((1 + reflection) / (1 - reflection));
         painter.setPen(QPen(style::kFrame, 1));
         painter.drawLine(QPointF(x, y), QPointF(x + 3, y));
+        if (lastY - y < metrics.height()) continue;
+        lastY = y;
         painter.setPen(style::kInk);
         painter.drawText(QPointF(x + 5, y + metrics.ascent() / 2 - 1),
                          std::isfinite(db) ? style::Text(TickLabel(db, 1)) : QStringLiteral("∞"));
@@ -338,19 +360,22 @@ double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::M
         legendY += lineHeight + 3;
     };
     const auto& radio = check.feed.radio;
-    if (radio && radio->swr.size() == mhz.size() && !Hidden(hidden, SweepCurve::Kind::Radio)) {
+    const std::vector<double> loopMhz = LoopMhz(check);
+    if (radio && radio->swr.size() == mhz.size() && loopMhz.size() == mhz.size() &&
+        !Hidden(hidden, SweepCurve::Kind::Radio)) {
         const QPen pen(kRadioEnd, HeadlineIndex(check) ? kOtherPen : kHeadlinePen, Qt::SolidLine, Qt::FlatCap,
                        Qt::RoundJoin);
-        clipped |= DrawCurve(painter, layout.swrPanel, mhz, radio->swr, layout.swr.low, layout.swr.high, layout,
+        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, radio->swr, layout.swr.low, layout.swr.high, layout,
                              &SweepLayout::SwrY, pen);
-        legend(pen, RadioLabel(*radio), RangeText(radio->under2));
+        legend(pen, RadioLabel(check, *radio), RangeText(radio->under2));
     }
-    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size() && !Hidden(hidden, SweepCurve::Kind::Matched)) {
+    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size() && loopMhz.size() == mhz.size() &&
+        !Hidden(hidden, SweepCurve::Kind::Matched)) {
         const QPen pen(kMatched, kOtherPen, Qt::DashDotLine, Qt::FlatCap, Qt::RoundJoin);
-        clipped |= DrawCurve(painter, layout.swrPanel, mhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
+        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
                              layout, &SweepLayout::SwrY, pen);
         const nec::Match& m = *check.feed.match;
-        legend(pen, MatchedLabel(),
+        legend(pen, MatchedLabel(check),
                m.under2FromMHz && m.under2ToMHz
                    ? "under 2:1: " + nec::MhzText(*m.under2FromMHz) + " to " + nec::MhzText(*m.under2ToMHz) + " MHz"
                    : std::string("under 2:1: nowhere"));
@@ -453,9 +478,11 @@ std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check) {
         curves.push_back({SweepCurve::Kind::Reading, i, style::Text(Label(nec::kReadings[i])), headline == i});
     }
     if (check.feed.radio) {
-        curves.push_back({SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(*check.feed.radio)), !headline});
+        curves.push_back({SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(check, *check.feed.radio)), !headline});
     }
-    if (check.feed.match) curves.push_back({SweepCurve::Kind::Matched, 0, style::Text(MatchedLabel()), false});
+    if (check.feed.match) {
+        curves.push_back({SweepCurve::Kind::Matched, 0, style::Text(MatchedLabel(check)), false});
+    }
     if (check.measured && !check.measured->points.empty()) {
         curves.push_back({SweepCurve::Kind::Measured, 0, style::Text(MeasuredLabel(*check.measured)), false});
     }

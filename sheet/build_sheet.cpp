@@ -1,6 +1,6 @@
 #include "sheet/build_sheet.h"
 
-#include <QSaveFile>
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 
+#include "plot/plot_style.h"
 #include "sheet/prism_drawing.h"
 #include "sheet/sheet_style.h"
 
@@ -26,6 +27,8 @@ constexpr double kColumnGap = 40;
 constexpr double kLeftWidth = 860;  // the dimensions and the pieces, beside the drawing
 constexpr double kDrawingHeight = 1130;
 constexpr double kLeastDrawingHeight = 640;
+// The plot on its page: 130 mm, room for two panels of some 45 mm each.
+constexpr double kPlotPageHeight = 1300;
 constexpr int kTextSize = 32;
 constexpr int kSmallSize = 27;
 
@@ -65,6 +68,7 @@ constexpr std::array<Column, 6> kCutColumns = {{
     {1480, 320, Qt::AlignRight},
 }};
 constexpr double kRowHeight = 52;
+constexpr double kQuietRowHeight = 38;  // the design's lengths under those to cut
 
 void Row(QPainter& painter, double y, const std::array<QString, 6>& cells, const QFont& font,
          const QColor& colour = kInk) {
@@ -103,30 +107,42 @@ double TitleBlock(QPainter& painter, const Design& design) {
     return 215;
 }
 
-// The four dimensions as the window shows them; returns the y below.
-double Dimensions(QPainter& painter, double y, const Design& design) {
+// The four dimensions to cut; under each that differs from the design's,
+// the design's own in grey. Returns the y below.
+double Dimensions(QPainter& painter, double y, const Design& toCut, const Design* design) {
     y = Heading(painter, 0, y, kLeftWidth, QStringLiteral("DIMENSIONS"));
-    const std::array<std::array<QString, 3>, 4> rows = {{
-        {QStringLiteral("HEIGHT"), Text(design, Field::Text13), Text(design, Field::Text11)},
-        {QStringLiteral("SIDE"), Text(design, Field::Text17), Text(design, Field::Text16)},
-        {QStringLiteral("GAP"), Text(design, Field::Text20), Text(design, Field::Text19)},
-        {QStringLiteral("300 OHM SERIES MATCH"), Text(design, Field::Text23), Text(design, Field::Text22)},
+    struct Dimension {
+        QString name;
+        Field mm, in;
+    };
+    const std::array<Dimension, 4> rows = {{
+        {QStringLiteral("HEIGHT"), Field::Text13, Field::Text11},
+        {QStringLiteral("SIDE"), Field::Text17, Field::Text16},
+        {QStringLiteral("GAP"), Field::Text20, Field::Text19},
+        {QStringLiteral("300 OHM SERIES MATCH"), Field::Text23, Field::Text22},
     }};
     // The inch column ends the left half; the millimetres stand clear of the
     // longest inch text the window writes (16.5839716393178).
     const std::array<Column, 3> columns = {
         {{0, 360, Qt::AlignLeft}, {360, 180, Qt::AlignRight}, {560, 300, Qt::AlignRight}}};
     const auto row = [&](const std::array<QString, 3>& cells, const QFont& name, const QFont& number,
-                         const QColor& colour) {
+                         const QColor& colour, double height) {
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            PutText(painter, QRectF(columns[i].left, y, columns[i].width, kRowHeight),
-                    columns[i].align | Qt::AlignVCenter, cells[i], i == 0 ? name : number, colour);
+            PutText(painter, QRectF(columns[i].left, y, columns[i].width, height), columns[i].align | Qt::AlignVCenter,
+                    cells[i], i == 0 ? name : number, colour);
         }
-        y += kRowHeight;
+        y += height;
     };
     row({QString(), QStringLiteral("MM"), QStringLiteral("IN")}, SheetFont(kSmallSize, true),
-        SheetFont(kSmallSize, true), kQuiet);
-    for (const auto& cells : rows) row(cells, SheetFont(30, true), SheetFont(kTextSize, true), kInk);
+        SheetFont(kSmallSize, true), kQuiet, kRowHeight);
+    for (const Dimension& d : rows) {
+        row({d.name, Text(toCut, d.mm), Text(toCut, d.in)}, SheetFont(30, true), SheetFont(kTextSize, true), kInk,
+            kRowHeight);
+        if (design && Text(*design, d.mm) != Text(toCut, d.mm)) {
+            row({QStringLiteral("   design's"), Text(*design, d.mm), Text(*design, d.in)}, SheetFont(kSmallSize),
+                SheetFont(kSmallSize), kQuiet, kQuietRowHeight);
+        }
+    }
     return y;
 }
 
@@ -165,6 +181,19 @@ constexpr std::array<Column, 7> kBesideColumns = {{
     {1560, 240, Qt::AlignRight},
 }};
 
+// The lines, C, under the conductor: their totals are the lines' total,
+// bold as the conductor's.
+double LinesRow(QPainter& painter, double y, const CutList& list, const std::array<Column, 6>& columns) {
+    std::array<QString, 6> cells = Cells(QStringLiteral("C"), list.lines);
+    cells[0] += QStringLiteral(", gap to junction");
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const Column& c = columns[i];
+        PutText(painter, QRectF(c.left, y, c.width, kRowHeight), c.align | Qt::AlignVCenter, cells[i],
+                SheetFont(kTextSize, i >= 4), kInk);
+    }
+    return y + kRowHeight;
+}
+
 double CutTable(QPainter& painter, double y, const SheetCut& cut) {
     y = Heading(painter, 0, y, kPageWidth, cut.heading);
     if (!cut.note.isEmpty()) y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), cut.note, SheetFont(kSmallSize)) + 6;
@@ -183,7 +212,7 @@ double CutTable(QPainter& painter, double y, const SheetCut& cut) {
             {QStringLiteral("Conductor total"), QString(), QString(), QString(),
              QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn)},
             SheetFont(kTextSize, true));
-        return y + 8 + kRowHeight;
+        return LinesRow(painter, y + 8 + kRowHeight, list, kCutColumns);
     }
     // The same table with the design's length beside each piece, quieter.
     const auto row = [&](double at, const std::array<QString, 7>& cells, const QFont& font, const QColor& colour) {
@@ -214,22 +243,42 @@ double CutTable(QPainter& painter, double y, const SheetCut& cut) {
          QString::fromStdString(list.conductorTotalMm), QString::fromStdString(list.conductorTotalIn),
          QString::fromStdString(cut.design->conductorTotalMm)},
         SheetFont(kTextSize, true), kInk);
-    return y + 8 + kRowHeight;
+    // The lines are as designed: their row keeps the plain table's columns,
+    // under its own headings, where their long inch texts have room.
+    y += 8 + kRowHeight;
+    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
+    return LinesRow(painter, y + kRowHeight, list, kCutColumns);
 }
 
-double LineTable(QPainter& painter, double y, const CutList& list) {
-    y = Heading(painter, 0, y + 30, kPageWidth, QStringLiteral("MATCHING LINES"));
-    Row(painter, y, kCutHeadings, SheetFont(kSmallSize, true), kQuiet);
-    y += kRowHeight;
-    std::array<QString, 6> cells = Cells(QStringLiteral("C"), list.lines);
-    cells[0] += QStringLiteral(", gap to junction");
-    Row(painter, y, cells, SheetFont(kTextSize));
-    // The row's totals are the lines' total; bold, as the conductor's.
-    for (std::size_t i = 4; i < 6; ++i) {
-        PutText(painter, QRectF(kCutColumns[i].left, y, kCutColumns[i].width, kRowHeight),
-                kCutColumns[i].align | Qt::AlignVCenter, cells[i], SheetFont(kTextSize, true), kInk);
+// Figure names on the left, their values wrapped beside them, in a
+// column `width` wide from `left`; returns the y below.
+double FigureRows(QPainter& painter, double left, double width, double y,
+                  const std::vector<std::pair<QString, QString>>& rows) {
+    constexpr double kNameWidth = 260;
+    for (const auto& [name, value] : rows) {
+        const double nameBottom = Paragraph(painter, QRectF(left, y, kNameWidth, 200), name, SheetFont(kSmallSize));
+        const double valueBottom = Paragraph(painter, QRectF(left + kNameWidth + 10, y, width - kNameWidth - 10, 200),
+                                             value, SheetFont(kSmallSize, true));
+        y = std::max(nameBottom, valueBottom) + 6;
     }
-    return y + kRowHeight;
+    return y;
+}
+
+// The measurement the verdict's trim comes from, in two columns, its notes
+// across the page; returns the y below.
+double MeasuredBlock(QPainter& painter, double y, const MeasuredFigures& measured) {
+    y = Heading(painter, 0, y + 30, kPageWidth, QStringLiteral("MEASURED"));
+    std::vector<std::pair<QString, QString>> figures = {
+        {QStringLiteral("File"), measured.date.isEmpty()
+                                     ? measured.file
+                                     : QStringLiteral("%1, taken in %2").arg(measured.file, measured.date)}};
+    std::vector<std::pair<QString, QString>> notes;
+    for (const auto& row : measured.rows) (row.first == QStringLiteral("Note") ? notes : figures).push_back(row);
+    const double column = (kPageWidth - kColumnGap) / 2;
+    const auto half = figures.begin() + static_cast<std::ptrdiff_t>((figures.size() + 1) / 2);
+    const double leftBottom = FigureRows(painter, 0, column, y, {figures.begin(), half});
+    const double rightBottom = FigureRows(painter, column + kColumnGap, column, y, {half, figures.end()});
+    return FigureRows(painter, 0, kPageWidth, std::max(leftBottom, rightBottom), notes);
 }
 
 double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>& model) {
@@ -244,8 +293,8 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
         return y;
     }
     // The first figure (the verdict, of several lines) across the page, the
-    // rest in two columns of name and value, the plot across the page below
-    // them: at the width of the page its text can be read.
+    // rest in two columns of name and value. The plot has a page of its
+    // own, DrawPlotPage: across a page's width its text can be read.
     constexpr double kNameWidth = 400;
     constexpr double kFiguresColumn = (kPageWidth - kColumnGap) / 2;
     y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), model->heading, SheetFont(kSmallSize), kQuiet) + 10;
@@ -270,12 +319,6 @@ double ModelBlock(QPainter& painter, double y, const std::optional<ModelFigures>
             at = figure(i, column == 0 ? 0 : kFiguresColumn + kColumnGap, kFiguresColumn, at);
         }
         bottom = std::max(bottom, at);
-    }
-    if (model->drawPlot) {
-        const QRectF plot(0, bottom + 10, kPageWidth, std::max(kPageHeight - bottom - 10, 300.0));
-        painter.save();
-        model->drawPlot(painter, plot);
-        painter.restore();
     }
     return bottom;
 }
@@ -309,55 +352,93 @@ void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& conten
     painter.setRenderHint(QPainter::TextAntialiasing);
 
     const double top = TitleBlock(painter, design);
-    const double left = Pieces(painter, Dimensions(painter, top, design), content.cutList);
+    // One set of lengths on the page: the dimensions, the drawing and the
+    // cut list are all made from the fields the cut list was made from.
+    const std::optional<CutLengths> lengths = content.model ? content.model->cut : std::nullopt;
+    const SheetCut cut = SheetCutOf(design, content.cutList, lengths, content.format);
+    const Design* designBeside = cut.design ? &design : nullptr;
+    const double left = Pieces(painter, Dimensions(painter, top, cut.toCut, designBeside), content.cutList);
 
+    const Design& toCut = cut.toCut;
     const auto millimetres = [&](Field field) {
-        return ParseDouble(design.Text(field), content.format).value.value_or(0);
+        return ParseDouble(toCut.Text(field), content.format).value.value_or(0);
     };
     PrismDimensions prism;
     prism.sides = content.cutList.sides;
     prism.heightMm = millimetres(Field::Text13);
     prism.sideMm = millimetres(Field::Text17);
     prism.gapMm = millimetres(Field::Text20);
-    prism.height[0] = Text(design, Field::Text13);
-    prism.height[1] = Text(design, Field::Text11);
-    prism.side[0] = Text(design, Field::Text17);
-    prism.side[1] = Text(design, Field::Text16);
-    prism.gap[0] = Text(design, Field::Text20);
-    prism.gap[1] = Text(design, Field::Text19);
+    prism.height[0] = Text(toCut, Field::Text13);
+    prism.height[1] = Text(toCut, Field::Text11);
+    prism.side[0] = Text(toCut, Field::Text17);
+    prism.side[1] = Text(toCut, Field::Text16);
+    prism.gap[0] = Text(toCut, Field::Text20);
+    prism.gap[1] = Text(toCut, Field::Text19);
+    if (designBeside) {
+        const auto beside = [&](Field field) { return QStringLiteral("design's %1 mm").arg(Text(design, field)); };
+        prism.designHeight = beside(Field::Text13);
+        prism.designSide = beside(Field::Text17);
+        prism.designGap = beside(Field::Text20);
+    }
     const double drawingLeft = kLeftWidth + kColumnGap;
     // With a model check the drawing keeps to the height of the dimensions
-    // and pieces beside it, and leaves the room to the check's plot.
+    // and pieces beside it, and leaves the room to the check's figures.
     const double drawingHeight = content.model ? std::max(left - top, kLeastDrawingHeight) : kDrawingHeight;
     const QRectF drawing(drawingLeft, top, kPageWidth - drawingLeft, drawingHeight);
     const double drawn = DrawPrism(painter, drawing, prism);
 
     double y = std::max(left, drawn) + 40;
-    const std::optional<CutLengths> lengths = content.model ? content.model->cut : std::nullopt;
-    y = CutTable(painter, y, SheetCutOf(design, content.cutList, lengths, content.format));
-    y = LineTable(painter, y, content.cutList);
+    y = CutTable(painter, y, cut);
     y = Paragraph(painter, QRectF(0, y + 20, kPageWidth, 200),
                   QString::fromUtf8(RoundingNote().data(), static_cast<qsizetype>(RoundingNote().size())),
                   SheetFont(kSmallSize), kQuiet);
+    if (content.model && content.model->measured) y = MeasuredBlock(painter, y, *content.model->measured);
     ModelBlock(painter, y, content.model);
+    painter.restore();
+}
+
+void DrawPlotPage(QPainter& painter, const QRectF& area, const SheetContent& content) {
+    if (!content.model || !content.model->drawPlot) return;
+    const SheetSeparator separator(content.format);
+    painter.save();
+    const double scale = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
+    painter.translate(area.left() + (area.width() - kPageWidth * scale) / 2, area.top());
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double top = TitleBlock(painter, content.design);
+    double y = Heading(painter, 0, top, kPageWidth, QStringLiteral("MODEL CHECK: SWR AND IMPEDANCE"));
+    y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), content.model->heading, SheetFont(kSmallSize), kQuiet) + 20;
+    // The page's width, and a height that gives each panel room for its
+    // ticks and the legend a column of its own.
+    const QRectF plot(0, y, kPageWidth, std::min(kPlotPageHeight, kPageHeight - y));
+    const plot::style::DecimalSeparator plotSeparator(content.format);
+    painter.save();
+    content.model->drawPlot(painter, plot);
+    painter.restore();
     painter.restore();
 }
 
 bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content) {
     QPainter painter;
     if (!painter.begin(&device)) return false;
-    DrawSheet(painter, QRectF(0, 0, device.width(), device.height()), content);
+    const QRectF page(0, 0, device.width(), device.height());
+    DrawSheet(painter, page, content);
+    if (content.model && content.model->drawPlot) {
+        if (!device.newPage()) return false;
+        DrawPlotPage(painter, page, content);
+    }
     return painter.end();
 }
 
-std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content) {
-    // Whole or not at all: a sheet that fails leaves the file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    }
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content,
+                                     const WholeFileOptions& options) {
+    // Drawn whole into memory first: a sheet that fails to draw or to be
+    // written leaves the file as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         const QMarginsF margins(kSheetMarginMm, kSheetMarginMm, kSheetMarginMm, kSheetMarginMm);
         writer.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
@@ -365,7 +446,11 @@ std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& co
         writer.setCreator(QStringLiteral("corvanta"));
         if (!PrintSheet(writer, content)) return QStringLiteral("cannot draw the sheet into %1").arg(path);
     }
-    if (!file.commit()) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    const QByteArray& bytes = buffer.data();
+    if (const auto failed = WriteWholeFile(
+            path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), options)) {
+        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromStdString(*failed));
+    }
     return std::nullopt;
 }
 

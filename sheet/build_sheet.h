@@ -7,8 +7,10 @@
 // conductor, the four dimensions in mm and inches as the calculator writes
 // them), the cut list with the conductor total, the 300 ohm lines with
 // their total, the rounding used, a dimensioned drawing of the prism and,
-// when the window has checked the same design on the model, its figures and
-// plot.
+// when the same design has been checked on the model, its figures, the
+// measurement and the plot. Where the check's verdict names other lengths
+// than the design's, the dimensions, the drawing and the cut list all show
+// those, the design's beside them in grey: one set of lengths to cut.
 
 #include <QString>
 #include <functional>
@@ -19,6 +21,7 @@
 #include "core/cut_list.h"
 #include "core/design.h"
 #include "core/field_conversion.h"
+#include "core/whole_file.h"
 #include "sheet/sheet_cut_list.h"
 
 class QPagedPaintDevice;
@@ -26,6 +29,14 @@ class QPainter;
 class QRectF;
 
 namespace corvanta::sheet {
+
+// A measurement of the built loop: the file, when it was taken in, and
+// its figures (the lengths as cut, the resonance, the fit, the trim).
+struct MeasuredFigures {
+    QString file;
+    QString date;                                   // empty where not known
+    std::vector<std::pair<QString, QString>> rows;  // figure, value
+};
 
 // What a model check of the same design found, as its window words it.
 struct ModelFigures {
@@ -37,6 +48,7 @@ struct ModelFigures {
     std::function<void(QPainter&, const QRectF&)> drawPlot;
     // The lengths the check's verdict says to cut; none for the design's.
     std::optional<CutLengths> cut;
+    std::optional<MeasuredFigures> measured;
 };
 
 // The smallest text of the sheet's plot at full size: 7.2 points, so that
@@ -64,16 +76,25 @@ QString SheetTitle(const Design& design);
 // 145,5 MHz FOUR SIDED" for a frequency of "145.50".
 QString SheetDocumentName(const Design& design);
 
-// Draws the whole sheet into `area` (in the painter's coordinates), scaled
-// to fit and centred across it; the sheet is 180 mm by 257 mm at full size.
+// Draws the sheet's first page into `area` (in the painter's coordinates),
+// scaled to fit and centred across it; the page is 180 mm by 257 mm at full
+// size.
 void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content);
 
-// One page on a printer or PDF writer that is set up already. False when
-// the device cannot be painted on.
+// The check's SWR plot across a page of its own, under the sheet's title:
+// the first page has no room for it at a size whose text can be read.
+// Nothing without a model check.
+void DrawPlotPage(QPainter& painter, const QRectF& area, const SheetContent& content);
+
+// The sheet on a printer or PDF writer that is set up already: one page,
+// and with a model check a second with its plot. False when the device
+// cannot be painted on.
 bool PrintSheet(QPagedPaintDevice& device, const SheetContent& content);
 
-// The sheet as a one-page A4 PDF file. A message when the file cannot be
+// The sheet as an A4 PDF file, written whole or not at all
+// (core/whole_file.h) with `options`. A message when the file cannot be
 // written. Needs a QGuiApplication (the offscreen platform will do).
-std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content);
+std::optional<QString> WriteSheetPdf(const QString& path, const SheetContent& content,
+                                     const WholeFileOptions& options = {});
 
 }  // namespace corvanta::sheet

@@ -25,6 +25,7 @@ constexpr double kShiftY = 0.45;
 
 // Room around the prism for the dimension texts, in 0.1 mm.
 constexpr double kLeftRoom = 110;    // HEIGHT, written along its dimension line
+constexpr double kQuietLine = 40;    // a second line of a dimension: the design's, in grey
 constexpr double kRightRoom = 270;   // GAP
 constexpr double kBottomRoom = 140;  // SIDE
 constexpr double kTopRoom = 20;
@@ -64,23 +65,28 @@ void Letter(QPainter& painter, QPointF centre, const QString& letter) {
 // A dimension's name in bold over its mm and inch texts (and a note), set
 // to the right of `left`, the block centred on `middleY`.
 void LabelBlock(QPainter& painter, double left, double middleY, const QString& name, const QString (&texts)[2],
-                const QString& note) {
+                const QString& note, const QString& quiet) {
     QStringList lines = {texts[0] + QStringLiteral(" mm"), texts[1] + QStringLiteral(" in")};
     if (!note.isEmpty()) lines.append(note);
+    if (!quiet.isEmpty()) lines.append(quiet);
     const double lineHeight = kLabelSize * 1.2;
     double y = middleY - lineHeight * static_cast<double>(lines.size() + 1) / 2;
     const int align = Qt::AlignLeft | Qt::AlignVCenter;
     PutText(painter, QRectF(left, y, 600, lineHeight), align, name, SheetFont(kLabelSize, true), kDimension);
     for (const QString& line : lines) {
         y += lineHeight;
-        PutText(painter, QRectF(left, y, 600, lineHeight), align, line, SheetFont(kLabelSize), kDimension);
+        const bool grey = !quiet.isEmpty() && &line == &lines.back();
+        PutText(painter, QRectF(left, y, 600, lineHeight), align, line, SheetFont(kLabelSize),
+                grey ? kQuiet : kDimension);
     }
 }
 
 // "NAME  mm text mm  ·  inch text in" in one line, the name in bold, centred
 // on `centre` (in the painter's present coordinates, turned or not) with
-// its baseline 8 units above it.
-void NamedLine(QPainter& painter, QPointF centre, const QString& name, const QString (&texts)[2]) {
+// its baseline 8 units above it; `quiet`, where given, in grey on a line of
+// its own `quietShift` units below that line (above, for a negative shift).
+void NamedLine(QPainter& painter, QPointF centre, const QString& name, const QString (&texts)[2], const QString& quiet,
+               double quietShift) {
     const QFont bold = SheetFont(kLabelSize, true);
     const QFont regular = SheetFont(kLabelSize);
     const QString rest =
@@ -93,6 +99,10 @@ void NamedLine(QPainter& painter, QPointF centre, const QString& name, const QSt
             kDimension);
     PutText(painter, QRectF(left + nameWidth, top, restWidth + 1, kLabelSize * 1.2), Qt::AlignLeft | Qt::AlignBottom,
             rest, regular, kDimension);
+    if (quiet.isEmpty()) return;
+    const double quietWidth = QFontMetricsF(regular, painter.device()).horizontalAdvance(quiet);
+    PutText(painter, QRectF(centre.x() - quietWidth / 2, top + quietShift, quietWidth + 1, kLabelSize * 1.2),
+            Qt::AlignLeft | Qt::AlignBottom, quiet, regular, kQuiet);
 }
 
 }  // namespace
@@ -115,7 +125,9 @@ double DrawPrism(QPainter& painter, const QRectF& area, const PrismDimensions& p
     for (const Corner& c : corners) {
         for (double z : {0.0, prism.heightMm}) bounds |= QRectF(projected(c, z), QSizeF(1e-9, 1e-9));
     }
-    const QRectF room = area.adjusted(kLeftRoom, kTopRoom, -kRightRoom, -kBottomRoom);
+    const double quietLeft = prism.designHeight.isEmpty() ? 0 : kQuietLine;
+    const double quietBottom = prism.designSide.isEmpty() ? 0 : kQuietLine;
+    const QRectF room = area.adjusted(kLeftRoom + quietLeft, kTopRoom, -kRightRoom, -kBottomRoom - quietBottom);
     const double scale = std::min(room.width() / bounds.width(), room.height() / bounds.height());
     const QPointF origin(room.left() + (room.width() - bounds.width() * scale) / 2, room.top());
     const auto at = [&](const Corner& c, double z) { return origin + (projected(c, z) - bounds.topLeft()) * scale; };
@@ -179,7 +191,7 @@ double DrawPrism(QPainter& painter, const QRectF& area, const PrismDimensions& p
     painter.save();
     painter.translate(heightX - 10, (leftTop.y() + leftBottom.y()) / 2);
     painter.rotate(-90);
-    NamedLine(painter, QPointF(0, 0), QStringLiteral("HEIGHT"), prism.height);
+    NamedLine(painter, QPointF(0, 0), QStringLiteral("HEIGHT"), prism.height, prism.designHeight, -kQuietLine);
     painter.restore();
 
     // SIDE, under the front bottom edge.
@@ -190,7 +202,7 @@ double DrawPrism(QPainter& painter, const QRectF& area, const PrismDimensions& p
     Arrow(painter, QPointF(leftBottom.x(), sideY), QPointF(-1, 0));
     Arrow(painter, QPointF(rightBottom.x(), sideY), QPointF(1, 0));
     NamedLine(painter, QPointF((leftBottom.x() + rightBottom.x()) / 2, sideY + 12 + kLabelSize * 1.2),
-              QStringLiteral("SIDE"), prism.side);
+              QStringLiteral("SIDE"), prism.side, prism.designSide, kQuietLine);
 
     // GAP, beside the gap of the front right vertical, arrows from outside.
     const double gapX = rightMiddle.x() + 40;
@@ -205,9 +217,9 @@ double DrawPrism(QPainter& painter, const QRectF& area, const PrismDimensions& p
     painter.drawLine(QPointF(gapX, rightMiddle.y()), QPointF(gapLabelX - 8, rightMiddle.y()));
     const bool enlarged = prism.gapMm * scale < kSmallestGap;
     LabelBlock(painter, gapLabelX, rightMiddle.y(), QStringLiteral("GAP"), prism.gap,
-               enlarged ? QStringLiteral("(drawn larger)") : QString());
+               enlarged ? QStringLiteral("(drawn larger)") : QString(), prism.designGap);
     painter.restore();
-    return sideY + 12 + kLabelSize * 1.2;
+    return sideY + 12 + kLabelSize * 1.2 + quietBottom;
 }
 
 }  // namespace corvanta::sheet

@@ -17,6 +17,9 @@ struct PrismDimensions {
     QString height[2];  // mm, in
     QString side[2];
     QString gap[2];
+    // The design's own, in grey beside the lengths to cut where the two
+    // differ ("design's 718.233 mm"); empty where they do not.
+    QString designHeight, designSide, designGap;
 };
 
 // An oblique view of the prism, seen a little from above and to the side:

@@ -25,7 +25,7 @@ std::string FixedText(double value, int decimals, NumberFormat format) {
 
 }  // namespace
 
-CutList ScaledCutList(const Design& design, const CutLengths& lengths, NumberFormat format) {
+Design ScaledFields(const Design& design, const CutLengths& lengths, NumberFormat format) {
     Design scaled = design;
     const auto write = [&](Field mm, Field in, double millimetres) {
         scaled.sheet.Replace(mm, FixedText(millimetres, kMmDecimals, format));
@@ -34,12 +34,16 @@ CutList ScaledCutList(const Design& design, const CutLengths& lengths, NumberFor
     write(Field::HeightMm, Field::HeightInch, lengths.heightMm);
     write(Field::SideMm, Field::SideInch, lengths.sideMm);
     write(Field::GapMm, Field::GapInch, lengths.gapMm);
-    return MakeCutList(scaled, format);
+    return scaled;
+}
+
+CutList ScaledCutList(const Design& design, const CutLengths& lengths, NumberFormat format) {
+    return MakeCutList(ScaledFields(design, lengths, format), format);
 }
 
 SheetCut SheetCutOf(const Design& design, const CutList& designList, const std::optional<CutLengths>& lengths,
                     NumberFormat format) {
-    SheetCut cut{QStringLiteral("CUT LIST"), QString(), designList, std::nullopt};
+    SheetCut cut{QStringLiteral("CUT LIST"), QString(), designList, std::nullopt, design};
     if (!lengths) return cut;
     CutList scaled;
     try {
@@ -58,10 +62,12 @@ SheetCut SheetCutOf(const Design& design, const CutList& designList, const std::
     std::string scale = FixedText(lengths->scale, 5, format);
     cut.heading = QStringLiteral("CUT LIST: %1 LENGTHS").arg(lengths->name.toUpper());
     cut.note = QStringLiteral(
-                   "The model check's verdict is to cut the %1 lengths: HEIGHT, SIDE and GAP times %2 of "
-                   "the design's, whose own lengths stand beside them. The lines stay as designed.")
-                   .arg(lengths->name, QString::fromStdString(scale));
+                   "The model check's verdict is to cut the %1 lengths: HEIGHT, SIDE and GAP times %2 of %3. "
+                   "The design's own lengths stand beside them in grey; the lines stay as designed.")
+                   .arg(lengths->name, QString::fromStdString(scale),
+                        lengths->of.isEmpty() ? QStringLiteral("the design's") : lengths->of);
     cut.list = std::move(scaled);
+    cut.toCut = ScaledFields(design, *lengths, format);
     cut.design = designList;
     return cut;
 }

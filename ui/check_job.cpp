@@ -3,12 +3,9 @@
 #include <exception>
 #include <utility>
 
-#include "nec/feed_report.h"
-
 namespace corvanta::ui {
 
-CheckJob::CheckJob(Design design, nec::CheckOptions options, QObject* parent)
-    : QObject(parent), design_(std::move(design)), options_(std::move(options)) {}
+CheckJob::CheckJob(nec::CheckRequest request, QObject* parent) : QObject(parent), request_(std::move(request)) {}
 
 CheckJob::~CheckJob() {
     // std::jthread asks for the stop and joins; the queued calls that the
@@ -19,18 +16,18 @@ CheckJob::~CheckJob() {
 void CheckJob::start() {
     if (running_ || thread_.joinable()) return;
     running_ = true;
-    nec::CheckOptions options = options_;
+    nec::CheckRequest request = request_;
+    nec::CheckOptions& options = request.options;
     // Queued calls with this object as their context: Qt drops them when
     // the job is gone before they arrive.
     options.progress = [this](int done, int total) {
         QMetaObject::invokeMethod(
             this, [this, done, total] { progress(done, total); }, Qt::QueuedConnection);
     };
-    thread_ = std::jthread([this, options](std::stop_token stop) mutable {
-        options.stop = std::move(stop);
+    thread_ = std::jthread([this, request = std::move(request)](std::stop_token stop) mutable {
+        request.options.stop = std::move(stop);
         try {
-            check_ = nec::RunCheck(design_, options);
-            check_->feed = nec::ReadFeed(*check_);
+            check_ = nec::Check(request);
         } catch (const nec::Failure& failure) {
             failure_ = failure;
         } catch (const std::exception& error) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // One model check run off the GUI thread, shaped as a job: its progress, a
-// kill, a result. start() hands nec::RunCheck to a thread of its own, whose
+// kill, a result. start() hands nec::Check to a thread of its own, whose
 // stop token is the check's; the frequencies answered and the end come
 // back to the GUI thread as queued signals. stop() asks the engines to
 // stop, which kills their process groups within milliseconds; kill() also
@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "conductor/design_run.h"
+#include "nec/check_request.h"
 #include "nec/model_check.h"
 
 namespace corvanta::ui {
@@ -21,7 +22,7 @@ namespace corvanta::ui {
 class CheckJob : public QObject {
     Q_OBJECT
 public:
-    CheckJob(Design design, nec::CheckOptions options, QObject* parent = nullptr);
+    explicit CheckJob(nec::CheckRequest request, QObject* parent = nullptr);
     ~CheckJob() override;
     CheckJob(const CheckJob&) = delete;
     CheckJob& operator=(const CheckJob&) = delete;
@@ -54,8 +55,7 @@ private:
     void progress(int done, int total);
     void finish();
 
-    Design design_;
-    nec::CheckOptions options_;
+    nec::CheckRequest request_;
     std::jthread thread_;
     bool running_ = false;
     int done_ = 0, total_ = 0;

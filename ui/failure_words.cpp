@@ -32,6 +32,9 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
         case nec::FailureKind::RecordNewer:
             return QStringLiteral("%1 was not opened: %2.")
                 .arg(file.isEmpty() ? QStringLiteral("The record") : file, said);
+        case nec::FailureKind::File:
+            return QStringLiteral("Could not read %1: %2.")
+                .arg(QString::fromStdString(facts.text), QString::fromStdString(facts.detail));
         case nec::FailureKind::Measurement:
             return QStringLiteral("%1 was not loaded: %2")
                 .arg(file.isEmpty() ? QStringLiteral("The measurement") : file, said);

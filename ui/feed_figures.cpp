@@ -7,18 +7,16 @@
 #include "nec/report.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
+#include "sheet/sheet_figures.h"
 
 namespace corvanta::ui {
 
-namespace {
+using sheet::ArrangementWords;
+using sheet::ComponentWords;
+using sheet::Typeset;
+using sheet::WordsOf;
 
-// The report's plain words as a window sets them: "ohm" as "Ω".
-QString Typeset(const std::string& text) {
-    QString typeset = QString::fromStdString(text);
-    typeset.replace(QStringLiteral(" ohm"), QStringLiteral(" \u03a9"));
-    typeset.replace(QStringLiteral("+/-"), QStringLiteral("\u00b1"));
-    return typeset;
-}
+namespace {
 
 QString Html(const std::string& text) { return Typeset(text).toHtmlEscaped(); }
 
@@ -32,30 +30,6 @@ const QString kTable = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\
 
 QString OptionalSwr(const std::optional<double>& swr) {
     return swr ? Html(nec::SwrText(*swr)) : QStringLiteral("outside the sweep");
-}
-
-QString ArrangementWords(nec::Match::Arrangement arrangement) {
-    switch (arrangement) {
-        case nec::Match::Arrangement::None:
-            return QStringLiteral("none");
-        case nec::Match::Arrangement::SeriesFirst:
-            return QStringLiteral("series-first");
-        case nec::Match::Arrangement::ShuntFirst:
-            return QStringLiteral("shunt-first");
-    }
-    return {};
-}
-
-// "series L 120.5 nH": position, kind, value and unit, one a component.
-struct ComponentWords {
-    QString position, kind, value, unit;
-};
-
-ComponentWords WordsOf(const nec::MatchComponent& c) {
-    return {c.position == nec::MatchComponent::Position::Series ? QStringLiteral("series") : QStringLiteral("shunt"),
-            c.inductor ? QStringLiteral("L") : QStringLiteral("C"),
-            QString::fromStdString(nec::Trimmed(c.value, c.inductor ? 1 : 2)),
-            c.inductor ? QStringLiteral("nH") : QStringLiteral("pF")};
 }
 
 QString RadioHtml(const nec::ModelCheck& check) {
@@ -125,36 +99,6 @@ QString FeedHtml(const nec::ModelCheck& check) {
     }
     if (feed.band) html += BandHtml(*feed.band);
     return html;
-}
-
-void AddFeedRows(sheet::ModelFigures& figures, const nec::ModelCheck& check) {
-    // Short: the sheet's model block shares its page with the plot.
-    const nec::FeedReport& feed = check.feed;
-    if (feed.radio && check.plan.feed.chain) {
-        const nec::RadioEndReading& r = *feed.radio;
-        const nec::FeedChain& chain = *check.plan.feed.chain;
-        QString through = QString::fromStdString(nec::Trimmed(chain.balunRatio, 3)) + QStringLiteral(":1 balun");
-        if (chain.feeder) {
-            through +=
-                QStringLiteral(", %1 m feeder").arg(QString::fromStdString(nec::Trimmed(chain.feeder->lengthM, 3)));
-        }
-        figures.rows.emplace_back(
-            QStringLiteral("Radio end (%1)").arg(through),
-            Typeset(nec::ImpedanceWords(r.atDesign, nec::Medium::Typeset) + ", SWR " + nec::SwrText(r.swrAtDesign)));
-    }
-    if (feed.match) {
-        const nec::Match& m = *feed.match;
-        QStringList parts;
-        for (const nec::MatchComponent& c : m.components) {
-            const ComponentWords words = WordsOf(c);
-            parts << QStringLiteral("%1 %2 %3 %4").arg(words.position, words.kind, words.value, words.unit);
-        }
-        const QString components =
-            parts.isEmpty() ? QStringLiteral("none needed") : parts.join(QStringLiteral(", then "));
-        figures.rows.emplace_back(
-            QStringLiteral("Match, %1, from the antenna side").arg(ArrangementWords(m.arrangement)),
-            components + QStringLiteral("; under 2:1 ") + Typeset(nec::MatchRangeText(m)));
-    }
 }
 
 }  // namespace corvanta::ui

@@ -3,7 +3,6 @@
 #include <QString>
 
 #include "nec/model_check.h"
-#include "sheet/build_sheet.h"
 
 // What the model window and the build sheet show of the feed beyond the
 // lines: the radio end of the balun and feeder, the band, the match, and
@@ -16,8 +15,5 @@ namespace corvanta::ui {
 // The feed's part of the window's figures, as rich text; empty when the
 // check has no feed chain, band or match to tell.
 QString FeedHtml(const nec::ModelCheck& check);
-
-// The radio end and the match as rows of the sheet's model check.
-void AddFeedRows(sheet::ModelFigures& figures, const nec::ModelCheck& check);
 
 }  // namespace corvanta::ui

@@ -3,7 +3,9 @@
 // windows outlive the main window. SIGTERM, SIGINT and SIGHUP quit it as
 // closing would, so that a model check in progress stops its engines and
 // removes its files (SIGKILL leaves that to the engines' parent-death
-// signal).
+// signal, and the folder to the next check's sweep of orphans). SIGPIPE is
+// ignored: a write to a process that has gone is an error like any other,
+// told where it happens, not the end of the program and its unsaved work.
 
 #include <QApplication>
 #include <QLocale>
@@ -59,6 +61,7 @@ void QuitOnSignals(QApplication& app) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvanta"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANTA_VERSION));

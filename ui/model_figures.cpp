@@ -1,8 +1,5 @@
 #include "ui/model_figures.h"
 
-#include "plot/plot_style.h"
-#include "plot/sweep_plot.h"
-
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -14,9 +11,15 @@
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
 #include "ui/failure_words.h"
+#include "sheet/sheet_figures.h"
 #include "ui/feed_figures.h"
 
 namespace corvanta::ui {
+
+using sheet::Capitalised;
+using sheet::ResonanceWords;
+using sheet::SkyWords;
+using sheet::UncertaintyWords;
 
 namespace {
 
@@ -24,39 +27,9 @@ QString Html(const std::string& text) { return QString::fromStdString(text).toHt
 
 QString Ohms(std::complex<double> z) { return Html(nec::ImpedanceWords(z, nec::Medium::Typeset)); }
 
-// A reading's name at the head of a row.
-QString Capitalised(const std::string& text) {
-    QString capitalised = QString::fromStdString(text);
-    if (!capitalised.isEmpty()) capitalised[0] = capitalised[0].toUpper();
-    return capitalised;
-}
-
 QString SwrCell(std::optional<double> swr) {
     if (!swr) return QStringLiteral("\u2014");
     return Html(nec::SwrText(*swr));
-}
-
-// Where the gap reactance crosses zero, as plain text.
-QString Resonances(const std::vector<double>& resonances) {
-    QStringList parts;
-    for (double mhz : resonances) parts << QString::fromStdString(nec::MhzText(mhz)) + QStringLiteral(" MHz");
-    return parts.isEmpty() ? QStringLiteral("none in the sweep") : parts.join(QStringLiteral(", "));
-}
-
-// ", the model's uncertainty 0.28 %", or nothing where it is not known.
-QString UncertaintyWords(const nec::CheckReport& r) {
-    if (!r.resonanceUncertaintyPercent) return {};
-    return QStringLiteral(" (the model\u2019s uncertainty %1 %)")
-        .arg(QString::fromStdString(nec::Fixed(*r.resonanceUncertaintyPercent, 2)));
-}
-
-// Over real ground, what the engine's efficiency leaves out.
-QString SkyWords(const nec::ModelCheck& check) {
-    if (check.plan.model.placement.ground != nec::Ground::Average) return {};
-    return QStringLiteral(
-               "; %1 % reaches the sky and %2 % goes into the ground, as heat or as the surface wave along it")
-        .arg(QString::fromStdString(nec::Fixed(check.report.skyPercent, 2)),
-             QString::fromStdString(nec::Fixed(check.report.groundLossPercent, 2)));
 }
 
 struct Verdict {
@@ -196,7 +169,7 @@ QString FiguresHtml(const nec::ModelCheck& check) {
 
     html += Heading(QStringLiteral("Resonance"));
     html += QStringLiteral("<p>The gap reactance rises through zero (the loop\u2019s own resonance) at %1%2.</p>")
-                .arg(Resonances(r.resonancesMHz).toHtmlEscaped(), UncertaintyWords(r).toHtmlEscaped());
+                .arg(ResonanceWords(r.resonancesMHz).toHtmlEscaped(), UncertaintyWords(r).toHtmlEscaped());
     if (!r.antiresonances.empty()) {
         QStringList anti;
         for (const nec::AntiResonance& a : r.antiresonances) {
@@ -295,65 +268,6 @@ QString FiguresHtml(const nec::ModelCheck& check) {
     return html;
 }
 
-QString PlacementWords(const nec::Placement& placement) {
-    QString words = QString::fromStdString(nec::GroundName(placement.ground));
-    if (placement.ground != nec::Ground::Free) {
-        words += QStringLiteral(", the loop's centre %1 m above it")
-                     .arg(QString::fromStdString(nec::Shortest(placement.heightM)));
-    }
-    return words;
-}
-
-sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) {
-    const nec::CheckReport& r = check.report;
-    const nec::SweepPoint& d = r.atDesign;
-    const auto text = [](const std::string& s) { return QString::fromStdString(s); };
-    sheet::ModelFigures figures;
-    figures.heading = QStringLiteral("NEC-2 model (nec2c, %1, %2 segments), at %3 MHz")
-                          .arg(PlacementWords(check.plan.model.placement))
-                          .arg(check.plan.model.TotalSegments())
-                          .arg(text(nec::Shortest(d.mhz)));
-    const std::vector<std::size_t> junction = nec::ReadingsAt(nec::FeedPoint::Junction);
-    QStringList references, swrs;
-    for (std::size_t i : junction) {
-        references << text(nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset));
-        swrs << text(nec::SwrText(d.swr[i]));
-    }
-    const std::vector<std::string> verdict = nec::HeadlineLines(check, AdviceWords, nec::Medium::Typeset);
-    for (std::size_t i = 0; i < verdict.size(); ++i) {
-        figures.rows.emplace_back(i == 0 ? QStringLiteral("Verdict") : QString(), Capitalised(verdict[i]));
-    }
-    figures.rows.emplace_back(Capitalised(std::string(nec::InfoOf(nec::FeedPoint::Junction).name)),
-                              text(nec::ImpedanceWords(d.lines, nec::Medium::Typeset)));
-    figures.rows.emplace_back(QStringLiteral("SWR on ") + references.join(QStringLiteral(" / ")),
-                              swrs.join(QStringLiteral(" / ")));
-    AddFeedRows(figures, check);
-    figures.rows.emplace_back(QStringLiteral("Gap resonance"), Resonances(r.resonancesMHz) + UncertaintyWords(r));
-    figures.rows.emplace_back(QStringLiteral("Efficiency"),
-                              QStringLiteral("%1 %").arg(text(nec::Fixed(r.efficiencyPercent, 2))) + SkyWords(check));
-    if (r.tuned) {
-        figures.rows.emplace_back(QStringLiteral("Tuned, times %1").arg(text(nec::ScaleText(r.tuned->scale))),
-                                  text(nec::ScaledDesignText(*r.tuned)));
-    }
-    const nec::Headline headline = nec::HeadlineOf(check);
-    if (headline.cut != nec::CutChoice::Design) {
-        const nec::ScaledDesign& l = headline.lengths;
-        figures.cut = sheet::CutLengths{QString::fromUtf8(nec::CutName(headline.cut).data()), l.scale, l.heightMm,
-                                        l.sideMm, l.gapMm};
-    }
-    // The plot draws from its own copy: the window may run again meanwhile.
-    figures.drawPlot = [check](QPainter& painter, const QRectF& area) {
-        // Laid out to the room on the page, at a scale that draws its
-        // smallest text kPlotSmallestTextMm high: the sheet is in tenths of
-        // a millimetre.
-        const double scale = sheet::kPlotSmallestTextMm * 10 / plot::style::kSmallPx;
-        painter.save();
-        painter.translate(area.topLeft());
-        painter.scale(scale, scale);
-        plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), area.size() / scale), check);
-        painter.restore();
-    };
-    return figures;
-}
+sheet::ModelFigures SheetFigures(const nec::ModelCheck& check) { return sheet::SheetFigures(check, AdviceWords); }
 
 }  // namespace corvanta::ui

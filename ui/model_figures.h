@@ -21,11 +21,8 @@ QString DimensionsHtml(const Design& design);
 // the notes. Numbers as the report writes them.
 QString FiguresHtml(const nec::ModelCheck& check);
 
-// The ground and, over one, the height of the loop's centre: "average
-// ground, the loop's centre 10 m above it".
-QString PlacementWords(const nec::Placement& placement);
-
-// The check's key figures and its SWR plot, for the build sheet.
+// The check's key figures and its SWR plot, for the build sheet, with the
+// window's words for the verdict's advice.
 sheet::ModelFigures SheetFigures(const nec::ModelCheck& check);
 
 }  // namespace corvanta::ui

@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -25,6 +24,8 @@
 #include <QWhatsThis>
 #include <algorithm>
 
+#include "nec/built_lengths.h"
+#include "nec/check_limits.h"
 #include "nec/feed_report.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
@@ -32,6 +33,7 @@
 #include "plot/plot_file.h"
 #include "plot/plot_style.h"
 #include "ui/check_job.h"
+#include "ui/measurement_job.h"
 #include "ui/failure_words.h"
 #include "ui/feed_box.h"
 #include "ui/sweep_box.h"
@@ -54,6 +56,11 @@ constexpr double kStartHeightM = 10;
 
 // Over the results while they are not of the design above them.
 const QString kLastResults = QStringLiteral("These results are from the last check.");
+
+// A kept measurement of more points than this is compared again off the
+// GUI thread; an analyser's sweep of a few hundred points takes a few
+// milliseconds and is compared at once.
+constexpr std::size_t kComparedAtOnce = 5000;
 
 // The ground box's items, in order.
 constexpr nec::Ground kGrounds[] = {nec::Ground::Free, nec::Ground::Average, nec::Ground::Perfect};
@@ -81,13 +88,14 @@ Chosen WithSuffix(const SaveTarget& target, const QStringList& suffixes) {
     return {target.path + QLatin1Char('.') + suffixes.at(type), type};
 }
 
-// Writes `bytes` whole or not at all: what a save type's write does for a
-// text.
-std::function<QString(const QString&)> Whole(const std::string& text) {
-    return [bytes = QByteArray::fromStdString(text)](const QString& path) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-            return QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+// Writes `text` whole or not at all (core/whole_file.h), through `calls`:
+// what a save type's write does for a text.
+std::function<QString(const QString&)> Whole(const std::string& text, FileCalls* calls) {
+    return [text, calls](const QString& path) {
+        WholeFileOptions options;
+        options.calls = calls;
+        if (const auto failed = WriteWholeFile(path.toStdString(), text, options)) {
+            return QStringLiteral("Could not write %1: %2.").arg(path, Text(*failed));
         }
         return QString();
     };
@@ -142,6 +150,7 @@ ModelWindow::~ModelWindow() {
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
     // Quitting mid-run: the engines go with the job, never after it.
     job_.reset();
+    measurementJob_.reset();
 }
 
 void ModelWindow::buildControls() {
@@ -173,7 +182,7 @@ void ModelWindow::buildControls() {
     height_->setAccessibleName(QStringLiteral("Height of the loop's centre above the ground"));
     height_->setAccessibleDescription(QStringLiteral("metres"));
     height_->setDecimals(3);
-    height_->setRange(0.001, 100000);
+    height_->setRange(0.001, nec::kHeightM.most);
     height_->setSingleStep(0.5);
     height_->setSuffix(QStringLiteral(" m"));
     height_->setValue(kStartHeightM);
@@ -361,7 +370,7 @@ void ModelWindow::buildControls() {
         built->addWidget(label);
         built->addWidget(*box);
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
-            if (!check_ || !measuredSweep_) return;
+            if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
             compareMeasurement();
             showCheck();
         });
@@ -476,6 +485,8 @@ void ModelWindow::setSource(const DesignSource* source) {
 
 bool ModelWindow::isRunning() const { return job_ && job_->isRunning(); }
 
+bool ModelWindow::isMeasuring() const { return measurementJob_ && measurementJob_->isRunning(); }
+
 nec::Placement ModelWindow::placement() const {
     nec::Placement placement;
     placement.ground = kGrounds[std::max(0, ground_->currentIndex())];
@@ -491,15 +502,33 @@ void ModelWindow::setPlacement(const nec::Placement& placement) {
     updateButtons();
 }
 
+nec::CheckSetup ModelWindow::setup() const {
+    nec::CheckSetup setup = kept_;
+    setup.placement = placement();
+    setup.feed = feedOptions();
+    setup.asBuilt = builtLengths();
+    return setup;
+}
+
+void ModelWindow::setSetup(const nec::CheckSetup& setup) {
+    kept_ = setup;
+    setPlacement(setup.placement);
+    setFeedOptions(setup.feed);
+}
+
 void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
                                  const nec::LoopModel& model, const std::optional<nec::BuiltLengths>& built) {
     measuredSweep_ = sweep;
     measuredName_ = sweep ? name : QString();
     measuredDesign_ = sweep ? std::optional<nec::LoopModel>(model) : std::nullopt;
-    if (check_ && !sweep) check_->measured.reset();
+    if (check_ && !sweep) {
+        check_->measuredSweep.reset();
+        rereadCheck();
+    }
     builtHeight_->setValue(built ? built->heightMm : model.heightMm);
     builtSide_->setValue(built ? built->sideMm : model.sideMm);
     builtGap_->setValue(built ? built->gapMm : model.gapMm);
+    keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
     updateButtons();
 }
 
@@ -515,6 +544,38 @@ std::optional<nec::BuiltLengths> ModelWindow::builtLengths() const {
         return std::nullopt;
     }
     return built;
+}
+
+namespace {
+
+nec::BuiltLengths LengthsOf(const nec::LoopModel& model) { return {model.heightMm, model.sideMm, model.gapMm}; }
+
+}  // namespace
+
+bool ModelWindow::builtLengthsTaken() {
+    const std::optional<nec::BuiltLengths> built = builtLengths();
+    if (!built || !measuredDesign_) return true;
+    const nec::BuiltLengths design = LengthsOf(*measuredDesign_);
+    const std::optional<nec::BuiltLengthsRefusal> refused = nec::JudgeBuiltLengths(*built, design);
+    // Lengths already refused (a record's) are mended a box at a time: each
+    // step is taken, and the check gives no trim until all three hold.
+    const bool wereRefused = keptBuilt_ && nec::JudgeBuiltLengths(*keptBuilt_, design);
+    if (!refused || wereRefused) {
+        // Said, so that a refusal before is not left standing.
+        showStatus(QStringLiteral("The lengths as cut are HEIGHT %1 mm, SIDE %2 mm, GAP %3 mm%4.")
+                       .arg(Regional(Text(nec::Shortest(built->heightMm))),
+                            Regional(Text(nec::Shortest(built->sideMm))), Regional(Text(nec::Shortest(built->gapMm))),
+                            refused ? QStringLiteral(", still not lengths of this design: no trim") : QString()));
+        return true;
+    }
+    showProblem(QStringLiteral("The lengths as cut were not taken: %1. They stay as they were.")
+                    .arg(Regional(Text(nec::Describe(*refused)))));
+    const nec::BuiltLengths back = keptBuilt_.value_or(design);
+    const QSignalBlocker quietHeight(builtHeight_), quietSide(builtSide_), quietGap(builtGap_);
+    builtHeight_->setValue(back.heightMm);
+    builtSide_->setValue(back.sideMm);
+    builtGap_->setValue(back.gapMm);
+    return false;
 }
 
 void ModelWindow::addControl(QWidget* control) {
@@ -562,13 +623,13 @@ void ModelWindow::showProblem(const QString& message) { showStatus(message, true
 void ModelWindow::updateButtons() {
     const bool running = isRunning();
     runButton_->setEnabled(!running && source());
-    stopButton_->setEnabled(running);
+    stopButton_->setEnabled(running || isMeasuring());
     height_->setEnabled(placement().ground != nec::Ground::Free);
     saveDeck_->setEnabled(plan_.has_value());
     saveReport_->setEnabled(check_.has_value());
     savePlot_->setEnabled(check_.has_value());
     saveTouchstone_->setEnabled(check_.has_value());
-    loadMeasurement_->setEnabled(check_.has_value());
+    loadMeasurement_->setEnabled(check_.has_value() && !(isMeasuring() && measurementLoads_));
     clearMeasurement_->setEnabled(measuredSweep_.has_value());
     for (DecimalBox* box : {builtHeight_, builtSide_, builtGap_}) box->setEnabled(measuredSweep_.has_value());
 }
@@ -598,17 +659,12 @@ void ModelWindow::run() {
     if (design_->maximumHeight() != QWIDGETSIZE_MAX) design_->setToolTip(design_->text());
 
     nec::CheckOptions options;
-    options.placement = placement();
+    options.Setup() = setup();
     options.program = engine_.program;
     options.jobs = engine_.jobs;
     options.timeoutSeconds = engine_.timeoutSeconds;
-    options.lineImpedanceOhm = lines_.impedanceOhm;
-    options.velocityFactor = lines_.velocityFactor;
-    options.lineLengthMm = lines_.lengthMm;
-    options.referenceOhm = lines_.referenceOhm;
     // The tuned design is part of what the window shows.
     options.tune = true;
-    options.feed = feedOptions();
     if (const QString problem = sweep_->fill(options); !problem.isEmpty()) {
         showProblem(Regional(problem));
         updateButtons();
@@ -623,8 +679,13 @@ void ModelWindow::run() {
     }
 
     runningDesign_ = design;
+    runningOptions_ = options;
     runningFormat_ = source()->Format();
-    job_ = std::make_unique<CheckJob>(design, options);
+    nec::CheckRequest request{design, options, std::nullopt};
+    if (measuredSweep_) {
+        request.measurement = nec::MeasurementInput{*measuredSweep_, measuredName_.toStdString(), measuredDesign_};
+    }
+    job_ = std::make_unique<CheckJob>(std::move(request));
     connect(job_.get(), &CheckJob::progressed, this, &ModelWindow::showProgress);
     connect(job_.get(), &CheckJob::finished, this, &ModelWindow::runFinished);
     progress_->setRange(0, 0);  // busy until the first frequency is done
@@ -637,6 +698,7 @@ void ModelWindow::run() {
 
 void ModelWindow::stop() {
     if (isRunning()) job_->stop();
+    if (isMeasuring()) measurementJob_->stop();
 }
 
 void ModelWindow::showProgress(int done, int total) {
@@ -652,11 +714,14 @@ void ModelWindow::runFinished() {
     progress_->setRange(0, total);
     if (job_->check()) {
         check_ = std::move(job_->check());
+        ++checkGeneration_;
         checkedDesign_ = runningDesign_;
+        checkedOptions_ = runningOptions_;
         checkedFormat_ = runningFormat_;
-        // The Feed box may have changed while the engines ran.
-        check_->plan.feed = feedOptions();
-        check_->feed = nec::ReadFeed(*check_);
+        // The Feed box, the lengths as cut or the measurement may have
+        // changed while the engines ran.
+        if (!measuredSweep_) check_->measuredSweep.reset();
+        rereadCheck();
         markResults({});
         progress_->setValue(total);
         const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
@@ -668,7 +733,6 @@ void ModelWindow::runFinished() {
                         .arg(check_->report.sanity.size());
         }
         showStatus(Regional(done));
-        if (measuredSweep_) compareMeasurement();
         showCheck();
     } else {
         progress_->setValue(job_->done());
@@ -709,6 +773,8 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
+    // A reading sees the stop within a chunk; comparing is bounded.
+    measurementJob_.reset();
     event->accept();
 }
 
@@ -733,14 +799,16 @@ void ModelWindow::saveDeck() {
     if (!plan_) return;
     const std::string deck = nec::FullDeck(*plan_);
     save(QStringLiteral("Save deck"), FileStem(*plan_),
-         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck)}});
+         {{QStringLiteral("NEC-2 deck (*.nec)"), QStringLiteral("nec"), Whole(deck, fileCalls_)}});
 }
 
 void ModelWindow::saveReport() {
     if (!check_) return;
     save(QStringLiteral("Save report"), FileStem(check_->plan),
-         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"), Whole(nec::ReportText(*check_, AdviceWords))},
-          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"), Whole(nec::ReportJson(*check_, AdviceWords))}});
+         {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt"),
+           Whole(nec::ReportText(*check_, AdviceWords), fileCalls_)},
+          {QStringLiteral("JSON (*.json)"), QStringLiteral("json"),
+           Whole(nec::ReportJson(*check_, AdviceWords), fileCalls_)}});
 }
 
 void ModelWindow::savePlot() {
@@ -755,7 +823,9 @@ void ModelWindow::savePlot() {
     const auto drawn = [this, kind](const QString& path) {
         // A picture, read by a person: the window's separator.
         const plot::style::DecimalSeparator separator(format_);
-        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_);
+        WholeFileOptions options;
+        options.calls = fileCalls_;
+        const auto failed = plot::WritePlot(path.toStdString(), kind, *check_, hiddenCurves_, options);
         return failed ? QStringLiteral("Could not save the plot: %1").arg(Text(*failed)) : QString();
     };
     save(pattern ? QStringLiteral("Save the pattern plot")
@@ -779,9 +849,9 @@ void ModelWindow::showCheck() {
 
 void ModelWindow::saveTouchstone() {
     if (!check_) return;
-    save(
-        QStringLiteral("Save Touchstone"), FileStem(check_->plan),
-        {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"), Whole(nec::ModelTouchstone(*check_))}});
+    save(QStringLiteral("Save Touchstone"), FileStem(check_->plan),
+         {{QStringLiteral("Touchstone one-port (*.s1p)"), QStringLiteral("s1p"),
+           Whole(nec::ModelTouchstone(*check_), fileCalls_)}});
 }
 
 void ModelWindow::loadMeasurement() {
@@ -790,37 +860,92 @@ void ModelWindow::loadMeasurement() {
         files_.AskOpen(this, QStringLiteral("Load measurement"),
                        {QStringLiteral("Touchstone one-port (*.s1p *.S1P)"), QStringLiteral("All files (*)")});
     if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showProblem(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()));
-        return;
+    // Read and compared off the GUI thread, on a copy of the check: a file
+    // that does not read, or a stop, leaves the window as it was.
+    loadingName_ = QFileInfo(path).fileName();
+    MeasurementJob::Task task{path,           std::nullopt,   *check_, loadingName_.toStdString(), check_->plan.model,
+                              checkedDesign_, checkedOptions_};
+    startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
+}
+
+void ModelWindow::startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads) {
+    measurementJob_ = std::move(job);
+    measurementLoads_ = loads;
+    measurementGeneration_ = checkGeneration_;
+    const QString name = loads ? loadingName_ : measuredName_;
+    connect(measurementJob_.get(), &MeasurementJob::progressed, this, [this, name](MeasurementJob::Step step) {
+        showStatus(step == MeasurementJob::Step::ReadingLines
+                       ? QStringLiteral("Reading the lines of %1\u2026").arg(name)
+                       : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
+    });
+    connect(measurementJob_.get(), &MeasurementJob::finished, this, &ModelWindow::measurementJobEnded);
+    if (!isRunning()) {
+        progress_->setRange(0, 0);  // busy: a file's size says little of the time
+        progress_->setTextVisible(false);
     }
-    const QString name = QFileInfo(path).fileName();
-    const QByteArray bytes = file.readAll();
-    // Read whole before anything is shown: a file that does not read leaves
-    // the check as it was.
-    try {
-        const nec::OnePortSweep sweep = nec::ReadTouchstone(bytes.toStdString());
-        nec::ModelCheck tried = *check_;
-        tried.measured = nec::CompareMeasurement(tried, sweep, name.toStdString());
-        measuredSweep_ = sweep;
-    } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure, name));
-        return;
-    }
-    measuredName_ = name;
-    const nec::LoopModel& model = check_->plan.model;
-    measuredDesign_ = model;
-    builtHeight_->setValue(model.heightMm);
-    builtSide_->setValue(model.sideMm);
-    builtGap_->setValue(model.gapMm);
-    emit measurementLoaded(name, bytes);
-    compareMeasurement();
+    showStatus(loads ? QStringLiteral("Reading %1\u2026").arg(name)
+                     : QStringLiteral("Comparing %1 with the check\u2026").arg(name));
+    measurementJob_->start();
     updateButtons();
+}
+
+void ModelWindow::measurementJobEnded() {
+    // Taken out first: what follows may start the next job. The job is in
+    // the middle of telling its end, so it goes once that is done.
+    MeasurementJob* job = measurementJob_.release();
+    job->setParent(this);
+    job->deleteLater();
+    const bool loads = measurementLoads_;
+    const QString name = loads ? loadingName_ : measuredName_;
+    if (!isRunning()) {
+        progress_->setRange(0, 1);
+        progress_->setValue(job->failure() || !job->problem().isEmpty() ? 0 : 1);
+    }
+    const std::optional<nec::Failure>& failure = job->failure();
+    if (failure && failure->Kind() == nec::FailureKind::Stopped) {
+        showStatus(loads ? QStringLiteral("Loading %1 was stopped; nothing changed.").arg(name)
+                         : QStringLiteral("Comparing %1 was stopped.").arg(name));
+    } else if (failure) {
+        showProblem(FailureWords(*failure, name));
+    } else if (!job->problem().isEmpty()) {
+        showProblem(QStringLiteral("%1 was not loaded: %2").arg(name, job->problem()));
+    } else if (check_ && job->check() && (loads || measuredSweep_)) {
+        const bool fresh = measurementGeneration_ == checkGeneration_;
+        nec::ModelCheck& compared = *job->check();
+        if (loads) {
+            measuredSweep_ = job->sweep();
+            measuredName_ = name;
+            const nec::LoopModel& model = check_->plan.model;
+            measuredDesign_ = model;
+            builtHeight_->setValue(model.heightMm);
+            builtSide_->setValue(model.sideMm);
+            builtGap_->setValue(model.gapMm);
+            emit measurementLoaded(name, job->bytes());
+        }
+        if (fresh) {
+            check_ = std::move(compared);
+            keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+        } else {
+            // The feed or the lengths as cut changed while it was compared:
+            // the measurement the job took in, read with them.
+            check_->measuredSweep = std::move(compared.measuredSweep);
+            check_->measuredSource = std::move(compared.measuredSource);
+            check_->measuredTakenOf = std::move(compared.measuredTakenOf);
+            check_->otherShape = std::move(compared.otherShape);
+            rereadCheck();
+        }
+        if (loads) tellLoaded();
+        showCheck();
+    }
+    updateButtons();
+    if (loads) emit measurementEnded();
+}
+
+void ModelWindow::tellLoaded() {
     if (!check_->measured) return;
     const nec::Measurement& m = *check_->measured;
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
-                       .arg(name, QString::number(m.points.size()),
+                       .arg(measuredName_, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2%3.")
@@ -833,7 +958,6 @@ void ModelWindow::loadMeasurement() {
         said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
     }
     showStatus(said);
-    showCheck();
 }
 
 QString ModelWindow::Regional(const QString& text) const {
@@ -883,11 +1007,14 @@ void ModelWindow::showHelp() {
 }
 
 void ModelWindow::clearMeasurement() {
+    // A comparison under way would bring the measurement back.
+    if (isMeasuring() && !measurementLoads_) measurementJob_.reset();
     measuredSweep_.reset();
     measuredDesign_.reset();
     measuredName_.clear();
     if (check_) {
-        check_->measured.reset();
+        check_->measuredSweep.reset();
+        rereadCheck();
         showCheck();
     }
     showStatus(QStringLiteral("The measurement is cleared."));
@@ -896,30 +1023,35 @@ void ModelWindow::clearMeasurement() {
 
 void ModelWindow::compareMeasurement() {
     if (!check_ || !measuredSweep_) return;
-    const nec::LoopModel& model = check_->plan.model;
-    nec::MeasurementSetting setting;
-    setting.built = builtLengths();
-    try {
-        check_->measured = nec::CompareMeasurement(*check_, *measuredSweep_, measuredName_.toStdString(), setting);
-        check_->feed = nec::ReadFeed(*check_);
-    } catch (const nec::Failure& failure) {
-        showProblem(FailureWords(failure, measuredName_));
+    // A load under way compares again when it ends, with the check then on show.
+    if (isMeasuring() && measurementLoads_) return;
+    if (measuredSweep_->mhz.size() > kComparedAtOnce) {
+        nec::CheckOptions options;
+        options.asBuilt = builtLengths();
+        nec::ModelCheck with = *check_;
+        with.plan.feed = feedOptions();
+        MeasurementJob::Task task{QString(),       measuredSweep_, std::move(with), measuredName_.toStdString(),
+                                  measuredDesign_, std::nullopt,   options};
+        startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), false);
         return;
     }
-    const bool sameDesign = measuredDesign_ && measuredDesign_->sides == model.sides &&
-                            measuredDesign_->designMHz == model.designMHz &&
-                            measuredDesign_->heightMm == model.heightMm && measuredDesign_->sideMm == model.sideMm &&
-                            measuredDesign_->gapMm == model.gapMm;
-    if (!sameDesign) {
-        // Still drawn, for comparison; a trim against another design's model
-        // would be wrong.
-        nec::Measurement& m = *check_->measured;
-        m.trim.reset();
-        m.resonanceSpanMHz.reset();
-        m.trimSpan.reset();
-        m.notes.push_back("measured for another design (" + nec::Shortest(measuredDesign_->designMHz) + " MHz, " +
-                          std::to_string(measuredDesign_->sides) + " sides, HEIGHT " +
-                          nec::MmText(measuredDesign_->heightMm) + " mm): shown for comparison, without a trim");
+    rereadCheck();
+}
+
+void ModelWindow::rereadCheck() {
+    if (!check_) return;
+    if (measuredSweep_ && !check_->measuredSweep) {
+        // Taken in with another check: compared with this one, its other
+        // shape not modelled.
+        check_->measuredSweep = measuredSweep_;
+        check_->measuredSource = measuredName_.toStdString();
+        check_->measuredTakenOf = measuredDesign_;
+    }
+    try {
+        nec::Reread(*check_, feedOptions(), builtLengths());
+        keptBuilt_ = nec::BuiltLengths{builtHeight_->value(), builtSide_->value(), builtGap_->value()};
+    } catch (const nec::Failure& failure) {
+        showProblem(FailureWords(failure, measuredName_));
     }
 }
 
@@ -942,11 +1074,11 @@ void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
 
 void ModelWindow::feedChanged() {
     if (!check_) return;
-    check_->plan.feed = feedOptions();
+    ++checkGeneration_;
     if (measuredSweep_) {
         compareMeasurement();
     } else {
-        check_->feed = nec::ReadFeed(*check_);
+        rereadCheck();
     }
     showCheck();
 }

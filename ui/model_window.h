@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/whole_file.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
@@ -42,6 +43,7 @@ class QToolButton;
 namespace corvanta::ui {
 
 class CheckJob;
+class MeasurementJob;
 class DecimalBox;
 class FeedBox;
 class FileDialog;
@@ -73,16 +75,14 @@ public:
     // That source while it lives; null without one.
     DesignEntry* entry() const { return sourceObject_ ? entry_ : nullptr; }
 
-    // The lines from the gaps to their junction and the reference of the
-    // measured SWR: the library's defaults unless a record gave others.
-    struct Lines {
-        double impedanceOhm = nec::kLineImpedanceOhm;
-        double velocityFactor = nec::kLineVelocityFactor;
-        std::optional<double> lengthMm;  // none: the design's matching section
-        double referenceOhm = 50;
-    };
-    Lines lines() const { return lines_; }
-    void setLines(const Lines& lines) { lines_ = lines; }
+    // The set-up as the window holds it: the ground and height and the
+    // feed as the boxes show them, the lines from the gaps to their
+    // junction and the reference (the library's defaults unless a record
+    // gave others), the lengths as cut. What a build record keeps.
+    nec::CheckSetup setup() const;
+    // Shows a set-up: the ground, the height, the feed; keeps the lines and
+    // the reference. The lengths as cut come with a measurement.
+    void setSetup(const nec::CheckSetup& setup);
 
     // The ground and the height, as the boxes show them.
     nec::Placement placement() const;
@@ -100,12 +100,18 @@ public:
     // A control of a part that lives beside the window (the build record's
     // menu): placed before Run, and in the Tab order there.
     void addControl(QWidget* control);
+    // The system calls every file this window and its parts save goes
+    // through (core/whole_file.h); null: the system's. A test fails one.
+    void setFileCalls(FileCalls* calls) { fileCalls_ = calls; }
+    FileCalls* fileCalls() const { return fileCalls_; }
     // Asked before the window closes: false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // The status line, for such a part: what became of its action.
     void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
     bool isRunning() const;
+    // Whether a measurement is being read or compared off the GUI thread.
+    bool isMeasuring() const;
     // The last check that ran to its end, for the save buttons, with the
     // measurement laid beside it when one is loaded.
     const std::optional<nec::ModelCheck>& Check() const { return check_; }
@@ -130,6 +136,8 @@ signals:
     // Load measurement read a file that the check could take: its name and
     // its text as read.
     void measurementLoaded(const QString& name, const QByteArray& text);
+    // Load measurement came to its end: loaded, refused or stopped.
+    void measurementEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,6 +175,20 @@ private:
     // lengths as cut from the boxes; a measurement of another design stays
     // on the plot without a trim.
     void compareMeasurement();
+    // The check on show read again with the feed, the lengths as cut and
+    // the measurement as they stand now; no engine runs.
+    void rereadCheck();
+    // The measurement laid beside the check on show, a measurement of
+    // another design without its trim.
+    // Runs `job`, a load when `loads`, else a comparison of the kept
+    // measurement with the check on show.
+    void startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads);
+    void measurementJobEnded();
+    // What Load measurement says of the measurement now on show.
+    void tellLoaded();
+    // Whether the lengths as cut the boxes hold may be compared; refused
+    // ones are told and put back.
+    bool builtLengthsTaken();
     void showCheck();
     // Marks the results on show as those of the last check while a run
     // goes, or after one that stopped or failed; clears the mark when
@@ -189,6 +211,7 @@ private:
     void save(const QString& title, const QString& name, const std::vector<SaveType>& types);
 
     FileDialog& files_;
+    FileCalls* fileCalls_ = nullptr;
     ModelEngine engine_;
     // The source and the object it is, which tells when it goes.
     const DesignSource* source_ = nullptr;
@@ -196,6 +219,14 @@ private:
     QPointer<const QObject> sourceObject_;
 
     std::unique_ptr<CheckJob> job_;
+    // Reads or compares a measurement; `measurementLoads_` when it loads a
+    // file (its name `loadingName_`), else it compares the kept one. The
+    // check on show changes with each run and each feed: `checkGeneration_`
+    // counts them, and a load compared with an older check is compared again.
+    std::unique_ptr<MeasurementJob> measurementJob_;
+    bool measurementLoads_ = false;
+    QString loadingName_;
+    int checkGeneration_ = 0, measurementGeneration_ = 0;
     QElapsedTimer clock_;
     std::optional<nec::CheckPlan> plan_;
     std::optional<nec::ModelCheck> check_;
@@ -203,6 +234,9 @@ private:
     // written with: what Ctrl+P prints.
     std::optional<Design> checkedDesign_;
     std::optional<Design> runningDesign_;
+    // How they were run: a measurement taken in later runs the other
+    // shape's model the same way.
+    nec::CheckOptions checkedOptions_, runningOptions_;
     NumberFormat format_;  // the main window's separator
     NumberFormat checkedFormat_, runningFormat_;
     PrintDialog* printDialog_ = nullptr;
@@ -237,6 +271,9 @@ private:
     std::optional<nec::LoopModel> measuredDesign_;
     // The lengths the measured loop was cut to, in millimetres.
     DecimalBox* builtHeight_ = nullptr;
+    // What the boxes held when the measurement was last compared: a typed
+    // length that makes them no loop of this design goes back to these.
+    std::optional<nec::BuiltLengths> keptBuilt_;
     DecimalBox* builtSide_ = nullptr;
     DecimalBox* builtGap_ = nullptr;
     FeedBox* feed_ = nullptr;
@@ -247,7 +284,9 @@ private:
     plot::HiddenCurves hiddenCurves_;
     // What setFeedOptions gave beyond the box: the band.
     nec::FeedOptions keptFeed_;
-    Lines lines_;
+    // The lines and the reference a record gave; the rest of the set-up is
+    // in the boxes.
+    nec::CheckSetup kept_;
     std::function<bool()> closeGuard_;
     QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };

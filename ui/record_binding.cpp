@@ -8,13 +8,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <algorithm>
 
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "core/whole_file.h"
+#include "nec/built_lengths.h"
 #include "nec/model_check.h"
+#include "nec/outside_file.h"
 #include "ui/error_reporter.h"
 #include "ui/failure_words.h"
 #include "ui/file_dialog.h"
@@ -125,14 +127,7 @@ nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& mo
         } catch (const RunTimeError&) {}
     }
     record.design = kept;
-    record.placement = model.placement();
-    const ModelWindow::Lines lines = model.lines();
-    record.lineImpedanceOhm = lines.impedanceOhm;
-    record.velocityFactor = lines.velocityFactor;
-    record.lineLengthMm = lines.lengthMm;
-    record.referenceOhm = lines.referenceOhm;
-    record.feed = model.feedOptions();
-    record.asBuilt = model.builtLengths();
+    record.Setup() = model.setup();
     return record;
 }
 
@@ -251,10 +246,14 @@ bool RecordBinding::save(bool ask) {
         path = target.path;
         if (QFileInfo(path).suffix().toLower() != kSuffix) path += QLatin1Char('.') + kSuffix;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = QByteArray::fromStdString(nec::RecordText(record));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        emit told(QStringLiteral("Could not write %1: %2").arg(path, file.errorString()), true);
+    // Whole or not at all: a full disk leaves the record as it was, and the
+    // window keeps its changes (and closing asks again).
+    WholeFileOptions options;
+    options.calls = window_.fileCalls();
+    if (const auto failed = WriteWholeFile(path.toStdString(), nec::RecordText(record), options)) {
+        emit told(QStringLiteral("The record was not saved: could not write %1: %2. The window keeps the changes.")
+                      .arg(path, Text(*failed)),
+                  true);
         return false;
     }
     base_ = record;
@@ -293,22 +292,21 @@ bool RecordBinding::openPath(const QString& path) {
     // The changes on show first: the record opened would replace them.
     if (!mayClose()) return false;
     discarded_ = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        emit told(QStringLiteral("Could not read %1: %2").arg(path, file.errorString()), true);
-        return false;
-    }
-    // Everything is judged before anything changes.
+    // Everything is judged before anything changes. The record is read on
+    // this thread, bounded (a folder, a device, a pipe or a file over the
+    // limit is refused before a byte is read); the measurement it holds is
+    // compared with each check off it, as Load measurement does.
     nec::BuildRecord record;
     std::optional<nec::CheckPlan> plan;
     std::optional<nec::OnePortSweep> sweep;
     try {
-        record = nec::ReadRecord(file.readAll().toStdString());
+        record = nec::ReadRecord(nec::ReadOutsideFile(path.toStdString()));
         plan = nec::PlanCheck(RunDesign(record.design), nec::RecordCheckOptions(record));
         sweep = nec::LastMeasurement(record);
     } catch (const nec::Failure& failure) {
-        const bool damaged =
-            failure.Kind() == nec::FailureKind::Record || failure.Kind() == nec::FailureKind::RecordNewer;
+        const bool damaged = failure.Kind() == nec::FailureKind::Record ||
+                             failure.Kind() == nec::FailureKind::RecordNewer ||
+                             failure.Kind() == nec::FailureKind::File;
         emit told(damaged ? FailureWords(failure, shown)
                           : QStringLiteral("%1 was not opened: %2").arg(shown, FailureWords(failure)),
                   true);
@@ -320,9 +318,7 @@ bool RecordBinding::openPath(const QString& path) {
         return false;
     }
     main->Enter(record.design);
-    window_.setPlacement(record.placement);
-    window_.setLines({record.lineImpedanceOhm, record.velocityFactor, record.lineLengthMm, record.referenceOhm});
-    window_.setFeedOptions(record.feed);
+    window_.setSetup(record);
     window_.setMeasurement(sweep, record.measurements.empty() ? QString() : Text(record.measurements.back().file),
                            plan->model, record.asBuilt);
     base_ = record;
@@ -331,6 +327,17 @@ bool RecordBinding::openPath(const QString& path) {
     remember(path);
     updateTitle();
     window_.run();
+    // Lengths new input would be refused with still open: what was saved
+    // stays readable, and the check says why it gives no trim.
+    if (record.asBuilt) {
+        const nec::LoopModel& model = plan->model;
+        if (const auto refused = nec::JudgeBuiltLengths(*record.asBuilt, {model.heightMm, model.sideMm, model.gapMm})) {
+            emit told(QStringLiteral("%1: the lengths as cut are not lengths of this design, so the check gives no "
+                                     "trim: %2.")
+                          .arg(shown, QString::fromStdString(nec::Describe(*refused))),
+                      true);
+        }
+    }
     return true;
 }
 

@@ -127,7 +127,8 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"check", "--freq", "146", "--sides", "3", "--sweep", "140:130:5"}, 2, "corvanta-cli: --sweep needs 0 < FROM <= TO and 1 to 10000 whole POINTS", 0},
         {{"nec", "--freq", "abc", "--sides", "3"}, 1, "corvanta-cli: Error 13: Type mismatch: --freq \"abc\" is not a number", 0},
         {{"nec", "--freq", "146", "--sides", "3", "--mm", "100"}, 1, "corvanta-cli: the conductor is too thick to model: the segments where the wires meet must be at least 8 wire radii long (400.000 mm) and at most a tenth of a wavelength at 146 MHz (205.337 mm)", 0},
-        {{"check", "--freq", "146", "--sides", "3", "--velocity-factor", "1.2"}, 2, "corvanta-cli: --velocity-factor is above 0 and at most 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--velocity-factor", "1.2"}, 2, "corvanta-cli: --velocity-factor is the lines' velocity factor, from 0.1 to 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--velocity-factor", "1e-300"}, 2, "corvanta-cli: --velocity-factor is the lines' velocity factor, from 0.1 to 1", 0},
         {{"check", "--freq", "146", "--sides", "3", "--line-impedance=0"}, 2, "corvanta-cli: --line-impedance is the lines' impedance in ohm, above 0, at most 10000", 0},
         {{"check", "--freq", "146", "--sides", "3", "--line-length", "abc"}, 2, "corvanta-cli: --line-length \"abc\" is not a number", 0},
         {{"check", "--freq", "146", "--sides", "3", "--as-built", "700:260:9.5"}, 2, "corvanta-cli: --as-built gives the lengths of the measured loop: give --measured FILE.s1p too", 0},
@@ -148,7 +149,10 @@ TEST(CliErrors, MessagesAndExitStatus) {
         {{"nec", "--freq", "1296", "--sides", "3", "--awg", "20", "--segments-per-gap", "2"}, 2, "corvanta-cli: --segments-per-gap 2: segments of 0.624 mm (the 1.248 mm gap in 2) would be under 2 wire radii (0.810 mm), the least the extended thin-wire kernel holds: leave --segments-per-gap out", 0},
         {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:0,66:10:5"}, 2, "corvanta-cli: --feeder \"0,66\" is not a number", 0},
         {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:0.66:10"}, 2, "corvanta-cli: --feeder is Z0:VF:METRES:DB (ohm, velocity factor, length in metres, dB per 100 m)", 0},
-        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:1.2:10:5"}, 2, "corvanta-cli: --feeder's VF is its velocity factor, above 0 and at most 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:1.2:10:5"}, 2, "corvanta-cli: --feeder's VF is its velocity factor, from 0.1 to 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:1e-300:10:5"}, 2, "corvanta-cli: --feeder's VF is its velocity factor, from 0.1 to 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--feeder", "50:0.09:10:5"}, 2, "corvanta-cli: --feeder's VF is its velocity factor, from 0.1 to 1", 0},
+        {{"check", "--freq", "146", "--sides", "3", "--ground", "average", "--height", "1e308"}, 2, "corvanta-cli: --height is the height of the loop's centre in metres, above 0, at most 100000", 0},
         {{"check", "--freq", "146", "--sides", "3", "--balun", "0"}, 2, "corvanta-cli: --balun is the impedance ratio N of an N:1 balun, from 1 to 100 (4 for a 4:1 balun)", 0},
         {{"check", "--freq", "146", "--sides", "3", "--port", "radio"}, 2, "corvanta-cli: --port radio needs the chain to the radio: give --balun N or --feeder Z0:VF:METRES:DB", 0},
         {{"check", "--freq", "146", "--sides", "3", "--port", "balun"}, 2, "corvanta-cli: --port is junction or radio", 0},
@@ -287,6 +291,13 @@ TEST(CliCheck, TheRadioEndOutAndBackIn) {
     const Outcome compared = RunCli(back);
     ASSERT_EQ(compared.status, 0) << compared.err;
     EXPECT_EQ(Json::parse(compared.out)["measured"]["shift_mhz"], 0);
+    // The file's header names the port its numbers are at.
+    const std::string header = FileText(s1p);
+    EXPECT_NE(header.find("S11 at the radio, through a 4:1 balun and 10 m of 50 ohm feeder, velocity factor 0.66, "
+                          "5 dB per 100 m"),
+              std::string::npos)
+        << header;
+    EXPECT_EQ(header.find("S11 where the lines join"), std::string::npos) << header;
 
     // Plain checks carry none of the chain's keys, only the band's.
     const Outcome plain = RunCli({"check", "--freq", "146", "--sides", "3", "--awg", "20", "--sweep", "136:156:5",
@@ -362,7 +373,9 @@ TEST(CliFailures, EveryKindInTheCommandLinesWords) {
         {"at a height of 0.36 m the lowest wire is 0.1 mm above the ground: give a --height of 0.370 m or more", 2},
         {"nec2c is not installed; install Debian's package nec2c (sudo apt-get install nec2c)", 1},
         {"nec2c could not be started: Permission denied", 1},
-        {"nec2c did not finish within 12.5 s; every engine was stopped (--timeout SECONDS gives it longer)", 1},
+        {"the check did not finish within its time budget of 12.5 s for all of nec2c's runs together; every engine "
+         "was stopped (--timeout SECONDS gives the whole check longer)",
+         1},
         {"nec2c crashed on the model (signal 11, Segmentation fault); it said:\n  reading the deck\n  GW card 3", 1},
         {"nec2c failed on the model (exit status 1); it said:\n  GW card: the segment count is out of range", 1},
         {"the model check was stopped", 1},
@@ -421,7 +434,7 @@ TEST(CliCheck, AnEngineThatFloodsAndHangsIsStopped) {
     StandInEngine engine("yes 'an engine with a great deal to say' | head -c 200000000\nsleep " + marker);
     const Outcome check = RunCli({"check", "--freq", "146", "--sides", "3", "--timeout", "3"}, engine.Environment());
     EXPECT_EQ(check.status, 1);
-    EXPECT_NE(check.err.find("did not finish within 3 s"), std::string::npos) << check.err;
+    EXPECT_NE(check.err.find("did not finish within its time budget of 3 s"), std::string::npos) << check.err;
     EXPECT_LT(check.peakKb, 300 * 1024);
     EXPECT_FALSE(Running(marker));
 }
@@ -724,8 +737,68 @@ TEST(CliFiles, WhereAFileCannotBeWritten) {
         file << std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29);
     }
     EXPECT_EQ(ReadFile((folder / "bytes.s1p").string()), std::string("# MHz S RI R 50\r\n146 0 0\0tail", 29));
-    EXPECT_FALSE(ReadFile((folder / "none.s1p").string()));
+    EXPECT_THROW(ReadFile((folder / "none.s1p").string()), nec::Failure);
     fs::remove_all(folder);
+}
+
+// Lengths as cut typed with --as-built are judged against the design
+// before anything runs: refused with the lengths, the design's and the
+// likely slip (exit 2, no usage: the command line was understood).
+TEST(CliCheck, LengthsAsCutThatCannotBeAreRefused) {
+    const std::string design = "are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): ";
+    const struct {
+        const char* name;
+        const char* lengths;
+        std::string message;
+    } cases[] = {
+        {"ten times", "7096:2635:95.5",
+         "corvanta-cli: --as-built: HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm " + design +
+             "HEIGHT is 9.88 times the design's, SIDE 9.88 times (0.7 to 1.3 times is taken) and GAP is 9.88 times "
+             "the design's (0.5 to 2 times is taken); every length is about ten times the design's: a decimal point "
+             "left out?"},
+        {"swapped", "263.5:709.6:9.55",
+         "corvanta-cli: --as-built: HEIGHT 263.5 mm, SIDE 709.6 mm, GAP 9.55 mm " + design +
+             "HEIGHT is 0.37 times the design's, SIDE 2.66 times (0.7 to 1.3 times is taken) and HEIGHT over SIDE is "
+             "0.371 where the design's is 2.693 (within 10 % is taken); HEIGHT and SIDE look swapped"},
+        {"a tiny gap", "709.6:263.5:0.001",
+         "corvanta-cli: --as-built: HEIGHT 709.6 mm, SIDE 263.5 mm, GAP 0.001 mm " + design +
+             "GAP is 0.0001 times the design's (0.5 to 2 times is taken)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome outcome = RunCli({"check", "--freq", "146", "--sides", "3", "--measured", "none.s1p",
+                                        "--as-built", c.lengths, "--format", "json"});
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err, c.message + "\n");
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+// A temporary folder on a full disk is said as a full disk, whether the
+// deck or the engine's output is what does not fit. A small tmpfs needs a
+// mount of its own: in a user namespace where the system allows one.
+TEST(CliCheck, AFullTemporaryFolderIsSaidAsAFullDisk) {
+    if (RunProgram({"unshare", "-rm", "true"}).status != 0) GTEST_SKIP() << "no user namespace to mount a tmpfs in";
+    const struct {
+        const char* name;
+        const char* fill;  // what goes into the 256 kB tmpfs first
+        const char* said;
+    } cases[] = {
+        {"no room for the deck", "head -c 300000 /dev/zero >\"$0/fill\" 2>/dev/null",
+         "the engine's deck cannot be written"},
+        {"no room for the output", "true", "the engine's output was cut short"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string script = std::string("mount -t tmpfs -o size=256k tmpfs \"$0\" && ") + c.fill +
+                                   "; TMPDIR=\"$0\" exec \"$1\" check --freq 146 --sides 3 --sweep 140:150:3";
+        const std::string mount = ::testing::TempDir();
+        const Outcome outcome = RunProgram({"unshare", "-rm", "sh", "-c", script, mount, CORVANTA_CLI_PATH});
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        EXPECT_NE(outcome.err.find(" is full (No space left on device): "), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find("segment count"), std::string::npos) << outcome.err;
+    }
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +87,87 @@ TEST_F(CliRecord, ARecordChecksAsItsOptionsDo) {
     EXPECT_TRUE(Json::parse(fromRecord.out).contains("measured"));
 }
 
+// The sheet of a record, with its check as the window runs it (the tune
+// included): one set of lengths to cut, the verdict's, the design's in grey
+// beside them, the lengths as cut and the measurement, and the plot on a
+// page of its own.
+TEST_F(CliRecord, SheetOfARecordPrintsTheVerdictsLengths) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    if (!testing::Installed("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string record = File("loop.corvanta");
+    const Outcome written =
+        RunCli({"record", "--freq", "146", "--sides", "3", "--balun", "4", "--feeder", "50:0.66:10:7", "--match",
+                "--measured", kMeasured, "--as-built", "709.6:263.5:9.55", "--output", record});
+    ASSERT_EQ(written.status, 0) << written.err;
+    const std::string pdf = File("loop.pdf");
+    const Outcome sheet = RunCli({"sheet", "--record", record, "--output", pdf});
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    EXPECT_EQ(sheet.out, "");
+    const Outcome info = RunProgram({"pdfinfo", pdf});
+    ASSERT_EQ(info.status, 0) << info.err;
+    const std::size_t pages = info.out.find("Pages:");
+    ASSERT_NE(pages, std::string::npos);
+    EXPECT_EQ(std::stoi(info.out.substr(pages + 6)), 2) << info.out;
+    const Outcome page = RunProgram({"pdftotext", "-layout", pdf, "-"});
+    ASSERT_EQ(page.status, 0) << page.err;
+
+    // The verdict's lengths, as the check of the same record reports them.
+    const Outcome check = RunCli({"check", "--record", record, "--tune", "--format", "json"});
+    ASSERT_EQ(check.status, 0) << check.err;
+    const Json headline = Json::parse(check.out)["headline"];
+    ASSERT_EQ(headline["cut"], "trimmed") << headline.dump();
+    const double scale = headline["lengths"]["height_mm"].get<double>() / 709.6;
+    // The trim scales the lengths as cut, not the design's.
+    EXPECT_NEAR(headline["lengths"]["side_mm"].get<double>(), 263.5 * scale, 0.002);
+    const auto mm = [](double value) {
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(2) << value;
+        return text.str();
+    };
+    const std::string height = mm(headline["lengths"]["height_mm"]);
+    const std::string gap = mm(headline["lengths"]["gap_mm"]);
+    // The page's words with one space between them: a wrapped sentence reads whole.
+    std::string words;
+    for (std::istringstream in(page.out); in;) {
+        std::string word;
+        if (in >> word) words += (words.empty() ? "" : " ") + word;
+    }
+    for (const std::string& text :
+         {std::string("CUT LIST: TRIMMED LENGTHS"), height, mm(headline["lengths"]["side_mm"]), gap,
+          std::string("of the lengths as cut (HEIGHT 709.60 mm, SIDE 263.50 mm, GAP 9.55 mm)"), std::string("718.233"),
+          std::string("MEASURED"), std::string("measured-146-three.s1p, taken in"), std::string("UTC"),
+          std::string("Lengths as cut"), std::string("SWR AND IMPEDANCE")}) {
+        EXPECT_NE(words.find(text), std::string::npos) << text;
+    }
+    // A half vertical is (HEIGHT - GAP) / 2 of the lengths to cut.
+    const double half = (std::stod(height) - std::stod(gap)) / 2;
+    // The cut list's row, not the pieces' words: a count follows it.
+    std::size_t b = page.out.find("half vertical");
+    while (b != std::string::npos && page.out.find_first_not_of(' ', b + 13) < page.out.size() &&
+           !std::isdigit(static_cast<unsigned char>(page.out[page.out.find_first_not_of(' ', b + 13)]))) {
+        b = page.out.find("half vertical", b + 13);
+    }
+    ASSERT_NE(b, std::string::npos);
+    std::istringstream row(page.out.substr(b + 13, page.out.find('\n', b) - b - 13));
+    double count = 0, length = 0;
+    row >> count >> length;
+    EXPECT_EQ(count, 6);
+    EXPECT_NEAR(length, half, 0.0051);
+    EXPECT_EQ(words.find("of the design's"), std::string::npos);
+
+    // A sheet of a record has one output, and no option the record holds.
+    const Outcome noOutput = RunCli({"sheet", "--record", record});
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_NE(noOutput.err.find("sheet --record writes the sheet with its check: give --output FILE.pdf"),
+              std::string::npos)
+        << noOutput.err;
+    const Outcome twice = RunCli({"sheet", "--record", record, "--freq", "146", "--output", pdf});
+    EXPECT_EQ(twice.status, 2);
+    const Outcome missing = RunCli({"sheet", "--record", File("none.corvanta"), "--output", File("none.pdf")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(fs::exists(File("none.pdf")));
+}
+
 struct Refusal {
     const char* name;
     std::vector<std::string> arguments;  // @ stands for the test's folder
@@ -96,6 +179,9 @@ struct Refusal {
 TEST_F(CliRecord, BadInputsWriteNothing) {
     const std::string bad = File("bad.s1p");
     std::ofstream(bad) << "# MHz S RI R 50\n146 0.1 0.2\n147 0.1 oops\n";
+    const std::string comma = File("komma.s1p");
+    std::ofstream(comma) << "! saved with a German locale\n# MHz S RI R 50\n146,0 0,12 -0,5\n";
+    const std::string folder = folder_.string();
     const std::string out = File("kept.corvanta");
     ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "4", "--output", out}).status, 0);
     const std::string before = Text(out);
@@ -106,11 +192,19 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
         {"comma", {"record", "--freq", "146", "--sides", "3", "--mm", "1,6", "--output", out}, 1, "corvanta-cli: Error 13: Type mismatch: --mm \"1,6\" is not a number"},
         {"measurement", {"record", "--freq", "146", "--sides", "3", "--measured", bad, "--output", out}, 1, "corvanta-cli: " + bad + ": line 3: a number does not read: \"147 0.1 oops\""},
         {"no measurement", {"record", "--freq", "146", "--sides", "3", "--measured", File("none.s1p"), "--output", out}, 1, "corvanta-cli: cannot read " + File("none.s1p") + ": No such file or directory"},
+        {"endless measurement", {"record", "--freq", "146", "--sides", "3", "--measured", "/dev/zero", "--output", out}, 1, "corvanta-cli: cannot read /dev/zero: it is a device, not a file"},
+        {"folder as measurement", {"record", "--freq", "146", "--sides", "3", "--measured", folder, "--output", out}, 1, "corvanta-cli: cannot read " + folder + ": it is a folder, not a file"},
+        {"decimal commas", {"record", "--freq", "146", "--sides", "3", "--measured", comma, "--output", out}, 1, "corvanta-cli: " + comma + ": line 3: the numbers are written with decimal commas; a Touchstone file has a decimal point (146.5, not 146,5): save it again with points, or replace each comma with a point: \"146,0 0,12 -0,5\""},
+        {"endless record", {"check", "--record", "/dev/zero"}, 1, "corvanta-cli: cannot read /dev/zero: it is a device, not a file"},
+        {"folder as record", {"check", "--record", folder, "--sweep", "140:150:3"}, 1, "corvanta-cli: cannot read " + folder + ": it is a folder, not a file"},
         {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (34.5 mm) between them: give a --height of 0.395 m or more"},
         {"no output", {"record", "--freq", "146", "--sides", "3"}, 2, "corvanta-cli: record needs --output FILE.corvanta"},
         {"pdf", {"record", "--freq", "146", "--sides", "3", "--output", "x.pdf"}, 2, "corvanta-cli: --output writes a build record: give FILE.corvanta"},
         {"note alone", {"record", "--freq", "146", "--sides", "3", "--note", "hi", "--output", out}, 2, "corvanta-cli: --note is kept with a measurement: give --measured FILE.s1p too"},
         {"sweep", {"record", "--freq", "146", "--sides", "3", "--sweep", "140:150:3", "--output", out}, 2, "corvanta-cli: unknown option \"--sweep\" for record"},
+        {"cut ten times", {"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built", "7096:2635:95.5", "--output", out}, 2, "corvanta-cli: --as-built: HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): HEIGHT is 9.88 times the design's, SIDE 9.88 times (0.7 to 1.3 times is taken) and GAP is 9.88 times the design's (0.5 to 2 times is taken); every length is about ten times the design's: a decimal point left out?"},
+        {"HEIGHT and SIDE swapped", {"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built", "263.5:709.6:9.55", "--output", out}, 2, "corvanta-cli: --as-built: HEIGHT 263.5 mm, SIDE 709.6 mm, GAP 9.55 mm are not lengths of this design (HEIGHT 718.233 mm, SIDE 266.718 mm, GAP 9.67 mm): HEIGHT is 0.37 times the design's, SIDE 2.66 times (0.7 to 1.3 times is taken) and HEIGHT over SIDE is 0.371 where the design's is 2.693 (within 10 % is taken); HEIGHT and SIDE look swapped"},
+        {"feeder velocity factor 1e-300", {"record", "--freq", "146", "--sides", "3", "--feeder", "50:1e-300:10:5", "--output", out}, 2, "corvanta-cli: --feeder's VF is its velocity factor, from 0.1 to 1"},
         {"record and freq", {"check", "--record", out, "--freq", "146"}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --freq"},
         {"record and feeder", {"check", "--record", out, "--sweep", "140:150:3", "--feeder", "50:0.66:10:5"}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --feeder"},
         {"record and measured", {"check", "--measured", bad, "--record", out}, 2, "corvanta-cli: --record holds the design, its feed, its lengths and its measurement: leave out --measured"},
@@ -129,7 +223,7 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"bad.s1p", "kept.corvanta"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.s1p", "kept.corvanta", "komma.s1p"}));
 }
 
 // A damaged record: exit 1, the record's name and the field or line, no
@@ -159,6 +253,22 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
          "measurements.0.touchstone: \"measured-146-three.s1p\" does not read: line 1: "},
         {"design", damaged("/design/frequency", "146,5"),
          "Error 13: Type mismatch: design.frequency \"146,5\" is not a number"},
+        {"version past 32 bits", damaged("/version", 4294967297LL),
+         "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
+        {"a key twice",
+         [&] {
+             std::string twice = text;
+             return twice.insert(twice.find("\"feed\": {") + 9, "\"balun\": 4,");
+         }(),
+         "feed.balun appears twice; a record holds each field once"},
+        {"too low over ground", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 0.36}}),
+         "placement.height_m: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model "
+         "needs at least one segment (9.6 mm) between them; the ground model holds the loop from 0.370 m up"},
+        {"height 1e300", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 1e300}}),
+         "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
+        {"a band's name over other edges",
+         damaged("/feed/band", Json{{"name", "2m"}, {"from_mhz", 50}, {"to_mhz", 54}}),
+         "feed.band.name: is \"2m\", whose edges are 144 to 148 MHz, not 50 to 54: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,8 +278,37 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(outcome.err.starts_with("corvanta-cli: " + file + ": " + c.message)) << outcome.err;
+        // A record is not the command line: no usage, no option to give.
+        EXPECT_EQ(outcome.err.find("Usage:"), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find("--"), std::string::npos) << outcome.err;
         EXPECT_EQ(Text(file), c.text);
     }
+}
+
+// Lengths as cut that a record holds and that new input would be refused
+// with still open, with a warning, and the check gives no trim.
+TEST_F(CliRecord, StoredLengthsThatCannotBeOpenWithoutATrim) {
+    if (!corvanta::testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    const std::string good = File("cut.corvanta");
+    ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built",
+                      "709.6:263.5:9.55", "--output", good})
+                  .status,
+              0);
+    Json json = Json::parse(Text(good));
+    json["as_built"] = Json{{"height_mm", 7096}, {"side_mm", 2635}, {"gap_mm", 95.5}};
+    const std::string stored = File("stored.corvanta");
+    std::ofstream(stored, std::ios::binary) << json.dump(2);
+    const Outcome outcome =
+        RunCli({"check", "--record", stored, "--sweep", "120:180:61", "--pattern-step", "15", "--format", "json"});
+    EXPECT_TRUE(outcome.status == 0 || outcome.status == 3) << outcome.err;
+    EXPECT_TRUE(outcome.err.starts_with("corvanta-cli: warning: " + stored +
+                                        ": as_built: HEIGHT 7096 mm, SIDE 2635 mm, GAP 95.5 mm are not lengths"))
+        << outcome.err;
+    const Json report = Json::parse(outcome.out);
+    EXPECT_TRUE(report["measured"]["trimmed"].is_null());
+    EXPECT_NE(report["headline"]["cut"], "trimmed");
+    EXPECT_NE(report["measured"]["notes"].dump().find("no trim: the lengths as cut that the record holds"),
+              std::string::npos);
 }
 
 }  // namespace

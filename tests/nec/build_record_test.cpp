@@ -95,7 +95,17 @@ TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
     const Damage cases[] = {
         {"velocity factor as text", set("/feed/feeder/velocity_factor", "0,66"), "feed.feeder.velocity_factor: is not a number"},
         {"velocity factor missing", erase("/feed/feeder", "velocity_factor"), "feed.feeder.velocity_factor: is missing"},
-        {"velocity factor too big", set("/feed/feeder/velocity_factor", 1.5), "feed.feeder.velocity_factor: is above 0 and at most 1"},
+        {"velocity factor too big", set("/feed/feeder/velocity_factor", 1.5), "feed.feeder.velocity_factor: is from 0.1 to 1"},
+        {"velocity factor all but 0", set("/feed/feeder/velocity_factor", 1e-300), "feed.feeder.velocity_factor: is from 0.1 to 1"},
+        {"lines' velocity factor all but 0", set("/feed/lines/velocity_factor", 0.05), "feed.lines.velocity_factor: is from 0.1 to 1"},
+        {"height 1e300", set("/placement/height_m", 1e300),
+         "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
+        {"height 0", set("/placement/height_m", 0),
+         "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
+        {"a band's name over another band's edges", set("/feed/band", Json{{"name", "2m"}, {"from_mhz", 50}, {"to_mhz", 54}}),
+         "feed.band.name: is \"2m\", whose edges are 144 to 148 MHz, not 50 to 54: give its edges, or an empty name for a range of your own"},
+        {"a band's name not in the table", set("/feed/band", Json{{"name", "5m"}, {"from_mhz", 60}, {"to_mhz", 61}}),
+         "feed.band.name: is \"5m\", not a band of the program's table"},
         {"five sides", set("/design/sides", 5), "design.sides: is 3 or 4"},
         {"frequency a number", set("/design/frequency", 146), "design.frequency: is not a text"},
         {"unit unknown", set("/design/conductor/unit", "swg"), "design.conductor.unit: is \"swg\", not awg, inch or mm"},
@@ -115,7 +125,14 @@ TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
          "measurements.0.touchstone: \"first.s1p\" does not read: the Touchstone file has no data lines"},
         {"version missing", [](Json& j) { j.erase("version"); }, "version: is missing"},
         {"version as text", set("/version", "1"), "version: is not a whole number from 1"},
+        {"version 0", set("/version", 0), "version: is not a whole number from 1"},
+        {"version -1", set("/version", -1), "version: is not a whole number from 1"},
+        {"version 1.5", set("/version", 1.5), "version: is not a whole number from 1"},
         {"version newer", set("/version", 2), "the record was made by a newer corvanta (format 2; this one reads format 1 and older)"},
+        {"version past 32 bits", set("/version", 4294967297LL),
+         "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
+        {"version past 63 bits", set("/version", 18446744073709551615ULL),
+         "the record was made by a newer corvanta (format 18446744073709551615; this one reads format 1 and older)"},
         {"not an object", [](Json& j) { j = Json::array({1}); }, "the record: is not an object"},
     };
     // clang-format on
@@ -131,6 +148,47 @@ TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
             EXPECT_TRUE(failure.Kind() == FailureKind::Record || failure.Kind() == FailureKind::RecordNewer);
         }
     }
+}
+
+// The JSON parser keeps the last of two equal keys; a record must not: a
+// second "frequency" would make another design without a word.
+TEST(BuildRecord, AKeyTwiceIsRefusedWithItsPath) {
+    const std::string record = JsonText(RecordJson(Full()));
+    const auto twice = [&](const std::string& after, const std::string& member) {
+        std::string text = record;
+        const std::size_t at = text.find(after);
+        EXPECT_NE(at, std::string::npos) << after;
+        return text.insert(at + after.size(), member);
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"a second balun", twice("\"balun\": 4.0,", "\"balun\": 9,"),
+         "feed.balun appears twice; a record holds each field once"},
+        {"a second frequency", twice("\"design\": {", "\"frequency\": \"50\","),
+         "design.frequency appears twice; a record holds each field once"},
+        {"at the top", twice("{", "\"version\": 1,"), "version appears twice; a record holds each field once"},
+        {"in a list's object", twice("\"note\": \"before the trim\",", "\"note\": \"again\","),
+         "measurements.0.note appears twice; a record holds each field once"},
+        {"in the list's second object", twice("\"file\": \"second.s1p\",", "\"file\": \"x\","),
+         "measurements.1.file appears twice; a record holds each field once"},
+        {"in a member this version does not know", twice("{", "\"later\": {\"a\": 1, \"a\": 2},"),
+         "later.a appears twice; a record holds each field once"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            ReadRecord(c.text);
+            ADD_FAILURE() << "read";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.what(), std::string(c.message));
+            EXPECT_EQ(failure.Kind(), FailureKind::Record);
+        }
+    }
+    // Equal keys in different objects are no repeat.
+    EXPECT_NO_THROW(ReadRecord(record));
 }
 
 TEST(BuildRecord, TextThatIsNotJsonNamesItsLine) {

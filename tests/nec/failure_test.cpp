@@ -16,7 +16,8 @@ TEST(Failure, DescribesEveryKindInItsOwnWords) {
         "from 0.370 m up",
         "nec2c is not installed",
         "nec2c could not be started: Permission denied",
-        "nec2c did not finish within 12.5 s; every engine was stopped",
+        "the check did not finish within its time budget of 12.5 s for all of nec2c's runs together; every engine "
+        "was stopped",
         "nec2c crashed on the model (signal 11, Segmentation fault); it said:\n  reading the deck\n  GW card 3",
         "nec2c failed on the model (exit status 1); it said:\n  GW card: the segment count is out of range",
         "the model check was stopped",

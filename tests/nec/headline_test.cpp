@@ -8,6 +8,7 @@
 
 #include "nec/headline.h"
 #include "nec/model_check.h"
+#include "nec/report.h"
 
 namespace corvanta::nec {
 namespace {
@@ -102,6 +103,89 @@ TEST(Headline, CutsInTheOrderTrimmedTunedDesign) {
         EXPECT_EQ(h.advice.size(), c.adviseTune ? 1U : 0U);
         EXPECT_EQ(h.cutLongPercent, c.cutLong);
         EXPECT_EQ(kReadings[h.bestReading].swrKey, c.best);
+    }
+}
+
+// A sweep that misses the model's resonance: the verdict says where the
+// resonance lies against the sweep (found by runs of its own) and a sweep
+// that shows it; "far off" is said only of a resonance the sweep found
+// further from the design frequency than the model's uncertainty and 2 %.
+ModelCheck Swept(double fromMHz, double toMHz, std::vector<double> resonances, std::optional<double> uncertainty,
+                 std::optional<double> outside) {
+    ModelCheck check = Check(std::nullopt, uncertainty, false, false);
+    check.report.resonancesMHz = std::move(resonances);
+    check.report.sweep[0].mhz = fromMHz;
+    check.report.sweep[1].mhz = toMHz;
+    check.report.outsideResonanceMHz = outside;
+    return check;
+}
+
+TEST(Headline, ASweepThatMissesTheResonanceSaysWhereItLies) {
+    const struct {
+        const char* name;
+        ModelCheck check;
+        const char* verdict;
+        std::optional<SweepSide> side;
+    } cases[] = {
+        {"below the sweep", Swept(144, 148, {}, std::nullopt, 142.21),
+         "the model resonates at 142.21 MHz, 2.60 % below the design frequency, below the sweep (144.00 to 148.00 "
+         "MHz), found by runs of its own; a sweep from 130 to 160 MHz shows it",
+         SweepSide::Below},
+        {"above a sweep of one frequency", Swept(140, 140, {}, std::nullopt, 142.21),
+         "the model resonates at 142.21 MHz, 2.60 % below the design frequency, above the sweep (140.00 to 140.00 "
+         "MHz), found by runs of its own; a sweep from 130 to 160 MHz shows it",
+         SweepSide::Above},
+        {"far below the resonance", Swept(14, 15, {}, std::nullopt, 142.21),
+         "the model resonates at 142.21 MHz, 2.60 % below the design frequency, above the sweep (14.000 to 15.000 "
+         "MHz), found by runs of its own; a sweep from 130 to 160 MHz shows it",
+         SweepSide::Above},
+        {"above the design and the sweep", Swept(100, 140, {}, std::nullopt, 151.3),
+         "the model resonates at 151.30 MHz, 3.63 % above the design frequency, above the sweep (100.00 to 140.00 "
+         "MHz), found by runs of its own; a sweep from 130 to 160 MHz shows it",
+         SweepSide::Above},
+        {"none found either", Swept(144, 148, {}, std::nullopt, std::nullopt),
+         "the model shows no resonance in the sweep (144.00 to 148.00 MHz), and runs from the design frequency found "
+         "none near it",
+         std::nullopt},
+        {"found by the sweep, 2.6 % off, sure within 0.28 %: far off", Swept(100, 200, {142.21}, 0.28, std::nullopt),
+         "the model resonates at 142.21 MHz, 2.60 % below the design frequency; the model is sure of it within "
+         "0.28 %: the design's lengths are far off",
+         std::nullopt},
+        {"2.6 % off, sure within 1 %: not far off", Swept(100, 200, {142.21}, 1.0, std::nullopt),
+         "the model resonates at 142.21 MHz, 2.60 % below the design frequency; the model is sure of it within "
+         "1.00 %",
+         std::nullopt},
+        {"1.7 % off: not far off", Swept(100, 200, {143.5}, 0.28, std::nullopt),
+         "the model resonates at 143.50 MHz, 1.71 % below the design frequency; the model is sure of it within "
+         "0.28 %",
+         std::nullopt},
+    };
+    const AdviceWords advise = [](Advice) { return std::string("advice"); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(HeadlineLines(c.check, advise, Medium::Plain).front(), c.verdict);
+        const Headline h = HeadlineOf(c.check);
+        ASSERT_EQ(h.outside.has_value(), c.side.has_value());
+        if (c.side) {
+            EXPECT_EQ(h.outside->side, *c.side);
+        }
+    }
+}
+
+TEST(Headline, TheSweepThatReachesBothFrequencies) {
+    const struct {
+        double a, b, from, to;
+    } cases[] = {
+        {142.21, 146, 130, 160}, {146, 142.21, 130, 160}, {14.2, 14.6, 13, 16},
+        {432, 440, 410, 470},    {1.84, 1.9, 1.7, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " and " << c.b);
+        const auto [from, to] = SweepReaching(c.a, c.b);
+        EXPECT_NEAR(from, c.from, 1e-9);
+        EXPECT_NEAR(to, c.to, 1e-9);
+        EXPECT_LT(from, std::min(c.a, c.b));
+        EXPECT_GT(to, std::max(c.a, c.b));
     }
 }
 

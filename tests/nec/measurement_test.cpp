@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <functional>
@@ -162,6 +163,54 @@ TEST(Measurement, ALowestSwrAtEitherEndIsAtTheEdge) {
         const Measurement m = CompareMeasurement(check, sweep, "edge.s1p");
         EXPECT_EQ(m.minSwrAtEdge, c.atEdge);
         EXPECT_DOUBLE_EQ(m.minSwrMHz, c.minMHz);
+    }
+}
+
+}  // namespace
+}  // namespace corvanta::nec
+
+namespace corvanta::nec {
+namespace {
+
+// An analyser's sweep of any length is fitted on at most kFitMostPoints of
+// the points the model reaches, evenly spread, and says so; the resonance
+// and the curves keep every point. Up to that many, nothing is left out.
+TEST(Measurement, ALongSweepIsFittedOnAThousandPointsAndSaysSo) {
+    const ModelCheck check = Check();
+    // The loop built 2 % small, from 130 to 160 MHz: all of it within the
+    // model's reach (120 to 200 MHz at +-10 %).
+    const auto sweepOf = [&check](int points) {
+        OnePortSweep sweep;
+        for (int i = 0; i < points; ++i) {
+            const double mhz = 130 + 30.0 * i / (points - 1);
+            sweep.mhz.push_back(mhz);
+            sweep.reflection.push_back(ThroughTheLines(check, mhz, LoopGap(mhz, 144.84)));
+        }
+        return sweep;
+    };
+    const struct {
+        int points;
+        std::size_t fitted;  // at most
+        bool thinned;
+    } cases[] = {{61, 61, false}, {1000, 1000, false}, {1001, 1000, true}, {100000, 1000, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.points);
+        const Measurement m = CompareMeasurement(check, sweepOf(c.points), "long.s1p");
+        ASSERT_TRUE(m.fit);
+        EXPECT_EQ(m.fit->pointsInReach, static_cast<std::size_t>(c.points));
+        EXPECT_EQ(m.fit->Thinned(), c.thinned);
+        EXPECT_LE(m.fit->pointsCompared, c.fitted);
+        EXPECT_GT(m.fit->pointsCompared, c.fitted * 9 / 10);
+        EXPECT_EQ(m.points.size(), static_cast<std::size_t>(c.points));
+        const std::string said = "the model was fitted to " + std::to_string(m.fit->pointsCompared) + " of the " +
+                                 std::to_string(c.points) + " measured points within its reach";
+        const bool told = std::any_of(m.notes.begin(), m.notes.end(),
+                                      [&](const std::string& note) { return note.starts_with(said); });
+        EXPECT_EQ(told, c.thinned);
+        // The resonance worked by hand: the series circuit's, 144.84 MHz.
+        ASSERT_TRUE(m.resonanceMHz);
+        EXPECT_NEAR(*m.resonanceMHz, 144.84, 0.145);
+        EXPECT_NEAR(m.fit->velocityFactor, 0.82, 0.005);
     }
 }
 

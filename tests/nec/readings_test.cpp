@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/feed_report.h"
 #include "nec/json.h"
 #include "nec/model_check.h"
 #include "nec/readings.h"
@@ -144,7 +145,7 @@ TEST(Analysis, EachReadingsRangeFromItsFeedPointAndReference) {
     EXPECT_DOUBLE_EQ(report.MaxGainElevationDeg(), 10);
 }
 
-// The note on the junction at the design frequency lists every reading
+// The feed's note on the junction at the design frequency lists every reading
 // there over 2:1, by its reference and what it goes through. (No
 // resistance is under 2:1 on 50 and on 300 ohm at once: there is always a
 // note.)
@@ -165,13 +166,17 @@ TEST(Analysis, TheJunctionNoteNamesTheReadingsOver2) {
         answers.sweep = {Answer(c.gapOhm), Answer(c.gapOhm)};
         answers.design = Answer(c.gapOhm);
         answers.segmentsUsed = {model.TotalSegments()};
-        const CheckReport report = Analyse(model, {}, Sweep{140, 10, 2}, kNoLine, answers);
-        const auto note = std::find_if(report.notes.begin(), report.notes.end(), [](const std::string& n) {
+        ModelCheck check;
+        check.plan.model = model;
+        check.report = Analyse(model, ConvergenceModels{}, Sweep{140, 10, 2}, kNoLine, answers);
+        const std::vector<std::string> notes = ReadFeed(check).notes;
+        const auto note = std::find_if(notes.begin(), notes.end(), [](const std::string& n) {
             return n.starts_with("no 2:1 range of the lines' junction");
         });
-        ASSERT_NE(note, report.notes.end());
-        EXPECT_EQ(*note,
-                  std::string("no 2:1 range of the lines' junction reaches the design frequency 146 MHz ") + c.note);
+        ASSERT_NE(note, notes.end());
+        EXPECT_EQ(*note, std::string("no 2:1 range of the lines' junction of the design's loop reaches the design "
+                                     "frequency 146 MHz ") +
+                             c.note);
     }
 }
 

@@ -63,6 +63,13 @@ TEST(Touchstone, RefusalsNameTheLine) {
         {"# MHz S RI R 50\n0 0 0\n", "line 2: frequencies must be above 0"},
         {"1e306 0.5 0\n", "line 1: a number does not read"},  // 1e309 MHz
         {"# Hz S RI R 50\n1e-320 0.5 0\n", "line 2: frequencies must be above 0"},
+        // A German or French analyser program's decimal commas are named as
+        // such, not taken for more ports or for words that are not numbers.
+        {"# MHz S RI R 50\n146 0,5 -0,3\n", "line 2: the numbers are written with decimal commas"},
+        {"# MHz S RI R 50\n146,5\t0,12\t-0,3\r\n", "line 2: the numbers are written with decimal commas"},
+        {"146,5 0,5 -20,25\n", "line 1: the numbers are written with decimal commas"},
+        {"# MHz S DB R 50\n146 -3,5 1e2,5\n", "line 2: a file of more than one port"},
+        {"# MHz S RI R 50\n146 0,5,1 0\n", "line 2: a file of more than one port"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -112,9 +112,9 @@ TEST(SmithChart, ReadsTheChartedImpedance) {
     EXPECT_FALSE(ReadSmith(check, 150.1));
 }
 
-// With a feed chain the chart draws what the SWR plot draws bold: the
-// radio end when it is the headline, else the best reading, and takes the
-// measurement to the same port.
+// The chart draws what the SWR plot draws bold: with a feed chain the radio
+// end, which the builder connects whatever the readings at the junction,
+// else the best reading; and it takes the measurement to the same port.
 TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
     const nec::FeedChain chain{4, nec::Feeder{50, 0.66, 2, 4}};
     struct Case {
@@ -123,8 +123,8 @@ TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
         double radioSwr;  // at the design frequency; the best reading's is 1.1
         bool radioCharted;
     };
-    for (const Case& c : {Case{"no chain", false, 0, false}, Case{"radio end the headline", true, 1.12, true},
-                          Case{"a reading the headline", true, 3, false}}) {
+    for (const Case& c : {Case{"no chain", false, 0, false}, Case{"radio end as good", true, 1.12, true},
+                          Case{"radio end worse than a reading", true, 3, true}}) {
         SCOPED_TRACE(c.name);
         nec::ModelCheck check = Check(true);
         check.report.designMHz = 145;
@@ -133,7 +133,7 @@ TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
         check.report.atDesign.swr[nec::ReadingIndex("swr_lines_200")] = 1.1;
         if (c.chain) {
             check.plan.feed.chain = chain;
-            check.feed.radio = nec::ReadRadioEnd(check.report, chain, 50);
+            check.feed.radio = nec::ReadRadioEnd(nec::DesignLoop(check.report), 145, chain, 50);
             check.feed.radio->swrAtDesign = c.radioSwr;
         }
         // What the chart must show at a frequency: the model and the
@@ -142,6 +142,7 @@ TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
             return c.radioCharted ? nec::RadioEnd(junction, chain, mhz, 145) : junction;
         };
         const double reference = c.radioCharted ? 50 : 200;
+        check.feed.loop = nec::DesignLoop(check.report);
         const SmithCurve curve = ChartedCurve(check);
         EXPECT_EQ(curve.radioEnd, c.radioCharted);
         EXPECT_EQ(curve.referenceOhm, reference);

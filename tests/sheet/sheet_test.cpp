@@ -56,6 +56,7 @@ private slots:
                                  painter.setFont(font);
                                  painter.drawText(area, Qt::AlignCenter, QStringLiteral("STAND-IN SWR PLOT"));
                              },
+                             std::nullopt,
                              std::nullopt};
         }
         const QString text = PageText(content, withModel ? QStringLiteral("model.pdf") : QStringLiteral("none.pdf"));

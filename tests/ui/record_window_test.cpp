@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,16 +15,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <complex>
 #include <memory>
+#include <numbers>
 
 #include "nec/build_record.h"
+#include "nec/outside_file.h"
 #include "nec/report.h"
+#include "nec/touchstone.h"
 #include "tests/installed.h"
 #include "tests/ui/test_program.h"
 #include "ui/decimal_box.h"
@@ -83,6 +92,19 @@ private:
         QSignalSpy ended(program_->Model(), &ModelWindow::runEnded);
         return ended.wait(kRunLimitMs);
     }
+    // Load measurement of `file`, to its end: loaded, refused or stopped.
+    bool loadMeasurement(const QString& file) {
+        program_->files.openAnswer = file;
+        QSignalSpy ended(program_->Model(), &ModelWindow::measurementEnded);
+        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        return ended.wait(kRunLimitMs);
+    }
+    // A file of `size` bytes that takes no room: a sparse one.
+    QString sparse(const char* name, qint64 size) const {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(size)) return {};
+        return file.fileName();
+    }
     QStringList mainTexts() const {
         QStringList texts;
         for (Field field : AllFields()) texts << QString::fromStdString(window_->Sheet().Read(field));
@@ -128,8 +150,7 @@ private slots:
         model->run();
         QVERIFY(waitForRun());
         QVERIFY2(model->Check(), qPrintable(status()));
-        program_->files.openAnswer = QStringLiteral(CORVANTA_SOURCE_DIR "/docs/measured-146-three.s1p");
-        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        QVERIFY(loadMeasurement(QStringLiteral(CORVANTA_SOURCE_DIR "/docs/measured-146-three.s1p")));
         QVERIFY2(model->Check()->measured, qPrintable(status()));
         auto* height = in<DecimalBox>("builtHEIGHT");
         height->setValue(709.6);
@@ -267,6 +288,114 @@ private slots:
         QCOMPARE(program_->Model()->placement().ground, nec::Ground::Free);
         QVERIFY(!program_->Model()->isRunning());
         QCOMPARE(FileBytes(file.fileName()), text);
+    }
+
+    // What is no record (a device, a pipe, a folder, a file over the limit)
+    // is refused at once, named, and changes nothing.
+    void whatIsNoRecordIsRefusedAtOnce() {
+        program_->engine.program = "nec2c-chosen-by-no-test";
+        click("Option1");
+        openModel();
+        QVERIFY(waitForRun());
+        const QStringList before = mainTexts();
+        QVERIFY(::mkfifo(qPrintable(path("pipe.corvanta")), 0600) == 0);
+        QVERIFY(QDir(folder_.path()).mkdir(QStringLiteral("folder.corvanta")));
+        const std::pair<QString, QString> cases[] = {
+            {QStringLiteral("/dev/zero"), QStringLiteral("it is a device, not a file")},
+            {path("pipe.corvanta"), QStringLiteral("it is a pipe (FIFO), not a file")},
+            {path("folder.corvanta"), QStringLiteral("it is a folder, not a file")},
+            {sparse("huge.corvanta", qint64{1} << 32), QStringLiteral("it is 4,294,967,296 bytes, more than the")},
+        };
+        for (const auto& [file, why] : cases) {
+            program_->files.openAnswer = file;
+            trigger("openRecord");
+            const QString said = QStringLiteral("Could not read %1: %2").arg(file, why);
+            QVERIFY2(status().startsWith(said), qPrintable(status()));
+            QCOMPARE(mainTexts(), before);
+            QCOMPARE(program_->Model()->windowTitle(), QStringLiteral("MODEL CHECK"));
+            QVERIFY(!program_->Model()->isRunning());
+        }
+    }
+
+    // A measurement that is refused keeps the changes not saved; a large
+    // one is read and compared off the GUI thread, which shows its
+    // progress, and Stop ends it with nothing changed.
+    void aMeasurementIsReadOffTheGuiThread() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
+        click("Option1");
+        openModel();
+        QVERIFY(waitForRun());
+        ModelWindow* model = program_->Model();
+        QVERIFY2(model->Check(), qPrintable(status()));
+        program_->files.answer = {path("kept.corvanta"), 0};
+        trigger("saveRecord");
+        QVERIFY2(status().startsWith(QLatin1String("Saved the record")), qPrintable(status()));
+        model->setPlacement({nec::Ground::Average, 8});
+        RecordBinding* record = RecordBinding::Of(model);
+        QVERIFY(record->isModified());
+
+        QVERIFY(::mkfifo(qPrintable(path("analyser.s1p")), 0600) == 0);
+        QVERIFY(QDir(folder_.path()).mkdir(QStringLiteral("sweeps.s1p")));
+        QFile commas(path("komma.s1p"));
+        QVERIFY(commas.open(QIODevice::WriteOnly));
+        commas.write("# MHz S RI R 50\n146,0 0,12 -0,5\n");
+        commas.close();
+        const std::pair<QString, QString> refused[] = {
+            {QStringLiteral("/dev/zero"), QStringLiteral("Could not read /dev/zero: it is a device, not a file.")},
+            {path("analyser.s1p"),
+             QStringLiteral("Could not read %1: it is a pipe (FIFO), not a file.").arg(path("analyser.s1p"))},
+            {path("sweeps.s1p"),
+             QStringLiteral("Could not read %1: it is a folder, not a file.").arg(path("sweeps.s1p"))},
+            {sparse("huge.s1p", nec::kOutsideFileLimit + 1),
+             QStringLiteral("Could not read %1: it is 16,000,001 bytes, more than").arg(path("huge.s1p"))},
+            {commas.fileName(),
+             QStringLiteral("komma.s1p was not loaded: line 2: the numbers are written with decimal commas")},
+        };
+        for (const auto& [file, said] : refused) {
+            QVERIFY(loadMeasurement(file));
+            QVERIFY2(status().startsWith(said), qPrintable(status()));
+            QVERIFY(!model->Check()->measured);
+            QVERIFY(record->isModified());
+            QVERIFY(model->isVisible());
+        }
+
+        // 100,000 points: the click returns at once, with the job under way.
+        constexpr int kPoints = 100000;
+        std::vector<double> mhz;
+        std::vector<std::complex<double>> impedance;
+        for (int i = 0; i < kPoints; ++i) {
+            mhz.push_back(130 + 30.0 * i / (kPoints - 1));
+            const std::complex<double> s = std::polar(0.5, 2 * std::numbers::pi * (mhz.back() - 130) / 20);
+            impedance.push_back(nec::ImpedanceOf(s, 50));
+        }
+        QFile large(path("large.s1p"));
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        large.write(QByteArray::fromStdString(nec::WriteTouchstone(mhz, impedance, 50, {})));
+        large.close();
+        program_->files.openAnswer = large.fileName();
+        QSignalSpy ended(model, &ModelWindow::measurementEnded);
+        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        QVERIFY(model->isMeasuring());
+        QVERIFY(in<QPushButton>("stop")->isEnabled());
+        QVERIFY(!in<QPushButton>("loadMeasurement")->isEnabled());
+        QCOMPARE(in<QProgressBar>("progress")->maximum(), 0);  // busy
+        QVERIFY2(status().startsWith(QLatin1String("Reading large.s1p")), qPrintable(status()));
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY2(model->Check()->measured, qPrintable(status()));
+        QCOMPARE(model->Check()->measured->points.size(), std::size_t{kPoints});
+        QVERIFY2(status().startsWith(QLatin1String("Loaded large.s1p (100000 points).")), qPrintable(status()));
+        QVERIFY2(status().contains(QLatin1String("fitted to ")), qPrintable(status()));
+
+        // Stop while it reads: nothing changes.
+        QTest::mouseClick(in<QPushButton>("clearMeasurement"), Qt::LeftButton);
+        QVERIFY(!model->Check()->measured);
+        QTest::mouseClick(in<QPushButton>("loadMeasurement"), Qt::LeftButton);
+        QVERIFY(model->isMeasuring());
+        QTest::mouseClick(in<QPushButton>("stop"), Qt::LeftButton);
+        QVERIFY(ended.wait(kRunLimitMs));
+        QVERIFY2(status() == QLatin1String("Loading large.s1p was stopped; nothing changed."), qPrintable(status()));
+        QVERIFY(!model->Check()->measured);
+        QVERIFY(!model->isMeasuring());
     }
 
     // A recent record that is gone is taken off the list, with a message.

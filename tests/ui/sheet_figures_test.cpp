@@ -116,7 +116,9 @@ class SheetFiguresTest : public QObject {
         sheet::SheetContent content{design_, MakeCutList(design_), NumberFormat{}, SheetFigures(check)};
         TextRecorder page;
         QPainter painter(&page);
+        // The sheet's page and the plot's, one after the other.
         sheet::DrawSheet(painter, QRectF(0, 0, page.width(), page.height()), content);
+        sheet::DrawPlotPage(painter, QRectF(0, 0, page.width(), page.height()), content);
         painter.end();
         return Page{std::move(page.texts)};
     }

@@ -4,8 +4,10 @@
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <optional>
 
+#include "core/whole_file.h"
 #include "ui/error_reporter.h"
 #include "ui/file_dialog.h"
 #include "ui/launcher.h"
@@ -111,6 +113,22 @@ public:
     QStringList unsavedAsks, noteAsks;
 };
 
+// The window's file writes through the system, or failing at the nth write
+// with `error` (a full disk) once a test asks.
+class FailingFileCalls final : public FileCalls {
+public:
+    ssize_t Write(int fd, const char* bytes, std::size_t size) override {
+        if (failAt > 0 && ++writes == failAt) {
+            errno = error;
+            return -1;
+        }
+        return FileCalls::Write(fd, bytes, size);
+    }
+    int failAt = 0;  // 0: never
+    int writes = 0;
+    int error = ENOSPC;
+};
+
 // What the program keeps for its whole run, with the recorders standing in
 // for the message box and the launcher.
 struct TestProgram {
@@ -121,11 +139,13 @@ struct TestProgram {
     SecondaryWindow website{[this] { return BuildWebsiteWindow(launcher, reporter); }};
     RecordingFileDialog files;
     RecordingRecordQuestions recordQuestions;
+    FailingFileCalls fileCalls;
     // Tests that open the model window choose their engine first.
     ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
     SecondaryWindow model{[this] {
         auto* window = new ModelWindow(files, engine);
         window->setPrintDialog(&printDialog);
+        window->setFileCalls(&fileCalls);
         (new RecordBinding(*window, files))->setQuestions(&recordQuestions);
         return window;
     }};

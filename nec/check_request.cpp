@@ -1,0 +1,107 @@
+#include "nec/check_request.h"
+
+#include <utility>
+
+#include "core/run_time_error.h"
+#include "nec/built_lengths.h"
+#include "nec/feed_report.h"
+#include "nec/number_text.h"
+#include "nec/quantity_text.h"
+
+namespace corvanta::nec {
+
+namespace {
+
+// The other side count's model over the same sweep, for a measurement that
+// may be of the other shape: no tune, and the pattern on a coarse grid,
+// since only the sweep is compared. None where the other shape cannot be
+// computed or modelled; the measurement is then judged on this loop alone.
+std::optional<OtherShape> OtherShapeRun(const Design& design, CheckOptions options) {
+    DesignSheet sheet = design.sheet;
+    sheet.SetSide(design.sides == SideChoice::Three ? SideChoice::Four : SideChoice::Three);
+    options.tune = false;
+    options.pattern = {30, 90};
+    options.progress = nullptr;
+    try {
+        const std::optional<Design> other = ComputeCopy(sheet);
+        if (!other) return std::nullopt;
+        return OtherShapeOf(RunCheck(*other, options));
+    } catch (const RunTimeError&) {
+        return std::nullopt;
+    } catch (const Failure& failure) {
+        if (failure.Kind() == FailureKind::Stopped) throw;
+        return std::nullopt;
+    }
+}
+
+bool SameLoop(const LoopModel& a, const LoopModel& b) {
+    return a.sides == b.sides && a.designMHz == b.designMHz && a.heightMm == b.heightMm && a.sideMm == b.sideMm &&
+           a.gapMm == b.gapMm;
+}
+
+}  // namespace
+
+void Conclude(ModelCheck& check) {
+    check.measured.reset();
+    if (check.measuredSweep) {
+        MeasurementSetting setting{check.asBuilt, check.otherShape};
+        check.measured = CompareMeasurement(check, *check.measuredSweep, check.measuredSource, setting);
+        const LoopModel& model = check.plan.model;
+        // Lengths as cut that are no loop of this design (a record's: typed
+        // ones are refused where they are typed) give no trim.
+        if (check.asBuilt) {
+            if (const auto refused = JudgeBuiltLengths(*check.asBuilt, {model.heightMm, model.sideMm, model.gapMm})) {
+                WithholdTrim(*check.measured, *refused);
+            }
+        }
+        if (check.measuredTakenOf && !SameLoop(*check.measuredTakenOf, model)) {
+            // Still drawn, for comparison; a trim against another design's
+            // model would be wrong.
+            const LoopModel& taken = *check.measuredTakenOf;
+            Measurement& m = *check.measured;
+            m.trim.reset();
+            m.resonanceSpanMHz.reset();
+            m.trimSpan.reset();
+            m.notes.push_back("measured for another design (" + Shortest(taken.designMHz) + " MHz, " +
+                              std::to_string(taken.sides) + " sides, HEIGHT " + MmText(taken.heightMm) +
+                              " mm): shown for comparison, without a trim");
+        }
+    }
+    check.feed = ReadFeed(check);
+}
+
+ModelCheck Check(const CheckRequest& request) {
+    ModelCheck check = RunCheck(request.design, request.options);
+    check.asBuilt = request.options.asBuilt;
+    if (request.measurement) {
+        check.measuredSweep = request.measurement->sweep;
+        check.measuredSource = request.measurement->source;
+        check.measuredTakenOf = request.measurement->takenOf;
+        check.otherShape = OtherShapeRun(request.design, request.options);
+    }
+    Conclude(check);
+    return check;
+}
+
+void AddMeasurement(ModelCheck& check, const Design& design, const CheckOptions& options,
+                    MeasurementInput measurement) {
+    // Judged whole before the check takes it: a measurement that does not
+    // compare leaves the check as it was.
+    ModelCheck tried = check;
+    tried.measuredSweep = std::move(measurement.sweep);
+    tried.measuredSource = std::move(measurement.source);
+    tried.measuredTakenOf = std::move(measurement.takenOf);
+    tried.otherShape = OtherShapeRun(design, options);
+    Conclude(tried);
+    check = std::move(tried);
+}
+
+void Reread(ModelCheck& check, const FeedOptions& feed, const std::optional<BuiltLengths>& asBuilt) {
+    ModelCheck tried = check;
+    tried.plan.feed = feed;
+    tried.asBuilt = asBuilt;
+    Conclude(tried);
+    check = std::move(tried);
+}
+
+}  // namespace corvanta::nec
