@@ -263,7 +263,7 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
          "feed.balun appears twice; a record holds each field once"},
         {"too low over ground", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 0.36}}),
          "placement.height_m: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model "
-         "needs at least one segment (9.6 mm) between them; the ground model holds the loop from 0.370 m up"},
+         "needs at least one segment (34.5 mm) between them; the ground model holds the loop from 0.395 m up"},
         {"height 1e300", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 1e300}}),
          "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
         {"a band's name over other edges",
