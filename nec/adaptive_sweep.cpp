@@ -80,6 +80,30 @@ std::vector<int> Furthest(int rows, const std::map<int, Values>& known, int coun
     return chosen;
 }
 
+// The middle rows of the stretches between either end of the sweep and the
+// nearest known row, where the end itself is not known.
+std::vector<int> EndRows(int rows, const std::map<int, Values>& known) {
+    std::vector<int> ends;
+    const int first = known.begin()->first, last = known.rbegin()->first;
+    // The stretch from the end to the first known row past it.
+    const auto middle = [&](int end, int inner) {
+        if (std::abs(inner - end) < 2) return;
+        const int row = (end + inner) / 2;
+        if (!known.contains(row)) ends.push_back(row);
+    };
+    if (first > 0) {
+        ends.push_back(0);
+    } else {
+        middle(0, std::next(known.begin()) != known.end() ? std::next(known.begin())->first : first);
+    }
+    if (last < rows - 1) {
+        ends.push_back(rows - 1);
+    } else {
+        middle(rows - 1, known.size() > 1 ? std::prev(known.end(), 2)->first : last);
+    }
+    return ends;
+}
+
 void Compute(const RowComputer& compute, const std::vector<int>& rows, std::map<int, Values>& known) {
     if (rows.empty()) return;
     const std::vector<Values> values = compute(rows);
@@ -164,8 +188,22 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
                 if (chooseNext(evaluateAll(fits)) < options.target) break;
             }
             if (sweep.exact) break;
-            // Checked, not trusted: rows the interpolant has not seen.
-            sweep.heldOutRows = Furthest(rows, known, options.heldOut);
+            // Checked, not trusted: rows the interpolant has not seen, where
+            // it is likeliest worst: the middles of the stretches at either
+            // end of the sweep, where it has a neighbour on one side only,
+            // and of the widest stretches.
+            sweep.heldOutRows = EndRows(rows, known);
+            for (int row : Furthest(rows, known, options.heldOut + static_cast<int>(sweep.heldOutRows.size()))) {
+                if (static_cast<int>(sweep.heldOutRows.size()) >= options.heldOut + 2) break;
+                if (std::find(sweep.heldOutRows.begin(), sweep.heldOutRows.end(), row) == sweep.heldOutRows.end()) {
+                    sweep.heldOutRows.push_back(row);
+                }
+            }
+            std::sort(sweep.heldOutRows.begin(), sweep.heldOutRows.end());
+            if (static_cast<int>(known.size() + sweep.heldOutRows.size()) >= rows) {
+                everyRow();
+                break;
+            }
             std::map<int, Values> held;
             Compute(compute, sweep.heldOutRows, held);
             sweep.heldOutError = 0;
@@ -175,12 +213,9 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
                 known[row] = values;
             }
             if (sweep.heldOutError > options.heldOutLimit) {
-                everyRow();
-            } else if (sweep.heldOutError > options.target) {
-                // Within the limit, but further off than the rounds
-                // promised: a move between two rounds can be small where
-                // both are wrong alike. The held-out rows join the fit, and
-                // the rounds go on where it moves most.
+                // Off by more than the sweep may be: the held-out rows join
+                // the fit and the rounds go on where it moves most, until
+                // rows it has not seen agree.
                 fits = FitAll(mhz, known);
                 chooseNext(evaluateAll(fits));
                 continue;

@@ -10,9 +10,10 @@
 // a time (the rows chosen never depend on the machine), until it moves by
 // less than the target or the engine has computed as many rows as a plain
 // sweep would. Then the finished interpolant is checked against the engine
-// at rows it has not seen; where they disagree by more than the limit the
-// engine computes every row, and where by more than the target (but within
-// the limit) those rows join the fit and the rounds go on.
+// at rows it has not seen, the middles of the stretches at both ends of the
+// sweep and of the widest ones; where they disagree by more than the limit
+// (|dZ|/|Z| of any value) those rows join the fit and the rounds go on, until
+// they agree or the engine would compute every row anyway.
 
 namespace corvanta::nec {
 
@@ -20,7 +21,7 @@ struct AdaptiveOptions {
     int initial = 5;       // rows the engine computes first, ends included
     int batch = 4;         // rows added a round
     double target = 5e-4;  // relative move of the interpolant between rounds, and at held-out rows
-    int heldOut = 2;       // rows kept from the fit to check it
+    int heldOut = 2;       // rows kept from the fit to check it, besides the ends' two
     double heldOutLimit = 1e-3;
 };
 
@@ -30,7 +31,7 @@ struct AdaptiveSweep {
     std::vector<std::vector<std::complex<double>>> rows;
     std::vector<int> engineRows;  // ascending, held-out rows included
     std::vector<int> heldOutRows;
-    double heldOutError = 0;  // the worst relative error there
+    double heldOutError = 0;  // the worst |dZ|/|Z| there, at the last check
     bool exact = false;       // the engine computed every row
     int rounds = 0;
 };

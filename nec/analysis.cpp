@@ -12,7 +12,9 @@ namespace {
 
 constexpr double kAverageGainTolerance = 0.01;  // of the efficiency
 constexpr double kConvergenceTolerance = 0.02;  // of the gap impedance
-constexpr double kResonanceTolerance = 0.01;    // of the resonance
+constexpr double kResonanceTolerance = 0.02;    // of the resonance
+// A second step longer than this share of the first is no settling.
+constexpr double kSettlingRatio = 0.8;
 // A resonance between points further apart than this share of the
 // frequency is placed by a straight line over a curve: a note says so.
 constexpr double kCoarseStep = 0.01;
@@ -23,8 +25,7 @@ std::vector<double> Column(const std::vector<SweepPoint>& sweep, double (*value)
     return values;
 }
 
-SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<ConvergenceModel>& second,
-                          const EngineAnswers& answers) {
+SanityCheck SegmentsCheck(const LoopModel& model, const ConvergenceModels& convergence, const EngineAnswers& answers) {
     for (int used : answers.segmentsUsed) {
         if (used != model.TotalSegments()) {
             return {"segments", Verdict::Failed,
@@ -32,13 +33,19 @@ SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<Convergenc
                         std::to_string(model.TotalSegments())};
         }
     }
-    if (second) {
-        for (int used : answers.secondSegmentsUsed) {
-            if (used != second->model.TotalSegments()) {
-                return {"segments", Verdict::Failed,
-                        "the engine used " + std::to_string(used) + " in the convergence run, the deck asked for " +
-                            std::to_string(second->model.TotalSegments())};
-            }
+    const std::vector<const LoopModel*> others = convergence.All();
+    const auto wrong = [](int used, const LoopModel& other) {
+        return SanityCheck{"segments", Verdict::Failed,
+                           "the engine used " + std::to_string(used) + " in the convergence run, the deck asked for " +
+                               std::to_string(other.TotalSegments())};
+    };
+    if (answers.secondAtDesignSegments && !convergence.levels.empty() &&
+        *answers.secondAtDesignSegments != convergence.levels.front().TotalSegments()) {
+        return wrong(*answers.secondAtDesignSegments, convergence.levels.front());
+    }
+    for (std::size_t i = 0; i < others.size() && i < answers.searches.size(); ++i) {
+        for (int used : answers.searches[i].segmentsUsed) {
+            if (used != others[i]->TotalSegments()) return wrong(used, *others[i]);
         }
     }
     return {"segments", Verdict::Passed,
@@ -46,26 +53,21 @@ SanityCheck SegmentsCheck(const LoopModel& model, const std::optional<Convergenc
                 std::to_string(model.TotalSegments())};
 }
 
-// The second model against the first: with halved segments the gap
-// impedance at the design frequency and the resonance; with longer ones
-// the resonance only, since moving the feed segment shifts the impedance
-// for another reason.
-SanityCheck ConvergenceCheck(const LoopModel& model, const std::optional<ConvergenceModel>& second,
-                             const Convergence& c) {
-    if (!second) {
+// The finer models against the model: the gap impedance at the design
+// frequency and the resonance, settled over the levels.
+SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& models, const Convergence& c) {
+    if (models.levels.empty() && models.coarser.empty()) {
         return {"convergence", Verdict::NotApplicable,
-                "the segments can neither be halved (too short for the kernel) nor made 1.5 times as long "
-                "(too long for the design frequency)"};
+                "no segment of the model can be cut finer and stay valid for the " + KernelName(model.kernel) +
+                    " kernel, nor made longer"};
     }
-    const LoopModel& other = second->model;
-    std::string how;
-    if (second->halved) {
-        how = "with segments half as long (" + std::to_string(other.TotalSegments()) + ")";
-    } else {
-        how = "with segments " + Fixed(other.SegmentMm() / model.SegmentMm(), 1) + " times as long (" +
-              std::to_string(other.TotalSegments()) + ", the " + KernelName(other.kernel) +
-              " kernel; the model uses the " + KernelName(model.kernel) + " kernel)";
-    }
+    std::string how = "over ";
+    for (std::size_t i = models.coarser.size(); i-- > 0;)
+        how += std::to_string(models.coarser[i].TotalSegments()) + ", ";
+    how += "the model's " + std::to_string(model.TotalSegments());
+    for (const LoopModel& level : models.levels) how += ", " + std::to_string(level.TotalSegments());
+    how += " segments (the " + KernelName(model.kernel) + " kernel" +
+           (models.levels.size() < 2 ? "; no finer valid cut of its segments" : "") + ")";
     bool failed = false;
     std::vector<std::string> moves;
     if (c.impedanceChangePercent) {
@@ -73,17 +75,41 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const std::optional<Converg
         moves.push_back("the gap impedance moves by " + Fixed(*c.impedanceChangePercent, 2) + " % (at most " +
                         Fixed(kConvergenceTolerance * 100, 0) + " %)");
     }
-    if (c.resonanceMovePercent) {
-        failed = failed || *c.resonanceMovePercent > kResonanceTolerance * 100;
-        moves.push_back(std::string("the resonance moves by ") + (c.resonanceExtrapolated ? "about " : "") +
-                        Fixed(*c.resonanceMovePercent, 2) + " % (at most " + Fixed(kResonanceTolerance * 100, 0) +
-                        " %)");
+    if (c.uncertaintyPercent && c.levelsMHz.size() > 1) {
+        failed = failed || *c.uncertaintyPercent > kResonanceTolerance * 100;
+        std::string resonances;
+        for (std::size_t i = 0; i < c.levelsMHz.size(); ++i) {
+            resonances += (i ? " -> " : "") + MhzText(c.levelsMHz[i]);
+        }
+        std::string move = "the resonance goes " + resonances + " MHz" + (c.resonanceExtrapolated ? " (about)" : "");
+        switch (c.settling) {
+            case Settling::Order:
+                move += ", settling at order " + Fixed(*c.order, 1) + " towards " + MhzText(*c.convergedMHz) + " MHz";
+                break;
+            case Settling::Unsettled:
+                move += ", not settling: the uncertainty takes the whole move and its last step again";
+                break;
+            case Settling::Spread:
+                move += c.levelsMHz.size() < 3 ? ", too few valid refinements for an order of convergence: the "
+                                                 "uncertainty is three times their spread"
+                                               : ", settling irregularly: the uncertainty is three times their spread";
+                break;
+        }
+        move += "; uncertain by " + Fixed(*c.uncertaintyPercent, 2) + " % (at most " +
+                Fixed(kResonanceTolerance * 100, 0) + " %)";
+        moves.push_back(move);
+    }
+    if (c.feedPercent) {
+        moves.push_back("the gap of " + Trimmed(model.gapMm, 3) + " mm is shorter than the " + Trimmed(model.fedMm, 3) +
+                        " mm segment fed; feeding the gap as built moves the resonance by "
+                        "about " +
+                        Fixed(*c.feedPercent, 2) + " %, counted in the uncertainty");
     }
     if (moves.empty()) {
         return {"convergence", Verdict::NotApplicable, how + ": no resonance in the sweep to compare"};
     }
-    std::string detail = how + " " + moves.front();
-    for (std::size_t i = 1; i < moves.size(); ++i) detail += " and " + moves[i];
+    std::string detail = how + ": " + moves.front();
+    for (std::size_t i = 1; i < moves.size(); ++i) detail += "; " + moves[i];
     return {"convergence", failed ? Verdict::Failed : Verdict::Passed, detail};
 }
 
@@ -238,6 +264,33 @@ double SkyPercent(Ground ground, double efficiencyPercent, double averagePowerGa
     return averagePowerGain / 2 * 100;
 }
 
+std::optional<NearestApproach> NearestApproachOf(const std::vector<double>& mhz, const std::vector<double>& reactance) {
+    if (reactance.empty() || !ZeroCrossings(mhz, reactance).empty()) return std::nullopt;
+    if (std::any_of(reactance.begin(), reactance.end(), [](double x) { return x == 0; })) return std::nullopt;
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < reactance.size(); ++i) {
+        if (std::abs(reactance[i]) < std::abs(reactance[best])) best = i;
+    }
+    NearestApproach near{mhz[best], reactance[best], best == 0 || best + 1 == reactance.size()};
+    if (!near.atEdge) {
+        // The parabola through the row and its neighbours, at its vertex.
+        const double x0 = mhz[best - 1], x1 = mhz[best], x2 = mhz[best + 1];
+        const double y0 = reactance[best - 1], y1 = reactance[best], y2 = reactance[best + 1];
+        const double d01 = (y1 - y0) / (x1 - x0), d12 = (y2 - y1) / (x2 - x1);
+        const double curvature = (d12 - d01) / (x2 - x0);
+        if (curvature != 0) {
+            const double vertex = (x0 + x1) / 2 - d01 / (2 * curvature);
+            if (vertex > x0 && vertex < x2) {
+                const double value =
+                    y1 + (d01 + curvature * (x1 - x0)) * (vertex - x1) + curvature * (vertex - x1) * (vertex - x1);
+                // Only where the vertex stays on the same side of zero.
+                if (value * y1 > 0 && std::abs(value) <= std::abs(y1)) near = {vertex, value, false};
+            }
+        }
+    }
+    return near;
+}
+
 std::vector<double> RisingZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values) {
     std::vector<double> crossings;
     for (std::size_t i = 1; i < values.size(); ++i) {
@@ -252,7 +305,58 @@ bool CheckReport::Sane() const {
                         [](const SanityCheck& c) { return c.verdict == Verdict::Failed; });
 }
 
-CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second, const Sweep& sweep,
+std::vector<const LoopModel*> ConvergenceModels::All() const {
+    std::vector<const LoopModel*> all;
+    for (const LoopModel& level : levels) all.push_back(&level);
+    for (const LoopModel& level : coarser) all.push_back(&level);
+    if (longerFeed) all.push_back(&*longerFeed);
+    return all;
+}
+
+Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent) {
+    Convergence c;
+    c.levelsMHz = levelsMHz;
+    c.modelLevel = modelLevel;
+    c.feedPercent = feedPercent;
+    if (levelsMHz.empty()) return c;
+    const double model = levelsMHz[modelLevel];
+    double spread = 0, finer = 0;
+    for (std::size_t i = 0; i < levelsMHz.size(); ++i) {
+        spread = std::max(spread, std::abs(levelsMHz[i] - model));
+        if (i > modelLevel) finer = std::max(finer, std::abs(levelsMHz[i] - model));
+    }
+    // Fewer than three levels give no order: three times their spread, as
+    // far again as a first-order settling would still go, and as far again
+    // for the segments graded otherwise (decks cut evenly beside the gap
+    // land that far apart).
+    double uncertainty = 3 * spread;
+    c.settling = Settling::Spread;
+    if (levelsMHz.size() >= 3) {
+        const std::size_t n = levelsMHz.size();
+        const double first = levelsMHz[n - 2] - levelsMHz[n - 3], last = levelsMHz[n - 1] - levelsMHz[n - 2];
+        const double ratio = first != 0 ? last / first : 0;
+        if (first != 0 && ratio > 0 && ratio <= kSettlingRatio) {
+            // Richardson: each halving moves it `ratio` times as far as the
+            // one before, so the rest of the way is last * ratio / (1 - ratio).
+            c.settling = Settling::Order;
+            c.order = std::log2(1 / ratio);
+            const double rest = last * ratio / (1 - ratio);
+            c.convergedMHz = levelsMHz.back() + rest;
+            // The model's distance from it, and the extrapolation's own
+            // step again for what an order read off three levels can miss.
+            uncertainty = std::max(finer, std::abs(*c.convergedMHz - model) + std::abs(rest));
+        } else if (ratio > kSettlingRatio) {
+            c.settling = Settling::Unsettled;
+            uncertainty = spread + std::abs(last);
+        }
+    }
+    double percent = uncertainty / model * 100;
+    if (feedPercent) percent += *feedPercent;
+    c.uncertaintyPercent = std::max(percent, kUncertaintyFloorPercent);
+    return c;
+}
+
+CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence, const Sweep& sweep,
                     const FeedLine& line, const EngineAnswers& answers) {
     CheckReport report;
     report.designMHz = model.designMHz;
@@ -277,7 +381,11 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
     report.resonancesMHz =
         RisingZeroCrossings(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
     report.antiresonances = AntiResonances(report.sweep);
-    if (report.resonancesMHz.empty()) report.outsideResonanceMHz = answers.outsideResonanceMHz;
+    if (report.resonancesMHz.empty()) {
+        report.outsideResonanceMHz = answers.outsideResonanceMHz;
+        report.nearestApproach =
+            NearestApproachOf(mhz, Column(report.sweep, [](const SweepPoint& p) { return p.gaps.front().imag(); }));
+    }
     report.skyPercent = SkyPercent(model.placement.ground, report.efficiencyPercent, report.averagePowerGain);
     report.groundLossPercent = report.efficiencyPercent - report.skyPercent;
     for (std::size_t i = 0; i < kReadingCount; ++i) {
@@ -286,27 +394,68 @@ CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel
         report.under2[i] = RangesUnder(mhz, swr, kSwrLimit);
     }
 
-    Convergence convergence;
-    if (second && second->halved && answers.secondAtDesign) {
-        const std::complex<double> coarse = report.atDesign.gaps.front();
-        const std::complex<double> fine = GapImpedance(*answers.secondAtDesign, second->model.gapSegments);
-        convergence.impedanceChangePercent = std::abs(fine - coarse) / std::abs(coarse) * 100;
-    }
     const std::optional<double> nearest = NearestTo(report.resonancesMHz, model.designMHz);
-    if (second && nearest && answers.secondResonanceMHz) {
-        convergence.resonanceExtrapolated = !answers.secondResonanceFound;
-        convergence.resonanceMovePercent = std::abs(*answers.secondResonanceMHz / *nearest - 1) * 100;
-        report.resonanceUncertaintyPercent = convergence.resonanceMovePercent;
+    std::vector<double> levels;
+    std::size_t modelLevel = 0;
+    bool extrapolated = false;
+    std::optional<double> feedPercent;
+    if (nearest) {
+        const auto found = [&](std::size_t i) -> std::optional<double> {
+            if (i >= answers.searches.size()) return std::nullopt;
+            extrapolated = extrapolated || (answers.searches[i].mhz && !answers.searches[i].found);
+            return answers.searches[i].mhz;
+        };
+        const std::size_t finer = convergence.levels.size(), coarser = convergence.coarser.size();
+        for (std::size_t i = coarser; i-- > 0;) {
+            if (const auto level = found(finer + i)) levels.push_back(*level);
+        }
+        modelLevel = levels.size();
+        levels.push_back(*nearest);
+        for (std::size_t i = 0; i < finer; ++i) {
+            const auto level = found(i);
+            if (!level) break;
+            levels.push_back(*level);
+        }
+        if (convergence.longerFeed) {
+            if (const auto longer = found(finer + coarser)) {
+                // The resonance moves about linearly with the fed length:
+                // from the longer feed's move, the move down to the gap.
+                const double perMm = (*longer - *nearest) / (convergence.longerFeed->fedMm - model.fedMm);
+                feedPercent = std::abs(perMm * (model.fedMm - model.gapMm) / *nearest) * 100;
+            }
+        }
     }
-    report.sanity.push_back(SegmentsCheck(model, second, answers));
-    report.sanity.push_back(ConvergenceCheck(model, second, convergence));
+    Convergence c = levels.empty() ? Convergence{} : Converge(levels, modelLevel, feedPercent);
+    c.resonanceExtrapolated = extrapolated;
+    if (!convergence.levels.empty() && answers.secondAtDesign) {
+        const std::complex<double> coarse = report.atDesign.gaps.front();
+        const std::complex<double> fine = GapImpedance(*answers.secondAtDesign, convergence.levels.front().gapSegments);
+        c.impedanceChangePercent = std::abs(fine - coarse) / std::abs(coarse) * 100;
+    }
+    report.resonanceUncertaintyPercent = c.uncertaintyPercent;
+    report.sanity.push_back(SegmentsCheck(model, convergence, answers));
+    report.sanity.push_back(ConvergenceCheck(model, convergence, c));
+    report.convergence = std::move(c);
     report.sanity.push_back(AverageGainCheck(model, report));
 
     if (model.kernel == Kernel::Extended) {
-        report.notes.push_back(
-            "the conductor is thick for its segments: the engine uses the extended "
-            "thin-wire kernel (segments of " +
-            Fixed(model.SegmentMm() / model.radiusMm, 1) + " wire radii)");
+        double shortest = model.ShortestMm();
+        for (const LoopModel& level : convergence.levels) shortest = std::min(shortest, level.ShortestMm());
+        const std::string radii = Fixed(shortest / model.radiusMm, 1) + " wire radii";
+        report.notes.push_back(model.ShortestMm() < kThinWireRadii * model.radiusMm
+                                   ? "the conductor is thick for its segments: the engine uses the extended thin-wire "
+                                     "kernel (segments down to " +
+                                         radii + ")"
+                                   : "the engine uses the extended thin-wire kernel, which the finer models' segments "
+                                     "(down to " +
+                                         radii + ") need");
+    }
+    const double top = std::max(sweep.fromMHz, sweep.ToMHz());
+    if (model.LongestMm() > kLongestAllowedWavelengths * kSpeedOfLight / top * 1000 * (1 + 1e-9)) {
+        report.notes.push_back("the corners need segments of up to " + Fixed(model.LongestMm(), 1) +
+                               " mm, more than a tenth of a wavelength above " +
+                               MhzText(kLongestAllowedWavelengths * kSpeedOfLight / model.LongestMm() * 1000) +
+                               " MHz: the sweep's rows above that are rough");
     }
     for (double resonance : report.resonancesMHz) {
         if (sweep.stepMHz > kCoarseStep * resonance) {

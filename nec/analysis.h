@@ -46,12 +46,26 @@ struct SanityCheck {
     std::string detail;
 };
 
-// The second model of the convergence check: the loop with segments half
-// as long, or (a thick conductor, whose segments cannot be halved) as long
-// as the design frequency allows.
-struct ConvergenceModel {
-    LoopModel model;
-    bool halved = true;
+// The convergence check's models: the loop cut finer and finer (Refinements),
+// and, where the gap is shorter than any segment the kernel holds, fed at a
+// longer segment (LongerFeed).
+struct ConvergenceModels {
+    std::vector<LoopModel> levels;
+    // Where fewer than two finer ones are valid, coarser ones (Coarsenings),
+    // the least coarse first.
+    std::vector<LoopModel> coarser;
+    std::optional<LoopModel> longerFeed;
+
+    // Every model: the finer, the coarser, the longer feed.
+    std::vector<const LoopModel*> All() const;
+};
+
+// Where one of them resonates, followed by Newton steps from the model's
+// resonance; found: the last step was short.
+struct ResonanceSearch {
+    std::optional<double> mhz;
+    bool found = false;
+    std::vector<int> segmentsUsed;  // as its runs reported
 };
 
 // Everything the engine answered, by what it was asked.
@@ -59,27 +73,48 @@ struct EngineAnswers {
     std::vector<FrequencyResult> sweep;  // one per sweep point, in order
     FrequencyResult design;              // the design frequency, with the pattern
     std::vector<int> segmentsUsed;       // as every run of the model reported
-    // The second model at the design frequency (halved segments only: a
-    // coarser model also moves the feed, so its impedance is not compared).
+    // The first finer model at the design frequency.
     std::optional<FrequencyResult> secondAtDesign;
-    // Where the second model resonates, from its gap reactance at the
-    // first's resonance (Newton steps); found: the last step was short.
-    std::optional<double> secondResonanceMHz;
-    bool secondResonanceFound = false;
-    std::vector<int> secondSegmentsUsed;
+    std::optional<int> secondAtDesignSegments;
+    // Each convergence model's resonance, in ConvergenceModels::All's order.
+    std::vector<ResonanceSearch> searches;
     // Where the sweep shows no resonance: the model's own, followed from
     // the design frequency by runs of their own; none where they found none.
     std::optional<double> outsideResonanceMHz;
 };
 
-// How far the model's figures move with the second model.
+// How the resonance settles as the segments are cut finer.
+enum class Settling {
+    Order,      // three levels settling at an order of convergence
+    Spread,     // fewer valid levels: their spread
+    Unsettled,  // three levels that do not settle
+};
+
+// How far the model's figures move with the finer models, and what that
+// makes of the model's uncertainty.
 struct Convergence {
-    std::optional<double> impedanceChangePercent;  // at the design frequency, halved only
-    std::optional<double> resonanceMovePercent;    // the model's uncertainty
-    // The resonance lay outside the second model's short sweep and was
-    // found by a straight line through its nearest points.
+    std::optional<double> impedanceChangePercent;  // at the design frequency, the first finer model's
+    std::vector<double> levelsMHz;                 // every level's resonance, coarsest first
+    std::size_t modelLevel = 0;                    // the model's among them
+    Settling settling = Settling::Spread;
+    std::optional<double> order;         // of convergence, where three levels settle
+    std::optional<double> convergedMHz;  // the resonance extrapolated to segments of no length
+    // The move from feeding the shortest valid segment to feeding the gap
+    // as built, estimated from the model fed at a longer one; in per cent.
+    std::optional<double> feedPercent;
+    std::optional<double> uncertaintyPercent;  // the model's, at least kUncertaintyFloorPercent
+    // A finer model's resonance was placed by a Newton step that had not
+    // settled.
     bool resonanceExtrapolated = false;
 };
+
+// The engine prints five significant digits: a resonance worked out from
+// its currents is not known better than a unit of the fifth, 0.01 %.
+inline constexpr double kUncertaintyFloorPercent = 0.01;
+
+// The model's uncertainty from where the levels resonate (coarsest first,
+// the model's at `modelLevel`) and the feed's move in per cent.
+Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent);
 
 // Where the gap reactance falls through zero: the loop resonates the
 // other way, with a high resistance.
@@ -88,6 +123,19 @@ struct AntiResonance {
     double rOhm = 0;
 };
 
+// Where the gap reactance comes nearest zero without crossing it: a loop
+// nearly resonant there.
+struct NearestApproach {
+    double mhz = 0;
+    double reactanceOhm = 0;
+    bool atEdge = false;  // at an end of the sweep: it may come nearer beyond it
+};
+
+// In a sweep whose reactance never crosses zero, where it comes nearest
+// (between rows, by a parabola through the nearest three); none for an
+// empty sweep or one that crosses.
+std::optional<NearestApproach> NearestApproachOf(const std::vector<double>& mhz, const std::vector<double>& reactance);
+
 // The loop scaled until the gap reactance crosses zero at the design
 // frequency.
 struct TunedDesign : ScaledDesign {
@@ -95,7 +143,11 @@ struct TunedDesign : ScaledDesign {
     // not near the design frequency.
     std::optional<double> resonanceMHz;
     bool reached = false;  // within kTuneTolerance of the design frequency
-    int rounds = 0;        // of engines side by side
+    // The tuned loop's reactance crosses zero in a short sweep around the
+    // design frequency; else only its nearest approach there is known.
+    bool crossing = false;
+    std::optional<NearestApproach> nearestApproach;
+    int rounds = 0;  // of engines side by side
     // Each round the design frequency alone, the resonance along the
     // sweep's slope; else each round a short sweep.
     bool onSlope = false;
@@ -137,9 +189,10 @@ struct CheckReport {
     // between two of its points; none when the sweep shows one, or the runs
     // found none.
     std::optional<double> outsideResonanceMHz;
-    // How far the resonance nearest the design frequency moves with the
-    // second model, in per cent; none without a resonance to move.
+    // How far the resonance nearest the design frequency may lie from the
+    // converged one, in per cent; none without a resonance to move.
     std::optional<double> resonanceUncertaintyPercent;
+    Convergence convergence;
     // The share of the power that leaves into the upper half-space, and
     // what the ground absorbs besides the wire's loss. In free space and
     // over perfect ground the first is the efficiency and the second 0;
@@ -149,6 +202,10 @@ struct CheckReport {
     PerReading<std::vector<Range>> under2;  // of every reading in kReadings
     std::vector<PatternPoint> pattern;      // at the design frequency, over the grid
     std::optional<TunedDesign> tuned;       // check --tune
+    bool tuneAsked = false;                 // whether or not it gave lengths
+    // Where the reactance comes nearest zero, in a sweep where it never
+    // crosses.
+    std::optional<NearestApproach> nearestApproach;
     std::vector<SanityCheck> sanity;
     std::vector<std::string> notes;  // what the reader should know; not failures
     std::vector<Advice> advice;      // what the user can do for a better answer; each front end words it
@@ -200,7 +257,7 @@ std::optional<double> ResonanceOfShortSweep(const std::vector<double>& mhz, cons
 std::optional<double> ResonanceNearDesign(const std::vector<FrequencyResult>& sweep, const Sweep& frequencies,
                                           double designMHz);
 
-CheckReport Analyse(const LoopModel& model, const std::optional<ConvergenceModel>& second, const Sweep& sweep,
+CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence, const Sweep& sweep,
                     const FeedLine& line, const EngineAnswers& answers);
 
 }  // namespace corvanta::nec

@@ -24,11 +24,9 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.sweep.points = std::max(1, options.sweepPoints);
     plan.sweep.stepMHz = plan.sweep.points > 1 ? (to - from) / (plan.sweep.points - 1) : 0;
     plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
-    if (auto halved = Refined(plan.model)) {
-        plan.second = ConvergenceModel{*halved, true};
-    } else if (auto coarser = Coarser(plan.model)) {
-        plan.second = ConvergenceModel{*coarser, false};
-    }
+    plan.convergence.levels = Refinements(plan.model);
+    plan.convergence.coarser = Coarsenings(plan.model, 2 - static_cast<int>(plan.convergence.levels.size()));
+    plan.convergence.longerFeed = LongerFeed(plan.model);
     plan.referenceOhm = options.referenceOhm;
     plan.feed = options.feed;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,

@@ -72,9 +72,9 @@ struct CheckOptions : CheckSetup {
 // The model and the sweep a check would run, without running it.
 struct CheckPlan {
     LoopModel model;
-    // The convergence check's second model; none where the segments can be
-    // neither halved nor made longer.
-    std::optional<ConvergenceModel> second;
+    // The convergence check's models: finer ones, and one fed at a longer
+    // segment where the gap is shorter than the kernel holds.
+    ConvergenceModels convergence;
     Sweep sweep;
     PatternGrid pattern;
     FeedLine line;
@@ -82,7 +82,7 @@ struct CheckPlan {
     FeedOptions feed;
 };
 
-// At most this many frequencies of the convergence check's second model
+// At most this many frequencies of each of the convergence check's models
 // around the resonance, one a Newton step.
 inline constexpr int kSecondSweepPoints = 5;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
+#include <vector>
 
 #include "nec/number_text.h"
 
@@ -63,8 +64,9 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     for (const std::string& comment : m.comments) deck.Comment(comment);
     deck.Card({"CE"});
 
-    // The cell: the vertical at the first corner, the top and bottom edges
-    // from it to the next corner, centred on the origin.
+    // The cell: the vertical at the first corner, one wire for each run of
+    // equal segments, then the top and bottom edges from it to the next
+    // corner, centred on the origin.
     const double r = m.CircumradiusMm();
     const double angle = 2 * std::numbers::pi / m.sides;
     const double half = m.heightMm / 2;
@@ -72,13 +74,32 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     const std::string x0 = mm(r), y0 = "0", x1 = mm(r * std::cos(angle)), y1 = mm(r * std::sin(angle));
     const std::string top = mm(half), bottom = mm(-half);
     const std::string radius = Significant(m.radiusMm, 6);
-    deck.Card({"GW", "1", Int(m.verticalSegments), x0, y0, bottom, x0, y0, top, radius});
-    deck.Card({"GW", "2", Int(m.edgeSegments), x0, y0, top, x1, y1, top, radius});
-    deck.Card({"GW", "3", Int(m.edgeSegments), x0, y0, bottom, x1, y1, bottom, radius});
+    const std::vector<double> lengths = m.VerticalLengths();
+    int tag = 0, feedTag = 0, feedAt = 0;
+    double z = -half;
+    std::string from = bottom;
+    for (std::size_t i = 0; i < lengths.size();) {
+        std::size_t j = i + 1;
+        while (j < lengths.size() && std::abs(lengths[j] - lengths[i]) <= 1e-9 * lengths[i]) ++j;
+        for (std::size_t k = i; k < j; ++k) z += lengths[k];
+        const std::string to = j == lengths.size() ? top : mm(z);
+        ++tag;
+        const int first = static_cast<int>(i) + 1;
+        if (m.FeedSegment() >= first && m.FeedSegment() < first + static_cast<int>(j - i)) {
+            feedTag = tag;
+            feedAt = m.FeedSegment() - first + 1;
+        }
+        deck.Card({"GW", Int(tag), Int(static_cast<int>(j - i)), x0, y0, from, x0, y0, to, radius});
+        from = to;
+        i = j;
+    }
+    deck.Card({"GW", Int(tag + 1), Int(m.edgeSegments), x0, y0, top, x1, y1, top, radius});
+    deck.Card({"GW", Int(tag + 2), Int(m.edgeSegments), x0, y0, bottom, x1, y1, bottom, radius});
+    const int perCell = tag + 2;
     if (m.placement.ground != Ground::Free) {
         deck.Card({"GM", "0", "0", "0", "0", "0", "0", "0", Shortest(m.placement.heightM * 1000)});
     }
-    deck.Card({"GR", "3", Int(m.sides)});
+    deck.Card({"GR", Int(perCell), Int(m.sides)});
     deck.Card({"GS", "0", "0", "0.001"});  // millimetres to metres
     deck.Card({"GE", m.placement.ground == Ground::Free ? "0" : "1"});
     if (m.kernel == Kernel::Extended) deck.Card({"EK", "0"});
@@ -95,10 +116,12 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
             break;
     }
     deck.Card({"LD", "5", "0", "0", "0", Shortest(kCopperConductivity)});
+    // The gap's parts each take their share of the 1 V; a gap cut finer
+    // than its run of equal segments is not made, so its parts share a wire.
     const std::string share = Shortest(1.0 / m.gapSegments);
     for (int copy = 0; copy < m.sides; ++copy) {
         for (int s = 0; s < m.gapSegments; ++s) {
-            deck.Card({"EX", "0", Int(1 + 3 * copy), Int(m.FeedSegment() + s), "0", share, "0"});
+            deck.Card({"EX", "0", Int(feedTag + perCell * copy), Int(feedAt + s), "0", share, "0"});
         }
     }
     deck.Card({"PT", "-1", "0", "0", "0"});  // no currents: the output stays small

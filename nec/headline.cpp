@@ -92,11 +92,15 @@ Headline HeadlineOf(const ModelCheck& check) {
                                         : SweepSide::Between;
         std::tie(o.reachFromMHz, o.reachToMHz) = SweepReaching(o.mhz, model.designMHz);
     }
+    // Runs of its own that found the resonance say more than where the
+    // sweep's reactance comes nearest zero.
+    if (!h.resonanceMHz && !h.outside) h.nearestApproach = r.nearestApproach;
     if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
     const NamedLoop loop = VerdictLoop(check);
     h.cut = loop.name;
     h.lengths = loop.lengths;
-    if (h.cut == CutChoice::Design && !r.tuned && offset.off) h.advice.push_back(Advice::Tune);
+    // Never a tune that was asked for and gave nothing.
+    if (h.cut == CutChoice::Design && !r.tuned && !r.tuneAsked && offset.off) h.advice.push_back(Advice::Tune);
     if (const auto& chain = check.plan.feed.chain) {
         const double design = model.designMHz;
         h.bestAtRadio = true;

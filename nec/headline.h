@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nec/analysis.h"
 #include "nec/failure.h"
 #include "nec/named_loop.h"
 #include "nec/readings.h"
@@ -68,6 +69,8 @@ struct Headline {
     std::optional<double> resonanceMHz;
     std::optional<double> resonanceOffsetPercent;
     std::optional<double> uncertaintyPercent;  // the model's, CheckReport's
+    // Without a resonance: where the reactance comes nearest zero.
+    std::optional<NearestApproach> nearestApproach;
     CutChoice cut = CutChoice::Design;
     ScaledDesign lengths;
     // What the builder connects, for those lengths at the design frequency:

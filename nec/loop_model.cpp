@@ -22,62 +22,98 @@ double Number(const Design& design, Field field, const char* what) {
     return *parsed.value;
 }
 
-// The (odd, for a vertical) count whose segments come nearest the target
-// length while staying within [shortest, longest].
-std::optional<int> Segments(double length, double target, double shortest, double longest, bool odd) {
-    const long nearest = std::max(1L, std::lround(length / target));
-    std::optional<int> best;
-    const auto distance = [&](int n) { return std::abs(length / n - target); };
-    for (long n = std::max(1L, nearest - 2); n <= nearest + 2; ++n) {
-        const int count = static_cast<int>(n);
-        if (odd && count % 2 == 0) continue;
-        const double segment = length / count;
-        if (segment < shortest || segment > longest) continue;
-        if (!best || distance(count) < distance(*best)) best = count;
+// One half of a vertical beyond the gap and its two neighbours, from the
+// gap outwards: segments growing from `fed` by kGrowth a step, capped at a
+// length chosen so that they fill `rest` exactly, as few as the cap
+// `longest` allows. Empty where nothing fits.
+std::vector<double> Outwards(double rest, double fed, double longest) {
+    if (rest <= 1e-9 * fed) return {};
+    for (int n = 1; n <= 4096; ++n) {
+        const auto filled = [&](double cap) {
+            double sum = 0, length = fed;
+            for (int i = 0; i < n; ++i) sum += std::min(length *= kGrowth, cap);
+            return sum;
+        };
+        const double lowest = fed / kGrowth;
+        if (n * lowest > rest) return {};
+        if (filled(INFINITY) < rest) continue;
+        double lo = lowest, hi = fed * std::pow(kGrowth, n);
+        for (int i = 0; i < 200 && hi - lo > 1e-12 * hi; ++i) {
+            const double mid = (lo + hi) / 2;
+            (filled(mid) < rest ? lo : hi) = mid;
+        }
+        const double cap = (lo + hi) / 2;
+        if (cap > longest) continue;
+        std::vector<double> lengths;
+        double length = fed, sum = 0;
+        for (int i = 0; i < n; ++i) {
+            lengths.push_back(std::min(length *= kGrowth, cap));
+            sum += lengths.back();
+        }
+        lengths.back() += rest - sum;  // what the bisection leaves, parts per billion
+        return lengths;
     }
-    return best;
+    return {};
 }
 
-struct Segmentation {
-    int vertical, edge;
-    double shortest;  // mm
+struct Grading {
+    std::vector<double> vertical;
+    int feedIndex = 0;  // of the first fed segment, from 0
+    int gapParts = 1;
+    int edges = 0;
 };
 
-std::optional<Segmentation> Segment(const LoopModel& m, double target, double radii, double longest) {
-    const double shortest = radii * m.radiusMm;
-    if (shortest > longest) return std::nullopt;
-    target = std::clamp(target, shortest, longest);
-    const auto vertical = Segments(m.heightMm, target, shortest, longest, true);
-    const auto edge = Segments(m.sideMm, target, shortest, longest, false);
-    if (!vertical || !edge) return std::nullopt;
-    return Segmentation{*vertical, *edge, std::min(m.heightMm / *vertical, m.sideMm / *edge)};
+// The vertical graded from the fed segment (cut in `parts`), the edges even,
+// every corner segment at least kThinWireRadii and the edges at most
+// `edgeLongest`: none where the lengths allow none.
+std::optional<Grading> Grade(const LoopModel& m, double fed, int parts, double longest, double edgeLongest) {
+    const double corner = kThinWireRadii * m.radiusMm;
+    const double part = fed / parts;
+    const double rest = m.heightMm / 2 - 1.5 * fed;
+    const std::vector<double> out = Outwards(rest, part, longest);
+    if (out.empty() && rest > 1e-9 * fed) return std::nullopt;
+    Grading g;
+    g.vertical.assign(out.rbegin(), out.rend());
+    g.feedIndex = static_cast<int>(out.size()) + parts;
+    g.gapParts = parts;
+    for (int i = 0; i < 3 * parts; ++i) g.vertical.push_back(part);
+    g.vertical.insert(g.vertical.end(), out.begin(), out.end());
+    if (g.vertical.front() < corner * (1 - 1e-12)) return std::nullopt;
+    // The edges as near the verticals' corner segments as the limits allow.
+    const int fewest = static_cast<int>(std::ceil(m.sideMm / edgeLongest * (1 - 1e-12)));
+    const int most = static_cast<int>(std::floor(m.sideMm / corner * (1 + 1e-12)));
+    if (fewest > most || most < 1) return std::nullopt;
+    g.edges = std::clamp(static_cast<int>(std::lround(m.sideMm / g.vertical.front())), std::max(1, fewest), most);
+    return g;
 }
 
-// Segments the gap's length divided by `perGap`, as asked, not pulled back
-// to what the ordinary kernel holds: that would give one model for every
-// count. A count whose segments are too short even for the extended kernel,
-// or that the sweep's wavelength already makes shorter, is refused.
-std::optional<Segmentation> Finer(const LoopModel& m, int perGap, double longest, double highestMHz) {
-    const double target = m.gapMm / perGap;
-    const double shortest = kExtendedKernelRadii * m.radiusMm;
-    FailureFacts facts;
-    facts.kind = FailureKind::SegmentsPerGap;
-    facts.count = perGap;
-    facts.fewest = std::max(2, static_cast<int>(std::ceil(m.gapMm / longest)));
-    facts.most = static_cast<int>(std::floor(m.gapMm / shortest));
-    const std::string segments = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.gapMm, 3) + " mm gap in " +
-                                 std::to_string(perGap) + ")";
-    if (target < shortest) {
-        facts.detail = segments + " would be under " + Fixed(kExtendedKernelRadii, 0) + " wire radii (" +
-                       Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds";
-        throw Failure(std::move(facts));
-    }
-    if (target > longest) {
-        facts.detail = segments + " are longer than the " + Fixed(longest, 3) + " mm, a twentieth of a wavelength at " +
-                       Trimmed(highestMHz, 6) + " MHz, that the sweep already gives them";
-        throw Failure(std::move(facts));
-    }
-    return Segment(m, target, kExtendedKernelRadii, longest);
+void Apply(LoopModel& m, const Grading& g) {
+    m.verticalMm = g.vertical;
+    m.verticalSegments = static_cast<int>(g.vertical.size());
+    m.feedFirst = g.feedIndex + 1;
+    m.gapSegments = g.gapParts;
+    m.edgeSegments = g.edges;
+}
+
+// The shortest segment the kernel holds away from the corners.
+double ShortestFor(const LoopModel& m, Kernel kernel) {
+    return (kernel == Kernel::Extended ? kExtendedKernelRadii : kThinWireRadii) * m.radiusMm;
+}
+
+// The kernel for a model fed at `fed` and all its refinements: the
+// thin-wire one wherever it holds the gap; a refinement then stays within
+// it rather than change kernel on the way, which moves the resonance by
+// itself.
+Kernel FamilyKernel(const LoopModel& m, double fed) {
+    return fed < kThinWireRadii * m.radiusMm * (1 - 1e-12) ? Kernel::Extended : Kernel::ThinWire;
+}
+
+// How many parts of the gap a refinement `factor` times finer takes: as
+// many as the kernel holds, up to `factor`.
+int GapParts(const LoopModel& m, double fed, int factor) {
+    int parts = factor;
+    while (parts > 1 && fed / parts < ShortestFor(m, m.kernel) * (1 - 1e-12)) parts /= 2;
+    return parts;
 }
 
 void CheckClearance(const LoopModel& m) {
@@ -85,7 +121,7 @@ void CheckClearance(const LoopModel& m) {
     // The engine takes the ground as the wires' mirror image; a wire nearer
     // its image than a segment's length is outside what the thin-wire model
     // and the ground's field tables hold.
-    const double needed = m.SegmentMm();
+    const double needed = m.VerticalLengths().front();
     if (!(m.ClearanceMm() >= needed)) {
         FailureFacts facts;
         facts.kind = FailureKind::TooNearGround;
@@ -117,28 +153,61 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
     m.placement = placement;
     highestMHz = std::max(highestMHz, m.designMHz);
 
-    const double longest = kLongestSegmentWavelengths * kSpeedOfLight / highestMHz * 1000;
-    std::optional<Segmentation> segments;
+    const double wavelength = kSpeedOfLight / highestMHz * 1000;
+    // The preferred length hangs on the design frequency alone, so that the
+    // same loop is the same model whatever the sweep, unless the sweep goes
+    // so high that it needs shorter ones.
+    const double longest = std::min(kLongestSegmentWavelengths * kSpeedOfLight / (kPreferredTop * m.designMHz) * 1000,
+                                    kLongestAllowedWavelengths * wavelength);
+    // The gap as built where a kernel holds it, else the shortest segment
+    // the extended kernel holds.
+    m.fedMm = std::max(m.gapMm, kExtendedKernelRadii * m.radiusMm);
+    m.kernel = FamilyKernel(m, m.fedMm);
     if (segmentsPerGap > 1) {
-        segments = Finer(m, segmentsPerGap, longest, highestMHz);
-    } else {
-        segments = Segment(m, m.gapMm, kThinWireRadii, longest);
-        if (!segments) {
-            segments = Segment(m, m.gapMm, kExtendedKernelRadii, longest);
-            m.kernel = Kernel::Extended;
+        FailureFacts facts;
+        facts.kind = FailureKind::SegmentsPerGap;
+        facts.count = segmentsPerGap;
+        const double shortest = kExtendedKernelRadii * m.radiusMm;
+        facts.fewest = 2;
+        facts.most = static_cast<int>(std::floor(m.fedMm / shortest));
+        const double target = m.fedMm / segmentsPerGap;
+        if (target < shortest * (1 - 1e-12)) {
+            facts.detail = "segments of " + Fixed(target, 3) + " mm (the " + Trimmed(m.fedMm, 3) + " mm gap in " +
+                           std::to_string(segmentsPerGap) + ") would be under " + Fixed(kExtendedKernelRadii, 0) +
+                           " wire radii (" + Fixed(shortest, 3) + " mm), the least the extended thin-wire kernel holds";
+            throw Failure(std::move(facts));
+        }
+        if (target < kThinWireRadii * m.radiusMm * (1 - 1e-12)) m.kernel = Kernel::Extended;
+    }
+    std::optional<Grading> grading;
+    double allowed = kLongestAllowedWavelengths * wavelength;
+    // A conductor whose corners need segments longer than the sweep's top
+    // allows is modelled as the design frequency allows; the analysis says
+    // which rows that makes rough.
+    const double allowedAtDesign = kLongestAllowedWavelengths * kSpeedOfLight / m.designMHz * 1000;
+    const double preferred = std::min(std::max(longest, 1.25 * kThinWireRadii * m.radiusMm), allowed);
+    // A thick conductor's gap may be too short for the segments to grow to
+    // the corners' length within kGrowth a step: it is fed at a longer
+    // segment then, the difference counted as for a gap too short.
+    for (int longer = 0; longer < 4 && !grading; ++longer) {
+        if (longer > 0) m.fedMm *= kGrowth;
+        for (const auto& [cap, edgeCap] : {std::pair{preferred, allowed}, std::pair{allowed, allowed},
+                                           std::pair{allowedAtDesign, allowedAtDesign}}) {
+            if (!grading && m.fedMm <= cap) {
+                grading = Grade(m, m.fedMm, std::max(1, segmentsPerGap), std::max(cap, m.fedMm), edgeCap);
+                m.capMm = std::max(cap, m.fedMm);
+                allowed = edgeCap;
+            }
         }
     }
-    if (!segments) {
-        throw ModelFailure("the conductor is too thick to model: segments must be at least " +
-                           Fixed(kExtendedKernelRadii, 0) + " wire radii long (" +
-                           Fixed(kExtendedKernelRadii * m.radiusMm, 3) +
-                           " mm, with the extended thin-wire kernel) and at most a twentieth of a "
-                           "wavelength at " +
-                           Trimmed(highestMHz, 6) + " MHz (" + Fixed(longest, 3) + " mm)");
+    if (!grading) {
+        throw ModelFailure("the conductor is too thick to model: the segments where the wires meet must be at least " +
+                           Fixed(kThinWireRadii, 0) + " wire radii long (" + Fixed(kThinWireRadii * m.radiusMm, 3) +
+                           " mm) and at most a tenth of a wavelength at " + Trimmed(m.designMHz, 6) + " MHz (" +
+                           Fixed(allowedAtDesign, 3) + " mm)");
     }
-    if (segmentsPerGap > 1 && segments->shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
-    m.verticalSegments = segments->vertical;
-    m.edgeSegments = segments->edge;
+    m.edgeCapMm = allowed;
+    Apply(m, *grading);
 
     CheckClearance(m);
 
@@ -148,7 +217,7 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
         "HEIGHT " + design.Text(Field::HeightMm) + ", SIDE " + design.Text(Field::SideMm) + ", GAP " +
             design.Text(Field::GapMm) + " mm",
         "conductor " + design.Text(Field::DiameterMm) + " mm (AWG " + design.Text(Field::Gauge) + "), copper",
-        "fed at the middle segment of every vertical, 1 V in phase",
+        "fed at the middle of every vertical, " + Trimmed(m.FedMm(), 3) + " mm, 1 V in phase",
     };
     return m;
 }
@@ -158,9 +227,13 @@ LoopModel Scaled(const LoopModel& model, double scale) {
     m.heightMm *= scale;
     m.sideMm *= scale;
     m.gapMm *= scale;
-    const double shortest = std::min(m.SegmentMm(), m.sideMm / m.edgeSegments);
+    m.fedMm *= scale;
+    for (double& length : m.verticalMm) length *= scale;
+    const double corner =
+        std::min({m.verticalMm.empty() ? m.SegmentMm() : m.verticalMm.front(), m.sideMm / m.edgeSegments});
+    const double shortest = std::min(m.ShortestMm(), m.sideMm / m.edgeSegments);
     if (shortest < kThinWireRadii * m.radiusMm) m.kernel = Kernel::Extended;
-    if (shortest < kExtendedKernelRadii * m.radiusMm) {
+    if (shortest < kExtendedKernelRadii * m.radiusMm || corner < kExtendedKernelRadii * m.radiusMm) {
         throw ModelFailure("the loop scaled by " + Fixed(scale, 4) + " has segments of " + Fixed(shortest, 3) +
                            " mm, under " + Fixed(kExtendedKernelRadii, 0) + " wire radii");
     }
@@ -172,38 +245,88 @@ LoopModel Scaled(const LoopModel& model, double scale) {
     return m;
 }
 
-std::optional<LoopModel> Refined(const LoopModel& model) {
-    LoopModel fine = model;
-    fine.verticalSegments = 2 * model.verticalSegments;
-    fine.gapSegments = 2 * model.gapSegments;
-    fine.edgeSegments = 2 * model.edgeSegments;
-    const double shortest = std::min(fine.SegmentMm(), fine.sideMm / fine.edgeSegments);
-    // The halves may need the extended kernel where the model did not.
-    if (shortest < kThinWireRadii * model.radiusMm) fine.kernel = Kernel::Extended;
-    if (shortest < kExtendedKernelRadii * model.radiusMm) return std::nullopt;
-    return fine;
+std::vector<double> LoopModel::VerticalLengths() const {
+    if (!verticalMm.empty()) return verticalMm;
+    return std::vector<double>(static_cast<std::size_t>(verticalSegments), SegmentMm());
 }
 
-}  // namespace corvanta::nec
+double LoopModel::ShortestMm() const {
+    const std::vector<double> lengths = VerticalLengths();
+    return std::min(*std::min_element(lengths.begin(), lengths.end()), sideMm / edgeSegments);
+}
 
-namespace corvanta::nec {
+double LoopModel::LongestMm() const {
+    const std::vector<double> lengths = VerticalLengths();
+    return std::max(*std::max_element(lengths.begin(), lengths.end()), sideMm / edgeSegments);
+}
 
-std::optional<LoopModel> Coarser(const LoopModel& model) {
-    LoopModel coarse = model;
-    // As long as a twentieth of the design wavelength, but never less than
-    // kCoarserAtLeast times the model's: a smaller step would hide the move
-    // in the engine's rounding.
-    const double atLeast = kCoarserAtLeast * std::max(model.SegmentMm(), model.sideMm / model.edgeSegments);
-    const double target = std::max(kLongestSegmentWavelengths * kSpeedOfLight / model.designMHz * 1000, atLeast);
-    const auto vertical = Segments(model.heightMm, target, atLeast, 2 * target, true);
-    const auto edge = Segments(model.sideMm, target, atLeast, 2 * target, false);
-    if (!vertical || !edge) return std::nullopt;
-    coarse.verticalSegments = *vertical;
-    coarse.edgeSegments = *edge;
-    coarse.gapSegments = 1;
-    const double shortestUsed = std::min(coarse.SegmentMm(), coarse.sideMm / coarse.edgeSegments);
-    coarse.kernel = shortestUsed >= kThinWireRadii * model.radiusMm ? Kernel::ThinWire : Kernel::Extended;
-    return coarse;
+double LoopModel::FedMm() const {
+    const std::vector<double> lengths = VerticalLengths();
+    double fed = 0;
+    for (int i = 0; i < gapSegments; ++i) fed += lengths[static_cast<std::size_t>(FeedSegment() - 1 + i)];
+    return fed;
+}
+
+std::vector<LoopModel> Refinements(const LoopModel& model) {
+    std::vector<LoopModel> levels;
+    if (model.verticalMm.empty()) return levels;
+    const double corner = kThinWireRadii * model.radiusMm;
+    for (int factor : {2, 4}) {
+        // Every length a `factor` times shorter, as far as the kernel lets
+        // it: the gap's parts, the longest segment (the corners' and so the
+        // longest at least a little over kThinWireRadii).
+        const double cap = std::max(model.capMm / factor, 1.25 * corner);
+        const int parts = GapParts(model, model.fedMm, factor * model.gapSegments);
+        std::optional<Grading> g = Grade(model, model.fedMm, parts, cap, std::max(model.edgeCapMm / factor, corner));
+        if (!g) continue;
+        LoopModel level = model;
+        Apply(level, *g);
+        level.capMm = cap;
+        level.refinement = model.refinement * factor;
+        const LoopModel& before = levels.empty() ? model : levels.back();
+        if (level.verticalMm == before.verticalMm && level.edgeSegments == before.edgeSegments) continue;
+        levels.push_back(std::move(level));
+    }
+    return levels;
+}
+
+std::vector<LoopModel> Coarsenings(const LoopModel& model, int wanted) {
+    std::vector<LoopModel> levels;
+    if (model.verticalMm.empty()) return levels;
+    // Long segments are only ever run near the resonance, below the design
+    // frequency's tenth of a wavelength.
+    const double longest = kLongestAllowedWavelengths * kSpeedOfLight / model.designMHz * 1000;
+    for (int factor = 2; factor <= 8 && static_cast<int>(levels.size()) < wanted; factor *= 2) {
+        // A cap a little under `factor` times where that leaves the
+        // corners' segments too short for the growth to reach.
+        std::optional<Grading> g;
+        double cap = 0;
+        for (double share = 1; share > 0.65 && !g; share -= 0.1) {
+            cap = model.capMm * factor * share;
+            if (cap <= longest && cap > kGrowth * model.capMm)
+                g = Grade(model, model.fedMm, model.gapSegments, cap, longest);
+        }
+        if (!g) continue;
+        LoopModel level = model;
+        Apply(level, *g);
+        level.capMm = cap;
+        const LoopModel& before = levels.empty() ? model : levels.back();
+        if (level.verticalMm == before.verticalMm && level.edgeSegments == before.edgeSegments) continue;
+        levels.push_back(std::move(level));
+    }
+    return levels;
+}
+
+std::optional<LoopModel> LongerFeed(const LoopModel& model) {
+    if (!(model.fedMm > model.gapMm * (1 + 1e-9)) || model.verticalMm.empty()) return std::nullopt;
+    LoopModel longer = model;
+    const double fed = kGrowth * model.fedMm;
+    const std::optional<Grading> g =
+        Grade(model, fed, model.gapSegments, std::max(model.capMm, kGrowth * fed), model.edgeCapMm);
+    if (!g) return std::nullopt;
+    Apply(longer, *g);
+    longer.fedMm = fed;
+    return longer;
 }
 
 std::string KernelName(Kernel kernel) { return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"; }

@@ -9,8 +9,15 @@
 
 // The model of a designed loop: two horizontal regular polygons of edge
 // SIDE, HEIGHT apart, joined corner to corner by verticals whose middle
-// segment is the feed gap. The lengths are the millimetre texts the design
-// shows, the lengths a builder cuts.
+// segment is the feed gap as built. The lengths are the millimetre texts the
+// design shows, the lengths a builder cuts.
+//
+// A vertical is graded: the fed segment is the gap's length, one segment of
+// the same length lies on each side of it, and beyond them the segments grow
+// by at most kGrowth a step up to the longest the sweep allows. Every
+// segment keeps at least kThinWireRadii wire radii, or kExtendedKernelRadii
+// with the extended kernel; the engine does not use that kernel where wires
+// meet, so the segments at the corners keep kThinWireRadii whatever it is.
 
 namespace corvanta::nec {
 
@@ -20,13 +27,20 @@ enum class Ground { Free, Average, Perfect };
 std::string GroundName(Ground ground);
 
 // The kernel the engine uses for the wire: the ordinary thin-wire kernel
-// holds for segments of 8 wire radii and more; the extended one (EK card)
-// down to kExtendedKernelRadii.
+// holds for segments of 8 wire radii and more; the extended one (EK card,
+// one for the whole deck) down to kExtendedKernelRadii, away from bends.
 enum class Kernel { ThinWire, Extended };
 
 inline constexpr double kThinWireRadii = 8;
-inline constexpr double kExtendedKernelRadii = 4;
-inline constexpr double kLongestSegmentWavelengths = 1.0 / 20;
+inline constexpr double kExtendedKernelRadii = 2;
+// The longest segment the model prefers, in wavelengths at kPreferredTop
+// times the design frequency, and the longest it takes where the corners'
+// segments need more, in wavelengths at the sweep's top.
+inline constexpr double kLongestSegmentWavelengths = 1.0 / 40;
+inline constexpr double kLongestAllowedWavelengths = 1.0 / 10;
+inline constexpr double kPreferredTop = 1.4;
+// Neighbouring segments differ by at most this factor.
+inline constexpr double kGrowth = 1.5;
 inline constexpr double kSpeedOfLight = 299.792458;  // metres times MHz
 
 // The copper conductivity the model gives the wire, in S/m.
@@ -45,16 +59,34 @@ struct LoopModel {
     Placement placement;
     int verticalSegments = 0;  // the gap is the middle segment, or two
     int edgeSegments = 0;
-    // Segments across the gap, each with its share of the 1 V: 1, or 2 in
-    // the refined model, which cuts the same gap finer.
+    // Segments across the gap, each with its share of the 1 V: 1, or more in
+    // a refined model, which cuts the same gap finer.
     int gapSegments = 1;
     Kernel kernel = Kernel::ThinWire;
     std::vector<std::string> comments;  // what the deck says of the design
+    // Every segment of a vertical, bottom to top; empty: verticalSegments
+    // equal ones.
+    std::vector<double> verticalMm;
+    int feedFirst = 0;  // the first fed segment (from 1) where verticalMm is set
+    // The length fed: the gap, or the shortest segment the kernel holds
+    // where the gap is shorter (the difference is counted in the model's
+    // uncertainty).
+    double fedMm = 0;
+    // How many times finer than the model the segments are cut, at most.
+    int refinement = 1;
+    // The grading's longest segment on the verticals and on the edges.
+    double capMm = 0, edgeCapMm = 0;
 
     // The first segment of the gap on a vertical.
-    int FeedSegment() const { return (verticalSegments - gapSegments) / 2 + 1; }
+    int FeedSegment() const { return verticalMm.empty() ? (verticalSegments - gapSegments) / 2 + 1 : feedFirst; }
     int TotalSegments() const { return sides * (verticalSegments + 2 * edgeSegments); }
+    // The mean length of a vertical's segments.
     double SegmentMm() const { return heightMm / verticalSegments; }
+    std::vector<double> VerticalLengths() const;
+    double ShortestMm() const;
+    double LongestMm() const;
+    // The fed segments together: the gap as modelled.
+    double FedMm() const;
     double CircumradiusMm() const;
     // The lowest wire's height over ground in millimetres.
     double ClearanceMm() const { return placement.heightM * 1000 - heightMm / 2 - radiusMm; }
@@ -80,18 +112,23 @@ LoopModel BuildModel(const Design& design, const Placement& placement, double hi
 // the loop would come too near the ground.
 LoopModel Scaled(const LoopModel& model, double scale);
 
-// The same loop with every segment half as long, the gap two segments, for
-// the convergence check, with the extended kernel where the halves need it;
-// nothing when they would be too short even for that.
-std::optional<LoopModel> Refined(const LoopModel& model);
+// The convergence check's models: the same loop with its segments cut into
+// 2, then 4, each only as far as it stays valid for its kernel and within
+// kGrowth of its neighbours (a corner's segments next to finer ones move the
+// resonance by more than their length does); a refinement that would cut
+// nothing finer than the one before is left out. At most two.
+std::vector<LoopModel> Refinements(const LoopModel& model);
 
-// Where the segments cannot be halved (a thick conductor), the convergence
-// check goes the other way: the same loop with segments as long as the
-// design frequency allows (a twentieth of its wavelength), at least
-// kCoarserAtLeast times the model's, the thin-wire kernel where they are
-// long enough for it. Nothing only for a loop too short to cut so coarsely.
-inline constexpr double kCoarserAtLeast = 1.5;
-std::optional<LoopModel> Coarser(const LoopModel& model);
+// Where fewer refinements than two are valid: the same loop with longer
+// segments (the longest twice, then four times as long, within a tenth of a
+// wavelength at the design frequency), coarser first, `wanted` at most, so
+// that the convergence can still be judged over three levels.
+std::vector<LoopModel> Coarsenings(const LoopModel& model, int wanted);
+
+// Where the gap is shorter than any segment the kernel holds: the same loop
+// fed at a segment kGrowth times as long, so that the move towards the gap
+// as built can be estimated. Nothing where the gap is fed as built.
+std::optional<LoopModel> LongerFeed(const LoopModel& model);
 
 // "thin-wire" or "extended thin-wire".
 std::string KernelName(Kernel kernel);

@@ -139,7 +139,7 @@ JobLimit LimitJobs(const CheckPlan& plan, int jobs) {
     limit.used = std::min(JobCount(jobs), limit.cores);
     // The convergence run and the pattern's run come before the slices.
     const auto runsFor = [&](int engines) {
-        return (plan.second && plan.second->halved ? 2 : 1) + SliceCount(plan, engines);
+        return (plan.convergence.levels.empty() ? 1 : 2) + SliceCount(plan, engines);
     };
     limit.used = std::max(1, std::min(limit.used, runsFor(limit.used)));
     limit.runs = runsFor(limit.used);
@@ -151,7 +151,7 @@ double DefaultTimeoutSeconds(const CheckPlan& plan) {
     // times that, and a minute on top for a slow or busy machine.
     const auto squared = [](const LoopModel& m) { return static_cast<double>(m.TotalSegments()) * m.TotalSegments(); };
     double work = squared(plan.model) * (plan.sweep.points + 1);
-    if (plan.second) work += squared(plan.second->model) * (1 + kSecondSweepPoints);
+    for (const LoopModel* other : plan.convergence.All()) work += squared(*other) * (1 + kSecondSweepPoints);
     return 60 + 2e-6 * work;
 }
 
@@ -166,9 +166,9 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // The progress counts the frequencies the engines compute. How many an
     // adaptive sweep needs is known only at its end: the count grows as it
     // goes, and never reaches the total before the check is done.
-    const int expected = (plan.second && plan.second->halved ? 1 : 0) + 1 +
-                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) +
-                         (plan.second ? kSecondSweepPoints : 0) +
+    const std::vector<const LoopModel*> others = plan.convergence.All();
+    const int expected = (plan.convergence.levels.empty() ? 0 : 1) + 1 +
+                         (adaptive ? kExpectedAdaptiveRows : plan.sweep.points) + 2 * static_cast<int>(others.size()) +
                          (options.tune ? ExpectedTuneFrequencies(adaptive) : 0) + (ElevationCutStepDeg(model) ? 1 : 0);
     EngineSettings settings;
     settings.program = options.program;
@@ -186,11 +186,12 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // What the engines answer, each part written by the one chain of runs
     // that asks for it, and read once the pool is done.
     EngineAnswers answers;
-    std::optional<int> patternSegments, secondDesignSegments;
+    std::optional<int> patternSegments;
     std::map<int, FrequencyResult> computed;
     std::vector<int> rowSegments;
-    SecondSearch search;
-    std::function<void()> stepSecond;
+    // One search for each convergence model, side by side.
+    std::vector<SecondSearch> searches(others.size());
+    std::function<void(std::size_t)> stepSecond;
     OutsideSearch outside;
     std::function<void()> stepOutside;
     std::vector<std::string> tuneNotes;
@@ -212,52 +213,56 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             check.elevationCut = ElevationCutOf(model, std::move(output.frequencies.front().pattern));
         });
     }
-    const bool secondAtDesign = plan.second && plan.second->halved;
-    if (secondAtDesign) {
+    if (!plan.convergence.levels.empty()) {
+        const LoopModel& finer = plan.convergence.levels.front();
         const Sweep single{model.designMHz, 0, 1};
-        pool.Submit({WriteDeck(plan.second->model, single, plan.pattern, {0, 1, false}),
-                     {{model.designMHz}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}},
+        pool.Submit({WriteDeck(finer, single, plan.pattern, {0, 1, false}),
+                     {{model.designMHz}, sources * static_cast<std::size_t>(finer.gapSegments), 0}},
                     kFreeRunPriority, [&](EngineOutput&& output) {
                         answers.secondAtDesign = std::move(output.frequencies.front());
-                        secondDesignSegments = *output.totalSegments;
+                        answers.secondAtDesignSegments = *output.totalSegments;
                     });
     }
 
-    // The second model's resonance: a chain of single runs, each from the
-    // answer before it.
-    if (plan.second) {
-        stepSecond = [&] {
-            const double at = search.at;
-            pool.Submit(
-                {WriteDeck(plan.second->model, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}),
-                 {{at}, sources * static_cast<std::size_t>(plan.second->model.gapSegments), 0}},
-                kSecondPriority, [&](EngineOutput&& output) {
-                    search.segments.push_back(*output.totalSegments);
-                    if (search.Step(GapImpedance(output.frequencies.front(), plan.second->model.gapSegments).imag())) {
-                        stepSecond();
-                    }
-                });
-        };
-    }
+    // Each convergence model's resonance: a chain of single runs at the
+    // resonance, each from the answer before it.
+    stepSecond = [&](std::size_t which) {
+        SecondSearch& search = searches[which];
+        const LoopModel& other = *others[which];
+        const double at = search.at;
+        pool.Submit({WriteDeck(other, Sweep{at, 0, 1}, plan.pattern, {0, 1, false}),
+                     {{at}, sources * static_cast<std::size_t>(other.gapSegments), 0}},
+                    kSecondPriority, [&, which](EngineOutput&& output) {
+                        SecondSearch& s = searches[which];
+                        s.segments.push_back(*output.totalSegments);
+                        if (s.Step(GapImpedance(output.frequencies.front(), others[which]->gapSegments).imag())) {
+                            stepSecond(which);
+                        }
+                    });
+    };
     std::vector<double> rowMHz;
     for (int row = 0; row < plan.sweep.points; ++row) rowMHz.push_back(plan.sweep.At(row));
     // The search starts from the sweep's resonance once two rounds agree on
     // it within kSearchStartsWithin, else from the finished sweep's: from the
     // answers alone, never from which engine finished first.
     std::optional<double> lastEstimate;
+    bool started = false;
     const auto startSecond = [&](const std::vector<double>& reactance, bool finished) {
-        if (!plan.second || search.started) return;
+        if (others.empty() || started) return;
         const std::optional<double> resonance = NearestTo(RisingZeroCrossings(rowMHz, reactance), model.designMHz);
         const bool agreed =
             resonance && lastEstimate && std::abs(*resonance - *lastEstimate) <= kSearchStartsWithin * *resonance;
         lastEstimate = resonance;
         if (!agreed && !finished) return;
-        search.started = true;
+        started = true;
         const std::optional<double> slope = resonance ? SlopeAt(rowMHz, reactance, *resonance) : std::nullopt;
         if (!slope) return;
-        search.at = *resonance;
-        search.slope = *slope;
-        stepSecond();
+        for (std::size_t which = 0; which < searches.size(); ++which) {
+            searches[which].started = true;
+            searches[which].at = *resonance;
+            searches[which].slope = *slope;
+            stepSecond(which);
+        }
     };
 
     // The engine's answers at sweep rows, each row a run of its own so that
@@ -360,7 +365,11 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             if (failure.Kind() == FailureKind::Stopped) throw;
             tuneNotes.push_back(std::string("no tuned design: ") + failure.what());
         }
-        if (check.report.tuned && !check.report.tuned->reached) {
+        if (check.report.tuned && !check.report.tuned->crossing) {
+            tuneNotes.push_back("the tune found no crossing of zero near the design frequency in " +
+                                std::to_string(check.report.tuned->rounds) +
+                                " rounds, only the nearest approach: cut its lengths only after a measurement");
+        } else if (check.report.tuned && !check.report.tuned->reached) {
             tuneNotes.push_back("the tune did not bring the resonance within " + Trimmed(kTuneTolerance * 100, 3) +
                                 " % of the design frequency in " + std::to_string(check.report.tuned->rounds) +
                                 " rounds");
@@ -370,17 +379,17 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
 
     answers.segmentsUsed.push_back(*patternSegments);
     answers.segmentsUsed.insert(answers.segmentsUsed.end(), rowSegments.begin(), rowSegments.end());
-    if (secondDesignSegments) answers.secondSegmentsUsed.push_back(*secondDesignSegments);
-    answers.secondSegmentsUsed.insert(answers.secondSegmentsUsed.end(), search.segments.begin(), search.segments.end());
-    answers.secondResonanceMHz = search.resonanceMHz;
-    answers.secondResonanceFound = search.found;
+    for (const SecondSearch& search : searches) {
+        answers.searches.push_back({search.resonanceMHz, search.found, search.segments});
+    }
     answers.outsideResonanceMHz = outside.resonanceMHz;
 
     SweepSampling kept = std::move(check.report.sampling);
     std::optional<TunedDesign> tuned = std::move(check.report.tuned);
-    check.report = Analyse(model, plan.second, plan.sweep, plan.line, answers);
+    check.report = Analyse(model, plan.convergence, plan.sweep, plan.line, answers);
     check.report.sampling = std::move(kept);
     check.report.tuned = std::move(tuned);
+    check.report.tuneAsked = options.tune;
     if (check.report.sampling.fellBack) {
         check.report.notes.push_back("the interpolated sweep disagreed with the engine by " +
                                      Fixed(*check.report.sampling.interpolationMaxError * 100, 3) +

@@ -185,6 +185,15 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
     return json;
 }
 
+// "the model's gap reactance comes nearest zero at 144.600 MHz (-3.21 ohm)
+// without crossing it: the loop is nearly resonant there".
+std::string NearestApproachText(const NearestApproach& near) {
+    return "the model's gap reactance does not cross zero in the sweep; it comes nearest at " + MhzText(near.mhz) +
+           " MHz (" + Fixed(near.reactanceOhm, 2) + " ohm)" +
+           (near.atEdge ? ", at the sweep's edge: the resonance may lie beyond it"
+                        : ": the loop is nearly resonant there");
+}
+
 }  // namespace
 
 std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWords& advise, Medium medium) {
@@ -211,6 +220,8 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
                              : "within the sweep (" + sweep + ") but between two of its points") +
                         ", found by runs of its own; a sweep from " + Trimmed(o.reachFromMHz, 6) + " to " +
                         Trimmed(o.reachToMHz, 6) + " MHz shows it");
+    } else if (h.nearestApproach) {
+        lines.push_back(NearestApproachText(*h.nearestApproach));
     } else if (!check.report.sweep.empty()) {
         lines.push_back("the model shows no resonance in the sweep (" + MhzText(check.report.sweep.front().mhz) +
                         " to " + MhzText(check.report.sweep.back().mhz) +
@@ -245,7 +256,7 @@ namespace {
 std::string SkyText(const CheckReport& r, Ground ground) {
     if (ground != Ground::Average) return "";
     return "; " + Fixed(r.skyPercent, 2) + " % reaches the sky and " + Fixed(r.groundLossPercent, 2) +
-           " % heats the ground (the surface wave not counted)";
+           " % goes into the ground, as heat or as the surface wave along it";
 }
 
 // "the model's uncertainty 0.28 %", or nothing where it is not known.
@@ -281,6 +292,19 @@ std::string ResonancesText(const CheckReport& r) {
     return text;
 }
 
+// Whether the tuned loop's reactance crosses zero, or only comes near it.
+std::string TunedResonanceText(const TunedDesign& t) {
+    if (t.crossing && t.resonanceMHz) {
+        return "the tuned loop's gap reactance crosses zero at " + MhzText(*t.resonanceMHz) + " MHz" +
+               (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of the design frequency");
+    }
+    if (t.nearestApproach) {
+        return "the tuned loop's gap reactance does not cross zero near the design frequency; it comes nearest at " +
+               MhzText(t.nearestApproach->mhz) + " MHz (" + Fixed(t.nearestApproach->reactanceOhm, 2) + " ohm)";
+    }
+    return "the tuned loop's gap reactance crosses zero nowhere near the design frequency";
+}
+
 // How the sweep was made.
 std::string SamplingText(const CheckReport& r) {
     const SweepSampling& s = r.sampling;
@@ -288,7 +312,8 @@ std::string SamplingText(const CheckReport& r) {
     if (s.mode == SweepMode::Exact) return "sweep: " + rows + ", every one from the engine\n";
     return "sweep: " + rows + ", " + std::to_string(s.engineMHz.size()) +
            " from the engine, the rest from a rational interpolant through them (within " +
-           Fixed(*s.interpolationMaxError * 100, 3) + " % of the engine at rows it had not seen)\n";
+           Fixed(*s.interpolationMaxError * 100, 3) +
+           " % of the engine's gap impedance at rows it had not seen: near both ends and in the widest gaps)\n";
 }
 
 }  // namespace
@@ -335,11 +360,8 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
         const TunedDesign& t = *r.tuned;
         text += "tuned by the model (" + std::to_string(t.rounds) +
                 (t.onSlope ? " rounds at the design frequency, along the sweep's slope" : " rounds of short sweeps") +
-                "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" +
-                "  the tuned loop's gap reactance crosses zero " +
-                (t.resonanceMHz ? "at " + MhzText(*t.resonanceMHz) + " MHz" : "nowhere near the design frequency") +
-                (t.reached ? "" : ", not within " + Trimmed(kTuneTolerance * 100, 3) + " % of it") +
-                "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
+                "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" + "  " +
+                TunedResonanceText(t) + "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
     }
     if (check.measured) text += MeasuredText(*check.measured);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
@@ -406,6 +428,24 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     }
     json["resonance_uncertainty_percent"] =
         r.resonanceUncertaintyPercent ? JsonNumber(*r.resonanceUncertaintyPercent, 3) : Json(nullptr);
+    {
+        const Convergence& c = r.convergence;
+        Json levels = Json::array();
+        for (double mhz : c.levelsMHz) levels.push_back(JsonNumber(mhz, 4));
+        json["convergence"] = {{"resonances_mhz", levels},
+                               {"settling", c.settling == Settling::Order       ? "order"
+                                            : c.settling == Settling::Unsettled ? "unsettled"
+                                                                                : "spread"},
+                               {"order", JsonNumber(c.order, 3)},
+                               {"converged_mhz", JsonNumber(c.convergedMHz, 4)},
+                               {"feed_percent", JsonNumber(c.feedPercent, 3)}};
+    }
+    json["nearest_approach"] = nullptr;
+    if (r.nearestApproach) {
+        json["nearest_approach"] = {{"mhz", JsonNumber(r.nearestApproach->mhz, 4)},
+                                    {"x_ohm", JsonNumber(r.nearestApproach->reactanceOhm, 3)},
+                                    {"at_edge", r.nearestApproach->atEdge}};
+    }
     json["sweep_mode"] = r.sampling.mode == SweepMode::Adaptive ? "adaptive" : "exact";
     json["engine_points"] = Json::array();
     for (double mhz : r.sampling.engineMHz) json["engine_points"].push_back(JsonNumber(mhz, 6));
@@ -419,7 +459,8 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
         const TunedDesign& t = *r.tuned;
         json["tuned"] = {{"scale", JsonNumber(t.scale, 6)}};
         json["tuned"].update(ScaledDesignJson(t));
-        json["tuned"]["resonance_mhz"] = JsonNumber(t.resonanceMHz, 4);
+        json["tuned"]["resonance_mhz"] = JsonNumber(t.crossing ? t.resonanceMHz : std::optional<double>(), 4);
+        json["tuned"]["crossing"] = t.crossing;
         if (t.atDesign) {
             for (std::size_t i = 0; i < kReadingCount; ++i) {
                 if (kReadings[i].buildable)

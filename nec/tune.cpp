@@ -25,6 +25,8 @@ struct Guess {
     std::optional<double> resonanceMHz;  // in the short sweep, or a Newton step along the curve
     std::optional<SweepPoint> atDesign;
     bool onSlope = false;  // its resonance from the sweep's slope
+    // Its short sweep, where it had one.
+    std::vector<double> mhz, reactances;
 };
 
 double Off(const Guess& guess, double designMHz) {
@@ -70,10 +72,19 @@ std::vector<Guess> Evaluate(const CheckPlan& plan, EnginePool& pool, int priorit
             reactances.push_back(r.sources.front().impedance.imag());
         }
         const std::size_t centre = mhz.size() / 2;
-        Guess guess{scales[g], reactances[centre], std::nullopt,
-                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line), slopes[g].has_value()};
+        Guess guess{scales[g],
+                    reactances[centre],
+                    std::nullopt,
+                    ToSweepPoint(f, outputs[g].frequencies[centre], plan.line),
+                    slopes[g].has_value(),
+                    {},
+                    {}};
         guess.resonanceMHz = slopes[g] ? f - guess.reactance / (scales[g] * *slopes[g])
                                        : NearestTo(RisingZeroCrossings(mhz, reactances), f);
+        if (!slopes[g]) {
+            guess.mhz = mhz;
+            guess.reactances = reactances;
+        }
         guesses.push_back(std::move(guess));
     }
     return guesses;
@@ -86,7 +97,7 @@ Sweep TuneSweep(double designMHz) {
     return {designMHz - (kTunePoints / 2) * step, step, kTunePoints};
 }
 
-int ExpectedTuneFrequencies(bool onCurve) { return onCurve ? 4 : 3 * kTunePoints; }
+int ExpectedTuneFrequencies(bool onCurve) { return onCurve ? 4 + kTunePoints : 3 * kTunePoints; }
 
 TunedDesign Tune(const CheckPlan& plan, EnginePool& pool, int priority, std::optional<double> resonanceMHz,
                  const std::optional<ReactanceCurve>& curve) {
@@ -111,13 +122,35 @@ TunedDesign Tune(const CheckPlan& plan, EnginePool& pool, int priority, std::opt
         tried.push_back(Evaluate(plan, pool, priority, {next}, curve).front());
         ++rounds;
     }
-    const Guess answer = best();
-    return TunedDesign{ScaledDesign::Of(model, answer.scale),
-                       answer.resonanceMHz,
-                       Off(answer, f) <= kTuneTolerance,
-                       rounds,
-                       answer.onSlope,
-                       answer.atDesign};
+    Guess answer = best();
+    // A step along the slope says where the reactance would cross, not that
+    // it does: the tuned loop's own short sweep says whether it crosses, or
+    // only comes near zero.
+    if (answer.onSlope) {
+        const Sweep sweep = TuneSweep(f);
+        std::vector<double> mhz;
+        for (int i = 0; i < sweep.points; ++i) mhz.push_back(sweep.At(i));
+        const std::vector<EngineOutput> outputs =
+            pool.RunApart({{WriteDeck(Scaled(model, answer.scale), sweep, plan.pattern, {0, sweep.points, false}),
+                            {mhz, static_cast<std::size_t>(model.sides), 0}}},
+                          priority);
+        answer.mhz = mhz;
+        answer.reactances.clear();
+        for (const FrequencyResult& r : outputs.front().frequencies) {
+            answer.reactances.push_back(r.sources.front().impedance.imag());
+        }
+        answer.resonanceMHz = NearestTo(RisingZeroCrossings(mhz, answer.reactances), f);
+    }
+    TunedDesign tuned;
+    static_cast<ScaledDesign&>(tuned) = ScaledDesign::Of(model, answer.scale);
+    tuned.resonanceMHz = answer.resonanceMHz;
+    tuned.crossing = answer.resonanceMHz.has_value();
+    if (!tuned.crossing) tuned.nearestApproach = NearestApproachOf(answer.mhz, answer.reactances);
+    tuned.reached = tuned.crossing && Off(answer, f) <= kTuneTolerance;
+    tuned.rounds = rounds;
+    tuned.onSlope = answer.onSlope;
+    tuned.atDesign = answer.atDesign;
+    return tuned;
 }
 
 double DefaultTuneSeconds(const CheckPlan& plan) {

@@ -111,7 +111,8 @@ QString UncertaintyWords(const nec::CheckReport& report) {
 
 QString SkyWords(const nec::ModelCheck& check) {
     if (check.plan.model.placement.ground != nec::Ground::Average) return {};
-    return QStringLiteral("; %1 % reaches the sky and %2 % heats the ground (the surface wave not counted)")
+    return QStringLiteral(
+               "; %1 % reaches the sky and %2 % goes into the ground, as heat or as the surface wave along it")
         .arg(Words(nec::Fixed(check.report.skyPercent, 2)), Words(nec::Fixed(check.report.groundLossPercent, 2)));
 }
 

@@ -197,7 +197,7 @@ TEST_F(CliRecord, BadInputsWriteNothing) {
         {"decimal commas", {"record", "--freq", "146", "--sides", "3", "--measured", comma, "--output", out}, 1, "corvanta-cli: " + comma + ": line 3: the numbers are written with decimal commas; a Touchstone file has a decimal point (146.5, not 146,5): save it again with points, or replace each comma with a point: \"146,0 0,12 -0,5\""},
         {"endless record", {"check", "--record", "/dev/zero"}, 1, "corvanta-cli: cannot read /dev/zero: it is a device, not a file"},
         {"folder as record", {"check", "--record", folder, "--sweep", "140:150:3"}, 1, "corvanta-cli: cannot read " + folder + ": it is a folder, not a file"},
-        {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (9.6 mm) between them: give a --height of 0.370 m or more"},
+        {"too low", {"record", "--freq", "146", "--sides", "3", "--ground", "perfect", "--height", "0.36", "--output", out}, 2, "corvanta-cli: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model needs at least one segment (34.5 mm) between them: give a --height of 0.395 m or more"},
         {"no output", {"record", "--freq", "146", "--sides", "3"}, 2, "corvanta-cli: record needs --output FILE.corvanta"},
         {"pdf", {"record", "--freq", "146", "--sides", "3", "--output", "x.pdf"}, 2, "corvanta-cli: --output writes a build record: give FILE.corvanta"},
         {"note alone", {"record", "--freq", "146", "--sides", "3", "--note", "hi", "--output", out}, 2, "corvanta-cli: --note is kept with a measurement: give --measured FILE.s1p too"},
@@ -263,7 +263,7 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
          "feed.balun appears twice; a record holds each field once"},
         {"too low over ground", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 0.36}}),
          "placement.height_m: at a height of 0.36 m the lowest wire is 0.1 mm above the ground; the ground model "
-         "needs at least one segment (9.6 mm) between them; the ground model holds the loop from 0.370 m up"},
+         "needs at least one segment (34.5 mm) between them; the ground model holds the loop from 0.395 m up"},
         {"height 1e300", damaged("/placement", Json{{"ground", "perfect"}, {"height_m", 1e300}}),
          "placement.height_m: is the height of the loop's centre in metres, above 0, at most 100000"},
         {"a band's name over other edges",

@@ -61,7 +61,10 @@ TEST(AdaptiveSweep, FewEngineRowsEveryRowRight) {
         EXPECT_FALSE(sweep.exact);
         EXPECT_LE(engine.computed, c.mostEngineRows);
         EXPECT_EQ(static_cast<int>(sweep.engineRows.size()), engine.computed);
-        EXPECT_EQ(sweep.heldOutRows.size(), 2U);
+        // The middles of both end stretches and of the two widest.
+        EXPECT_EQ(sweep.heldOutRows.size(), 4U);
+        EXPECT_LT(sweep.heldOutRows.front(), sweep.engineRows[2]);
+        EXPECT_GT(sweep.heldOutRows.back(), sweep.engineRows[sweep.engineRows.size() - 3]);
         EXPECT_LT(sweep.heldOutError, 1e-3);
         ASSERT_EQ(sweep.rows.size(), engine.mhz.size());
         double worst = 0;

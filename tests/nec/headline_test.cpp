@@ -110,13 +110,16 @@ TEST(Headline, CutsInTheOrderTrimmedTunedDesign) {
 // resonance lies against the sweep (found by runs of its own) and a sweep
 // that shows it; "far off" is said only of a resonance the sweep found
 // further from the design frequency than the model's uncertainty and 2 %.
+// A reactance that only comes near zero in the sweep is worded as its
+// nearest approach, unless the runs of its own found the resonance.
 ModelCheck Swept(double fromMHz, double toMHz, std::vector<double> resonances, std::optional<double> uncertainty,
-                 std::optional<double> outside) {
+                 std::optional<double> outside, std::optional<NearestApproach> near = std::nullopt) {
     ModelCheck check = Check(std::nullopt, uncertainty, false, false);
     check.report.resonancesMHz = std::move(resonances);
     check.report.sweep[0].mhz = fromMHz;
     check.report.sweep[1].mhz = toMHz;
     check.report.outsideResonanceMHz = outside;
+    check.report.nearestApproach = near;
     return check;
 }
 
@@ -146,6 +149,20 @@ TEST(Headline, ASweepThatMissesTheResonanceSaysWhereItLies) {
         {"none found either", Swept(144, 148, {}, std::nullopt, std::nullopt),
          "the model shows no resonance in the sweep (144.00 to 148.00 MHz), and runs from the design frequency found "
          "none near it",
+         std::nullopt},
+        {"nearly resonant, the runs found the resonance", Swept(144, 148, {}, std::nullopt, 143.9, {{144, -2.5, true}}),
+         "the model resonates at 143.90 MHz, 1.44 % below the design frequency, below the sweep (144.00 to 148.00 "
+         "MHz), found by runs of its own; a sweep from 130 to 160 MHz shows it",
+         SweepSide::Below},
+        {"nearly resonant, the runs found none",
+         Swept(140, 150, {}, std::nullopt, std::nullopt, {{144.6, -3.21, false}}),
+         "the model's gap reactance does not cross zero in the sweep; it comes nearest at 144.60 MHz (-3.21 ohm): "
+         "the loop is nearly resonant there",
+         std::nullopt},
+        {"nearest at the sweep's edge, the runs found none",
+         Swept(144, 148, {}, std::nullopt, std::nullopt, {{144, -12.5, true}}),
+         "the model's gap reactance does not cross zero in the sweep; it comes nearest at 144.00 MHz (-12.50 ohm), "
+         "at the sweep's edge: the resonance may lie beyond it",
          std::nullopt},
         {"found by the sweep, 2.6 % off, sure within 0.28 %: far off", Swept(100, 200, {142.21}, 0.28, std::nullopt),
          "the model resonates at 142.21 MHz, 2.60 % below the design frequency; the model is sure of it within "

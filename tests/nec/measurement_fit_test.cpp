@@ -234,7 +234,9 @@ TEST(MeasurementTrim, OnlyThisLoopIsTrimmed) {
         EXPECT_NEAR(m.fit->velocityFactor, *c.vf, 0.02);
         ASSERT_TRUE(m.resonanceMHz);
         const double trueResonance = modelResonance / c.size;
-        EXPECT_NEAR(*m.resonanceMHz / trueResonance, 1, c.vf == 0.82 ? 0.001 : 0.002);
+        // The scaled loop is graded anew from its own gap: its model lands
+        // within the model's uncertainty of the design's scaled, not on it.
+        EXPECT_NEAR(*m.resonanceMHz / trueResonance, 1, c.vf == 0.82 ? 0.0025 : 0.003);
         ASSERT_TRUE(m.trim);
         // What was cut, scaled, against the tune of the design.
         EXPECT_NEAR(m.trim->heightMm / tuned.heightMm, 1, 0.003);

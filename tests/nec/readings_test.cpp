@@ -115,7 +115,7 @@ TEST(Analysis, EachReadingsRangeFromItsFeedPointAndReference) {
     for (int i = 0; i < sweep.points; ++i) answers.sweep.push_back(Answer(Resistance(sweep.At(i))));
     answers.design = Answer(Resistance(146));
     answers.segmentsUsed = {model.TotalSegments()};
-    const CheckReport report = Analyse(model, std::nullopt, sweep, kNoLine, answers);
+    const CheckReport report = Analyse(model, {}, sweep, kNoLine, answers);
 
     // A resistance R on R0 is under 2:1 from R0 / 2 to 2 R0; the gaps'
     // resistance is R / (share of one gap) there.
@@ -168,7 +168,7 @@ TEST(Analysis, TheJunctionNoteNamesTheReadingsOver2) {
         answers.segmentsUsed = {model.TotalSegments()};
         ModelCheck check;
         check.plan.model = model;
-        check.report = Analyse(model, std::nullopt, Sweep{140, 10, 2}, kNoLine, answers);
+        check.report = Analyse(model, ConvergenceModels{}, Sweep{140, 10, 2}, kNoLine, answers);
         const std::vector<std::string> notes = ReadFeed(check).notes;
         const auto note = std::find_if(notes.begin(), notes.end(), [](const std::string& n) {
             return n.starts_with("no 2:1 range of the lines' junction");
@@ -207,19 +207,20 @@ TEST(Analysis, EachVerdictOfTheSanityChecks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const LoopModel model = MadeUpModel(c.ground);
-        std::optional<ConvergenceModel> second;
+        ConvergenceModels second;
         EngineAnswers answers;
         answers.sweep = {Answer(300), Answer(300)};
         answers.design = Answer(300);
         answers.design.averagePowerGain = c.averageGain;
         answers.segmentsUsed = {model.TotalSegments(), model.TotalSegments() + c.usedOffBy};
         if (c.refinedOhm) {
-            second = ConvergenceModel{model, true};
-            second->model.verticalSegments = 2 * model.verticalSegments;
-            second->model.edgeSegments = 2 * model.edgeSegments;
-            second->model.gapSegments = 2;
+            LoopModel finer = model;
+            finer.verticalSegments = 2 * model.verticalSegments;
+            finer.edgeSegments = 2 * model.edgeSegments;
+            finer.gapSegments = 2;
+            second.levels.push_back(finer);
             answers.secondAtDesign = Answer(*c.refinedOhm, 2);
-            answers.secondSegmentsUsed = {second->model.TotalSegments() + c.refinedUsedOffBy};
+            answers.secondAtDesignSegments = finer.TotalSegments() + c.refinedUsedOffBy;
         }
         const CheckReport report = Analyse(model, second, Sweep{140, 10, 2}, kNoLine, answers);
         ASSERT_EQ(report.sanity.size(), 3U);

@@ -279,10 +279,10 @@ private slots:
         QTest::newRow("mm abc") << "Option1"
                                 << "abc" << 0 << 10.0
                                 << QStringList{"Error 13: Type mismatch", "the MM field", "\"abc\""};
-        // HEIGHT 718.233 mm: half 359.117, radius 0.813, a segment 718.233 / 75 = 9.577;
-        // their sum is 369.507 mm, so 0.370 m.
+        // HEIGHT 718.233 mm: half 359.117, radius 0.813, the bottom corner segment 34.5 mm;
+        // their sum is 394.4 mm, so 0.395 m.
         QTest::newRow("too low") << "Option1"
-                                 << "1.626" << 2 << 0.36 << QStringList{"0.370 m", "above the ground"};
+                                 << "1.626" << 2 << 0.36 << QStringList{"0.395 m", "above the ground"};
     }
 
     void refusalsAreTold() {
