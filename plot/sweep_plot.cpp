@@ -190,17 +190,32 @@ bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>
     painter.save();
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) painter.drawPolyline(part);
+    // Between the panel's sides too: a curve of another loop's frequencies
+    // may run past the sweep's ends.
+    const auto transposed = [](const QPolygonF& polygon) {
+        QPolygonF out;
+        for (const QPointF& p : polygon) out << QPointF(p.y(), p.x());
+        return out;
+    };
+    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) {
+        for (const QPolygonF& inside : PartsBetween(transposed(part), panel.left(), panel.right())) {
+            painter.drawPolyline(transposed(inside));
+        }
+    }
     painter.restore();
 
     bool clipped = false;
     const auto side = [&](double v) { return v > high ? 1 : v < low ? -1 : 0; };
+    const auto within = [&](std::size_t i) { return mhz[i] >= layout.fromMHz && mhz[i] <= layout.toMHz; };
     for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!within(i)) continue;
         const int here = side(values[i]);
         if (here != 0) clipped = true;
-        if (i == 0) {
-            if (here != 0)
-                ClipMark(painter, line[0].x(), here > 0 ? panel.top() : panel.bottom(), here > 0, pen.color());
+        if (i == 0 || !within(i - 1)) {
+            if (here != 0) {
+                ClipMark(painter, line[static_cast<int>(i)].x(), here > 0 ? panel.top() : panel.bottom(), here > 0,
+                         pen.color());
+            }
             continue;
         }
         const int before = side(values[i - 1]);
