@@ -16,6 +16,7 @@
 #include "nec/report.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
+#include "plot/check_curves.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {
@@ -31,15 +32,7 @@ constexpr double kLegendWidth = 300;
 constexpr double kMargin = 34;  // round the rim, for the reactance labels
 constexpr double kMarkSize = 4.5;
 
-const QColor kMeasured{0x11, 0x11, 0x11};
-// As in the SWR plot: dash-dotted means through the match.
-const QColor kMatched{0x45, 0x5a, 0x64};
-// As in the SWR plot: the radio end's ink.
-const QColor kRadioEnd{0x00, 0x83, 0x8f};
-
 enum class Shape { Dot, Square, Triangle, Diamond };
-
-QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 
 // An impedance between two sweep points, a straight line between them as
 // the curve is drawn.
@@ -216,35 +209,25 @@ double ReturnLossOfSwr(double swr) {
 
 SmithCurve ChartedCurve(const nec::ModelCheck& check) {
     SmithCurve curve;
-    const std::vector<SweepPoint>& sweep = check.report.sweep;
     const auto& radio = check.feed.radio;
     const auto& chain = check.plan.feed.chain;
-    // The radio end as the SWR plot draws it: only with a value at every
-    // sweep point and the chain that made them.
-    const std::vector<SweepPoint>& loop = check.feed.loop.sweep;
-    const bool radioWhole = radio && chain && radio->sweep.size() == loop.size();
-    curve.radioEnd = radioWhole;
-    const std::string loopWords = check.feed.loop.name == nec::CutChoice::Design
-                                      ? ""
-                                      : ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
+    // The radio end as the SWR plot draws it, with the chain that made it;
+    // else the best reading on the verdict's loop.
+    const std::optional<CheckCurve> radioCurve = chain ? CurveOf(check, CurveKind::Radio) : std::nullopt;
+    curve.radioEnd = radioCurve.has_value();
     const std::string ohm(nec::OhmUnit(nec::Medium::Typeset));
-    if (curve.radioEnd) {
-        curve.referenceOhm = radio->referenceOhm;
-        curve.label = "radio end on " + nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + loopWords;
-        curve.on = nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + " at the radio end";
-        curve.colour = kRadioEnd;
-        for (std::size_t i = 0; i < loop.size(); ++i) curve.model.push_back({loop[i].mhz, radio->sweep[i]});
-    } else {
-        // The verdict's loop where the feed was read; else the model's own.
-        const std::vector<SweepPoint>& charted = loop.empty() ? sweep : loop;
-        const nec::SweepPoint& atDesign = loop.empty() ? check.report.atDesign : check.feed.loop.atDesign;
-        const nec::Reading& reading = nec::kReadings[nec::BestReading(atDesign.swr)];
-        curve.referenceOhm = reading.referenceOhm;
-        curve.label = nec::ReadingLabel(reading, nec::Medium::Typeset) + loopWords;
-        curve.on = nec::ReferenceText(reading, nec::Medium::Typeset);
-        curve.colour = Colour(reading.plot.colour);
-        for (const SweepPoint& p : charted) curve.model.push_back({p.mhz, p.At(reading.point)});
-    }
+    const CheckCurve charted =
+        radioCurve
+            ? *radioCurve
+            : ReadingOnLoop(check, nec::BestReading(check.feed.loop.sweep.empty() ? check.report.atDesign.swr
+                                                                                  : check.feed.loop.atDesign.swr));
+    curve.referenceOhm = charted.referenceOhm;
+    curve.label = charted.label;
+    curve.colour = charted.colour;
+    curve.pen = charted.Pen();
+    curve.on = curve.radioEnd ? nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + " at the radio end"
+                              : nec::ReferenceText(nec::kReadings[charted.reading], nec::Medium::Typeset);
+    for (std::size_t i = 0; i < charted.mhz.size(); ++i) curve.model.push_back({charted.mhz[i], charted.impedance[i]});
     if (check.measured) {
         // The measurement is held at the lines' junction; charted at the
         // radio end, it goes through the same chain as the model.
@@ -294,8 +277,10 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 
     const SmithCurve curve = ChartedCurve(check);
     const double reference = curve.referenceOhm;
-    const QPen modelPen(curve.colour, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    const QPen measuredPen(kMeasured, 2.4, Qt::DotLine, Qt::RoundCap, Qt::RoundJoin);
+    const QPen& modelPen = curve.pen;
+    const std::optional<CheckCurve> measuredCurve = CurveOf(check, CurveKind::Measured);
+    const QColor kMeasured = InkOf(CurveKind::Measured);
+    const QPen measuredPen = measuredCurve ? measuredCurve->Pen() : QPen();
 
     painter.save();
     painter.setBrush(Qt::NoBrush);
@@ -308,11 +293,11 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     }
     // What the radio sees through the match, on the match's own reference:
     // a knot round the centre where the match holds.
-    const QPen matchedPen(kMatched, 1.6, Qt::DashDotLine, Qt::RoundCap, Qt::RoundJoin);
-    const bool matched = check.feed.match && check.feed.matched.size() >= 2;
+    const std::optional<CheckCurve> matchedCurve = CurveOf(check, CurveKind::Matched);
+    const bool matched = matchedCurve && matchedCurve->impedance.size() >= 2;
     if (matched) {
-        painter.setPen(matchedPen);
-        painter.drawPolyline(Curve(layout, check.feed.matched, check.feed.matchedReferenceOhm));
+        painter.setPen(matchedCurve->Pen());
+        painter.drawPolyline(Curve(layout, matchedCurve->impedance, matchedCurve->referenceOhm));
     }
     painter.restore();
 
@@ -380,8 +365,8 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
         y += 4;
     }
     if (matched) {
-        sample(matchedPen);
-        line(QStringLiteral("through the match (dash-dot)"), style::kInk);
+        sample(matchedCurve->Pen());
+        line(style::Text(matchedCurve->label), style::kInk);
         line(style::Text("normalised to " + nec::Trimmed(check.feed.matchedReferenceOhm, 3) + " " +
                          std::string(nec::OhmUnit(nec::Medium::Typeset))),
              style::kMuted);
@@ -428,6 +413,13 @@ std::optional<SmithReadout> ReadSmith(const nec::ModelCheck& check, double mhz) 
     r.referenceOhm = curve.referenceOhm;
     r.on = curve.on;
     r.measured = Between(curve.measured, mhz, ImpedanceOf);
+    if (const auto matched = CurveOf(check, CurveKind::Matched)) {
+        if (const auto value = ValueAt(*matched, mhz)) {
+            r.matched = value->impedance;
+            r.matchedReferenceOhm = matched->referenceOhm;
+            r.matchedName = matched->name;
+        }
+    }
     return r;
 }
 
@@ -457,13 +449,14 @@ std::optional<double> SmithMHzAt(const nec::ModelCheck& check, const QRectF& are
 }
 
 QString SmithReadoutText(const SmithReadout& r) {
-    const auto words = [&](std::complex<double> z) {
-        const double swr = nec::Swr(z, r.referenceOhm);
+    const auto words = [&](std::complex<double> z, double reference) {
+        const double swr = nec::Swr(z, reference);
         return nec::ImpedanceWords(z, nec::Medium::Typeset) + ", SWR " + nec::SwrText(swr) + ", return loss " +
-               ReturnLossText(ReturnLossDb(std::abs(SmithPoint(z, r.referenceOhm))));
+               ReturnLossText(ReturnLossDb(std::abs(SmithPoint(z, reference))));
     };
-    std::string text = nec::Fixed(r.mhz, 3) + " MHz on " + r.on + "\nmodel " + words(r.impedance);
-    if (r.measured) text += "\nmeasured " + words(*r.measured);
+    std::string text = nec::Fixed(r.mhz, 3) + " MHz on " + r.on + "\nmodel " + words(r.impedance, r.referenceOhm);
+    if (r.measured) text += "\nmeasured " + words(*r.measured, r.referenceOhm);
+    if (r.matched) text += "\n" + r.matchedName + " " + words(*r.matched, r.matchedReferenceOhm);
     return style::Text(text);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPen>
 #include <QPainter>
 #include <QPointF>
 #include <QRectF>
@@ -52,6 +53,7 @@ struct SmithCurve {
     std::string on;     // what it is normalised to, typeset: "200 Ω (4:1 balun)"
     double referenceOhm = 50;
     QColor colour;
+    QPen pen;  // the one plot::CheckCurves gives it
     bool radioEnd = false;
     std::vector<SmithSample> model;     // at every sweep point
     std::vector<SmithSample> measured;  // at every measured point
@@ -84,6 +86,11 @@ struct SmithReadout {
     double referenceOhm = 50;
     std::string on;                                // as SmithCurve::on
     std::optional<std::complex<double>> measured;  // where the measurement reaches
+    // What the radio sees through the match, on its own reference, where
+    // a match is drawn.
+    std::optional<std::complex<double>> matched;
+    double matchedReferenceOhm = 50;
+    std::string matchedName;  // "through the match on 50 Ω, tuned loop"
 };
 
 // Nothing when the sweep has no point or the frequency is outside it.

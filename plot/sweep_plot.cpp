@@ -13,6 +13,7 @@
 #include "nec/report.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
+#include "plot/check_curves.h"
 #include "plot/plot_style.h"
 
 namespace corvanta::plot {
@@ -30,21 +31,9 @@ constexpr double kSampleWidth = 26;  // of a legend's line sample
 // coordinates.
 constexpr double kFarOut = 4;
 
-const QColor kMeasured{0x11, 0x11, 0x11};
+const QColor kMeasured = InkOf(CurveKind::Measured);
 
 QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
-
-Qt::PenStyle PenStyle(nec::Dash dash) {
-    switch (dash) {
-        case nec::Dash::Solid:
-            return Qt::SolidLine;
-        case nec::Dash::Dashed:
-            return Qt::DashLine;
-        case nec::Dash::DashDotted:
-            return Qt::DashDotLine;
-    }
-    return Qt::SolidLine;
-}
 
 // The readings with a curve, in the order the legend lists them.
 std::vector<std::size_t> DrawnReadings() {
@@ -57,72 +46,27 @@ std::vector<std::size_t> DrawnReadings() {
 
 std::string RangeText(const std::vector<nec::Range>& ranges) { return "under 2:1: " + nec::RangesText(ranges); }
 
-std::string Label(const nec::Reading& reading) { return nec::ReadingLabel(reading, nec::Medium::Typeset); }
-
-std::string MeasuredLabel(const nec::Measurement& measured) {
-    return "measured on " + nec::Trimmed(measured.referenceOhm, 3) + " Ω";
-}
-
-// The headline's curve is the one bold line; the others are thin.
-constexpr double kHeadlinePen = 3.4;
-constexpr double kOtherPen = 1.3;
-const QColor kRadioEnd{0x00, 0x83, 0x8f};
-const QColor kMatched{0x45, 0x5a, 0x64};
 const QColor kBandShade{0xff, 0xe0, 0x82, 0x70};
-
-// The headline among the readings, or none when the radio end is it: a
-// builder who connects a feed to the radio reads it there.
-std::optional<std::size_t> HeadlineIndex(const nec::ModelCheck& check) {
-    if (check.feed.radio) return std::nullopt;
-    return nec::BestReading(check.report.atDesign.swr);
-}
-
-// The feed's curves are the loop's the verdict names, which the label says
-// where it is not the design's own.
-std::string LoopSuffix(const nec::ModelCheck& check) {
-    if (check.feed.loop.name == nec::CutChoice::Design) return "";
-    return ", " + std::string(nec::CutName(check.feed.loop.name)) + " loop";
-}
-
-std::string RadioLabel(const nec::ModelCheck& check, const nec::RadioEndReading& radio) {
-    return "radio end on " + nec::Trimmed(radio.referenceOhm, 3) + " Ω" + LoopSuffix(check);
-}
-
-std::string MatchedLabel(const nec::ModelCheck& check) {
-    return "through the match (dash-dot" + LoopSuffix(check) + ")";
-}
-
-// The frequencies of the feed's curves: the named loop's sweep.
-std::vector<double> LoopMhz(const nec::ModelCheck& check) {
-    std::vector<double> mhz;
-    for (const SweepPoint& p : check.feed.loop.sweep) mhz.push_back(p.mhz);
-    return mhz;
-}
 
 // The legend's lines, to size the column that holds them.
 std::vector<QString> LegendTexts(const nec::ModelCheck& check) {
     std::vector<QString> texts;
-    for (std::size_t i : DrawnReadings()) {
-        texts.push_back(style::Text(Label(nec::kReadings[i])));
-        texts.push_back(style::Text(RangeText(check.report.under2[i])));
+    for (const CheckCurve& curve : CheckCurves(check)) {
+        texts.push_back(style::Text(curve.label));
+        if (curve.kind == CurveKind::Reading)
+            texts.push_back(style::Text(RangeText(check.report.under2[curve.reading])));
     }
     for (const nec::FeedPointInfo& feed : nec::kFeedPoints) texts.push_back(style::Text(std::string(feed.name)));
-    if (check.measured) texts.push_back(style::Text(MeasuredLabel(*check.measured)));
-    if (check.feed.radio) texts.push_back(style::Text(RadioLabel(check, *check.feed.radio)));
-    if (check.feed.match) texts.push_back(style::Text(MatchedLabel(check)));
     return texts;
 }
 
 // The heights of the SWR legend and of the R and X legend, line for line
 // as DrawSweepPlot writes them (the lines of a curve off the scale always).
 std::pair<double, double> LegendHeights(const nec::ModelCheck& check, double line) {
-    const std::size_t points = check.report.sweep.size();
     const double entry = 2 * line + 3;  // a curve's name and its 2:1 range
-    double swr = static_cast<double>(DrawnReadings().size()) * entry + 2 * line;
-    if (check.feed.radio && check.feed.radio->swr.size() == points) swr += entry;
-    if (check.feed.match && check.feed.matchedSwr.size() == points) swr += entry;
+    const std::vector<CheckCurve> curves = CheckCurves(check);
+    const double swr = static_cast<double>(curves.size()) * entry + 2 * line;
     const bool measured = check.measured && !check.measured->points.empty();
-    if (measured) swr += entry;
     double ohm = 2 * line + 4 + static_cast<double>(std::size(nec::kFeedPoints)) * line + 4 + 3 * line;
     if (measured) ohm += line;
     return {swr, ohm};
@@ -246,17 +190,32 @@ bool DrawCurve(QPainter& painter, const QRectF& panel, const std::vector<double>
     painter.save();
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) painter.drawPolyline(part);
+    // Between the panel's sides too: a curve of another loop's frequencies
+    // may run past the sweep's ends.
+    const auto transposed = [](const QPolygonF& polygon) {
+        QPolygonF out;
+        for (const QPointF& p : polygon) out << QPointF(p.y(), p.x());
+        return out;
+    };
+    for (const QPolygonF& part : PartsBetween(line, panel.top(), panel.bottom())) {
+        for (const QPolygonF& inside : PartsBetween(transposed(part), panel.left(), panel.right())) {
+            painter.drawPolyline(transposed(inside));
+        }
+    }
     painter.restore();
 
     bool clipped = false;
     const auto side = [&](double v) { return v > high ? 1 : v < low ? -1 : 0; };
+    const auto within = [&](std::size_t i) { return mhz[i] >= layout.fromMHz && mhz[i] <= layout.toMHz; };
     for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!within(i)) continue;
         const int here = side(values[i]);
         if (here != 0) clipped = true;
-        if (i == 0) {
-            if (here != 0)
-                ClipMark(painter, line[0].x(), here > 0 ? panel.top() : panel.bottom(), here > 0, pen.color());
+        if (i == 0 || !within(i - 1)) {
+            if (here != 0) {
+                ClipMark(painter, line[static_cast<int>(i)].x(), here > 0 ? panel.top() : panel.bottom(), here > 0,
+                         pen.color());
+            }
             continue;
         }
         const int before = side(values[i - 1]);
@@ -346,9 +305,8 @@ bool Hidden(const HiddenCurves& hidden, SweepCurve::Kind kind, std::size_t readi
 
 // The radio end and the matched SWR: curves and legend lines below the
 // readings'. Returns the legend's next line.
-double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
-                      const std::vector<double>& mhz, double legendY, double lineHeight, double textX, bool& clipped,
-                      const HiddenCurves& hidden) {
+double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check, double legendY,
+                      double lineHeight, double textX, bool& clipped, const HiddenCurves& hidden) {
     const QFontMetricsF small(style::Font(style::kSmallPx));
     const auto legend = [&](const QPen& pen, const std::string& label, const std::string& detail) {
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
@@ -359,23 +317,19 @@ double DrawFeedCurves(QPainter& painter, const SweepLayout& layout, const nec::M
         painter.drawText(QPointF(textX, legendY), style::Text(detail));
         legendY += lineHeight + 3;
     };
-    const auto& radio = check.feed.radio;
-    const std::vector<double> loopMhz = LoopMhz(check);
-    if (radio && radio->swr.size() == mhz.size() && loopMhz.size() == mhz.size() &&
-        !Hidden(hidden, SweepCurve::Kind::Radio)) {
-        const QPen pen(kRadioEnd, HeadlineIndex(check) ? kOtherPen : kHeadlinePen, Qt::SolidLine, Qt::FlatCap,
-                       Qt::RoundJoin);
-        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, radio->swr, layout.swr.low, layout.swr.high, layout,
-                             &SweepLayout::SwrY, pen);
-        legend(pen, RadioLabel(check, *radio), RangeText(radio->under2));
+    const std::vector<CheckCurve> curves = CheckCurves(check);
+    for (const CheckCurve& curve : curves) {
+        if (curve.kind != CurveKind::Radio || Hidden(hidden, SweepCurve::Kind::Radio)) continue;
+        clipped |= DrawCurve(painter, layout.swrPanel, curve.mhz, curve.swr, layout.swr.low, layout.swr.high, layout,
+                             &SweepLayout::SwrY, curve.Pen());
+        legend(curve.Pen(), curve.label, RangeText(check.feed.radio->under2));
     }
-    if (check.feed.match && check.feed.matchedSwr.size() == mhz.size() && loopMhz.size() == mhz.size() &&
-        !Hidden(hidden, SweepCurve::Kind::Matched)) {
-        const QPen pen(kMatched, kOtherPen, Qt::DashDotLine, Qt::FlatCap, Qt::RoundJoin);
-        clipped |= DrawCurve(painter, layout.swrPanel, loopMhz, check.feed.matchedSwr, layout.swr.low, layout.swr.high,
-                             layout, &SweepLayout::SwrY, pen);
+    for (const CheckCurve& curve : curves) {
+        if (curve.kind != CurveKind::Matched || Hidden(hidden, SweepCurve::Kind::Matched)) continue;
+        clipped |= DrawCurve(painter, layout.swrPanel, curve.mhz, curve.swr, layout.swr.low, layout.swr.high, layout,
+                             &SweepLayout::SwrY, curve.Pen());
         const nec::Match& m = *check.feed.match;
-        legend(pen, MatchedLabel(check),
+        legend(curve.Pen(), curve.label,
                m.under2FromMHz && m.under2ToMHz
                    ? "under 2:1: " + nec::MhzText(*m.under2FromMHz) + " to " + nec::MhzText(*m.under2ToMHz) + " MHz"
                    : std::string("under 2:1: nowhere"));
@@ -473,18 +427,8 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area) {
 
 std::vector<SweepCurve> SweepCurves(const nec::ModelCheck& check) {
     std::vector<SweepCurve> curves;
-    const std::optional<std::size_t> headline = HeadlineIndex(check);
-    for (std::size_t i : DrawnReadings()) {
-        curves.push_back({SweepCurve::Kind::Reading, i, style::Text(Label(nec::kReadings[i])), headline == i});
-    }
-    if (check.feed.radio) {
-        curves.push_back({SweepCurve::Kind::Radio, 0, style::Text(RadioLabel(check, *check.feed.radio)), !headline});
-    }
-    if (check.feed.match) {
-        curves.push_back({SweepCurve::Kind::Matched, 0, style::Text(MatchedLabel(check)), false});
-    }
-    if (check.measured && !check.measured->points.empty()) {
-        curves.push_back({SweepCurve::Kind::Measured, 0, style::Text(MeasuredLabel(*check.measured)), false});
+    for (const CheckCurve& curve : CheckCurves(check)) {
+        curves.push_back({curve.kind, curve.reading, style::Text(curve.label), curve.headline});
     }
     return curves;
 }
@@ -541,24 +485,19 @@ LegendCursor SwrLegendCursor(const SweepLayout& layout) {
 // The SWR curve of each reading shown, with its 2:1 edges and its legend
 // lines; true where a curve leaves the scale.
 bool DrawReadingCurves(QPainter& painter, const SweepLayout& layout, const nec::ModelCheck& check,
-                       const std::vector<double>& mhz, style::LabelRows& labels, const HiddenCurves& hidden,
-                       LegendCursor& legend) {
+                       style::LabelRows& labels, const HiddenCurves& hidden, LegendCursor& legend) {
     const nec::CheckReport& report = check.report;
     const QFontMetricsF& small = legend.small;
     const double textX = legend.textX;
     const double lineHeight = legend.lineHeight;
     double& legendY = legend.y;
     bool swrClipped = false;
-    const std::optional<std::size_t> headline = HeadlineIndex(check);
-    for (std::size_t i : DrawnReadings()) {
-        if (Hidden(hidden, SweepCurve::Kind::Reading, i)) continue;
-        const nec::Reading& reading = nec::kReadings[i];
-        std::vector<double> values;
-        for (const SweepPoint& p : report.sweep) values.push_back(p.swr[i]);
-        const QColor colour = Colour(reading.plot.colour);
-        const QPen pen(colour, headline == i ? kHeadlinePen : kOtherPen, PenStyle(reading.plot.dash), Qt::FlatCap,
-                       Qt::RoundJoin);
-        swrClipped |= DrawCurve(painter, layout.swrPanel, mhz, values, layout.swr.low, layout.swr.high, layout,
+    for (const CheckCurve& curve : CheckCurves(check)) {
+        if (curve.kind != CurveKind::Reading || Hidden(hidden, SweepCurve::Kind::Reading, curve.reading)) continue;
+        const std::size_t i = curve.reading;
+        const QColor& colour = curve.colour;
+        const QPen pen = curve.Pen();
+        swrClipped |= DrawCurve(painter, layout.swrPanel, curve.mhz, curve.swr, layout.swr.low, layout.swr.high, layout,
                                 &SweepLayout::SwrY, pen);
         // The 2:1 edges: a ring on the 2:1 line, the numbers in the legend
         // and, where there is room, above the plot.
@@ -571,14 +510,14 @@ bool DrawReadingCurves(QPainter& painter, const SweepLayout& layout, const nec::
                 painter.drawEllipse(QPointF(layout.X(*edge), layout.SwrY(nec::kSwrLimit)), 3.5, 3.5);
                 painter.restore();
                 // Only the headline's edges: the others would crowd the band.
-                if (headline == i) {
+                if (curve.headline) {
                     labels.Place(painter, layout.X(*edge), style::Text(nec::MhzText(*edge)), colour);
                 }
             }
         }
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), style::Text(Label(reading)));
+        painter.drawText(QPointF(textX, legendY), style::Text(curve.label));
         legendY += lineHeight;
         painter.setPen(style::kMuted);
         painter.drawText(QPointF(textX, legendY), style::Text(RangeText(report.under2[i])));
@@ -602,7 +541,8 @@ bool DrawMeasuredSwr(QPainter& painter, const SweepLayout& layout, const nec::Mo
             at.push_back(p.mhz);
             swr.push_back(p.swr);
         }
-        const QPen pen(kMeasured, 2.4, Qt::DotLine, Qt::RoundCap, Qt::RoundJoin);
+        const CheckCurve curve = *CurveOf(check, CurveKind::Measured);
+        const QPen pen = curve.Pen();
         swrClipped |= DrawCurve(painter, layout.swrPanel, at, swr, layout.swr.low, layout.swr.high, layout,
                                 &SweepLayout::SwrY, pen);
         if (const auto resonance = check.measured->resonanceMHz; resonance && Within(layout, *resonance)) {
@@ -612,7 +552,7 @@ bool DrawMeasuredSwr(QPainter& painter, const SweepLayout& layout, const nec::Mo
         }
         LegendSample(painter, QPointF(layout.legend.left(), legendY - small.ascent() / 3), pen);
         painter.setPen(style::kInk);
-        painter.drawText(QPointF(textX, legendY), style::Text(MeasuredLabel(*check.measured)));
+        painter.drawText(QPointF(textX, legendY), style::Text(curve.label));
         legendY += lineHeight;
         painter.setPen(style::kMuted);
         const auto& resonance = check.measured->resonanceMHz;
@@ -718,9 +658,8 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     // The legend, beside the panels where no curve runs.
     painter.setFont(style::Font(style::kSmallPx));
     LegendCursor legend = SwrLegendCursor(layout);
-    bool swrClipped = DrawReadingCurves(painter, layout, check, mhz, labels, hidden, legend);
-    legend.y =
-        DrawFeedCurves(painter, layout, check, mhz, legend.y, legend.lineHeight, legend.textX, swrClipped, hidden);
+    bool swrClipped = DrawReadingCurves(painter, layout, check, labels, hidden, legend);
+    legend.y = DrawFeedCurves(painter, layout, check, legend.y, legend.lineHeight, legend.textX, swrClipped, hidden);
     const std::vector<nec::MeasuredPoint> measured = MeasuredWithin(check, layout.fromMHz, layout.toMHz);
     if (!measured.empty() && !Hidden(hidden, SweepCurve::Kind::Measured)) {
         swrClipped |= DrawMeasuredSwr(painter, layout, check, measured, labels, legend);
@@ -737,7 +676,7 @@ void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck&
     painter.restore();
 }
 
-std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz) {
+std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz, const HiddenCurves& hidden) {
     const std::vector<SweepPoint>& sweep = check.report.sweep;
     if (sweep.empty() || mhz < sweep.front().mhz || mhz > sweep.back().mhz) return std::nullopt;
     std::size_t i = 0;
@@ -756,6 +695,12 @@ std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz) 
     r.parallel = mix(a.parallel, b.parallel);
     r.gaps = {mix(a.At(nec::FeedPoint::Gap), b.At(nec::FeedPoint::Gap))};
     for (std::size_t k = 0; k < nec::kReadingCount; ++k) r.swr[k] = swr(a.swr[k], b.swr[k]);
+    for (const CheckCurve& curve : CheckCurves(check)) {
+        if (curve.kind == CurveKind::Reading || Hidden(hidden, curve.kind)) continue;
+        if (const auto value = ValueAt(curve, mhz)) {
+            r.curves.push_back({curve.kind, curve.name, value->impedance, value->swr});
+        }
+    }
     return r;
 }
 
@@ -779,6 +724,15 @@ QString ReadoutText(const SweepReadout& r) {
                     nec::ReferenceText(nec::kReadings[i], nec::Medium::Typeset);
             first = false;
         }
+    }
+    for (const CurveReading& curve : r.curves) {
+        text += "\n" + curve.name + " ";
+        // What the radio sees is an impedance; the measurement is read on
+        // the check's reference, at the junction drawn below.
+        if (std::isfinite(curve.impedance.real()) && std::isfinite(curve.impedance.imag())) {
+            text += nec::ImpedanceWords(curve.impedance, nec::Medium::Typeset) + ", ";
+        }
+        text += "SWR " + nec::SwrText(curve.swr);
     }
     return style::Text(text);
 }

@@ -7,9 +7,11 @@
 #include <QString>
 #include <complex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "nec/model_check.h"
+#include "plot/check_curves.h"
 #include "plot/ticks.h"
 
 // The sweep of a model check against frequency: SWR above (each reading of
@@ -53,7 +55,7 @@ SweepLayout LayOutSweep(const nec::ModelCheck& check, const QRectF& area);
 // A curve of the SWR panel a viewer may show or hide: a reading of
 // nec::kReadings, the radio end, the SWR through the match, the measurement.
 struct SweepCurve {
-    enum class Kind { Reading, Radio, Matched, Measured };
+    using Kind = CurveKind;
     Kind kind = Kind::Reading;
     std::size_t reading = 0;  // for a Reading: its index in nec::kReadings
     QString label;            // as the legend names it
@@ -71,12 +73,25 @@ using HiddenCurves = std::vector<SweepCurve>;
 void DrawSweepPlot(QPainter& painter, const QRectF& area, const nec::ModelCheck& check,
                    const HiddenCurves& hidden = {});
 
-// The plotted values at a frequency, each a straight line between the sweep
-// points as the curves are drawn; of the gaps, the one the plot shows.
-struct SweepReadout : nec::SweepPoint {};
+// A curve of the SWR panel other than the readings, read at a frequency:
+// the radio end, the match, the measurement.
+struct CurveReading {
+    CurveKind kind = CurveKind::Radio;
+    std::string name;  // as CheckCurve::name
+    std::complex<double> impedance;
+    double swr = 0;
+};
 
-// Nothing when the sweep has no point or the frequency is outside it.
-std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz);
+// The plotted values at a frequency, each a straight line between the sweep
+// points as the curves are drawn; of the gaps, the one the plot shows. The
+// feed's curves and the measurement where they reach the frequency.
+struct SweepReadout : nec::SweepPoint {
+    std::vector<CurveReading> curves;
+};
+
+// Nothing when the sweep has no point or the frequency is outside it. A
+// hidden curve is left out, as it is of the drawing.
+std::optional<SweepReadout> ReadSweep(const nec::ModelCheck& check, double mhz, const HiddenCurves& hidden = {});
 
 // The frequency under a point of the plot in `area`; nothing outside the
 // panels.

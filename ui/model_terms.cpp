@@ -7,12 +7,22 @@ namespace corvanta::ui {
 const std::vector<ModelTerm>& ModelTerms() {
     static const std::vector<ModelTerm> terms = {
         {QStringLiteral("gaps in parallel"),
-         QStringLiteral("The loop has a gap in each side, and each gap feeds its own line. The lines meet at one "
-                        "point, so the gaps' impedances add as resistors in parallel do: the figure is what an "
-                        "analyser sees where the lines join, before any balun.")},
+         QStringLiteral("Gaps in parallel: the impedance of every gap of the loop taken together, as resistors in "
+                        "parallel add, at the gaps themselves, before the lines. It shows the loop alone; the lines "
+                        "change it on their way to the lines' junction, so an analyser does not read it there.")},
+        {QStringLiteral("one gap"),
+         QStringLiteral("One gap: the impedance the engine reports at a single gap of the loop, with the other gaps "
+                        "fed as they are. It is what one line sees at its gap end.")},
         {QStringLiteral("lines' junction"),
          QStringLiteral("The lines' junction: the point where the lines from the gaps are joined together. "
                         "That is where you measure the loop and where a balun or the feeder is connected.")},
+        {QStringLiteral("radio end"),
+         QStringLiteral("The radio end: what the radio sees at the far end of the feed as you build it, through "
+                        "the balun and the feeder, on the radio's reference. With a feed to the radio it is the "
+                        "figure the verdict reads.")},
+        {QStringLiteral("through the match"),
+         QStringLiteral("Through the match: what the radio sees with the L network between it and the radio end, "
+                        "on the match's reference.")},
         {QStringLiteral("balun"),
          QStringLiteral("A transformer between the balanced loop and an unbalanced coaxial feeder. A 4:1 balun "
                         "turns 200 \u03a9 at the junction into 50 \u03a9 for the radio.")},

@@ -446,6 +446,9 @@ QWidget* ModelWindow::plotPage(PlotView* view, const char* readoutName, QWidget*
     readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(view, &PlotView::readoutChanged, readout, [readout](const QString& text) {
         readout->setText(QString(text).replace(QLatin1Char('\n'), QStringLiteral("; ")));
+        // With a feed and a match the read-out may run past its two lines:
+        // the whole of it, a line for each curve, on hovering.
+        readout->setToolTip(text);
     });
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);

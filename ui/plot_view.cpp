@@ -155,7 +155,7 @@ void PlotView::readAt(QPointF point) {
     const QRectF area = this->area();
     if (kind_ == plot::PlotKind::Sweep) {
         mhz_ = plot::SweepMHzAt(*check_, area, point);
-        const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_) : std::nullopt;
+        const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_, hidden_) : std::nullopt;
         setReadout(readout ? plot::ReadoutText(*readout) : QString());
     } else if (kind_ == plot::PlotKind::Smith) {
         mhz_ = plot::SmithMHzAt(*check_, area, point);
@@ -184,7 +184,7 @@ void PlotView::readFrequency() {
         const auto readout = mhz_ ? plot::ReadSmith(*check_, *mhz_) : std::nullopt;
         return setReadout(readout ? plot::SmithReadoutText(*readout) : QString());
     }
-    const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_) : std::nullopt;
+    const auto readout = mhz_ ? plot::ReadSweep(*check_, *mhz_, hidden_) : std::nullopt;
     setReadout(readout ? plot::ReadoutText(*readout) : QString());
 }
 
