@@ -301,6 +301,14 @@ int RunSheet(const Invocation& invocation) {
     return 0;
 }
 
+// The command line with the record's design in place of the options.
+Invocation WithRecordedDesign(Invocation invocation, const nec::BuildRecord& record) {
+    invocation.frequency = record.design.frequency;
+    invocation.sides = record.design.sides;
+    invocation.size = record.design.size;
+    return invocation;
+}
+
 // sheet --record: the record's check, run as the window runs it (the tune
 // included), and the sheet the window would print of it.
 int SheetOfRecord(const Invocation& invocation) {
@@ -308,10 +316,7 @@ int SheetOfRecord(const Invocation& invocation) {
     if (!text) return kDesignFailed;
     try {
         const nec::BuildRecord record = nec::ReadRecord(*text);
-        Invocation recorded = invocation;
-        recorded.frequency = record.design.frequency;
-        recorded.sides = record.design.sides;
-        recorded.size = record.design.size;
+        Invocation recorded = WithRecordedDesign(invocation, record);
         const std::optional<Design> computed = DesignOf(recorded);
         if (!computed) return kDesignFailed;
         const Design& design = *computed;
@@ -364,10 +369,7 @@ int CheckRecord(const Invocation& invocation) {
     if (!text) return kDesignFailed;
     try {
         const nec::BuildRecord record = nec::ReadRecord(*text);
-        Invocation recorded = invocation;
-        recorded.frequency = record.design.frequency;
-        recorded.sides = record.design.sides;
-        recorded.size = record.design.size;
+        Invocation recorded = WithRecordedDesign(invocation, record);
         recorded.check = nec::RecordCheckOptions(record, invocation.check);
         if (!record.measurements.empty()) {
             recorded.measuredPath = record.measurements.back().file;

@@ -340,16 +340,26 @@ QString SheetDocumentName(const Design& design) {
     return QStringLiteral("Build sheet ") + frequency + QStringLiteral(" MHz ") + Shape(design.sides);
 }
 
-void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content) {
-    const Design& design = content.design;
-    // Every number on the page as the design's fields write it.
-    const SheetSeparator separator(content.format);
-    painter.save();
+namespace {
+
+// A page at full size, scaled to fit `area` and centred across it; the
+// caller saves the painter first and restores it after.
+void PlacePage(QPainter& painter, const QRectF& area) {
     const double scale = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
     painter.translate(area.left() + (area.width() - kPageWidth * scale) / 2, area.top());
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+}
+
+}  // namespace
+
+void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content) {
+    const Design& design = content.design;
+    // Every number on the page as the design's fields write it.
+    const SheetSeparator separator(content.format);
+    painter.save();
+    PlacePage(painter, area);
 
     const double top = TitleBlock(painter, design);
     // One set of lengths on the page: the dimensions, the drawing and the
@@ -401,11 +411,7 @@ void DrawPlotPage(QPainter& painter, const QRectF& area, const SheetContent& con
     if (!content.model || !content.model->drawPlot) return;
     const SheetSeparator separator(content.format);
     painter.save();
-    const double scale = std::min(area.width() / kPageWidth, area.height() / kPageHeight);
-    painter.translate(area.left() + (area.width() - kPageWidth * scale) / 2, area.top());
-    painter.scale(scale, scale);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    PlacePage(painter, area);
     const double top = TitleBlock(painter, content.design);
     double y = Heading(painter, 0, top, kPageWidth, QStringLiteral("MODEL CHECK: SWR AND IMPEDANCE"));
     y = Paragraph(painter, QRectF(0, y, kPageWidth, 200), content.model->heading, SheetFont(kSmallSize), kQuiet) + 20;
