@@ -199,13 +199,16 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
 
     // The pattern's run, its finer elevation cut and the second model at the
     // design frequency go beside the sweep: they depend on nothing.
-    pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
+    // The pattern over the sector the loop's symmetry repeats, a third or a
+    // quarter of the whole grid's work.
+    pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true, true}),
                  {{model.designMHz},
                   sources,
                   static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
-                      static_cast<std::size_t>(PatternPhis(plan.pattern))}},
+                      static_cast<std::size_t>(PatternSectorPhis(model, plan.pattern))}},
                 kFreeRunPriority, [&](EngineOutput&& output) {
                     answers.design = std::move(output.frequencies.front());
+                    answers.design.pattern = UnfoldedPattern(model, plan.pattern, answers.design.pattern);
                     patternSegments = *output.totalSegments;
                 });
     if (std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern)) {
