@@ -173,4 +173,12 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     return std::move(deck).Text();
 }
 
+std::string WriteDeckAt(const LoopModel& model, const std::vector<double>& mhz, const PatternGrid& grid) {
+    std::string deck = WriteDeck(model, Sweep{model.designMHz, 0, 1}, grid, {0, 0, false});
+    const std::string end = "EN\n";
+    deck.resize(deck.size() - end.size());
+    for (double f : mhz) deck += "FR 0 1 0 0 " + Trimmed(f, 10) + " 0\nXQ\n";
+    return deck + end;
+}
+
 }  // namespace corvanta::nec

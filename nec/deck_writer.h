@@ -46,6 +46,10 @@ struct DeckContents {
 std::string WriteDeck(const LoopModel& model, const Sweep& sweep, const PatternGrid& grid,
                       const DeckContents& contents);
 
+// The model at each of `mhz` in turn, one frequency card and one run of the
+// engine's solution each: rows of a sweep that are not evenly spaced.
+std::string WriteDeckAt(const LoopModel& model, const std::vector<double>& mhz, const PatternGrid& grid);
+
 // Pattern rows over the grid: elevations and azimuths.
 int PatternThetas(const LoopModel& model, const PatternGrid& grid);
 int PatternPhis(const PatternGrid& grid);

@@ -268,23 +268,31 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         }
     };
 
-    // The engine's answers at sweep rows, each row a run of its own so that
-    // a round's rows go side by side.
+    // The engine's answers at sweep rows: a round's rows in one run an
+    // engine, side by side. An engine started costs about as much as a row
+    // of the model computed, so a run a row would double the work.
     const auto computeRows = [&](const std::vector<int>& rows) {
+        const std::size_t parts = std::min(rows.size(), static_cast<std::size_t>(std::max(1, settings.jobs)));
         std::vector<EngineRun> runs;
-        for (int row : rows) {
-            runs.push_back(
-                {WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}), {{plan.sweep.At(row)}, sources, 0}});
+        for (std::size_t part = 0; part < parts; ++part) {
+            std::vector<double> mhz;
+            for (std::size_t i = rows.size() * part / parts; i < rows.size() * (part + 1) / parts; ++i) {
+                mhz.push_back(plan.sweep.At(rows[i]));
+            }
+            runs.push_back({WriteDeckAt(model, mhz, plan.pattern), {mhz, sources, 0}});
         }
         std::vector<EngineOutput> outputs = pool.Run(std::move(runs), kSweepPriority);
         std::vector<std::vector<std::complex<double>>> values;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            EngineOutput& output = outputs[i];
+        for (std::size_t part = 0; part < parts; ++part) {
+            EngineOutput& output = outputs[part];
             rowSegments.push_back(*output.totalSegments);
-            std::vector<std::complex<double>> gaps;
-            for (const SourceReading& source : output.frequencies.front().sources) gaps.push_back(source.impedance);
-            values.push_back(std::move(gaps));
-            computed[rows[i]] = std::move(output.frequencies.front());
+            std::size_t i = rows.size() * part / parts;
+            for (FrequencyResult& row : output.frequencies) {
+                std::vector<std::complex<double>> gaps;
+                for (const SourceReading& source : row.sources) gaps.push_back(source.impedance);
+                values.push_back(std::move(gaps));
+                computed[rows[i++]] = std::move(row);
+            }
         }
         return values;
     };
