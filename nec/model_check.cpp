@@ -105,6 +105,9 @@ struct SecondSearch {
 // shorter than kOutsideSettled. A falling reactance is no series resonance
 // near here, and ends the search with none.
 constexpr double kOutsideProbe = 0.01;
+// The longer-fed model of a nearly resonant loop is run this share either
+// side of the model's nearest approach, and its own found by a parabola.
+constexpr double kNearProbe = 0.01;
 constexpr double kOutsideStepShare = 0.25;
 constexpr int kOutsideRounds = 12;
 
@@ -370,6 +373,37 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                         });
         };
         stepOutside();
+    }
+
+    // A loop nearly resonant, its reactance coming near zero without
+    // crossing it, whose segments can be cut neither finer nor coarser and
+    // stay valid: the one other valid model, fed at a longer segment, round
+    // where the model comes nearest, so that the two models' spread gives
+    // the uncertainty of where that is.
+    const std::optional<NearestApproach> near = NearestApproachOf(rowMHz, reactance);
+    const ConvergenceModels& convergence = plan.convergence;
+    if (near && !near->atEdge && convergence.levels.empty() && convergence.coarser.empty() &&
+        convergence.longerFeed && !searches.empty()) {
+        const LoopModel& longer = *convergence.longerFeed;
+        const std::vector<double> mhz{near->mhz * (1 - kNearProbe), near->mhz, near->mhz * (1 + kNearProbe)};
+        pool.Submit({WriteDeckAt(longer, mhz, plan.pattern),
+                     {mhz, sources * static_cast<std::size_t>(longer.gapSegments), 0}},
+                    kSecondPriority, [&, mhz](EngineOutput&& output) {
+                        SecondSearch& s = searches.back();
+                        s.segments.push_back(*output.totalSegments);
+                        std::vector<double> x;
+                        for (const FrequencyResult& f : output.frequencies) {
+                            x.push_back(GapImpedance(f, convergence.longerFeed->gapSegments).imag());
+                        }
+                        const std::vector<double> rising = RisingZeroCrossings(mhz, x);
+                        const std::optional<NearestApproach> its = NearestApproachOf(mhz, x);
+                        if (!rising.empty()) {
+                            s.resonanceMHz = rising.front();
+                        } else if (its && !its->atEdge) {
+                            s.resonanceMHz = its->mhz;
+                        }
+                        s.found = s.resonanceMHz.has_value();
+                    });
     }
 
     // The tune, while the pattern and the second model may still run.
