@@ -166,8 +166,8 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
         // The pattern with the average gain (XNDA 0001).
         deck.Card({"FR", "0", "1", "0", "0", Shortest(m.designMHz), "0"});
         const int phis = contents.patternSector ? PatternSectorPhis(m, grid) : PatternPhis(grid);
-        deck.Card({"RP", "0", Int(PatternThetas(m, grid)), Int(phis), "1", "0", "0",
-                   Shortest(grid.elevationStepDeg), Shortest(grid.azimuthStepDeg)});
+        deck.Card({"RP", "0", Int(PatternThetas(m, grid)), Int(phis), "1", "0", "0", Shortest(grid.elevationStepDeg),
+                   Shortest(grid.azimuthStepDeg)});
     }
     deck.Card({"EN"});
     return std::move(deck).Text();

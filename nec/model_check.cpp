@@ -382,28 +382,28 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     // the uncertainty of where that is.
     const std::optional<NearestApproach> near = NearestApproachOf(rowMHz, reactance);
     const ConvergenceModels& convergence = plan.convergence;
-    if (near && !near->atEdge && convergence.levels.empty() && convergence.coarser.empty() &&
-        convergence.longerFeed && !searches.empty()) {
+    if (near && !near->atEdge && convergence.levels.empty() && convergence.coarser.empty() && convergence.longerFeed &&
+        !searches.empty()) {
         const LoopModel& longer = *convergence.longerFeed;
         const std::vector<double> mhz{near->mhz * (1 - kNearProbe), near->mhz, near->mhz * (1 + kNearProbe)};
-        pool.Submit({WriteDeckAt(longer, mhz, plan.pattern),
-                     {mhz, sources * static_cast<std::size_t>(longer.gapSegments), 0}},
-                    kSecondPriority, [&, mhz](EngineOutput&& output) {
-                        SecondSearch& s = searches.back();
-                        s.segments.push_back(*output.totalSegments);
-                        std::vector<double> x;
-                        for (const FrequencyResult& f : output.frequencies) {
-                            x.push_back(GapImpedance(f, convergence.longerFeed->gapSegments).imag());
-                        }
-                        const std::vector<double> rising = RisingZeroCrossings(mhz, x);
-                        const std::optional<NearestApproach> its = NearestApproachOf(mhz, x);
-                        if (!rising.empty()) {
-                            s.resonanceMHz = rising.front();
-                        } else if (its && !its->atEdge) {
-                            s.resonanceMHz = its->mhz;
-                        }
-                        s.found = s.resonanceMHz.has_value();
-                    });
+        pool.Submit(
+            {WriteDeckAt(longer, mhz, plan.pattern), {mhz, sources * static_cast<std::size_t>(longer.gapSegments), 0}},
+            kSecondPriority, [&, mhz](EngineOutput&& output) {
+                SecondSearch& s = searches.back();
+                s.segments.push_back(*output.totalSegments);
+                std::vector<double> x;
+                for (const FrequencyResult& f : output.frequencies) {
+                    x.push_back(GapImpedance(f, convergence.longerFeed->gapSegments).imag());
+                }
+                const std::vector<double> rising = RisingZeroCrossings(mhz, x);
+                const std::optional<NearestApproach> its = NearestApproachOf(mhz, x);
+                if (!rising.empty()) {
+                    s.resonanceMHz = rising.front();
+                } else if (its && !its->atEdge) {
+                    s.resonanceMHz = its->mhz;
+                }
+                s.found = s.resonanceMHz.has_value();
+            });
     }
 
     // The tune, while the pattern and the second model may still run.
