@@ -165,7 +165,7 @@ TEST(DeckWriter, SegmentsPerGapCutTheGap) {
         {"20", 5, Kernel::Extended}, {"14", 2, Kernel::Extended},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "AWG " << c.size << ", " << c.count);
+        SCOPED_TRACE(::testing::Message() << "AWG " << c.size << ", " << c.count);
         const LoopModel m =
             BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, c.size}), {}, 146, c.count);
         EXPECT_EQ(m.kernel, c.kernel);
@@ -192,7 +192,7 @@ TEST(DeckWriter, SegmentsPerGapCutTheGap) {
         {"8", 4, 146, 2, 0},
     };
     for (const Refusal& r : refusals) {
-        SCOPED_TRACE(testing::Message() << "AWG " << r.size << ", " << r.count);
+        SCOPED_TRACE(::testing::Message() << "AWG " << r.size << ", " << r.count);
         try {
             BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, r.size}), {}, r.highestMHz, r.count);
             ADD_FAILURE() << "no refusal";
