@@ -57,9 +57,18 @@ SanityCheck SegmentsCheck(const LoopModel& model, const ConvergenceModels& conve
 // frequency and the resonance, settled over the levels.
 SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& models, const Convergence& c) {
     if (models.levels.empty() && models.coarser.empty()) {
-        return {"convergence", Verdict::NotApplicable,
-                "no segment of the model can be cut finer and stay valid for the " + KernelName(model.kernel) +
-                    " kernel, nor made longer"};
+        const std::string none = "no segment of the model can be cut finer and stay valid for the " +
+                                 KernelName(model.kernel) + " kernel, nor made longer";
+        if (!c.nearestApproachOnly || !c.uncertaintyPercent || c.levelsMHz.size() < 2 || !models.longerFeed) {
+            return {"convergence", Verdict::NotApplicable, none};
+        }
+        const bool failed = *c.uncertaintyPercent > kResonanceTolerance * 100;
+        return {"convergence", failed ? Verdict::Failed : Verdict::Passed,
+                none + "; fed at a segment of " + Trimmed(models.longerFeed->fedMm, 3) + " mm for the " +
+                    Trimmed(model.fedMm, 3) + " mm fed, the only other valid model, its nearest approach to zero " +
+                    "moves from " + MhzText(c.levelsMHz[0]) + " to " + MhzText(c.levelsMHz[1]) +
+                    " MHz: the uncertainty is three times that spread, " + Fixed(*c.uncertaintyPercent, 2) +
+                    " % (at most " + Fixed(kResonanceTolerance * 100, 0) + " %)"};
     }
     std::string how = "over ";
     for (std::size_t i = models.coarser.size(); i-- > 0;)
@@ -425,7 +434,14 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
             }
         }
     }
+    // A nearly resonant loop with no other valid cut than the longer feed:
+    // the spread of the two models' nearest approaches.
+    const bool nearOnly = !nearest && report.nearestApproach && convergence.levels.empty() &&
+                          convergence.coarser.empty() && convergence.longerFeed && !answers.searches.empty() &&
+                          answers.searches.back().mhz;
+    if (nearOnly) levels = {report.nearestApproach->mhz, *answers.searches.back().mhz};
     Convergence c = levels.empty() ? Convergence{} : Converge(levels, modelLevel, feedPercent);
+    c.nearestApproachOnly = nearOnly;
     c.resonanceExtrapolated = extrapolated;
     if (!convergence.levels.empty() && answers.secondAtDesign) {
         const std::complex<double> coarse = report.atDesign.gaps.front();

@@ -106,6 +106,10 @@ struct Convergence {
     // A finer model's resonance was placed by a Newton step that had not
     // settled.
     bool resonanceExtrapolated = false;
+    // No resonance, only a nearest approach to zero: the levels are where
+    // the model and the one other valid model (the longer feed) come
+    // nearest, and the uncertainty is of that frequency.
+    bool nearestApproachOnly = false;
 };
 
 // The engine prints five significant digits: a resonance worked out from

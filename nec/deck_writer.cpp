@@ -59,6 +59,36 @@ int PatternThetas(const LoopModel& model, const PatternGrid& grid) {
 
 int PatternPhis(const PatternGrid& grid) { return static_cast<int>(std::lround(360 / grid.azimuthStepDeg)) + 1; }
 
+int PatternSectorPhis(const LoopModel& model, const PatternGrid& grid) {
+    const double steps = 180.0 / model.sides / grid.azimuthStepDeg;
+    const double whole = std::round(steps);
+    if (whole < 1 || std::abs(steps - whole) > 1e-9 * steps) return PatternPhis(grid);
+    return static_cast<int>(whole) + 1;
+}
+
+std::vector<PatternPoint> UnfoldedPattern(const LoopModel& model, const PatternGrid& grid,
+                                          const std::vector<PatternPoint>& sector) {
+    const auto thetas = static_cast<std::size_t>(PatternThetas(model, grid));
+    const int phis = PatternPhis(grid);
+    const int sectorPhis = PatternSectorPhis(model, grid);
+    if (sectorPhis == phis || sector.size() != thetas * static_cast<std::size_t>(sectorPhis)) return sector;
+    const int period = 2 * (sectorPhis - 1);
+    std::vector<PatternPoint> whole;
+    whole.reserve(thetas * static_cast<std::size_t>(phis));
+    for (int j = 0; j < phis; ++j) {
+        const int turned = j % period;
+        const auto folded = static_cast<std::size_t>(turned < sectorPhis ? turned : period - turned);
+        // The azimuth as the engine echoes it, to two decimals.
+        const double phi = std::round(j * grid.azimuthStepDeg * 100) / 100;
+        for (std::size_t i = 0; i < thetas; ++i) {
+            PatternPoint point = sector[folded * thetas + i];
+            point.phiDeg = phi;
+            whole.push_back(point);
+        }
+    }
+    return whole;
+}
+
 std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid& grid, const DeckContents& contents) {
     Deck deck;
     for (const std::string& comment : m.comments) deck.Comment(comment);
@@ -135,11 +165,20 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
     if (contents.pattern) {
         // The pattern with the average gain (XNDA 0001).
         deck.Card({"FR", "0", "1", "0", "0", Shortest(m.designMHz), "0"});
-        deck.Card({"RP", "0", Int(PatternThetas(m, grid)), Int(PatternPhis(grid)), "1", "0", "0",
-                   Shortest(grid.elevationStepDeg), Shortest(grid.azimuthStepDeg)});
+        const int phis = contents.patternSector ? PatternSectorPhis(m, grid) : PatternPhis(grid);
+        deck.Card({"RP", "0", Int(PatternThetas(m, grid)), Int(phis), "1", "0", "0", Shortest(grid.elevationStepDeg),
+                   Shortest(grid.azimuthStepDeg)});
     }
     deck.Card({"EN"});
     return std::move(deck).Text();
+}
+
+std::string WriteDeckAt(const LoopModel& model, const std::vector<double>& mhz, const PatternGrid& grid) {
+    std::string deck = WriteDeck(model, Sweep{model.designMHz, 0, 1}, grid, {0, 0, false});
+    const std::string end = "EN\n";
+    deck.resize(deck.size() - end.size());
+    for (double f : mhz) deck += "FR 0 1 0 0 " + Trimmed(f, 10) + " 0\nXQ\n";
+    return deck + end;
 }
 
 }  // namespace corvanta::nec

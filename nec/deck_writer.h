@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "nec/loop_model.h"
+#include "nec/output_reader.h"
 
 // NEC-2 decks of a loop model that every NEC-2 program reads: plain numbers,
 // no symbolic cards, no line over 80 columns. The geometry is written in
@@ -36,13 +38,32 @@ struct DeckContents {
     int first = 0;
     int count = 0;
     bool pattern = false;
+    // The pattern only over the azimuths PatternSectorPhis counts, where the
+    // loop's symmetry makes the rest copies of them (UnfoldedPattern).
+    bool patternSector = false;
 };
 
 std::string WriteDeck(const LoopModel& model, const Sweep& sweep, const PatternGrid& grid,
                       const DeckContents& contents);
 
+// The model at each of `mhz` in turn, one frequency card and one run of the
+// engine's solution each: rows of a sweep that are not evenly spaced.
+std::string WriteDeckAt(const LoopModel& model, const std::vector<double>& mhz, const PatternGrid& grid);
+
 // Pattern rows over the grid: elevations and azimuths.
 int PatternThetas(const LoopModel& model, const PatternGrid& grid);
 int PatternPhis(const PatternGrid& grid);
+
+// A regular prism fed alike at every vertical looks the same turned by
+// 360 / sides and mirrored in the plane through a vertical, so its pattern
+// over azimuths 0 to 180 / sides holds every other azimuth's: the azimuths
+// of the grid in that sector, where the grid's step divides it; else all of
+// them (PatternPhis).
+int PatternSectorPhis(const LoopModel& model, const PatternGrid& grid);
+
+// The whole grid's pattern, phi the outer loop as the engine writes it,
+// from the sector's: every azimuth a copy of the one it folds onto.
+std::vector<PatternPoint> UnfoldedPattern(const LoopModel& model, const PatternGrid& grid,
+                                          const std::vector<PatternPoint>& sector);
 
 }  // namespace corvanta::nec

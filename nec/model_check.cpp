@@ -22,9 +22,18 @@ constexpr int kSlicesPerJob = 3;
 constexpr int kExpectedAdaptiveRows = 15;
 // The second model's resonance is followed this many steps at most (the
 // first along the first model's slope, then secants), and counts as found
-// once a step is shorter than this share.
+// once a step is shorter than this share. The levels' slopes differ by
+// about as much as their gap impedances, a per cent or two, so a step of
+// 0.5 % lands within a hundredth of it of the level's own resonance: at
+// 146 MHz a second run moved the first step's answer by 0.0002 MHz (the
+// 219 segments) and 0.0008 MHz (the 411), well under the engine's five
+// digits. One run a level, then, where the first model's resonance is
+// near.
 constexpr int kSecondSweepRounds = 5;
-constexpr double kNewtonSettled = 0.002;
+constexpr double kNewtonSettled = 0.005;
+// A resonance the sweep missed is followed from afar, where the slope is
+// the search's own secant: it counts as found once a step is this short.
+constexpr double kOutsideSettled = 0.002;
 
 // The slope of `values` at `at`, from the two rows either side of it.
 std::optional<double> SlopeAt(const std::vector<double>& mhz, const std::vector<double>& values, double at) {
@@ -93,9 +102,12 @@ struct SecondSearch {
 // The model's resonance where its sweep shows none: a run at the design
 // frequency and one a little above, then secant steps along the gap
 // reactance, each at most a quarter of the frequency, until a step is
-// shorter than kNewtonSettled. A falling reactance is no series resonance
+// shorter than kOutsideSettled. A falling reactance is no series resonance
 // near here, and ends the search with none.
 constexpr double kOutsideProbe = 0.01;
+// The longer-fed model of a nearly resonant loop is run this share either
+// side of the model's nearest approach, and its own found by a parabola.
+constexpr double kNearProbe = 0.01;
 constexpr double kOutsideStepShare = 0.25;
 constexpr int kOutsideRounds = 12;
 
@@ -116,7 +128,7 @@ struct OutsideSearch {
         if (!(slope > 0) || !std::isfinite(slope)) return false;
         const double step = std::clamp(-x / slope, -kOutsideStepShare * at, kOutsideStepShare * at);
         before = std::pair{at, x};
-        if (std::abs(step) <= kNewtonSettled * at) {
+        if (std::abs(step) <= kOutsideSettled * at) {
             resonanceMHz = at + step;
             return false;
         }
@@ -199,13 +211,16 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
 
     // The pattern's run, its finer elevation cut and the second model at the
     // design frequency go beside the sweep: they depend on nothing.
-    pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true}),
+    // The pattern over the sector the loop's symmetry repeats, a third or a
+    // quarter of the whole grid's work.
+    pool.Submit({WriteDeck(model, plan.sweep, plan.pattern, {0, 0, true, true}),
                  {{model.designMHz},
                   sources,
                   static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
-                      static_cast<std::size_t>(PatternPhis(plan.pattern))}},
+                      static_cast<std::size_t>(PatternSectorPhis(model, plan.pattern))}},
                 kFreeRunPriority, [&](EngineOutput&& output) {
                     answers.design = std::move(output.frequencies.front());
+                    answers.design.pattern = UnfoldedPattern(model, plan.pattern, answers.design.pattern);
                     patternSegments = *output.totalSegments;
                 });
     if (std::optional<EngineRun> cutRun = ElevationCutRun(model, plan.pattern)) {
@@ -265,23 +280,31 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         }
     };
 
-    // The engine's answers at sweep rows, each row a run of its own so that
-    // a round's rows go side by side.
+    // The engine's answers at sweep rows: a round's rows in one run an
+    // engine, side by side. An engine started costs about as much as a row
+    // of the model computed, so a run a row would double the work.
     const auto computeRows = [&](const std::vector<int>& rows) {
+        const std::size_t parts = std::min(rows.size(), static_cast<std::size_t>(std::max(1, settings.jobs)));
         std::vector<EngineRun> runs;
-        for (int row : rows) {
-            runs.push_back(
-                {WriteDeck(model, plan.sweep, plan.pattern, {row, 1, false}), {{plan.sweep.At(row)}, sources, 0}});
+        for (std::size_t part = 0; part < parts; ++part) {
+            std::vector<double> mhz;
+            for (std::size_t i = rows.size() * part / parts; i < rows.size() * (part + 1) / parts; ++i) {
+                mhz.push_back(plan.sweep.At(rows[i]));
+            }
+            runs.push_back({WriteDeckAt(model, mhz, plan.pattern), {mhz, sources, 0}});
         }
         std::vector<EngineOutput> outputs = pool.Run(std::move(runs), kSweepPriority);
         std::vector<std::vector<std::complex<double>>> values;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            EngineOutput& output = outputs[i];
+        for (std::size_t part = 0; part < parts; ++part) {
+            EngineOutput& output = outputs[part];
             rowSegments.push_back(*output.totalSegments);
-            std::vector<std::complex<double>> gaps;
-            for (const SourceReading& source : output.frequencies.front().sources) gaps.push_back(source.impedance);
-            values.push_back(std::move(gaps));
-            computed[rows[i]] = std::move(output.frequencies.front());
+            std::size_t i = rows.size() * part / parts;
+            for (FrequencyResult& row : output.frequencies) {
+                std::vector<std::complex<double>> gaps;
+                for (const SourceReading& source : row.sources) gaps.push_back(source.impedance);
+                values.push_back(std::move(gaps));
+                computed[rows[i++]] = std::move(row);
+            }
         }
         return values;
     };
@@ -350,6 +373,37 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                         });
         };
         stepOutside();
+    }
+
+    // A loop nearly resonant, its reactance coming near zero without
+    // crossing it, whose segments can be cut neither finer nor coarser and
+    // stay valid: the one other valid model, fed at a longer segment, round
+    // where the model comes nearest, so that the two models' spread gives
+    // the uncertainty of where that is.
+    const std::optional<NearestApproach> near = NearestApproachOf(rowMHz, reactance);
+    const ConvergenceModels& convergence = plan.convergence;
+    if (near && !near->atEdge && convergence.levels.empty() && convergence.coarser.empty() && convergence.longerFeed &&
+        !searches.empty()) {
+        const LoopModel& longer = *convergence.longerFeed;
+        const std::vector<double> mhz{near->mhz * (1 - kNearProbe), near->mhz, near->mhz * (1 + kNearProbe)};
+        pool.Submit(
+            {WriteDeckAt(longer, mhz, plan.pattern), {mhz, sources * static_cast<std::size_t>(longer.gapSegments), 0}},
+            kSecondPriority, [&, mhz](EngineOutput&& output) {
+                SecondSearch& s = searches.back();
+                s.segments.push_back(*output.totalSegments);
+                std::vector<double> x;
+                for (const FrequencyResult& f : output.frequencies) {
+                    x.push_back(GapImpedance(f, convergence.longerFeed->gapSegments).imag());
+                }
+                const std::vector<double> rising = RisingZeroCrossings(mhz, x);
+                const std::optional<NearestApproach> its = NearestApproachOf(mhz, x);
+                if (!rising.empty()) {
+                    s.resonanceMHz = rising.front();
+                } else if (its && !its->atEdge) {
+                    s.resonanceMHz = its->mhz;
+                }
+                s.found = s.resonanceMHz.has_value();
+            });
     }
 
     // The tune, while the pattern and the second model may still run.

@@ -8,6 +8,7 @@
 
 #include "nec/deck_writer.h"
 #include "nec/model_check.h"
+#include "tests/installed.h"
 
 namespace corvanta::nec {
 namespace {
@@ -164,7 +165,7 @@ TEST(DeckWriter, SegmentsPerGapCutTheGap) {
         {"20", 5, Kernel::Extended}, {"14", 2, Kernel::Extended},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "AWG " << c.size << ", " << c.count);
+        SCOPED_TRACE(::testing::Message() << "AWG " << c.size << ", " << c.count);
         const LoopModel m =
             BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, c.size}), {}, 146, c.count);
         EXPECT_EQ(m.kernel, c.kernel);
@@ -191,7 +192,7 @@ TEST(DeckWriter, SegmentsPerGapCutTheGap) {
         {"8", 4, 146, 2, 0},
     };
     for (const Refusal& r : refusals) {
-        SCOPED_TRACE(testing::Message() << "AWG " << r.size << ", " << r.count);
+        SCOPED_TRACE(::testing::Message() << "AWG " << r.size << ", " << r.count);
         try {
             BuildModel(Design146(SideChoice::Three, SizeInput{SizeUnit::Gauge, r.size}), {}, r.highestMHz, r.count);
             ADD_FAILURE() << "no refusal";
@@ -206,6 +207,49 @@ TEST(DeckWriter, SegmentsPerGapCutTheGap) {
             EXPECT_EQ(error.Facts().most, static_cast<int>(std::floor(gap / diameter)) + r.most);
             EXPECT_EQ(std::string(error.what()).find("--"), std::string::npos) << error.what();
         }
+    }
+}
+
+// From the engine: the check's pattern run over the sector its symmetry
+// repeats, unfolded, is the whole grid's run at every direction, to the
+// engine's hundredth of a dB; a step that does not divide the sector keeps
+// the whole grid.
+TEST(DeckWriter, UnfoldedSectorIsTheWholeGrid) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    struct Case {
+        SideChoice sides;
+        Placement placement;
+        double azimuthStep;
+        int sectorPhis;
+    };
+    for (const Case& c : {Case{SideChoice::Three, {}, 15, 5}, Case{SideChoice::Four, {Ground::Average, 10}, 15, 4},
+                          Case{SideChoice::Three, {}, 7, 0}}) {
+        SCOPED_TRACE(std::to_string(c.azimuthStep));
+        CheckOptions options;
+        options.placement = c.placement;
+        options.pattern = {5, c.azimuthStep};
+        const CheckPlan plan = PlanCheck(RunDesign({"146", c.sides, std::nullopt}), options);
+        const auto thetas = static_cast<std::size_t>(PatternThetas(plan.model, plan.pattern));
+        const int sector = PatternSectorPhis(plan.model, plan.pattern);
+        EXPECT_EQ(sector, c.sectorPhis ? c.sectorPhis : PatternPhis(plan.pattern));
+        const auto sources = static_cast<std::size_t>(plan.model.sides);
+        const std::vector<EngineOutput> outputs =
+            RunEngines({{WriteDeck(plan.model, plan.sweep, plan.pattern, {0, 0, true}),
+                         {{146}, sources, thetas * static_cast<std::size_t>(PatternPhis(plan.pattern))}},
+                        {WriteDeck(plan.model, plan.sweep, plan.pattern, {0, 0, true, true}),
+                         {{146}, sources, thetas * static_cast<std::size_t>(sector)}}},
+                       EngineSettings{});
+        const std::vector<PatternPoint>& whole = outputs[0].frequencies.front().pattern;
+        const std::vector<PatternPoint> unfolded =
+            UnfoldedPattern(plan.model, plan.pattern, outputs[1].frequencies.front().pattern);
+        ASSERT_EQ(unfolded.size(), whole.size());
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_DOUBLE_EQ(unfolded[i].thetaDeg, whole[i].thetaDeg) << i;
+            EXPECT_DOUBLE_EQ(unfolded[i].phiDeg, whole[i].phiDeg) << i;
+            EXPECT_NEAR(unfolded[i].totalGainDb, whole[i].totalGainDb, 0.011) << whole[i].phiDeg;
+        }
+        EXPECT_NEAR(*outputs[1].frequencies.front().averagePowerGain, *outputs[0].frequencies.front().averagePowerGain,
+                    2e-4);
     }
 }
 
