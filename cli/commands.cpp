@@ -27,6 +27,7 @@
 #include "cli/files.h"
 #include "cli/interrupt_watch.h"
 #include "cli/output.h"
+#include "nec/number_text.h"
 #include "core/amateur_bands.h"
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
