@@ -169,7 +169,8 @@ void ReadFeed(Object feed, BuildRecord& record) {
         record.lineImpedanceOhm = lines.Within("impedance_ohm", 0, 10000, "is in ohm, above 0, at most 10000");
         record.velocityFactor = lines.Within("velocity_factor", kLinesVelocityFactor, "is from 0.1 to 1");
         // Absent in records from before it was kept: fitted, as then.
-        if (lines.Find("velocity_factor_measured")) record.velocityFactorMeasured = lines.Flag("velocity_factor_measured");
+        if (lines.Find("velocity_factor_measured"))
+            record.velocityFactorMeasured = lines.Flag("velocity_factor_measured");
         if (lines.Find("length_mm")) {
             record.lineLengthMm = lines.Within("length_mm", 0, 1e6, "is the length of each line in mm, above 0");
         }

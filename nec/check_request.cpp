@@ -48,8 +48,8 @@ void TuneForMeasurement(ModelCheck& check, const CheckOptions& options) {
     settings.stop = options.stop;
     try {
         EnginePool pool(settings);
-        check.report.tuned = Tune(check.plan, pool, 0, NearestTo(check.report.resonancesMHz, check.plan.model.designMHz),
-                                  std::nullopt);
+        check.report.tuned =
+            Tune(check.plan, pool, 0, NearestTo(check.report.resonancesMHz, check.plan.model.designMHz), std::nullopt);
         check.report.tuneAsked = true;
     } catch (const Failure& failure) {
         if (failure.Kind() == FailureKind::Stopped) throw;

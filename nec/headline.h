@@ -53,7 +53,6 @@ struct OutsideResonance {
     double reachFromMHz = 0, reachToMHz = 0;  // one that would show it
 };
 
-
 // Of the readings a builder can make (kReadings' buildable), the one with
 // the lowest SWR in `swr`, ties within kSwrTie going to the 4:1 balun.
 std::size_t BestReading(const PerReading<double>& swr);

@@ -154,8 +154,8 @@ struct Stray {
     double amount;  // metres of coax, farads across, henries in series; signed
 };
 constexpr Stray kStrays[] = {
-    {StrayKind::Coax, kStrayCoaxMm / 1000},   {StrayKind::Coax, -kStrayCoaxMm / 1000},
-    {StrayKind::Shunt, kStrayShuntPf * 1e-12}, {StrayKind::Shunt, -kStrayShuntPf * 1e-12},
+    {StrayKind::Coax, kStrayCoaxMm / 1000},     {StrayKind::Coax, -kStrayCoaxMm / 1000},
+    {StrayKind::Shunt, kStrayShuntPf * 1e-12},  {StrayKind::Shunt, -kStrayShuntPf * 1e-12},
     {StrayKind::Series, kStraySeriesNh * 1e-9}, {StrayKind::Series, -kStraySeriesNh * 1e-9},
 };
 
@@ -378,10 +378,10 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
     const std::array<double, 2> reaching = Reaching(m.fitResonanceMHz.value_or(expectedMHz), designMHz);
     std::string distrust;
     const double thisResidual = m.fit ? m.fit->residualPercent : INFINITY;
-    const bool linesDiffer =
-        m.fit && std::abs(bestLinesOhm / plan.line.impedanceOhm - 1) > kLinesDifferShare &&
-        bestLinesResidual <= kFitResidualLimitPercent && bestLinesResidual < kLinesBetterRatio * thisResidual &&
-        thisResidual - bestLinesResidual > kLinesBetterLeastPercent;
+    const bool linesDiffer = m.fit && std::abs(bestLinesOhm / plan.line.impedanceOhm - 1) > kLinesDifferShare &&
+                             bestLinesResidual <= kFitResidualLimitPercent &&
+                             bestLinesResidual < kLinesBetterRatio * thisResidual &&
+                             thisResidual - bestLinesResidual > kLinesBetterLeastPercent;
     if (narrow) {
         distrust = "the measurement spans " + Mhz(mhz.back() - mhz.front()) +
                    ", too narrow for the model to be laid over it, so no trim: " + MeasureFrom(reaching) +
@@ -401,16 +401,15 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
     } else if (m.otherShapeFit && otherBest <= kFitResidualLimitPercent &&
                otherBest < std::min(thisResidual, bestLinesResidual)) {
         distrust = "the " + std::to_string(m.otherSides) + "-sided loop fits the measurement better (" +
-                   Percent(otherBest) + " against " + Percent(std::min(thisResidual, bestLinesResidual)) +
-                   " for the " + std::to_string(model.sides) +
+                   Percent(otherBest) + " against " + Percent(std::min(thisResidual, bestLinesResidual)) + " for the " +
+                   std::to_string(model.sides) +
                    "-sided one, each with its lines' impedance at its best), so no trim: check that the "
                    "measurement is of this design";
     } else if (linesDiffer) {
         m.linesLookOhm = std::round(bestLinesOhm / 10) * 10;
         distrust = "the lines look like about " + Ohm(*m.linesLookOhm) + ", not the " + Ohm(plan.line.impedanceOhm) +
-                   " the check models: with them the model fits within " + Percent(bestLinesResidual) +
-                   " against " + Percent(thisResidual) +
-                   ", so no trim until the check models the lines as they are";
+                   " the check models: with them the model fits within " + Percent(bestLinesResidual) + " against " +
+                   Percent(thisResidual) + ", so no trim until the check models the lines as they are";
     } else if (thisResidual > kFitResidualLimitPercent && otherAtPort &&
                otherAtPort->residualPercent <= kFitResidualLimitPercent) {
         const FeedPort other = plan.feed.port == FeedPort::Radio ? FeedPort::Junction : FeedPort::Radio;
@@ -465,8 +464,9 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
         m.trim = trimOf(m.fit->scale);
         m.trimFromTune = tuned != nullptr;
         if (!tuned) {
-            m.notes.push_back("the trim scales the lengths as cut by the fitted resonance over the design frequency, "
-                              "without the model's tune: the conductor is taken to scale with the loop");
+            m.notes.push_back(
+                "the trim scales the lengths as cut by the fitted resonance over the design frequency, "
+                "without the model's tune: the conductor is taken to scale with the loop");
         }
         // What the lengths may be off by: the strays of the junction, the
         // lines' velocity factor and the noise, each as the fit moves.

@@ -220,8 +220,8 @@ std::optional<Fit> FitOf(const FitInput& input, const Scored& best, const Limits
     fit.velocityFactorHeld = limits.vfLow == limits.vfHigh;
     // A fit within a hundredth of a per cent of a limit is on it.
     fit.scaleAtEdge = fit.scale <= limits.scaleLow * 1.0001 || fit.scale >= limits.scaleHigh * 0.9999;
-    fit.velocityFactorAtEdge =
-        !fit.velocityFactorHeld && (fit.velocityFactor <= limits.vfLow + 1e-4 || fit.velocityFactor >= limits.vfHigh - 1e-4);
+    fit.velocityFactorAtEdge = !fit.velocityFactorHeld && (fit.velocityFactor <= limits.vfLow + 1e-4 ||
+                                                           fit.velocityFactor >= limits.vfHigh - 1e-4);
     fit.leftOutMHz = std::move(leftOut);
     SetSigmas(input, fit, all.meanSquare);
     return fit;

@@ -218,8 +218,8 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += Heading(QStringLiteral("Measured: %1").arg(Html(m.source)));
         html += kTable;
         html += Row({QString(), QStringLiteral("Measured"), QStringLiteral("Model")}, true);
-        html += Row({QStringLiteral("Gap resonance"),
-                     m.refused ? QStringLiteral("refused: none") : mhz(m.resonanceMHz), mhz(m.modelResonanceMHz)});
+        html += Row({QStringLiteral("Gap resonance"), m.refused ? QStringLiteral("refused: none") : mhz(m.resonanceMHz),
+                     mhz(m.modelResonanceMHz)});
         if (m.fitResonanceMHz) {
             html += Row({QStringLiteral("Fitted loop’s resonance"), mhz(m.fitResonanceMHz), QString()});
         }

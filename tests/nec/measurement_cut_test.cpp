@@ -42,7 +42,9 @@ struct Shape {
 const Shape kThree{3, 142, 120, 20, 718.233, 266.718, 9.67, 421.2329};
 const Shape kFour{4, 147.5, 70, 14, 530.0, 370.0, 8.0, 405.0};
 
-Z Gap(const Shape& s, double mhz) { return {s.r0 * (mhz / s.f0) * (mhz / s.f0), s.slope / 2 * (mhz - s.f0 * s.f0 / mhz)}; }
+Z Gap(const Shape& s, double mhz) {
+    return {s.r0 * (mhz / s.f0) * (mhz / s.f0), s.slope / 2 * (mhz - s.f0 * s.f0 / mhz)};
+}
 
 // The textbook line: Zin = Z0 (ZL + j Z0 t) / (Z0 + j ZL t), t = tan(2 pi l f / (c VF)).
 Z Through(Z load, double ohm, double vf, double mm, double mhz) {
@@ -209,10 +211,8 @@ TEST(MeasurementCut, LinesOfTheirOwnImpedanceAreNamed) {
         std::optional<double> looks;  // the impedance named; none: trimmed
     };
     const Case cases[] = {
-        {"280 ohm twin-lead, 300 assumed", 280, 300, 280},
-        {"450 ohm window line, 300 assumed", 450, 300, 450},
-        {"350 ohm, 300 assumed", 350, 300, 350},
-        {"450 ohm given as 450", 450, 450, std::nullopt},
+        {"280 ohm twin-lead, 300 assumed", 280, 300, 280}, {"450 ohm window line, 300 assumed", 450, 300, 450},
+        {"350 ohm, 300 assumed", 350, 300, 350},           {"450 ohm given as 450", 450, 450, std::nullopt},
         {"280 ohm given as 280", 280, 280, std::nullopt},
     };
     for (const Case& c : cases) {
@@ -247,8 +247,12 @@ TEST(MeasurementCut, StraysAtTheJunctionAreCoveredByTheUncertainty) {
         Strays strays;
     };
     const Case cases[] = {
-        {"1 cm of coax", {10, 0, 0}},      {"2 cm of coax", {20, 0, 0}}, {"0.5 pF across", {0, 0.5, 0}},
-        {"1 pF across", {0, 1, 0}},        {"5 nH in series", {0, 0, 5}}, {"10 nH in series", {0, 0, 10}},
+        {"1 cm of coax", {10, 0, 0}},
+        {"2 cm of coax", {20, 0, 0}},
+        {"0.5 pF across", {0, 0.5, 0}},
+        {"1 pF across", {0, 1, 0}},
+        {"5 nH in series", {0, 0, 5}},
+        {"10 nH in series", {0, 0, 10}},
         {"all three, at plausible size", {10, 0.5, 5}},
     };
     for (const Case& c : cases) {
