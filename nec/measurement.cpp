@@ -452,14 +452,13 @@ Measurement CompareMeasurement(const CheckPlan& plan, const CheckReport& report,
         const TunedDesign* tuned = report.tuned && report.tuned->reached ? &*report.tuned : nullptr;
         const auto trimOf = [&](double fitScale) {
             if (tuned) {
-                return ScaledDesign{tuned->heightMm * m.built.heightMm / model.heightMm / fitScale / model.heightMm,
+                return ScaledDesign{tuned->heightMm / model.heightMm / fitScale,
                                     tuned->heightMm * m.built.heightMm / model.heightMm / fitScale,
                                     tuned->sideMm * m.built.sideMm / model.sideMm / fitScale,
                                     tuned->gapMm * m.built.gapMm / model.gapMm / fitScale};
             }
             const double share = *m.modelResonanceMHz / fitScale / designMHz;
-            return ScaledDesign{m.built.scale * share, m.built.heightMm * share, m.built.sideMm * share,
-                                m.built.gapMm * share};
+            return ScaledDesign{share, m.built.heightMm * share, m.built.sideMm * share, m.built.gapMm * share};
         };
         m.trim = trimOf(m.fit->scale);
         m.trimFromTune = tuned != nullptr;

@@ -63,7 +63,8 @@ struct Measurement {
     std::optional<double> fitResonanceMHz;
     // The model's tuned lengths, each times (as cut / design) / the fit's
     // scale; without a tune, the lengths as cut times the fitted resonance
-    // over the design frequency. None where the measurement is refused.
+    // over the design frequency; its scale is the factor on the lengths as
+    // cut. None where the measurement is refused.
     std::optional<ScaledDesign> trim;
     bool trimFromTune = false;
     std::optional<TrimUncertainty> trimUncertainty;

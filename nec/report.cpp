@@ -85,7 +85,7 @@ std::string MeasuredText(const Measurement& m, const AdviceWords& advise) {
     if (m.trim) {
         text += std::string("  trim: ") +
                 (m.trimFromTune ? "the model's tuned lengths, corrected by the fit" : "the lengths as cut, scaled") +
-                ", HEIGHT " + ScaleText(m.trim->scale) + " times the design's, resonate at the design frequency\n  " +
+                ": the lengths as cut times " + ScaleText(m.trim->scale) + " resonate at the design frequency\n  " +
                 ScaledDesignText(*m.trim) + "\n";
         if (m.trimUncertainty && m.trimSpan) {
             const TrimUncertainty& u = *m.trimUncertainty;
