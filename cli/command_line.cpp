@@ -151,6 +151,7 @@ constexpr Commands kDesigns = kDesign | kModel | kSheet | kRecord;
 // feed, the lengths as cut and a measurement.
 constexpr Commands kPlaced = kModel | kRecord;
 constexpr Commands kFed = kCheck | kRecord;
+constexpr Commands kLine = Bit(Command::Line);
 
 // What parsing gathers besides the invocation: options that only mean
 // something together.
@@ -320,20 +321,23 @@ const Option kOptions[] = {
          }
          p.invocation.check.pattern.azimuthStepDeg = degrees;
      }},
-    {"--line-impedance", "OHM", kFed, 0, {}, "the lines' impedance (default 300)",
+    {"--line-impedance", "OHM", kFed | kLine, 0, {}, "the lines' impedance (default 300)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.lineImpedanceOhm =
              LineOption("--line-impedance", v, 10000, "is the lines' impedance in ohm, above 0, at most 10000");
      }},
-    {"--velocity-factor", "VF", kFed, 0, {}, "the lines' velocity factor (default 0.82)",
+    {"--velocity-factor", "VF", kFed, 0, {},
+     "the lines' velocity factor as measured (line --measured reads it from a stub), held by a measurement's fit "
+     "(default 0.82, fitted)",
      [](Parse& p, const std::string& v) {
          const double factor = NumberOption("--velocity-factor", v);
          if (!nec::kLinesVelocityFactor.Holds(factor)) {
              throw UsageError("--velocity-factor is the lines' velocity factor, from 0.1 to 1");
          }
          p.invocation.check.velocityFactor = factor;
+         p.invocation.check.velocityFactorMeasured = true;
      }},
-    {"--line-length", "MM", kFed, 0, {}, "each line's length (default: the matching section's)",
+    {"--line-length", "MM", kFed | kLine, kLine, {}, "each line's length (default: the matching section's); line: the stub's",
      [](Parse& p, const std::string& v) {
          p.invocation.check.lineLengthMm =
              LineOption("--line-length", v, 1e6, "is the length of each line in mm, above 0");
@@ -363,7 +367,12 @@ const Option kOptions[] = {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
          p.invocation.s1pPath = v;
      }},
-    {"--measured", "FILE.s1p", kFed, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
+    {"--end", "open|short", kLine, kLine, {}, "how the stub's far end is left: open, or shorted",
+     [](Parse& p, const std::string& v) {
+         if (v != "open" && v != "short") throw UsageError("--end is open or short");
+         p.invocation.stubEnd = v == "open" ? nec::StubEnd::Open : nec::StubEnd::Short;
+     }},
+    {"--measured", "FILE.s1p", kFed | kLine, kLine, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;
@@ -529,6 +538,14 @@ const CommandInfo kCommands[] = {
      "record is read, by check --record or in the window. The design is computed\n"
      "first: an input that does not read writes nothing (exit status 1). A record\n"
      "already there is replaced whole, never in part.\n"},
+    {Command::Line, "line", "a line's velocity factor and loss from an analyser's sweep of a stub of it",
+     "Reads a line's own velocity factor and loss from an analyser's sweep\n"
+     "(--measured STUB.s1p) of a stub of it, --line-length MM long, its far end\n"
+     "--end open or short. The stub's impedance dips first where its reactance\n"
+     "rises through zero: a quarter wave open (VF = 4 x length x f / c), a half\n"
+     "wave shorted (VF = 2 x length x f / c). The resistance there is the loss\n"
+     "alone, read with --line-impedance OHM (default 300). Give the velocity\n"
+     "factor to check as --velocity-factor: a measurement's fit then holds it.\n"},
     {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
 };
 // clang-format on

@@ -8,6 +8,7 @@
 
 #include "cli/columns.h"
 #include "cli/output.h"
+#include "nec/line_stub.h"
 #include "nec/model_check.h"
 
 namespace corvanta::cli {
@@ -18,7 +19,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Line, Help, Version };
 
 struct Sweep {
     std::string from;
@@ -36,16 +37,17 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
-    nec::CheckOptions check;                  // nec, check
-    std::string plotPath;                     // check --plot
-    std::string patternPath;                  // check --pattern
-    std::string smithPath;                    // check --smith
-    std::string s1pPath;                      // check --s1p: the model's sweep as Touchstone
-    std::string measuredPath;                 // check --measured: a measured .s1p to compare
-    std::string outputPath;                   // sheet --output: the whole sheet as PDF; record --output
-    std::string recordPath;                   // check --record: the build record to check
-    std::string note;                         // record --note: on the measurement
-    std::optional<std::string> measuredText;  // a record's measurement, read with it
+    nec::CheckOptions check;                    // nec, check
+    std::string plotPath;                       // check --plot
+    std::string patternPath;                    // check --pattern
+    std::string smithPath;                      // check --smith
+    std::string s1pPath;                        // check --s1p: the model's sweep as Touchstone
+    std::string measuredPath;                   // check --measured: a measured .s1p to compare
+    std::string outputPath;                     // sheet --output: the whole sheet as PDF; record --output
+    std::string recordPath;                     // check --record: the build record to check
+    std::string note;                           // record --note: on the measurement
+    std::optional<std::string> measuredText;    // a record's measurement, read with it
+    nec::StubEnd stubEnd = nec::StubEnd::Open;  // line --end
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -27,6 +27,7 @@
 #include "cli/files.h"
 #include "cli/interrupt_watch.h"
 #include "cli/output.h"
+#include "nec/number_text.h"
 #include "core/amateur_bands.h"
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
@@ -440,6 +441,32 @@ void ListBands(std::ostream& out) {
     }
 }
 
+// line --measured: a stub's velocity factor and loss.
+int ReadLineStub(const Invocation& invocation) {
+    const auto read = ReadMeasurement(invocation);
+    if (const int* status = std::get_if<int>(&read)) return *status;
+    const nec::OnePortSweep& sweep = *std::get<std::optional<nec::OnePortSweep>>(read);
+    const double lengthMm = invocation.check.lineLengthMm.value_or(0);
+    const double ohm = invocation.check.lineImpedanceOhm;
+    try {
+        const nec::StubReading stub = nec::ReadStub(sweep, lengthMm, invocation.stubEnd, ohm);
+        const bool open = invocation.stubEnd == nec::StubEnd::Open;
+        std::cout << "stub: " << nec::Trimmed(lengthMm, 6) << " mm, " << (open ? "open" : "shorted")
+                  << " at its far end (" << invocation.measuredPath << ")\n"
+                  << "first dip: " << nec::Fixed(stub.mhz, 3) << " MHz, " << (open ? "a quarter" : "a half")
+                  << " wave\n"
+                  << "velocity factor: " << nec::Fixed(stub.velocityFactor, 3) << "\n"
+                  << "loss: " << nec::Fixed(stub.lossDbPer100m, 2) << " dB per 100 m at " << nec::Fixed(stub.mhz, 3)
+                  << " MHz (R " << nec::Fixed(stub.rOhm, 2) << " ohm there, lines of " << nec::Trimmed(ohm, 4)
+                  << " ohm)\n"
+                  << "give it to check as --velocity-factor " << nec::Fixed(stub.velocityFactor, 3) << "\n";
+    } catch (const nec::Failure& failure) {
+        Tell(FailureWords(failure, invocation.measuredPath));
+        return ExitStatusOf(failure);
+    }
+    return 0;
+}
+
 int Run(const Invocation& invocation) {
     switch (invocation.command) {
         case Command::Help:
@@ -458,6 +485,8 @@ int Run(const Invocation& invocation) {
             return RunModel(invocation);
         case Command::Record:
             return WriteRecord(invocation);
+        case Command::Line:
+            return ReadLineStub(invocation);
         case Command::Sheet:
             if (!invocation.recordPath.empty()) return SheetOfRecord(invocation);
             return RunSheet(invocation);

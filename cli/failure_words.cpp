@@ -44,12 +44,17 @@ std::string RecordFailureWords(const nec::Failure& failure, std::string_view rec
     return FailureWords(failure);
 }
 
-std::string AdviceWords(nec::Advice advice) {
+std::string AdviceWords(nec::Advice advice, double value) {
     switch (advice) {
         case nec::Advice::FinerSweep:
             return "a finer --sweep places a resonance better";
         case nec::Advice::Tune:
             return "check --tune gives the lengths that resonate at the design frequency";
+        case nec::Advice::LineImpedance:
+            return "give --line-impedance " + nec::Trimmed(value, 4);
+        case nec::Advice::StubVelocityFactor:
+            return "line --measured STUB.s1p --line-length MM --end open|short reads the lines' velocity factor from "
+                   "a stub of them; give it as --velocity-factor";
     }
     return {};
 }

@@ -25,7 +25,7 @@ std::string FailureWords(const nec::Failure& failure, std::string_view file = {}
 std::string RecordFailureWords(const nec::Failure& failure, std::string_view record);
 
 // An advice of the report, as a note: FinerSweep -> "a finer --sweep places a resonance better".
-std::string AdviceWords(nec::Advice advice);
+std::string AdviceWords(nec::Advice advice, double value = 0);
 
 // How the program ends on `failure`: 2 where the command line asks for what
 // cannot be (a height the ground cannot hold, segments too fine to model),

@@ -203,6 +203,12 @@ std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector
     return ranges;
 }
 
+std::pair<double, double> SweepReaching(double a, double b) {
+    const double low = std::min(a, b) * 0.95, high = std::max(a, b) * 1.05;
+    const double unit = std::pow(10.0, std::floor(std::log10(low)) - 1);
+    return {std::floor(low / unit) * unit, std::ceil(high / unit) * unit};
+}
+
 std::optional<double> NearestTo(const std::vector<double>& frequencies, double mhz) {
     std::optional<double> nearest;
     for (double f : frequencies) {

@@ -3,6 +3,7 @@
 #include <complex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nec/deck_writer.h"
@@ -228,6 +229,11 @@ std::vector<Range> RangesUnder(const std::vector<double>& mhz, const std::vector
 
 // The one of `frequencies` nearest `mhz`; none when there are none.
 std::optional<double> NearestTo(const std::vector<double>& frequencies, double mhz);
+
+// A sweep from below both `a` and `b` to above them, 5 % either side,
+// its edges rounded out to two significant digits of the lower one:
+// 142.21 and 146 -> 130 to 160.
+std::pair<double, double> SweepReaching(double a, double b);
 
 // Where values cross zero, by straight lines between neighbours.
 std::vector<double> ZeroCrossings(const std::vector<double>& mhz, const std::vector<double>& values);

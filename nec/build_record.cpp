@@ -168,6 +168,9 @@ void ReadFeed(Object feed, BuildRecord& record) {
         Object lines(feed.Need("lines"), feed.Path("lines"));
         record.lineImpedanceOhm = lines.Within("impedance_ohm", 0, 10000, "is in ohm, above 0, at most 10000");
         record.velocityFactor = lines.Within("velocity_factor", kLinesVelocityFactor, "is from 0.1 to 1");
+        // Absent in records from before it was kept: fitted, as then.
+        if (lines.Find("velocity_factor_measured"))
+            record.velocityFactorMeasured = lines.Flag("velocity_factor_measured");
         if (lines.Find("length_mm")) {
             record.lineLengthMm = lines.Within("length_mm", 0, 1e6, "is the length of each line in mm, above 0");
         }
@@ -346,6 +349,9 @@ Json KnownJson(const BuildRecord& r) {
     placement["height_m"] = r.placement.ground == Ground::Free ? Json(nullptr) : Json(r.placement.heightM);
     Json lines = {{"impedance_ohm", r.lineImpedanceOhm}, {"velocity_factor", r.velocityFactor}};
     lines["length_mm"] = r.lineLengthMm ? Json(*r.lineLengthMm) : Json(nullptr);
+    // Written where it holds, so that a record of a fitted velocity factor
+    // reads as records always have.
+    if (r.velocityFactorMeasured) lines["velocity_factor_measured"] = true;
     Json feed = {{"lines", lines}};
     feed["balun"] = r.feed.chain ? Json(r.feed.chain->balunRatio) : Json(nullptr);
     feed["feeder"] = nullptr;

@@ -24,6 +24,7 @@
 //      "design": {"frequency": "146.00", "sides": 3, "conductor": {"unit": "awg", "text": "14"}},
 //      "placement": {"ground": "average", "height_m": 10},
 //      "feed": {"lines": {"impedance_ohm": 300, "velocity_factor": 0.82, "length_mm": null},
+//               (and "velocity_factor_measured": true where it was measured apart)
 //               "balun": 4, "feeder": {"impedance_ohm": 50, "velocity_factor": 0.66, "length_m": 10,
 //               "loss_db_per_100m": 5}, "port": "radio", "band": null, "match": false, "reference_ohm": 50},
 //      "as_built": {"height_mm": 718, "side_mm": 266.7, "gap_mm": 10.5},

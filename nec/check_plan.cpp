@@ -30,7 +30,8 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.referenceOhm = options.referenceOhm;
     plan.feed = options.feed;
     plan.line = {options.lineImpedanceOhm, options.velocityFactor,
-                 options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design)};
+                 options.lineLengthMm ? *options.lineLengthMm : MatchingSectionMm(design),
+                 options.velocityFactorMeasured};
     return plan;
 }
 

@@ -31,6 +31,9 @@ struct CheckSetup {
     // matching section.
     double lineImpedanceOhm = kLineImpedanceOhm;
     double velocityFactor = kLineVelocityFactor;
+    // The velocity factor was measured apart (from a stub of the line): a
+    // measurement's fit holds it rather than fitting it.
+    bool velocityFactorMeasured = false;
     std::optional<double> lineLengthMm;
     // The reference impedance of a Touchstone file written or compared,
     // and of the measured SWR.

@@ -5,6 +5,7 @@
 #include "core/run_time_error.h"
 #include "nec/built_lengths.h"
 #include "nec/feed_report.h"
+#include "nec/tune.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
 
@@ -31,6 +32,28 @@ std::optional<OtherShape> OtherShapeRun(const Design& design, CheckOptions optio
     } catch (const Failure& failure) {
         if (failure.Kind() == FailureKind::Stopped) throw;
         return std::nullopt;
+    }
+}
+
+// A measurement's trim starts from the model's tune: a check that has none
+// runs it now, with `options`' engine, stop and time-out. A tune that
+// fails costs the trim its start, not the check: the trim then scales the
+// lengths as cut alone, and says so.
+void TuneForMeasurement(ModelCheck& check, const CheckOptions& options) {
+    if (check.report.tuned || check.report.tuneAsked) return;
+    EngineSettings settings;
+    settings.program = options.program;
+    settings.jobs = LimitJobs(check.plan, options.jobs).used;
+    settings.timeout = std::chrono::duration<double>(options.timeoutSeconds.value_or(DefaultTuneSeconds(check.plan)));
+    settings.stop = options.stop;
+    try {
+        EnginePool pool(settings);
+        check.report.tuned =
+            Tune(check.plan, pool, 0, NearestTo(check.report.resonancesMHz, check.plan.model.designMHz), std::nullopt);
+        check.report.tuneAsked = true;
+    } catch (const Failure& failure) {
+        if (failure.Kind() == FailureKind::Stopped) throw;
+        check.report.notes.push_back(std::string("no tuned design for the measurement's trim: ") + failure.what());
     }
 }
 
@@ -71,7 +94,10 @@ void Conclude(ModelCheck& check) {
 }
 
 ModelCheck Check(const CheckRequest& request) {
-    ModelCheck check = RunCheck(request.design, request.options);
+    CheckOptions options = request.options;
+    // A measurement's trim starts from the model's tune.
+    if (request.measurement) options.tune = true;
+    ModelCheck check = RunCheck(request.design, options);
     check.asBuilt = request.options.asBuilt;
     if (request.measurement) {
         check.measuredSweep = request.measurement->sweep;
@@ -92,6 +118,7 @@ void AddMeasurement(ModelCheck& check, const Design& design, const CheckOptions&
     tried.measuredSource = std::move(measurement.source);
     tried.measuredTakenOf = std::move(measurement.takenOf);
     tried.otherShape = OtherShapeRun(design, options);
+    TuneForMeasurement(tried, options);
     Conclude(tried);
     check = std::move(tried);
 }

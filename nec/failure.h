@@ -51,6 +51,10 @@ struct FailureFacts {
 enum class Advice {
     FinerSweep,  // a resonance placed between two coarse sweep points
     Tune,        // the design's resonance is off and no tune ran
+    // A measurement fits lines of another impedance (the value, in ohm).
+    LineImpedance,
+    // The lengths are unsure for want of the lines' own velocity factor.
+    StubVelocityFactor,
 };
 
 // The library's one failure. what() is the library's own sentence

@@ -21,6 +21,8 @@ struct FeedLine {
     double impedanceOhm = kLineImpedanceOhm;
     double velocityFactor = kLineVelocityFactor;
     double lengthMm = 0;  // physical, as cut
+    // The velocity factor was measured, not assumed.
+    bool velocityFactorMeasured = false;
 };
 
 // The impedance at the far end of a line that ends in `load`:

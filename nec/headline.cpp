@@ -23,12 +23,6 @@ std::size_t BestReading(const PerReading<double>& swr) {
 
 std::size_t HeadlineReading(const CheckReport& report) { return BestReading(report.atDesign.swr); }
 
-std::pair<double, double> SweepReaching(double a, double b) {
-    const double low = std::min(a, b) * 0.95, high = std::max(a, b) * 1.05;
-    const double unit = std::pow(10.0, std::floor(std::log10(low)) - 1);
-    return {std::floor(low / unit) * unit, std::ceil(high / unit) * unit};
-}
-
 std::string_view Headline::BestKey() const { return bestAtRadio ? "swr_radio" : kReadings[bestReading].swrKey; }
 
 namespace {
@@ -95,10 +89,23 @@ Headline HeadlineOf(const ModelCheck& check) {
     // Runs of its own that found the resonance say more than where the
     // sweep's reactance comes nearest zero.
     if (!h.resonanceMHz && !h.outside) h.nearestApproach = r.nearestApproach;
-    if (sure > kCutLongUncertaintyPercent) h.cutLongPercent = sure;
     const NamedLoop loop = VerdictLoop(check);
     h.cut = loop.name;
     h.lengths = loop.lengths;
+    h.lengthsUncertaintyPercent = h.uncertaintyPercent;
+    if (h.cut == CutChoice::Trimmed && check.measured->trimUncertainty) {
+        const TrimUncertainty& u = *check.measured->trimUncertainty;
+        h.trimUncertainty = u;
+        h.lengthsUncertaintyPercent = std::sqrt(sure * sure + u.TotalPercent() * u.TotalPercent());
+    }
+    if (h.lengthsUncertaintyPercent && *h.lengthsUncertaintyPercent > kCutLongUncertaintyPercent) {
+        h.cutLongPercent = h.lengthsUncertaintyPercent;
+    }
+    if (check.measured && check.measured->refused) h.measurementRefused = check.measured->refusal;
+    if (h.trimUncertainty && h.cutLongPercent && !check.plan.line.velocityFactorMeasured &&
+        h.trimUncertainty->velocityFactorPercent > kWideSpanPercent / 2) {
+        h.advice.push_back(Advice::StubVelocityFactor);
+    }
     // Never a tune that was asked for and gave nothing.
     if (h.cut == CutChoice::Design && !r.tuned && !r.tuneAsked && offset.off) h.advice.push_back(Advice::Tune);
     if (const auto& chain = check.plan.feed.chain) {

@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <utility>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "nec/analysis.h"
 #include "nec/failure.h"
+#include "nec/measurement.h"
 #include "nec/named_loop.h"
 #include "nec/readings.h"
 #include "nec/scaled_design.h"
@@ -51,11 +53,6 @@ struct OutsideResonance {
     double reachFromMHz = 0, reachToMHz = 0;  // one that would show it
 };
 
-// A sweep from below both `a` and `b` to above them, 5 % either side,
-// its edges rounded out to two significant digits of the lower one:
-// 142.21 and 146 -> 130 to 160.
-std::pair<double, double> SweepReaching(double a, double b);
-
 // Of the readings a builder can make (kReadings' buildable), the one with
 // the lowest SWR in `swr`, ties within kSwrTie going to the 4:1 balun.
 std::size_t BestReading(const PerReading<double>& swr);
@@ -82,8 +79,17 @@ struct Headline {
 
     // The JSON key of that SWR: "swr_radio", "swr_lines_200" ...
     std::string_view BestKey() const;
-    // How far to cut long where the model is unsure; none where it is sure.
+    // How sure the lengths named are, in per cent: the root-sum-square of
+    // the model's uncertainty and, for a trim, the strays at the junction,
+    // the lines' velocity factor and the noise (each apart below).
+    std::optional<double> lengthsUncertaintyPercent;
+    std::optional<TrimUncertainty> trimUncertainty;
+    // How far to cut long where the lengths are unsure (over
+    // kCutLongUncertaintyPercent); none where they are sure.
     std::optional<double> cutLongPercent;
+    // The measurement was refused: why; the lengths are then the tune's or
+    // the design's.
+    std::optional<std::string> measurementRefused;
     // Where the sweep shows no resonance: the model's, found apart; none
     // when it found none either.
     std::optional<OutsideResonance> outside;

@@ -10,6 +10,7 @@
 #include "nec/analysis.h"
 #include "nec/check_plan.h"
 #include "nec/feed_line.h"
+#include "nec/feed_options.h"
 #include "nec/measurement_fit.h"
 #include "nec/scaled_design.h"
 #include "nec/touchstone.h"
@@ -25,6 +26,15 @@ struct MeasuredPoint {
     std::complex<double> junction;  // where the lines join
     double swr = 0;                 // on the check's reference
     std::complex<double> gap;       // one gap, the lines undone
+};
+
+// What a trim's lengths may be off by, each in per cent of them.
+struct TrimUncertainty {
+    double straysPercent = 0;          // the junction's plausible strays (kStray...)
+    double velocityFactorPercent = 0;  // the lines' velocity factor off by its span
+    double noisePercent = 0;           // kNoiseSigmas standard deviations of the fitted scale
+    // The root-sum-square of the three.
+    double TotalPercent() const;
 };
 
 struct Measurement {
@@ -48,12 +58,30 @@ struct Measurement {
     // The other side count's fit, where its model was given.
     std::optional<Fit> otherShapeFit;
     int otherSides = 0;
-    // The built lengths times resonance / design frequency; none where the
-    // measurement does not show this loop's resonance.
+    // The fitted loop's resonance: the model's over the fit's scale. The
+    // trim uses it; resonanceMHz is read point by point, noise and all.
+    std::optional<double> fitResonanceMHz;
+    // The model's tuned lengths, each times (as cut / design) / the fit's
+    // scale; without a tune, the lengths as cut times the fitted resonance
+    // over the design frequency; its scale is the factor on the lengths as
+    // cut. None where the measurement is refused.
     std::optional<ScaledDesign> trim;
-    // The resonance and the trim's scale for the fitted velocity factor
-    // -+ kVelocityFactorSpan, [low, high]; with every trim.
+    bool trimFromTune = false;
+    std::optional<TrimUncertainty> trimUncertainty;
+    // The resonance and the trim's scale within the trim's whole
+    // uncertainty, [low, high]; with every trim.
     std::optional<std::array<double, 2>> resonanceSpanMHz, trimSpan;
+    // Refused: no resonance and no trim, and why (in the notes too).
+    bool refused = false;
+    std::string refusal;
+    // The lines' impedance that fits much better than the check's, where
+    // that is why the measurement is refused; each front end says how to
+    // give it.
+    std::optional<double> linesLookOhm;
+    // The port the file fits at, where that is not the check's.
+    std::optional<FeedPort> otherPort;
+    // A sweep that would show the resonance, where the measurement missed it.
+    std::optional<std::array<double, 2>> measureMHz;
     std::vector<std::string> notes;
 
     std::optional<double> ShiftMHz() const;
@@ -73,8 +101,35 @@ double Spread(const std::vector<std::complex<double>>& reflection);
 inline constexpr double kFlatSpread = 0.05;
 
 // How far the lines' velocity factor may be from the fitted one, for the
-// span of the resonance and of the trim.
+// span of the resonance and of the trim; and from one measured apart.
 inline constexpr double kVelocityFactorSpan = 0.02;
+inline constexpr double kMeasuredVelocityFactorSpan = 0.01;
+
+// The strays a junction as built and measured plausibly has, each either
+// way: the analyser's reference plane a centimetre of coax from the
+// junction (no port extension), a connector's capacitance across it, the
+// inductance of the leads in series.
+inline constexpr double kStrayCoaxMm = 10;
+inline constexpr double kStrayCoaxOhm = 50;
+inline constexpr double kStrayCoaxVelocityFactor = 0.66;
+inline constexpr double kStrayShuntPf = 0.5;
+inline constexpr double kStraySeriesNh = 5;
+
+// The noise's share of the trim's span, in standard deviations.
+inline constexpr double kNoiseSigmas = 2;
+// The point-by-point resonance may differ from the fitted one by this
+// much, in per cent, beyond what the noise explains, before a note says so.
+inline constexpr double kPointResonanceLeastPercent = 0.1;
+
+// The lines' impedances a measurement is tried with: a measurement that
+// fits much better with lines more than kLinesDifferShare from the
+// check's (kLinesBetterRatio of the residual or less, and
+// kLinesBetterLeastPercent less at least) is refused for them.
+inline constexpr double kLinesLeastOhm = 250;
+inline constexpr double kLinesMostOhm = 600;
+inline constexpr double kLinesDifferShare = 0.04;
+inline constexpr double kLinesBetterRatio = 0.6;
+inline constexpr double kLinesBetterLeastPercent = 0.3;
 
 // A resonance span wider than this share of the resonance, in per cent,
 // calls for the line's velocity factor to be measured.

@@ -33,30 +33,49 @@ std::string MeasuredFitText(const Measurement& m) {
     std::string text =
         "  built: " + ScaledDesignText(m.built) + (m.assumesDesignLengths ? " (the design's, assumed)" : "") + "\n";
     if (m.fit) {
-        text += "  fit: the loop at " + ScaleText(m.fit->scale) +
-                " times the model's frequency, the lines' velocity "
-                "factor " +
-                Fixed(m.fit->velocityFactor, 3) + "; the curves still differ by " + Fixed(m.fit->residualPercent, 2) +
-                " % (RMS of |S11|)";
+        text += "  fit: the loop as the model's at " + ScaleText(m.fit->scale) +
+                " times its size, the lines' velocity factor " + Fixed(m.fit->velocityFactor, 3) +
+                (m.fit->velocityFactorHeld ? " (measured, held)" : "") + "; the curves still differ by " +
+                Fixed(m.fit->residualPercent, 2) + " % (RMS of |S11|)";
         if (m.otherShapeFit) {
             text += "; the " + std::to_string(m.otherSides) + "-sided loop's by " +
                     Fixed(m.otherShapeFit->residualPercent, 2) + " %";
         }
         text += "\n";
+        if (m.fitResonanceMHz) text += "  the fitted loop resonates at " + MhzText(*m.fitResonanceMHz) + " MHz\n";
     }
     return text;
 }
 
-std::string MeasuredText(const Measurement& m) {
+// The measurement's notes, the refusal's with what to do in the front
+// end's words.
+std::vector<std::string> MeasuredNotes(const Measurement& m, const AdviceWords& advise) {
+    std::vector<std::string> notes;
+    for (const std::string& note : m.notes) {
+        if (m.linesLookOhm && note == m.refusal) {
+            notes.push_back(note + "; " + advise(Advice::LineImpedance, *m.linesLookOhm));
+        } else {
+            notes.push_back(note);
+        }
+    }
+    return notes;
+}
+
+std::string MeasuredText(const Measurement& m, const AdviceWords& advise) {
     const auto mhz = [](const std::optional<double>& value) {
         return value ? MhzText(*value) + " MHz" : std::string("none");
     };
     std::string text = "measured (" + m.source + ", " + std::to_string(m.points.size()) +
                        (m.points.size() == 1 ? " point" : " points") +
                        ", where the lines join; the lines undone for the gap)\n";
-    text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
-    if (const auto shift = m.ShiftMHz()) {
-        text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
+    if (m.refused) {
+        text += "  refused: no resonance and no trim from it (the note says why); the model's resonance " +
+                mhz(m.modelResonanceMHz);
+    } else {
+        text += "  gap resonance " + mhz(m.resonanceMHz) + ", the model's " + mhz(m.modelResonanceMHz);
+        if (const auto shift = m.ShiftMHz()) {
+            text += ": shifted " + Fixed(*shift, 3) + " MHz (" + Fixed(*m.ShiftPercent(), 2) + " %)";
+        }
     }
     text += "\n  lowest SWR on " + Trimmed(m.referenceOhm, 3) + " ohm " + SwrText(m.minSwr, 2) +
             (m.minSwrAtEdge ? " at the edge of the measurement (" + MhzText(m.minSwrMHz) + " MHz)"
@@ -64,24 +83,26 @@ std::string MeasuredText(const Measurement& m) {
             "; the model's lowest at " + mhz(m.modelMinSwrMHz) + "\n";
     text += MeasuredFitText(m);
     if (m.trim) {
-        text += "  trim: HEIGHT, SIDE and GAP times " + ScaleText(m.trim->scale) +
-                " bring the built loop to "
-                "resonance at the design frequency\n  " +
+        text += std::string("  trim: ") +
+                (m.trimFromTune ? "the model's tuned lengths, corrected by the fit" : "the lengths as cut, scaled") +
+                ": the lengths as cut times " + ScaleText(m.trim->scale) + " resonate at the design frequency\n  " +
                 ScaledDesignText(*m.trim) + "\n";
-        if (m.resonanceSpanMHz && m.trimSpan) {
-            text += "  for the velocity factor +-" + Fixed(kVelocityFactorSpan, 2) + ": resonance " +
-                    MhzText((*m.resonanceSpanMHz)[0]) + " to " + MhzText((*m.resonanceSpanMHz)[1]) + " MHz, trim " +
-                    ScaleText((*m.trimSpan)[0]) + " to " + ScaleText((*m.trimSpan)[1]) + "\n";
+        if (m.trimUncertainty && m.trimSpan) {
+            const TrimUncertainty& u = *m.trimUncertainty;
+            text += "  sure within " + Fixed(u.TotalPercent(), 2) + " % (strays at the junction " +
+                    Fixed(u.straysPercent, 2) + " %, the lines' velocity factor " + Fixed(u.velocityFactorPercent, 2) +
+                    " %, the noise " + Fixed(u.noisePercent, 2) + " %): trim " + ScaleText((*m.trimSpan)[0]) + " to " +
+                    ScaleText((*m.trimSpan)[1]) + "\n";
         }
         if (m.assumesDesignLengths) {
             text += "  " + std::string(kAssumesDesignLengths) + "\n";
         }
     }
-    for (const std::string& note : m.notes) text += "  note: " + note + "\n";
+    for (const std::string& note : MeasuredNotes(m, advise)) text += "  note: " + note + "\n";
     return text;
 }
 
-Json MeasuredJson(const Measurement& m) {
+Json MeasuredJson(const Measurement& m, const AdviceWords& advise) {
     Json json = {{"points", m.points.size()},
                  {"resonance_mhz", JsonNumber(m.resonanceMHz, 4)},
                  {"model_resonance_mhz", JsonNumber(m.modelResonanceMHz, 4)},
@@ -102,7 +123,11 @@ Json MeasuredJson(const Measurement& m) {
     if (m.fit) {
         json["fit"] = {{"scale", JsonNumber(m.fit->scale, 6)},
                        {"velocity_factor", JsonNumber(m.fit->velocityFactor, 4)},
-                       {"residual_percent", JsonNumber(m.fit->residualPercent, 3)}};
+                       {"velocity_factor_held", m.fit->velocityFactorHeld},
+                       {"residual_percent", JsonNumber(m.fit->residualPercent, 3)},
+                       {"resonance_mhz", JsonNumber(m.fitResonanceMHz, 4)},
+                       {"left_out_mhz", Json::array()}};
+        for (double mhz : m.fit->leftOutMHz) json["fit"]["left_out_mhz"].push_back(JsonNumber(mhz, 4));
     }
     const auto span = [](const std::optional<std::array<double, 2>>& values, int decimals) {
         return values ? Json::array({JsonNumber((*values)[0], decimals), JsonNumber((*values)[1], decimals)})
@@ -110,7 +135,19 @@ Json MeasuredJson(const Measurement& m) {
     };
     json["resonance_span_mhz"] = span(m.resonanceSpanMHz, 4);
     json["trim_span"] = span(m.trimSpan, 6);
-    json["notes"] = m.notes;
+    json["trim_from_tune"] = m.trimFromTune;
+    json["trim_uncertainty"] = nullptr;
+    if (m.trimUncertainty) {
+        const TrimUncertainty& u = *m.trimUncertainty;
+        json["trim_uncertainty"] = {{"percent", JsonNumber(u.TotalPercent(), 3)},
+                                    {"strays_percent", JsonNumber(u.straysPercent, 3)},
+                                    {"velocity_factor_percent", JsonNumber(u.velocityFactorPercent, 3)},
+                                    {"noise_percent", JsonNumber(u.noisePercent, 3)}};
+    }
+    json["refused"] = m.refused ? Json(m.refusal) : Json(nullptr);
+    json["lines_look_ohm"] = JsonNumber(m.linesLookOhm, 0);
+    json["measure_mhz"] = span(m.measureMHz, 6);
+    json["notes"] = MeasuredNotes(m, advise);
     return json;
 }
 
@@ -163,6 +200,8 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
     Json json = {{"resonance_mhz", JsonNumber(h.resonanceMHz, 4)},
                  {"resonance_offset_percent", JsonNumber(h.resonanceOffsetPercent, 3)},
                  {"uncertainty_percent", JsonNumber(h.uncertaintyPercent, 3)},
+                 {"lengths_uncertainty_percent", JsonNumber(h.lengthsUncertaintyPercent, 3)},
+                 {"measurement_refused", h.measurementRefused ? Json(*h.measurementRefused) : Json(nullptr)},
                  {"cut", std::string(CutName(h.cut))},
                  {"lengths", ScaledDesignJson(h.lengths)},
                  {"best_reading", std::string(h.BestKey())},
@@ -181,7 +220,7 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
                                                   : "between"},
             {"sweep_reaching_mhz", Json::array({JsonNumber(o.reachFromMHz, 6), JsonNumber(o.reachToMHz, 6)})}};
     }
-    for (Advice advice : h.advice) json["advice"].push_back(advise(advice));
+    for (Advice advice : h.advice) json["advice"].push_back(advise(advice, 0));
     return json;
 }
 
@@ -242,11 +281,24 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
                       : ReadingLabel(kReadings[h.bestReading], medium);
     lines.push_back("feed: " + feed + ", SWR " + SwrText(h.bestSwr) + " at " + Shortest(design) +
                     " MHz with these lengths");
-    if (h.cutLongPercent) {
+    if (h.measurementRefused) {
+        lines.push_back("the measurement was refused, so the lengths are not trimmed from it: " +
+                        *h.measurementRefused);
+    }
+    if (h.cutLongPercent && h.trimUncertainty) {
+        const TrimUncertainty& u = *h.trimUncertainty;
+        lines.push_back("the trimmed lengths are sure within " + Fixed(*h.cutLongPercent, 2) + " % (the model " +
+                        Fixed(h.uncertaintyPercent.value_or(0), 2) + " %, strays at the junction " +
+                        Fixed(u.straysPercent, 2) + " %, the lines' velocity factor " +
+                        Fixed(u.velocityFactorPercent, 2) + " %, the noise " + Fixed(u.noisePercent, 2) + " %): cut " +
+                        Fixed(*h.cutLongPercent, 2) +
+                        " % long and measure again, better: the analyser calibrated with open, short and load at "
+                        "the junction's own connector, and the lines' velocity factor measured");
+    } else if (h.cutLongPercent) {
         lines.push_back("the model is unsure of the resonance by " + Fixed(*h.cutLongPercent, 2) + " %: cut " +
                         Fixed(*h.cutLongPercent, 2) + " % long and trim from a measurement");
     }
-    for (Advice advice : h.advice) lines.push_back(advise(advice));
+    for (Advice advice : h.advice) lines.push_back(advise(advice, 0));
     return lines;
 }
 
@@ -363,10 +415,10 @@ std::string ReportText(const ModelCheck& check, const AdviceWords& advise) {
                 "): HEIGHT, SIDE and GAP times " + ScaleText(t.scale) + "\n  " + ScaledDesignText(t) + "\n" + "  " +
                 TunedResonanceText(t) + "; the design itself stays as COMPUTE gives it\n" + UncertaintyText(r);
     }
-    if (check.measured) text += MeasuredText(*check.measured);
+    if (check.measured) text += MeasuredText(*check.measured, advise);
     for (const std::string& note : r.notes) text += "note: " + note + "\n";
     for (const std::string& note : check.feed.notes) text += "note: " + note + "\n";
-    for (Advice advice : r.advice) text += "note: " + advise(advice) + "\n";
+    for (Advice advice : r.advice) text += "note: " + advise(advice, 0) + "\n";
 
     // The sweep as a table: each feed point's R and X, then its SWR on
     // each of its readings; a column as wide as its heading.
@@ -468,7 +520,7 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
             }
         }
     }
-    if (check.measured) json["measured"] = MeasuredJson(*check.measured);
+    if (check.measured) json["measured"] = MeasuredJson(*check.measured, advise);
     json["sanity"] = Json::array();
     for (const SanityCheck& c : r.sanity) {
         json["sanity"].push_back({{"name", c.name},
@@ -479,7 +531,7 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
                                   {"detail", c.detail}});
     }
     json["notes"] = r.notes;
-    for (Advice advice : r.advice) json["notes"].push_back(advise(advice));
+    for (Advice advice : r.advice) json["notes"].push_back(advise(advice, 0));
     json["sweep"] = Json::array();
     for (const SweepPoint& p : r.sweep) json["sweep"].push_back(SweepPointJson(p));
     AddFeedJson(json, check);

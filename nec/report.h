@@ -14,8 +14,9 @@
 
 namespace corvanta::nec {
 
-// How a front end words an advice, with its own names for the controls.
-using AdviceWords = std::function<std::string(Advice)>;
+// How a front end words an advice, with its own names for the controls;
+// the value is what to give, for an advice that has one.
+using AdviceWords = std::function<std::string(Advice, double value)>;
 
 // The verdict the report, the window and the sheet open with, a line each:
 // where the model resonates, which lengths to cut, the feed that suits

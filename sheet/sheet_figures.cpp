@@ -68,10 +68,11 @@ MeasuredFigures MeasuredBlock(const nec::Measurement& m, const QString& measured
         resonance += QStringLiteral(": shifted %1 MHz (%2 %)")
                          .arg(Words(nec::Fixed(*shift, 3)), Words(nec::Fixed(*m.ShiftPercent(), 2)));
     }
-    block.rows.emplace_back(QStringLiteral("Gap resonance"), resonance);
+    block.rows.emplace_back(QStringLiteral("Gap resonance"),
+                            m.refused ? QStringLiteral("none: the measurement was refused") : resonance);
     block.rows.emplace_back(
         QStringLiteral("Fit"),
-        m.fit ? QStringLiteral("the loop at %1 times the model's frequency, the lines' velocity factor %2; the "
+        m.fit ? QStringLiteral("the loop as the model's at %1 times its size, the lines' velocity factor %2; the "
                                "curves still differ by %3 % (RMS of |S11|)")
                     .arg(Words(nec::ScaleText(m.fit->scale)), Words(nec::Fixed(m.fit->velocityFactor, 3)),
                          Words(nec::Fixed(m.fit->residualPercent, 2)))

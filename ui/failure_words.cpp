@@ -42,12 +42,16 @@ QString FailureWords(const nec::Failure& failure, const QString& file) {
     return said;
 }
 
-std::string AdviceWords(nec::Advice advice) {
+std::string AdviceWords(nec::Advice advice, double value) {
     switch (advice) {
         case nec::Advice::FinerSweep:
             return "a sweep with more points places a resonance better";
         case nec::Advice::Tune:
             return "Run tunes the loop with the check: its tuned lengths resonate at the design frequency";
+        case nec::Advice::LineImpedance:
+            return "set the lines' impedance to " + nec::Trimmed(value, 4) + " ohm";
+        case nec::Advice::StubVelocityFactor:
+            return "measure the lines' velocity factor from a stub of them, enter it and tick \"measured\"";
     }
     return {};
 }

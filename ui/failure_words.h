@@ -17,6 +17,6 @@ namespace corvanta::ui {
 QString FailureWords(const nec::Failure& failure, const QString& file = {});
 
 // An advice of the report, as a note of the figures and the report.
-std::string AdviceWords(nec::Advice advice);
+std::string AdviceWords(nec::Advice advice, double value = 0);
 
 }  // namespace corvanta::ui

@@ -218,7 +218,11 @@ QString FiguresHtml(const nec::ModelCheck& check) {
         html += Heading(QStringLiteral("Measured: %1").arg(Html(m.source)));
         html += kTable;
         html += Row({QString(), QStringLiteral("Measured"), QStringLiteral("Model")}, true);
-        html += Row({QStringLiteral("Gap resonance"), mhz(m.resonanceMHz), mhz(m.modelResonanceMHz)});
+        html += Row({QStringLiteral("Gap resonance"), m.refused ? QStringLiteral("refused: none") : mhz(m.resonanceMHz),
+                     mhz(m.modelResonanceMHz)});
+        if (m.fitResonanceMHz) {
+            html += Row({QStringLiteral("Fitted loop’s resonance"), mhz(m.fitResonanceMHz), QString()});
+        }
         html += Row({QStringLiteral("Lowest SWR on %1 \u03a9").arg(Html(nec::Trimmed(m.referenceOhm, 3))),
                      (m.minSwrAtEdge ? QStringLiteral("%1 at the edge of the measurement (%2 MHz)")
                                      : QStringLiteral("%1 at %2 MHz"))
@@ -240,6 +244,10 @@ QString FiguresHtml(const nec::ModelCheck& check) {
             }
         }
         for (const std::string& note : m.notes) html += QStringLiteral("<p>Note: %1</p>").arg(Html(note));
+        if (m.linesLookOhm) {
+            html += QStringLiteral("<p>Note: %1.</p>")
+                        .arg(Capitalised(AdviceWords(nec::Advice::LineImpedance, *m.linesLookOhm)).toHtmlEscaped());
+        }
     }
 
     html += Heading(QStringLiteral("Sanity checks"));

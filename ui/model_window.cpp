@@ -951,9 +951,11 @@ void ModelWindow::tellLoaded() {
     QString said = QStringLiteral("Loaded %1 (%2 %3).")
                        .arg(measuredName_, QString::number(m.points.size()),
                             m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+    if (m.refused) said += QStringLiteral(" Refused: no resonance and no trim from it.");
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2.")
-                    .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))));
+                    .arg(Regional(Text(nec::MhzText(m.fitResonanceMHz.value_or(0)))),
+                         Regional(Text(nec::ScaleText(m.trim->scale))));
         if (m.assumesDesignLengths) {
             said += QLatin1Char(' ') + sheet::Capitalised(std::string(nec::kAssumesDesignLengths)) + QLatin1Char('.');
         }

@@ -660,8 +660,8 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
 TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
     const std::string all = UsageText(std::nullopt);
     const std::pair<Command, const char*> commands[] = {
-        {Command::Design, "design"}, {Command::Table, "table"}, {Command::Bands, "bands"},  {Command::Nec, "nec"},
-        {Command::Check, "check"},   {Command::Sheet, "sheet"}, {Command::Record, "record"}};
+        {Command::Design, "design"}, {Command::Table, "table"}, {Command::Bands, "bands"},   {Command::Nec, "nec"},
+        {Command::Check, "check"},   {Command::Sheet, "sheet"}, {Command::Record, "record"}, {Command::Line, "line"}};
     ASSERT_EQ(CommandNames().size(), std::size(commands));
     for (const auto& [command, name] : commands) {
         SCOPED_TRACE(name);

@@ -11,7 +11,7 @@
 namespace corvanta::nec {
 namespace {
 
-std::string Words(Advice) { return "advice"; }
+std::string Words(Advice, double) { return "advice"; }
 
 // The same measurement gives the same verdict whichever way it reaches the
 // check: handed in with the request (the command line's --measured, a

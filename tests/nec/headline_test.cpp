@@ -177,7 +177,7 @@ TEST(Headline, ASweepThatMissesTheResonanceSaysWhereItLies) {
          "0.28 %",
          std::nullopt},
     };
-    const AdviceWords advise = [](Advice) { return std::string("advice"); };
+    const AdviceWords advise = [](Advice, double) { return std::string("advice"); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(HeadlineLines(c.check, advise, Medium::Plain).front(), c.verdict);

@@ -107,7 +107,8 @@ TEST(Measurement, OnlyALoopsSeriesResonanceGivesATrim) {
             // The lines undone at the fitted velocity factor: within 0.1 %.
             EXPECT_NEAR(*m.resonanceMHz, *c.resonanceMHz, 0.145);
             ASSERT_TRUE(m.trim);
-            EXPECT_NEAR(m.trim->scale, *m.resonanceMHz / 146, 1e-12);
+            ASSERT_TRUE(m.fitResonanceMHz);
+            EXPECT_NEAR(m.trim->scale, *m.fitResonanceMHz / 146, 1e-12);
             EXPECT_NEAR(m.trim->heightMm, 718.233 * m.trim->scale, 1e-9);
         } else {
             EXPECT_FALSE(m.resonanceMHz);

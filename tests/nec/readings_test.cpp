@@ -259,7 +259,7 @@ TEST(ReportJson, ReadingsKeysInTheirPlacesAndNotFiniteIsNull) {
     check.report.under2[ReadingIndex("swr_lines_200")] = {{std::nullopt, 147.123456}};
     check.report.notes = {"a note"};
     check.report.advice = {Advice::FinerSweep};
-    Json json = Json::parse(ReportJson(check, [](Advice) { return std::string("an advice"); }));
+    Json json = Json::parse(ReportJson(check, [](Advice, double) { return std::string("an advice"); }));
     EXPECT_EQ(Keys(json["at_design"]),
               (std::vector<std::string>{"gap", "parallel", "swr_parallel_300", "swr_parallel_50", "swr_gap_300",
                                         "lines", "swr_lines_50", "swr_lines_200", "swr_lines_300"}));

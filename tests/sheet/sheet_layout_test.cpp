@@ -188,7 +188,7 @@ class SheetLayoutTest : public QObject {
     SheetContent ContentOf(const nec::ModelCheck& check) {
         return {design_, MakeCutList(design_), NumberFormat{},
                 SheetFigures(
-                    check, [](nec::Advice) { return std::string("advice as a front end words it"); },
+                    check, [](nec::Advice, double) { return std::string("advice as a front end words it"); },
                     QStringLiteral("2026-12-07 16:30 UTC"))};
     }
 
