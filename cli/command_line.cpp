@@ -145,6 +145,7 @@ constexpr Commands kNec = Bit(Command::Nec);
 constexpr Commands kCheck = Bit(Command::Check);
 constexpr Commands kSheet = Bit(Command::Sheet);
 constexpr Commands kRecord = Bit(Command::Record);
+constexpr Commands kMeasure = Bit(Command::Measure);
 constexpr Commands kModel = kNec | kCheck;
 constexpr Commands kDesigns = kDesign | kModel | kSheet | kRecord;
 // What a build record holds besides the design: the ground, the lines, the
@@ -298,6 +299,18 @@ const Option kOptions[] = {
          }
          p.invocation.check.placement.heightM = *p.height;
      }},
+    {"--device", "PATH", kMeasure, kMeasure, {}, "the analyser's device file (corvanta-cli analyser lists them)",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--device needs a device file, such as /dev/ttyACM0");
+         p.invocation.devicePath = v;
+     }},
+    {"--sweep", "FROM:TO:POINTS", kMeasure, kMeasure, {}, "the sweep in MHz",
+     [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
+    {"--output", "FILE.s1p", kMeasure, kMeasure, {}, "the Touchstone file to write; one there is replaced whole",
+     [](Parse& p, const std::string& v) {
+         if (Suffix(v, 4) != ".s1p") throw UsageError("--output writes a one-port Touchstone file: give FILE.s1p");
+         p.invocation.outputPath = v;
+     }},
     {"--sweep", "FROM:TO:POINTS", kModel, 0, {}, "the sweep in MHz (default 0.8x to 1.4x the design frequency, 101 points)",
      [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
     {"--sweep-mode", "adaptive|exact", kCheck, 0, {},
@@ -367,6 +380,12 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
          p.invocation.measuredPath = v;
+     }},
+    {"--device", "PATH", kCheck, 0, {},
+     "sweep the analyser at PATH at --port and compare it, as --measured would the file measure writes",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--device needs a device file, such as /dev/ttyACM0");
+         p.invocation.devicePath = v;
      }},
     {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
@@ -530,6 +549,20 @@ const CommandInfo kCommands[] = {
      "first: an input that does not read writes nothing (exit status 1). A record\n"
      "already there is replaced whole, never in part.\n"},
     {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
+    {Command::Analyser, "analyser", "the analysers plugged in: device file, USB id and firmware",
+     "Lists the vector analysers plugged in over USB (USB id 0483:5740, the\n"
+     "text-shell family), a line each: the device file, the USB id, the\n"
+     "device's name and firmware, or why it could not be asked (permission\n"
+     "denied, held by the modem manager ...). Exit status 1 when none is found.\n"},
+    {Command::Measure, "measure", "sweep an analyser and write its S11 as a Touchstone file",
+     "Sweeps S11 with the analyser at --device (corvanta-cli analyser lists\n"
+     "them) over --sweep FROM:TO:POINTS in MHz, in as many runs as the device\n"
+     "needs (101 or 401 points each), and writes --output FILE.s1p: Hz, S, RI\n"
+     "against 50 ohm, a comment naming the device, its firmware and the date.\n"
+     "The calibration is the device's own: open, short and load where the\n"
+     "loop is measured (where the lines join, or the radio end of the feeder\n"
+     "for check --port radio). A device that is missing, refused, busy, silent,\n"
+     "answers nonsense or goes away writes nothing (exit status 1).\n"},
 };
 // clang-format on
 
@@ -664,7 +697,11 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!invocation.note.empty() && invocation.measuredPath.empty()) {
         throw UsageError("--note is kept with a measurement: give --measured FILE.s1p too");
     }
-    if (invocation.check.asBuilt && invocation.measuredPath.empty()) {
+    if (!invocation.devicePath.empty() && command == Command::Check &&
+        (!invocation.measuredPath.empty() || fromRecord)) {
+        throw UsageError(std::string("--device measures now: leave out ") + (fromRecord ? "--record" : "--measured"));
+    }
+    if (invocation.check.asBuilt && invocation.measuredPath.empty() && invocation.devicePath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would

@@ -18,7 +18,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Help, Version, Analyser, Measure };
 
 struct Sweep {
     std::string from;
@@ -42,6 +42,7 @@ struct Invocation {
     std::string smithPath;                    // check --smith
     std::string s1pPath;                      // check --s1p: the model's sweep as Touchstone
     std::string measuredPath;                 // check --measured: a measured .s1p to compare
+    std::string devicePath;                   // measure, check --device: the analyser to sweep
     std::string outputPath;                   // sheet --output: the whole sheet as PDF; record --output
     std::string recordPath;                   // check --record: the build record to check
     std::string note;                         // record --note: on the measurement

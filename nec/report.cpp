@@ -82,7 +82,8 @@ std::string MeasuredText(const Measurement& m) {
 }
 
 Json MeasuredJson(const Measurement& m) {
-    Json json = {{"points", m.points.size()},
+    Json json = {{"source", m.source},
+                 {"points", m.points.size()},
                  {"resonance_mhz", JsonNumber(m.resonanceMHz, 4)},
                  {"model_resonance_mhz", JsonNumber(m.modelResonanceMHz, 4)},
                  {"shift_mhz", JsonNumber(m.ShiftMHz(), 4)},
