@@ -379,6 +379,11 @@ const Option kOptions[] = {
     {"--measured", "FILE.s1p", kFed, 0, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
+         if (p.invocation.command == Command::Record) {
+             p.invocation.measuredCuts.push_back({v, std::nullopt, {}});
+         } else if (!p.invocation.measuredPath.empty()) {
+             throw UsageError("check compares one --measured sweep; record keeps more than one");
+         }
          p.invocation.measuredPath = v;
      }},
     {"--device", "PATH", kCheck, 0, {},
@@ -389,7 +394,15 @@ const Option kOptions[] = {
      }},
     {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
-     [](Parse& p, const std::string& v) { p.invocation.check.asBuilt = BuiltLengthsOption(v); }},
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.asBuilt = BuiltLengthsOption(v);
+         // record: the lengths of the --measured sweep just before.
+         if (p.invocation.command != Command::Record) return;
+         if (p.invocation.measuredCuts.empty() || p.invocation.measuredCuts.back().asBuilt) {
+             throw UsageError("--as-built follows the --measured sweep whose lengths it gives, once for each");
+         }
+         p.invocation.measuredCuts.back().asBuilt = p.invocation.check.asBuilt;
+     }},
     {"--reference", "OHM", kFed, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
@@ -414,7 +427,10 @@ const Option kOptions[] = {
      "an L network that brings the radio end (else the junction after a 4:1 balun) to 1:1 on --reference",
      [](Parse& p, const std::string&) { p.invocation.check.feed.match = true; }},
     {"--note", "TEXT", kRecord, 0, {}, "a note on the --measured sweep, kept with it",
-     [](Parse& p, const std::string& v) { p.invocation.note = v; }},
+     [](Parse& p, const std::string& v) {
+         p.invocation.note = v;
+         if (!p.invocation.measuredCuts.empty()) p.invocation.measuredCuts.back().note = v;
+     }},
     {"--record", "FILE.corvanta", kCheck, 0, {},
      "check the design a build record holds, with its feed, lengths as built and last measurement",
      [](Parse& p, const std::string& v) {
@@ -542,8 +558,11 @@ const CommandInfo kCommands[] = {
     {Command::Record, "record", "a build record: the design, its feed, the lengths as cut and a measurement",
      "Writes a build record, FILE.corvanta (JSON): the design's inputs as typed\n"
      "(--freq, --sides, the conductor), the ground and height, the lines and the\n"
-     "feed to the radio, the lengths as cut (--as-built) and the --measured\n"
-     "sweep's Touchstone text with the date it was loaded and a --note. Only\n"
+     "feed to the radio, and each --measured sweep's Touchstone text with the\n"
+     "date it was loaded and the --as-built lengths and --note that follow it:\n"
+     "--measured comes once for every sweep of a loop trimmed between them, in\n"
+     "the order they were taken, and the last one's lengths are the loop's as\n"
+     "it stands. Only\n"
      "inputs are kept: what is computed from them is computed again when the\n"
      "record is read, by check --record or in the window. The design is computed\n"
      "first: an input that does not read writes nothing (exit status 1). A record\n"

@@ -26,6 +26,13 @@ struct Sweep {
     std::string step;
 };
 
+// record: one --measured sweep with the --as-built and --note that follow it.
+struct MeasuredCut {
+    std::string path;
+    std::optional<nec::BuiltLengths> asBuilt;
+    std::string note;
+};
+
 struct Invocation {
     Command command = Command::Help;
     std::optional<Command> helpFor;        // "COMMAND --help"
@@ -46,6 +53,7 @@ struct Invocation {
     std::string outputPath;                   // sheet --output: the whole sheet as PDF; record --output
     std::string recordPath;                   // check --record: the build record to check
     std::string note;                         // record --note: on the measurement
+    std::vector<MeasuredCut> measuredCuts;    // record: every --measured, in order
     std::optional<std::string> measuredText;  // a record's measurement, read with it
 };
 

@@ -439,26 +439,33 @@ int WriteRecord(const Invocation& invocation) {
     record.Setup() = invocation.check.Setup();
     try {
         // A height the ground cannot hold is refused now, not when the
-        // record is checked.
+        // record is checked; so are the lengths of every cut.
         const nec::CheckPlan plan = nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
-        const auto judged = JudgeAsBuilt(invocation, plan.model);
-        if (const int* status = std::get_if<int>(&judged)) return *status;
+        for (const MeasuredCut& cut : invocation.measuredCuts) {
+            Invocation one = invocation;
+            one.check.asBuilt = cut.asBuilt;
+            const auto judged = JudgeAsBuilt(one, plan.model);
+            if (const int* status = std::get_if<int>(&judged)) return *status;
+        }
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure));
         return ExitStatusOf(failure);
     }
     const std::string now = nec::UtcNow();
-    if (!invocation.measuredPath.empty()) {
-        const auto text = ReadHandedIn(invocation.measuredPath);
+    // Each sweep within the reader's limit, on its own.
+    for (const MeasuredCut& cut : invocation.measuredCuts) {
+        const auto text = ReadHandedIn(cut.path);
         if (!text) return kDesignFailed;
         try {
             nec::ReadTouchstone(*text);
         } catch (const nec::Failure& failure) {
-            Tell(FailureWords(failure, invocation.measuredPath));
+            Tell(FailureWords(failure, cut.path));
             return ExitStatusOf(failure);
         }
-        const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
-        record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
+        const std::string name = std::filesystem::path(cut.path).filename().string();
+        nec::RecordMeasurement measurement{name, now, cut.note, *text, nec::Json::object()};
+        measurement.asBuilt = cut.asBuilt;
+        record.measurements.push_back(std::move(measurement));
     }
     const std::string text = nec::RecordText(nec::Stamped(record, {}, now));
     // A record with a long measurement takes a while to write: Ctrl+C,
