@@ -44,6 +44,7 @@ namespace corvanta::ui {
 
 class CheckJob;
 class MeasurementJob;
+class DeviceJob;
 class DecimalBox;
 class FeedBox;
 class FileDialog;
@@ -136,7 +137,7 @@ signals:
     // Load measurement read a file that the check could take: its name and
     // its text as read.
     void measurementLoaded(const QString& name, const QByteArray& text);
-    // Load measurement came to its end: loaded, refused or stopped.
+    // Load measurement or Measure came to its end: loaded, refused or stopped.
     void measurementEnded();
 
 protected:
@@ -170,6 +171,10 @@ private:
     void savePlot();
     void saveTouchstone();
     void loadMeasurement();
+    // Sweeps the analyser the chooser names over the check's sweep, off the
+    // GUI thread; the sweep is then taken in as a loaded file is.
+    void measure();
+    void deviceJobEnded();
     void clearMeasurement();
     // Lays the kept measurement over the check that has just run, with the
     // lengths as cut from the boxes; a measurement of another design stays
@@ -224,6 +229,9 @@ private:
     // check on show changes with each run and each feed: `checkGeneration_`
     // counts them, and a load compared with an older check is compared again.
     std::unique_ptr<MeasurementJob> measurementJob_;
+    std::unique_ptr<DeviceJob> deviceJob_;
+    // The Touchstone text of the analyser's sweep being taken in.
+    QByteArray sweptText_;
     bool measurementLoads_ = false;
     QString loadingName_;
     int checkGeneration_ = 0, measurementGeneration_ = 0;
@@ -261,6 +269,8 @@ private:
     QPushButton* savePlot_ = nullptr;
     QPushButton* saveTouchstone_ = nullptr;
     QPushButton* loadMeasurement_ = nullptr;
+    QPushButton* measure_ = nullptr;
+    QComboBox* analyser_ = nullptr;  // the analyser's device file, remembered
     QPushButton* clearMeasurement_ = nullptr;
     QPushButton* help_ = nullptr;
     QPushButton* close_ = nullptr;
