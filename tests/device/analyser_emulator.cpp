@@ -17,10 +17,14 @@
 // --greeting    a bare CR answered "ch> " (0), "\r\nch> " (1) or "?\r\nch> " (2)
 // --mode        the device file's permissions
 // --resonance   where the loop resonates (default 147.46 MHz)
+// --model FILE  the loop's S11 from the model's own sweep (corvanta-cli check
+//               --s1p: MHz, RI), between its points on a straight line ...
+// --shift PCT   ... with every frequency PCT per cent higher, as a loop cut
+//               that much small resonates
 //
-// The loop is a series resonant circuit: Z = R + j Q R (f/f0 - f0/f) with
-// R 60 ohm and Q 20, against 50 ohm, printed to 9 decimals as the device
-// prints its floats.
+// Without --model the loop is a series resonant circuit: Z = R + j Q R
+// (f/f0 - f0/f) with R 60 ohm and Q 20, against 50 ohm. Either is printed
+// to 9 decimals as the device prints its floats.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -51,6 +55,9 @@ struct Settings {
     long unplugAfter = -1;
     int greeting = 0;
     double resonanceMHz = 147.46;
+    std::vector<double> modelMHz;
+    std::vector<std::complex<double>> model;
+    double shiftPercent = 0;
 };
 
 Settings settings;
@@ -58,6 +65,16 @@ int master = -1;
 long printed = 0;  // points, over every sweep
 
 std::complex<double> Reflection(double hz) {
+    if (!settings.model.empty()) {
+        const double mhz = hz / 1e6 / (1 + settings.shiftPercent / 100);
+        const auto& f = settings.modelMHz;
+        if (mhz <= f.front()) return settings.model.front();
+        if (mhz >= f.back()) return settings.model.back();
+        std::size_t i = 1;
+        while (f[i] < mhz) ++i;
+        const double t = (mhz - f[i - 1]) / (f[i] - f[i - 1]);
+        return settings.model[i - 1] + t * (settings.model[i] - settings.model[i - 1]);
+    }
     const double r = 60, q = 20, f0 = settings.resonanceMHz * 1e6;
     const std::complex<double> z(r, q * r * (hz / f0 - f0 / hz));
     return (z - 50.0) / (z + 50.0);
@@ -190,7 +207,22 @@ int main(int argc, char* argv[]) {
         else if (option == "--greeting") settings.greeting = std::stoi(value());
         else if (option == "--mode") mode = static_cast<mode_t>(std::stoul(value(), nullptr, 8));
         else if (option == "--resonance") settings.resonanceMHz = std::stod(value());
-        else {
+        else if (option == "--shift") settings.shiftPercent = std::stod(value());
+        else if (option == "--model") {
+            FILE* file = std::fopen(value().c_str(), "r");
+            char text[512];
+            while (file && std::fgets(text, sizeof text, file)) {
+                double mhz = 0, re = 0, im = 0;
+                if (text[0] == '!' || text[0] == '#' || std::sscanf(text, "%lf %lf %lf", &mhz, &re, &im) != 3) continue;
+                settings.modelMHz.push_back(mhz);
+                settings.model.emplace_back(re, im);
+            }
+            if (file) std::fclose(file);
+            if (settings.model.size() < 2) {
+                std::fprintf(stderr, "analyser_emulator: no model sweep read\n");
+                return 2;
+            }
+        } else {
             std::fprintf(stderr, "analyser_emulator: unknown option %s\n", option.c_str());
             return 2;
         }
