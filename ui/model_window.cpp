@@ -405,6 +405,11 @@ void ModelWindow::buildControls() {
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
             if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
             compareMeasurement();
+            // The sweep on show was of the loop cut to these lengths.
+            if (!isMeasuring()) {
+                keepSessionSweep(false);
+                if (const QString words = sessionWords(); !words.isEmpty()) showStatus(words.trimmed());
+            }
             showCheck();
         });
         connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
@@ -1038,6 +1043,7 @@ void ModelWindow::measurementJobEnded() {
             check_->otherShape = std::move(compared.otherShape);
             rereadCheck();
         }
+        keepSessionSweep(loads);
         if (loads) tellLoaded();
         showCheck();
     }
@@ -1059,10 +1065,41 @@ void ModelWindow::tellLoaded() {
         }
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
+    said += sessionWords();
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
         said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
     }
     showStatus(said);
+}
+
+QString ModelWindow::sessionWords() const {
+    std::vector<nec::CutSweep> cuts;
+    for (const auto& sweep : sessionSweeps_) {
+        if (sweep) cuts.push_back(*sweep);
+    }
+    if (cuts.size() < 2 || !check_) return {};
+    const nec::CutTrendResult trend = nec::CutAndMeasure(cuts, check_->report.designMHz);
+    if (!trend.trend) return QStringLiteral(" Over the sweeps of this session: %1.").arg(Text(trend.why));
+    const nec::BuiltLengths& next = trend.trend->next;
+    return Regional(
+        QStringLiteral(" Over %1 sweeps of this session: %2 MHz per 1 % of the loop's size; "
+                       "the next cut HEIGHT %3, SIDE %4, GAP %5 mm.")
+            .arg(cuts.size())
+            .arg(Text(nec::Fixed(trend.trend->mhzPerPercent, 3)))
+            .arg(Text(nec::MmText(next.heightMm)), Text(nec::MmText(next.sideMm)), Text(nec::MmText(next.gapMm))));
+}
+
+void ModelWindow::keepSessionSweep(bool added) {
+    if (!check_ || !check_->measured) return;
+    const nec::Measurement& m = *check_->measured;
+    std::optional<nec::CutSweep> sweep;
+    if (m.resonanceMHz && m.trim)
+        sweep = nec::CutSweep{{m.built.heightMm, m.built.sideMm, m.built.gapMm}, *m.resonanceMHz};
+    if (added || sessionSweeps_.empty()) {
+        sessionSweeps_.push_back(sweep);
+    } else {
+        sessionSweeps_.back() = sweep;
+    }
 }
 
 QString ModelWindow::Regional(const QString& text) const {

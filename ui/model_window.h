@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/whole_file.h"
+#include "nec/cut_history.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
@@ -191,6 +192,12 @@ private:
     void measurementJobEnded();
     // What Load measurement says of the measurement now on show.
     void tellLoaded();
+    // Keeps the measurement on show among the session's sweeps: a new one
+    // when `added`, else as the last one with the lengths as cut now.
+    void keepSessionSweep(bool added);
+    // The session's sweeps in a sentence, a space first: the MHz per 1 %
+    // and the next cut, or why not; empty before two sweeps resonate.
+    QString sessionWords() const;
     // Whether the lengths as cut the boxes hold may be compared; refused
     // ones are told and put back.
     bool builtLengthsTaken();
@@ -279,6 +286,10 @@ private:
     std::optional<nec::OnePortSweep> measuredSweep_;
     QString measuredName_;
     std::optional<nec::LoopModel> measuredDesign_;
+    // Every sweep of the session with the lengths it was cut to and its
+    // measured resonance: from two, the measured MHz per 1 % and the next cut.
+    // None for a sweep that shows no resonance of this loop.
+    std::vector<std::optional<nec::CutSweep>> sessionSweeps_;
     // The lengths the measured loop was cut to, in millimetres.
     DecimalBox* builtHeight_ = nullptr;
     // What the boxes held when the measurement was last compared: a typed

@@ -22,6 +22,8 @@
 #include "tests/device/emulator.h"
 #include "tests/installed.h"
 #include "tests/ui/test_program.h"
+#include "ui/decimal_box.h"
+#include "nec/measurement.h"
 
 namespace corvanta::ui {
 
@@ -137,6 +139,51 @@ private slots:
         QCOMPARE(kept, QString::fromStdString(second.Path()));
         openChecked();
         QCOMPARE(in<QComboBox>("analyser")->currentText(), kept);
+    }
+
+    // The loop cut 2 % long, swept, trimmed by 1 % and swept again: the
+    // session's two sweeps give the MHz per 1 % and the next cut, worked
+    // out here from the two resonances the window found.
+    void twoSweepsGiveTheNextCut() {
+        ModelWindow* model = program_->Model();
+        const QString file = folder_.filePath(QStringLiteral("model.s1p"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(QByteArray::fromStdString(nec::ModelTouchstone(*model->Check())));
+        }
+        const nec::LoopModel loop = model->Check()->plan.model;
+        double resonance[2] = {0, 0}, size[2] = {0, 0}, lastHeight = 0;
+        const double cut[2] = {1.0, 0.99};
+        for (int i = 0; i < 2; ++i) {
+            test::Emulator emulator({"--model", file.toStdString(), "--shift", i == 0 ? "-2" : "-1"});
+            QVERIFY(measure(emulator.Path()));
+            auto* height = in<DecimalBox>("builtHEIGHT");
+            auto* side = in<DecimalBox>("builtSIDE");
+            auto* gap = in<DecimalBox>("builtGAP");
+            height->setValue(loop.heightMm * cut[i]);
+            side->setValue(loop.sideMm * cut[i]);
+            gap->setValue(loop.gapMm * cut[i]);
+            emit gap->editingFinished();
+            QTRY_VERIFY_WITH_TIMEOUT(!model->isMeasuring(), kLimitMs);
+            QVERIFY(model->Check()->measured && model->Check()->measured->resonanceMHz);
+            resonance[i] = *model->Check()->measured->resonanceMHz;
+            // The lengths the check took: the boxes', or the design's own
+            // where the boxes show them.
+            const nec::ScaledDesign& built = model->Check()->measured->built;
+            size[i] = built.heightMm + built.sideMm;
+            lastHeight = built.heightMm;
+        }
+        // The first some 1.01 % larger than the last.
+        const double x = 100 * (size[0] / size[1] - 1);
+        const double perPercent = (resonance[0] - resonance[1]) / x;
+        const double next = 1 + (model->Check()->report.designMHz - resonance[1]) / perPercent / 100;
+        QVERIFY2(perPercent < -1 && perPercent > -2, qPrintable(QString::number(perPercent)));
+        const QString expected = QStringLiteral("the next cut HEIGHT %1,").arg(lastHeight * next, 0, 'f', 2);
+        QVERIFY2(status().contains(
+                     QStringLiteral("Over 2 sweeps of this session: %1 MHz per 1 %").arg(perPercent, 0, 'f', 3)),
+                 qPrintable(status()));
+        QVERIFY2(status().contains(expected), qPrintable(status() + QStringLiteral(" / ") + expected));
     }
 
     // A slow analyser shows its progress and stops on Stop, keeping nothing.
