@@ -787,7 +787,7 @@ std::string UsageText(std::optional<Command> command) {
                        "\nCommands:\n";
     for (const CommandInfo& info : kCommands) {
         std::string left = "  " + std::string(info.name);
-        left.resize(10, ' ');
+        left.resize(std::max<std::size_t>(left.size() + 2, 10), ' ');
         text += left + std::string(info.summary) + "\n";
     }
     Commands all = 0;

@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
@@ -319,6 +320,7 @@ void ModelWindow::buildControls() {
     analyser_->setObjectName(QStringLiteral("analyser"));
     analyser_->setAccessibleName(QStringLiteral("Analyser"));
     analyser_->setEditable(true);
+    analyser_->lineEdit()->setAccessibleName(QStringLiteral("Analyser's device file"));
     analyser_->setMinimumContentsLength(14);
     analyser_->setToolTip(QStringLiteral("The analyser's device file: those plugged in, or type one"));
     for (const device::Found& found : device::FindAnalysers(false)) {
@@ -456,6 +458,8 @@ void ModelWindow::buildControls() {
     connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
     connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
     connect(measure_, &QPushButton::clicked, this, &ModelWindow::measure);
+    // The analyser's chooser in its row's place, after the match.
+    QWidget::setTabOrder(match_, analyser_);
     connect(clearMeasurement_, &QPushButton::clicked, this, &ModelWindow::clearMeasurement);
     connect(help_, &QPushButton::clicked, this, &ModelWindow::showHelp);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
