@@ -145,6 +145,7 @@ constexpr Commands kNec = Bit(Command::Nec);
 constexpr Commands kCheck = Bit(Command::Check);
 constexpr Commands kSheet = Bit(Command::Sheet);
 constexpr Commands kRecord = Bit(Command::Record);
+constexpr Commands kMeasure = Bit(Command::Measure);
 constexpr Commands kModel = kNec | kCheck;
 constexpr Commands kDesigns = kDesign | kModel | kSheet | kRecord;
 // What a build record holds besides the design: the ground, the lines, the
@@ -299,6 +300,18 @@ const Option kOptions[] = {
          }
          p.invocation.check.placement.heightM = *p.height;
      }},
+    {"--device", "PATH", kMeasure, kMeasure, {}, "the analyser's device file (corvanta-cli analyser lists them)",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--device needs a device file, such as /dev/ttyACM0");
+         p.invocation.devicePath = v;
+     }},
+    {"--sweep", "FROM:TO:POINTS", kMeasure, kMeasure, {}, "the sweep in MHz",
+     [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
+    {"--output", "FILE.s1p", kMeasure, kMeasure, {}, "the Touchstone file to write; one there is replaced whole",
+     [](Parse& p, const std::string& v) {
+         if (Suffix(v, 4) != ".s1p") throw UsageError("--output writes a one-port Touchstone file: give FILE.s1p");
+         p.invocation.outputPath = v;
+     }},
     {"--sweep", "FROM:TO:POINTS", kModel, 0, {}, "the sweep in MHz (default 0.8x to 1.4x the design frequency, 101 points)",
      [](Parse& p, const std::string& v) { SetSweep(p.invocation.check, v); }},
     {"--sweep-mode", "adaptive|exact", kCheck, 0, {},
@@ -375,11 +388,30 @@ const Option kOptions[] = {
     {"--measured", "FILE.s1p", kFed | kLine, kLine, {}, "an analyser's sweep taken at --port (default where the lines join), compared and trimmed to",
      [](Parse& p, const std::string& v) {
          if (v.empty()) throw UsageError("--measured needs a file name");
+         if (p.invocation.command == Command::Record) {
+             p.invocation.measuredCuts.push_back({v, std::nullopt, {}});
+         } else if (!p.invocation.measuredPath.empty()) {
+             throw UsageError("check compares one --measured sweep; record keeps more than one");
+         }
          p.invocation.measuredPath = v;
+     }},
+    {"--device", "PATH", kCheck, 0, {},
+     "sweep the analyser at PATH at --port and compare it, as --measured would the file measure writes",
+     [](Parse& p, const std::string& v) {
+         if (v.empty()) throw UsageError("--device needs a device file, such as /dev/ttyACM0");
+         p.invocation.devicePath = v;
      }},
     {"--as-built", "HEIGHT:SIDE:GAP", kFed, 0, {},
      "the lengths in mm the measured loop was cut to, which the trim scales (default: the design's)",
-     [](Parse& p, const std::string& v) { p.invocation.check.asBuilt = BuiltLengthsOption(v); }},
+     [](Parse& p, const std::string& v) {
+         p.invocation.check.asBuilt = BuiltLengthsOption(v);
+         // record: the lengths of the --measured sweep just before.
+         if (p.invocation.command != Command::Record) return;
+         if (p.invocation.measuredCuts.empty() || p.invocation.measuredCuts.back().asBuilt) {
+             throw UsageError("--as-built follows the --measured sweep whose lengths it gives, once for each");
+         }
+         p.invocation.measuredCuts.back().asBuilt = p.invocation.check.asBuilt;
+     }},
     {"--reference", "OHM", kFed, 0, {}, "the reference impedance of --s1p and --measured (default 50)",
      [](Parse& p, const std::string& v) {
          p.invocation.check.referenceOhm =
@@ -404,7 +436,10 @@ const Option kOptions[] = {
      "an L network that brings the radio end (else the junction after a 4:1 balun) to 1:1 on --reference",
      [](Parse& p, const std::string&) { p.invocation.check.feed.match = true; }},
     {"--note", "TEXT", kRecord, 0, {}, "a note on the --measured sweep, kept with it",
-     [](Parse& p, const std::string& v) { p.invocation.note = v; }},
+     [](Parse& p, const std::string& v) {
+         p.invocation.note = v;
+         if (!p.invocation.measuredCuts.empty()) p.invocation.measuredCuts.back().note = v;
+     }},
     {"--record", "FILE.corvanta", kCheck, 0, {},
      "check the design a build record holds, with its feed, lengths as built and last measurement",
      [](Parse& p, const std::string& v) {
@@ -532,8 +567,11 @@ const CommandInfo kCommands[] = {
     {Command::Record, "record", "a build record: the design, its feed, the lengths as cut and a measurement",
      "Writes a build record, FILE.corvanta (JSON): the design's inputs as typed\n"
      "(--freq, --sides, the conductor), the ground and height, the lines and the\n"
-     "feed to the radio, the lengths as cut (--as-built) and the --measured\n"
-     "sweep's Touchstone text with the date it was loaded and a --note. Only\n"
+     "feed to the radio, and each --measured sweep's Touchstone text with the\n"
+     "date it was loaded and the --as-built lengths and --note that follow it:\n"
+     "--measured comes once for every sweep of a loop trimmed between them, in\n"
+     "the order they were taken, and the last one's lengths are the loop's as\n"
+     "it stands. Only\n"
      "inputs are kept: what is computed from them is computed again when the\n"
      "record is read, by check --record or in the window. The design is computed\n"
      "first: an input that does not read writes nothing (exit status 1). A record\n"
@@ -547,6 +585,20 @@ const CommandInfo kCommands[] = {
      "alone, read with --line-impedance OHM (default 300). Give the velocity\n"
      "factor to check as --velocity-factor: a measurement's fit then holds it.\n"},
     {Command::Bands, "bands", "the band names and their edges in MHz", "Lists the band names and their edges in MHz.\n"},
+    {Command::Analyser, "analyser", "the analysers plugged in: device file, USB id and firmware",
+     "Lists the vector analysers plugged in over USB (USB id 0483:5740, the\n"
+     "text-shell family), a line each: the device file, the USB id, the\n"
+     "device's name and firmware, or why it could not be asked (permission\n"
+     "denied, held by the modem manager ...). Exit status 1 when none is found.\n"},
+    {Command::Measure, "measure", "sweep an analyser and write its S11 as a Touchstone file",
+     "Sweeps S11 with the analyser at --device (corvanta-cli analyser lists\n"
+     "them) over --sweep FROM:TO:POINTS in MHz, in as many runs as the device\n"
+     "needs (101 or 401 points each), and writes --output FILE.s1p: Hz, S, RI\n"
+     "against 50 ohm, a comment naming the device, its firmware and the date.\n"
+     "The calibration is the device's own: open, short and load where the\n"
+     "loop is measured (where the lines join, or the radio end of the feeder\n"
+     "for check --port radio). A device that is missing, refused, busy, silent,\n"
+     "answers nonsense or goes away writes nothing (exit status 1).\n"},
 };
 // clang-format on
 
@@ -681,7 +733,11 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!invocation.note.empty() && invocation.measuredPath.empty()) {
         throw UsageError("--note is kept with a measurement: give --measured FILE.s1p too");
     }
-    if (invocation.check.asBuilt && invocation.measuredPath.empty()) {
+    if (!invocation.devicePath.empty() && command == Command::Check &&
+        (!invocation.measuredPath.empty() || fromRecord)) {
+        throw UsageError(std::string("--device measures now: leave out ") + (fromRecord ? "--record" : "--measured"));
+    }
+    if (invocation.check.asBuilt && invocation.measuredPath.empty() && invocation.devicePath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would
@@ -748,7 +804,7 @@ std::string UsageText(std::optional<Command> command) {
                        "\nCommands:\n";
     for (const CommandInfo& info : kCommands) {
         std::string left = "  " + std::string(info.name);
-        left.resize(10, ' ');
+        left.resize(std::max<std::size_t>(left.size() + 2, 10), ' ');
         text += left + std::string(info.summary) + "\n";
     }
     Commands all = 0;

@@ -19,12 +19,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Line, Help, Version };
+enum class Command { Design, Table, Bands, Nec, Check, Sheet, Record, Line, Help, Version, Analyser, Measure };
 
 struct Sweep {
     std::string from;
     std::string to;
     std::string step;
+};
+
+// record: one --measured sweep with the --as-built and --note that follow it.
+struct MeasuredCut {
+    std::string path;
+    std::optional<nec::BuiltLengths> asBuilt;
+    std::string note;
 };
 
 struct Invocation {
@@ -37,16 +44,18 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
-    nec::CheckOptions check;                    // nec, check
-    std::string plotPath;                       // check --plot
-    std::string patternPath;                    // check --pattern
-    std::string smithPath;                      // check --smith
-    std::string s1pPath;                        // check --s1p: the model's sweep as Touchstone
-    std::string measuredPath;                   // check --measured: a measured .s1p to compare
-    std::string outputPath;                     // sheet --output: the whole sheet as PDF; record --output
-    std::string recordPath;                     // check --record: the build record to check
-    std::string note;                           // record --note: on the measurement
-    std::optional<std::string> measuredText;    // a record's measurement, read with it
+    nec::CheckOptions check;                  // nec, check
+    std::string plotPath;                     // check --plot
+    std::string patternPath;                  // check --pattern
+    std::string smithPath;                    // check --smith
+    std::string s1pPath;                      // check --s1p: the model's sweep as Touchstone
+    std::string measuredPath;                 // check --measured: a measured .s1p to compare
+    std::string devicePath;                   // measure, check --device: the analyser to sweep
+    std::string outputPath;                   // sheet --output: the whole sheet as PDF; record --output
+    std::string recordPath;                   // check --record: the build record to check
+    std::string note;                         // record --note: on the measurement
+    std::vector<MeasuredCut> measuredCuts;    // record: every --measured, in order
+    std::optional<std::string> measuredText;  // a record's measurement, read with it
     nec::StubEnd stubEnd = nec::StubEnd::Open;  // line --end
 };
 

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -32,6 +33,7 @@
 #include "core/cut_list.h"
 #include "core/field_conversion.h"
 #include "core/run_time_error.h"
+#include "device/analyser.h"
 #include "nec/build_record.h"
 #include "nec/built_lengths.h"
 #include "nec/check_request.h"
@@ -222,6 +224,44 @@ std::variant<nec::ModelCheck, int> RunWatched(nec::CheckRequest request, const s
     }
 }
 
+// Qt's serial ports watch their device from the thread's event loop:
+// Qt's core started for as long as an analyser is spoken to, and ended
+// before a plot starts Qt's drawing.
+class SerialQt {
+public:
+    SerialQt() {
+        if (!QCoreApplication::instance()) application_.emplace(argc_, argv_);
+    }
+
+private:
+    int argc_ = 1;
+    char name_[13] = "corvanta-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::optional<QCoreApplication> application_;
+};
+
+// The analyser at `path` swept, Ctrl+C, SIGTERM or SIGHUP stopping it;
+// the exit status, told, when it fails.
+std::variant<device::DeviceSweep, int> SweepDevice(const std::string& path, const device::SweepRequest& request) {
+    const SerialQt qt;
+    const InterruptWatch interrupts;
+    device::SweepOptions options;
+    options.stop = interrupts.Token();
+    try {
+        return device::Sweep(path, request, options);
+    } catch (const device::Failure& failure) {
+        Tell(failure.what());
+        return failure.Kind() == device::FailureKind::Stopped ? 128 + interrupts.Signal() : kDesignFailed;
+    }
+}
+
+// The sweep the check runs, in Hz, for an analyser to take: --sweep's, or
+// the check's own around the design frequency.
+device::SweepRequest DeviceRequest(const nec::CheckOptions& options, const Design& design) {
+    const nec::Sweep sweep = nec::PlanCheck(design, options).sweep;
+    return {sweep.fromMHz * 1e6, sweep.ToMHz() * 1e6, sweep.points};
+}
+
 // check: the engine's verdict, and the measurement beside it.
 int RunCheck(const Invocation& invocation, const Design& design) {
     // The check itself withholds the trim of lengths it would refuse.
@@ -231,11 +271,19 @@ int RunCheck(const Invocation& invocation, const Design& design) {
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
     nec::CheckRequest request{design, invocation.check, std::nullopt};
+    std::string source = invocation.measuredPath;
     if (auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
-        request.measurement = nec::MeasurementInput{std::move(*sweep), invocation.measuredPath, std::nullopt};
+        request.measurement = nec::MeasurementInput{std::move(*sweep), source, std::nullopt};
+    }
+    if (!invocation.devicePath.empty()) {
+        auto taken = SweepDevice(invocation.devicePath, DeviceRequest(invocation.check, design));
+        if (const int* status = std::get_if<int>(&taken)) return *status;
+        device::DeviceSweep& sweep = std::get<device::DeviceSweep>(taken);
+        source = device::SourceOf(sweep);
+        request.measurement = nec::MeasurementInput{std::move(sweep.sweep), source, std::nullopt};
     }
     TellJobLimit(design, request.options);
-    auto ran = RunWatched(std::move(request), invocation.measuredPath);
+    auto ran = RunWatched(std::move(request), source);
     if (const int* status = std::get_if<int>(&ran)) return *status;
     const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
     const std::vector<std::string> failures = WriteOutputs(invocation, check);
@@ -392,26 +440,33 @@ int WriteRecord(const Invocation& invocation) {
     record.Setup() = invocation.check.Setup();
     try {
         // A height the ground cannot hold is refused now, not when the
-        // record is checked.
+        // record is checked; so are the lengths of every cut.
         const nec::CheckPlan plan = nec::PlanCheck(*computed, nec::RecordCheckOptions(record));
-        const auto judged = JudgeAsBuilt(invocation, plan.model);
-        if (const int* status = std::get_if<int>(&judged)) return *status;
+        for (const MeasuredCut& cut : invocation.measuredCuts) {
+            Invocation one = invocation;
+            one.check.asBuilt = cut.asBuilt;
+            const auto judged = JudgeAsBuilt(one, plan.model);
+            if (const int* status = std::get_if<int>(&judged)) return *status;
+        }
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure));
         return ExitStatusOf(failure);
     }
     const std::string now = nec::UtcNow();
-    if (!invocation.measuredPath.empty()) {
-        const auto text = ReadHandedIn(invocation.measuredPath);
+    // Each sweep within the reader's limit, on its own.
+    for (const MeasuredCut& cut : invocation.measuredCuts) {
+        const auto text = ReadHandedIn(cut.path);
         if (!text) return kDesignFailed;
         try {
             nec::ReadTouchstone(*text);
         } catch (const nec::Failure& failure) {
-            Tell(FailureWords(failure, invocation.measuredPath));
+            Tell(FailureWords(failure, cut.path));
             return ExitStatusOf(failure);
         }
-        const std::string name = std::filesystem::path(invocation.measuredPath).filename().string();
-        record.measurements.push_back({name, now, invocation.note, *text, nec::Json::object()});
+        const std::string name = std::filesystem::path(cut.path).filename().string();
+        nec::RecordMeasurement measurement{name, now, cut.note, *text, nec::Json::object()};
+        measurement.asBuilt = cut.asBuilt;
+        record.measurements.push_back(std::move(measurement));
     }
     const std::string text = nec::RecordText(nec::Stamped(record, {}, now));
     // A record with a long measurement takes a while to write: Ctrl+C,
@@ -422,6 +477,45 @@ int WriteRecord(const Invocation& invocation) {
             Tell("stopped: " + invocation.outputPath + " was not written");
             return 128 + interrupts.Signal();
         }
+        Tell(*failed);
+        return kDesignFailed;
+    }
+    return 0;
+}
+
+// analyser: the devices plugged in, each asked what it is.
+int ListAnalysers() {
+    const SerialQt qt;
+    const std::vector<device::Found> found = device::FindAnalysers(true);
+    if (found.empty()) {
+        Tell(device::Describe({device::FailureKind::NoDevice}));
+        return kDesignFailed;
+    }
+    for (const device::Found& one : found) {
+        std::cout << one.path << "  " << one.usbId << "  ";
+        if (one.problem.empty()) {
+            std::cout << one.identity.name
+                      << (one.identity.firmware.empty() ? "" : ", firmware " + one.identity.firmware);
+        } else {
+            std::cout << "not asked: " << one.problem;
+        }
+        std::cout << '\n';
+    }
+    return 0;
+}
+
+// measure: the analyser's sweep as a Touchstone file, written whole once
+// the whole sweep is read.
+int Measure(const Invocation& invocation) {
+    if (const auto problem = FolderProblem(invocation.outputPath)) {
+        Tell(*problem);
+        return kDesignFailed;
+    }
+    const nec::CheckOptions& asked = invocation.check;
+    auto taken =
+        SweepDevice(invocation.devicePath, {*asked.sweepFromMHz * 1e6, *asked.sweepToMHz * 1e6, asked.sweepPoints});
+    if (const int* status = std::get_if<int>(&taken)) return *status;
+    if (const auto failed = WriteWhole(invocation.outputPath, std::get<device::DeviceSweep>(taken).touchstone)) {
         Tell(*failed);
         return kDesignFailed;
     }
@@ -478,6 +572,10 @@ int Run(const Invocation& invocation) {
         case Command::Bands:
             ListBands(std::cout);
             return 0;
+        case Command::Analyser:
+            return ListAnalysers();
+        case Command::Measure:
+            return Measure(invocation);
         case Command::Check:
             if (!invocation.recordPath.empty()) return CheckRecord(invocation);
             return RunModel(invocation);

@@ -54,6 +54,8 @@ public:
         const auto found = json_.find(key);
         return found == json_.end() || found->is_null() ? nullptr : &*found;
     }
+    // Whether the member is there at all, null or not.
+    bool Has(std::string_view key) const { return json_.contains(key); }
     const Json& Need(std::string_view key) {
         const Json* value = Find(key);
         if (!value) Refuse(Path(key), "is missing");
@@ -221,13 +223,22 @@ void ReadFeed(Object feed, BuildRecord& record) {
     Keep(record.unknown, feed, "feed");
 }
 
-void ReadAsBuilt(Object built, BuildRecord& record) {
+BuiltLengths ReadLengths(Object& built) {
     const char* rule = "is a length in mm, above 0";
     BuiltLengths lengths{built.Within("height_mm", 0, 1e6, rule), built.Within("side_mm", 0, 1e6, rule),
                          built.Within("gap_mm", 0, 1e6, rule)};
     if (!(lengths.gapMm < lengths.heightMm)) Refuse(built.Path("gap_mm"), "is not shorter than height_mm");
-    record.asBuilt = lengths;
+    return lengths;
+}
+
+void ReadAsBuilt(Object built, BuildRecord& record) {
+    record.asBuilt = ReadLengths(built);
     Keep(record.unknown, built, "as_built");
+}
+
+Json LengthsJson(const std::optional<BuiltLengths>& lengths) {
+    if (!lengths) return nullptr;
+    return {{"height_mm", lengths->heightMm}, {"side_mm", lengths->sideMm}, {"gap_mm", lengths->gapMm}};
 }
 
 std::string DateOf(Object& object, std::string_view key) {
@@ -246,8 +257,18 @@ void ReadArray(Object& top, std::string_view key, Read read) {
         read(Object((*array)[i], Join(std::string(key), std::to_string(i))));
 }
 
-RecordMeasurement ReadMeasurement(Object object) {
+// `asBuilt` the lengths a measurement without its own was cut to: a record
+// of format 1 kept them once for all.
+RecordMeasurement ReadMeasurement(Object object, const std::optional<BuiltLengths>& asBuilt) {
     RecordMeasurement m;
+    const bool own = object.Has("as_built");
+    if (const Json* built = object.Find("as_built")) {
+        Object lengths(*built, object.Path("as_built"));
+        m.asBuilt = ReadLengths(lengths);
+        m.builtUnknown = lengths.Rest();
+    } else if (!own) {
+        m.asBuilt = asBuilt;
+    }
     m.file = object.Text("file");
     m.loaded = DateOf(object, "loaded");
     m.note = object.Text("note");
@@ -369,13 +390,15 @@ Json KnownJson(const BuildRecord& r) {
             : Json(nullptr);
     feed["match"] = r.feed.match;
     feed["reference_ohm"] = r.referenceOhm;
-    Json built = nullptr;
-    if (r.asBuilt) {
-        built = {{"height_mm", r.asBuilt->heightMm}, {"side_mm", r.asBuilt->sideMm}, {"gap_mm", r.asBuilt->gapMm}};
-    }
+    const Json built = LengthsJson(r.asBuilt);
     Json measurements = Json::array();
     for (const RecordMeasurement& m : r.measurements) {
-        Json one = {{"file", m.file}, {"loaded", m.loaded}, {"note", m.note}, {"touchstone", m.touchstone}};
+        Json one = {{"file", m.file},
+                    {"loaded", m.loaded},
+                    {"note", m.note},
+                    {"touchstone", m.touchstone},
+                    {"as_built", LengthsJson(m.asBuilt)}};
+        if (m.asBuilt) one["as_built"].update(m.builtUnknown);
         one.update(m.unknown);
         measurements.push_back(std::move(one));
     }
@@ -479,7 +502,8 @@ BuildRecord ReadRecord(std::string_view text) {
     ReadPlacement(Object(top.Need("placement"), "placement"), record);
     ReadFeed(Object(top.Need("feed"), "feed"), record);
     if (const Json* built = top.Find("as_built")) ReadAsBuilt(Object(*built, "as_built"), record);
-    ReadArray(top, "measurements", [&](Object o) { record.measurements.push_back(ReadMeasurement(std::move(o))); });
+    ReadArray(top, "measurements",
+              [&](Object o) { record.measurements.push_back(ReadMeasurement(std::move(o), record.asBuilt)); });
     ReadArray(top, "changes", [&](Object o) { record.changes.push_back(ReadChange(std::move(o))); });
     Keep(record.unknown, top, "");
     return record;

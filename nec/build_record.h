@@ -20,7 +20,7 @@
 // reads it.
 //
 // The file, with `version` first:
-//     {"version": 1,
+//     {"version": 2,
 //      "design": {"frequency": "146.00", "sides": 3, "conductor": {"unit": "awg", "text": "14"}},
 //      "placement": {"ground": "average", "height_m": 10},
 //      "feed": {"lines": {"impedance_ohm": 300, "velocity_factor": 0.82, "length_mm": null},
@@ -28,15 +28,22 @@
 //               "balun": 4, "feeder": {"impedance_ohm": 50, "velocity_factor": 0.66, "length_m": 10,
 //               "loss_db_per_100m": 5}, "port": "radio", "band": null, "match": false, "reference_ohm": 50},
 //      "as_built": {"height_mm": 718, "side_mm": 266.7, "gap_mm": 10.5},
-//      "measurements": [{"file": "loop.s1p", "loaded": "2026-12-07T16:30:00Z", "note": "", "touchstone": "..."}],
+//      "measurements": [{"file": "loop.s1p", "loaded": "2026-12-07T16:30:00Z", "note": "", "touchstone": "...",
+//                        "as_built": {"height_mm": 718, "side_mm": 266.7, "gap_mm": 10.5}}],
 //      "changes": [{"date": "2026-12-07T16:30:00Z", "what": ["design", "feed"]}]}
 // Members the program does not know, in any object, are kept and written
 // back: a record from a later version loses nothing through this one.
+//
+// Format 2 keeps with each measurement the lengths the loop was cut to
+// when it was measured (null: the design's), so that a loop trimmed and
+// measured again keeps its history; the top level's "as_built" is the loop
+// as it stands. A record of format 1 has only the top level's, which then
+// applies to every measurement.
 
 namespace corvanta::nec {
 
 // The format this program writes, and the newest it reads.
-inline constexpr int kRecordVersion = 1;
+inline constexpr int kRecordVersion = 2;
 
 struct RecordMeasurement {
     std::string file;        // the name it was loaded from, for the report and the plot
@@ -44,6 +51,9 @@ struct RecordMeasurement {
     std::string note;        // the builder's own words
     std::string touchstone;  // the file's text as it was read
     Json unknown = Json::object();
+    // The lengths the loop was cut to when it was measured; none: the design's.
+    std::optional<BuiltLengths> asBuilt{};
+    Json builtUnknown = Json::object();  // the members of its "as_built" this program does not know
 };
 
 // One save that changed something: when, and which parts ("design",

@@ -103,7 +103,8 @@ std::string MeasuredText(const Measurement& m, const AdviceWords& advise) {
 }
 
 Json MeasuredJson(const Measurement& m, const AdviceWords& advise) {
-    Json json = {{"points", m.points.size()},
+    Json json = {{"source", m.source},
+                 {"points", m.points.size()},
                  {"resonance_mhz", JsonNumber(m.resonanceMHz, 4)},
                  {"model_resonance_mhz", JsonNumber(m.modelResonanceMHz, 4)},
                  {"shift_mhz", JsonNumber(m.ShiftMHz(), 4)},

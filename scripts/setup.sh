@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     googletest libgtest-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-svg-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
     fonts-liberation fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev help2man lintian
     nec2c libeigen3-dev nlohmann-json3-dev

@@ -22,7 +22,7 @@ namespace {
 
 // Lowest first. Folders of one rank do not include each other.
 const std::map<std::string, int> kLayers = {
-    {"core", 0}, {"conductor", 1}, {"nec", 2}, {"plot", 3}, {"sheet", 4}, {"ui", 5}, {"cli", 5},
+    {"core", 0}, {"conductor", 1}, {"nec", 2}, {"plot", 3}, {"device", 3}, {"sheet", 4}, {"ui", 5}, {"cli", 5},
 };
 
 struct Include {

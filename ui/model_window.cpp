@@ -7,11 +7,13 @@
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QComboBox>
+#include <QSettings>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
@@ -35,6 +37,7 @@
 #include "sheet/sheet_figures.h"
 #include "ui/check_job.h"
 #include "ui/measurement_job.h"
+#include "ui/device_job.h"
 #include "ui/failure_words.h"
 #include "ui/feed_box.h"
 #include "ui/sweep_box.h"
@@ -152,6 +155,7 @@ ModelWindow::~ModelWindow() {
     // Quitting mid-run: the engines go with the job, never after it.
     job_.reset();
     measurementJob_.reset();
+    deviceJob_.reset();
 }
 
 void ModelWindow::buildControls() {
@@ -304,6 +308,30 @@ void ModelWindow::buildControls() {
     loadMeasurement_->setToolTip(
         QStringLiteral("An analyser's .s1p sweep taken at the port of the Feed box: drawn over "
                        "the model, compared, and turned into a trim"));
+    // Every letter of "Measure" is another control's mnemonic.
+    measure_ = new QPushButton(QStringLiteral("Measure (&6)\u2026"), this);
+    measure_->setObjectName(QStringLiteral("measure"));
+    measure_->setAccessibleName(QStringLiteral("Measure"));
+    measure_->setToolTip(
+        QStringLiteral("Sweep the analyser on USB over the check's sweep, at the port of the Feed box, and lay it "
+                       "over the model as a loaded file. Calibrate the analyser there first: where the lines join, "
+                       "or at the radio end of the feeder"));
+    analyser_ = new QComboBox(this);
+    analyser_->setObjectName(QStringLiteral("analyser"));
+    analyser_->setAccessibleName(QStringLiteral("Analyser"));
+    analyser_->setEditable(true);
+    analyser_->lineEdit()->setAccessibleName(QStringLiteral("Analyser's device file"));
+    analyser_->setMinimumContentsLength(14);
+    analyser_->setToolTip(QStringLiteral("The analyser's device file: those plugged in, or type one"));
+    for (const device::Found& found : device::FindAnalysers(false)) {
+        analyser_->addItem(QString::fromStdString(found.path));
+    }
+    if (const QString kept = QSettings(QStringLiteral("corvanta"), QStringLiteral("corvanta"))
+                                 .value(QStringLiteral("analyser/device"))
+                                 .toString();
+        !kept.isEmpty()) {
+        analyser_->setCurrentText(kept);
+    }
     clearMeasurement_ = new QPushButton(QStringLiteral("Clear measureme&nt"), this);
     clearMeasurement_->setObjectName(QStringLiteral("clearMeasurement"));
     clearMeasurement_->setAccessibleName(QStringLiteral("Clear measurement"));
@@ -315,7 +343,7 @@ void ModelWindow::buildControls() {
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
     for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
-                                loadMeasurement_, clearMeasurement_, help_, close_}) {
+                                loadMeasurement_, measure_, clearMeasurement_, help_, close_}) {
         button->setAutoDefault(false);
     }
 
@@ -338,6 +366,11 @@ void ModelWindow::buildControls() {
     sweepRow->addWidget(sweep_);
     sweepRow->addSpacing(12);
     sweepRow->addWidget(match_);
+    sweepRow->addSpacing(12);
+    auto* analyserLabel = new QLabel(QStringLiteral("Analyser (&7):"), this);
+    analyserLabel->setBuddy(analyser_);
+    sweepRow->addWidget(analyserLabel);
+    sweepRow->addWidget(analyser_);
     sweepRow->addStretch(1);
 
     auto* saving = new QHBoxLayout;
@@ -346,6 +379,7 @@ void ModelWindow::buildControls() {
     saving->addWidget(savePlot_);
     saving->addWidget(saveTouchstone_);
     saving->addWidget(loadMeasurement_);
+    saving->addWidget(measure_);
     saving->addWidget(clearMeasurement_);
     saving->addStretch(1);
 
@@ -373,6 +407,11 @@ void ModelWindow::buildControls() {
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
             if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
             compareMeasurement();
+            // The sweep on show was of the loop cut to these lengths.
+            if (!isMeasuring()) {
+                keepSessionSweep(false);
+                if (const QString words = sessionWords(); !words.isEmpty()) showStatus(words.trimmed());
+            }
             showCheck();
         });
         connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
@@ -418,6 +457,9 @@ void ModelWindow::buildControls() {
     connect(savePlot_, &QPushButton::clicked, this, &ModelWindow::savePlot);
     connect(saveTouchstone_, &QPushButton::clicked, this, &ModelWindow::saveTouchstone);
     connect(loadMeasurement_, &QPushButton::clicked, this, &ModelWindow::loadMeasurement);
+    connect(measure_, &QPushButton::clicked, this, &ModelWindow::measure);
+    // The analyser's chooser in its row's place, after the match.
+    QWidget::setTabOrder(match_, analyser_);
     connect(clearMeasurement_, &QPushButton::clicked, this, &ModelWindow::clearMeasurement);
     connect(help_, &QPushButton::clicked, this, &ModelWindow::showHelp);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
@@ -489,7 +531,9 @@ void ModelWindow::setSource(const DesignSource* source) {
 
 bool ModelWindow::isRunning() const { return job_ && job_->isRunning(); }
 
-bool ModelWindow::isMeasuring() const { return measurementJob_ && measurementJob_->isRunning(); }
+bool ModelWindow::isMeasuring() const {
+    return (measurementJob_ && measurementJob_->isRunning()) || (deviceJob_ && deviceJob_->isRunning());
+}
 
 nec::Placement ModelWindow::placement() const {
     nec::Placement placement;
@@ -633,7 +677,9 @@ void ModelWindow::updateButtons() {
     saveReport_->setEnabled(check_.has_value());
     savePlot_->setEnabled(check_.has_value());
     saveTouchstone_->setEnabled(check_.has_value());
-    loadMeasurement_->setEnabled(check_.has_value() && !(isMeasuring() && measurementLoads_));
+    loadMeasurement_->setEnabled(check_.has_value() && !(isMeasuring() && measurementLoads_) &&
+                                 !(deviceJob_ && deviceJob_->isRunning()));
+    measure_->setEnabled(check_.has_value() && !isMeasuring());
     clearMeasurement_->setEnabled(measuredSweep_.has_value());
     for (DecimalBox* box : {builtHeight_, builtSide_, builtGap_}) box->setEnabled(measuredSweep_.has_value());
 }
@@ -702,7 +748,8 @@ void ModelWindow::run() {
 
 void ModelWindow::stop() {
     if (isRunning()) job_->stop();
-    if (isMeasuring()) measurementJob_->stop();
+    if (measurementJob_ && measurementJob_->isRunning()) measurementJob_->stop();
+    if (deviceJob_ && deviceJob_->isRunning()) deviceJob_->stop();
 }
 
 void ModelWindow::showProgress(int done, int total) {
@@ -777,8 +824,10 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
-    // A reading sees the stop within a chunk; comparing is bounded.
+    // A reading sees the stop within a chunk; comparing is bounded; the
+    // analyser's port within a twentieth of a second.
     measurementJob_.reset();
+    deviceJob_.reset();
     event->accept();
 }
 
@@ -872,6 +921,66 @@ void ModelWindow::loadMeasurement() {
     startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
 }
 
+void ModelWindow::measure() {
+    if (!check_ || isMeasuring()) return;
+    const QString path = analyser_->currentText().trimmed();
+    if (path.isEmpty()) {
+        showProblem(
+            QStringLiteral("Choose the analyser first: plug it in, or type its device file, such as "
+                           "/dev/ttyACM0."));
+        return;
+    }
+    QSettings(QStringLiteral("corvanta"), QStringLiteral("corvanta")).setValue(QStringLiteral("analyser/device"), path);
+    const nec::Sweep& sweep = check_->plan.sweep;
+    deviceJob_ = std::make_unique<DeviceJob>(
+        path.toStdString(), device::SweepRequest{sweep.fromMHz * 1e6, sweep.ToMHz() * 1e6, sweep.points});
+    connect(deviceJob_.get(), &DeviceJob::progressed, this, [this, path](int done, int total) {
+        if (isRunning()) return;
+        progress_->setRange(0, total);
+        progress_->setValue(done);
+        showStatus(QStringLiteral("Measuring with %1: %2 of %3 points").arg(path).arg(done).arg(total));
+    });
+    connect(deviceJob_.get(), &DeviceJob::finished, this, &ModelWindow::deviceJobEnded);
+    if (!isRunning()) {
+        progress_->setRange(0, sweep.points);
+        progress_->setValue(0);
+        progress_->setTextVisible(false);
+    }
+    showStatus(QStringLiteral("Measuring with %1\u2026").arg(path));
+    deviceJob_->start();
+    updateButtons();
+}
+
+void ModelWindow::deviceJobEnded() {
+    // Taken out first: the sweep's comparison starts a job of its own.
+    DeviceJob* job = deviceJob_.release();
+    job->setParent(this);
+    job->deleteLater();
+    if (!isRunning()) {
+        progress_->setRange(0, 1);
+        progress_->setValue(job->sweep() ? 1 : 0);
+    }
+    if (const std::optional<device::Failure>& failure = job->failure()) {
+        if (failure->Kind() == device::FailureKind::Stopped) {
+            showStatus(QStringLiteral("The sweep was stopped; nothing changed."));
+        } else {
+            showProblem(
+                QStringLiteral("The analyser did not measure: %1.").arg(QString::fromStdString(failure->what())));
+        }
+    } else if (job->sweep() && check_) {
+        // Taken in as a loaded file is, its text for the build record.
+        const device::DeviceSweep& taken = *job->sweep();
+        loadingName_ = QString::fromStdString(device::SourceOf(taken));
+        sweptText_ = QByteArray::fromStdString(taken.touchstone);
+        MeasurementJob::Task task{QString(),          taken.sweep,    *check_,        loadingName_.toStdString(),
+                                  check_->plan.model, checkedDesign_, checkedOptions_};
+        startMeasurementJob(std::make_unique<MeasurementJob>(std::move(task)), true);
+        return;
+    }
+    updateButtons();
+    emit measurementEnded();
+}
+
 void ModelWindow::startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads) {
     measurementJob_ = std::move(job);
     measurementLoads_ = loads;
@@ -924,7 +1033,7 @@ void ModelWindow::measurementJobEnded() {
             builtHeight_->setValue(model.heightMm);
             builtSide_->setValue(model.sideMm);
             builtGap_->setValue(model.gapMm);
-            emit measurementLoaded(name, job->bytes());
+            emit measurementLoaded(name, job->bytes().isEmpty() ? sweptText_ : job->bytes());
         }
         if (fresh) {
             check_ = std::move(compared);
@@ -938,6 +1047,7 @@ void ModelWindow::measurementJobEnded() {
             check_->otherShape = std::move(compared.otherShape);
             rereadCheck();
         }
+        keepSessionSweep(loads);
         if (loads) tellLoaded();
         showCheck();
     }
@@ -961,10 +1071,41 @@ void ModelWindow::tellLoaded() {
         }
     }
     for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
+    said += sessionWords();
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
         said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
     }
     showStatus(said);
+}
+
+QString ModelWindow::sessionWords() const {
+    std::vector<nec::CutSweep> cuts;
+    for (const auto& sweep : sessionSweeps_) {
+        if (sweep) cuts.push_back(*sweep);
+    }
+    if (cuts.size() < 2 || !check_) return {};
+    const nec::CutTrendResult trend = nec::CutAndMeasure(cuts, check_->report.designMHz);
+    if (!trend.trend) return QStringLiteral(" Over the sweeps of this session: %1.").arg(Text(trend.why));
+    const nec::BuiltLengths& next = trend.trend->next;
+    return Regional(
+        QStringLiteral(" Over %1 sweeps of this session: %2 MHz per 1 % of the loop's size; "
+                       "the next cut HEIGHT %3, SIDE %4, GAP %5 mm.")
+            .arg(cuts.size())
+            .arg(Text(nec::Fixed(trend.trend->mhzPerPercent, 3)))
+            .arg(Text(nec::MmText(next.heightMm)), Text(nec::MmText(next.sideMm)), Text(nec::MmText(next.gapMm))));
+}
+
+void ModelWindow::keepSessionSweep(bool added) {
+    if (!check_ || !check_->measured) return;
+    const nec::Measurement& m = *check_->measured;
+    std::optional<nec::CutSweep> sweep;
+    if (m.resonanceMHz && m.trim)
+        sweep = nec::CutSweep{{m.built.heightMm, m.built.sideMm, m.built.gapMm}, *m.resonanceMHz};
+    if (added || sessionSweeps_.empty()) {
+        sessionSweeps_.push_back(sweep);
+    } else {
+        sessionSweeps_.back() = sweep;
+    }
 }
 
 QString ModelWindow::Regional(const QString& text) const {

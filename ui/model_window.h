@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/whole_file.h"
+#include "nec/cut_history.h"
 #include "nec/model_check.h"
 #include "plot/sweep_plot.h"
 #include "sheet/build_sheet.h"
@@ -44,6 +45,7 @@ namespace corvanta::ui {
 
 class CheckJob;
 class MeasurementJob;
+class DeviceJob;
 class DecimalBox;
 class FeedBox;
 class FileDialog;
@@ -136,7 +138,7 @@ signals:
     // Load measurement read a file that the check could take: its name and
     // its text as read.
     void measurementLoaded(const QString& name, const QByteArray& text);
-    // Load measurement came to its end: loaded, refused or stopped.
+    // Load measurement or Measure came to its end: loaded, refused or stopped.
     void measurementEnded();
 
 protected:
@@ -170,6 +172,10 @@ private:
     void savePlot();
     void saveTouchstone();
     void loadMeasurement();
+    // Sweeps the analyser the chooser names over the check's sweep, off the
+    // GUI thread; the sweep is then taken in as a loaded file is.
+    void measure();
+    void deviceJobEnded();
     void clearMeasurement();
     // Lays the kept measurement over the check that has just run, with the
     // lengths as cut from the boxes; a measurement of another design stays
@@ -186,6 +192,12 @@ private:
     void measurementJobEnded();
     // What Load measurement says of the measurement now on show.
     void tellLoaded();
+    // Keeps the measurement on show among the session's sweeps: a new one
+    // when `added`, else as the last one with the lengths as cut now.
+    void keepSessionSweep(bool added);
+    // The session's sweeps in a sentence, a space first: the MHz per 1 %
+    // and the next cut, or why not; empty before two sweeps resonate.
+    QString sessionWords() const;
     // Whether the lengths as cut the boxes hold may be compared; refused
     // ones are told and put back.
     bool builtLengthsTaken();
@@ -224,6 +236,9 @@ private:
     // check on show changes with each run and each feed: `checkGeneration_`
     // counts them, and a load compared with an older check is compared again.
     std::unique_ptr<MeasurementJob> measurementJob_;
+    std::unique_ptr<DeviceJob> deviceJob_;
+    // The Touchstone text of the analyser's sweep being taken in.
+    QByteArray sweptText_;
     bool measurementLoads_ = false;
     QString loadingName_;
     int checkGeneration_ = 0, measurementGeneration_ = 0;
@@ -261,6 +276,8 @@ private:
     QPushButton* savePlot_ = nullptr;
     QPushButton* saveTouchstone_ = nullptr;
     QPushButton* loadMeasurement_ = nullptr;
+    QPushButton* measure_ = nullptr;
+    QComboBox* analyser_ = nullptr;  // the analyser's device file, remembered
     QPushButton* clearMeasurement_ = nullptr;
     QPushButton* help_ = nullptr;
     QPushButton* close_ = nullptr;
@@ -269,6 +286,10 @@ private:
     std::optional<nec::OnePortSweep> measuredSweep_;
     QString measuredName_;
     std::optional<nec::LoopModel> measuredDesign_;
+    // Every sweep of the session with the lengths it was cut to and its
+    // measured resonance: from two, the measured MHz per 1 % and the next cut.
+    // None for a sweep that shows no resonance of this loop.
+    std::vector<std::optional<nec::CutSweep>> sessionSweeps_;
     // The lengths the measured loop was cut to, in millimetres.
     DecimalBox* builtHeight_ = nullptr;
     // What the boxes held when the measurement was last compared: a typed

@@ -128,6 +128,9 @@ nec::BuildRecord RecordOfWindows(const DesignSource& main, const ModelWindow& mo
     }
     record.design = kept;
     record.Setup() = model.setup();
+    // The boxes hold the lengths the loop was cut to for the last sweep;
+    // the sweeps before it keep theirs.
+    if (!record.measurements.empty()) record.measurements.back().asBuilt = record.asBuilt;
     return record;
 }
 

@@ -252,7 +252,8 @@ TEST(CliCheck, TouchstoneOutAndBackIn) {
     const Outcome compared = RunCli(back);
     ASSERT_EQ(compared.status, 0) << compared.err;
     Json measured = Json::parse(compared.out)["measured"];
-    EXPECT_EQ(measured.begin().key(), "points");
+    EXPECT_EQ(measured.begin().key(), "source");
+    EXPECT_EQ(measured["source"], s1p);
     EXPECT_EQ(measured["points"], 7);
     EXPECT_EQ(measured["shift_mhz"], 0);
 
@@ -660,8 +661,10 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
 TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
     const std::string all = UsageText(std::nullopt);
     const std::pair<Command, const char*> commands[] = {
-        {Command::Design, "design"}, {Command::Table, "table"}, {Command::Bands, "bands"},   {Command::Nec, "nec"},
-        {Command::Check, "check"},   {Command::Sheet, "sheet"}, {Command::Record, "record"}, {Command::Line, "line"}};
+        {Command::Design, "design"}, {Command::Table, "table"},       {Command::Bands, "bands"},
+        {Command::Nec, "nec"},       {Command::Check, "check"},       {Command::Sheet, "sheet"},
+        {Command::Record, "record"}, {Command::Line, "line"},         {Command::Analyser, "analyser"},
+        {Command::Measure, "measure"}};
     ASSERT_EQ(CommandNames().size(), std::size(commands));
     for (const auto& [command, name] : commands) {
         SCOPED_TRACE(name);

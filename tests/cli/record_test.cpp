@@ -71,7 +71,7 @@ TEST_F(CliRecord, ARecordChecksAsItsOptionsDo) {
     EXPECT_EQ(written.out + written.err, "");
 
     const Json json = Json::parse(Text(record));
-    EXPECT_EQ(json["version"], 1);
+    EXPECT_EQ(json["version"], 2);
     EXPECT_EQ(json["design"]["conductor"], Json({{"unit", "awg"}, {"text", "20"}}));
     EXPECT_EQ(json["feed"]["feeder"]["velocity_factor"], 0.66);
     EXPECT_EQ(json["measurements"][0]["file"], "measured-146-three.s1p");
@@ -83,8 +83,14 @@ TEST_F(CliRecord, ARecordChecksAsItsOptionsDo) {
     ASSERT_EQ(plain.status, 0) << plain.err;
     const Outcome fromRecord = RunCli(With({"check", "--record", record}, checkOnly));
     ASSERT_EQ(fromRecord.status, 0) << fromRecord.err;
-    EXPECT_EQ(fromRecord.out, plain.out);
-    EXPECT_TRUE(Json::parse(fromRecord.out).contains("measured"));
+    // The same report, but for the source: the record keeps the file's name.
+    Json a = Json::parse(fromRecord.out), b = Json::parse(plain.out);
+    ASSERT_TRUE(a.contains("measured"));
+    EXPECT_EQ(a["measured"]["source"], "measured-146-three.s1p");
+    EXPECT_EQ(b["measured"]["source"], kMeasured);
+    a["measured"].erase("source");
+    b["measured"].erase("source");
+    EXPECT_EQ(a, b);
 }
 
 // The sheet of a record, with its check as the window runs it (the tune
@@ -248,13 +254,13 @@ TEST_F(CliRecord, DamagedRecordsAreRefused) {
         {"a number as text", damaged("/feed/lines/velocity_factor", "0.82"),
          "feed.lines.velocity_factor: is not a number"},
         {"newer", damaged("/version", 3),
-         "the record was made by a newer corvanta (format 3; this one reads format 1 and older)"},
+         "the record was made by a newer corvanta (format 3; this one reads format 2 and older)"},
         {"measurement", damaged("/measurements/0/touchstone", "[Version] 2.0\n"),
          "measurements.0.touchstone: \"measured-146-three.s1p\" does not read: line 1: "},
         {"design", damaged("/design/frequency", "146,5"),
          "Error 13: Type mismatch: design.frequency \"146,5\" is not a number"},
         {"version past 32 bits", damaged("/version", 4294967297LL),
-         "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
+         "the record was made by a newer corvanta (format 4294967297; this one reads format 2 and older)"},
         {"a key twice",
          [&] {
              std::string twice = text;
@@ -309,6 +315,43 @@ TEST_F(CliRecord, StoredLengthsThatCannotBeOpenWithoutATrim) {
     EXPECT_NE(report["headline"]["cut"], "trimmed");
     EXPECT_NE(report["measured"]["notes"].dump().find("no trim: the lengths as cut that the record holds"),
               std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvanta::cli
+
+namespace corvanta::cli {
+namespace {
+
+// Cut and measure again: every --measured with the --as-built after it,
+// in the order given; the last lengths are the loop's as it stands.
+TEST_F(CliRecord, EverySweepKeepsTheLengthsItWasCutTo) {
+    const std::string record = File("loop.corvanta");
+    const Outcome run =
+        RunCli({"record", "--freq", "146", "--sides", "3", "--measured", kMeasured, "--as-built", "718:266.7:9.67",
+                "--note", "first", "--measured", kMeasured, "--as-built", "709.6:263.5:9.55", "--output", record});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json json = Json::parse(Text(record));
+    EXPECT_EQ(json["version"], 2);
+    ASSERT_EQ(json["measurements"].size(), 2u);
+    EXPECT_EQ(json["measurements"][0]["as_built"]["height_mm"], 718);
+    EXPECT_EQ(json["measurements"][0]["note"], "first");
+    EXPECT_EQ(json["measurements"][1]["as_built"]["height_mm"], 709.6);
+    EXPECT_EQ(json["measurements"][1]["note"], "");
+    EXPECT_EQ(json["as_built"]["gap_mm"], 9.55);
+}
+
+TEST_F(CliRecord, AsBuiltFollowsItsSweepOnce) {
+    const std::string record = File("loop.corvanta");
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"--as-built", "718:266.7:9.67", "--measured", kMeasured},
+          std::vector<std::string>{"--measured", kMeasured, "--as-built", "718:266.7:9.67", "--as-built",
+                                   "709.6:263.5:9.55"}}) {
+        const Outcome run = RunCli(With({"record", "--freq", "146", "--sides", "3", "--output", record}, words));
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("--as-built follows the --measured sweep"), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(record));
+    }
 }
 
 }  // namespace

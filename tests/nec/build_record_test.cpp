@@ -33,6 +33,8 @@ BuildRecord Full() {
     r.asBuilt = BuiltLengths{680.1, 390.2, 15.1};
     r.measurements = {{"first.s1p", "2026-12-01T09:00:00Z", "before the trim", kSweep, Json::object()},
                       {"second.s1p", "2026-12-02T10:30:00Z", "Trimmed 3 mm — »gut«", kSweep, Json::object()}};
+    r.measurements[0].asBuilt = BuiltLengths{692.4, 397.1, 15.1};
+    r.measurements[1].asBuilt = r.asBuilt;
     r.changes = {{"2026-12-01T09:00:00Z", {"design", "feed"}, Json::object()}};
     return r;
 }
@@ -83,6 +85,43 @@ struct Damage {
     const char* message;
 };
 
+// Format 2 keeps each measurement's lengths as cut; format 1 kept one set
+// at the top, which then holds for every measurement.
+TEST(BuildRecord, EachMeasurementKeepsItsOwnLengths) {
+    const BuildRecord read = ReadRecord(RecordText(Full()));
+    ASSERT_EQ(read.measurements.size(), 2u);
+    ASSERT_TRUE(read.measurements[0].asBuilt && read.measurements[1].asBuilt);
+    EXPECT_EQ(read.measurements[0].asBuilt->heightMm, 692.4);
+    EXPECT_EQ(read.measurements[0].asBuilt->sideMm, 397.1);
+    EXPECT_EQ(read.measurements[1].asBuilt->heightMm, 680.1);
+
+    Json first = RecordJson(Full());
+    first["version"] = 1;
+    for (Json& m : first["measurements"]) m.erase("as_built");
+    const BuildRecord old = ReadRecord(JsonText(first));
+    for (const RecordMeasurement& m : old.measurements) {
+        ASSERT_TRUE(m.asBuilt);
+        EXPECT_EQ(m.asBuilt->heightMm, 680.1);
+        EXPECT_EQ(m.asBuilt->gapMm, 15.1);
+    }
+    // Written again as format 2, each with the lengths it was read with.
+    const Json again = RecordJson(old);
+    EXPECT_EQ(again["version"], 2);
+    EXPECT_EQ(again["measurements"][0]["as_built"]["height_mm"], 680.1);
+
+    // A measurement of the design's own lengths, beside lengths at the top.
+    Json own = RecordJson(Full());
+    own["measurements"][0]["as_built"] = nullptr;
+    own["measurements"][0]["as_built"] = nullptr;
+    const BuildRecord designs = ReadRecord(JsonText(own));
+    EXPECT_FALSE(designs.measurements[0].asBuilt);
+    EXPECT_TRUE(designs.measurements[1].asBuilt);
+    // What it does not know in a measurement's lengths is kept.
+    Json later = RecordJson(Full());
+    later["measurements"][1]["as_built"]["saw"] = "kerf 1 mm";
+    EXPECT_EQ(RecordJson(ReadRecord(JsonText(later)))["measurements"][1]["as_built"]["saw"], "kerf 1 mm");
+}
+
 TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
     const auto set = [](const char* pointer, Json value) {
         return [=](Json& json) { json[Json::json_pointer(pointer)] = value; };
@@ -128,11 +167,17 @@ TEST(BuildRecord, DamagedRecordsAreRefusedWithTheFieldOrTheLine) {
         {"version 0", set("/version", 0), "version: is not a whole number from 1"},
         {"version -1", set("/version", -1), "version: is not a whole number from 1"},
         {"version 1.5", set("/version", 1.5), "version: is not a whole number from 1"},
-        {"version newer", set("/version", 2), "the record was made by a newer corvanta (format 2; this one reads format 1 and older)"},
+        {"version newer", set("/version", 3), "the record was made by a newer corvanta (format 3; this one reads format 2 and older)"},
         {"version past 32 bits", set("/version", 4294967297LL),
-         "the record was made by a newer corvanta (format 4294967297; this one reads format 1 and older)"},
+         "the record was made by a newer corvanta (format 4294967297; this one reads format 2 and older)"},
         {"version past 63 bits", set("/version", 18446744073709551615ULL),
-         "the record was made by a newer corvanta (format 18446744073709551615; this one reads format 1 and older)"},
+         "the record was made by a newer corvanta (format 18446744073709551615; this one reads format 2 and older)"},
+        {"a measurement's gap as long as its height", set("/measurements/1/as_built/gap_mm", 700.0),
+         "measurements.1.as_built.gap_mm: is not shorter than height_mm"},
+        {"a measurement's lengths not an object", set("/measurements/0/as_built", 5),
+         "measurements.0.as_built: is not an object"},
+        {"a measurement's side missing", [](Json& j) { j["measurements"][0]["as_built"].erase("side_mm"); },
+         "measurements.0.as_built.side_mm: is missing"},
         {"not an object", [](Json& j) { j = Json::array({1}); }, "the record: is not an object"},
     };
     // clang-format on

@@ -166,7 +166,7 @@ private slots:
         QVERIFY(!model->isWindowModified());
 
         const QJsonObject json = QJsonDocument::fromJson(FileBytes(record)).object();
-        QCOMPARE(json[QLatin1String("version")].toInt(), 1);
+        QCOMPARE(json[QLatin1String("version")].toInt(), 2);
         const QJsonObject design = json[QLatin1String("design")].toObject();
         QCOMPARE(design[QLatin1String("frequency")].toString(), QStringLiteral("146.00"));
         QCOMPARE(design[QLatin1String("conductor")].toObject()[QLatin1String("text")].toString(),
