@@ -41,6 +41,7 @@
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
 #include "ui/model_figures.h"
+#include "ui/model_memory.h"
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
@@ -371,7 +372,9 @@ void ModelWindow::buildControls() {
         built->addWidget(label);
         built->addWidget(*box);
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
-            if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
+            if (!measuredSweep_ || !builtLengthsTaken()) return;
+            emit setupChanged();
+            if (!check_) return;
             compareMeasurement();
             showCheck();
         });
@@ -407,8 +410,14 @@ void ModelWindow::buildControls() {
                              height_->textFromValue(height_->maximum()),
                              height_->textFromValue(height_->value()) + height_->suffix()));
     });
-    connect(feed_, &FeedBox::changed, this, &ModelWindow::feedChanged);
-    connect(match_, &QCheckBox::toggled, this, &ModelWindow::feedChanged);
+    // The builder's own choice of feed is the next window's, and the next
+    // run's, default.
+    const auto feedEdited = [this] {
+        if (memory_) memory_->rememberFeed(feedOptions());
+        feedChanged();
+    };
+    connect(feed_, &FeedBox::changed, this, feedEdited);
+    connect(match_, &QCheckBox::toggled, this, feedEdited);
     connect(feed_, &FeedBox::refused, this, &ModelWindow::showProblem);
     connect(sweep_, &SweepBox::refused, this, &ModelWindow::showProblem);
     connect(runButton_, &QPushButton::clicked, this, &ModelWindow::run);
@@ -582,6 +591,43 @@ bool ModelWindow::builtLengthsTaken() {
     return false;
 }
 
+void ModelWindow::setMemory(ModelMemory* memory) {
+    memory_ = memory;
+    if (!memory_) return;
+    if (memory_->state()) {
+        setState(*memory_->state());
+    } else if (const std::optional<nec::FeedOptions> feed = memory_->feedDefaults()) {
+        setFeedOptions(*feed);
+    }
+}
+
+ModelWindowState ModelWindow::state() const {
+    ModelWindowState state;
+    state.options.Setup() = setup();
+    // Boxes that do not hold a sweep the check takes leave the window's
+    // default (auto): what they hold was refused aloud.
+    nec::CheckOptions sweep;
+    if (sweep_->fill(sweep).isEmpty()) {
+        state.options.sweepFromMHz = sweep.sweepFromMHz;
+        state.options.sweepToMHz = sweep.sweepToMHz;
+        state.options.sweepPoints = sweep.sweepPoints;
+        state.options.sweepMode = sweep.sweepMode;
+    }
+    state.measuredSweep = measuredSweep_;
+    state.measuredName = measuredName_;
+    state.measuredDesign = measuredDesign_;
+    return state;
+}
+
+void ModelWindow::setState(const ModelWindowState& state) {
+    setSetup(state.options.Setup());
+    sweep_->setSweep(state.options.sweepFromMHz, state.options.sweepToMHz, state.options.sweepPoints,
+                     state.options.sweepMode);
+    if (state.measuredSweep && state.measuredDesign) {
+        setMeasurement(state.measuredSweep, state.measuredName, *state.measuredDesign, state.options.asBuilt);
+    }
+}
+
 void ModelWindow::addControl(QWidget* control) {
     controls_->insertWidget(controls_->indexOf(runButton_), control);
     QWidget::setTabOrder(height_, control);
@@ -590,6 +636,7 @@ void ModelWindow::addControl(QWidget* control) {
 
 void ModelWindow::groundChosen() {
     updateButtons();
+    emit setupChanged();
     run();
 }
 
@@ -597,6 +644,7 @@ void ModelWindow::heightEdited() {
     // editingFinished also comes when the box merely loses the focus.
     if (height_->value() == lastHeightM_) return;
     lastHeightM_ = height_->value();
+    emit setupChanged();
     if (placement().ground != nec::Ground::Free) run();
 }
 
@@ -774,6 +822,7 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (memory_) memory_->keep(state());
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
@@ -1024,6 +1073,7 @@ void ModelWindow::clearMeasurement() {
     }
     showStatus(QStringLiteral("The measurement is cleared."));
     updateButtons();
+    emit setupChanged();
 }
 
 void ModelWindow::compareMeasurement() {
@@ -1078,6 +1128,7 @@ void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
 }
 
 void ModelWindow::feedChanged() {
+    emit setupChanged();
     if (!check_) return;
     ++checkGeneration_;
     if (measuredSweep_) {

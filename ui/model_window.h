@@ -59,6 +59,9 @@ struct ModelEngine {
     std::optional<double> timeoutSeconds;  // none: the library's default
 };
 
+class ModelMemory;
+struct ModelWindowState;
+
 class ModelWindow : public QWidget {
     Q_OBJECT
 public:
@@ -109,6 +112,15 @@ public:
     // The status line, for such a part: what became of its action.
     void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
+    // What the window keeps for the program's run: the state it closed
+    // with comes back now, else the feed's defaults; closing keeps the
+    // state there again. Null: nothing is kept.
+    void setMemory(ModelMemory* memory);
+    // The feed, the sweep, the match, the measurement and the lengths as
+    // cut, as the window holds them; and shown again.
+    ModelWindowState state() const;
+    void setState(const ModelWindowState& state);
+
     bool isRunning() const;
     // Whether a measurement is being read or compared off the GUI thread.
     bool isMeasuring() const;
@@ -138,6 +150,9 @@ signals:
     void measurementLoaded(const QString& name, const QByteArray& text);
     // Load measurement came to its end: loaded, refused or stopped.
     void measurementEnded();
+    // The set-up a build record keeps changed, however the edit was
+    // committed: a choice, a box left with Tab or Enter, the feed.
+    void setupChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -288,6 +303,7 @@ private:
     // in the boxes.
     nec::CheckSetup kept_;
     std::function<bool()> closeGuard_;
+    ModelMemory* memory_ = nullptr;
     QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };
 

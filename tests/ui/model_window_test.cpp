@@ -1,5 +1,5 @@
-// The MODEL CHECK window against a stand-in engine that is slow (it sleeps,
-// then runs nec2c), hangs or fails: the main window keeps working during a
+// The MODEL CHECK window against a stand-in engine that runs nec2c at once
+// or after a pause, hangs or fails: the main window keeps working during a
 // run, Stop and closing leave no engine process behind, a run never writes
 // the main window's fields, and every failure ends in its message.
 
@@ -314,6 +314,7 @@ private slots:
     // The main window takes typing and buttons while the engines run.
     void mainWindowWorksDuringARun() {
         if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
+        // Slow enough that the main window is typed into while it runs.
         useEngine("slow");
         chooseSides("Option2");
         clickPicture();
@@ -556,7 +557,7 @@ private slots:
         QFETCH(int, filter);
         QFETCH(QString, written);
         QFETCH(QByteArray, starts);
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         const QStringList before = shownFields();
         QVERIFY(checkToTheEnd());
@@ -587,7 +588,7 @@ private slots:
     // nothing and says which line.
     void loadsAMeasurement() {
         if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
         QTemporaryDir folder;
@@ -669,7 +670,7 @@ private slots:
     void thePrintedSheetCarriesTheCheck() {
         if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
         if (!corvanta::testing::Installed("pdftotext")) QSKIP("pdftotext is not installed");
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
         window_->SetModelFiguresSource(SheetFiguresFrom(program_->model, *window_));
@@ -697,7 +698,7 @@ private slots:
     // The results of a check stay on show, marked as the last check's, while
     // a new run goes and after it is stopped; fresh results clear the mark.
     void resultsStayThroughARunAndStop() {
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
         ModelWindow* model = program_->Model();
@@ -727,7 +728,7 @@ private slots:
         QVERIFY(status().startsWith(QLatin1String("Stopped after")));
         kept();
 
-        useEngine("slow");
+        useEngine("ready");
         model->run();
         QVERIFY(ended.wait(kRunLimitMs));
         QVERIFY(!mark->isVisibleTo(model));
@@ -746,7 +747,7 @@ private slots:
         QTest::keyClick(model, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(program_->printDialog.told.size(), 1);
         QVERIFY(program_->printDialog.asked.isEmpty());
-        useEngine("slow");
+        useEngine("ready");
         QSignalSpy ended(model, &ModelWindow::runEnded);
         model->run();
         QVERIFY(ended.wait(kRunLimitMs));
@@ -801,7 +802,7 @@ private slots:
         useEngine("fail");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
-        useEngine("slow");
+        useEngine("ready");
         ModelWindow* model = program_->Model();
         in<QComboBox>("ground")->setCurrentIndex(2);
         auto* height = in<QDoubleSpinBox>("height");
@@ -824,7 +825,7 @@ private slots:
     // also at a scale factor of 2 (run so by a test of its own), and the
     // read-out keeps to its few lines.
     void plotsFitWithReadableText() {
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
         ModelWindow* model = program_->Model();
@@ -852,7 +853,7 @@ private slots:
     // is nearest point 33, 116.8 + 33 x 0.876 = 145.708 MHz.
     void plotReadsOutUnderThePointerAndTheKeys() {
         if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
-        useEngine("slow");
+        useEngine("ready");
         chooseSides("Option1");
         QVERIFY(checkToTheEnd());
         auto* plot = in<PlotView>("sweepPlot");
