@@ -40,6 +40,7 @@
 #include "ui/sweep_box.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
+#include "ui/help_page.h"
 #include "ui/model_figures.h"
 #include "ui/model_memory.h"
 #include "ui/model_terms.h"
@@ -127,7 +128,20 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     resize(QSize(1000, 900).boundedTo(screen()->availableSize() * 0.9));
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    connect(escape, &QShortcut::activated, this, [this] {
+        // Esc that dismisses a What's This text leaves the window open.
+        if (QWhatsThis::inWhatsThisMode()) {
+            QWhatsThis::leaveWhatsThisMode();
+            return;
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->inherits("QWhatsThat")) {
+                QWhatsThis::hideText();
+                return;
+            }
+        }
+        close();
+    });
     auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(again, &QShortcut::activated, this, [this] {
         if (!isRunning()) run();
@@ -144,6 +158,7 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     connect(help, &QShortcut::activated, this, &ModelWindow::showHelp);
     clearResults();
     updateButtons();
+    AddWhatsThis(this);
 }
 
 ModelWindow::~ModelWindow() {
@@ -352,7 +367,11 @@ void ModelWindow::buildControls() {
 
     // The lengths the measured loop was cut to: the trim scales these.
     auto* built = new QHBoxLayout;
-    built->addWidget(new QLabel(QStringLiteral("Cut to (mm):"), this));
+    // What was cut, not what to cut: the figures give that.
+    auto* builtLabel = new QLabel(QStringLiteral("Lengths as cut (mm):"), this);
+    builtLabel->setObjectName(QStringLiteral("builtLabel"));
+    builtLabel->setToolTip(TermExplanationOf(QStringLiteral("lengths as cut")));
+    built->addWidget(builtLabel);
     const std::pair<DecimalBox**, const char*> boxes[] = {
         {&builtHeight_, "HEIGHT"}, {&builtSide_, "SIDE"}, {&builtGap_, "GAP"}};
     // Each label's mnemonic, a letter no other control of the window takes.
@@ -367,6 +386,7 @@ void ModelWindow::buildControls() {
         // Until a measurement brings the lengths it was cut to, the box
         // holds no length: a dash, not its minimum of 0.01 mm.
         (*box)->setSpecialValueText(QStringLiteral("—"));
+        (*box)->setToolTip(builtLabel->toolTip());
         auto* label = new QLabel(labels[labelIndex++], this);
         label->setBuddy(*box);
         built->addWidget(label);
@@ -632,6 +652,7 @@ void ModelWindow::addControl(QWidget* control) {
     controls_->insertWidget(controls_->indexOf(runButton_), control);
     QWidget::setTabOrder(height_, control);
     QWidget::setTabOrder(control, runButton_);
+    AddWhatsThis(this);
 }
 
 void ModelWindow::groundChosen() {
@@ -1007,9 +1028,12 @@ void ModelWindow::tellLoaded() {
             said += QLatin1Char(' ') + sheet::Capitalised(std::string(nec::kAssumesDesignLengths)) + QLatin1Char('.');
         }
     }
-    for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
+    // Each note a sentence of its own, after the full stop before it.
+    for (const std::string& note : m.notes) {
+        said += QLatin1Char(' ') + Regional(sheet::Capitalised(note)) + QLatin1Char('.');
+    }
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
-        said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
+        said += QLatin1Char(' ') + Regional(sheet::Capitalised(spans)) + QLatin1Char('.');
     }
     showStatus(said);
 }
@@ -1041,24 +1065,7 @@ void ModelWindow::printSheet() {
                  WithPlotSeparator(SheetFigures(*check_), checkedFormat_));
 }
 
-void ModelWindow::showHelp() {
-    auto* page = findChild<QTextBrowser*>(QStringLiteral("helpPage"), Qt::FindDirectChildrenOnly);
-    if (!page) {
-        page = new QTextBrowser(this);
-        page->setObjectName(QStringLiteral("helpPage"));
-        page->setWindowFlag(Qt::Window);
-        page->setWindowTitle(QStringLiteral("MODEL CHECK help"));
-        page->setAccessibleName(QStringLiteral("Help"));
-        page->setOpenExternalLinks(false);
-        page->setSource(QUrl(QStringLiteral("qrc:/help/model-check.html")));
-        page->resize(QSize(640, 720).boundedTo(screen()->availableSize() * 0.8));
-        auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), page);
-        connect(close, &QShortcut::activated, page, &QWidget::close);
-    }
-    page->show();
-    page->raise();
-    page->activateWindow();
-}
+void ModelWindow::showHelp() { ShowHelp(this, QStringLiteral("model")); }
 
 void ModelWindow::clearMeasurement() {
     // A comparison under way would bring the measurement back.
