@@ -150,7 +150,8 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     save->setShortcut(QKeySequence::Save);
     QAction* saveAs = menu_->addAction(QStringLiteral("Save record &as\u2026"), this, [this] { this->save(); });
     saveAs->setObjectName(QStringLiteral("saveRecordAs"));
-    saveAs->setShortcut(QKeySequence::SaveAs);
+    // Named, not the platform's: a desktop without a theme has no Save As key.
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     QAction* open = menu_->addAction(QStringLiteral("&Open record\u2026"), this, &RecordBinding::open);
     open->setObjectName(QStringLiteral("openRecord"));
     open->setShortcut(QKeySequence::Open);
