@@ -26,6 +26,7 @@
 
 #include "nec/built_lengths.h"
 #include "nec/check_limits.h"
+#include "nec/check_request.h"
 #include "nec/feed_report.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
@@ -775,6 +776,10 @@ void ModelWindow::stop() {
 }
 
 void ModelWindow::showProgress(int done, int total) {
+    // The library counts the frequencies it expects to model; an adaptive
+    // sweep may need fewer, and only more ever raise the count. The bar
+    // keeps the largest, so its total never jumps back; it fills at the end.
+    total = std::max(total, progress_->maximum());
     progress_->setRange(0, total);
     progress_->setValue(done);
     showStatus(QStringLiteral("Checking: %1 of %2 frequencies modelled").arg(done).arg(total));
@@ -783,7 +788,8 @@ void ModelWindow::showProgress(int done, int total) {
 // Shows the outcome of the job that has just finished.
 void ModelWindow::runFinished() {
     const double seconds = static_cast<double>(clock_.elapsed()) / 1000;
-    const int total = std::max(1, job_->total());
+    // The total the bar has shown: a stopped run is counted against it.
+    const int total = std::max({1, job_->total(), progress_->maximum()});
     progress_->setRange(0, total);
     if (job_->check()) {
         check_ = std::move(job_->check());
@@ -796,7 +802,11 @@ void ModelWindow::runFinished() {
         if (!measuredSweep_) check_->measuredSweep.reset();
         rereadCheck();
         markResults({});
-        progress_->setValue(total);
+        // Full, without a count: the total was an expectation, and the
+        // count ends where the status line says the check is done.
+        progress_->setRange(0, 1);
+        progress_->setValue(1);
+        progress_->setTextVisible(false);
         const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
                                           [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
         QString done = QStringLiteral("Checked in %1 s.").arg(Text(nec::Fixed(seconds, 1)));
@@ -814,7 +824,7 @@ void ModelWindow::runFinished() {
             showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were modelled.")
                            .arg(Regional(Text(nec::Fixed(seconds, 1))))
                            .arg(job_->done())
-                           .arg(job_->total()));
+                           .arg(total));
         } else if (failure) {
             showProblem(Regional(FailureWords(*failure)));
         } else {
@@ -1034,6 +1044,13 @@ void ModelWindow::tellLoaded() {
     }
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
         said += QLatin1Char(' ') + Regional(sheet::Capitalised(spans)) + QLatin1Char('.');
+    }
+    // A file taken at the other port is the likeliest cause of no trim
+    // through a balun or feeder: said when the library finds it fits there.
+    if (const std::optional<nec::FeedPort> fits = nec::PortThatFits(*check_)) {
+        said += QStringLiteral(" The file fits the model at the %1: set Port to the %1 if it was taken there.")
+                    .arg(*fits == nec::FeedPort::Radio ? QStringLiteral("radio end")
+                                                       : QStringLiteral("lines' junction"));
     }
     showStatus(said);
 }

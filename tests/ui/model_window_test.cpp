@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -732,6 +733,31 @@ private slots:
         model->run();
         QVERIFY(ended.wait(kRunLimitMs));
         QVERIFY(!mark->isVisibleTo(model));
+    }
+
+    // The progress counts the frequencies the check expects to model: its
+    // total never goes back while the check runs, and it ends full, with
+    // no count that could disagree with the status line.
+    void progressTotalNeverJumpsBack() {
+        if (!corvanta::testing::Installed("nec2c")) QSKIP("nec2c is not installed");
+        useEngine("ready");
+        chooseSides("Option1");
+        clickPicture();
+        ModelWindow* model = program_->Model();
+        auto* bar = in<QProgressBar>("progress");
+        QVERIFY(bar);
+        QList<int> totals;
+        connect(bar, &QProgressBar::valueChanged, this, [&] {
+            if (bar->isTextVisible() && bar->maximum() > 1) totals << bar->maximum();
+        });
+        QSignalSpy ended(model, &ModelWindow::runEnded);
+        QVERIFY(!model->isRunning() || ended.wait(kRunLimitMs));
+        QVERIFY2(model->Check().has_value(), qPrintable(status()));
+        QVERIFY(!totals.isEmpty());
+        for (qsizetype i = 1; i < totals.size(); ++i) QVERIFY(totals[i] >= totals[i - 1]);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(!bar->isTextVisible());
+        QVERIFY2(status().startsWith(QLatin1String("Checked in")), qPrintable(status()));
     }
 
     // Ctrl+P in the model window prints the sheet of the design it checked,
