@@ -396,8 +396,12 @@ void ModelWindow::buildControls() {
             if (!measuredSweep_ || !builtLengthsTaken()) return;
             emit setupChanged();
             if (!check_) return;
+            // The lengths taken, then what the measurement says with them:
+            // the status line follows the lengths as they now stand.
+            const QString taken = status_->text();
             compareMeasurement();
             showCheck();
+            if (!isMeasuring()) tellLoaded(taken);
         });
         connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
             showProblem(QStringLiteral("%1 as cut: \u201c%2\u201d is not a length in millimetres; it stays as it was.")
@@ -1025,12 +1029,14 @@ void ModelWindow::measurementJobEnded() {
     if (loads) emit measurementEnded();
 }
 
-void ModelWindow::tellLoaded() {
-    if (!check_->measured) return;
+void ModelWindow::tellLoaded(const QString& opening) {
+    if (!check_ || !check_->measured) return;
     const nec::Measurement& m = *check_->measured;
-    QString said = QStringLiteral("Loaded %1 (%2 %3).")
-                       .arg(measuredName_, QString::number(m.points.size()),
-                            m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+    QString said = !opening.isEmpty()
+                       ? opening
+                       : QStringLiteral("Loaded %1 (%2 %3).")
+                             .arg(measuredName_, QString::number(m.points.size()),
+                                  m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2.")
                     .arg(Regional(Text(nec::MhzText(*m.resonanceMHz))), Regional(Text(nec::ScaleText(m.trim->scale))));

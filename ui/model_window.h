@@ -199,8 +199,9 @@ private:
     // measurement with the check on show.
     void startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads);
     void measurementJobEnded();
-    // What Load measurement says of the measurement now on show.
-    void tellLoaded();
+    // What Load measurement says of the measurement now on show, after
+    // `opening` when given (else what was loaded).
+    void tellLoaded(const QString& opening = {});
     // Whether the lengths as cut the boxes hold may be compared; refused
     // ones are told and put back.
     bool builtLengthsTaken();

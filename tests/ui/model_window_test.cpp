@@ -619,6 +619,7 @@ private slots:
         QVERIFY2(measured && measured->resonanceMHz, qPrintable(status()));
         QVERIFY(std::abs(*measured->resonanceMHz - *measured->modelResonanceMHz) < 1e-3);
         QVERIFY(status().contains(QLatin1String("Measured resonance")));
+        QVERIFY2(status().contains(QLatin1String("The trim assumes the loop was cut")), qPrintable(status()));
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().contains(QLatin1String("Measured: model.s1p")));
         QVERIFY(in<QTextBrowser>("figures")->toPlainText().startsWith(QLatin1String("Verdict")));
 
@@ -644,6 +645,11 @@ private slots:
             if (t.taken) {
                 QVERIFY2(!status().contains(QLatin1String("not taken")), qPrintable(status()));
                 QCOMPARE(program_->Model()->Check()->measured->built.heightMm, t.mm);
+                // The status line follows the lengths now taken: the trim
+                // of what was cut, no longer assuming the design's lengths.
+                QVERIFY2(status().startsWith(QLatin1String("The lengths as cut are HEIGHT")), qPrintable(status()));
+                QVERIFY2(status().contains(QLatin1String("trim what was cut")), qPrintable(status()));
+                QVERIFY2(!status().contains(QLatin1String("assumes the loop was cut")), qPrintable(status()));
             } else {
                 QVERIFY2(status().startsWith(QLatin1String("The lengths as cut were not taken: ")),
                          qPrintable(status()));
