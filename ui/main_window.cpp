@@ -200,8 +200,9 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
         {"Command3", "Takes the millimetres above it and gives the AWG code and inches."},
         {"Option1", "A loop of two triangles joined by three verticals."},
         {"Option2", "A loop of two squares joined by four verticals."},
-        {"Command4", "Computes HEIGHT, SIDE, GAP and the 300 ohm series match for the frequency, the conductor and "
-                     "the side count."},
+        {"Command4",
+         "Computes HEIGHT, SIDE, GAP and the 300 ohm series match for the frequency, the conductor and "
+         "the side count."},
         {"Command5", "Opens the program's website."},
         {"Command6", "Opens the notes on building the loop."},
     };

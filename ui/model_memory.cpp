@@ -1,5 +1,6 @@
 #include "ui/model_memory.h"
 
+#include <QLocale>
 #include <QSettings>
 #include "nec/check_limits.h"
 
@@ -52,9 +53,7 @@ ModelMemory::ModelMemory(std::unique_ptr<QSettings> settings) : settings_(std::m
 
 ModelMemory::~ModelMemory() = default;
 
-void ModelMemory::keep(ModelWindowState state) {
-    state_ = std::move(state);
-}
+void ModelMemory::keep(ModelWindowState state) { state_ = std::move(state); }
 
 std::optional<nec::FeedOptions> ModelMemory::feedDefaults() const { return feed_; }
 
@@ -66,7 +65,7 @@ void ModelMemory::rememberFeed(const nec::FeedOptions& feed) {
     if (!settings_) return;
     QSettings& kept = *settings_;
     // The numbers as the program writes them, whatever the locale.
-    const auto text = [](double value) { return QString::number(value, 'g', 17); };
+    const auto text = [](double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); };
     kept.setValue(kPort, feed.port == nec::FeedPort::Radio ? QStringLiteral("radio") : QStringLiteral("junction"));
     kept.setValue(kBalun, feed.chain ? text(feed.chain->balunRatio) : QStringLiteral("none"));
     const bool feeder = feed.chain && feed.chain->feeder;

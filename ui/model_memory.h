@@ -15,8 +15,6 @@
 #include "nec/loop_model.h"
 #include "nec/touchstone.h"
 
-
-
 namespace corvanta::ui {
 
 // The model window's state as a builder left it.

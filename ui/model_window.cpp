@@ -1054,9 +1054,9 @@ void ModelWindow::tellLoaded(const QString& opening) {
     // A file taken at the other port is the likeliest cause of no trim
     // through a balun or feeder: said when the library finds it fits there.
     if (const std::optional<nec::FeedPort> fits = nec::PortThatFits(*check_)) {
-        said += QStringLiteral(" The file fits the model at the %1: set Port to the %1 if it was taken there.")
-                    .arg(*fits == nec::FeedPort::Radio ? QStringLiteral("radio end")
-                                                       : QStringLiteral("lines' junction"));
+        said +=
+            QStringLiteral(" The file fits the model at the %1: set Port to the %1 if it was taken there.")
+                .arg(*fits == nec::FeedPort::Radio ? QStringLiteral("radio end") : QStringLiteral("lines' junction"));
     }
     showStatus(said);
 }

@@ -258,7 +258,8 @@ private:
         }
         void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
             if (mode != PolylineMode || pen_.color() != page_.curveColour_) return;
-            for (int i = 1; i < count; ++i) page_.curveLines.push_back(transform_.map(QLineF(points[i - 1], points[i])));
+            for (int i = 1; i < count; ++i)
+                page_.curveLines.push_back(transform_.map(QLineF(points[i - 1], points[i])));
         }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         Type type() const override { return User; }

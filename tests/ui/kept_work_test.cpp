@@ -217,8 +217,8 @@ private slots:
             balun->setFocus();
             QTest::keyClick(balun, Qt::Key_Down);
         });
-        QTest::newRow("match ticked")
-            << std::function<void(KeptWorkTest&)>([](KeptWorkTest& t) { t.in<QCheckBox>("match")->click(); });
+        QTest::newRow("match ticked") << std::function<void(KeptWorkTest&)>(
+            [](KeptWorkTest& t) { t.in<QCheckBox>("match")->click(); });
         QTest::newRow("height, Tab") << std::function<void(KeptWorkTest&)>([](KeptWorkTest& t) {
             t.program_->Model()->setPlacement({nec::Ground::Average, 10});
             t.typeAndTab("height", QStringLiteral("12"));
