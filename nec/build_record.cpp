@@ -257,6 +257,26 @@ void ReadArray(Object& top, std::string_view key, Read read) {
         read(Object((*array)[i], Join(std::string(key), std::to_string(i))));
 }
 
+// The parser quotes what it read last; of a string cut short that is all
+// of it, a whole Touchstone file: its first line at most, and no wider than
+// a line of text.
+std::string OneLineQuote(const std::string& words) {
+    const std::string opening = "last read: '";
+    const std::size_t start = words.find(opening);
+    const std::size_t end = words.rfind('\'');
+    if (start == std::string::npos || end == std::string::npos || end < start + opening.size()) return words;
+    const std::size_t from = start + opening.size();
+    std::string quoted = words.substr(from, end - from);
+    std::size_t cut = std::min<std::size_t>(quoted.size(), 60);
+    for (const char* stop : {"\\n", "\\r", "<U+000A>", "<U+000D>", "\n", "\r"}) {
+        cut = std::min(cut, quoted.find(stop));
+    }
+    // Never within a character of several bytes.
+    while (cut > 0 && cut < quoted.size() && (static_cast<unsigned char>(quoted[cut]) & 0xC0) == 0x80) --cut;
+    if (cut < quoted.size()) quoted = quoted.substr(0, cut) + "\u2026";
+    return words.substr(0, from) + quoted + words.substr(end);
+}
+
 // `asBuilt` the lengths a measurement without its own was cut to: a record
 // of format 1 kept them once for all.
 RecordMeasurement ReadMeasurement(Object object, const std::optional<BuiltLengths>& asBuilt) {
@@ -458,7 +478,7 @@ BuildRecord ReadRecord(std::string_view text) {
                 words = words.substr(colon + 2);
             }
         }
-        facts.detail = "the record is not JSON: " + words;
+        facts.detail = "the record is not JSON: " + OneLineQuote(words);
         throw Failure(std::move(facts));
     } catch (const Json::exception& error) {
         // A number beyond a double ("1e400"): nlohmann names the number
@@ -473,7 +493,7 @@ BuildRecord ReadRecord(std::string_view text) {
             }
             words = words.substr(words.find(']') + 2);
         }
-        facts.detail = "the record is not JSON: " + words;
+        facts.detail = "the record is not JSON: " + OneLineQuote(words);
         throw Failure(std::move(facts));
     }
     if (const std::optional<std::string> twice = RepeatedKey(text)) {

@@ -123,6 +123,19 @@ void AddMeasurement(ModelCheck& check, const Design& design, const CheckOptions&
     check = std::move(tried);
 }
 
+std::optional<FeedPort> PortThatFits(const ModelCheck& check) {
+    if (!check.measuredSweep || !check.measured || check.measured->trim || !check.plan.feed.chain) return std::nullopt;
+    ModelCheck other = check;
+    other.plan.feed.port = check.plan.feed.port == FeedPort::Radio ? FeedPort::Junction : FeedPort::Radio;
+    try {
+        Conclude(other);
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+    if (!other.measured || !other.measured->trim) return std::nullopt;
+    return other.plan.feed.port;
+}
+
 void Reread(ModelCheck& check, const FeedOptions& feed, const std::optional<BuiltLengths>& asBuilt) {
     ModelCheck tried = check;
     tried.plan.feed = feed;

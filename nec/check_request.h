@@ -58,4 +58,10 @@ void Reread(ModelCheck& check, const FeedOptions& feed, const std::optional<Buil
 // holds: the last steps of Check and Reread.
 void Conclude(ModelCheck& check);
 
+// The other port, where the measurement on show gives no trim at the port
+// the feed names but would at the other one (a file taken at the lines'
+// junction loaded as the radio end's, or the other way round); none
+// otherwise, and without a balun or feeder. No engine runs.
+std::optional<FeedPort> PortThatFits(const ModelCheck& check);
+
 }  // namespace corvanta::nec

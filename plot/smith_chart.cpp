@@ -148,11 +148,63 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
     // The SWR 2:1 circle: a reflection of a third.
     painter.setPen(QPen(style::kInk, 1.2, Qt::DashLine));
     painter.drawEllipse(layout.centre, layout.radius / 3, layout.radius / 3);
-    const QString swr = QStringLiteral("SWR 2:1");
+    painter.restore();
+}
+
+// Whether `line` passes through `box`.
+bool Crosses(const QPolygonF& line, const QRectF& box) {
+    const QLineF edges[] = {{box.topLeft(), box.topRight()},
+                            {box.topRight(), box.bottomRight()},
+                            {box.bottomRight(), box.bottomLeft()},
+                            {box.bottomLeft(), box.topLeft()}};
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (box.contains(line[i])) return true;
+        if (i == 0) continue;
+        const QLineF segment(line[i - 1], line[i]);
+        for (const QLineF& edge : edges) {
+            if (segment.intersects(edge, nullptr) == QLineF::BoundedIntersection) return true;
+        }
+    }
+    return false;
+}
+
+// Whether a label's box is clear of the marks and labels placed, and of
+// every curve: a label under a curve cannot be read.
+bool IsClear(const QRectF& box, const std::vector<QRectF>& taken, const std::vector<QPolygonF>& curves) {
+    return std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(box); }) &&
+           std::none_of(curves.begin(), curves.end(), [&](const QPolygonF& line) { return Crosses(line, box); });
+}
+
+// "SWR 2:1" beside its circle, at the first place round it (above, below,
+// right, left) clear of the curves and the marks.
+void LabelSwrCircle(QPainter& painter, const SmithLayout& layout, std::vector<QRectF>& taken,
+                    const std::vector<QPolygonF>& curves) {
+    painter.save();
+    painter.setFont(style::Font(style::kSmallPx));
     painter.setPen(style::kInk);
-    painter.drawText(
-        QPointF(layout.centre.x() - metrics.horizontalAdvance(swr) / 2, layout.centre.y() - layout.radius / 3 - 4),
-        swr);
+    const QFontMetricsF metrics(painter.font());
+    const QString swr = QStringLiteral("SWR 2:1");
+    const QSizeF size(metrics.horizontalAdvance(swr), metrics.height());
+    const double r = layout.radius / 3;
+    const QPointF c = layout.centre;
+    const QPointF corners[] = {
+        {c.x() - size.width() / 2, c.y() - r - 4 - size.height()},
+        {c.x() - size.width() / 2, c.y() + r + 4},
+        {c.x() + r + 4, c.y() - size.height() / 2},
+        {c.x() - r - 4 - size.width(), c.y() - size.height() / 2},
+        {c.x() + r * 0.72, c.y() - r * 0.72 - size.height()},
+        {c.x() - r * 0.72 - size.width(), c.y() - r * 0.72 - size.height()},
+        {c.x() + r * 0.72, c.y() + r * 0.72},
+        {c.x() - r * 0.72 - size.width(), c.y() + r * 0.72},
+    };
+    for (const QPointF& corner : corners) {
+        const QRectF box(corner, size);
+        if (IsClear(box, taken, curves)) {
+            painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), swr);
+            taken.push_back(box);
+            break;
+        }
+    }
     painter.restore();
 }
 
@@ -160,7 +212,8 @@ void DrawGrid(QPainter& painter, const SmithLayout& layout) {
 // with `label`, its MHz beside it instead, where no other mark or MHz is
 // (the legend lists them all): above or below it, to the right or the left.
 void MarkAt(QPainter& painter, const SmithLayout& layout, const SmithCurve& curve, double mhz, Shape shape,
-            const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label) {
+            const QColor& colour, bool filled, std::vector<QRectF>& taken, bool label,
+            const std::vector<QPolygonF>& curves) {
     const auto z = Between(curve.model, mhz, ImpedanceOf);
     if (!z) return;
     const QPointF at = layout.At(SmithPoint(*z, curve.referenceOhm));
@@ -175,15 +228,20 @@ void MarkAt(QPainter& painter, const SmithLayout& layout, const SmithCurve& curv
     const QString text = style::Text(nec::MhzText(mhz));
     const QFontMetricsF metrics(painter.font());
     const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
-    const double right = at.x() + kMarkSize + 4, left = at.x() - kMarkSize - 4 - size.width();
-    const double above = at.y() - kMarkSize - 2 - metrics.ascent(), below = at.y() + kMarkSize + 2;
-    for (const QPointF corner :
-         {QPointF(right, above), QPointF(right, below), QPointF(left, above), QPointF(left, below)}) {
-        const QRectF box(corner, size);
-        if (std::none_of(taken.begin(), taken.end(), [&](const QRectF& other) { return other.intersects(box); })) {
-            painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
-            taken.push_back(box);
-            break;
+    // Next to the mark if there is room clear of the curves, else a step
+    // further out, and further; with no room at all, the legend tells it.
+    for (const double away : {0.0, size.height(), 2 * size.height(), 3 * size.height()}) {
+        const double right = at.x() + kMarkSize + 4 + away, left = at.x() - kMarkSize - 4 - size.width() - away;
+        const double above = at.y() - kMarkSize - 2 - metrics.ascent() - away, below = at.y() + kMarkSize + 2 + away;
+        for (const QPointF corner :
+             {QPointF(right, above), QPointF(right, below), QPointF(left, above), QPointF(left, below)}) {
+            const QRectF box(corner, size);
+            if (IsClear(box, taken, curves)) {
+                painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
+                taken.push_back(box);
+                painter.restore();
+                return;
+            }
         }
     }
     painter.restore();
@@ -284,20 +342,25 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
 
     painter.save();
     painter.setBrush(Qt::NoBrush);
+    // Every curve drawn, which the labels keep clear of.
+    std::vector<QPolygonF> curves;
+    curves.push_back(Curve(layout, Impedances(curve.model), reference));
     painter.setPen(modelPen);
-    painter.drawPolyline(Curve(layout, Impedances(curve.model), reference));
+    painter.drawPolyline(curves.back());
     const bool measured = check.measured && !curve.measured.empty();
     if (measured) {
+        curves.push_back(Curve(layout, Impedances(curve.measured), reference));
         painter.setPen(measuredPen);
-        painter.drawPolyline(Curve(layout, Impedances(curve.measured), reference));
+        painter.drawPolyline(curves.back());
     }
     // What the radio sees through the match, on the match's own reference:
     // a knot round the centre where the match holds.
     const std::optional<CheckCurve> matchedCurve = CurveOf(check, CurveKind::Matched);
     const bool matched = matchedCurve && matchedCurve->impedance.size() >= 2;
     if (matched) {
+        curves.push_back(Curve(layout, matchedCurve->impedance, matchedCurve->referenceOhm));
         painter.setPen(matchedCurve->Pen());
-        painter.drawPolyline(Curve(layout, matchedCurve->impedance, matchedCurve->referenceOhm));
+        painter.drawPolyline(curves.back());
     }
     painter.restore();
 
@@ -310,17 +373,20 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     // MHz, the design frequency's first to take the best place.
     std::vector<QRectF> taken;
     for (const bool labels : {false, true}) {
-        if (labels) MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, true);
+        if (labels) MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, true, curves);
         if (band) {
             for (double edge : {band->fromMHz, band->toMHz}) {
-                MarkAt(painter, layout, curve, edge, Shape::Square, style::kInk, false, taken, labels);
+                MarkAt(painter, layout, curve, edge, Shape::Square, style::kInk, false, taken, labels, curves);
             }
         }
         for (double resonance : report.resonancesMHz) {
-            MarkAt(painter, layout, curve, resonance, Shape::Triangle, style::kInk, false, taken, labels);
+            MarkAt(painter, layout, curve, resonance, Shape::Triangle, style::kInk, false, taken, labels, curves);
         }
-        if (!labels) MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, false);
+        if (!labels) {
+            MarkAt(painter, layout, curve, model.designMHz, Shape::Dot, style::kInk, true, taken, false, curves);
+        }
     }
+    LabelSwrCircle(painter, layout, taken, curves);
     if (measured && check.measured->resonanceMHz) {
         const double mhz = *check.measured->resonanceMHz;
         if (const auto z = Between(curve.measured, mhz, ImpedanceOf)) {

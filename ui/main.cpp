@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QSettings>
+#include <memory>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -22,6 +24,7 @@
 #include "ui/file_dialog.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
+#include "ui/model_memory.h"
 #include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
@@ -111,9 +114,13 @@ int main(int argc, char* argv[]) {
     corvanta::ui::SecondaryWindow notes(corvanta::ui::BuildNotesWindow);
     corvanta::ui::SecondaryWindow website([&] { return corvanta::ui::BuildWebsiteWindow(launcher, reporter); });
     corvanta::ui::StandardFileDialog files;
+    // The model window's set-up outlives the window, and its feed the run.
+    corvanta::ui::ModelMemory modelMemory(
+        std::make_unique<QSettings>(QStringLiteral("corvanta"), QStringLiteral("corvanta")));
     corvanta::ui::SecondaryWindow model([&] {
         auto* window = new corvanta::ui::ModelWindow(files);
         window->setPrintDialog(&printDialog);
+        window->setMemory(&modelMemory);
         new corvanta::ui::RecordBinding(*window, files);
         return window;
     });

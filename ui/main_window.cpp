@@ -23,6 +23,7 @@
 #include "ui/fonts.h"
 #include "ui/line_breaks.h"
 #include "ui/print_dialog.h"
+#include "ui/help_page.h"
 #include "ui/model_window.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
@@ -183,6 +184,32 @@ MainWindow::MainWindow(ErrorReporter& reporter, SecondaryWindow& notes, Secondar
 
     auto* check = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(check, &QShortcut::activated, this, &MainWindow::modelClicked);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { ShowHelp(this, QStringLiteral("main")); });
+
+    // What's This (Shift+F1) on each control the builder types into or
+    // presses; the help's words.
+    const std::pair<const char*, const char*> words[] = {
+        {"Text2", "The design frequency in MHz, with the point or the region's decimal separator. ACCEPT reads it."},
+        {"Command7", "Reads the frequency and gives the recommended minimum wire or tube as AWG, inches and mm."},
+        {"Text4", "The conductor as an AWG code (00 is 9009, 0000 is 900009). The CHANGE under it takes it."},
+        {"Text6", "The conductor's diameter in inches. The CHANGE under it takes it."},
+        {"Text8", "The conductor's diameter in millimetres. The CHANGE under it takes it."},
+        {"Command1", "Takes the AWG code above it and gives the inches and millimetres."},
+        {"Command2", "Takes the inches above it and gives the AWG code and millimetres."},
+        {"Command3", "Takes the millimetres above it and gives the AWG code and inches."},
+        {"Option1", "A loop of two triangles joined by three verticals."},
+        {"Option2", "A loop of two squares joined by four verticals."},
+        {"Command4",
+         "Computes HEIGHT, SIDE, GAP and the 300 ohm series match for the frequency, the conductor and "
+         "the side count."},
+        {"Command5", "Opens the program's website."},
+        {"Command6", "Opens the notes on building the loop."},
+    };
+    for (const auto& [name, text] : words) {
+        if (auto* control = findChild<QWidget*>(QLatin1String(name))) control->setWhatsThis(QString::fromUtf8(text));
+    }
+    AddWhatsThis(this);
 }
 
 void MainWindow::buildTextBoxes() {

@@ -41,11 +41,63 @@ const std::vector<ModelTerm>& ModelTerms() {
     return terms;
 }
 
+const std::vector<ModelTerm>& ControlTerms() {
+    static const std::vector<ModelTerm> terms = {
+        {QStringLiteral("gaps"),
+         QStringLiteral("The gaps: the breaks in the loop's verticals where it is fed, one in each, GAP wide. A line "
+                        "runs from each gap to the lines' junction.")},
+        {QStringLiteral("feeder"),
+         QStringLiteral("The feeder: the coax or line from the balun to the radio, given by its impedance, velocity "
+                        "factor, length and matched loss per 100 m at the design frequency. Length 0 is no "
+                        "feeder.")},
+        {QStringLiteral("port"),
+         QStringLiteral("The port: where a loaded measurement was taken and where Save Touchstone writes the model, "
+                        "the lines' junction or the radio end.")},
+        {QStringLiteral("band"),
+         QStringLiteral("The band: the amateur band the figures read the SWR over, by default the one that holds "
+                        "the design frequency.")},
+        {QStringLiteral("L network match"),
+         QStringLiteral("The L network match: a coil and a capacitor that bring the radio end to SWR 1:1 at the "
+                        "design frequency; the figures give each part's place, kind and value.")},
+        {QStringLiteral("Smith chart"),
+         QStringLiteral("The Smith chart: the impedance over the sweep drawn on the reflection's circle; its centre "
+                        "is a perfect match, the circles around it are SWR 2:1 and 3:1.")},
+        {QStringLiteral("return loss"),
+         QStringLiteral("Return loss: how much weaker the reflected wave is than the one sent, in dB; 9.5 dB is SWR "
+                        "2:1, and more is better.")},
+        {QStringLiteral("uncertainty"),
+         QStringLiteral("The model's uncertainty: how far the resonance may be from the engine's figure, found by "
+                        "modelling the loop with finer and finer segments. Cut no closer than that.")},
+        {QStringLiteral("fit"),
+         QStringLiteral("The fit: the measurement is matched to the model with the loop's size and the lines' "
+                        "velocity factor free. Its residual says how well; each trim comes with its span, how far it "
+                        "moves for the velocity factor \u00b10.02.")},
+        {QStringLiteral("lengths as cut"),
+         QStringLiteral("The lengths as cut: the HEIGHT, SIDE and GAP the measured loop was actually cut to, in "
+                        "millimetres. The trim scales these, not the design's lengths.")},
+        {QStringLiteral("build record"),
+         QStringLiteral("The build record: one .corvanta file that keeps the design, the feed, the lengths as cut "
+                        "and every measurement, to open again another day.")},
+    };
+    return terms;
+}
+
+QString TermExplanationOf(const QString& phrase) {
+    for (const auto* table : {&ModelTerms(), &ControlTerms()}) {
+        for (const ModelTerm& term : *table) {
+            if (term.phrase.compare(phrase, Qt::CaseInsensitive) == 0) return term.explanation;
+        }
+    }
+    return {};
+}
+
 QString TermsGlossaryHtml() {
     QString html;
-    for (const ModelTerm& term : ModelTerms()) {
-        html +=
-            QStringLiteral("<p><b>%1</b>: %2</p>").arg(term.phrase.toHtmlEscaped(), term.explanation.toHtmlEscaped());
+    for (const auto* table : {&ModelTerms(), &ControlTerms()}) {
+        for (const ModelTerm& term : *table) {
+            html += QStringLiteral("<p><b>%1</b>: %2</p>")
+                        .arg(term.phrase.toHtmlEscaped(), term.explanation.toHtmlEscaped());
+        }
     }
     return html;
 }

@@ -13,7 +13,13 @@ struct ModelTerm {
     QString explanation;  // a sentence or two, plain text
 };
 
+// The terms of the figures, which the figures link to their explanation.
 const std::vector<ModelTerm>& ModelTerms();
+// The terms of the controls and plots: the tooltips', What's This's and
+// the help's words.
+const std::vector<ModelTerm>& ControlTerms();
+// The explanation of `phrase`, a term of either table; empty for another.
+QString TermExplanationOf(const QString& phrase);
 
 // Every term and its explanation, as rich text: the figures' What's This.
 QString TermsGlossaryHtml();

@@ -28,6 +28,7 @@
 
 #include "nec/built_lengths.h"
 #include "nec/check_limits.h"
+#include "nec/check_request.h"
 #include "nec/feed_report.h"
 #include "nec/report.h"
 #include "nec/number_text.h"
@@ -43,7 +44,9 @@
 #include "ui/sweep_box.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
+#include "ui/help_page.h"
 #include "ui/model_figures.h"
+#include "ui/model_memory.h"
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
@@ -129,7 +132,20 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     resize(QSize(1000, 900).boundedTo(screen()->availableSize() * 0.9));
 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    connect(escape, &QShortcut::activated, this, [this] {
+        // Esc that dismisses a What's This text leaves the window open.
+        if (QWhatsThis::inWhatsThisMode()) {
+            QWhatsThis::leaveWhatsThisMode();
+            return;
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->inherits("QWhatsThat")) {
+                QWhatsThis::hideText();
+                return;
+            }
+        }
+        close();
+    });
     auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(again, &QShortcut::activated, this, [this] {
         if (!isRunning()) run();
@@ -146,6 +162,7 @@ ModelWindow::ModelWindow(FileDialog& files, ModelEngine engine, QWidget* parent)
     connect(help, &QShortcut::activated, this, &ModelWindow::showHelp);
     clearResults();
     updateButtons();
+    AddWhatsThis(this);
 }
 
 ModelWindow::~ModelWindow() {
@@ -385,7 +402,11 @@ void ModelWindow::buildControls() {
 
     // The lengths the measured loop was cut to: the trim scales these.
     auto* built = new QHBoxLayout;
-    built->addWidget(new QLabel(QStringLiteral("Cut to (mm):"), this));
+    // What was cut, not what to cut: the figures give that.
+    auto* builtLabel = new QLabel(QStringLiteral("Lengths as cut (mm):"), this);
+    builtLabel->setObjectName(QStringLiteral("builtLabel"));
+    builtLabel->setToolTip(TermExplanationOf(QStringLiteral("lengths as cut")));
+    built->addWidget(builtLabel);
     const std::pair<DecimalBox**, const char*> boxes[] = {
         {&builtHeight_, "HEIGHT"}, {&builtSide_, "SIDE"}, {&builtGap_, "GAP"}};
     // Each label's mnemonic, a letter no other control of the window takes.
@@ -400,12 +421,18 @@ void ModelWindow::buildControls() {
         // Until a measurement brings the lengths it was cut to, the box
         // holds no length: a dash, not its minimum of 0.01 mm.
         (*box)->setSpecialValueText(QStringLiteral("—"));
+        (*box)->setToolTip(builtLabel->toolTip());
         auto* label = new QLabel(labels[labelIndex++], this);
         label->setBuddy(*box);
         built->addWidget(label);
         built->addWidget(*box);
         connect(*box, &QDoubleSpinBox::editingFinished, this, [this] {
-            if (!check_ || !measuredSweep_ || !builtLengthsTaken()) return;
+            if (!measuredSweep_ || !builtLengthsTaken()) return;
+            emit setupChanged();
+            if (!check_) return;
+            // The lengths taken, then what the measurement says with them:
+            // the status line follows the lengths as they now stand.
+            const QString taken = status_->text();
             compareMeasurement();
             // The sweep on show was of the loop cut to these lengths.
             if (!isMeasuring()) {
@@ -413,6 +440,7 @@ void ModelWindow::buildControls() {
                 if (const QString words = sessionWords(); !words.isEmpty()) showStatus(words.trimmed());
             }
             showCheck();
+            if (!isMeasuring()) tellLoaded(taken);
         });
         connect(*box, &DecimalBox::refused, this, [this, name](const QString& typed) {
             showProblem(QStringLiteral("%1 as cut: \u201c%2\u201d is not a length in millimetres; it stays as it was.")
@@ -446,8 +474,14 @@ void ModelWindow::buildControls() {
                              height_->textFromValue(height_->maximum()),
                              height_->textFromValue(height_->value()) + height_->suffix()));
     });
-    connect(feed_, &FeedBox::changed, this, &ModelWindow::feedChanged);
-    connect(match_, &QCheckBox::toggled, this, &ModelWindow::feedChanged);
+    // The builder's own choice of feed is the next window's, and the next
+    // run's, default.
+    const auto feedEdited = [this] {
+        if (memory_) memory_->rememberFeed(feedOptions());
+        feedChanged();
+    };
+    connect(feed_, &FeedBox::changed, this, feedEdited);
+    connect(match_, &QCheckBox::toggled, this, feedEdited);
     connect(feed_, &FeedBox::refused, this, &ModelWindow::showProblem);
     connect(sweep_, &SweepBox::refused, this, &ModelWindow::showProblem);
     connect(runButton_, &QPushButton::clicked, this, &ModelWindow::run);
@@ -626,14 +660,53 @@ bool ModelWindow::builtLengthsTaken() {
     return false;
 }
 
+void ModelWindow::setMemory(ModelMemory* memory) {
+    memory_ = memory;
+    if (!memory_) return;
+    if (memory_->state()) {
+        setState(*memory_->state());
+    } else if (const std::optional<nec::FeedOptions> feed = memory_->feedDefaults()) {
+        setFeedOptions(*feed);
+    }
+}
+
+ModelWindowState ModelWindow::state() const {
+    ModelWindowState state;
+    state.options.Setup() = setup();
+    // Boxes that do not hold a sweep the check takes leave the window's
+    // default (auto): what they hold was refused aloud.
+    nec::CheckOptions sweep;
+    if (sweep_->fill(sweep).isEmpty()) {
+        state.options.sweepFromMHz = sweep.sweepFromMHz;
+        state.options.sweepToMHz = sweep.sweepToMHz;
+        state.options.sweepPoints = sweep.sweepPoints;
+        state.options.sweepMode = sweep.sweepMode;
+    }
+    state.measuredSweep = measuredSweep_;
+    state.measuredName = measuredName_;
+    state.measuredDesign = measuredDesign_;
+    return state;
+}
+
+void ModelWindow::setState(const ModelWindowState& state) {
+    setSetup(state.options.Setup());
+    sweep_->setSweep(state.options.sweepFromMHz, state.options.sweepToMHz, state.options.sweepPoints,
+                     state.options.sweepMode);
+    if (state.measuredSweep && state.measuredDesign) {
+        setMeasurement(state.measuredSweep, state.measuredName, *state.measuredDesign, state.options.asBuilt);
+    }
+}
+
 void ModelWindow::addControl(QWidget* control) {
     controls_->insertWidget(controls_->indexOf(runButton_), control);
     QWidget::setTabOrder(height_, control);
     QWidget::setTabOrder(control, runButton_);
+    AddWhatsThis(this);
 }
 
 void ModelWindow::groundChosen() {
     updateButtons();
+    emit setupChanged();
     run();
 }
 
@@ -641,6 +714,7 @@ void ModelWindow::heightEdited() {
     // editingFinished also comes when the box merely loses the focus.
     if (height_->value() == lastHeightM_) return;
     lastHeightM_ = height_->value();
+    emit setupChanged();
     if (placement().ground != nec::Ground::Free) run();
 }
 
@@ -753,6 +827,10 @@ void ModelWindow::stop() {
 }
 
 void ModelWindow::showProgress(int done, int total) {
+    // The library counts the frequencies it expects to model; an adaptive
+    // sweep may need fewer, and only more ever raise the count. The bar
+    // keeps the largest, so its total never jumps back; it fills at the end.
+    total = std::max(total, progress_->maximum());
     progress_->setRange(0, total);
     progress_->setValue(done);
     showStatus(QStringLiteral("Checking: %1 of %2 frequencies modelled").arg(done).arg(total));
@@ -761,7 +839,8 @@ void ModelWindow::showProgress(int done, int total) {
 // Shows the outcome of the job that has just finished.
 void ModelWindow::runFinished() {
     const double seconds = static_cast<double>(clock_.elapsed()) / 1000;
-    const int total = std::max(1, job_->total());
+    // The total the bar has shown: a stopped run is counted against it.
+    const int total = std::max({1, job_->total(), progress_->maximum()});
     progress_->setRange(0, total);
     if (job_->check()) {
         check_ = std::move(job_->check());
@@ -774,7 +853,11 @@ void ModelWindow::runFinished() {
         if (!measuredSweep_) check_->measuredSweep.reset();
         rereadCheck();
         markResults({});
-        progress_->setValue(total);
+        // Full, without a count: the total was an expectation, and the
+        // count ends where the status line says the check is done.
+        progress_->setRange(0, 1);
+        progress_->setValue(1);
+        progress_->setTextVisible(false);
         const auto failed = std::count_if(check_->report.sanity.begin(), check_->report.sanity.end(),
                                           [](const nec::SanityCheck& c) { return c.verdict == nec::Verdict::Failed; });
         QString done = QStringLiteral("Checked in %1 s.").arg(Text(nec::Fixed(seconds, 1)));
@@ -792,7 +875,7 @@ void ModelWindow::runFinished() {
             showStatus(QStringLiteral("Stopped after %1 s; %2 of %3 frequencies were modelled.")
                            .arg(Regional(Text(nec::Fixed(seconds, 1))))
                            .arg(job_->done())
-                           .arg(job_->total()));
+                           .arg(total));
         } else if (failure) {
             showProblem(Regional(FailureWords(*failure)));
         } else {
@@ -821,6 +904,7 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (memory_) memory_->keep(state());
     // The engines are killed at once; the thread returns within
     // milliseconds, so waiting here does not freeze the program.
     if (job_) job_->kill();
@@ -1055,12 +1139,14 @@ void ModelWindow::measurementJobEnded() {
     if (loads) emit measurementEnded();
 }
 
-void ModelWindow::tellLoaded() {
-    if (!check_->measured) return;
+void ModelWindow::tellLoaded(const QString& opening) {
+    if (!check_ || !check_->measured) return;
     const nec::Measurement& m = *check_->measured;
-    QString said = QStringLiteral("Loaded %1 (%2 %3).")
-                       .arg(measuredName_, QString::number(m.points.size()),
-                            m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
+    QString said = !opening.isEmpty()
+                       ? opening
+                       : QStringLiteral("Loaded %1 (%2 %3).")
+                             .arg(measuredName_, QString::number(m.points.size()),
+                                  m.points.size() == 1 ? QStringLiteral("point") : QStringLiteral("points"));
     if (m.refused) said += QStringLiteral(" Refused: no resonance and no trim from it.");
     if (m.trim) {
         said += QStringLiteral(" Measured resonance %1 MHz: trim what was cut by %2.")
@@ -1070,10 +1156,20 @@ void ModelWindow::tellLoaded() {
             said += QLatin1Char(' ') + sheet::Capitalised(std::string(nec::kAssumesDesignLengths)) + QLatin1Char('.');
         }
     }
-    for (const std::string& note : m.notes) said += QLatin1Char(' ') + Regional(Text(note)) + QLatin1Char('.');
+    // Each note a sentence of its own, after the full stop before it.
+    for (const std::string& note : m.notes) {
+        said += QLatin1Char(' ') + Regional(sheet::Capitalised(note)) + QLatin1Char('.');
+    }
     said += sessionWords();
     if (const std::string spans = nec::SpansText(check_->feed); !spans.empty()) {
-        said += QLatin1Char(' ') + Regional(Text(spans)) + QLatin1Char('.');
+        said += QLatin1Char(' ') + Regional(sheet::Capitalised(spans)) + QLatin1Char('.');
+    }
+    // A file taken at the other port is the likeliest cause of no trim
+    // through a balun or feeder: said when the library finds it fits there.
+    if (const std::optional<nec::FeedPort> fits = nec::PortThatFits(*check_)) {
+        said +=
+            QStringLiteral(" The file fits the model at the %1: set Port to the %1 if it was taken there.")
+                .arg(*fits == nec::FeedPort::Radio ? QStringLiteral("radio end") : QStringLiteral("lines' junction"));
     }
     showStatus(said);
 }
@@ -1135,24 +1231,7 @@ void ModelWindow::printSheet() {
                  WithPlotSeparator(SheetFigures(*check_), checkedFormat_));
 }
 
-void ModelWindow::showHelp() {
-    auto* page = findChild<QTextBrowser*>(QStringLiteral("helpPage"), Qt::FindDirectChildrenOnly);
-    if (!page) {
-        page = new QTextBrowser(this);
-        page->setObjectName(QStringLiteral("helpPage"));
-        page->setWindowFlag(Qt::Window);
-        page->setWindowTitle(QStringLiteral("MODEL CHECK help"));
-        page->setAccessibleName(QStringLiteral("Help"));
-        page->setOpenExternalLinks(false);
-        page->setSource(QUrl(QStringLiteral("qrc:/help/model-check.html")));
-        page->resize(QSize(640, 720).boundedTo(screen()->availableSize() * 0.8));
-        auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), page);
-        connect(close, &QShortcut::activated, page, &QWidget::close);
-    }
-    page->show();
-    page->raise();
-    page->activateWindow();
-}
+void ModelWindow::showHelp() { ShowHelp(this, QStringLiteral("model")); }
 
 void ModelWindow::clearMeasurement() {
     // A comparison under way would bring the measurement back.
@@ -1167,6 +1246,7 @@ void ModelWindow::clearMeasurement() {
     }
     showStatus(QStringLiteral("The measurement is cleared."));
     updateButtons();
+    emit setupChanged();
 }
 
 void ModelWindow::compareMeasurement() {
@@ -1221,6 +1301,7 @@ void ModelWindow::setFeedOptions(const nec::FeedOptions& feed) {
 }
 
 void ModelWindow::feedChanged() {
+    emit setupChanged();
     if (!check_) return;
     ++checkGeneration_;
     if (measuredSweep_) {

@@ -61,6 +61,9 @@ struct ModelEngine {
     std::optional<double> timeoutSeconds;  // none: the library's default
 };
 
+class ModelMemory;
+struct ModelWindowState;
+
 class ModelWindow : public QWidget {
     Q_OBJECT
 public:
@@ -111,6 +114,15 @@ public:
     // The status line, for such a part: what became of its action.
     void tell(const QString& message, bool problem) { showStatus(message, problem); }
 
+    // What the window keeps for the program's run: the state it closed
+    // with comes back now, else the feed's defaults; closing keeps the
+    // state there again. Null: nothing is kept.
+    void setMemory(ModelMemory* memory);
+    // The feed, the sweep, the match, the measurement and the lengths as
+    // cut, as the window holds them; and shown again.
+    ModelWindowState state() const;
+    void setState(const ModelWindowState& state);
+
     bool isRunning() const;
     // Whether a measurement is being read or compared off the GUI thread.
     bool isMeasuring() const;
@@ -140,6 +152,9 @@ signals:
     void measurementLoaded(const QString& name, const QByteArray& text);
     // Load measurement or Measure came to its end: loaded, refused or stopped.
     void measurementEnded();
+    // The set-up a build record keeps changed, however the edit was
+    // committed: a choice, a box left with Tab or Enter, the feed.
+    void setupChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -190,8 +205,9 @@ private:
     // measurement with the check on show.
     void startMeasurementJob(std::unique_ptr<MeasurementJob> job, bool loads);
     void measurementJobEnded();
-    // What Load measurement says of the measurement now on show.
-    void tellLoaded();
+    // What Load measurement says of the measurement now on show, after
+    // `opening` when given (else what was loaded).
+    void tellLoaded(const QString& opening = {});
     // Keeps the measurement on show among the session's sweeps: a new one
     // when `added`, else as the last one with the lengths as cut now.
     void keepSessionSweep(bool added);
@@ -309,6 +325,7 @@ private:
     // in the boxes.
     nec::CheckSetup kept_;
     std::function<bool()> closeGuard_;
+    ModelMemory* memory_ = nullptr;
     QHBoxLayout* controls_ = nullptr;  // ground, height, Run and Stop
 };
 

@@ -146,9 +146,15 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     button_->setAutoDefault(false);
     menu_ = new QMenu(button_);
     menu_->setObjectName(QStringLiteral("recordMenu"));
-    QAction* save = menu_->addAction(QStringLiteral("&Save record\u2026"), this, [this] { this->save(); });
+    // Save writes over the record on show, as any document is saved; it
+    // asks where only for a record that has no file yet.
+    QAction* save = menu_->addAction(QStringLiteral("&Save record"), this, [this] { this->save(false); });
     save->setObjectName(QStringLiteral("saveRecord"));
     save->setShortcut(QKeySequence::Save);
+    QAction* saveAs = menu_->addAction(QStringLiteral("Save record &as\u2026"), this, [this] { this->save(); });
+    saveAs->setObjectName(QStringLiteral("saveRecordAs"));
+    // Named, not the platform's: a desktop without a theme has no Save As key.
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     QAction* open = menu_->addAction(QStringLiteral("&Open record\u2026"), this, &RecordBinding::open);
     open->setObjectName(QStringLiteral("openRecord"));
     open->setShortcut(QKeySequence::Open);
@@ -162,6 +168,7 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     note->setObjectName(QStringLiteral("noteRecord"));
     // The shortcuts work wherever the window has the focus.
     window.addAction(save);
+    window.addAction(saveAs);
     window.addAction(open);
     button_->setMenu(menu_);
     window.addControl(button_);
@@ -169,6 +176,8 @@ RecordBinding::RecordBinding(ModelWindow& window, FileDialog& files)
     connect(this, &RecordBinding::told, &window, &ModelWindow::tell);
 
     connect(&window, &ModelWindow::runEnded, this, &RecordBinding::updateTitle);
+    connect(&window, &ModelWindow::setupChanged, this, &RecordBinding::updateTitle);
+    connect(&window, &ModelWindow::measurementEnded, this, &RecordBinding::updateTitle);
     connect(&window, &ModelWindow::measurementLoaded, this, [this](const QString& name, const QByteArray& text) {
         base_.measurements.push_back({name.toStdString(), nec::UtcNow(), "", text.toStdString(), nec::Json::object()});
         updateTitle();

@@ -265,6 +265,30 @@ TEST(BuildRecord, TextThatIsNotJsonNamesItsLine) {
     }
 }
 
+// A record cut short inside a measurement's Touchstone text: the message
+// quotes at most one line of it, however long the text.
+TEST(BuildRecord, ACutShortRecordIsQuotedOneLineAtMost) {
+    BuildRecord record = Full();
+    std::string many;
+    for (int i = 0; i < 40; ++i) many += "! a line of the analyser's header, long enough to fill a window\n";
+    record.measurements[0].touchstone = many + record.measurements[0].touchstone;
+    const std::string text = RecordText(record);
+    const std::size_t inside = text.find("\"touchstone\"");
+    ASSERT_NE(inside, std::string::npos);
+    for (const std::size_t length : {std::size_t{30}, std::size_t{500}, std::size_t{2000}}) {
+        SCOPED_TRACE(length);
+        try {
+            ReadRecord(text.substr(0, inside + length));
+            ADD_FAILURE() << "read";
+        } catch (const Failure& failure) {
+            const std::string what = failure.what();
+            EXPECT_TRUE(what.find("the record is not JSON: ") != std::string::npos) << what;
+            for (const char* line : {"\n", "\\n", "<U+000A>"}) EXPECT_EQ(what.find(line), std::string::npos) << what;
+            EXPECT_LT(what.size(), std::size_t{220}) << what;
+        }
+    }
+}
+
 TEST(BuildRecord, MembersItDoesNotKnowAreKept) {
     Json json = RecordJson(Full());
     json["workshop"] = {{"bench", 2}};

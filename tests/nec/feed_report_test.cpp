@@ -8,6 +8,7 @@
 #include <complex>
 #include <numbers>
 
+#include "nec/check_request.h"
 #include "nec/feed_line.h"
 #include "nec/feed_report.h"
 #include "nec/headline.h"
@@ -100,6 +101,37 @@ TEST(FeedReport, AMeasurementAtTheRadioGivesTheModelsResonanceBack) {
     radio.plan.feed.port = FeedPort::Junction;
     const Measurement wrong = CompareMeasurement(radio, file, "round-trip.s1p");
     EXPECT_FALSE(wrong.resonanceMHz && std::abs(*wrong.resonanceMHz - 142) < 0.5);
+}
+
+// A file loaded at the wrong port gets no trim; the library says which
+// port it fits at, and nothing where the port given is right or there is
+// no chain to tell the ports apart.
+TEST(FeedReport, TheOtherPortIsNamedWhereTheFileFitsThere) {
+    const Feeder coax{50, 0.66, 3, 5};
+    const struct {
+        const char* name;
+        FeedOptions takenAt;  // the feed the file was measured through
+        std::optional<FeedPort> loadedAs;
+        std::optional<FeedPort> fits;
+    } cases[] = {
+        {"taken at the junction, loaded as the radio end's", Chain(4, coax, FeedPort::Junction), FeedPort::Radio,
+         FeedPort::Junction},
+        {"taken at the radio end, loaded as the junction's", Chain(4, coax, FeedPort::Radio), FeedPort::Junction,
+         FeedPort::Radio},
+        {"the right port", Chain(4, coax, FeedPort::Radio), std::nullopt, std::nullopt},
+        {"no chain", FeedOptions{}, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModelCheck check = Check(c.takenAt);
+        check.measuredSweep = AsMeasured(check);
+        check.measuredSource = "loop.s1p";
+        if (c.loadedAs) check.plan.feed.port = *c.loadedAs;
+        Conclude(check);
+        ASSERT_TRUE(check.measured);
+        EXPECT_EQ(check.measured->trim.has_value(), !c.loadedAs.has_value());
+        EXPECT_EQ(PortThatFits(check), c.fits);
+    }
 }
 
 // 10 m of coax at 146 MHz is seven wavelengths: a measurement at the radio

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
 #include <cmath>
 #include <complex>
 #include <limits>
@@ -203,6 +206,131 @@ TEST(SmithChart, ThePointerReadsTheCurveUnderIt) {
     nec::ModelCheck one = check;
     one.report.sweep.resize(1);
     EXPECT_FALSE(SmithMHzAt(one, area, layout.centre));
+}
+
+// A chart's page that keeps the text written on it and the lines drawn in
+// a given colour.
+class ChartRecorder : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QRectF box;
+    };
+    explicit ChartRecorder(QColor curveColour) : engine_(*this), curveColour_(curveColour) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+            case PdmWidth:
+                return kSmithPlotSize.width();
+            case PdmHeight:
+                return kSmithPlotSize.height();
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+            default:
+                return 100;
+        }
+    }
+    std::vector<Text> texts;
+    std::vector<QLineF> curveLines;
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(ChartRecorder& page) : QPaintEngine(AllFeatures), page_(page) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & DirtyTransform) transform_ = changed.transform();
+            if (changed.state() & DirtyPen) pen_ = changed.pen();
+        }
+        void drawTextItem(const QPointF& at, const QTextItem& item) override {
+            const QRectF box(at.x(), at.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+            page_.texts.push_back({item.text(), transform_.mapRect(box)});
+        }
+        void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+            if (mode != PolylineMode || pen_.color() != page_.curveColour_) return;
+            for (int i = 1; i < count; ++i)
+                page_.curveLines.push_back(transform_.map(QLineF(points[i - 1], points[i])));
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        Type type() const override { return User; }
+
+    private:
+        ChartRecorder& page_;
+        QTransform transform_;
+        QPen pen_;
+    };
+    mutable Engine engine_;
+    QColor curveColour_;
+};
+
+bool LineCrosses(const QLineF& line, const QRectF& box) {
+    if (box.contains(line.p1()) || box.contains(line.p2())) return true;
+    const QLineF edges[] = {{box.topLeft(), box.topRight()},
+                            {box.topRight(), box.bottomRight()},
+                            {box.bottomRight(), box.bottomLeft()},
+                            {box.bottomLeft(), box.topLeft()}};
+    for (const QLineF& edge : edges) {
+        if (line.intersects(edge, nullptr) == QLineF::BoundedIntersection) return true;
+    }
+    return false;
+}
+
+// The MHz of the marks and "SWR 2:1" are written clear of the curve, also
+// where the curve winds round the 2:1 circle, as a feeder makes it.
+TEST(SmithChart, LabelsStayClearOfTheCurves) {
+    nec::ModelCheck check;
+    check.plan.model.sides = 3;
+    check.plan.model.designMHz = 145;
+    // Two turns round the centre just outside the 2:1 circle, through
+    // where its label stands by itself.
+    for (int i = 0; i <= 80; ++i) {
+        const double turn = 4 * M_PI * i / 80, size = 0.30 + 0.10 * i / 80;
+        const Z reflection = std::polar(size, M_PI / 2 + turn);
+        nec::SweepPoint p;
+        p.mhz = 140 + 0.125 * i;
+        p.lines = 200.0 * (1.0 + reflection) / (1.0 - reflection);
+        p.gaps = {p.lines, p.lines, p.lines};
+        p.parallel = p.lines / 3.0;
+        check.report.sweep.push_back(p);
+    }
+    check.report.atDesign = check.report.sweep[40];
+    check.report.atDesign.swr.fill(2.5);
+    check.report.atDesign.swr[nec::ReadingIndex("swr_lines_200")] = 1.1;
+    check.report.resonancesMHz = {142.5};
+    check.feed.loop = nec::DesignLoop(check.report);
+    const SmithCurve curve = ChartedCurve(check);
+    ChartRecorder page(curve.pen.color());
+    {
+        QPainter painter(&page);
+        DrawSmithChart(painter, QRectF(QPointF(0, 0), QSizeF(kSmithPlotSize)), check);
+    }
+    ASSERT_GT(page.curveLines.size(), std::size_t{70});
+    int labels = 0;
+    for (const ChartRecorder::Text& text : page.texts) {
+        // "SWR 2:1" and the marks' MHz; the grid's own values stand where
+        // the grid puts them.
+        bool number = false;
+        const double mhz = text.text.toDouble(&number);
+        if (text.text != QStringLiteral("SWR 2:1") && !(number && mhz >= 140 && mhz <= 150)) continue;
+        if (text.box.left() >= LayOutSmith(check, QRectF(QPointF(0, 0), QSizeF(kSmithPlotSize))).legend.left()) {
+            continue;  // the legend's lines
+        }
+        ++labels;
+        for (const QLineF& line : page.curveLines) {
+            EXPECT_FALSE(LineCrosses(line, text.box)) << text.text.toStdString();
+        }
+    }
+    EXPECT_GE(labels, 2);  // "SWR 2:1" and the design frequency at least
 }
 
 TEST(SmithChart, DrawsIntoAFile) {

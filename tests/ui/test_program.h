@@ -12,6 +12,7 @@
 #include "ui/file_dialog.h"
 #include "ui/launcher.h"
 #include "ui/main_window.h"
+#include "ui/model_memory.h"
 #include "ui/model_window.h"
 #include "ui/notes_window.h"
 #include "ui/print_dialog.h"
@@ -142,8 +143,12 @@ struct TestProgram {
     FailingFileCalls fileCalls;
     // Tests that open the model window choose their engine first.
     ModelEngine engine{"nec2c-chosen-by-no-test", 0, {}};
+    // The model window's memory for the run; the feed's defaults are not
+    // kept between tests.
+    ModelMemory modelMemory;
     SecondaryWindow model{[this] {
         auto* window = new ModelWindow(files, engine);
+        window->setMemory(&modelMemory);
         window->setPrintDialog(&printDialog);
         window->setFileCalls(&fileCalls);
         (new RecordBinding(*window, files))->setQuestions(&recordQuestions);
