@@ -375,6 +375,25 @@ const Option kOptions[] = {
      [](Parse& p, const std::string& v) { p.invocation.patternPath = PlotFile("--pattern", v); }},
     {"--smith", "FILE.svg|.png", kCheck, 0, {}, "draw the impedance on a Smith chart, the measurement over it, as SVG or PNG",
      [](Parse& p, const std::string& v) { p.invocation.smithPath = PlotFile("--smith", v); }},
+    {"--view", "FILE.svg|.png", kCheck, 0, {}, "draw the loop in three dimensions: its currents and its pattern, as SVG or PNG",
+     [](Parse& p, const std::string& v) { p.invocation.viewPath = PlotFile("--view", v); }},
+    {"--view-angle", "AZ:EL", kCheck, 0, {}, "where --view looks from, in degrees (default -60:25)",
+     [](Parse& p, const std::string& v) {
+         const std::size_t colon = v.find(':');
+         const std::string usage = "--view-angle needs AZ:EL in degrees: an azimuth, and an elevation from -89 to 89";
+         if (colon == std::string::npos) throw UsageError(usage);
+         double azimuth = 0, elevation = 0;
+         try {
+             azimuth = NumberOption("--view-angle", v.substr(0, colon));
+             elevation = NumberOption("--view-angle", v.substr(colon + 1));
+         } catch (const UsageError&) {
+             throw UsageError(usage);
+         }
+         if (!std::isfinite(azimuth) || std::abs(azimuth) > 3600 || !(std::abs(elevation) <= 89)) {
+             throw UsageError(usage);
+         }
+         p.invocation.viewAngle = std::pair{azimuth, elevation};
+     }},
     {"--s1p", "FILE.s1p", kCheck, 0, {}, "write the sweep as Touchstone: S11 at --port (default where the lines join)",
      [](Parse& p, const std::string& v) {
          if (Suffix(v, 4) != ".s1p") throw UsageError("--s1p writes a one-port Touchstone file: give FILE.s1p");
@@ -533,7 +552,10 @@ const CommandInfo kCommands[] = {
      "with the model). --plot FILE draws SWR, R and X against frequency,\n"
      "--pattern FILE the azimuth and elevation cuts of the pattern, --smith\n"
      "FILE the impedance on a Smith chart, as SVG or PNG by the file's name;\n"
-     "no display is needed. --s1p FILE writes the sweep as a Touchstone file:\n"
+     "no display is needed. --view FILE draws the loop in three dimensions:\n"
+     "its wires coloured by the current at the design frequency, the feed\n"
+     "gaps, the ground and the pattern as a surface round it, seen from\n"
+     "--view-angle AZ:EL (degrees). --s1p FILE writes the sweep as a Touchstone file:\n"
      "S11 where the lines join, against --reference OHM (default 50).\n"
      "--measured FILE reads an analyser's one-port Touchstone file taken where\n"
      "the lines join, draws it over the model, undoes the lines to find the\n"
@@ -737,14 +759,17 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
         (!invocation.measuredPath.empty() || fromRecord)) {
         throw UsageError(std::string("--device measures now: leave out ") + (fromRecord ? "--record" : "--measured"));
     }
+    if (invocation.viewAngle && invocation.viewPath.empty()) {
+        throw UsageError("--view-angle turns the view --view draws: give --view FILE.svg|.png too");
+    }
     if (invocation.check.asBuilt && invocation.measuredPath.empty() && invocation.devicePath.empty()) {
         throw UsageError("--as-built gives the lengths of the measured loop: give --measured FILE.s1p too");
     }
     // Two outputs into one file, or an output over the measurement, would
     // lose one of them.
-    const std::string* files[] = {&invocation.plotPath,  &invocation.patternPath,  &invocation.smithPath,
-                                  &invocation.s1pPath,   &invocation.measuredPath, &invocation.outputPath,
-                                  &invocation.recordPath};
+    const std::string* files[] = {&invocation.plotPath,     &invocation.patternPath, &invocation.smithPath,
+                                  &invocation.viewPath,     &invocation.s1pPath,     &invocation.measuredPath,
+                                  &invocation.outputPath,   &invocation.recordPath};
     for (std::size_t a = 0; a < std::size(files); ++a) {
         for (std::size_t b = a + 1; b < std::size(files); ++b) {
             if (!files[a]->empty() && *files[a] == *files[b]) {

@@ -48,6 +48,8 @@ struct Invocation {
     std::string plotPath;                     // check --plot
     std::string patternPath;                  // check --pattern
     std::string smithPath;                    // check --smith
+    std::string viewPath;                     // check --view: the loop in three dimensions
+    std::optional<std::pair<double, double>> viewAngle;  // check --view-angle AZ:EL in degrees
     std::string s1pPath;                      // check --s1p: the model's sweep as Touchstone
     std::string measuredPath;                 // check --measured: a measured .s1p to compare
     std::string devicePath;                   // measure, check --device: the analyser to sweep

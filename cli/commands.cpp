@@ -103,13 +103,19 @@ std::vector<std::string> DrawPlots(const Invocation& invocation, const nec::Mode
                                                                    {&invocation.patternPath, plot::PlotKind::Pattern},
                                                                    {&invocation.smithPath, plot::PlotKind::Smith}};
     std::vector<std::string> failures;
-    if (std::all_of(std::begin(files), std::end(files), [](const auto& file) { return file.first->empty(); })) {
+    if (invocation.viewPath.empty() &&
+        std::all_of(std::begin(files), std::end(files), [](const auto& file) { return file.first->empty(); })) {
         return failures;
     }
     const DrawingQt qt;
     for (const auto& [path, kind] : files) {
         if (path->empty()) continue;
         if (auto failed = plot::WritePlot(*path, kind, check)) failures.push_back(*failed);
+    }
+    if (!invocation.viewPath.empty()) {
+        plot::LoopViewSettings settings;
+        if (invocation.viewAngle) settings.angle = {invocation.viewAngle->first, invocation.viewAngle->second};
+        if (auto failed = plot::WriteLoopView(invocation.viewPath, check, settings)) failures.push_back(*failed);
     }
     return failures;
 }
@@ -155,7 +161,8 @@ std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invoca
 // Every output's folder, before a check that may run for minutes.
 bool OutputsCanBeWritten(const Invocation& invocation) {
     for (const std::string* path :
-         {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath, &invocation.s1pPath}) {
+         {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath, &invocation.viewPath,
+          &invocation.s1pPath}) {
         if (path->empty()) continue;
         if (const auto problem = FolderProblem(*path)) {
             Tell(*problem);

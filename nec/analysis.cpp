@@ -381,6 +381,7 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
     const FrequencyResult& design = answers.design;
     report.atDesign = ToSweepPoint(model.designMHz, design, line);
     report.pattern = design.pattern;
+    if (!design.currents.empty()) report.currents = CurrentsOnModel(model, design.currents, model.designMHz);
     report.efficiencyPercent = design.efficiencyPercent.value_or(0);
     report.averagePowerGain = design.averagePowerGain.value_or(0);
     report.maxGainDbi = -std::numeric_limits<double>::infinity();

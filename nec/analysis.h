@@ -9,6 +9,7 @@
 #include "nec/deck_writer.h"
 #include "nec/failure.h"
 #include "nec/feed_line.h"
+#include "nec/loop_geometry.h"
 #include "nec/loop_model.h"
 #include "nec/output_reader.h"
 #include "nec/readings.h"
@@ -206,6 +207,7 @@ struct CheckReport {
     double groundLossPercent = 0;
     PerReading<std::vector<Range>> under2;  // of every reading in kReadings
     std::vector<PatternPoint> pattern;      // at the design frequency, over the grid
+    std::vector<SegmentCurrent> currents;   // at the design frequency, one a segment
     std::optional<TunedDesign> tuned;       // check --tune
     bool tuneAsked = false;                 // whether or not it gave lengths
     // Where the reactance comes nearest zero, in a sweep where it never

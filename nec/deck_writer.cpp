@@ -163,6 +163,9 @@ std::string WriteDeck(const LoopModel& m, const Sweep& sweep, const PatternGrid&
         deck.Card({"XQ"});
     }
     if (contents.pattern) {
+        // The currents of every segment at the design frequency, for the
+        // view of the loop; the sweep's runs above keep them out.
+        deck.Card({"PT", "0", "0", "0", "0"});
         // The pattern with the average gain (XNDA 0001).
         deck.Card({"FR", "0", "1", "0", "0", Shortest(m.designMHz), "0"});
         const int phis = contents.patternSector ? PatternSectorPhis(m, grid) : PatternPhis(grid);

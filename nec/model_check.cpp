@@ -217,7 +217,8 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
                  {{model.designMHz},
                   sources,
                   static_cast<std::size_t>(PatternThetas(model, plan.pattern)) *
-                      static_cast<std::size_t>(PatternSectorPhis(model, plan.pattern))}},
+                      static_cast<std::size_t>(PatternSectorPhis(model, plan.pattern)),
+                  static_cast<std::size_t>(model.TotalSegments())}},
                 kFreeRunPriority, [&](EngineOutput&& output) {
                     answers.design = std::move(output.frequencies.front());
                     answers.design.pattern = UnfoldedPattern(model, plan.pattern, answers.design.pattern);

@@ -99,12 +99,34 @@ std::optional<PatternPoint> PatternRow(std::string_view line) {
                         Finite(*phiField, "the pattern", line)};
 }
 
+// SEG TAG X Y Z LENGTH REAL IMAGINARY MAGNITUDE PHASE, distances in
+// wavelengths.
+std::optional<CurrentReading> CurrentRow(std::string_view line) {
+    const auto words = Words(line);
+    if (words.size() < 10 || !ToDouble(words[0]) || !ToDouble(words[1])) return std::nullopt;
+    std::array<double, 10> v{};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const auto value = ToDouble(words[i]);
+        if (!value) throw AnswerFailure("the engine's output has an unreadable current row: " + Quoted(line));
+        v[i] = Finite(*value, "a segment's current", line);
+    }
+    return CurrentReading{Whole(v[0], 1, "a segment's number", line),
+                          Whole(v[1], 0, "a segment's tag", line),
+                          v[2],
+                          v[3],
+                          v[4],
+                          v[5],
+                          {v[6], v[7]},
+                          v[8],
+                          v[9]};
+}
+
 std::string Mhz(double mhz) { return Shortest(mhz) + " MHz"; }
 
 }  // namespace
 
 EngineOutput ReadOutput(std::string_view text) {
-    enum class Section { None, Sources, Pattern };
+    enum class Section { None, Sources, Currents, Pattern };
     EngineOutput output;
     Section section = Section::None;
     for (const std::string_view line : SplitLines(text)) {
@@ -120,6 +142,8 @@ EngineOutput ReadOutput(std::string_view text) {
             continue;
         } else if (line.find("ANTENNA INPUT PARAMETERS") != std::string_view::npos) {
             section = Section::Sources;
+        } else if (line.find("CURRENTS AND LOCATION") != std::string_view::npos) {
+            section = Section::Currents;
         } else if (line.find("RADIATION PATTERNS") != std::string_view::npos) {
             section = Section::Pattern;
         } else if (line.find("EFFICIENCY    =") != std::string_view::npos) {
@@ -131,6 +155,9 @@ EngineOutput ReadOutput(std::string_view text) {
         } else if (section == Section::Sources) {
             if (auto row = SourceRow(line)) output.frequencies.back().sources.push_back(*row);
             else if (Words(line).empty() && !output.frequencies.back().sources.empty()) section = Section::None;
+        } else if (section == Section::Currents) {
+            if (auto row = CurrentRow(line)) output.frequencies.back().currents.push_back(*row);
+            else if (Words(line).empty() && !output.frequencies.back().currents.empty()) section = Section::None;
         } else if (section == Section::Pattern) {
             if (auto row = PatternRow(line)) output.frequencies.back().pattern.push_back(*row);
         }
@@ -168,6 +195,19 @@ void CheckOutput(const EngineOutput& output, const Expected& expected) {
             throw AnswerFailure("the engine's pattern has " + std::to_string(last.pattern.size()) + " of the " +
                                 std::to_string(expected.patternPoints) + " directions" +
                                 (last.averagePowerGain ? "" : " and no average gain"));
+        }
+    }
+    if (expected.currents > 0) {
+        // Numbered in order, each once: a segment's current belongs to the
+        // segment the program laid there.
+        const std::vector<CurrentReading>& currents = got.back().currents;
+        bool ordered = currents.size() == expected.currents;
+        for (std::size_t i = 0; ordered && i < currents.size(); ++i) {
+            ordered = currents[i].segment == static_cast<int>(i) + 1;
+        }
+        if (!ordered) {
+            throw AnswerFailure("the engine's currents cover " + std::to_string(currents.size()) + " of the " +
+                                std::to_string(expected.currents) + " segments in order");
         }
     }
 }

@@ -9,7 +9,8 @@
 
 // Reads what nec2c writes: the segment count, and for every frequency the
 // input parameters of each source, the power budget and, where asked for,
-// the radiation pattern with its average gain.
+// the currents on every segment and the radiation pattern with its average
+// gain.
 
 namespace corvanta::nec {
 
@@ -31,9 +32,22 @@ struct PatternPoint {
     double phiFieldVPerM = 0;
 };
 
+// One segment's current, where the run prints them: the segment's centre
+// and length in wavelengths, as the engine gives them.
+struct CurrentReading {
+    int segment = 0;
+    int tag = 0;
+    double xWavelengths = 0, yWavelengths = 0, zWavelengths = 0;
+    double lengthWavelengths = 0;
+    std::complex<double> current;
+    double magnitudeA = 0;
+    double phaseDeg = 0;
+};
+
 struct FrequencyResult {
     double echoedMHz = 0;  // as the engine prints it, to 5 digits
     std::vector<SourceReading> sources;
+    std::vector<CurrentReading> currents;
     std::optional<double> efficiencyPercent;
     std::vector<PatternPoint> pattern;
     std::optional<double> averagePowerGain;
@@ -53,6 +67,7 @@ struct Expected {
     std::vector<double> frequenciesMHz;
     std::size_t sources = 0;
     std::size_t patternPoints = 0;  // on the last frequency; 0 for none
+    std::size_t currents = 0;       // segments on the last frequency; 0 for none
 };
 
 // Throws an Answer failure naming the first thing missing or different.

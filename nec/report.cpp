@@ -535,6 +535,18 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
     for (Advice advice : r.advice) json["notes"].push_back(advise(advice, 0));
     json["sweep"] = Json::array();
     for (const SweepPoint& p : r.sweep) json["sweep"].push_back(SweepPointJson(p));
+    // One a segment in the engine's order, at the design frequency; the
+    // engine prints five digits of each.
+    json["currents"] = Json::array();
+    const auto point = [](const Point3& p) {
+        return Json{{"x", JsonNumber(p.x, 6)}, {"y", JsonNumber(p.y, 6)}, {"z", JsonNumber(p.z, 6)}};
+    };
+    for (const SegmentCurrent& c : r.currents) {
+        json["currents"].push_back({{"from", point(c.segment.from)},
+                                    {"to", point(c.segment.to)},
+                                    {"magnitude_a", JsonNumber(c.magnitudeA, 9)},
+                                    {"phase_deg", JsonNumber(c.phaseDeg, 3)}});
+    }
     AddFeedJson(json, check);
     return JsonText(json);
 }

@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
+#include <functional>
+
+#include "plot/loop_view.h"
 #include "plot/pattern_plot.h"
 #include "plot/smith_chart.h"
 #include "plot/sweep_plot.h"
@@ -58,12 +61,14 @@ QSize PlotSize(PlotKind kind) {
     return kSweepPlotSize;
 }
 
-std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
-                                     const HiddenCurves& hidden, const WholeFileOptions& options) {
-    const QSize size = PlotSize(kind);
+namespace {
+
+// Draws whole into memory first: the file is written only once there is
+// all of it, and so never left half drawn.
+std::optional<std::string> WriteDrawing(const std::string& path, QSize size, const QString& title,
+                                        const std::function<void(QPainter&, const QRectF&)>& draw,
+                                        const WholeFileOptions& options) {
     const QRectF area(QPointF(0, 0), QSizeF(size));
-    // Drawn whole into memory first: the file is written only once there
-    // is all of it, and so never left half drawn.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (Suffix(path) == QLatin1String("svg")) {
@@ -72,11 +77,11 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         svg.setSize(size);
         svg.setViewBox(area);
         svg.setResolution(kDotsPerInch);
-        svg.setTitle(Title(kind));
+        svg.setTitle(title);
         svg.setDescription(QStringLiteral("corvanta-cli check"));
         QPainter painter;
         if (!painter.begin(&svg)) return "cannot draw the plot for " + path;
-        Draw(painter, kind, area, check, hidden);
+        draw(painter, area);
         if (!painter.end()) return "cannot draw the plot for " + path;
     } else if (Suffix(path) == QLatin1String("png")) {
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -85,7 +90,7 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         image.setDotsPerMeterY(dotsPerMetre);
         image.fill(Qt::white);
         QPainter painter(&image);
-        Draw(painter, kind, area, check, hidden);
+        draw(painter, area);
         painter.end();
         QImageWriter writer(&buffer, "png");
         if (!writer.write(image)) return "cannot draw the plot for " + path + ": " + writer.errorString().toStdString();
@@ -98,6 +103,22 @@ std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, con
         return "cannot write " + path + ": " + *failed;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
+                                     const HiddenCurves& hidden, const WholeFileOptions& options) {
+    return WriteDrawing(
+        path, PlotSize(kind), Title(kind),
+        [&](QPainter& painter, const QRectF& area) { Draw(painter, kind, area, check, hidden); }, options);
+}
+
+std::optional<std::string> WriteLoopView(const std::string& path, const nec::ModelCheck& check,
+                                         const LoopViewSettings& settings, const WholeFileOptions& options) {
+    return WriteDrawing(
+        path, kLoopViewSize, QStringLiteral("The loop in three dimensions"),
+        [&](QPainter& painter, const QRectF& area) { DrawLoopView(painter, area, check, settings); }, options);
 }
 
 }  // namespace corvanta::plot

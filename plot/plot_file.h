@@ -6,6 +6,7 @@
 
 #include "core/whole_file.h"
 #include "nec/model_check.h"
+#include "plot/loop_view.h"
 #include "plot/sweep_plot.h"
 
 // The plots as files: SVG through Qt SVG's generator, PNG through QImage,
@@ -25,5 +26,9 @@ QSize PlotSize(PlotKind kind);
 // `hidden`: the SWR plot's curves left out, as the window shows them.
 std::optional<std::string> WritePlot(const std::string& path, PlotKind kind, const nec::ModelCheck& check,
                                      const HiddenCurves& hidden = {}, const WholeFileOptions& options = {});
+
+// The loop in three dimensions as a file, the same way.
+std::optional<std::string> WriteLoopView(const std::string& path, const nec::ModelCheck& check,
+                                         const LoopViewSettings& settings = {}, const WholeFileOptions& options = {});
 
 }  // namespace corvanta::plot

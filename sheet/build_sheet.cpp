@@ -27,6 +27,8 @@ constexpr double kColumnGap = 40;
 constexpr double kLeftWidth = 860;  // the dimensions and the pieces, beside the drawing
 constexpr double kDrawingHeight = 1130;
 constexpr double kLeastDrawingHeight = 640;
+// The loop's view under the plot, at most this high.
+constexpr double kViewHeight = 1000;
 // The plot on its page: 130 mm, room for two panels of some 45 mm each.
 constexpr double kPlotPageHeight = 1300;
 constexpr int kTextSize = 32;
@@ -422,6 +424,13 @@ void DrawPlotPage(QPainter& painter, const QRectF& area, const SheetContent& con
     painter.save();
     content.model->drawPlot(painter, plot);
     painter.restore();
+    // Under it, the loop in three dimensions: its currents and its pattern.
+    if (content.model->drawView && kPageHeight - plot.bottom() > kViewHeight / 2) {
+        const QRectF view(0, plot.bottom() + 40, kPageWidth, std::min(kViewHeight, kPageHeight - plot.bottom() - 40));
+        painter.save();
+        content.model->drawView(painter, view);
+        painter.restore();
+    }
     painter.restore();
 }
 

@@ -49,6 +49,9 @@ struct ModelFigures {
     // The lengths the check's verdict says to cut; none for the design's.
     std::optional<CutLengths> cut;
     std::optional<MeasuredFigures> measured;
+    // Draws the loop in three dimensions into the rectangle of the page
+    // under the plot, its smallest text kPlotSmallestTextMm high.
+    std::function<void(QPainter&, const QRectF&)> drawView;
 };
 
 // The smallest text of the sheet's plot at full size: 7.2 points, so that
@@ -81,8 +84,9 @@ QString SheetDocumentName(const Design& design);
 // size.
 void DrawSheet(QPainter& painter, const QRectF& area, const SheetContent& content);
 
-// The check's SWR plot across a page of its own, under the sheet's title:
-// the first page has no room for it at a size whose text can be read.
+// The check's SWR plot across a page of its own, under the sheet's title,
+// and the loop in three dimensions under it: the first page has no room
+// for them at a size whose text can be read.
 // Nothing without a model check.
 void DrawPlotPage(QPainter& painter, const QRectF& area, const SheetContent& content);
 

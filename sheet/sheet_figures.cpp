@@ -8,6 +8,7 @@
 #include "nec/headline.h"
 #include "nec/number_text.h"
 #include "nec/quantity_text.h"
+#include "plot/loop_view.h"
 #include "plot/plot_style.h"
 #include "plot/sweep_plot.h"
 
@@ -203,6 +204,14 @@ ModelFigures SheetFigures(const nec::ModelCheck& check, const nec::AdviceWords& 
         painter.translate(area.topLeft());
         painter.scale(scale, scale);
         plot::DrawSweepPlot(painter, QRectF(QPointF(0, 0), area.size() / scale), check);
+        painter.restore();
+    };
+    figures.drawView = [check](QPainter& painter, const QRectF& area) {
+        const double scale = kPlotSmallestTextMm * 10 / plot::style::kSmallPx;
+        painter.save();
+        painter.translate(area.topLeft());
+        painter.scale(scale, scale);
+        plot::DrawLoopView(painter, QRectF(QPointF(0, 0), area.size() / scale), check);
         painter.restore();
     };
     return figures;

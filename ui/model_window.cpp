@@ -50,6 +50,7 @@
 #include "ui/model_terms.h"
 #include "ui/print_dialog.h"
 #include "ui/secondary_window.h"
+#include "ui/loop_view_widget.h"
 #include "ui/plot_view.h"
 #include "ui/sheet_design.h"
 
@@ -302,6 +303,9 @@ void ModelWindow::buildControls() {
     tabs_->addTab(plotPage(sweepPlot_, "sweepReadout", curves_), QStringLiteral("&SWR and impedance"));
     tabs_->addTab(plotPage(patternPlot_, "patternReadout"), QStringLiteral("&Pattern"));
     addSmithTab();
+    // Every letter is another control's mnemonic; Ctrl+Tab reaches it.
+    loopView_ = new LoopViewPage(tabs_);
+    tabs_->addTab(loopView_, QStringLiteral("3D"));
     tabs_->addTab(report_, QStringLiteral("R&eport"));
 
     saveDeck_ = new QPushButton(QStringLiteral("Save dec&k\u2026"), this);
@@ -560,6 +564,7 @@ void ModelWindow::setSource(const DesignSource* source) {
         for (PlotView* plot : {sweepPlot_, patternPlot_, smithPlot_}) {
             if (plot) plot->setFormat(format_);
         }
+        if (loopView_) loopView_->canvas()->setFormat(format_);
     }
 }
 
@@ -722,6 +727,7 @@ void ModelWindow::clearResults() {
     sweepPlot_->setCheck(nullptr);
     patternPlot_->setCheck(nullptr);
     smithPlot_->setCheck(nullptr);
+    loopView_->canvas()->setCheck(nullptr);
     check_.reset();
     figures_->clear();
     report_->clear();
@@ -981,6 +987,7 @@ void ModelWindow::showCheck() {
     sweepPlot_->setCheck(&*check_);
     patternPlot_->setCheck(&*check_);
     smithPlot_->setCheck(&*check_);
+    loopView_->canvas()->setCheck(&*check_);
     report_->setPlainText(Regional(Text(nec::ReportText(*check_, AdviceWords))));
 }
 

@@ -51,6 +51,7 @@ class FeedBox;
 class FileDialog;
 class SecondaryWindow;
 class PlotView;
+class LoopViewPage;
 class PrintDialog;
 class SweepBox;
 
@@ -286,6 +287,7 @@ private:
     PlotView* sweepPlot_ = nullptr;
     PlotView* patternPlot_ = nullptr;
     PlotView* smithPlot_ = nullptr;
+    LoopViewPage* loopView_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
     QPushButton* saveDeck_ = nullptr;
     QPushButton* saveReport_ = nullptr;

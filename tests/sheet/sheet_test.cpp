@@ -57,7 +57,8 @@ private slots:
                                  painter.drawText(area, Qt::AlignCenter, QStringLiteral("STAND-IN SWR PLOT"));
                              },
                              std::nullopt,
-                             std::nullopt};
+                             std::nullopt,
+                             {}};
         }
         const QString text = PageText(content, withModel ? QStringLiteral("model.pdf") : QStringLiteral("none.pdf"));
         QVERIFY2(text.contains(QStringLiteral("3725.988")), qPrintable(text));
