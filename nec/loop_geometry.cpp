@@ -24,6 +24,11 @@ Point3 Between(const Point3& a, const Point3& b, double t) {
 // printed step holds both.
 constexpr double kCentreToleranceWavelengths = 1e-4;
 
+// The engine reckons its wavelengths with light at 299.8 m/us, not the
+// exact 299.792458: a loop 10 m up sits 4.7 wavelengths high, where the
+// two differ by more than the printed step.
+constexpr double kEngineSpeedOfLight = 299.8;
+
 }  // namespace
 
 std::vector<ModelSegment> ModelSegments(const LoopModel& m) {
@@ -67,7 +72,7 @@ std::vector<SegmentCurrent> CurrentsOnModel(const LoopModel& model, const std::v
         throw AnswerFailure("the engine gave currents on " + std::to_string(currents.size()) + " segments of the " +
                             std::to_string(segments.size()) + " modelled");
     }
-    const double wavelength = kSpeedOfLight / mhz;
+    const double wavelength = kEngineSpeedOfLight / mhz;
     std::vector<SegmentCurrent> laid;
     laid.reserve(segments.size());
     for (std::size_t i = 0; i < segments.size(); ++i) {
