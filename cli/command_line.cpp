@@ -767,9 +767,9 @@ Invocation ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Two outputs into one file, or an output over the measurement, would
     // lose one of them.
-    const std::string* files[] = {&invocation.plotPath,     &invocation.patternPath, &invocation.smithPath,
-                                  &invocation.viewPath,     &invocation.s1pPath,     &invocation.measuredPath,
-                                  &invocation.outputPath,   &invocation.recordPath};
+    const std::string* files[] = {&invocation.plotPath,   &invocation.patternPath, &invocation.smithPath,
+                                  &invocation.viewPath,   &invocation.s1pPath,     &invocation.measuredPath,
+                                  &invocation.outputPath, &invocation.recordPath};
     for (std::size_t a = 0; a < std::size(files); ++a) {
         for (std::size_t b = a + 1; b < std::size(files); ++b) {
             if (!files[a]->empty() && *files[a] == *files[b]) {

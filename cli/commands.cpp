@@ -160,9 +160,8 @@ std::variant<std::optional<nec::OnePortSweep>, int> ReadMeasurement(const Invoca
 
 // Every output's folder, before a check that may run for minutes.
 bool OutputsCanBeWritten(const Invocation& invocation) {
-    for (const std::string* path :
-         {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath, &invocation.viewPath,
-          &invocation.s1pPath}) {
+    for (const std::string* path : {&invocation.plotPath, &invocation.patternPath, &invocation.smithPath,
+                                    &invocation.viewPath, &invocation.s1pPath}) {
         if (path->empty()) continue;
         if (const auto problem = FolderProblem(*path)) {
             Tell(*problem);

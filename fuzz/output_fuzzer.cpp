@@ -2,8 +2,9 @@
 // above 0 and only finite numbers; held against what runs ask for, an
 // answer that passes must have exactly the frequencies asked for (so above
 // 0, in the order asked), a power budget and as many sources and pattern
-// directions as asked. What is refused must be refused with the library's
-// Failure, of the engine's answer, and its message must speak of the engine.
+// directions as asked, and the currents of every segment in order where
+// asked. What is refused must be refused with the library's Failure, of the
+// engine's answer, and its message must speak of the engine.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "nec/output_reader.h"
 
@@ -33,12 +35,10 @@ void CheckRefusal(const Failure& failure) {
 }
 
 // What the seed corpus answers: a sweep, one frequency alone, each with and
-// without a short pattern cut after it.
+// without a short pattern cut after it, and the pattern's run with the
+// currents of five segments.
 const Expected kAsked[] = {
-    {{140, 146, 152, 146}, 3, 7},
-    {{140, 146, 152}, 3, 0},
-    {{146}, 3, 7},
-    {{146}, 3, 0},
+    {{140, 146, 152, 146}, 3, 7, 0}, {{140, 146, 152}, 3, 0, 0}, {{146}, 3, 7, 0}, {{146}, 3, 0, 0}, {{146}, 3, 7, 5},
 };
 
 }  // namespace
@@ -68,6 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       std::isfinite(p.thetaFieldVPerM) && std::isfinite(p.phiFieldVPerM),
                   "a pattern point not finite");
         }
+        for (const CurrentReading& c : f.currents) {
+            Check(std::isfinite(c.xWavelengths) && std::isfinite(c.yWavelengths) && std::isfinite(c.zWavelengths) &&
+                      Finite(c.current) && std::isfinite(c.magnitudeA) && std::isfinite(c.phaseDeg),
+                  "a current not finite");
+        }
     }
 
     for (const Expected& asked : kAsked) {
@@ -92,6 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(output.frequencies.back().pattern.size() == asked.patternPoints &&
                       output.frequencies.back().averagePowerGain.has_value(),
                   "a pattern other than asked for");
+        }
+        if (asked.currents > 0) {
+            const std::vector<CurrentReading>& currents = output.frequencies.back().currents;
+            Check(currents.size() == asked.currents, "currents of other segments than asked for");
+            for (std::size_t i = 0; i < currents.size(); ++i) {
+                Check(currents[i].segment == static_cast<int>(i) + 1, "currents out of the segments' order");
+            }
         }
     }
     return 0;

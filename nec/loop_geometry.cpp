@@ -83,8 +83,8 @@ std::vector<SegmentCurrent> CurrentsOnModel(const LoopModel& model, const std::v
                                      std::abs(centre.y / wavelength - c.yWavelengths),
                                      std::abs(centre.z / wavelength - c.zWavelengths)});
         if (!(off <= kCentreToleranceWavelengths)) {
-            throw AnswerFailure("the engine's segment " + std::to_string(c.segment) + " is centred " +
-                                Shortest(off) + " wavelengths from where the model lays it");
+            throw AnswerFailure("the engine's segment " + std::to_string(c.segment) + " is centred " + Shortest(off) +
+                                " wavelengths from where the model lays it");
         }
         laid.push_back({s, c.magnitudeA, c.phaseDeg});
     }

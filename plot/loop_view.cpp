@@ -192,13 +192,12 @@ LoopScene::LoopScene(const nec::ModelCheck& check) {
         };
         for (int t = 0; t + 1 < surface->thetas; ++t) {
             for (int p = 0; p < surface->phis; ++p) {
-                const double reach = std::max({surface->Reach(surface->At(t, p)), surface->Reach(surface->At(t + 1, p)),
-                                               surface->Reach(surface->At(t, p + 1)),
-                                               surface->Reach(surface->At(t + 1, p + 1))});
+                const double reach =
+                    std::max({surface->Reach(surface->At(t, p)), surface->Reach(surface->At(t + 1, p)),
+                              surface->Reach(surface->At(t, p + 1)), surface->Reach(surface->At(t + 1, p + 1))});
                 if (reach <= 0) continue;
-                const double mean = (surface->At(t, p) + surface->At(t + 1, p) + surface->At(t, p + 1) +
-                                     surface->At(t + 1, p + 1)) /
-                                    4;
+                const double mean =
+                    (surface->At(t, p) + surface->At(t + 1, p) + surface->At(t, p + 1) + surface->At(t + 1, p + 1)) / 4;
                 surface_.push_back({ScenePiece::Kind::Face,
                                     {point(t, p), point(t + 1, p), point(t + 1, p + 1), point(t, p + 1)},
                                     SurfaceColour(surface->Reach(mean))});
@@ -218,8 +217,10 @@ LoopScene::LoopScene(const nec::ModelCheck& check) {
         const QColor grid(0x9a, 0x8a, 0x6a);
         for (int i = 0; i <= lines; ++i) {
             const double at = -half + 2 * half * i / lines;
-            ground_.push_back({ScenePiece::Kind::Grid, {{at, -half, -groundBelowM_}, {at, half, -groundBelowM_}}, grid});
-            ground_.push_back({ScenePiece::Kind::Grid, {{-half, at, -groundBelowM_}, {half, at, -groundBelowM_}}, grid});
+            ground_.push_back(
+                {ScenePiece::Kind::Grid, {{at, -half, -groundBelowM_}, {at, half, -groundBelowM_}}, grid});
+            ground_.push_back(
+                {ScenePiece::Kind::Grid, {{-half, at, -groundBelowM_}, {half, at, -groundBelowM_}}, grid});
         }
     }
     extentM_ = std::max(extentM_, 1e-6);
@@ -269,26 +270,33 @@ void LoopScene::Draw(QPainter& painter, const QRectF& area, const LoopViewSettin
         painter.setBrush(Qt::NoBrush);
         painter.drawPolyline(rose);
         painter.setFont(style::Font(style::kSmallPx));
+        const bool cutShown = hasPattern_ && settings.pattern;
+        // The elevation cut's name goes with the compass point it runs
+        // through, or stands on its own between them.
+        const auto onCut = [&](double d) { return std::abs(std::remainder(d - cutAzimuthDeg_, 360.0)) < 1; };
+        const auto label = [&](double d, const QString& text, const QColor& colour) {
+            const QPointF at = view.At(Lowered(Scaled(Direction(90, d), roseRadius * 1.1), -roseZ));
+            painter.setPen(colour);
+            painter.drawText(QRectF(at.x() - 80, at.y() - 9, 160, 18), Qt::AlignCenter, text);
+        };
+        const QColor cutColour(0xb0, 0x40, 0x90);
+        bool cutNamed = settings.compact || !cutShown;
         for (int d = 0; d < 360; d += 90) {
-            const Point3 tip = Lowered(Scaled(Direction(90, d), roseRadius * 1.1), -roseZ);
-            painter.setPen(style::kMuted);
-            const QPointF at = view.At(tip);
-            painter.drawText(QRectF(at.x() - 30, at.y() - 9, 60, 18), Qt::AlignCenter, Text(std::to_string(d) + "°"));
+            QString text = Text(std::to_string(d) + "°");
+            if (!cutNamed && onCut(d)) {
+                text += QStringLiteral(", elevation cut");
+                cutNamed = true;
+            }
+            label(d, text, style::kMuted);
         }
-        if (hasPattern_ && settings.pattern) {
+        if (!cutNamed) label(cutAzimuthDeg_, QStringLiteral("elevation cut"), cutColour);
+        if (cutShown) {
             // The pattern plot's elevation cut runs through this azimuth and
             // its opposite.
-            const QColor cutColour(0xb0, 0x40, 0x90);
             painter.setPen(QPen(cutColour, 1.5, Qt::DashLine));
             const Point3 ahead = Lowered(Scaled(Direction(90, cutAzimuthDeg_), roseRadius), -roseZ);
             const Point3 behind = Lowered(Scaled(Direction(90, cutAzimuthDeg_ + 180), roseRadius), -roseZ);
             painter.drawLine(view.At(behind), view.At(ahead));
-            painter.setPen(cutColour);
-            if (!settings.compact) {
-                const QPointF label = view.At(Lowered(Scaled(Direction(90, cutAzimuthDeg_), roseRadius * 1.25), -roseZ));
-                painter.drawText(QRectF(label.x() - 70, label.y() - 8, 140, 16), Qt::AlignCenter,
-                                 QStringLiteral("elevation cut"));
-            }
         }
     }
 
@@ -317,7 +325,9 @@ void LoopScene::Draw(QPainter& painter, const QRectF& area, const LoopViewSettin
                 for (const Point3& p : piece.corners) face << view.At(p);
                 painter.setPen(faceEdge);
                 painter.setBrush(piece.colour);
+                painter.setRenderHint(QPainter::Antialiasing, false);
                 painter.drawPolygon(face);
+                painter.setRenderHint(QPainter::Antialiasing, true);
                 break;
             }
             case ScenePiece::Kind::Wire:
@@ -384,8 +394,7 @@ void LoopScene::Draw(QPainter& painter, const QRectF& area, const LoopViewSettin
         painter.setBrush(gradient);
         painter.drawRect(bar);
         painter.setPen(style::kInk);
-        painter.drawText(QRectF(bar.left() - 40, bar.top() - 22, 110, 16), Qt::AlignCenter,
-                         QStringLiteral("current"));
+        painter.drawText(QRectF(bar.left() - 40, bar.top() - 22, 110, 16), Qt::AlignCenter, QStringLiteral("current"));
         painter.drawText(QRectF(bar.right() + 4, bar.top() - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter,
                          Text(nec::Fixed(maxCurrentA_ * 1000, 2) + " mA"));
         painter.drawText(QRectF(bar.right() + 4, bar.bottom() - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter,

@@ -119,12 +119,12 @@ private:
     std::vector<Segment> segments_;
     std::vector<ScenePiece> surface_;
     std::vector<ScenePiece> ground_;
-    double extentM_ = 0;          // the loop's half-span
-    double spanM_ = 0;            // the scene's
-    double surfaceRadiusM_ = 0;   // the pattern's largest reach
+    double extentM_ = 0;         // the loop's half-span
+    double spanM_ = 0;           // the scene's
+    double surfaceRadiusM_ = 0;  // the pattern's largest reach
     double maxCurrentA_ = 0;
     double maxDbi_ = 0;
-    double groundBelowM_ = 0;     // of the loop's centre, when drawn
+    double groundBelowM_ = 0;  // of the loop's centre, when drawn
     std::optional<double> groundTrueM_;
     double cutAzimuthDeg_ = 0;    // of the pattern plot's elevation cut
     double cutElevationDeg_ = 0;  // of its azimuth cut

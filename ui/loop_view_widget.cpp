@@ -26,8 +26,9 @@ LoopViewCanvas::LoopViewCanvas(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("The loop in three dimensions"));
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 240);
-    setToolTip(QStringLiteral("Drag to turn the loop, the wheel to zoom; the arrow keys turn it, + and - zoom, "
-                              "Home goes back to the default view"));
+    setToolTip(
+        QStringLiteral("Drag to turn the loop, the wheel to zoom; the arrow keys turn it, + and - zoom, "
+                       "Home goes back to the default view"));
     setWhatsThis(QStringLiteral(
         "<p>The loop as modelled, in three dimensions: each wire coloured by the current the engine found on it at "
         "the design frequency (blue for little, red for the most), each feed gap marked with a ring, the ground as a "
@@ -63,8 +64,8 @@ void LoopViewCanvas::resetView() {
 }
 
 void LoopViewCanvas::turn(double azimuthDeg, double elevationDeg) {
-    settings_.angle = plot::Normalised(
-        {settings_.angle.azimuthDeg + azimuthDeg, settings_.angle.elevationDeg + elevationDeg});
+    settings_.angle =
+        plot::Normalised({settings_.angle.azimuthDeg + azimuthDeg, settings_.angle.elevationDeg + elevationDeg});
     update();
     emit viewChanged();
 }
@@ -149,9 +150,8 @@ LoopViewPage::LoopViewPage(QWidget* parent) : QWidget(parent) {
     geometry_->setToolTip(QStringLiteral("The wires as built, the feed gaps marked, the ground as a grid"));
     for (QCheckBox* box : {pattern_, currents_, geometry_}) {
         box->setChecked(true);
-        connect(box, &QCheckBox::toggled, this, [this] {
-            canvas_->setShown(pattern_->isChecked(), currents_->isChecked(), geometry_->isChecked());
-        });
+        connect(box, &QCheckBox::toggled, this,
+                [this] { canvas_->setShown(pattern_->isChecked(), currents_->isChecked(), geometry_->isChecked()); });
     }
     reset_ = new QPushButton(QStringLiteral("Default view"), this);
     reset_->setObjectName(QStringLiteral("viewReset"));

@@ -305,7 +305,7 @@ void ModelWindow::buildControls() {
     addSmithTab();
     // Every letter is another control's mnemonic; Ctrl+Tab reaches it.
     loopView_ = new LoopViewPage(tabs_);
-    tabs_->addTab(loopView_, QStringLiteral("3D"));
+    tabs_->addTab(loopView_, QStringLiteral("3D (&8)"));
     tabs_->addTab(report_, QStringLiteral("R&eport"));
 
     saveDeck_ = new QPushButton(QStringLiteral("Save dec&k\u2026"), this);

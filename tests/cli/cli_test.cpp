@@ -660,11 +660,11 @@ TEST(CliDesign, ASizeRunsTheChangeUnderItsBox) {
 // own tables: every command and every option it takes is in them.
 TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
     const std::string all = UsageText(std::nullopt);
-    const std::pair<Command, const char*> commands[] = {
-        {Command::Design, "design"}, {Command::Table, "table"},       {Command::Bands, "bands"},
-        {Command::Nec, "nec"},       {Command::Check, "check"},       {Command::Sheet, "sheet"},
-        {Command::Record, "record"}, {Command::Line, "line"},         {Command::Analyser, "analyser"},
-        {Command::Measure, "measure"}};
+    const std::pair<Command, const char*> commands[] = {{Command::Design, "design"},     {Command::Table, "table"},
+                                                        {Command::Bands, "bands"},       {Command::Nec, "nec"},
+                                                        {Command::Check, "check"},       {Command::Sheet, "sheet"},
+                                                        {Command::Record, "record"},     {Command::Line, "line"},
+                                                        {Command::Analyser, "analyser"}, {Command::Measure, "measure"}};
     ASSERT_EQ(CommandNames().size(), std::size(commands));
     for (const auto& [command, name] : commands) {
         SCOPED_TRACE(name);

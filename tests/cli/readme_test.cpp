@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -90,6 +91,9 @@ TEST(Readme, TheSamplesAreWhatTheProgramPrints) {
     int compared = 0;
     for (const Sample& sample : samples) {
         if (sample.shown.empty()) continue;  // a picture's command: nothing to compare
+        // What an analyser answers needs one plugged in: the emulator's
+        // tests hold those.
+        if (sample.words.front() == "analyser" || std::ranges::count(sample.words, "--device") > 0) continue;
         SCOPED_TRACE("README.md line " + std::to_string(sample.line));
         std::vector<std::string> words = {"sh", "-c", "cd \"$0\" && exec \"$@\"", folder.string(), CORVANTA_CLI_PATH};
         words.insert(words.end(), sample.words.begin(), sample.words.end());

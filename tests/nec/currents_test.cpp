@@ -29,8 +29,12 @@ struct Loop {
 const Loop kLoops[] = {
     {"146 MHz three-sided, AWG 14, free space", "146", SideChoice::Three, {SizeUnit::Gauge, "14"}, {}, 1},
     {"146 MHz three-sided, the gap in two", "146", SideChoice::Three, {SizeUnit::Gauge, "14"}, {}, 2},
-    {"28.5 MHz four-sided, 50 mm tube, 12 m over average ground", "28.5", SideChoice::Four,
-     {SizeUnit::Mm, "50"}, {Ground::Average, 12}, 1},
+    {"28.5 MHz four-sided, 50 mm tube, 12 m over average ground",
+     "28.5",
+     SideChoice::Four,
+     {SizeUnit::Mm, "50"},
+     {Ground::Average, 12},
+     1},
 };
 
 TEST(Currents, LaidOnTheModelsSegments) {
@@ -75,8 +79,9 @@ TEST(Currents, LaidOnTheModelsSegments) {
         // Over ground the lowest wire stands its clearance above z = 0.
         double lowest = 1e9;
         for (const SegmentCurrent& c : currents) lowest = std::min({lowest, c.segment.from.z, c.segment.to.z});
-        const double clearance = model.placement.ground == Ground::Free ? -model.heightMm / 2000
-                                                                        : model.placement.heightM - model.heightMm / 2000;
+        const double clearance = model.placement.ground == Ground::Free
+                                     ? -model.heightMm / 2000
+                                     : model.placement.heightM - model.heightMm / 2000;
         EXPECT_NEAR(lowest, clearance, 1e-9);
 
         // The fed segments carry the source's current, as the engine's

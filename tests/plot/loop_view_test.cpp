@@ -34,7 +34,7 @@ ScenePiece Square(Point3 centre, char normal) {
 
 TEST(LoopView, FarFacesFirst) {
     // A cube's faces: 0 and 1 across x, 2 and 3 across y, 4 and 5 across z.
-    const std::vector<ScenePiece> cube = {Square({-1, 0, 0}, 'x'), Square({1, 0, 0}, 'x'), Square({0, -1, 0}, 'y'),
+    const std::vector<ScenePiece> cube = {Square({-1, 0, 0}, 'x'), Square({1, 0, 0}, 'x'),  Square({0, -1, 0}, 'y'),
                                           Square({0, 1, 0}, 'y'),  Square({0, 0, -1}, 'z'), Square({0, 0, 1}, 'z')};
     struct Eye {
         ViewAngle angle;
@@ -49,8 +49,8 @@ TEST(LoopView, FarFacesFirst) {
         EXPECT_EQ(order.back(), eye.nearest);
     }
     // A wire in front of a face from one side is behind it from the other.
-    const std::vector<ScenePiece> scene = {
-        {ScenePiece::Kind::Wire, {{0, -1, 0}, {0, 1, 0}}, Qt::red}, Square({-0.5, 0, 0}, 'x')};
+    const std::vector<ScenePiece> scene = {{ScenePiece::Kind::Wire, {{0, -1, 0}, {0, 1, 0}}, Qt::red},
+                                           Square({-0.5, 0, 0}, 'x')};
     EXPECT_EQ(FarFirst(scene, ViewProjection({0, 20}, {0, 0}, 1)).back(), 0U);
     EXPECT_EQ(FarFirst(scene, ViewProjection({180, 20}, {0, 0}, 1)).back(), 1U);
 }
