@@ -108,6 +108,10 @@ SanityCheck ConvergenceCheck(const LoopModel& model, const ConvergenceModels& mo
                 Fixed(kResonanceTolerance * 100, 0) + " %)";
         moves.push_back(move);
     }
+    if (c.evenPercent) {
+        moves.push_back("cut evenly beside the gap, as a deck written by hand is, the resonance moves by " +
+                        Fixed(*c.evenPercent, 2) + " %, counted in the uncertainty: the levels share the grading");
+    }
     if (c.feedPercent) {
         moves.push_back("the gap of " + Trimmed(model.gapMm, 3) + " mm is shorter than the " + Trimmed(model.fedMm, 3) +
                         " mm segment fed; feeding the gap as built moves the resonance by "
@@ -324,15 +328,18 @@ std::vector<const LoopModel*> ConvergenceModels::All() const {
     std::vector<const LoopModel*> all;
     for (const LoopModel& level : levels) all.push_back(&level);
     for (const LoopModel& level : coarser) all.push_back(&level);
+    if (evenCut) all.push_back(&*evenCut);
     if (longerFeed) all.push_back(&*longerFeed);
     return all;
 }
 
-Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent) {
+Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent,
+                     std::optional<double> evenPercent) {
     Convergence c;
     c.levelsMHz = levelsMHz;
     c.modelLevel = modelLevel;
     c.feedPercent = feedPercent;
+    c.evenPercent = evenPercent;
     if (levelsMHz.empty()) return c;
     const double model = levelsMHz[modelLevel];
     double spread = 0, finer = 0;
@@ -367,6 +374,7 @@ Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std:
     }
     double percent = uncertainty / model * 100;
     if (feedPercent) percent += *feedPercent;
+    if (evenPercent) percent += *evenPercent;
     c.uncertaintyPercent = std::max(percent, kUncertaintyFloorPercent);
     return c;
 }
@@ -414,7 +422,7 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
     std::vector<double> levels;
     std::size_t modelLevel = 0;
     bool extrapolated = false;
-    std::optional<double> feedPercent;
+    std::optional<double> feedPercent, evenPercent;
     if (nearest) {
         const auto found = [&](std::size_t i) -> std::optional<double> {
             if (i >= answers.searches.size()) return std::nullopt;
@@ -432,8 +440,12 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
             if (!level) break;
             levels.push_back(*level);
         }
+        const std::size_t even = convergence.evenCut ? 1 : 0;
+        if (convergence.evenCut) {
+            if (const auto cut = found(finer + coarser)) evenPercent = std::abs(*cut - *nearest) / *nearest * 100;
+        }
         if (convergence.longerFeed) {
-            if (const auto longer = found(finer + coarser)) {
+            if (const auto longer = found(finer + coarser + even)) {
                 // The resonance moves about linearly with the fed length:
                 // from the longer feed's move, the move down to the gap.
                 const double perMm = (*longer - *nearest) / (convergence.longerFeed->fedMm - model.fedMm);
@@ -447,7 +459,7 @@ CheckReport Analyse(const LoopModel& model, const ConvergenceModels& convergence
                           convergence.coarser.empty() && convergence.longerFeed && !answers.searches.empty() &&
                           answers.searches.back().mhz;
     if (nearOnly) levels = {report.nearestApproach->mhz, *answers.searches.back().mhz};
-    Convergence c = levels.empty() ? Convergence{} : Converge(levels, modelLevel, feedPercent);
+    Convergence c = levels.empty() ? Convergence{} : Converge(levels, modelLevel, feedPercent, evenPercent);
     c.nearestApproachOnly = nearOnly;
     c.resonanceExtrapolated = extrapolated;
     if (!convergence.levels.empty() && answers.secondAtDesign) {

@@ -56,9 +56,12 @@ struct ConvergenceModels {
     // Where fewer than two finer ones are valid, coarser ones (Coarsenings),
     // the least coarse first.
     std::vector<LoopModel> coarser;
+    // Cut evenly beside the gap, as a deck written by hand is (EvenCut);
+    // only where there are levels to judge the model over.
+    std::optional<LoopModel> evenCut;
     std::optional<LoopModel> longerFeed;
 
-    // Every model: the finer, the coarser, the longer feed.
+    // Every model: the finer, the coarser, the even cut, the longer feed.
     std::vector<const LoopModel*> All() const;
 };
 
@@ -104,6 +107,9 @@ struct Convergence {
     // The move from feeding the shortest valid segment to feeding the gap
     // as built, estimated from the model fed at a longer one; in per cent.
     std::optional<double> feedPercent;
+    // The move from the model's segments graded beside the gap to even ones,
+    // in per cent: the levels share the grading and cannot show it.
+    std::optional<double> evenPercent;
     std::optional<double> uncertaintyPercent;  // the model's, at least kUncertaintyFloorPercent
     // A finer model's resonance was placed by a Newton step that had not
     // settled.
@@ -119,8 +125,10 @@ struct Convergence {
 inline constexpr double kUncertaintyFloorPercent = 0.01;
 
 // The model's uncertainty from where the levels resonate (coarsest first,
-// the model's at `modelLevel`) and the feed's move in per cent.
-Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent);
+// the model's at `modelLevel`), the feed's move and the even cut's move in
+// per cent.
+Convergence Converge(std::vector<double> levelsMHz, std::size_t modelLevel, std::optional<double> feedPercent,
+                     std::optional<double> evenPercent);
 
 // Where the gap reactance falls through zero: the loop resonates the
 // other way, with a high resistance.

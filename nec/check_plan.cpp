@@ -26,6 +26,9 @@ CheckPlan PlanCheck(const Design& design, const CheckOptions& options) {
     plan.model = BuildModel(design, options.placement, std::max(from, to), options.segmentsPerGap);
     plan.convergence.levels = Refinements(plan.model);
     plan.convergence.coarser = Coarsenings(plan.model, 2 - static_cast<int>(plan.convergence.levels.size()));
+    if (!plan.convergence.levels.empty() || !plan.convergence.coarser.empty()) {
+        plan.convergence.evenCut = EvenCut(plan.model);
+    }
     plan.convergence.longerFeed = LongerFeed(plan.model);
     plan.referenceOhm = options.referenceOhm;
     plan.feed = options.feed;

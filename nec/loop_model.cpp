@@ -329,6 +329,25 @@ std::optional<LoopModel> LongerFeed(const LoopModel& model) {
     return longer;
 }
 
+std::optional<LoopModel> EvenCut(const LoopModel& model) {
+    if (model.verticalMm.empty()) return std::nullopt;
+    const double part = model.fedMm / model.gapSegments;
+    const double rest = model.heightMm / 2 - model.fedMm / 2;
+    const double corner = kThinWireRadii * model.radiusMm;
+    const int most = static_cast<int>(std::floor(rest / corner * (1 + 1e-12)));
+    if (most < 1) return std::nullopt;
+    const int count =
+        std::clamp(static_cast<int>(std::ceil(rest / std::max(model.capMm, corner) * (1 - 1e-12))), 1, most);
+    LoopModel even = model;
+    even.verticalMm.assign(static_cast<std::size_t>(count), rest / count);
+    even.verticalMm.insert(even.verticalMm.end(), static_cast<std::size_t>(model.gapSegments), part);
+    even.verticalMm.insert(even.verticalMm.end(), static_cast<std::size_t>(count), rest / count);
+    even.verticalSegments = static_cast<int>(even.verticalMm.size());
+    even.feedFirst = count + 1;
+    if (even.verticalMm == model.verticalMm) return std::nullopt;
+    return even;
+}
+
 std::string KernelName(Kernel kernel) { return kernel == Kernel::Extended ? "extended thin-wire" : "thin-wire"; }
 
 std::string GroundName(Ground ground) {

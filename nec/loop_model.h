@@ -130,6 +130,13 @@ std::vector<LoopModel> Coarsenings(const LoopModel& model, int wanted);
 // as built can be estimated. Nothing where the gap is fed as built.
 std::optional<LoopModel> LongerFeed(const LoopModel& model);
 
+// The same loop as a deck written by hand cuts it: the gap fed as the model
+// feeds it, every other segment of a vertical even and no longer than the
+// model's longest (at least kThinWireRadii), the edges as they were, so
+// that what the grading beside the gap does to the resonance can be
+// counted. Nothing where that is the model itself.
+std::optional<LoopModel> EvenCut(const LoopModel& model);
+
 // "thin-wire" or "extended thin-wire".
 std::string KernelName(Kernel kernel);
 

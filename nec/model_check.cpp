@@ -81,18 +81,26 @@ struct SecondSearch {
     std::vector<int> segments;
     std::optional<double> resonanceMHz;
     bool found = false;
+    // Settled only along its own slope: a model cut otherwise beside the gap
+    // (the even cut) has a slope of its own there, and a step along the
+    // model's lands short.
+    bool ownSlope = false;
 
     // With the reactance at `at`: whether to run again.
     bool Step(double x) {
         double along = slope;
+        bool secantUsed = false;
         if (before && at != before->first) {
             const double secant = (x - before->second) / (at - before->first);
-            if (secant > 0) along = secant;
+            if (secant > 0) {
+                along = secant;
+                secantUsed = true;
+            }
         }
         before = std::pair{at, x};
         const double step = -x / along;
         resonanceMHz = at + step;
-        found = std::abs(step) <= kNewtonSettled * at;
+        found = std::abs(step) <= kNewtonSettled * at && (!ownSlope || secantUsed);
         if (found || ++rounds >= kSecondSweepRounds) return false;
         at += step;
         return true;
@@ -277,6 +285,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
             searches[which].started = true;
             searches[which].at = *resonance;
             searches[which].slope = *slope;
+            searches[which].ownSlope = plan.convergence.evenCut && others[which] == &*plan.convergence.evenCut;
             stepSecond(which);
         }
     };

@@ -491,7 +491,8 @@ std::string ReportJson(const ModelCheck& check, const AdviceWords& advise) {
                                                                                 : "spread"},
                                {"order", JsonNumber(c.order, 3)},
                                {"converged_mhz", JsonNumber(c.convergedMHz, 4)},
-                               {"feed_percent", JsonNumber(c.feedPercent, 3)}};
+                               {"feed_percent", JsonNumber(c.feedPercent, 3)},
+                               {"even_cut_percent", JsonNumber(c.evenPercent, 3)}};
     }
     json["nearest_approach"] = nullptr;
     if (r.nearestApproach) {

@@ -29,26 +29,42 @@ TEST(Convergence, UncertaintyFromTheLevels) {
         std::vector<double> levels;
         std::size_t model;
         std::optional<double> feed;
+        std::optional<double> even;
         Settling settling;
         double percent;
     };
     const Case cases[] = {
         // Moves of 0.4 then 0.1: order 2, the rest 0.1 / 3 past 100.5.
-        {"settling", {100, 100.4, 100.5}, 0, std::nullopt, Settling::Order, (0.5 + 0.1 / 3 + 0.1 / 3) / 100 * 100},
-        {"a second step as long as the first", {100, 100.4, 100.8}, 0, std::nullopt, Settling::Unsettled, 1.2},
-        {"two levels", {100, 100.2}, 0, std::nullopt, Settling::Spread, 0.6},
+        {"settling",
+         {100, 100.4, 100.5},
+         0,
+         std::nullopt,
+         std::nullopt,
+         Settling::Order,
+         (0.5 + 0.1 / 3 + 0.1 / 3) / 100 * 100},
+        {"a second step as long as the first",
+         {100, 100.4, 100.8},
+         0,
+         std::nullopt,
+         std::nullopt,
+         Settling::Unsettled,
+         1.2},
+        {"two levels", {100, 100.2}, 0, std::nullopt, std::nullopt, Settling::Spread, 0.6},
         {"coarser levels, the model finest",
          {99.6, 99.9, 100},
          2,
          std::nullopt,
+         std::nullopt,
          Settling::Order,
          (0.05 + 0.05) / 100 * 100},
-        {"no move at all", {100, 100, 100}, 0, std::nullopt, Settling::Spread, kUncertaintyFloorPercent},
-        {"the feed's move on top", {100, 100.2}, 0, 0.5, Settling::Spread, 1.1},
+        {"no move at all", {100, 100, 100}, 0, std::nullopt, std::nullopt, Settling::Spread, kUncertaintyFloorPercent},
+        {"the feed's move on top", {100, 100.2}, 0, 0.5, std::nullopt, Settling::Spread, 1.1},
+        {"the even cut's move on top", {100, 100.2}, 0, std::nullopt, 0.4, Settling::Spread, 1.0},
+        {"both on top", {100, 100.2}, 0, 0.5, 0.4, Settling::Spread, 1.5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Convergence got = Converge(c.levels, c.model, c.feed);
+        const Convergence got = Converge(c.levels, c.model, c.feed, c.even);
         EXPECT_EQ(got.settling, c.settling);
         ASSERT_TRUE(got.uncertaintyPercent);
         EXPECT_NEAR(*got.uncertaintyPercent, c.percent, 1e-9);
@@ -156,17 +172,25 @@ TEST(Convergence, TheUncertaintyHoldsTheFinestValidDeck) {
         SideChoice sides;
         SizeInput size;
         double from, to;  // of the own deck's sweep
+        // Segments a half-vertical and an edge that the own deck starts from
+        // and halves while they stay valid; none: as short as the kernel
+        // holds.
+        int startHalf = 0, startEdge = 0;
     };
     const Case cases[] = {
         {"146", SideChoice::Three, {SizeUnit::Gauge, "14"}, 139, 146},
         {"146", SideChoice::Three, {SizeUnit::Mm, "6"}, 129, 136},
         {"146", SideChoice::Three, {SizeUnit::Mm, "10"}, 124, 131},
+        // The same tube halved from 4 and 3 to 8 and 6 (53 mm): 127.21 MHz,
+        // below what the check's graded levels alone allow.
+        {"146", SideChoice::Three, {SizeUnit::Mm, "10"}, 124, 131, 4, 3},
         {"28.5", SideChoice::Four, {SizeUnit::Mm, "50"}, 23.4, 24.8},
         {"146", SideChoice::Three, {SizeUnit::Mm, "30"}, 138, 156},
     };
     for (const Case& c : cases) {
         const Design design = RunDesign({c.mhz, c.sides, c.size});
-        SCOPED_TRACE(std::string(c.mhz) + " MHz, " + design.Text(Field::DiameterMm) + " mm");
+        SCOPED_TRACE(std::string(c.mhz) + " MHz, " + design.Text(Field::DiameterMm) + " mm, halved from " +
+                     std::to_string(c.startHalf) + " and " + std::to_string(c.startEdge));
         CheckOptions options;
         options.sweepPoints = 41;
         options.pattern.azimuthStepDeg = 45;
@@ -174,8 +198,13 @@ TEST(Convergence, TheUncertaintyHoldsTheFinestValidDeck) {
         const ModelCheck check = RunCheck(design, options);
         const LoopModel& m = check.plan.model;
         const double corner = kThinWireRadii * m.radiusMm;
-        const int perHalf = static_cast<int>(std::floor((m.heightMm - m.gapMm) / 2 / corner));
-        const int perEdge = static_cast<int>(std::floor(m.sideMm / corner));
+        const double half = (m.heightMm - m.gapMm) / 2;
+        int perHalf = static_cast<int>(std::floor(half / corner));
+        int perEdge = static_cast<int>(std::floor(m.sideMm / corner));
+        if (c.startHalf > 0) {
+            for (perHalf = c.startHalf; half / (2 * perHalf) >= corner;) perHalf *= 2;
+            for (perEdge = c.startEdge; m.sideMm / (2 * perEdge) >= corner;) perEdge *= 2;
+        }
         const std::optional<double> own = OwnResonance(
             OwnDeck(m.sides, m.heightMm, m.sideMm, m.gapMm, 2 * m.radiusMm, perHalf, perEdge, m.gapMm < corner), c.from,
             c.to, 15);

@@ -100,6 +100,15 @@ TEST(ModelLimits, EveryDesignIsJudgedOverLevels) {
             EXPECT_GE(lengths.back(), corner);
             EXPECT_GE(level->sideMm / level->edgeSegments, corner);
             EXPECT_GE(level->ShortestMm(), kExtendedKernelRadii * level->radiusMm * (1 - 1e-9));
+            // The even cut jumps from the gap to its even segments, as a deck
+            // written by hand does.
+            if (plan.convergence.evenCut && level == &*plan.convergence.evenCut) {
+                const std::size_t fed = static_cast<std::size_t>(level->FeedSegment() - 1);
+                EXPECT_EQ(lengths[fed - 1], lengths.front());
+                EXPECT_EQ(lengths[fed + static_cast<std::size_t>(level->gapSegments)], lengths.back());
+                EXPECT_NEAR(level->FedMm(), plan.model.FedMm(), 1e-9);
+                continue;
+            }
             for (std::size_t i = 1; i < lengths.size(); ++i) {
                 EXPECT_LE(std::max(lengths[i], lengths[i - 1]) / std::min(lengths[i], lengths[i - 1]), kGrowth + 1e-9);
             }
