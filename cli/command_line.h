@@ -9,6 +9,7 @@
 #include "cli/columns.h"
 #include "cli/output.h"
 #include "nec/line_stub.h"
+#include "nec/check_request.h"
 #include "nec/model_check.h"
 
 namespace corvanta::cli {
@@ -58,6 +59,7 @@ struct Invocation {
     std::string note;                                    // record --note: on the measurement
     std::vector<MeasuredCut> measuredCuts;               // record: every --measured, in order
     std::optional<std::string> measuredText;             // a record's measurement, read with it
+    std::vector<nec::EarlierMeasurement> earlierMeasured;  // a record's measurements before that one
     nec::StubEnd stubEnd = nec::StubEnd::Open;           // line --end
 };
 
