@@ -97,8 +97,7 @@ std::vector<CutSweep> EarlierSweeps(const ModelCheck& check, const std::vector<E
     const LoopModel& model = check.plan.model;
     std::vector<CutSweep> sweeps;
     for (const EarlierMeasurement& each : earlier) {
-        if (each.asBuilt &&
-            JudgeBuiltLengths(*each.asBuilt, {model.heightMm, model.sideMm, model.gapMm}).has_value()) {
+        if (each.asBuilt && JudgeBuiltLengths(*each.asBuilt, {model.heightMm, model.sideMm, model.gapMm}).has_value()) {
             continue;
         }
         try {

@@ -17,9 +17,8 @@ MeasureRangeResult ChooseMeasureRange(const MeasureRangeInput& input) {
     range.points = input.points;
     range.aroundModel = input.resonanceMHz && *input.resonanceMHz > 0 && std::isfinite(*input.resonanceMHz);
     range.aroundMHz = range.aroundModel ? *input.resonanceMHz : design;
-    const double uncertainty = input.uncertaintyPercent && std::isfinite(*input.uncertaintyPercent)
-                                   ? std::abs(*input.uncertaintyPercent)
-                                   : 0;
+    const double uncertainty =
+        input.uncertaintyPercent && std::isfinite(*input.uncertaintyPercent) ? std::abs(*input.uncertaintyPercent) : 0;
     range.widthPercent = uncertainty + kMeasureMarginPercent;
     range.fromMHz = std::min(range.aroundMHz * (1 - range.widthPercent / 100), design);
     range.toMHz = std::max(range.aroundMHz * (1 + range.widthPercent / 100), design);
@@ -60,8 +59,8 @@ MeasureRangeInput MeasureRangeInputOf(const ModelCheck& check, std::optional<Fre
 }
 
 std::string MeasureRangeText(const MeasureRange& range) {
-    std::string text = "the analyser swept " + MhzText(range.fromMHz) + " to " + MhzText(range.toMHz) + " MHz in " +
-                       std::to_string(range.points) + (range.points == 1 ? " point: " : " points: ");
+    std::string text = "the analyser swept " + Trimmed(range.fromMHz, 6) + " to " + Trimmed(range.toMHz, 6) +
+                       " MHz in " + std::to_string(range.points) + (range.points == 1 ? " point: " : " points: ");
     const std::string band =
         !range.band ? std::string()
                     : "the band " + (range.band->name.empty() ? std::string() : range.band->name + " ") + "(" +

@@ -55,8 +55,8 @@ MeasureRangeResult ChooseMeasureRange(const MeasureRangeInput& input);
 // uncertainty, its band and its sweep's points.
 MeasureRangeInput MeasureRangeInputOf(const ModelCheck& check, std::optional<FrequencyLimits> limits);
 
-// "the analyser swept 138.500 to 153.800 MHz in 101 points: the model's
-// resonance 146.100 MHz within 5.28 % (its uncertainty and 5 % more), the
+// "the analyser swept 138.5 to 153.8 MHz in 101 points: the model's
+// resonance 146.10 MHz within 5.28 % (its uncertainty and 5 % more), the
 // design frequency and the band 2m (144 to 148 MHz)".
 std::string MeasureRangeText(const MeasureRange& range);
 

@@ -291,8 +291,8 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
     if (h.twoSweepCut) {
         const TwoSweepCut& c = *h.twoSweepCut;
         const std::string count = c.sweeps == 2 ? "two" : std::to_string(c.sweeps);
-        lines.push_back("from the last " + count + " sweeps: " +
-                        lengthWords({1, c.lengths.heightMm, c.lengths.sideMm, c.lengths.gapMm}) + " (" +
+        lines.push_back("from the last " + count +
+                        " sweeps: " + lengthWords({1, c.lengths.heightMm, c.lengths.sideMm, c.lengths.gapMm}) + " (" +
                         Fixed(c.mhzPerPercent, 3) + " MHz per 1 %); " + Fixed(c.differencePercent, 2) +
                         " % from the cut above");
     }

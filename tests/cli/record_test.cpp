@@ -108,10 +108,9 @@ TEST_F(CliRecord, TwoSweepsOfOneLoopGiveTheirCutBesideTheTrim) {
     ASSERT_EQ(ran.status, 0) << ran.err;
     const Json modelled = Json::parse(ran.out);
     const double f = modelled["resonances_mhz"][0];
+    ASSERT_EQ(modelled["headline"]["cut"], "design");
     const Json& design = modelled["headline"]["lengths"];
-    const double scale = design["scale"];
-    const double height = design["height_mm"].get<double>() / scale, side = design["side_mm"].get<double>() / scale,
-                 gap = design["gap_mm"].get<double>() / scale;
+    const double height = design["height_mm"], side = design["side_mm"], gap = design["gap_mm"];
     const auto sweptAt = [&](double k, const std::string& name) {
         std::istringstream in(Text(model));
         std::ostringstream out;
@@ -138,9 +137,9 @@ TEST_F(CliRecord, TwoSweepsOfOneLoopGiveTheirCutBesideTheTrim) {
         return lengths.str();
     };
     const std::string record = File("loop.corvanta");
-    ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "3", "--measured", sweptAt(1.02, "first.s1p"),
-                      "--as-built", cutAt(1.02), "--measured", sweptAt(1.005, "second.s1p"), "--as-built",
-                      cutAt(1.005), "--output", record})
+    ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "3", "--measured", sweptAt(1.02, "first.s1p"), "--as-built",
+                      cutAt(1.02), "--measured", sweptAt(1.005, "second.s1p"), "--as-built", cutAt(1.005), "--output",
+                      record})
                   .status,
               0);
     const Outcome checked = RunCli({"check", "--record", record, "--format", "json"});

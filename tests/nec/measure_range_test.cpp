@@ -32,8 +32,13 @@ const Chosen kChosen[] = {
     {"band_inside", {146, std::nullopt, 146, kTwoMetres, 101, std::nullopt}, 138.7, 153.3, 5, true, false},
     {"band_wider", {146, 0, 146, BandChoice{"", 130, 170}, 201, std::nullopt}, 130, 170, 5, true, false},
     {"no_resonance", {std::nullopt, 0.3, 146, std::nullopt, 101, std::nullopt}, 138.262, 153.738, 5.3, false, false},
-    {"negative_uncertainty_counts_as_its_size", {146, -0.3, 146, std::nullopt, 11, std::nullopt},
-     138.262, 153.738, 5.3, true, false},
+    {"negative_uncertainty_counts_as_its_size",
+     {146, -0.3, 146, std::nullopt, 11, std::nullopt},
+     138.262,
+     153.738,
+     5.3,
+     true,
+     false},
     {"within_limits", {146, 0, 146, std::nullopt, 101, FrequencyLimits{140, 150}}, 140, 150, 5, true, true},
     {"limits_wider", {146, 0, 146, std::nullopt, 101, FrequencyLimits{0.05, 1500}}, 138.7, 153.3, 5, true, false},
     {"one_point", {146.5, 0, 146, std::nullopt, 1, std::nullopt}, 146.5, 146.5, 5, true, false},
@@ -71,15 +76,16 @@ TEST_P(MeasureRangeRefusals, SayWhy) {
     EXPECT_NE(result.why.find(GetParam().why), std::string::npos) << result.why;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MeasureRange, MeasureRangeRefusals,
-    testing::Values(
-        Refused{"resonance_out_of_reach",
-                {146, 0, 146, std::nullopt, 101, FrequencyLimits{50, 140}},
-                "the analyser sweeps 50 to 140 MHz, which does not reach 146.000 MHz"},
-        Refused{"no_design_frequency", {std::nullopt, 0, 0, std::nullopt, 101, std::nullopt}, "no design frequency"},
-        Refused{"no_points", {146, 0, 146, std::nullopt, 0, std::nullopt}, "no points"}),
-    [](const testing::TestParamInfo<Refused>& each) { return std::string(each.param.name); });
+INSTANTIATE_TEST_SUITE_P(MeasureRange, MeasureRangeRefusals,
+                         testing::Values(Refused{"resonance_out_of_reach",
+                                                 {146, 0, 146, std::nullopt, 101, FrequencyLimits{50, 140}},
+                                                 "the analyser sweeps 50 to 140 MHz, which does not reach 146.00 MHz"},
+                                         Refused{"no_design_frequency",
+                                                 {std::nullopt, 0, 0, std::nullopt, 101, std::nullopt},
+                                                 "no design frequency"},
+                                         Refused{
+                                             "no_points", {146, 0, 146, std::nullopt, 0, std::nullopt}, "no points"}),
+                         [](const testing::TestParamInfo<Refused>& each) { return std::string(each.param.name); });
 
 // The text names the range, what it is around and the band.
 TEST(MeasureRange, TextSaysWhatWasSwept) {
@@ -87,7 +93,7 @@ TEST(MeasureRange, TextSaysWhatWasSwept) {
         ChooseMeasureRange({146.1, 0.28, 146, kTwoMetres, 101, FrequencyLimits{140, 150}});
     ASSERT_TRUE(result.range);
     EXPECT_EQ(MeasureRangeText(*result.range),
-              "the analyser swept 140.000 to 150.000 MHz in 101 points: the model's resonance 146.100 MHz within "
+              "the analyser swept 140 to 150 MHz in 101 points: the model's resonance 146.10 MHz within "
               "5.28 % (its uncertainty and 5 % more), the design frequency and the band 2m (144 to 148 MHz), as far "
               "as the analyser reaches");
 }
