@@ -9,6 +9,7 @@
 #include "cli/columns.h"
 #include "cli/output.h"
 #include "nec/line_stub.h"
+#include "nec/check_request.h"
 #include "nec/model_check.h"
 
 namespace corvanta::cli {
@@ -44,21 +45,22 @@ struct Invocation {
     std::optional<SideChoice> sides;       // none: both shapes
     std::optional<SizeInput> size;
     Format format = Format::Text;
-    nec::CheckOptions check;                             // nec, check
-    std::string plotPath;                                // check --plot
-    std::string patternPath;                             // check --pattern
-    std::string smithPath;                               // check --smith
-    std::string viewPath;                                // check --view: the loop in three dimensions
-    std::optional<std::pair<double, double>> viewAngle;  // check --view-angle AZ:EL in degrees
-    std::string s1pPath;                                 // check --s1p: the model's sweep as Touchstone
-    std::string measuredPath;                            // check --measured: a measured .s1p to compare
-    std::string devicePath;                              // measure, check --device: the analyser to sweep
-    std::string outputPath;                              // sheet --output: the whole sheet as PDF; record --output
-    std::string recordPath;                              // check --record: the build record to check
-    std::string note;                                    // record --note: on the measurement
-    std::vector<MeasuredCut> measuredCuts;               // record: every --measured, in order
-    std::optional<std::string> measuredText;             // a record's measurement, read with it
-    nec::StubEnd stubEnd = nec::StubEnd::Open;           // line --end
+    nec::CheckOptions check;                               // nec, check
+    std::string plotPath;                                  // check --plot
+    std::string patternPath;                               // check --pattern
+    std::string smithPath;                                 // check --smith
+    std::string viewPath;                                  // check --view: the loop in three dimensions
+    std::optional<std::pair<double, double>> viewAngle;    // check --view-angle AZ:EL in degrees
+    std::string s1pPath;                                   // check --s1p: the model's sweep as Touchstone
+    std::string measuredPath;                              // check --measured: a measured .s1p to compare
+    std::string devicePath;                                // measure, check --device: the analyser to sweep
+    std::string outputPath;                                // sheet --output: the whole sheet as PDF; record --output
+    std::string recordPath;                                // check --record: the build record to check
+    std::string note;                                      // record --note: on the measurement
+    std::vector<MeasuredCut> measuredCuts;                 // record: every --measured, in order
+    std::optional<std::string> measuredText;               // a record's measurement, read with it
+    std::vector<nec::EarlierMeasurement> earlierMeasured;  // a record's measurements before that one
+    nec::StubEnd stubEnd = nec::StubEnd::Open;             // line --end
 };
 
 Invocation ParseCommandLine(const std::vector<std::string>& arguments);

@@ -35,6 +35,7 @@
 #include "core/run_time_error.h"
 #include "device/analyser.h"
 #include "nec/build_record.h"
+#include "nec/measure_range.h"
 #include "nec/built_lengths.h"
 #include "nec/check_request.h"
 #include "nec/feed_report.h"
@@ -261,11 +262,67 @@ std::variant<device::DeviceSweep, int> SweepDevice(const std::string& path, cons
     }
 }
 
-// The sweep the check runs, in Hz, for an analyser to take: --sweep's, or
-// the check's own around the design frequency.
+// The sweep --sweep names, in Hz, for an analyser to take.
 device::SweepRequest DeviceRequest(const nec::CheckOptions& options, const Design& design) {
     const nec::Sweep sweep = nec::PlanCheck(design, options).sweep;
     return {sweep.fromMHz * 1e6, sweep.ToMHz() * 1e6, sweep.points};
+}
+
+// The check, and the analyser's sweep compared with it: over --sweep's
+// range, taken before the check runs; else over the range the check
+// chooses around its resonance, taken once it has run, and said in the
+// text. The exit status where the analyser, the check or the comparison
+// fails or is stopped.
+std::variant<nec::ModelCheck, int> CheckWithDevice(const Invocation& invocation, nec::CheckRequest request) {
+    if (invocation.check.sweepFromMHz) {
+        auto taken = SweepDevice(invocation.devicePath, DeviceRequest(invocation.check, request.design));
+        if (const int* status = std::get_if<int>(&taken)) return *status;
+        device::DeviceSweep& sweep = std::get<device::DeviceSweep>(taken);
+        const std::string source = device::SourceOf(sweep);
+        request.measurement = nec::MeasurementInput{std::move(sweep.sweep), source, std::nullopt};
+        return RunWatched(std::move(request), source);
+    }
+    // An analyser that is not there is told before the check's minutes;
+    // Qt's core is kept up until it has swept.
+    const SerialQt qt;
+    try {
+        device::Identify(invocation.devicePath);
+    } catch (const device::Failure& failure) {
+        Tell(failure.what());
+        return kDesignFailed;
+    }
+    const Design design = request.design;
+    const nec::CheckOptions options = request.options;
+    auto ran = RunWatched(std::move(request), {});
+    if (const int* status = std::get_if<int>(&ran)) return *status;
+    nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
+    // The analysers spoken to here do not say what they sweep.
+    const nec::MeasureRangeResult chosen = nec::ChooseMeasureRange(nec::MeasureRangeInputOf(check, std::nullopt));
+    if (!chosen.range) {
+        Tell("--device: " + chosen.why);
+        return kDesignFailed;
+    }
+    const nec::MeasureRange& range = *chosen.range;
+    auto taken = SweepDevice(invocation.devicePath, {range.fromMHz * 1e6, range.toMHz * 1e6, range.points});
+    if (const int* status = std::get_if<int>(&taken)) return *status;
+    device::DeviceSweep& sweep = std::get<device::DeviceSweep>(taken);
+    const std::string source = device::SourceOf(sweep);
+    if (invocation.format != Format::Json) std::cout << nec::MeasureRangeText(range) << "\n";
+    const InterruptWatch interrupts;
+    nec::CheckOptions watched = options;
+    watched.stop = interrupts.Token();
+    try {
+        nec::AddMeasurement(check, design, watched, {std::move(sweep.sweep), source, std::nullopt});
+    } catch (const nec::Failure& failure) {
+        if (failure.Kind() == nec::FailureKind::Stopped) {
+            Tell(FailureWords(failure));
+            return 128 + interrupts.Signal();
+        }
+        if (failure.Kind() != nec::FailureKind::Measurement) throw;
+        Tell(FailureWords(failure, source));
+        return ExitStatusOf(failure);
+    }
+    return std::move(check);
 }
 
 // check: the engine's verdict, and the measurement beside it.
@@ -276,20 +333,14 @@ int RunCheck(const Invocation& invocation, const Design& design) {
     auto measured = ReadMeasurement(invocation);
     if (const int* status = std::get_if<int>(&measured)) return *status;
     if (!OutputsCanBeWritten(invocation)) return kDesignFailed;
-    nec::CheckRequest request{design, invocation.check, std::nullopt};
+    nec::CheckRequest request{design, invocation.check, std::nullopt, invocation.earlierMeasured};
     std::string source = invocation.measuredPath;
     if (auto& sweep = std::get<std::optional<nec::OnePortSweep>>(measured)) {
         request.measurement = nec::MeasurementInput{std::move(*sweep), source, std::nullopt};
     }
-    if (!invocation.devicePath.empty()) {
-        auto taken = SweepDevice(invocation.devicePath, DeviceRequest(invocation.check, design));
-        if (const int* status = std::get_if<int>(&taken)) return *status;
-        device::DeviceSweep& sweep = std::get<device::DeviceSweep>(taken);
-        source = device::SourceOf(sweep);
-        request.measurement = nec::MeasurementInput{std::move(sweep.sweep), source, std::nullopt};
-    }
     TellJobLimit(design, request.options);
-    auto ran = RunWatched(std::move(request), source);
+    auto ran = invocation.devicePath.empty() ? RunWatched(std::move(request), source)
+                                             : CheckWithDevice(invocation, std::move(request));
     if (const int* status = std::get_if<int>(&ran)) return *status;
     const nec::ModelCheck& check = std::get<nec::ModelCheck>(ran);
     const std::vector<std::string> failures = WriteOutputs(invocation, check);
@@ -429,6 +480,10 @@ int CheckRecord(const Invocation& invocation) {
         if (!record.measurements.empty()) {
             recorded.measuredPath = record.measurements.back().file;
             recorded.measuredText = record.measurements.back().touchstone;
+            for (std::size_t i = 0; i + 1 < record.measurements.size(); ++i) {
+                const nec::RecordMeasurement& m = record.measurements[i];
+                recorded.earlierMeasured.push_back({nec::ReadTouchstone(m.touchstone), m.asBuilt});
+            }
         }
         return RunModel(recorded);
     } catch (const nec::Failure& failure) {

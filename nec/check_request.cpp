@@ -93,6 +93,25 @@ void Conclude(ModelCheck& check) {
     check.feed = ReadFeed(check);
 }
 
+std::vector<CutSweep> EarlierSweeps(const ModelCheck& check, const std::vector<EarlierMeasurement>& earlier) {
+    const LoopModel& model = check.plan.model;
+    std::vector<CutSweep> sweeps;
+    for (const EarlierMeasurement& each : earlier) {
+        if (each.asBuilt && JudgeBuiltLengths(*each.asBuilt, {model.heightMm, model.sideMm, model.gapMm}).has_value()) {
+            continue;
+        }
+        try {
+            const Measurement m = CompareMeasurement(check, each.sweep, {}, {each.asBuilt, check.otherShape});
+            if (m.trim && m.resonanceMHz) {
+                sweeps.push_back({{m.built.heightMm, m.built.sideMm, m.built.gapMm}, *m.resonanceMHz});
+            }
+        } catch (const Failure& failure) {
+            if (failure.Kind() == FailureKind::Stopped) throw;
+        }
+    }
+    return sweeps;
+}
+
 ModelCheck Check(const CheckRequest& request) {
     CheckOptions options = request.options;
     // A measurement's trim starts from the model's tune.
@@ -104,6 +123,7 @@ ModelCheck Check(const CheckRequest& request) {
         check.measuredSource = request.measurement->source;
         check.measuredTakenOf = request.measurement->takenOf;
         check.otherShape = OtherShapeRun(request.design, request.options);
+        check.earlierSweeps = EarlierSweeps(check, request.earlier);
     }
     Conclude(check);
     return check;

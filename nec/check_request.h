@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "conductor/design_run.h"
 #include "nec/check_plan.h"
@@ -33,17 +34,32 @@ struct MeasurementInput {
     std::optional<LoopModel> takenOf;
 };
 
+// A sweep of the same loop taken before the measurement, with the lengths
+// it was cut to then (none: the design's).
+struct EarlierMeasurement {
+    OnePortSweep sweep;
+    std::optional<BuiltLengths> asBuilt;
+};
+
 struct CheckRequest {
     Design design;
     // The set-up (ground, lines, reference, feed, lengths as cut), the
     // run's settings, the stop token and the progress.
     CheckOptions options;
     std::optional<MeasurementInput> measurement;
+    // Oldest first; each is compared with the check for its resonance
+    // alone, and only beside a measurement.
+    std::vector<EarlierMeasurement> earlier = {};
 };
 
 // Throws what PlanCheck and the engines throw (Stopped among them), and
 // what the measurement's comparison throws.
 ModelCheck Check(const CheckRequest& request);
+
+// The earlier sweeps as the check sees them: each compared with it, with
+// its own lengths as cut; one without a trim (no resonance, lengths that
+// are no loop of this design, a comparison that fails) is left out.
+std::vector<CutSweep> EarlierSweeps(const ModelCheck& check, const std::vector<EarlierMeasurement>& earlier);
 
 // A measurement taken in after the check ran: the other shape's sweep
 // (engines, with `options`' stop and progress) and the steps after it.

@@ -47,4 +47,18 @@ CutTrendResult CutAndMeasure(const std::vector<CutSweep>& sweeps, double targetM
     return {trend, {}};
 }
 
+std::optional<TwoSweepCut> TwoSweepCutOf(const std::vector<CutSweep>& sweeps, const ScaledDesign& oneCut,
+                                         double targetMHz) {
+    const CutTrendResult result = CutAndMeasure(sweeps, targetMHz);
+    const double oneSize = oneCut.heightMm + oneCut.sideMm;
+    if (!result.trend || !(oneSize > 0) || !std::isfinite(oneSize)) return std::nullopt;
+    const CutTrend& trend = *result.trend;
+    TwoSweepCut cut;
+    cut.lengths = trend.next;
+    cut.mhzPerPercent = trend.mhzPerPercent;
+    cut.sweeps = sweeps.size();
+    cut.differencePercent = 100 * ((trend.next.heightMm + trend.next.sideMm) / oneSize - 1);
+    return cut;
+}
+
 }  // namespace corvanta::nec

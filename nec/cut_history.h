@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "nec/check_plan.h"
+#include "nec/scaled_design.h"
 
 // Cut and measure again: the builder sweeps the loop, trims it, sweeps it
 // again. Two or more sweeps of one loop, each with the lengths it was cut
@@ -36,5 +38,22 @@ struct CutTrendResult {
 };
 
 CutTrendResult CutAndMeasure(const std::vector<CutSweep>& sweeps, double targetMHz);
+
+// The next cut from the sweeps, beside the one a single measurement gives
+// (its trim): the two are worked differently (the sweeps' line against
+// the model's fit to one sweep), and how far apart they lie says how far
+// either can be trusted.
+struct TwoSweepCut {
+    BuiltLengths lengths;      // CutTrend's next
+    double mhzPerPercent = 0;  // CutTrend's
+    std::size_t sweeps = 0;    // how many gave it
+    // 100 (its size / the single measurement's size - 1), a size being
+    // height and side together as above.
+    double differencePercent = 0;
+};
+
+// None with fewer than two sweeps, or where CutAndMeasure finds no trend.
+std::optional<TwoSweepCut> TwoSweepCutOf(const std::vector<CutSweep>& sweeps, const ScaledDesign& oneCut,
+                                         double targetMHz);
 
 }  // namespace corvanta::nec

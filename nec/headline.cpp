@@ -101,6 +101,12 @@ Headline HeadlineOf(const ModelCheck& check) {
     if (h.lengthsUncertaintyPercent && *h.lengthsUncertaintyPercent > kCutLongUncertaintyPercent) {
         h.cutLongPercent = h.lengthsUncertaintyPercent;
     }
+    if (h.cut == CutChoice::Trimmed && check.measured->resonanceMHz && !check.earlierSweeps.empty()) {
+        const Measurement& m = *check.measured;
+        std::vector<CutSweep> sweeps = check.earlierSweeps;
+        sweeps.push_back({{m.built.heightMm, m.built.sideMm, m.built.gapMm}, *m.resonanceMHz});
+        h.twoSweepCut = TwoSweepCutOf(sweeps, h.lengths, model.designMHz);
+    }
     if (check.measured && check.measured->refused) h.measurementRefused = check.measured->refusal;
     if (h.trimUncertainty && h.cutLongPercent && !check.plan.line.velocityFactorMeasured &&
         h.trimUncertainty->velocityFactorPercent > kWideSpanPercent / 2) {

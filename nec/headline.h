@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/cut_history.h"
 #include "nec/failure.h"
 #include "nec/measurement.h"
 #include "nec/named_loop.h"
@@ -87,6 +88,9 @@ struct Headline {
     // How far to cut long where the lengths are unsure (over
     // kCutLongUncertaintyPercent); none where they are sure.
     std::optional<double> cutLongPercent;
+    // Beside a trim, where the loop was swept before the measurement too:
+    // the cut the sweeps give, and how far it is from the trim.
+    std::optional<TwoSweepCut> twoSweepCut;
     // The measurement was refused: why; the lengths are then the tune's or
     // the design's.
     std::optional<std::string> measurementRefused;

@@ -5,10 +5,12 @@
 #include <stop_token>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "conductor/design_run.h"
 #include "nec/analysis.h"
 #include "nec/check_plan.h"
+#include "nec/cut_history.h"
 #include "nec/elevation_cut.h"
 #include "nec/engine_runner.h"
 #include "nec/feed_readings.h"
@@ -49,6 +51,10 @@ struct ModelCheck {
     std::string measuredSource;
     std::optional<LoopModel> measuredTakenOf;
     std::optional<OtherShape> otherShape;
+    // The sweeps of this loop before the measurement, each with the
+    // lengths it was cut to and its measured resonance: with the
+    // measurement's own they give the headline the cut from the sweeps.
+    std::vector<CutSweep> earlierSweeps;
 };
 
 // Whether the check modelled this design: the same side count and the same

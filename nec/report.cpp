@@ -221,6 +221,14 @@ Json HeadlineJson(const Headline& h, const AdviceWords& advise) {
                                                   : "between"},
             {"sweep_reaching_mhz", Json::array({JsonNumber(o.reachFromMHz, 6), JsonNumber(o.reachToMHz, 6)})}};
     }
+    if (h.twoSweepCut) {
+        const TwoSweepCut& c = *h.twoSweepCut;
+        json["two_sweep_cut"] = {{"height_mm", JsonNumber(c.lengths.heightMm, 4)},
+                                 {"side_mm", JsonNumber(c.lengths.sideMm, 4)},
+                                 {"gap_mm", JsonNumber(c.lengths.gapMm, 4)},
+                                 {"mhz_per_percent", JsonNumber(c.mhzPerPercent, 4)},
+                                 {"difference_percent", JsonNumber(c.differencePercent, 3)}};
+    }
     for (Advice advice : h.advice) json["advice"].push_back(advise(advice, 0));
     return json;
 }
@@ -272,11 +280,22 @@ std::vector<std::string> HeadlineLines(const ModelCheck& check, const AdviceWord
     const std::string which = h.cut == CutChoice::Trimmed ? "the lengths trimmed from the measurement"
                               : h.cut == CutChoice::Tuned ? "the tuned lengths"
                                                           : "the design's lengths";
-    std::string words = ScaledDesignText(h.lengths);
-    if (medium == Medium::Typeset) {
-        for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
+    const auto lengthWords = [medium](const ScaledDesign& lengths) {
+        std::string words = ScaledDesignText(lengths);
+        if (medium == Medium::Typeset) {
+            for (std::size_t at; (at = words.find(" in)")) != std::string::npos;) words.replace(at, 4, "″)");
+        }
+        return words;
+    };
+    lines.push_back("cut " + which + ": " + lengthWords(h.lengths));
+    if (h.twoSweepCut) {
+        const TwoSweepCut& c = *h.twoSweepCut;
+        const std::string count = c.sweeps == 2 ? "two" : std::to_string(c.sweeps);
+        lines.push_back("from the last " + count +
+                        " sweeps: " + lengthWords({1, c.lengths.heightMm, c.lengths.sideMm, c.lengths.gapMm}) + " (" +
+                        Fixed(c.mhzPerPercent, 3) + " MHz per 1 %); " + Fixed(c.differencePercent, 2) +
+                        " % from the cut above");
     }
-    lines.push_back("cut " + which + ": " + words);
     const std::string feed =
         h.bestAtRadio ? RadioEndLabel(check.plan.referenceOhm, medium) + " (" + ChainText(*check.plan.feed.chain) + ")"
                       : ReadingLabel(kReadings[h.bestReading], medium);

@@ -982,6 +982,12 @@ void ModelWindow::savePlot() {
 }
 
 void ModelWindow::showCheck() {
+    // The session's sweeps before the one on show: the headline sets the
+    // cut they give beside the measurement's trim.
+    check_->earlierSweeps.clear();
+    for (std::size_t i = 0; i + 1 < sessionSweeps_.size(); ++i) {
+        if (sessionSweeps_[i]) check_->earlierSweeps.push_back(*sessionSweeps_[i]);
+    }
     listCurves();
     figures_->setHtml(WithTermLinks(Regional(FiguresHtml(*check_))));
     sweepPlot_->setCheck(&*check_);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <complex>
 #include <filesystem>
 #include <fstream>
@@ -144,6 +146,36 @@ TEST_F(CliMeasure, TheModelsLoopShiftedIsFoundShifted) {
     // a tenth of a per cent.
     EXPECT_NEAR(m["resonance_mhz"].get<double>() / (modelResonance * 1.015), 1, 1e-3) << m.dump(2);
     EXPECT_NEAR(m["fit"]["scale"].get<double>(), 1 / 1.015, 2e-3) << m.dump(2);
+}
+
+// Without --sweep the check runs first and chooses the range around its
+// resonance: the model's resonance within its uncertainty and 5 % more,
+// and the design frequency, said in the text before the report.
+TEST_F(CliMeasure, WithoutASweepTheRangeIsAroundTheModelsResonance) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    Emulator emulator;
+    const Outcome run = RunCli({"check", "--freq", "146", "--sides", "3", "--device", emulator.Path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    double from = 0, to = 0, resonance = 0, width = 0;
+    int points = 0;
+    ASSERT_EQ(std::sscanf(run.out.c_str(),
+                          "the analyser swept %lf to %lf MHz in %d points: the model's resonance %lf MHz within %lf %%",
+                          &from, &to, &points, &resonance, &width),
+              5)
+        << run.out;
+    EXPECT_EQ(points, 101);
+    EXPECT_GE(width, 5);
+    const Outcome json =
+        RunCli({"check", "--freq", "146", "--sides", "3", "--device", emulator.Path(), "--format", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto report = nlohmann::json::parse(json.out);
+    EXPECT_EQ(report["measured"]["points"], 101);
+    const double modelled = report["resonances_mhz"][0];
+    const double sure = report["resonance_uncertainty_percent"].get<double>() + 5;
+    EXPECT_NEAR(modelled, resonance, 0.005);
+    EXPECT_NEAR(sure, width, 0.005);
+    EXPECT_NEAR(from, std::min(146.0, modelled * (1 - sure / 100)), 2e-3);
+    EXPECT_NEAR(to, std::max(146.0, modelled * (1 + sure / 100)), 2e-3);
 }
 
 struct Refusal {

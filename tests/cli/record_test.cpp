@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -91,6 +92,91 @@ TEST_F(CliRecord, ARecordChecksAsItsOptionsDo) {
     a["measured"].erase("source");
     b["measured"].erase("source");
     EXPECT_EQ(a, b);
+}
+
+// A loop swept twice, cut 2 % long and then 0.5 % long: the model's own
+// sweep with its frequencies over 1.02 and over 1.005, as a loop of that
+// size resonates. The record's check sets the cut from the two sweeps
+// beside the trim, worked here from the model's resonance f: the line
+// through (100 (1.02 / 1.005 - 1) %, f / 1.02) and (0, f / 1.005), and
+// the size on it that resonates at 146 MHz.
+TEST_F(CliRecord, TwoSweepsOfOneLoopGiveTheirCutBesideTheTrim) {
+    if (!testing::Installed("nec2c")) GTEST_SKIP() << "nec2c is not installed";
+    const std::string model = File("model.s1p");
+    const Outcome ran = RunCli({"check", "--freq", "146", "--sides", "3", "--sweep", "120:175:221", "--sweep-mode",
+                                "exact", "--s1p", model, "--format", "json"});
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    const Json modelled = Json::parse(ran.out);
+    const double f = modelled["resonances_mhz"][0];
+    ASSERT_EQ(modelled["headline"]["cut"], "design");
+    const Json& design = modelled["headline"]["lengths"];
+    const double height = design["height_mm"], side = design["side_mm"], gap = design["gap_mm"];
+    const auto sweptAt = [&](double k, const std::string& name) {
+        std::istringstream in(Text(model));
+        std::ostringstream out;
+        out.precision(12);
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '!' || line[0] == '#') {
+                out << line << "\n";
+                continue;
+            }
+            std::istringstream words(line);
+            double frequency = 0;
+            words >> frequency;
+            std::string rest;
+            std::getline(words, rest);
+            out << frequency / k << rest << "\n";
+        }
+        std::ofstream(File(name)) << out.str();
+        return File(name);
+    };
+    const auto cutAt = [&](double k) {
+        std::ostringstream lengths;
+        lengths.precision(10);
+        lengths << height * k << ':' << side * k << ':' << gap * k;
+        return lengths.str();
+    };
+    const std::string record = File("loop.corvanta");
+    ASSERT_EQ(RunCli({"record", "--freq", "146", "--sides", "3", "--measured", sweptAt(1.02, "first.s1p"), "--as-built",
+                      cutAt(1.02), "--measured", sweptAt(1.005, "second.s1p"), "--as-built", cutAt(1.005), "--output",
+                      record})
+                  .status,
+              0);
+    const Outcome checked = RunCli({"check", "--record", record, "--format", "json"});
+    ASSERT_EQ(checked.status, 0) << checked.err;
+    const Json headline = Json::parse(checked.out)["headline"];
+    ASSERT_EQ(headline["cut"], "trimmed") << headline.dump(2);
+    ASSERT_TRUE(headline.contains("two_sweep_cut")) << headline.dump(2);
+    const Json& two = headline["two_sweep_cut"];
+    const double fa = f / 1.02, fb = f / 1.005, xa = 100 * (1.02 / 1.005 - 1);
+    const double slope = (fa - fb) / xa;
+    const double next = 1.005 * (1 + (146 - fb) / slope / 100);
+    EXPECT_NEAR(two["mhz_per_percent"].get<double>() / slope, 1, 0.02) << two.dump(2);
+    EXPECT_NEAR(two["height_mm"].get<double>() / (height * next), 1, 1e-3) << two.dump(2);
+    EXPECT_NEAR(two["side_mm"].get<double>() / (side * next), 1, 1e-3) << two.dump(2);
+    EXPECT_NEAR(two["gap_mm"].get<double>() / (gap * next), 1, 1e-3) << two.dump(2);
+    // The difference from the trim's lengths as the headline gives them;
+    // both cuts bring one loop to 146 MHz, so they lie close.
+    const Json& trim = headline["lengths"];
+    const double difference = 100 * ((two["height_mm"].get<double>() + two["side_mm"].get<double>()) /
+                                         (trim["height_mm"].get<double>() + trim["side_mm"].get<double>()) -
+                                     1);
+    EXPECT_NEAR(two["difference_percent"].get<double>(), difference, 2e-3) << two.dump(2);
+    EXPECT_LT(std::abs(difference), 0.5);
+
+    const Outcome text = RunCli({"check", "--record", record});
+    ASSERT_EQ(text.status, 0) << text.err;
+    const std::size_t cut = text.out.find("\n  cut the lengths trimmed from the measurement: HEIGHT ");
+    const std::size_t sweeps = text.out.find("\n  from the last two sweeps: HEIGHT ");
+    ASSERT_NE(cut, std::string::npos) << text.out;
+    EXPECT_EQ(sweeps, text.out.find('\n', cut + 1)) << "right under the cut:\n" << text.out;
+    EXPECT_NE(text.out.find(" MHz per 1 %); ", sweeps), std::string::npos) << text.out;
+
+    // One sweep alone gives no cut from the sweeps.
+    const Outcome plain = RunCli({"check", "--freq", "146", "--sides", "3", "--measured", sweptAt(1.005, "b.s1p"),
+                                  "--as-built", cutAt(1.005), "--format", "json"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_FALSE(Json::parse(plain.out)["headline"].contains("two_sweep_cut"));
 }
 
 // The sheet of a record, with its check as the window runs it (the tune

@@ -96,5 +96,59 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{"no_resonance", {{{700, 400, 10}, 143.0}, {{686, 392, 10}, std::nan("")}}, "resonance"}),
     [](const testing::TestParamInfo<Refused>& each) { return std::string(each.param.name); });
 
+// The cut from the sweeps beside a measurement's trim: the sweeps above,
+// the trim's size (height + side) set apart, the difference worked by
+// hand. Two cuts: 1078 (1 - 1/294) = 1074.33333 mm against 1075 is
+// -0.062016 %; against the last cut 1 % small, 0.9965986 / 0.99 is
+// 0.666529 % more. Three cuts: 1078 x 0.9968254 = 1074.57778 mm, -0.039276 %.
+struct BesideTrim {
+    const char* name;
+    std::vector<CutSweep> sweeps;
+    ScaledDesign trim;
+    std::size_t count;
+    double mhzPerPercent, heightMm, differencePercent;
+};
+
+const BesideTrim kBeside[] = {
+    {"two_cuts", {{{700, 400, 10}, 143.0}, {{686, 392, 10}, 146.0}}, {1, 684, 391, 10}, 2, -1.47, 683.6667, -0.0620155},
+    {"trim_one_percent_small",
+     {{{700, 400, 10}, 143.0}, {{686, 392, 10}, 146.0}},
+     {0.99, 686 * 0.99, 392 * 0.99, 9.9},
+     2,
+     -1.47,
+     683.6667,
+     0.6665292},
+    {"three_cuts",
+     {{{700, 400, 10}, 143.0}, {{693, 396, 10}, 144.6}, {{686, 392, 10}, 146.0}},
+     {1, 684, 391, 10},
+     3,
+     -1.47,
+     683.8222,
+     -0.0392765},
+};
+
+class TwoSweepsBesideTrim : public testing::TestWithParam<BesideTrim> {};
+
+TEST_P(TwoSweepsBesideTrim, AsByHand) {
+    const BesideTrim& w = GetParam();
+    const std::optional<TwoSweepCut> cut = TwoSweepCutOf(w.sweeps, w.trim, 146.5);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->sweeps, w.count);
+    EXPECT_NEAR(cut->mhzPerPercent, w.mhzPerPercent, 1e-9);
+    EXPECT_NEAR(cut->lengths.heightMm, w.heightMm, 1e-4);
+    EXPECT_NEAR(cut->differencePercent, w.differencePercent, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(CutHistory, TwoSweepsBesideTrim, testing::ValuesIn(kBeside),
+                         [](const testing::TestParamInfo<BesideTrim>& each) { return std::string(each.param.name); });
+
+// No trend, or no trim to set it beside: nothing, rather than a number.
+TEST(CutHistory, NoTwoSweepCutWithoutATrendOrATrim) {
+    const ScaledDesign trim{1, 684, 391, 10};
+    EXPECT_FALSE(TwoSweepCutOf({{{686, 392, 10}, 146.0}}, trim, 146.5));
+    EXPECT_FALSE(TwoSweepCutOf({{{700, 400, 10}, 146.0}, {{686, 392, 10}, 143.0}}, trim, 146.5));
+    EXPECT_FALSE(TwoSweepCutOf({{{700, 400, 10}, 143.0}, {{686, 392, 10}, 146.0}}, {1, 0, 0, 0}, 146.5));
+}
+
 }  // namespace
 }  // namespace corvanta::nec
