@@ -694,9 +694,13 @@ void ModelWindow::useMeasuredVelocity(double velocityFactor) {
     kept_.velocityFactor = lastLinesVelocity_;
     kept_.velocityFactorMeasured = true;
     emit setupChanged();
+    // A run says what became of the check; without one, this is said.
+    if (source()) {
+        run();
+        return;
+    }
     showStatus(QStringLiteral("The lines' velocity factor is %1, measured from the stub: a measurement's fit holds it.")
                    .arg(linesVelocity_->shownText()));
-    if (source()) run();
 }
 
 void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
