@@ -605,15 +605,7 @@ int ReadLineStub(const Invocation& invocation) {
     const double ohm = invocation.check.lineImpedanceOhm;
     try {
         const nec::StubReading stub = nec::ReadStub(sweep, lengthMm, invocation.stubEnd, ohm);
-        const bool open = invocation.stubEnd == nec::StubEnd::Open;
-        std::cout << "stub: " << nec::Trimmed(lengthMm, 6) << " mm, " << (open ? "open" : "shorted")
-                  << " at its far end (" << invocation.measuredPath << ")\n"
-                  << "first dip: " << nec::Fixed(stub.mhz, 3) << " MHz, " << (open ? "a quarter" : "a half")
-                  << " wave\n"
-                  << "velocity factor: " << nec::Fixed(stub.velocityFactor, 3) << "\n"
-                  << "loss: " << nec::Fixed(stub.lossDbPer100m, 2) << " dB per 100 m at " << nec::Fixed(stub.mhz, 3)
-                  << " MHz (R " << nec::Fixed(stub.rOhm, 2) << " ohm there, lines of " << nec::Trimmed(ohm, 4)
-                  << " ohm)\n"
+        std::cout << nec::StubWords(stub, lengthMm, invocation.stubEnd, ohm, invocation.measuredPath)
                   << "give it to check as --velocity-factor " << nec::Fixed(stub.velocityFactor, 3) << "\n";
     } catch (const nec::Failure& failure) {
         Tell(FailureWords(failure, invocation.measuredPath));

@@ -64,4 +64,14 @@ StubReading ReadStub(const OnePortSweep& sweep, double lengthMm, StubEnd end, do
     return reading;
 }
 
+std::string StubWords(const StubReading& reading, double lengthMm, StubEnd end, double lineImpedanceOhm,
+                      const std::string& source) {
+    const bool open = end == StubEnd::Open;
+    return "stub: " + Trimmed(lengthMm, 6) + " mm, " + (open ? "open" : "shorted") + " at its far end (" + source +
+           ")\nfirst dip: " + Fixed(reading.mhz, 3) + " MHz, " + (open ? "a quarter" : "a half") +
+           " wave\nvelocity factor: " + Fixed(reading.velocityFactor, 3) +
+           "\nloss: " + Fixed(reading.lossDbPer100m, 2) + " dB per 100 m at " + Fixed(reading.mhz, 3) + " MHz (R " +
+           Fixed(reading.rOhm, 2) + " ohm there, lines of " + Trimmed(lineImpedanceOhm, 4) + " ohm)\n";
+}
+
 }  // namespace corvanta::nec

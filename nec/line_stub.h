@@ -32,4 +32,13 @@ inline constexpr double kStubMostVelocityFactor = 1.0;
 // shows no dip, or one that no velocity factor of a real line explains.
 StubReading ReadStub(const OnePortSweep& sweep, double lengthMm, StubEnd end, double lineImpedanceOhm);
 
+// The reading in the words every front end prints, a line each, `source`
+// the sweep's file; what to do with the velocity factor is the front end's:
+//     stub: 1000 mm, open at its far end (stub.s1p)
+//     first dip: 73.241 MHz, a quarter wave
+//     velocity factor: 0.977
+//     loss: 3.75 dB per 100 m at 73.241 MHz (R 1.31 ohm there, lines of 300 ohm)
+std::string StubWords(const StubReading& reading, double lengthMm, StubEnd end, double lineImpedanceOhm,
+                      const std::string& source);
+
 }  // namespace corvanta::nec

@@ -41,6 +41,7 @@
 #include "ui/device_job.h"
 #include "ui/failure_words.h"
 #include "ui/feed_box.h"
+#include "ui/line_stub_dialog.h"
 #include "ui/sweep_box.h"
 #include "ui/decimal_box.h"
 #include "ui/file_dialog.h"
@@ -217,6 +218,36 @@ void ModelWindow::buildControls() {
     auto* heightLabel = new QLabel(QStringLiteral("&Height above it:"), this);
     heightLabel->setBuddy(height_);
 
+    linesVelocity_ = new DecimalBox(this);
+    linesVelocity_->setObjectName(QStringLiteral("linesVelocity"));
+    linesVelocity_->setAccessibleName(QStringLiteral("Lines' velocity factor"));
+    linesVelocity_->setDecimals(3);
+    linesVelocity_->setRange(nec::kLinesVelocityFactor.least, nec::kLinesVelocityFactor.most);
+    linesVelocity_->setSingleStep(0.01);
+    linesVelocity_->setValue(kept_.velocityFactor);
+    lastLinesVelocity_ = linesVelocity_->value();
+    linesVelocity_->setKeyboardTracking(false);
+    linesVelocity_->setToolTip(
+        QStringLiteral("The velocity factor of the lines from each gap to their junction; tick \u201cmeasured\u201d "
+                       "when it was measured from a stub of them"));
+    linesVelocity_->setWhatsThis(QStringLiteral("<p><b>Lines' VF</b>: ") +
+                                 TermExplanationOf(QStringLiteral("velocity factor")) + QStringLiteral("</p>"));
+    // Every letter and digit is another control's mnemonic.
+    auto* linesLabel = new QLabel(QStringLiteral("Lines' VF (&-):"), this);
+    linesLabel->setBuddy(linesVelocity_);
+    linesLabel->setToolTip(linesVelocity_->toolTip());
+    linesMeasured_ = new QCheckBox(QStringLiteral("measured (&.)"), this);
+    linesMeasured_->setObjectName(QStringLiteral("linesMeasured"));
+    linesMeasured_->setAccessibleName(QStringLiteral("Lines' velocity factor measured"));
+    linesMeasured_->setToolTip(
+        QStringLiteral("The lines' velocity factor was measured apart, from a stub of them: a measurement's fit "
+                       "holds it rather than fitting it"));
+    lineStub_ = new QPushButton(QStringLiteral("Line stub (&,)\u2026"), this);
+    lineStub_->setObjectName(QStringLiteral("lineStub"));
+    lineStub_->setAccessibleName(QStringLiteral("Line stub"));
+    lineStub_->setToolTip(
+        QStringLiteral("Read the lines' velocity factor and loss from an analyser's sweep of a stub of them"));
+
     runButton_ = new QPushButton(QStringLiteral("&Run"), this);
     runButton_->setObjectName(QStringLiteral("run"));
     runButton_->setAccessibleName(QStringLiteral("Run"));
@@ -363,7 +394,7 @@ void ModelWindow::buildControls() {
     close_ = new QPushButton(QStringLiteral("&Close"), this);
     close_->setObjectName(QStringLiteral("close"));
     close_->setAccessibleName(QStringLiteral("Close"));
-    for (QPushButton* button : {runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
+    for (QPushButton* button : {lineStub_, runButton_, stopButton_, saveDeck_, saveReport_, savePlot_, saveTouchstone_,
                                 loadMeasurement_, measure_, clearMeasurement_, help_, close_}) {
         button->setAutoDefault(false);
     }
@@ -375,6 +406,11 @@ void ModelWindow::buildControls() {
     controls->addSpacing(12);
     controls->addWidget(heightLabel);
     controls->addWidget(height_);
+    controls->addSpacing(12);
+    controls->addWidget(linesLabel);
+    controls->addWidget(linesVelocity_);
+    controls->addWidget(linesMeasured_);
+    controls->addWidget(lineStub_);
     controls->addStretch(1);
     controls->addWidget(runButton_);
     controls->addWidget(stopButton_);
@@ -478,6 +514,21 @@ void ModelWindow::buildControls() {
                              height_->textFromValue(height_->maximum()),
                              height_->textFromValue(height_->value()) + height_->suffix()));
     });
+    connect(linesVelocity_, &QDoubleSpinBox::editingFinished, this, [this] {
+        if (linesVelocityTaken() && source()) run();
+    });
+    connect(linesVelocity_, &DecimalBox::refused, this, [this](const QString& typed) {
+        showProblem(QStringLiteral("Lines' velocity factor: \u201c%1\u201d is not a number from %2 to %3; it stays %4.")
+                        .arg(typed, Regional(Text(nec::Shortest(nec::kLinesVelocityFactor.least))),
+                             Regional(Text(nec::Shortest(nec::kLinesVelocityFactor.most))),
+                             linesVelocity_->shownText()));
+    });
+    connect(linesMeasured_, &QCheckBox::toggled, this, [this](bool measured) {
+        kept_.velocityFactorMeasured = measured;
+        emit setupChanged();
+        if (source()) run();
+    });
+    connect(lineStub_, &QPushButton::clicked, this, &ModelWindow::openLineStub);
     // The builder's own choice of feed is the next window's, and the next
     // run's, default.
     const auto feedEdited = [this] {
@@ -557,7 +608,9 @@ void ModelWindow::setSource(const DesignSource* source) {
     // The height and the lengths as cut are read and written with the main
     // window's separator.
     if (source) {
-        for (DecimalBox* box : {height_, builtHeight_, builtSide_, builtGap_}) box->setFormat(source->Format());
+        for (DecimalBox* box : {height_, linesVelocity_, builtHeight_, builtSide_, builtGap_}) {
+            box->setFormat(source->Format());
+        }
         format_ = source->Format();
         feed_->setFormat(format_);
         sweep_->setFormat(format_);
@@ -599,8 +652,55 @@ nec::CheckSetup ModelWindow::setup() const {
 
 void ModelWindow::setSetup(const nec::CheckSetup& setup) {
     kept_ = setup;
+    {
+        // Shown, not changed by the builder: no change to tell.
+        const QSignalBlocker quiet(linesVelocity_), quietMeasured(linesMeasured_);
+        linesVelocity_->setValue(setup.velocityFactor);
+        linesMeasured_->setChecked(setup.velocityFactorMeasured);
+        lastLinesVelocity_ = linesVelocity_->value();
+    }
     setPlacement(setup.placement);
     setFeedOptions(setup.feed);
+}
+
+bool ModelWindow::linesVelocityTaken() {
+    // editingFinished also comes when the box merely loses the focus.
+    if (linesVelocity_->value() == lastLinesVelocity_) return false;
+    lastLinesVelocity_ = linesVelocity_->value();
+    kept_.velocityFactor = lastLinesVelocity_;
+    emit setupChanged();
+    return true;
+}
+
+void ModelWindow::openLineStub() {
+    if (!stubDialog_) {
+        stubDialog_ = new LineStubDialog(files_, format_, kept_.lineImpedanceOhm, this);
+        connect(stubDialog_, &LineStubDialog::velocityFactorChosen, this, &ModelWindow::useMeasuredVelocity);
+    }
+    stubDialog_->setLineImpedance(kept_.lineImpedanceOhm);
+    stubDialog_->show();
+    stubDialog_->raise();
+    stubDialog_->activateWindow();
+}
+
+void ModelWindow::useMeasuredVelocity(double velocityFactor) {
+    {
+        const QSignalBlocker quietMeasured(linesMeasured_);
+        linesMeasured_->setChecked(true);
+    }
+    linesVelocity_->setValue(velocityFactor);
+    // The factor as the box holds it: to the digits the stub's reading shows.
+    lastLinesVelocity_ = linesVelocity_->value();
+    kept_.velocityFactor = lastLinesVelocity_;
+    kept_.velocityFactorMeasured = true;
+    emit setupChanged();
+    // A run says what became of the check; without one, this is said.
+    if (source()) {
+        run();
+        return;
+    }
+    showStatus(QStringLiteral("The lines' velocity factor is %1, measured from the stub: a measurement's fit holds it.")
+                   .arg(linesVelocity_->shownText()));
 }
 
 void ModelWindow::setMeasurement(const std::optional<nec::OnePortSweep>& sweep, const QString& name,
@@ -704,7 +804,7 @@ void ModelWindow::setState(const ModelWindowState& state) {
 
 void ModelWindow::addControl(QWidget* control) {
     controls_->insertWidget(controls_->indexOf(runButton_), control);
-    QWidget::setTabOrder(height_, control);
+    QWidget::setTabOrder(lineStub_, control);
     QWidget::setTabOrder(control, runButton_);
     AddWhatsThis(this);
 }
@@ -1231,6 +1331,7 @@ void ModelWindow::runFromKeys() {
     // check that follows compares a measurement with the lengths as cut.
     for (DecimalBox* box : findChildren<DecimalBox*>()) box->interpretText();
     lastHeightM_ = height_->value();
+    linesVelocityTaken();
     if (runButton_->isEnabled() || isRunning()) run();
 }
 

@@ -49,6 +49,7 @@ class DeviceJob;
 class DecimalBox;
 class FeedBox;
 class FileDialog;
+class LineStubDialog;
 class SecondaryWindow;
 class PlotView;
 class LoopViewPage;
@@ -173,6 +174,13 @@ private:
     void buildControls();
     void groundChosen();
     void heightEdited();
+    // The lines' velocity factor as the box holds it now, when it changed:
+    // kept for the set-up and told; false when it had not changed.
+    bool linesVelocityTaken();
+    // Line stub: the dialog that reads the lines' velocity factor from a
+    // stub's sweep; its Use enters it here as measured.
+    void openLineStub();
+    void useMeasuredVelocity(double velocityFactor);
     void showProgress(int done, int total);
     void runFinished();
     void showStatus(const QString& message, bool problem = false);
@@ -277,6 +285,15 @@ private:
     QLabel* design_ = nullptr;
     QComboBox* ground_ = nullptr;
     DecimalBox* height_ = nullptr;
+    // The lines from the gaps to their junction: their velocity factor,
+    // and whether it was measured apart (a stub's), which a measurement's
+    // fit then holds. The set-up keeps the number as given, beyond the
+    // box's decimals, until the box is changed.
+    DecimalBox* linesVelocity_ = nullptr;
+    double lastLinesVelocity_ = 0;
+    QCheckBox* linesMeasured_ = nullptr;
+    QPushButton* lineStub_ = nullptr;
+    QPointer<LineStubDialog> stubDialog_;
     QPushButton* runButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -177,16 +177,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(program_->Model()));
         in<QWidget>("ground")->setFocus();
         // The port waits for a balun or a feeder.
-        const QStringList expected = {"ground",         "height",
-                                      "buildRecord",    "run",
-                                      "balun",          "feederImpedance",
-                                      "feederVelocity", "feederLength",
-                                      "feederLoss",     "sweepFrom",
-                                      "sweepTo",        "sweepPoints",
-                                      "exactSweep",     "match",
-                                      "analyser",       "qt_tabwidget_tabbar",
-                                      "figures",        "help",
-                                      "close",          "ground"};
+        const QStringList expected = {"ground",
+                                      "height",
+                                      "linesVelocity",
+                                      "linesMeasured",
+                                      "lineStub",
+                                      "buildRecord",
+                                      "run",
+                                      "balun",
+                                      "feederImpedance",
+                                      "feederVelocity",
+                                      "feederLength",
+                                      "feederLoss",
+                                      "sweepFrom",
+                                      "sweepTo",
+                                      "sweepPoints",
+                                      "exactSweep",
+                                      "match",
+                                      "analyser",
+                                      "qt_tabwidget_tabbar",
+                                      "figures",
+                                      "help",
+                                      "close",
+                                      "ground"};
         for (int i = 0; i < expected.size(); ++i) {
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
