@@ -87,7 +87,8 @@ std::vector<DenseSample> DenseCurve(const CheckReport& report, const NamedLoop& 
         const std::optional<Values> predicted = Predicted(fits, mhz);
         Values v(miss[i].size());
         if (predicted && fitted[i] && fitted[i + 1]) {
-            for (std::size_t c = 0; c < v.size(); ++c) v[c] = (*predicted)[c] + (1 - t) * miss[i][c] + t * miss[i + 1][c];
+            for (std::size_t c = 0; c < v.size(); ++c)
+                v[c] = (*predicted)[c] + (1 - t) * miss[i][c] + t * miss[i + 1][c];
         } else {
             const Values a = ValuesOf(model[i]), b = ValuesOf(model[i + 1]);
             for (std::size_t c = 0; c < v.size(); ++c) v[c] = a[c] + t * (b[c] - a[c]);

@@ -35,7 +35,7 @@ struct CheckCurve {
     QColor colour;
     Qt::PenStyle dash = Qt::SolidLine;
     double width = 1.3;
-    bool headline = false;     // the one bold curve
+    bool headline = false;  // the one bold curve
     // A reading on the verdict's loop (ReadingOnLoop) rather than on the
     // model's own sweep; the feed's curves are always on it.
     bool onLoop = false;

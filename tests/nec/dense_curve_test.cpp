@@ -127,8 +127,7 @@ TEST(DenseCurve, JustTheRowsWhereTheLoopIsNotTheReports) {
         report.sweep.push_back(Point(f, Loop(f), 1));
         if (f < 150) loop.sweep.push_back(Point(f, Loop(f), 1));
     }
-    const std::vector<DenseSample> dense =
-        DenseCurve(report, loop, kLine, [](const SweepPoint& p) { return p.lines; });
+    const std::vector<DenseSample> dense = DenseCurve(report, loop, kLine, [](const SweepPoint& p) { return p.lines; });
     ASSERT_EQ(dense.size(), 2U);
     EXPECT_EQ(dense[1].impedance, loop.sweep[1].lines);
 }
