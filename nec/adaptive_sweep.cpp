@@ -25,22 +25,14 @@ double Rounding(std::complex<double> z) {
     return std::hypot(half(z.real()), half(z.imag()));
 }
 
-// One interpolant for each of the values a row holds.
 std::vector<RationalInterpolant> FitAll(const std::vector<double>& mhz, const std::map<int, Values>& known) {
     std::vector<double> x;
-    for (const auto& [row, values] : known) x.push_back(mhz[static_cast<std::size_t>(row)]);
-    const std::size_t count = known.begin()->second.size();
-    std::vector<RationalInterpolant> fits;
-    for (std::size_t c = 0; c < count; ++c) {
-        std::vector<Z> y;
-        std::vector<double> tolerances;
-        for (const auto& [row, values] : known) {
-            y.push_back(values[c]);
-            tolerances.push_back(Rounding(values[c]));
-        }
-        fits.push_back(RationalInterpolant::Fit(x, y, tolerances));
+    std::vector<Values> rows;
+    for (const auto& [row, values] : known) {
+        x.push_back(mhz[static_cast<std::size_t>(row)]);
+        rows.push_back(values);
     }
-    return fits;
+    return FitRows(x, rows);
 }
 
 Values Evaluate(const std::vector<RationalInterpolant>& fits, double mhz) {
@@ -111,6 +103,21 @@ void Compute(const RowComputer& compute, const std::vector<int>& rows, std::map<
 }
 
 }  // namespace
+
+std::vector<RationalInterpolant> FitRows(const std::vector<double>& mhz, const std::vector<Values>& rows) {
+    std::vector<RationalInterpolant> fits;
+    if (rows.size() < 2 || rows.size() != mhz.size()) return fits;
+    for (std::size_t c = 0; c < rows.front().size(); ++c) {
+        std::vector<Z> y;
+        std::vector<double> tolerances;
+        for (const Values& values : rows) {
+            y.push_back(values[c]);
+            tolerances.push_back(Rounding(values[c]));
+        }
+        fits.push_back(RationalInterpolant::Fit(mhz, y, tolerances));
+    }
+    return fits;
+}
 
 AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute, const AdaptiveOptions& options,
                           const RoundWatcher& watch) {
@@ -230,6 +237,7 @@ AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& com
                                                    : Evaluate(fits, mhz[static_cast<std::size_t>(row)]));
     }
     for (const auto& [row, values] : known) sweep.engineRows.push_back(row);
+    if (!sweep.exact) sweep.fits = std::move(fits);
     return sweep;
 }
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "nec/rational_interpolant.h"
+
 // A sweep from a handful of engine points: the engine computes a few rows,
 // a rational interpolant through them fills the rest, and new rows go
 // where the interpolant moved most since the round before, a fixed batch at
@@ -34,6 +36,9 @@ struct AdaptiveSweep {
     double heldOutError = 0;  // the worst |dZ|/|Z| there, at the last check
     bool exact = false;       // the engine computed every row
     int rounds = 0;
+    // The interpolants that filled the rows, one for each value a row
+    // holds; none when the engine computed every row.
+    std::vector<RationalInterpolant> fits;
 };
 
 // The engine's values (a fixed number of complex values) at each of the
@@ -44,6 +49,12 @@ using RowComputer = std::function<std::vector<std::vector<std::complex<double>>>
 // else the interpolant's): an early look for work that can start before
 // the sweep is done.
 using RoundWatcher = std::function<void(const std::vector<std::vector<std::complex<double>>>& rows)>;
+
+// One interpolant for each value of the rows, through every row, each value
+// followed as closely as the engine's five digits know it: the fit the
+// sweep makes of the rows it has. None for fewer than two rows.
+std::vector<RationalInterpolant> FitRows(const std::vector<double>& mhz,
+                                         const std::vector<std::vector<std::complex<double>>>& rows);
 
 AdaptiveSweep SampleSweep(const std::vector<double>& mhz, const RowComputer& compute,
                           const AdaptiveOptions& options = {}, const RoundWatcher& watch = {});

@@ -12,6 +12,7 @@
 #include "nec/loop_geometry.h"
 #include "nec/loop_model.h"
 #include "nec/output_reader.h"
+#include "nec/rational_interpolant.h"
 #include "nec/readings.h"
 #include "nec/scaled_design.h"
 
@@ -182,6 +183,10 @@ struct SweepSampling {
     std::vector<double> engineMHz;                // every row the engine computed, held-out ones included
     std::optional<double> interpolationMaxError;  // relative, at the held-out rows; none when exact
     bool fellBack = false;                        // asked adaptive, the held-out rows disagreed
+    // The sweep's interpolant of each gap's impedance over the model's
+    // frequencies: the one that filled the rows, else one through every
+    // row. What the curves are drawn from between rows, without an engine.
+    std::vector<RationalInterpolant> gapFits;
 };
 
 struct CheckReport {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/amateur_bands.h"
+#include "nec/dense_curve.h"
 #include "nec/headline.h"
 #include "nec/measurement.h"
 #include "nec/model_check.h"
@@ -199,14 +200,12 @@ FeedReport ReadFeed(const ModelCheck& check) {
         const double reference = check.plan.referenceOhm;
         std::vector<std::complex<double>> loads;
         std::complex<double> atDesign;
+        for (const SweepPoint& p : feed.loop.sweep) loads.push_back(MatchLoad(p, options, design));
         if (feed.radio) {
-            loads = feed.radio->sweep;
             atDesign = feed.radio->atDesign;
             feed.matchedOn = RadioEndLabel(reference, Medium::Plain);
         } else {
-            constexpr double kBalun = 4;
-            for (const SweepPoint& p : feed.loop.sweep) loads.push_back(p.lines / kBalun);
-            atDesign = feed.loop.atDesign.lines / kBalun;
+            atDesign = MatchLoad(feed.loop.atDesign, options, design);
             feed.matchedOn = "lines' junction through a 4:1 balun on " + Trimmed(reference, 3) + " ohm";
         }
         const std::vector<double> mhz = MhzOf(feed.loop.sweep);

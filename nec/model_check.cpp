@@ -330,6 +330,7 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
         sampling.mode = sweep.exact ? SweepMode::Exact : SweepMode::Adaptive;
         sampling.fellBack = sweep.exact && !sweep.heldOutRows.empty();
         if (!sweep.exact || sampling.fellBack) sampling.interpolationMaxError = sweep.heldOutError;
+        sampling.gapFits = sweep.fits;
         for (int row = 0; row < plan.sweep.points; ++row) {
             const auto engine = computed.find(row);
             if (engine != computed.end()) {
@@ -454,6 +455,11 @@ ModelCheck RunCheck(const Design& design, const CheckOptions& options) {
     check.report.sampling = std::move(kept);
     check.report.tuned = std::move(tuned);
     check.report.tuneAsked = options.tune;
+    if (check.report.sampling.gapFits.empty()) {
+        std::vector<std::vector<std::complex<double>>> gaps;
+        for (const SweepPoint& p : check.report.sweep) gaps.push_back(p.gaps);
+        check.report.sampling.gapFits = FitRows(rowMHz, gaps);
+    }
     if (check.report.sampling.fellBack) {
         check.report.notes.push_back("the interpolated sweep disagreed with the engine by " +
                                      Fixed(*check.report.sampling.interpolationMaxError * 100, 3) +

@@ -97,6 +97,7 @@ CheckCurve ReadingOnLoop(const nec::ModelCheck& check, std::size_t reading) {
                                 : ReadingCurve(check, reading, loop, LoopSuffix(check));
     c.headline = true;
     c.width = kHeadlinePen;
+    c.onLoop = !loop.empty();
     return c;
 }
 
@@ -114,6 +115,7 @@ std::vector<CheckCurve> CheckCurves(const nec::ModelCheck& check) {
         c.label = "radio end on " + Ohm(radio->referenceOhm) + LoopSuffix(check);
         c.name = c.label;
         c.colour = InkOf(CurveKind::Radio);
+        c.onLoop = true;
         c.headline = !HeadlineIndex(check);
         c.width = c.headline ? kHeadlinePen : kOtherPen;
         c.referenceOhm = radio->referenceOhm;
@@ -129,6 +131,7 @@ std::vector<CheckCurve> CheckCurves(const nec::ModelCheck& check) {
         c.label = "through the match (dash-dot" + LoopSuffix(check) + ")";
         c.name = "through the match on " + Ohm(check.feed.matchedReferenceOhm) + LoopSuffix(check);
         c.colour = InkOf(CurveKind::Matched);
+        c.onLoop = true;
         c.dash = Qt::DashDotLine;
         c.width = kOtherPen;
         c.referenceOhm = check.feed.matchedReferenceOhm;
@@ -162,6 +165,36 @@ std::optional<CheckCurve> CurveOf(const nec::ModelCheck& check, CurveKind kind) 
         if (c.kind == kind) return std::move(c);
     }
     return std::nullopt;
+}
+
+std::vector<nec::DenseSample> DenseOf(const nec::ModelCheck& check, const CheckCurve& curve) {
+    std::vector<nec::DenseSample> asItIs;
+    for (std::size_t i = 0; i < curve.mhz.size() && i < curve.impedance.size(); ++i) {
+        asItIs.push_back({curve.mhz[i], curve.impedance[i]});
+    }
+    const double design = check.report.designMHz;
+    nec::PortOf port;
+    switch (curve.kind) {
+        case CurveKind::Reading: {
+            const nec::FeedPoint point = nec::kReadings[curve.reading].point;
+            port = [point](const SweepPoint& p) { return p.At(point); };
+            break;
+        }
+        case CurveKind::Radio:
+            if (check.plan.feed.chain) port = nec::RadioEndPort(*check.plan.feed.chain, design);
+            break;
+        case CurveKind::Matched:
+            if (check.feed.match) port = nec::MatchedPort(check.plan.feed, *check.feed.match, design);
+            break;
+        case CurveKind::Measured:
+            break;
+    }
+    if (!port) return asItIs;
+    const nec::NamedLoop loop = curve.onLoop ? check.feed.loop : nec::DesignLoop(check.report);
+    if (loop.sweep.size() != curve.mhz.size()) return asItIs;
+    nec::DenseOptions options;
+    options.referenceOhm = curve.referenceOhm;
+    return nec::DenseCurve(check.report, loop, check.plan.line, port, options);
 }
 
 std::optional<CurveValue> ValueAt(const CheckCurve& curve, double mhz) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "nec/dense_curve.h"
 #include "nec/model_check.h"
 
 // The curves a check's plots draw, each once: its name, its ink and its
@@ -34,7 +35,10 @@ struct CheckCurve {
     QColor colour;
     Qt::PenStyle dash = Qt::SolidLine;
     double width = 1.3;
-    bool headline = false;     // the one bold curve
+    bool headline = false;  // the one bold curve
+    // A reading on the verdict's loop (ReadingOnLoop) rather than on the
+    // model's own sweep; the feed's curves are always on it.
+    bool onLoop = false;
     double referenceOhm = 50;  // what `impedance` is read against
     std::vector<double> mhz;
     std::vector<std::complex<double>> impedance;
@@ -64,6 +68,11 @@ CheckCurve ReadingOnLoop(const nec::ModelCheck& check, std::size_t reading);
 
 // The curve of a kind, if the check has it.
 std::optional<CheckCurve> CurveOf(const nec::ModelCheck& check, CurveKind kind);
+
+// A curve as it is drawn smoothly: the model's curves densely between their
+// points, from the sweep's interpolant through the same feed
+// (nec::DenseCurve), every point itself included; the measurement as it is.
+std::vector<nec::DenseSample> DenseOf(const nec::ModelCheck& check, const CheckCurve& curve);
 
 // A sample of a curve at a frequency, a straight line between its points
 // as it is drawn; nothing outside them. An infinite SWR stays infinite.

@@ -286,6 +286,7 @@ SmithCurve ChartedCurve(const nec::ModelCheck& check) {
     curve.on = curve.radioEnd ? nec::Trimmed(radio->referenceOhm, 3) + " " + ohm + " at the radio end"
                               : nec::ReferenceText(nec::kReadings[charted.reading], nec::Medium::Typeset);
     for (std::size_t i = 0; i < charted.mhz.size(); ++i) curve.model.push_back({charted.mhz[i], charted.impedance[i]});
+    for (const nec::DenseSample& s : DenseOf(check, charted)) curve.drawn.push_back({s.mhz, s.impedance});
     if (check.measured) {
         // The measurement is held at the lines' junction; charted at the
         // radio end, it goes through the same chain as the model.
@@ -344,7 +345,7 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     painter.setBrush(Qt::NoBrush);
     // Every curve drawn, which the labels keep clear of.
     std::vector<QPolygonF> curves;
-    curves.push_back(Curve(layout, Impedances(curve.model), reference));
+    curves.push_back(Curve(layout, Impedances(curve.drawn), reference));
     painter.setPen(modelPen);
     painter.drawPolyline(curves.back());
     const bool measured = check.measured && !curve.measured.empty();
@@ -358,7 +359,9 @@ void DrawSmithChart(QPainter& painter, const QRectF& area, const nec::ModelCheck
     const std::optional<CheckCurve> matchedCurve = CurveOf(check, CurveKind::Matched);
     const bool matched = matchedCurve && matchedCurve->impedance.size() >= 2;
     if (matched) {
-        curves.push_back(Curve(layout, matchedCurve->impedance, matchedCurve->referenceOhm));
+        std::vector<std::complex<double>> dense;
+        for (const nec::DenseSample& s : DenseOf(check, *matchedCurve)) dense.push_back(s.impedance);
+        curves.push_back(Curve(layout, dense, matchedCurve->referenceOhm));
         painter.setPen(matchedCurve->Pen());
         painter.drawPolyline(curves.back());
     }

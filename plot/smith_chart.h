@@ -55,7 +55,10 @@ struct SmithCurve {
     QColor colour;
     QPen pen;  // the one plot::CheckCurves gives it
     bool radioEnd = false;
-    std::vector<SmithSample> model;     // at every sweep point
+    std::vector<SmithSample> model;  // at every sweep point
+    // As the line is drawn: smooth between the sweep points (DenseOf),
+    // through every one of them.
+    std::vector<SmithSample> drawn;
     std::vector<SmithSample> measured;  // at every measured point
 };
 

@@ -166,6 +166,17 @@ TEST(SmithChart, ChartsTheRadioEndWhenItIsTheHeadline) {
                                            : (port(lines - Z(30, 10), low) + port(lines + Z(-10, 10), high)) / 2.0;
             EXPECT_NEAR(std::abs(*read->measured - measured), 0, 1e-9 * std::abs(measured));
         }
+        // The line is drawn smoothly between the sweep points, through each
+        // of them as it is read.
+        ASSERT_GE(curve.drawn.size(), 8 * (curve.model.size() - 1) + 1);
+        std::size_t met = 0;
+        for (const SmithSample& s : curve.drawn) {
+            if (met < curve.model.size() && s.mhz == curve.model[met].mhz) {
+                EXPECT_EQ(s.impedance, curve.model[met].impedance) << s.mhz;
+                ++met;
+            }
+        }
+        EXPECT_EQ(met, curve.model.size());
         // The measured curve point for point, not only where it is read.
         ASSERT_EQ(curve.measured.size(), check.measured->points.size());
         for (std::size_t i = 0; i < curve.measured.size(); ++i) {
