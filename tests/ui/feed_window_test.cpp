@@ -80,14 +80,9 @@ private:
     void open(NumberFormat format = {}) {
         window_.reset(program_->NewMainWindow(format));
         window_->show();
-        QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
-        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
+        testing::TestProgram::OpenModel(*window_);
     }
-    bool ended() {
-        if (!program_->Model()->isRunning()) return true;
-        QSignalSpy spy(program_->Model(), &ModelWindow::runEnded);
-        return spy.wait(kRunLimitMs);
-    }
+    bool ended() { return program_->RunEnded(kRunLimitMs); }
     // A check of 146 MHz, three sides, in free space, to its end.
     bool checked() {
         useEngine("ready");

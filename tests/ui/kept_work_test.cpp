@@ -76,10 +76,9 @@ private:
     // The model window, open on the 146 MHz three-sided design; the engine
     // is none, so no run takes time.
     ModelWindow* openModel() {
-        click("Option1");
-        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
+        testing::TestProgram::OpenModel(*window_);
         ModelWindow* model = program_->Model();
-        if (model->isRunning()) QSignalSpy(model, &ModelWindow::runEnded).wait(60000);
+        program_->RunEnded(60000);
         model->activateWindow();
         return model;
     }

@@ -89,17 +89,12 @@ private:
         program_->engine = {CORVANTA_STAND_IN_ENGINE, 1, {}};
         window_.reset(program_->NewMainWindow(format));
         window_->show();
-        QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
-        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
-        QVERIFY(ended());
+        testing::TestProgram::OpenModel(*window_);
+        QVERIFY(program_->RunEnded(kRunLimitMs));
         program_->Model()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(program_->Model()));
     }
-    bool ended() {
-        if (!program_->Model()->isRunning()) return true;
-        QSignalSpy spy(program_->Model(), &ModelWindow::runEnded);
-        return spy.wait(kRunLimitMs);
-    }
+    bool ended() { return program_->RunEnded(kRunLimitMs); }
     void type(QWidget* box, const QString& text) {
         box->setFocus();
         auto* spin = qobject_cast<DecimalBox*>(box);

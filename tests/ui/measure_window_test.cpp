@@ -61,13 +61,9 @@ private:
         window_.reset(program_->NewMainWindow());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QTest::mouseClick(window_->findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
-        QTest::mouseClick(window_->findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
+        testing::TestProgram::OpenModel(*window_);
         QVERIFY(program_->Model());
-        if (program_->Model()->isRunning()) {
-            QSignalSpy ended(program_->Model(), &ModelWindow::runEnded);
-            QVERIFY(ended.wait(kLimitMs));
-        }
+        QVERIFY(program_->RunEnded(kLimitMs));
         QVERIFY2(program_->Model()->Check(), qPrintable(status()));
     }
 

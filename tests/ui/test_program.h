@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QLabel>
 #include <QList>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <cerrno>
 #include <optional>
 
@@ -159,6 +163,18 @@ struct TestProgram {
         return new MainWindow(reporter, notes, website, model, printDialog, format);
     }
     ModelWindow* Model() const { return qobject_cast<ModelWindow*>(model.Window()); }
+
+    // Three sides chosen in `window` and its picture clicked: the model
+    // window opens on that design and starts its check.
+    static void OpenModel(MainWindow& window) {
+        QTest::mouseClick(window.findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QLabel*>(QStringLiteral("Picture1")), Qt::LeftButton);
+    }
+    // Whether the model window's run, if one goes, ends within `limitMs`.
+    bool RunEnded(int limitMs) const {
+        if (!Model()->isRunning()) return true;
+        return QSignalSpy(Model(), &ModelWindow::runEnded).wait(limitMs);
+    }
 };
 
 }  // namespace corvanta::ui::testing
