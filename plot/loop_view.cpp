@@ -5,11 +5,13 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <numbers>
 #include <numeric>
 
+#include "nec/named_loop.h"
 #include "nec/number_text.h"
 #include "nec/pattern_cuts.h"
 #include "plot/plot_style.h"
@@ -164,6 +166,7 @@ QColor CurrentColour(double share) {
 LoopScene::LoopScene(const nec::ModelCheck& check) {
     const nec::LoopModel& model = check.plan.model;
     if (model.sides < 3 || model.heightMm <= 0) return;
+    designMHz_ = model.designMHz;
     const nec::CheckReport& report = check.report;
     const bool grounded = model.placement.ground != nec::Ground::Free;
     const double lift = grounded ? model.placement.heightM : 0;
@@ -400,8 +403,12 @@ void LoopScene::Draw(QPainter& painter, const QRectF& area, const LoopViewSettin
         painter.drawText(QRectF(bar.right() + 4, bar.bottom() - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter,
                          QStringLiteral("0"));
     }
-    std::string caption = "Seen from azimuth " + nec::Fixed(angle.azimuthDeg, 0) + "°, elevation " +
-                          nec::Fixed(angle.elevationDeg, 0) + "°.";
+    // The engine modelled the design's loop alone; a verdict may name
+    // another, so the view says whose currents and pattern these are.
+    std::string loop(nec::LoopWords(nec::CutChoice::Design));
+    loop.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(loop.front())));
+    std::string caption = loop + " at " + nec::MhzText(designMHz_) + " MHz, seen from azimuth " +
+                          nec::Fixed(angle.azimuthDeg, 0) + "°, elevation " + nec::Fixed(angle.elevationDeg, 0) + "°.";
     if (settings.currents && maxCurrentA_ > 0) caption += " Wires coloured by current (1 V at each gap).";
     if (settings.pattern && hasPattern_) {
         caption += " Pattern: gain above " + nec::Fixed(maxDbi_ - kSurfaceRangeDb, 1) + " dBi, up to " +

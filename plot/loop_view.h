@@ -123,6 +123,7 @@ private:
     double spanM_ = 0;           // the scene's
     double surfaceRadiusM_ = 0;  // the pattern's largest reach
     double maxCurrentA_ = 0;
+    double designMHz_ = 0;  // where the engine gave the currents and the pattern
     double maxDbi_ = 0;
     double groundBelowM_ = 0;  // of the loop's centre, when drawn
     std::optional<double> groundTrueM_;

@@ -133,6 +133,8 @@ TEST(LoopView, RealCheckAsSvg) {
         return QString::fromUtf8(buffer.data());
     };
     const QString all = svg({});
+    // Whose currents and pattern: the verdict beside it may name another loop.
+    EXPECT_TRUE(all.contains(QStringLiteral("design")) && all.contains(QStringLiteral("loop at 146.00 MHz")));
     // The wires take the scale's colours from the largest current's red
     // down toward blue at the loop's current minima.
     EXPECT_TRUE(all.contains(CurrentColour(1).name(), Qt::CaseInsensitive));
